@@ -1,0 +1,159 @@
+#include "platform/binary_stream.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/exception.h"
+
+namespace platform {
+
+void ByteReader::Require(size_t count) const {
+  if (count > size_ - pos_)
+    throw FormatError("Unexpected end of data: " + std::to_string(count) + " bytes needed at offset " +
+                      std::to_string(pos_) + ", " + std::to_string(size_ - pos_) + " left");
+}
+
+void ByteReader::Seek(size_t position) {
+  if (position > size_) throw FormatError("Seek beyond the end of data (offset " + std::to_string(position) + ")");
+  pos_ = position;
+}
+
+void ByteReader::Skip(size_t count) {
+  Require(count);
+  pos_ += count;
+}
+
+uint8_t ByteReader::U8() {
+  Require(1);
+  return data_[pos_++];
+}
+
+uint16_t ByteReader::U16() {
+  Require(2);
+  uint16_t v = static_cast<uint16_t>(data_[pos_] | (data_[pos_ + 1] << 8));
+  pos_ += 2;
+  return v;
+}
+
+uint16_t ByteReader::U16BigEndian() {
+  Require(2);
+  uint16_t v = static_cast<uint16_t>((data_[pos_] << 8) | data_[pos_ + 1]);
+  pos_ += 2;
+  return v;
+}
+
+uint32_t ByteReader::U32() {
+  Require(4);
+  uint32_t v = static_cast<uint32_t>(data_[pos_]) | (static_cast<uint32_t>(data_[pos_ + 1]) << 8) |
+               (static_cast<uint32_t>(data_[pos_ + 2]) << 16) | (static_cast<uint32_t>(data_[pos_ + 3]) << 24);
+  pos_ += 4;
+  return v;
+}
+
+float ByteReader::F32() {
+  uint32_t bits = U32();
+  float v;
+  std::memcpy(&v, &bits, 4);
+  return v;
+}
+
+double ByteReader::F64() {
+  uint64_t lo = U32();
+  uint64_t hi = U32();
+  uint64_t bits = lo | (hi << 32);
+  double v;
+  std::memcpy(&v, &bits, 8);
+  return v;
+}
+
+void ByteReader::Read(void* out, size_t count) {
+  Require(count);
+  if (count) std::memcpy(out, data_ + pos_, count);
+  pos_ += count;
+}
+
+Bytes ByteReader::ReadBytes(size_t count) {
+  Require(count);
+  Bytes out(data_ + pos_, data_ + pos_ + count);
+  pos_ += count;
+  return out;
+}
+
+void ByteWriter::U16(uint16_t v) {
+  bytes_.push_back(static_cast<uint8_t>(v));
+  bytes_.push_back(static_cast<uint8_t>(v >> 8));
+}
+
+void ByteWriter::U32(uint32_t v) {
+  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+void ByteWriter::F32(float v) {
+  uint32_t bits;
+  std::memcpy(&bits, &v, 4);
+  U32(bits);
+}
+
+void ByteWriter::F64(double v) {
+  uint64_t bits;
+  std::memcpy(&bits, &v, 8);
+  U32(static_cast<uint32_t>(bits));
+  U32(static_cast<uint32_t>(bits >> 32));
+}
+
+void ByteWriter::Write(const void* data, size_t count) {
+  const uint8_t* p = static_cast<const uint8_t*>(data);
+  bytes_.insert(bytes_.end(), p, p + count);
+}
+
+void ByteWriter::PatchU32(size_t position, uint32_t v) {
+  if (position + 4 > bytes_.size()) throw FormatError("Patch beyond the end of data");
+  for (int i = 0; i < 4; ++i) bytes_[position + i] = static_cast<uint8_t>(v >> (8 * i));
+}
+
+Bytes ReadFileBytes(const std::string& path, size_t maxSize) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw FileError("Cannot open file \"" + path + "\"");
+  in.seekg(0, std::ios::end);
+  std::streamoff length = in.tellg();
+  if (length < 0) throw FileError("Cannot read file \"" + path + "\"");
+  if (static_cast<uint64_t>(length) > maxSize)
+    throw FormatError("File \"" + path + "\" is too large (" + std::to_string(length) + " bytes, at most " +
+                      std::to_string(maxSize) + ")");
+  in.seekg(0, std::ios::beg);
+  Bytes bytes(static_cast<size_t>(length));
+  if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), length))
+    throw FileError("Cannot read file \"" + path + "\"");
+  return bytes;
+}
+
+void WriteFileBytes(const std::string& path, const void* data, size_t size) {
+  namespace fs = std::filesystem;
+  std::string temp = path + ".tmp~";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    if (!out) throw FileError("Cannot write file \"" + path + "\"");
+    if (size) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
+    out.flush();
+    if (!out) {
+      out.close();
+      std::error_code ignored;
+      fs::remove(temp, ignored);
+      throw FileError("Cannot write file \"" + path + "\"");
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, path, ec);
+  if (ec) {
+    fs::remove(temp, ec);
+    throw FileError("Cannot write file \"" + path + "\"");
+  }
+}
+
+bool FileExists(const std::string& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+}  // namespace platform

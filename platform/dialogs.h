@@ -1,0 +1,81 @@
+// The program's conversations with the user and the desktop (message boxes, file dialogs, shell,
+// mail, clock) go through these small interfaces, so tests can script them and see what was shown.
+// The running program installs the Qt implementations; a test installs its own with ScopedDialogs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class MessageKind { Information, Warning, Error, Confirmation };
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class Answer { Ok, Cancel, Yes, No };
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+  // A modal message box; returns the button pressed.
+  virtual Answer Message(const std::string& text, const std::string& caption, MessageKind kind,
+                         Buttons buttons) = 0;
+  // File dialogs; empty string when the user cancels. `filter` is "Text (*.ext);;..." in Qt's form.
+  virtual std::string OpenFileName(const std::string& caption, const std::string& dir,
+                                   const std::string& filter) = 0;
+  virtual std::string SaveFileName(const std::string& caption, const std::string& dir,
+                                   const std::string& filter) = 0;
+  // Opens a document or web address in its application; false when nothing could open it.
+  virtual bool ShellOpen(const std::string& target) = 0;
+  // Hands a message with one attachment to the user's mail program; false when there is none.
+  virtual bool SendMail(const std::string& subject, const std::string& body, const std::string& attachment) = 0;
+  // Milliseconds since an arbitrary start.
+  virtual uint64_t TickCount() = 0;
+};
+
+// The current implementation (never null once the program or a test has installed one; before that
+// a silent default answers Ok/Cancel and records nothing).
+Dialogs& CurrentDialogs();
+void SetDialogs(Dialogs* dialogs);
+
+// Shorthands used throughout the program.
+void ShowMessage(const std::string& text);
+Answer AskQuestion(const std::string& text, const std::string& caption, Buttons buttons = Buttons::YesNo);
+
+// Installs `dialogs` for the lifetime of the object and restores the previous one after.
+class ScopedDialogs {
+ public:
+  explicit ScopedDialogs(Dialogs* dialogs);
+  ~ScopedDialogs();
+  ScopedDialogs(const ScopedDialogs&) = delete;
+  ScopedDialogs& operator=(const ScopedDialogs&) = delete;
+
+ private:
+  Dialogs* previous_;
+};
+
+// A scripted implementation for tests: records every message and answers from a queue
+// (Ok when the queue is empty).
+class RecordingDialogs : public Dialogs {
+ public:
+  struct Shown {
+    std::string text;
+    std::string caption;
+    MessageKind kind;
+    Buttons buttons;
+  };
+  std::vector<Shown> messages;
+  std::vector<Answer> answers;             // taken from the front
+  std::vector<std::string> fileNames;      // taken from the front by the file dialogs
+  std::vector<std::string> opened;         // ShellOpen targets
+  std::vector<std::string> mailed;         // SendMail attachments
+  uint64_t now = 0;
+
+  Answer Message(const std::string& text, const std::string& caption, MessageKind kind, Buttons buttons) override;
+  std::string OpenFileName(const std::string&, const std::string&, const std::string&) override;
+  std::string SaveFileName(const std::string&, const std::string&, const std::string&) override;
+  bool ShellOpen(const std::string& target) override;
+  bool SendMail(const std::string&, const std::string&, const std::string& attachment) override;
+  uint64_t TickCount() override { return now; }
+};
+
+}  // namespace platform

@@ -1,0 +1,209 @@
+#include "platform/numbers.h"
+
+#include <cctype>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <system_error>
+
+#include "platform/exception.h"
+
+namespace platform {
+
+int64_t Round(double value) { return static_cast<int64_t>(std::nearbyint(value)); }
+
+int64_t Trunc(double value) { return static_cast<int64_t>(std::trunc(value)); }
+
+std::string FormatFixed(double value, int decimals) {
+  if (decimals < 0) decimals = 0;
+  if (decimals > 30) decimals = 30;
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
+  char buffer[400];
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return "0";
+  return std::string(buffer, result.ptr);
+}
+
+namespace {
+
+struct FixedSpec {
+  bool zeroPad = false;
+  bool leftAlign = false;
+  int width = 0;
+  int precision = 6;
+};
+
+std::optional<FixedSpec> ParseFixedFormat(std::string_view f) {
+  FixedSpec spec;
+  if (f.size() < 2 || f.front() != '%' || f.back() != 'f') return std::nullopt;
+  f = f.substr(1, f.size() - 2);
+  size_t i = 0;
+  while (i < f.size() && (f[i] == '0' || f[i] == '-')) {
+    if (f[i] == '0') spec.zeroPad = true;
+    else spec.leftAlign = true;
+    ++i;
+  }
+  int width = 0;
+  while (i < f.size() && std::isdigit(static_cast<unsigned char>(f[i]))) {
+    width = width * 10 + (f[i] - '0');
+    if (width > 99) return std::nullopt;
+    ++i;
+  }
+  spec.width = width;
+  if (i < f.size() && f[i] == '.') {
+    ++i;
+    int precision = 0;
+    size_t digits = 0;
+    while (i < f.size() && std::isdigit(static_cast<unsigned char>(f[i]))) {
+      precision = precision * 10 + (f[i] - '0');
+      if (precision > 30) return std::nullopt;
+      ++i;
+      ++digits;
+    }
+    spec.precision = digits ? precision : 0;
+  }
+  if (i != f.size()) return std::nullopt;
+  return spec;
+}
+
+}  // namespace
+
+bool IsFixedFormat(std::string_view format) { return ParseFixedFormat(format).has_value(); }
+
+std::string FormatPrintf(std::string_view format, double value) {
+  auto spec = ParseFixedFormat(format);
+  if (!spec) throw FormatError("Invalid number format \"" + std::string(format) + "\"");
+  std::string text = FormatFixed(value, spec->precision);
+  if (static_cast<int>(text.size()) < spec->width) {
+    size_t pad = spec->width - text.size();
+    if (spec->leftAlign) {
+      text.append(pad, ' ');
+    } else if (spec->zeroPad && std::isfinite(value)) {
+      size_t signLength = (!text.empty() && text[0] == '-') ? 1 : 0;
+      text.insert(signLength, pad, '0');
+    } else {
+      text.insert(0, pad, ' ');
+    }
+  }
+  return text;
+}
+
+std::string FormatFloatPattern(std::string_view pattern, double value) {
+  // Split the pattern into its integer and fraction placeholders.
+  size_t dot = pattern.find('.');
+  std::string_view intPart = pattern.substr(0, dot);
+  std::string_view fracPart = dot == std::string_view::npos ? std::string_view() : pattern.substr(dot + 1);
+  int minInt = 0;
+  for (char c : intPart) if (c == '0') ++minInt;
+  int minFrac = 0, maxFrac = 0;
+  for (char c : fracPart) {
+    if (c == '0') { ++minFrac; ++maxFrac; }
+    else if (c == '#') ++maxFrac;
+  }
+  std::string text = FormatFixed(std::fabs(value), maxFrac);
+  bool negative = value < 0 && std::stod(text) != 0.0;
+  std::string digits = text, fraction;
+  size_t p = text.find('.');
+  if (p != std::string::npos) {
+    digits = text.substr(0, p);
+    fraction = text.substr(p + 1);
+  }
+  while (static_cast<int>(fraction.size()) > minFrac && !fraction.empty() && fraction.back() == '0')
+    fraction.pop_back();
+  if (digits == "0" && minInt == 0) digits.clear();
+  while (static_cast<int>(digits.size()) < minInt) digits.insert(0, "0");
+  // Literal characters of the pattern (anything but 0 # .) keep their places around the number.
+  std::string prefix, suffix;
+  for (char c : intPart) if (c != '0' && c != '#' && c != ',') prefix += c;
+  for (char c : fracPart) if (c != '0' && c != '#') suffix += c;
+  std::string out = prefix + (negative ? "-" : "") + digits;
+  if (!fraction.empty()) out += "." + fraction;
+  if (out.empty() || out == "-") out += "0";
+  return out + suffix;
+}
+
+std::string FormatInt(int64_t value) { return std::to_string(value); }
+
+std::string Trim(std::string_view text) {
+  size_t b = 0, e = text.size();
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (b < e && blank(text[b])) ++b;
+  while (e > b && blank(text[e - 1])) --e;
+  return std::string(text.substr(b, e - b));
+}
+
+std::optional<double> ParseDouble(std::string_view text) {
+  std::string t = Trim(text);
+  if (t.empty()) return std::nullopt;
+  size_t start = (t[0] == '+') ? 1 : 0;
+  if (start && t.size() > 1 && t[1] == '-') return std::nullopt;
+  // from_chars does not take hex, inf or nan without being asked; accept only plain decimals.
+  for (size_t i = start; i < t.size(); ++i) {
+    char c = t[i];
+    if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == 'e' || c == 'E' || c == '+'))
+      return std::nullopt;
+  }
+  double value = 0;
+  auto result = std::from_chars(t.data() + start, t.data() + t.size(), value, std::chars_format::general);
+  if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return std::nullopt;
+  if (!std::isfinite(value)) return std::nullopt;
+  return value;
+}
+
+std::optional<int64_t> ParseInt(std::string_view text) {
+  std::string t = Trim(text);
+  if (t.empty()) return std::nullopt;
+  size_t start = (t[0] == '+') ? 1 : 0;
+  int64_t value = 0;
+  auto result = std::from_chars(t.data() + start, t.data() + t.size(), value, 10);
+  if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return std::nullopt;
+  return value;
+}
+
+double StrToFloat(std::string_view text, std::string_view what) {
+  auto value = ParseDouble(text);
+  if (!value) {
+    std::string message = "\"" + std::string(text) + "\" is not a valid number";
+    if (!what.empty()) message += " (" + std::string(what) + ")";
+    throw FormatError(message);
+  }
+  return *value;
+}
+
+int64_t StrToInt(std::string_view text, std::string_view what) {
+  auto value = ParseInt(text);
+  if (!value) {
+    std::string message = "\"" + std::string(text) + "\" is not a valid integer";
+    if (!what.empty()) message += " (" + std::string(what) + ")";
+    throw FormatError(message);
+  }
+  return *value;
+}
+
+std::string ToLowerAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return out;
+}
+
+std::string ToUpperAscii(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return out;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+void ForceCNumericLocale() { std::setlocale(LC_NUMERIC, "C"); }
+
+}  // namespace platform

@@ -1,0 +1,75 @@
+#include "platform/numbers.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+#include "platform/exception.h"
+
+using namespace platform;
+
+TEST(Numbers, RoundIsHalfToEvenAndTruncGoesTowardZero) {
+  EXPECT_EQ(Round(0.5), 0);
+  EXPECT_EQ(Round(1.5), 2);
+  EXPECT_EQ(Round(2.5), 2);
+  EXPECT_EQ(Round(-2.5), -2);
+  EXPECT_EQ(Round(2.5000001), 3);
+  EXPECT_EQ(Trunc(-2.7), -2);
+  EXPECT_EQ(Trunc(2.7), 2);
+}
+
+TEST(Numbers, FixedFormatsUseDotWhateverTheLocale) {
+  const char* old = std::setlocale(LC_NUMERIC, nullptr);
+  std::string saved = old ? old : "C";
+  // A locale with ',' as separator, when the machine has one; the text must not change.
+  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  EXPECT_EQ(FormatPrintf("%0.3f", 2.5), "2.500");
+  EXPECT_EQ(FormatPrintf("%0.4f", -0.00004), "-0.0000");
+  EXPECT_EQ(FormatPrintf("%.0f", 2.5), "2");
+  EXPECT_EQ(FormatPrintf("%8.2f", 3.14159), "    3.14");
+  EXPECT_EQ(FormatPrintf("%08.2f", -3.14159), "-0003.14");
+  EXPECT_EQ(FormatFixed(1234.5678, 2), "1234.57");
+  EXPECT_EQ(ParseDouble("2.5").value(), 2.5);
+  std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(Numbers, FormatTextFromFilesIsNeverAPrintfFormat) {
+  EXPECT_TRUE(IsFixedFormat("%0.3f"));
+  EXPECT_TRUE(IsFixedFormat("%.4f"));
+  EXPECT_FALSE(IsFixedFormat("%s"));
+  EXPECT_FALSE(IsFixedFormat("%n%0.3f"));
+  EXPECT_FALSE(IsFixedFormat("%0.3fX"));
+  EXPECT_FALSE(IsFixedFormat("%0.999f"));
+  EXPECT_THROW(FormatPrintf("%s", 1.0), FormatError);
+}
+
+TEST(Numbers, FloatPatterns) {
+  EXPECT_EQ(FormatFloatPattern("00", 5), "05");
+  EXPECT_EQ(FormatFloatPattern("00", 65), "65");
+  EXPECT_EQ(FormatFloatPattern("0.###", 2.5), "2.5");
+  EXPECT_EQ(FormatFloatPattern("0.000", 2.5), "2.500");
+  EXPECT_EQ(FormatFloatPattern("0", -3.4), "-3");
+  EXPECT_EQ(FormatFloatPattern("#.##", 0.0), "0");
+}
+
+TEST(Numbers, ParsingAcceptsOnlyPlainDecimals) {
+  EXPECT_EQ(ParseDouble(" -5 ").value(), -5.0);
+  EXPECT_EQ(ParseDouble("1e3").value(), 1000.0);
+  EXPECT_EQ(ParseDouble(".5").value(), 0.5);
+  EXPECT_FALSE(ParseDouble(""));
+  EXPECT_FALSE(ParseDouble("-"));
+  EXPECT_FALSE(ParseDouble("."));
+  EXPECT_FALSE(ParseDouble("2,5"));
+  EXPECT_FALSE(ParseDouble("12abc"));
+  EXPECT_FALSE(ParseDouble("inf"));
+  EXPECT_FALSE(ParseDouble("nan"));
+  EXPECT_FALSE(ParseDouble("0x10"));
+  EXPECT_EQ(ParseInt("42").value(), 42);
+  EXPECT_FALSE(ParseInt("4.2"));
+  EXPECT_THROW(StrToFloat("abc", "Feed rate"), FormatError);
+  try {
+    StrToFloat("abc", "Feed rate");
+  } catch (const Exception& e) {
+    EXPECT_NE(e.Message().find("Feed rate"), std::string::npos);
+  }
+}
