@@ -16,9 +16,13 @@ class SilentDialogs : public Dialogs {
   uint64_t TickCount() override { return 0; }
 };
 
-Dialogs*& Current() {
+Dialogs& Silent() {
   static SilentDialogs silent;
-  static Dialogs* current = &silent;
+  return silent;
+}
+
+Dialogs*& Current() {
+  static Dialogs* current = &Silent();
   return current;
 }
 
@@ -33,10 +37,7 @@ std::string TakeFront(std::vector<std::string>& queue) {
 
 Dialogs& CurrentDialogs() { return *Current(); }
 
-void SetDialogs(Dialogs* dialogs) {
-  static SilentDialogs silent;
-  Current() = dialogs ? dialogs : &silent;
-}
+void SetDialogs(Dialogs* dialogs) { Current() = dialogs ? dialogs : &Silent(); }
 
 void ShowMessage(const std::string& text) {
   CurrentDialogs().Message(text, "", MessageKind::Information, Buttons::Ok);
