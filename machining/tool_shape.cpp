@@ -1,0 +1,32 @@
+#include "machining/tool_shape.h"
+
+#include <cmath>
+
+namespace machining {
+
+std::string ToolShapeProblem(const ToolShape& tool) {
+  const bool cone = tool.toolType == kToolConicalFlat || tool.toolType == kToolConicalSpherical;
+  if (!std::isfinite(tool.diameter) || tool.diameter < 0.0)
+    return "The tool diameter must be 0 or more.";
+  if (tool.toolType == kToolBullNose &&
+      (!std::isfinite(tool.cornerRadius) || tool.cornerRadius < 0.0 || tool.cornerRadius > tool.diameter / 2.0))
+    return "The corner radius must lie between 0 and half the tool diameter.";
+  if (cone) {
+    // At 0 degrees the cone's slope is infinite and at 90 or more it has no side at all: neither
+    // can be modelled, and both would put infinities or NaNs into the heights.
+    if (!std::isfinite(tool.taperAngle) || tool.taperAngle <= 0.0 || tool.taperAngle >= 90.0)
+      return "The taper angle must be greater than 0 and less than 90 degrees.";
+    if (!std::isfinite(tool.flatDiameter) || tool.flatDiameter < 0.0 || tool.flatDiameter > tool.diameter)
+      return tool.toolType == kToolConicalFlat
+                 ? "The flat diameter must lie between 0 and the tool diameter."
+                 : "The ball diameter must lie between 0 and the tool diameter.";
+  }
+  return {};
+}
+
+void ValidateToolShape(const ToolShape& tool) {
+  const std::string problem = ToolShapeProblem(tool);
+  if (!problem.empty()) throw ToolShapeError(problem);
+}
+
+}  // namespace machining
