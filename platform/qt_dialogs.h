@@ -1,0 +1,67 @@
+// The running program's conversations with the user through Qt: message boxes, file dialogs, the
+// desktop's handlers for documents and addresses, the mail program and a steady clock. main() installs
+// one QtDialogs with SetDialogs; tests keep their RecordingDialogs.
+//
+// GuardedApplication is the program's QApplication: an exception never leaves a Qt event handler,
+// one guard shows its message in an error box through CurrentDialogs() instead and the program goes on.
+#pragma once
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+#include "platform/dialogs.h"
+
+namespace platform {
+
+class QtDialogs : public Dialogs {
+ public:
+  QtDialogs();
+
+  // An empty caption shows the application's name, as the program's plain message boxes do.
+  Answer Message(const std::string& text, const std::string& caption, MessageKind kind,
+                 Buttons buttons) override;
+  std::string OpenFileName(const std::string& caption, const std::string& dir,
+                           const std::string& filter) override;
+  std::string SaveFileName(const std::string& caption, const std::string& dir,
+                           const std::string& filter) override;
+  // A path of an existing file or folder opens in its application; anything else is taken as an address.
+  bool ShellOpen(const std::string& target) override;
+  // Desktop mail programs take no attachment through a mailto: link, so the message opens with the
+  // attachment's path in its body and a box tells the user which file to attach.
+  bool SendMail(const std::string& subject, const std::string& body, const std::string& attachment) override;
+  uint64_t TickCount() override;
+
+ private:
+  QElapsedTimer clock_;
+};
+
+// The text shown for an exception that reached the event loop.
+std::string ExceptionText(const std::exception& error);
+
+// Shows `error` in an error box through CurrentDialogs().
+void ShowException(const std::exception& error);
+
+// Runs `action` and shows any exception it raises instead of letting it go on; true when it ran through.
+template <class F>
+bool RunGuarded(F&& action) {
+  try {
+    action();
+    return true;
+  } catch (const std::exception& error) {
+    ShowException(error);
+  } catch (...) {
+    ShowException(std::runtime_error("Unknown error"));
+  }
+  return false;
+}
+
+class GuardedApplication : public QApplication {
+ public:
+  GuardedApplication(int& argc, char** argv);
+  bool notify(QObject* receiver, QEvent* event) override;
+};
+
+}  // namespace platform
