@@ -1,0 +1,62 @@
+#include "machining/tool_record.h"
+
+#include <algorithm>
+
+namespace machining {
+
+void WriteToolRecord(platform::ByteWriter& out, const TToolRecord& record) {
+  const size_t length = std::min(record.name.size(), kToolNameMax);
+  out.I32(record.toolNumber);
+  out.I32(record.spindleSpeed);
+  out.F32(record.feedRate);
+  out.F32(record.plungeRate);
+  out.U8(record.coolant ? 1 : 0);
+  out.U8(static_cast<uint8_t>(length));
+  out.Write(record.name.data(), length);
+  out.Fill(0, kToolNameMax - length);
+  out.I32(record.toolType);
+  out.F32(record.diameter);
+  out.F32(record.cornerRadius);
+  out.F32(record.taperAngle);
+  out.F32(record.flatDiameter);
+  out.F32(record.passDepth);
+}
+
+platform::Bytes ToolRecordBytes(const TToolRecord& record) {
+  platform::ByteWriter out;
+  WriteToolRecord(out, record);
+  return out.Take();
+}
+
+TToolRecord ReadToolRecord(platform::ByteReader& in) {
+  in.Require(kToolRecordSize);
+  TToolRecord r;
+  r.toolNumber = in.I32();
+  r.spindleSpeed = in.I32();
+  r.feedRate = in.F32();
+  r.plungeRate = in.F32();
+  r.coolant = in.U8() != 0;
+  const size_t length = std::min<size_t>(in.U8(), kToolNameMax);
+  char name[kToolNameMax];
+  in.Read(name, kToolNameMax);
+  r.name.assign(name, length);
+  r.toolType = in.I32();
+  r.diameter = in.F32();
+  r.cornerRadius = in.F32();
+  r.taperAngle = in.F32();
+  r.flatDiameter = in.F32();
+  r.passDepth = in.F32();
+  return r;
+}
+
+ToolShape ShapeOf(const TToolRecord& record) {
+  ToolShape shape;
+  shape.toolType = record.toolType;
+  shape.diameter = record.diameter;
+  shape.cornerRadius = record.cornerRadius;
+  shape.flatDiameter = record.flatDiameter;
+  shape.taperAngle = record.taperAngle;
+  return shape;
+}
+
+}  // namespace machining

@@ -1,0 +1,46 @@
+// One cutter as "Tool.db" and the document file store it: a packed 92-byte little-endian record,
+// read and written field by field.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "machining/tool_shape.h"
+#include "platform/binary_stream.h"
+
+namespace machining {
+
+constexpr size_t kToolRecordSize = 92;
+constexpr size_t kToolNameMax = 50;
+
+struct TToolRecord {
+  int32_t toolNumber = 1;      // offset 0
+  int32_t spindleSpeed = 1000; // 4, rpm
+  float feedRate = 1000.0f;    // 8
+  float plungeRate = 1000.0f;  // 12
+  bool coolant = false;        // 16, one byte
+  // 17: a length byte and 50 characters. Held as the file's own bytes (one byte per character), at
+  // most 50 of them.
+  std::string name;
+  int32_t toolType = kToolFlat;  // 68
+  float diameter = 5.0f;         // 72
+  float cornerRadius = 0.0f;     // 76
+  float taperAngle = 0.0f;       // 80, degrees
+  float flatDiameter = 0.0f;     // 84
+  float passDepth = 0.0f;        // 88
+
+  bool operator==(const TToolRecord&) const = default;
+};
+
+// Writes exactly 92 bytes; a longer name is cut to its first 50 characters, the unused name bytes are 0.
+void WriteToolRecord(platform::ByteWriter& out, const TToolRecord& record);
+platform::Bytes ToolRecordBytes(const TToolRecord& record);
+// Reads exactly 92 bytes (FormatError when fewer remain). A length byte above 50 is taken as 50, so a
+// damaged record never reads past its own name field.
+TToolRecord ReadToolRecord(platform::ByteReader& in);
+
+// The shape part of a record, as the probes and the tool body take it.
+ToolShape ShapeOf(const TToolRecord& record);
+
+}  // namespace machining
