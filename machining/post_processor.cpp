@@ -1,0 +1,240 @@
+#include "machining/post_processor.h"
+
+#include <cctype>
+#include <cmath>
+#include <optional>
+
+#include "machining/nc_words.h"
+#include "platform/dialogs.h"
+#include "platform/exception.h"
+#include "platform/files.h"
+#include "platform/ini_file.h"
+#include "platform/numbers.h"
+
+namespace machining {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+// The file's number format text becomes "%" + text + conversion. Only digits with at most one '.'
+// are taken (width up to 99, precision up to 30), so no file text is ever used as a format.
+std::string ReadNumberFormat(const platform::IniFile& ini, const char* section, const char* key, const char* def,
+                             char conversion) {
+  std::string text = ini.ReadString(section, key, def);
+  size_t dot = text.find('.');
+  bool valid = !text.empty() && text != ".";
+  for (size_t i = 0; valid && i < text.size(); ++i)
+    valid = std::isdigit(static_cast<unsigned char>(text[i])) || (text[i] == '.' && i == dot);
+  if (valid) {
+    std::string width = text.substr(0, dot);
+    std::string precision = dot == std::string::npos ? "" : text.substr(dot + 1);
+    auto below = [](const std::string& digits, int limit) {
+      return digits.empty() || (digits.size() <= 3 && std::stoi(digits) <= limit);
+    };
+    valid = below(width, 99) && below(precision, 30);
+  }
+  if (!valid) {
+    throw platform::FormatError("Post-processor \"" + ini.FileName() + "\", section [" + section + "], key " + key +
+                                ": \"" + text + "\" is not a number format (digits with at most one '.', e.g. 1.3)");
+  }
+  return "%" + text + conversion;
+}
+
+// One multi-line text from the keys "1" .. "count"; empty and missing keys are skipped.
+std::string ReadLines(const platform::IniFile& ini, const char* section, int count) {
+  std::string text;
+  for (int i = 1; i <= count; ++i) {
+    std::string line = ini.ReadString(section, std::to_string(i), "");
+    if (!line.empty()) text += line + kLineEnd;
+  }
+  return text;
+}
+
+std::string FileNameWithoutFolder(const std::string& path) {
+  size_t slash = path.find_last_of("/\\");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Text between the comment delimiters: their first characters become blanks so the text cannot
+// close the comment early or open a nested one.
+std::string CommentText(std::string text, const PostProcessorSettings& s) {
+  for (const std::string* delimiter : {&s.startComment, &s.endComment}) {
+    if (delimiter->empty()) continue;
+    for (char& c : text)
+      if (c == delimiter->front()) c = ' ';
+  }
+  return platform::ToUpperAscii(s.startComment + text + s.endComment);
+}
+
+}  // namespace
+
+PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const PostProcessorSettings& previous) {
+  PostProcessorSettings s;
+  s.outputSeq = ini.ReadBool("Block Numbering", "OutputSeq", false);
+  s.seqPref = ini.ReadString("Block Numbering", "Pref", "N");
+  s.seqStart = ini.ReadInteger("Block Numbering", "SeqStart", 1);
+  s.seqInc = ini.ReadInteger("Block Numbering", "SeqInc", 1);
+  s.seqMax = ini.ReadInteger("Block Numbering", "SeqMax", 999999);
+
+  s.xPref = ini.ReadString("X Axis", "Pref", "X");
+  s.xFormat = ReadNumberFormat(ini, "X Axis", "Format", "1.3", 'f');
+  s.xScale = ini.ReadFloat("X Axis", "Scale", 1.0);
+  // Y and Z take the [X Axis] format: existing files were written against that behaviour.
+  s.yPref = ini.ReadString("Y Axis", "Pref", "Y");
+  s.yFormat = ReadNumberFormat(ini, "X Axis", "Format", "1.3", 'f');
+  s.yScale = ini.ReadFloat("Y Axis", "Scale", 1.0);
+  s.zPref = ini.ReadString("Z Axis", "Pref", "Z");
+  s.zFormat = ReadNumberFormat(ini, "X Axis", "Format", "1.3", 'f');
+  s.zScale = ini.ReadFloat("Z Axis", "Scale", 1.0);
+
+  s.iPref = ini.ReadString("ArcDef", "IPref", "I");
+  s.jPref = ini.ReadString("ArcDef", "JPref", "J");
+  s.rPref = ini.ReadString("ArcDef", "RPref", "R");
+
+  s.toolPref = ini.ReadString("Tool", "Pref", "T");
+  s.toolFormat = ReadNumberFormat(ini, "Tool", "Format", "1.1", 'd');
+  s.toolOffsetPref = ini.ReadString("Tool", "Tofflen", "H");
+
+  s.feedPref = ini.ReadString("Feed", "Pref", "F");
+  s.feedFormat = ReadNumberFormat(ini, "Feed", "Format", "1.1", 'f');
+  s.feedRapid = ini.ReadString("Feed", "Rapid", "");
+  s.hasFeedRapid = !s.feedRapid.empty();
+
+  s.motionWords[0] = ini.ReadString("GCode", "Rapid", "G0");
+  s.motionWords[1] = ini.ReadString("GCode", "Linear", "G1");
+  s.motionWords[2] = ini.ReadString("GCode", "Circular_CW", "G2");
+  s.motionWords[3] = ini.ReadString("GCode", "Circular_CCW", "G3");
+  s.xilSuffixCW = ini.ReadString("GCode", "XILSuffix_CW", "");
+  s.xilSuffixCCW = ini.ReadString("GCode", "XILSuffix_CCW", "");
+
+  s.sboXYPref = ini.ReadString("ShopBot", "SBO_XYPref", "");
+  s.sboXYZPref = ini.ReadString("ShopBot", "SBO_XYZPref", "");
+
+  s.arcOutput = ini.ReadInteger("ArcDef", "ArcOutput", 0);
+  s.arcCenter = ini.ReadInteger("ArcDef", "ArcCenter", 1);
+
+  s.xyzModal = ini.ReadBool("Default", "XYZModal", false);
+  s.gModal = ini.ReadBool("Default", "GModal", false);
+  s.fModal = ini.ReadBool("Default", "FModal", true);
+  s.delZero = ini.ReadBool("Default", "DelZero", false);
+  s.spaces = ini.ReadBool("Default", "Spaces", true);
+  s.fileExtension = platform::ToLowerAscii(ini.ReadString("Default", "File_extension", "NC"));
+  s.startComment = ini.ReadString("Default", "StartComment", "(");
+  s.endComment = ini.ReadString("Default", "EndComment", ")");
+
+  // Matched exactly; any other text leaves the dialect as it was.
+  std::string dialect = ini.ReadString("Default", "Dialect", "ISO");
+  s.dialect = previous.dialect;
+  if (dialect == "HEI") s.dialect = NcDialect::HEI;
+  else if (dialect == "ISO") s.dialect = NcDialect::ISO;
+  else if (dialect == "XIL") s.dialect = NcDialect::XIL;
+  else if (dialect == "SBO") s.dialect = NcDialect::SBO;
+  else if (dialect == "CSH") s.dialect = NcDialect::CSH;
+
+  s.postComment = ReadLines(ini, "Post Comment", 10);
+  s.startOfFile = ReadLines(ini, "Start_of_file", 30);
+  s.toolChange = ReadLines(ini, "Tool_change", 30);
+  s.endOfFile = ReadLines(ini, "End_of_file", 30);
+
+  for (int i = 0; i < 3; ++i) {
+    std::string section = "Cycle_" + std::to_string(i + 1);
+    PostProcessorSettings::Cycle& c = s.cycles[static_cast<size_t>(i)];
+    c.exploded = ini.ReadBool(section, "Exploded", true);
+    c.cycleDef = ini.ReadString(section, "Cycle_def", "");
+    c.cycleMove = ini.ReadString(section, "Cycle_move", "");
+    c.cycleCancel = ini.ReadString(section, "Cycle_cancel", "");
+  }
+  s.simulate = ini.ReadBool("Default", "Simulate", true);
+
+  auto differs = [](double scale) { return !(std::fabs(scale - 1.0) <= kPostScaleTolerance); };
+  s.scaled = differs(s.xScale) || differs(s.yScale) || differs(s.zScale);
+  return s;
+}
+
+namespace {
+
+// The existing file "<folder>/pst/<name>.pst", names matched without regard to case.
+std::optional<std::string> FindPostProcessorFile(const std::string& folder, const std::string& name) {
+  // A name from the settings file must not lead out of the "pst" folder.
+  if (!platform::IsPlainFileName(name)) return std::nullopt;
+  std::optional<std::string> pstDir = platform::FindFileNoCase(folder, "pst");
+  if (!pstDir) return std::nullopt;
+  return platform::FindFileNoCase(*pstDir, name + ".pst");
+}
+
+}  // namespace
+
+std::string PostProcessorPath(const std::string& folder, const std::string& name) {
+  return FindPostProcessorFile(folder, name)
+      .value_or(platform::JoinPath(platform::JoinPath(folder, "pst"), name + ".pst"));
+}
+
+bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWriter& writer) {
+  std::optional<std::string> found = FindPostProcessorFile(folder, name);
+  std::string path = found.value_or(PostProcessorPath(folder, name));
+  if (!found) {
+    // The defaults stand, but a job written with them would lack its start and end: say so.
+    writer.settings = ParsePostProcessor(platform::IniFile(), writer.settings);
+    writer.ResetBlockCounter();
+    platform::ShowMessage("Pst not found: " + path);
+    return false;
+  }
+  try {
+    platform::IniFile ini(path);
+    writer.settings = ParsePostProcessor(ini, writer.settings);
+    writer.ResetBlockCounter();
+    return true;
+  } catch (const platform::FormatError& e) {
+    platform::ShowMessage(e.Message());
+  } catch (const platform::Exception& e) {
+    platform::ShowMessage("Pst not found: " + path + "\n" + e.Message());
+  }
+  return false;
+}
+
+std::string PostKeyValue(std::string_view key, double x, double y, const NcJob& job, NcWriter& writer) {
+  const PostProcessorSettings& s = writer.settings;
+  if (key == "tool") return writer.ToolWord(job.toolNumber);
+  if (key == "toolname") return CommentText(job.toolName, s);
+  if (key == "speed") return "S" + job.spindleSpeedText;
+  if (key == "spindle_on") return "M3";
+  if (key == "spindle_off") return "M5";
+  if (key == "feed") return writer.FeedWord(job.feedRateText);
+  if (key == "feedplunge") return writer.FeedWord(job.plungeRateText);
+  if (key == "offlen") return s.toolOffsetPref + std::to_string(job.toolNumber);
+  if (key == "progname") return CommentText(FileNameWithoutFolder(job.ncFileName), s);
+  if (key == "progn") return "O0001";
+  if (key == "coolant_on") return "M8";
+  if (key == "coolant_off") return "M9";
+  if (key == "xrapid" || key == "x") return writer.XWord(x);
+  if (key == "yrapid" || key == "y") return writer.YWord(y);
+  if (key == "zrapid") return writer.ZWord(job.referenceHeight);
+  if (key == "depth") return writer.FormatNcNumber(-1.0);
+  if (key == "ref_height") return writer.FormatNcNumber(job.referenceHeight);
+  if (key == "n") return writer.NextBlockNumber();
+  return {};
+}
+
+std::string ExpandPostTemplate(std::string_view templ, double x, double y, const NcJob& job, NcWriter& writer) {
+  std::string out;
+  std::string_view rest = templ;
+  for (;;) {
+    size_t open = rest.find('[');
+    // The key ends at the first "]" after its "["; a "]" before it is plain text.
+    size_t close = open == std::string_view::npos ? open : rest.find(']', open + 1);
+    if (close == std::string_view::npos) {
+      out += rest;  // no complete pair left: the rest is copied as it stands
+      return out;
+    }
+    out += rest.substr(0, open);
+    std::string value = PostKeyValue(rest.substr(open + 1, close - open - 1), x, y, job, writer);
+    rest.remove_prefix(close + 1);
+    // A word at the start of a line carries no separator when no block number precedes it.
+    bool lineStart = out.empty() || out.back() == '\n';
+    if (!writer.settings.outputSeq && lineStart && value.size() > 1 && value.front() == ' ') value.erase(0, 1);
+    out += value;
+  }
+}
+
+}  // namespace machining
