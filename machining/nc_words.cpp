@@ -77,6 +77,7 @@ void NcWriter::ResetMemory() {
   lastY.clear();
   lastZ.clear();
   lastFeed.clear();
+  lastMotion.clear();
 }
 
 std::string NcWriter::Separator() const { return settings.spaces ? " " : ""; }

@@ -42,8 +42,9 @@ class NcWriter {
 
   // Counter back to SeqStart (done when a post-processor is read and when Calculate starts).
   void ResetBlockCounter();
-  // Start of a program (Calculate): counter to SeqStart, last X, Y, Z and feed texts cleared; the
-  // last motion word is kept.
+  // Start of a program (Calculate): counter to SeqStart, last X, Y, Z, feed texts and the last motion
+  // word cleared. The motion word goes too: the start template leaves the machine in a motion mode
+  // the writer does not know, so the first move must name its own.
   void ResetMemory();
 
   // " " when Spaces is on, else "".
