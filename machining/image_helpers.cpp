@@ -1,0 +1,189 @@
+#include "machining/image_helpers.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <string_view>
+#include <vector>
+
+#include "machining/relief.h"
+#include "platform/exception.h"
+#include "platform/numbers.h"
+
+namespace machining {
+
+namespace {
+
+// The first `count` bytes of a file (fewer when it is shorter); the header fields lie there, so a
+// large picture is not read whole to learn them.
+platform::Bytes ReadFileHead(const std::string& file, size_t count) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw platform::FileError("Cannot open \"" + file + "\" for reading.");
+  platform::Bytes bytes(count);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
+  if (in.bad()) throw platform::FileError("Cannot read \"" + file + "\".");
+  bytes.resize(static_cast<size_t>(in.gcount()));
+  return bytes;
+}
+
+void RequireBmp(const platform::Bytes& bytes, size_t fieldsEnd) {
+  if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
+    throw platform::FormatError("Not a BMP file: it does not start with \"BM\".");
+  if (bytes.size() < fieldsEnd)
+    throw platform::FormatError("BMP file too short for its header: " + std::to_string(bytes.size()) + " bytes.");
+}
+
+constexpr size_t kBmpInfoFieldsEnd = 46;
+constexpr double kInchesPerMetre = 39.370078740157480324;
+constexpr size_t kJfifSearch = 50;
+
+void RefusePacked(const platform::Bitmap& bitmap, const char* operation) {
+  if (bitmap.BitsPerPixel() < 8)
+    throw platform::BitmapError(std::string(operation) + " needs whole bytes per pixel: bring the " +
+                                std::to_string(bitmap.BitsPerPixel()) + "-bit picture to 8 bits first.");
+}
+
+}  // namespace
+
+BmpInfo ReadBmpInfo(const platform::Bytes& bytes) {
+  RequireBmp(bytes, kBmpInfoFieldsEnd);
+  platform::ByteReader in(bytes);
+  BmpInfo info;
+  in.Seek(28);
+  info.bitsPerPixel = in.U16();
+  info.compressed = in.U32() != 0;
+  in.Seek(38);
+  info.dpiX = static_cast<int>(platform::Round(in.I32() / kInchesPerMetre));
+  info.dpiY = static_cast<int>(platform::Round(in.I32() / kInchesPerMetre));
+  return info;
+}
+
+BmpInfo ReadBmpInfo(const std::string& file) { return ReadBmpInfo(ReadFileHead(file, kBmpInfoFieldsEnd)); }
+
+int32_t ReadBmpFileLength(const platform::Bytes& bytes) {
+  RequireBmp(bytes, 6);
+  platform::ByteReader in(bytes);
+  in.Seek(2);
+  return in.I32();
+}
+
+int32_t ReadBmpFileLength(const std::string& file) { return ReadBmpFileLength(ReadFileHead(file, 6)); }
+
+bool ReadJpegDensity(const platform::Bytes& bytes, int& dpiX, int& dpiY) {
+  static constexpr std::string_view kMarker("JFIF\0", 5);
+  size_t searched = std::min(bytes.size(), kJfifSearch);
+  for (size_t k = 0; k + kMarker.size() <= searched; ++k) {
+    if (std::memcmp(bytes.data() + k, kMarker.data(), kMarker.size()) != 0) continue;
+    if (k + 12 > bytes.size()) return false;
+    platform::ByteReader in(bytes);
+    in.Seek(k + 7);
+    uint8_t units = in.U8();
+    uint16_t x = in.U16BigEndian();
+    uint16_t y = in.U16BigEndian();
+    // Units 0 give only the pixels' aspect ratio, not a size; dots per centimetre become per inch.
+    if (units == 1) {
+      dpiX = x;
+      dpiY = y;
+    } else if (units == 2) {
+      dpiX = static_cast<int>(platform::Round(x * 2.54));
+      dpiY = static_cast<int>(platform::Round(y * 2.54));
+    } else {
+      return false;
+    }
+    return true;
+  }
+  return false;
+}
+
+bool ReadJpegDensity(const std::string& file, int& dpiX, int& dpiY) {
+  return ReadJpegDensity(ReadFileHead(file, kJfifSearch + 12), dpiX, dpiY);
+}
+
+void SetReliefSizeFromBitmap(ReliefModel& model, const platform::Bitmap& bitmap, int resolutionDpi, bool inches) {
+  CheckReliefPictureSize(bitmap.Width(), bitmap.Height());
+  model.columns = bitmap.Width();
+  model.rows = bitmap.Height();
+  double width = model.columns - 1;
+  double height = model.rows - 1;
+  if (resolutionDpi > 0) {
+    width /= resolutionDpi;
+    height /= resolutionDpi;
+    if (!inches) {
+      width *= 25.4;
+      height *= 25.4;
+    }
+  }
+  model.width = static_cast<float>(width);
+  model.height = static_cast<float>(height);
+  model.unitsPerPixel = model.width / static_cast<float>(model.columns - 1);
+}
+
+void MakeGreyPaletteBitmap(platform::Bitmap& bitmap, int height, int width, bool flat) {
+  platform::Bitmap grey = platform::ToGreyEightBit(bitmap);
+  grey.Resize(width, height);
+  platform::Palette palette = platform::GreyPalette(8);
+  if (flat) std::fill(palette.begin(), palette.begin() + 250, platform::Rgb(200, 200, 200));
+  grey.SetColors(std::move(palette));
+  bitmap = std::move(grey);
+}
+
+std::string MakeEightBit(platform::Bitmap& bitmap) {
+  if (bitmap.BitsPerPixel() != 8) bitmap = platform::ToGreyEightBit(bitmap);
+  return "8 bit";
+}
+
+void FlipVertical(platform::Bitmap& bitmap) {
+  RefusePacked(bitmap, "Flipping");
+  std::vector<uint8_t> swap(bitmap.Stride());
+  for (int i = 0; i < bitmap.Height() / 2; ++i) {
+    uint8_t* a = bitmap.Row(i);
+    uint8_t* b = bitmap.Row(bitmap.Height() - 1 - i);
+    std::memcpy(swap.data(), a, swap.size());
+    std::memcpy(a, b, swap.size());
+    std::memcpy(b, swap.data(), swap.size());
+  }
+}
+
+void FlipHorizontal(platform::Bitmap& bitmap) {
+  RefusePacked(bitmap, "Flipping");
+  const int bpp = bitmap.BytesPerPixel();
+  const int width = bitmap.Width();
+  for (int y = 0; y < bitmap.Height(); ++y) {
+    uint8_t* row = bitmap.Row(y);
+    for (int j = 0; j < width / 2; ++j)
+      std::swap_ranges(row + j * bpp, row + (j + 1) * bpp, row + (width - 1 - j) * bpp);
+  }
+}
+
+void Rotate90(platform::Bitmap& bitmap) {
+  RefusePacked(bitmap, "Rotating");
+  const int bpp = bitmap.BytesPerPixel();
+  const int oldWidth = bitmap.Width();
+  platform::Bitmap turned(bitmap.Height(), oldWidth, bitmap.BitsPerPixel());
+  turned.SetColors(bitmap.Colors());
+  turned.SetResolution(bitmap.PixelsPerMeterY(), bitmap.PixelsPerMeterX());
+  for (int r = 0; r < turned.Height(); ++r) {
+    uint8_t* out = turned.Row(r);
+    const int oldColumn = oldWidth - 1 - r;
+    for (int c = 0; c < turned.Width(); ++c) std::memcpy(out + c * bpp, bitmap.Row(c) + oldColumn * bpp, bpp);
+  }
+  bitmap = std::move(turned);
+}
+
+void CropBitmap(const platform::Bitmap& source, platform::Bitmap& target, int x, int y, int width, int height) {
+  RefusePacked(source, "Cropping");
+  if (width < 1 || height < 1 || x < 0 || y < 0 || x > source.Width() - width || y > source.Height() - height)
+    throw platform::BitmapError("The crop rectangle of " + std::to_string(width) + " x " + std::to_string(height) +
+                                " pixels at (" + std::to_string(x) + ", " + std::to_string(y) +
+                                ") does not lie inside the picture of " + std::to_string(source.Width()) + " x " +
+                                std::to_string(source.Height()) + " pixels.");
+  const int bpp = source.BytesPerPixel();
+  platform::Bitmap cropped(width, height, source.BitsPerPixel());
+  cropped.SetColors(source.Colors());
+  cropped.SetResolution(source.PixelsPerMeterX(), source.PixelsPerMeterY());
+  for (int i = 0; i < height; ++i)
+    std::memcpy(cropped.Row(i), source.Row(y + i) + static_cast<size_t>(x) * bpp, static_cast<size_t>(width) * bpp);
+  target = std::move(cropped);
+}
+
+}  // namespace machining

@@ -1,0 +1,31 @@
+// Windows BMP files read into and written from our Bitmap, keeping the pixel format and the palette
+// as the file has them (the relief reads pixel bytes and palette indices directly).
+//
+// Read: BITMAPCOREHEADER, BITMAPINFOHEADER and its V2 to V5 successors; bottom-up and top-down rows;
+// uncompressed, BI_BITFIELDS (masks other than the native ones are converted to the native layout of
+// the same bit count) and RLE8/RLE4 (decoded to 8 and 4 bits). Every size, offset and count is
+// checked against the bytes present; what cannot be read raises FormatError saying why. Bytes after
+// the image are ignored (the document file appends its record to a BMP).
+//
+// Written: BITMAPFILEHEADER + BITMAPINFOHEADER, rows bottom-up, palette for 1, 4 and 8 bits,
+// 15 bits as BI_RGB, 16 bits as BI_BITFIELDS 5-6-5, 24 and 32 bits as BI_RGB.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/binary_stream.h"
+#include "platform/bitmap.h"
+
+namespace platform {
+
+Bitmap DecodeBmp(const uint8_t* data, size_t size);
+inline Bitmap DecodeBmp(const Bytes& bytes) { return DecodeBmp(bytes.data(), bytes.size()); }
+Bitmap ReadBmpFile(const std::string& path);
+
+// Refuses an empty bitmap with BitmapError (a BMP has at least one pixel).
+Bytes EncodeBmp(const Bitmap& bitmap);
+void WriteBmpFile(const std::string& path, const Bitmap& bitmap);
+
+}  // namespace platform
