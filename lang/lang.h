@@ -38,7 +38,7 @@ using MessageNumber = std::string_view;
 inline constexpr const char* kDefaultLanguage = "english";
 // Larger files are refused: a real language file is a few tens of kilobytes, and every lookup reads
 // the table.
-inline constexpr size_t kMaxLanguageFileSize = 4u << 20;
+inline constexpr size_t kMaxLanguageFileSize = 1u << 20;
 
 class Language {
  public:

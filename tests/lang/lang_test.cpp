@@ -1,0 +1,247 @@
+#include "lang/lang.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <unistd.h>
+
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/form.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A program folder of its own with a "language" folder, a fresh program-wide Language and recorded
+// dialogs, so each test sees only what it wrote.
+class LangTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    previousDir_ = platform::ProgramDir();
+    dir_ = fs::temp_directory_path() /
+           ("velkora_lang_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_ / "language");
+    platform::SetProgramDir(dir_.string());
+  }
+  void TearDown() override {
+    platform::SetProgramDir(previousDir_);
+    fs::remove_all(dir_);
+  }
+
+  void WriteLanguage(const std::string& fileName, const std::string& bytes) {
+    std::ofstream out(dir_ / "language" / fileName, std::ios::binary);
+    out << bytes;
+  }
+  // Opens `name` into the test's Language as the start-up does.
+  void Open(const std::string& name) { language.LangIni = lang::OpenLanguageFile(language, name); }
+
+  lang::Language language;
+  lang::ScopedLanguage scopedLanguage{&language};
+  platform::RecordingDialogs dialogs;
+  platform::ScopedDialogs scopedDialogs{&dialogs};
+  fs::path dir_;
+  std::string previousDir_;
+};
+
+TEST_F(LangTest, OpensFileBesideProgramWithoutRegardToCase) {
+  WriteLanguage("Italiano.LNG", "[String]\n451=Uscire?\n");
+  Open("italiano");
+  ASSERT_NE(language.LangIni, nullptr) << "the name is matched without regard to case";
+  EXPECT_EQ(language.LangFilePath, (dir_ / "language" / "Italiano.LNG").string());
+  EXPECT_EQ(lang::LangString("451"), "Uscire?");
+  EXPECT_EQ(lang::LangString("452"), "") << "a missing key reads empty";
+  EXPECT_TRUE(dialogs.messages.empty());
+
+  Open("deutsch");
+  EXPECT_EQ(language.LangIni, nullptr);
+  EXPECT_EQ(language.LangFilePath, (dir_ / "language" / "deutsch.lng").string())
+      << "the path of a missing file is kept, built with the platform's separator";
+  EXPECT_EQ(lang::LangString("451"), "") << "no file open: every text is empty";
+  EXPECT_TRUE(dialogs.messages.empty()) << "a missing file is reported when windows are translated";
+}
+
+TEST_F(LangTest, NamesOutsideTheLanguageFolderAreRefused) {
+  WriteLanguage("english.lng", "[String]\n1=english\n");
+  // A file one level up that a crafted setting would reach.
+  { std::ofstream(dir_ / "secret.lng") << "[String]\n1=secret\n"; }
+  for (const std::string name : {"../secret", "..", "sub/english", "sub\\english", "", "..\\secret"}) {
+    EXPECT_EQ(lang::SafeLanguageName(name), "english") << name;
+    Open(name);
+    ASSERT_NE(language.LangIni, nullptr) << name;
+    EXPECT_EQ(lang::LangString("1"), "english") << "refused name '" << name << "' falls back to english";
+    EXPECT_EQ(fs::path(language.LangFilePath).parent_path(), dir_ / "language") << name;
+  }
+  EXPECT_EQ(lang::SafeLanguageName("italiano"), "italiano");
+}
+
+TEST_F(LangTest, BadFilesReadWithoutCrash) {
+  // Random bytes with a valid section in the middle, invalid UTF-8 and a very long line.
+  std::mt19937 random(7);
+  std::string garbage;
+  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>(random() & 0xFF);
+  garbage += "\n[String]\n451=Exit\xFF\xFEnow\n452=" + std::string(1 << 19, 'x') + "\n";
+  for (int i = 0; i < 20000; ++i) garbage += static_cast<char>(random() & 0xFF);
+  WriteLanguage("garbage.lng", garbage);
+  Open("garbage");
+  ASSERT_NE(language.LangIni, nullptr);
+  EXPECT_EQ(lang::LangString("451"), "Exit\xEF\xBF\xBD\xEF\xBF\xBDnow") << "unknown bytes are replaced";
+  EXPECT_EQ(lang::LangString("452").size(), size_t(1) << 19);
+  EXPECT_EQ(lang::LangString("999"), "");
+  platform::Form form("frmGarbage");
+  auto* button = form.Add(new QPushButton("Keep", &form), "btnKeep");
+  lang::TranslateForms({&form});
+  EXPECT_EQ(button->text(), "Keep");
+
+  // A file far larger than any language file is refused with a clear error and counts as missing.
+  WriteLanguage("huge.lng", std::string(lang::kMaxLanguageFileSize + 1, 'a'));
+  Open("huge");
+  EXPECT_EQ(language.LangIni, nullptr);
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("too large"), std::string::npos) << dialogs.messages[0].text;
+  EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+
+  // A folder with the file's name is no language file.
+  fs::create_directories(dir_ / "language" / "folder.lng");
+  Open("folder");
+  EXPECT_EQ(language.LangIni, nullptr);
+}
+
+TEST_F(LangTest, LineBreakMarkers) {
+  using lang::ExpandLineBreaks;
+  EXPECT_EQ(ExpandLineBreaks("plain text"), "plain text");
+  EXPECT_EQ(ExpandLineBreaks(""), "");
+  EXPECT_EQ(ExpandLineBreaks("first*|*second"), "first\r\nsecond");
+  EXPECT_EQ(ExpandLineBreaks("first*|**|*second"), "first\r\n\r\nsecond") << "two markers: an empty line";
+  EXPECT_EQ(ExpandLineBreaks("*|*text"), "\r\ntext");
+  EXPECT_EQ(ExpandLineBreaks("*|**|**|*text"), "\r\ntext") << "markers at the start give one line break";
+  EXPECT_EQ(ExpandLineBreaks("text*|*"), "text\r\n") << "a marker at the end: a trailing break";
+  EXPECT_EQ(ExpandLineBreaks("a*|*b*|*c"), "a\r\nb\r\nc");
+  EXPECT_EQ(ExpandLineBreaks("*|*"), "\r\n");
+  EXPECT_EQ(ExpandLineBreaks("*|*a*|*b"), "a\r\nb") << "a leading empty piece is dropped once text follows";
+  EXPECT_EQ(ExpandLineBreaks("a*|b"), "a*|b") << "only the whole marker counts";
+
+  WriteLanguage("english.lng",
+                "[String]\n100=Two*|*lines\nAutor=Someone\n[frmMain]\nsbtGo.Hint=Go*|*now\ntwGeo00=Drawing\n");
+  Open("english");
+  EXPECT_EQ(lang::LangString("100"), "Two\r\nlines");
+  EXPECT_EQ(lang::LangString("Autor"), "Someone");
+  EXPECT_EQ(lang::LangMainHint("sbtGo"), "Go\r\nnow");
+  EXPECT_EQ(lang::LangMainText("twGeo00"), "Drawing");
+  EXPECT_EQ(lang::ReadLangText("frmMain", "missing"), "");
+  EXPECT_EQ(lang::ReadLangText("nosection", "100"), "");
+}
+
+TEST_F(LangTest, MissingFileBoxOncePerCall) {
+  Open("nowhere");
+  platform::Form main("frmMain");
+  platform::Form tool("frmTool");
+  auto* button = main.Add(new QPushButton("Stored", &main), "btnA");
+
+  lang::TranslateForms({&main, &tool});
+  ASSERT_EQ(dialogs.messages.size(), 1u) << "one box for the whole call, not one per window";
+  EXPECT_EQ(dialogs.messages[0].text, "Language file not found!\r\n" + language.LangFilePath);
+  EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
+  EXPECT_EQ(dialogs.messages[0].buttons, platform::Buttons::Ok);
+  EXPECT_EQ(button->text(), "Stored") << "nothing is translated";
+
+  // Start-up translates the main window, then the tool window translates itself: two boxes.
+  lang::TranslateForms({&main});
+  lang::TranslateForms({&tool});
+  EXPECT_EQ(dialogs.messages.size(), 3u);
+  lang::TranslateForms({});
+  EXPECT_EQ(dialogs.messages.size(), 3u) << "no window, no box";
+}
+
+TEST_F(LangTest, TranslatesByComponentName) {
+  WriteLanguage("english.lng",
+                "[frmProbe]\n"
+                "frmProbe.Caption=Probe window\n"
+                "btnGo.Caption=Go*|*now\n"
+                "btnGo.Hint=Starts it\n"
+                "lblEmpty.Caption=\n"
+                "txtValue.Caption=never\n"
+                "txtValue.Hint=A value\n"
+                "cboUnit.items[0]=Millimetres\n"
+                "cboUnit.items[5]=Far away\n"
+                "rgpType.Caption=Type\n"
+                "rgpType.items[1]=Bull-nose\n"
+                "rgpType.items[2]=\n"
+                "tmrTick.Caption=never\n"
+                "lblInPanel.Caption=Inside\n"
+                "lblAbsent.Caption=Not on the window\n"
+                "[frmOther]\n"
+                "lblInPanel.Caption=Wrong section\n"
+                "[String]\n"
+                "1=Two*|*lines\n");
+  Open("english");
+
+  platform::Form form("frmProbe");
+  auto* button = form.Add(new QPushButton("Stored", &form), "btnGo");
+  auto* empty = form.Add(new QLabel("Stored label", &form), "lblEmpty");
+  auto* edit = form.Add(new QLineEdit("typed", &form), "txtValue");
+  auto* combo = form.Add(new QComboBox(&form), "cboUnit");
+  combo->addItems({"mm", "inch", "other"});
+  auto* radios = form.Add(new platform::RadioGroup(&form), "rgpType");
+  radios->SetItems({"Flat", "Ball", "Cone"});
+  form.Add(new QTimer(&form), "tmrTick");
+  auto* panel = new QWidget(&form);
+  auto* inPanel = form.Add(new QLabel("Stored", panel), "lblInPanel");
+  auto* unregistered = new QLabel("Stored", &form);
+  unregistered->setObjectName("lblAbsent");
+
+  lang::TranslateForms({&form});
+  EXPECT_TRUE(dialogs.messages.empty());
+  EXPECT_EQ(form.windowTitle(), "Probe window");
+  EXPECT_EQ(button->text(), "Go*|*now") << "a caption is used as it stands";
+  EXPECT_EQ(lang::LangString("1"), "Two\r\nlines") << "the same marker through LangString gives two lines";
+  EXPECT_EQ(button->toolTip(), "Starts it");
+  EXPECT_EQ(empty->text(), "Stored label") << "an empty value keeps the stored caption";
+  EXPECT_EQ(edit->text(), "typed") << "an edit has no caption";
+  EXPECT_EQ(edit->toolTip(), "A value");
+  ASSERT_EQ(combo->count(), 3) << "no item is added";
+  EXPECT_EQ(combo->itemText(0), "Millimetres");
+  EXPECT_EQ(combo->itemText(1), "inch");
+  EXPECT_EQ(combo->itemText(2), "other");
+  EXPECT_EQ(radios->title(), "Type");
+  ASSERT_EQ(radios->Count(), 3);
+  EXPECT_EQ(radios->Item(0), "Flat");
+  EXPECT_EQ(radios->Item(1), "Bull-nose");
+  EXPECT_EQ(radios->Item(2), "Cone") << "an empty item value keeps the item";
+  EXPECT_EQ(inPanel->text(), "Inside") << "components inside panels use the window's section";
+  EXPECT_EQ(unregistered->text(), "Stored") << "only the window's components are looked at";
+
+  // A change of language to a file that lacks a text keeps the previous wording.
+  WriteLanguage("other.lng", "[frmProbe]\nbtnGo.Caption=Vai\n");
+  Open("other");
+  lang::TranslateForms({&form});
+  EXPECT_EQ(button->text(), "Vai");
+  EXPECT_EQ(form.windowTitle(), "Probe window");
+  EXPECT_EQ(combo->itemText(0), "Millimetres");
+}
+
+TEST_F(LangTest, SetStrPropIfPresent) {
+  QPushButton button("Stored");
+  QTimer timer;
+  lang::SetStrPropIfPresent(&button, "Caption", "");
+  EXPECT_EQ(button.text(), "Stored");
+  lang::SetStrPropIfPresent(&button, "Caption", "New");
+  EXPECT_EQ(button.text(), "New");
+  lang::SetStrPropIfPresent(&button, "Hint", "Tip");
+  EXPECT_EQ(button.toolTip(), "Tip");
+  lang::SetStrPropIfPresent(&button, "Color", "red");
+  EXPECT_FALSE(button.property("Color").isValid()) << "an unknown property is ignored, not created";
+  lang::SetStrPropIfPresent(&timer, "Caption", "x");
+  EXPECT_FALSE(timer.property("Caption").isValid());
+}
+
+}  // namespace
