@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
-#include <QUrlQuery>
 #include <stdexcept>
 
 namespace platform {
@@ -13,6 +12,11 @@ namespace platform {
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The program's texts break lines with CR LF; Qt's labels want a bare LF.
+QString BoxText(const std::string& text) { return Q(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
+QString Encoded(const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); }
 
 QMessageBox::Icon IconOf(MessageKind kind) {
   switch (kind) {
@@ -56,7 +60,7 @@ QtDialogs::QtDialogs() { clock_.start(); }
 
 Answer QtDialogs::Message(const std::string& text, const std::string& caption, MessageKind kind,
                           Buttons buttons) {
-  QMessageBox box(IconOf(kind), caption.empty() ? QApplication::applicationName() : Q(caption), Q(text),
+  QMessageBox box(IconOf(kind), caption.empty() ? QApplication::applicationName() : Q(caption), BoxText(text),
                   ButtonsOf(buttons), QApplication::activeWindow());
   return AnswerOf(box.exec(), buttons);
 }
@@ -77,15 +81,17 @@ bool QtDialogs::ShellOpen(const std::string& target) {
   return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-bool QtDialogs::SendMail(const std::string& subject, const std::string& body, const std::string& attachment) {
+QUrl MailtoUrl(const std::string& subject, const std::string& body, const std::string& attachment) {
   QString text = Q(body);
   if (!attachment.empty()) text += QStringLiteral("\r\n\r\n") + Q(attachment);
-  QUrlQuery query;
-  query.addQueryItem(QStringLiteral("subject"), Q(subject));
-  query.addQueryItem(QStringLiteral("body"), text);
-  QUrl url(QStringLiteral("mailto:"));
-  url.setQuery(query);
-  if (!QDesktopServices::openUrl(url)) return false;
+  // Every reserved character is escaped, so '&' or '=' in a text cannot start another field.
+  return QUrl(QStringLiteral("mailto:?subject=") + Encoded(Q(subject)) + QStringLiteral("&body=") + Encoded(text),
+              QUrl::StrictMode);
+}
+
+bool QtDialogs::SendMail(const std::string& subject, const std::string& body, const std::string& attachment) {
+  QUrl url = MailtoUrl(subject, body, attachment);
+  if (!url.isValid() || !QDesktopServices::openUrl(url)) return false;
   if (!attachment.empty())
     Message("Please attach this file to the message:\r\n" + attachment, "", MessageKind::Information, Buttons::Ok);
   return true;

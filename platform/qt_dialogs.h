@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QUrl>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -37,6 +38,9 @@ class QtDialogs : public Dialogs {
  private:
   QElapsedTimer clock_;
 };
+
+// The mailto: link of a message: subject, and body followed by the attachment's path.
+QUrl MailtoUrl(const std::string& subject, const std::string& body, const std::string& attachment);
 
 // The text shown for an exception that reached the event loop.
 std::string ExceptionText(const std::exception& error);
