@@ -99,6 +99,11 @@ TEST(PostProcessor, ReadsKeysWithTheirDefaultsAndQuirks) {
   EXPECT_EQ(Parse("[Default]\nDialect=SBO\n", previous).dialect, NcDialect::SBO);
   EXPECT_EQ(Parse("", previous).dialect, NcDialect::ISO) << "a missing key reads the default ISO";
 
+  // Precision 0 with DelZero: the integer keeps its zeros.
+  NcWriter whole(Parse("[X Axis]\nFormat=1.0\n[Default]\nDelZero=1\n"));
+  EXPECT_EQ(whole.XWord(100), " X100");
+  EXPECT_EQ(whole.YWord(-40), " Y-40");
+
   EXPECT_FALSE(Parse("[X Axis]\nScale=1.00004\n").scaled) << "within the geometry tolerance";
   EXPECT_TRUE(Parse("[Z Axis]\nScale=1.0001\n").scaled);
   EXPECT_TRUE(Parse("[Y Axis]\nScale=25.4\n").scaled);
@@ -126,7 +131,8 @@ TEST(PostProcessor, NumberFormatsFromTheFileAreOnlyDigitsAndOneDot) {
 
 TEST(PostProcessor, ReadFindsTheFileAndReportsWhatWentWrong) {
   ProgramFolder folder;
-  folder.Write("Fanuc_mm.pst", "[Block Numbering]\nOutputSeq=1\nSeqStart=40\n[Default]\nDialect=HEI\n");
+  // Files written on Windows: CR LF line ends.
+  folder.Write("Fanuc_mm.pst", "[Block Numbering]\r\nOutputSeq=1\r\nSeqStart=40\r\n[Default]\r\nDialect=HEI\r\n");
   platform::RecordingDialogs dialogs;
   platform::ScopedDialogs scope(&dialogs);
 
