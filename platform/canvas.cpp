@@ -139,6 +139,10 @@ constexpr uint32_t kMaskPen = 2;
 
 }  // namespace
 
+void LineDDA(int x0, int y0, int x1, int y1, const std::function<void(int x, int y)>& visit) {
+  WalkLine(x0, y0, x1, y1, visit);
+}
+
 TColor SysColor(int index) {
   if (index < 0 || index >= int(std::size(kSystemColors))) return clBlack;
   return kSystemColors[index];

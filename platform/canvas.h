@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -156,6 +157,10 @@ constexpr int DT_WORDBREAK = 0x10;
 constexpr int DT_SINGLELINE = 0x20;
 constexpr int DT_NOCLIP = 0x100;
 constexpr int DT_CALCRECT = 0x400;
+
+// Visits the pixels of a line from (x0, y0) towards (x1, y1) in order, the end pixel left out: the
+// same pixels LineTo draws with a 1-pixel pen.
+void LineDDA(int x0, int y0, int x1, int y1, const std::function<void(int x, int y)>& visit);
 
 class Canvas {
  public:
