@@ -1,0 +1,214 @@
+#include "machining/calculate.h"
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "machining/nc_words.h"
+#include "machining/post_processor.h"
+#include "machining/probes.h"
+#include "machining/reduce_polyline.h"
+#include "machining/relief_model.h"
+#include "platform/binary_stream.h"
+#include "platform/numbers.h"
+
+namespace machining {
+
+namespace {
+
+constexpr int32_t kMaxDepthCuts = 255;  // the spin edit's range
+
+float ReadSingle(const std::string& text, const char* field) {
+  auto value = platform::ParseDouble(text);
+  if (!value) throw CalculateError(std::string(field) + ": \"" + text + "\" is not a number.");
+  if (std::fabs(*value) > std::numeric_limits<float>::max())
+    throw CalculateError(std::string(field) + ": \"" + text + "\" is out of range.");
+  return static_cast<float>(*value);
+}
+
+int32_t ReadDepthCuts(const std::string& text) {
+  auto value = platform::ParseInt(text);
+  if (!value) throw CalculateError("Depth cuts: \"" + text + "\" is not a whole number.");
+  if (*value > kMaxDepthCuts)
+    throw CalculateError("Depth cuts: " + text + " is more than " + std::to_string(kMaxDepthCuts) + ".");
+  return static_cast<int32_t>(std::max<int64_t>(*value, -1));
+}
+
+void RequireFinite(double x, double y, double z) {
+  if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
+    throw CalculateError("The toolpath holds a position that is not a number: check the feed plane, Z step and "
+                         "depths. Nothing was written.");
+}
+
+double Distance(float ax, float ay, float az, double bx, double by, double bz) {
+  double dx = bx - ax, dy = by - ay, dz = bz - az;
+  return std::sqrt(dx * dx + dy * dy + dz * dz);
+}
+
+// The emission state: the last point written, where the last pass ended, and the path length.
+class Emitter {
+ public:
+  Emitter(const CalculateParameters& p, NcWriter& writer, NcJob& job, const CalculateCallbacks& callbacks,
+          std::string& out, float stepX)
+      : p_(p), writer_(writer), job_(job), callbacks_(callbacks), out_(out), stepX_(stepX) {}
+
+  void Pass(const std::vector<PassPoint>& kept, float offset) {
+    for (size_t n = 0; n < kept.size(); ++n) {
+      const double x = kept[n].x, y = kept[n].y, z = kept[n].z + offset;
+      RequireFinite(x, y, z);
+      if (n == 0 && std::hypot(x - endX_, y - endY_) > 2.0 * stepX_) {
+        if (firstPass_) {
+          firstPass_ = false;
+          out_ += ExpandPostTemplate(writer_.settings.startOfFile, x, y, job_, writer_);
+          SetPrevious(x, y, z);
+        } else {
+          Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane);
+          Move(true, kRapidFeedText, x, y, p_.feedPlane);
+          prevZ_ = p_.feedPlane;
+          length_ += static_cast<float>(Distance(prevX_, prevY_, prevZ_, x, y, z));
+          plungePending_ = true;
+        }
+      }
+      if (plungePending_) {
+        Move(false, job_.plungeRateText, x, y, z);
+        plungePending_ = false;
+      } else {
+        Move(false, job_.feedRateText, x, y, z);
+      }
+      length_ += static_cast<float>(Distance(prevX_, prevY_, prevZ_, x, y, z));
+      SetPrevious(x, y, z);
+    }
+    endX_ = prevX_;
+    endY_ = prevY_;
+  }
+
+  // Up to the feed plane at the end of a depth cut.
+  void Retract() { Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane); }
+
+  void Finish() { out_ += ExpandPostTemplate(writer_.settings.endOfFile, prevX_, prevY_, job_, writer_); }
+
+  float PathLength() const { return length_; }
+
+ private:
+  void Move(bool rapid, const std::string& feedText, double x, double y, double z) {
+    RequireFinite(x, y, z);
+    writer_.WriteMoveBlock(out_, rapid ? kRapidMotion : kLinearMotion, feedText, x, y, z);
+    if (callbacks_.drawMove)
+      callbacks_.drawMove(rapid, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
+  }
+  void SetPrevious(double x, double y, double z) {
+    prevX_ = static_cast<float>(x);
+    prevY_ = static_cast<float>(y);
+    prevZ_ = static_cast<float>(z);
+  }
+
+  const CalculateParameters& p_;
+  NcWriter& writer_;
+  NcJob& job_;
+  const CalculateCallbacks& callbacks_;
+  std::string& out_;
+  const float stepX_;
+  float prevX_ = 0.0f, prevY_ = 0.0f, prevZ_ = 0.0f;
+  float endX_ = 99999.125f, endY_ = 99999.125f;
+  bool firstPass_ = true;
+  bool plungePending_ = false;
+  float length_ = 0.0f;
+};
+
+}  // namespace
+
+CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJob& job) {
+  CalculateParameters p;
+  p.feedPlane = ReadSingle(f.feedPlane, "Feed plane");
+  p.maxStepover = ReadSingle(f.maxStepover, "Stepover");
+  p.toolDiameter = ReadSingle(f.toolDiameter, "Tool diameter");
+  p.toolType = f.toolType;
+  p.referenceHeight = p.feedPlane;
+  p.depthCuts = ReadDepthCuts(f.depthCuts);
+  p.zStep = ReadSingle(f.zStep, "Z step");
+  p.stockToLeave = ReadSingle(f.stockToLeave, "Stock to leave");
+  p.filterTolerance = ReadSingle(f.filterTolerance, "Filter");
+
+  p.tool.toolType = p.toolType;
+  p.tool.diameter = p.toolDiameter;
+  switch (p.toolType) {
+    case kToolBullNose:
+      p.tool.cornerRadius = ReadSingle(f.cornerRadius, "Corner radius");
+      break;
+    case kToolConicalFlat:
+    case kToolConicalSpherical:
+      p.tool.taperAngle = ReadSingle(f.taperAngle, "Taper angle");
+      p.tool.flatDiameter = ReadSingle(f.flatDiameter, "Flat diameter");
+      break;
+    default:
+      break;
+  }
+  p.feedRate = ReadSingle(job.feedRateText, "Feed rate");
+  ReadSingle(job.plungeRateText, "Plunge rate");
+
+  p.passes.maxStepover = p.maxStepover;
+  p.passes.feedPlane = p.feedPlane;
+  p.passes.rows0 = f.rows0;
+  p.passes.rows90 = f.rows90;
+  p.passes.zNoCut = f.zNoCut;
+  p.passes.zNoCutHeight = f.zNoCutHeight;
+  p.passes.zNoCutTolerance = f.zNoCutTolerance;
+  return p;
+}
+
+CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
+                          const CalculateCallbacks& callbacks) {
+  const CalculateParameters p = ReadCalculateParameters(fields, job);
+  relief.stockToLeave = p.stockToLeave;
+  job.referenceHeight = p.referenceHeight;
+  writer.ResetMemory();
+  if (callbacks.clearPath) callbacks.clearPath();
+
+  const ToolProbe probe(MakeProbeParams(p.tool, relief));
+  ProgressCounter progress(callbacks.progress);
+  const PassList list = BuildPasses(relief, probe, p.passes, &progress);
+
+  CalculateResult result;
+  result.passCount = list.passes.size();
+  Emitter emitter(p, writer, job, callbacks, result.ncText, list.alongX.step);
+  std::vector<PassPoint> kept;
+  for (int32_t k = p.depthCuts; k >= 1; --k) {
+    const float offset = static_cast<float>((k - 1) * static_cast<double>(p.zStep));
+    for (const auto& pass : list.passes) {
+      ReducePolyline(pass, kept, p.filterTolerance);
+      emitter.Pass(kept, offset);
+    }
+    emitter.Retract();
+  }
+  emitter.Finish();
+  result.pathLength = emitter.PathLength();
+
+  if (job.ncFileName.empty()) {
+    result.fileError = "No NC file has been chosen.";
+  } else {
+    try {
+      platform::WriteFileText(job.ncFileName, result.ncText);
+      result.fileWritten = true;
+    } catch (const std::exception& e) {
+      result.fileError = e.what();
+    }
+  }
+
+  // A feed rate of 0 (or less) gives no time rather than an infinite or negative one.
+  if (p.feedRate > 0.0f) {
+    const double seconds = std::nearbyint(static_cast<double>(result.pathLength) / p.feedRate * 60.0);
+    if (seconds <= std::numeric_limits<int32_t>::max()) {
+      result.seconds = static_cast<int32_t>(seconds);
+      result.timeText = FormatMachiningTime(*result.seconds);
+    }
+  }
+  return result;
+}
+
+std::string FormatMachiningTime(int32_t seconds) {
+  return " " + std::to_string(seconds / 3600) + "h, " +
+         platform::FormatFloatPattern("00", (seconds / 60) % 60) + "m, " +
+         platform::FormatFloatPattern("00", seconds % 60) + "s";
+}
+
+}  // namespace machining
