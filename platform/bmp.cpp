@@ -162,12 +162,16 @@ int TargetFormat(const Header& h, bool& rawCopy) {
   return h.bitCount;
 }
 
-void ReadUncompressed(const Header& h, const uint8_t* data, size_t size, size_t offset, Bitmap& bitmap) {
-  size_t fileStride = RowStride(static_cast<int>(h.width), h.bitCount);
-  uint64_t need = static_cast<uint64_t>(fileStride) * static_cast<uint64_t>(h.height);
+// Before any pixel memory is taken: the rows must all be in the file.
+void CheckUncompressedSize(const Header& h, size_t size, size_t offset) {
+  uint64_t need = static_cast<uint64_t>(RowStride(static_cast<int>(h.width), h.bitCount)) * static_cast<uint64_t>(h.height);
   if (offset > size || need > size - offset)
     Fail("it is truncated: " + Num(need) + " bytes of pixels expected at offset " + Num(offset) + ", " +
          Num(offset > size ? 0 : size - offset) + " present.");
+}
+
+void ReadUncompressed(const Header& h, const uint8_t* data, size_t offset, Bitmap& bitmap) {
+  size_t fileStride = RowStride(static_cast<int>(h.width), h.bitCount);
   bool rawCopy = true;
   TargetFormat(h, rawCopy);
   Channel channels[4];
@@ -255,15 +259,17 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
     Fail("its pixel data offset " + Num(pixelOffset) + " lies inside its header.");
   }
   Palette palette = ReadPalette(h, data, size, pixelOffset);
+  const bool runLength = h.compression == kBiRle8 || h.compression == kBiRle4;
+  if (!runLength) CheckUncompressedSize(h, size, pixelOffset);
 
   bool rawCopy = true;
   Bitmap bitmap(static_cast<int>(h.width), static_cast<int>(h.height), TargetFormat(h, rawCopy));
   if (IsIndexedFormat(h.bitCount)) bitmap.SetColors(std::move(palette));
   bitmap.SetResolution(h.perMeterX, h.perMeterY);
-  if (h.compression == kBiRle8 || h.compression == kBiRle4)
+  if (runLength)
     ReadRunLength(h, data, size, pixelOffset, bitmap);
   else
-    ReadUncompressed(h, data, size, pixelOffset, bitmap);
+    ReadUncompressed(h, data, pixelOffset, bitmap);
   return bitmap;
 }
 
