@@ -48,7 +48,7 @@ double Distance(float ax, float ay, float az, double bx, double by, double bz) {
 // The emission state: the last point written, where the last pass ended, and the path length.
 class Emitter {
  public:
-  Emitter(const CalculateParameters& p, NcWriter& writer, NcJob& job, const CalculateCallbacks& callbacks,
+  Emitter(const CalculateParameters& p, NcWriter& writer, const NcJob& job, const CalculateCallbacks& callbacks,
           std::string& out, float stepX)
       : p_(p), writer_(writer), job_(job), callbacks_(callbacks), out_(out), stepX_(stepX) {}
 
@@ -104,7 +104,7 @@ class Emitter {
 
   const CalculateParameters& p_;
   NcWriter& writer_;
-  NcJob& job_;
+  const NcJob& job_;
   const CalculateCallbacks& callbacks_;
   std::string& out_;
   const float stepX_;
@@ -156,6 +156,22 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
   return p;
 }
 
+float WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
+                     const CalculateCallbacks& callbacks, std::string& out) {
+  Emitter emitter(params, writer, job, callbacks, out, list.alongX.step);
+  std::vector<PassPoint> kept;
+  for (int32_t k = params.depthCuts; k >= 1; --k) {
+    const float offset = static_cast<float>((k - 1) * static_cast<double>(params.zStep));
+    for (const auto& pass : list.passes) {
+      ReducePolyline(pass, kept, params.filterTolerance);
+      emitter.Pass(kept, offset);
+    }
+    emitter.Retract();
+  }
+  emitter.Finish();
+  return emitter.PathLength();
+}
+
 CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
                           const CalculateCallbacks& callbacks) {
   const CalculateParameters p = ReadCalculateParameters(fields, job);
@@ -170,18 +186,7 @@ CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, Nc
 
   CalculateResult result;
   result.passCount = list.passes.size();
-  Emitter emitter(p, writer, job, callbacks, result.ncText, list.alongX.step);
-  std::vector<PassPoint> kept;
-  for (int32_t k = p.depthCuts; k >= 1; --k) {
-    const float offset = static_cast<float>((k - 1) * static_cast<double>(p.zStep));
-    for (const auto& pass : list.passes) {
-      ReducePolyline(pass, kept, p.filterTolerance);
-      emitter.Pass(kept, offset);
-    }
-    emitter.Retract();
-  }
-  emitter.Finish();
-  result.pathLength = emitter.PathLength();
+  result.pathLength = WriteNcProgram(list, p, writer, job, callbacks, result.ncText);
 
   if (job.ncFileName.empty()) {
     result.fileError = "No NC file has been chosen.";

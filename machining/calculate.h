@@ -87,6 +87,13 @@ struct CalculateResult {
   std::string fileError;       // why the NC file could not be written
 };
 
+// Writes the program for built passes: the start template before the first pass, every pass reduced
+// and repeated for each depth cut from the deepest offset down, rapids over the feed plane between
+// passes farther apart than 2 x the X stepover, the end template. Appends to `out`; returns the
+// accumulated path length.
+float WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
+                     const CalculateCallbacks& callbacks, std::string& out);
+
 // Runs Calculate. Parameter, tool and grid problems raise (CalculateError, ToolShapeError,
 // PassError, or the post-processor's errors) before anything is written to the NC file. Sets the
 // relief's stock to leave and the job's reference height, and resets the writer's memory. A file that

@@ -55,6 +55,10 @@ std::vector<size_t> CharacterStarts(const std::string& text) {
 
 }  // namespace
 
+NcReaderSyntax ReaderSyntaxOf(const PostProcessorSettings& settings) {
+  return NcReaderSyntax{settings.dialect, settings.startComment, settings.feedRapid};
+}
+
 void ResetNcReader(NcReaderState& state, std::string_view feedPlaneText) {
   state = NcReaderState();
   state.currentZText = std::string(feedPlaneText);
@@ -80,8 +84,8 @@ bool ParseNcLine(NcReaderState& state, const NcReaderSyntax& syntax, std::string
   };
 
   switch (syntax.dialect) {
-    case 0:  // ISO
-    case 4: {  // CSH
+    case NcDialect::ISO:
+    case NcDialect::CSH: {
       values.motion = state.modalMotion;
       while (line.find('G') != std::string::npos) {
         auto number = TakeWordText(line, "G", true);
@@ -104,7 +108,7 @@ bool ParseNcLine(NcReaderState& state, const NcReaderSyntax& syntax, std::string
       }
       break;
     }
-    case 1: {  // HEI
+    case NcDialect::HEI: {
       values.arcR = 0.0f;
       values.motion = state.modalMotion;
       if (line.find('L') != std::string::npos) {
@@ -126,7 +130,8 @@ bool ParseNcLine(NcReaderState& state, const NcReaderSyntax& syntax, std::string
       }
       break;
     }
-    default:  // XIL, SBO: the motion stays the caller's
+    case NcDialect::XIL:
+    case NcDialect::SBO:  // the motion stays the caller's
       break;
   }
 

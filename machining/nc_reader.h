@@ -6,19 +6,23 @@
 #include <string>
 #include <string_view>
 
+#include "machining/post_processor.h"
+
 namespace platform {
 class TextMeasure;
 }
 
 namespace machining {
 
-// What the reader needs of the post-processor: the dialect code (ISO 0, HEI 1, XIL 2, SBO 3, CSH 4),
-// the comment opener and the [Feed] Rapid text.
+// What the reader needs of the post-processor: the dialect, the comment opener and the [Feed] Rapid
+// text.
 struct NcReaderSyntax {
-  int32_t dialect = 0;
+  NcDialect dialect = NcDialect::ISO;
   std::string startComment = "(";
   std::string rapidText;
 };
+
+NcReaderSyntax ReaderSyntaxOf(const PostProcessorSettings& settings);
 
 // Kept between lines, reset by ResetNcReader.
 struct NcReaderState {

@@ -9,8 +9,8 @@
 namespace machining {
 namespace {
 
-NcReaderSyntax Iso() { return NcReaderSyntax{0, "(", ""}; }
-NcReaderSyntax Hei() { return NcReaderSyntax{1, ";", ""}; }
+NcReaderSyntax Iso() { return NcReaderSyntax{NcDialect::ISO, "(", ""}; }
+NcReaderSyntax Hei() { return NcReaderSyntax{NcDialect::HEI, ";", ""}; }
 
 TEST(NcReader, IsoLines) {
   NcReaderState state;
@@ -72,7 +72,7 @@ TEST(NcReader, IsoLines) {
 TEST(NcReader, RapidTextMakesTheMoveRapid) {
   NcReaderState state;
   ResetNcReader(state, "5");
-  NcReaderSyntax syntax{0, "(", "FMAX"};
+  NcReaderSyntax syntax{NcDialect::ISO, "(", "FMAX"};
   NcLineMotion v;
   ASSERT_TRUE(ParseNcLine(state, syntax, "G1 X3 FMAX", v));
   EXPECT_EQ(v.motion, 0);
@@ -107,16 +107,33 @@ TEST(NcReader, HeidenhainLines) {
   EXPECT_EQ(state.modalMotion, 3);
 }
 
+TEST(NcReader, SyntaxFromThePostProcessor) {
+  PostProcessorSettings settings;
+  settings.dialect = NcDialect::CSH;
+  settings.startComment = "{";
+  settings.feedRapid = "FMAX";
+  NcReaderSyntax syntax = ReaderSyntaxOf(settings);
+  EXPECT_EQ(syntax.dialect, NcDialect::CSH);
+  EXPECT_EQ(syntax.startComment, "{");
+  EXPECT_EQ(syntax.rapidText, "FMAX");
+  NcReaderState state;
+  ResetNcReader(state, "2");
+  NcLineMotion v;
+  ASSERT_TRUE(ParseNcLine(state, syntax, "G1 X1 {G0 X9}", v));
+  EXPECT_EQ(v.motion, 1);
+  EXPECT_EQ(v.x, 1.0f);
+}
+
 TEST(NcReader, OtherDialectsKeepTheCallersMotion) {
   NcReaderState state;
   ResetNcReader(state, "2");
   NcLineMotion v;
   v.motion = 1;
-  ASSERT_TRUE(ParseNcLine(state, NcReaderSyntax{2, "(", ""}, "G0 X4 Y5", v));
+  ASSERT_TRUE(ParseNcLine(state, NcReaderSyntax{NcDialect::XIL, "(", ""}, "G0 X4 Y5", v));
   EXPECT_EQ(v.motion, 1);
   EXPECT_EQ(v.x, 4.0f);
   v.motion = 0;
-  ASSERT_TRUE(ParseNcLine(state, NcReaderSyntax{3, "'", ""}, "Z-2", v));
+  ASSERT_TRUE(ParseNcLine(state, NcReaderSyntax{NcDialect::SBO, "'", ""}, "Z-2", v));
   EXPECT_EQ(v.motion, 0);
   EXPECT_EQ(state.currentZText, "-2");
 }

@@ -1,0 +1,371 @@
+#include "machining/calculate.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "machining/nc_words.h"
+#include "machining/post_processor.h"
+#include "machining/relief_model.h"
+#include "platform/binary_stream.h"
+#include "platform/dialogs.h"
+
+namespace machining {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Move {
+  bool rapid;
+  float x, y, z;
+};
+
+// A scratch folder removed at the end of the test.
+class ScratchDir {
+ public:
+  ScratchDir() {
+    path_ = fs::temp_directory_path() /
+            ("velkora_calc_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+             ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchDir() { fs::remove_all(path_); }
+  std::string File(const std::string& name) const { return (path_ / name).string(); }
+
+ private:
+  fs::path path_;
+};
+
+// 4 columns x 3 rows, one unit apart, at (10, 20); each column one unit deeper than the one before.
+ReliefModel SlopeRelief() {
+  ReliefModel relief;
+  relief.columns = 4;
+  relief.rows = 3;
+  relief.columnBound = 4;
+  relief.gridStep = 1.0f;
+  relief.unitsPerPixel = 1.0f;
+  relief.width = 3.0f;
+  relief.height = 2.0f;
+  relief.gridOriginX = relief.originX = 10.0f;
+  relief.gridOriginY = relief.originY = 20.0f;
+  relief.grid.Resize(4, 3, 0.0f);
+  for (int c = 0; c < 4; ++c)
+    for (int r = 0; r < 3; ++r) relief.grid.At(c, r) = -static_cast<float>(c);
+  return relief;
+}
+
+NcWriter FanucWriter() {
+  platform::RecordingDialogs dialogs;
+  platform::ScopedDialogs scoped(&dialogs);
+  NcWriter writer;
+  EXPECT_TRUE(ReadPostProcessor(VELKORA_SOURCE_DIR, "Fanuc_mm", writer));
+  return writer;
+}
+
+NcJob Job(const std::string& ncFile) {
+  NcJob job;
+  job.toolNumber = 1;
+  job.toolName = "Flat 2mm";
+  job.spindleSpeedText = "12000";
+  job.feedRateText = "800";
+  job.plungeRateText = "300";
+  job.ncFileName = ncFile;
+  return job;
+}
+
+CalculateFields FlatTwoMillimetres() {
+  CalculateFields f;
+  f.feedPlane = "2";
+  f.maxStepover = "1";
+  f.toolDiameter = "2";
+  f.toolType = kToolFlat;
+  f.depthCuts = "2";
+  f.zStep = "0.5";
+  f.stockToLeave = "0";
+  f.filterTolerance = "0.025";
+  return f;
+}
+
+CalculateCallbacks Recorder(std::vector<Move>& moves) {
+  CalculateCallbacks callbacks;
+  callbacks.clearPath = [&moves] { moves.clear(); };
+  callbacks.drawMove = [&moves](bool rapid, float x, float y, float z) { moves.push_back({rapid, x, y, z}); };
+  return callbacks;
+}
+
+std::string Lines(std::initializer_list<const char*> lines) {
+  std::string text;
+  for (const char* line : lines) text += std::string(line) + "\r\n";
+  return text;
+}
+
+TEST(Calculate, SmallJobEndToEnd) {
+  // The flat tool of diameter 2 reaches one node either side, so a node's tip stands at the highest
+  // of its column and the one to its left: Z 0, 0, -1, -2 along every row. Rows at Y 20, 21, 22
+  // (one grid row apart: no links); each row keeps its first, second and last point after the
+  // filter. Two depth cuts, Z step 0.5: first 0.5 above, then at Z.
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("relief.nc"));
+  std::vector<Move> moves;
+  moves.push_back({true, 0, 0, 0});  // cleared by Calculate
+  CalculateResult result = Calculate(FlatTwoMillimetres(), relief, writer, job, Recorder(moves));
+
+  const std::string expected = Lines({
+      "%",
+      "(RELIEF.NC)",
+      "(FLAT 2MM)",
+      "G21 G90 G17 G40 G49 G80 G94",
+      "T1 M6",
+      "S12000 M3",
+      "G0 X10.000 Y20.000",
+      "G43 H1 Z2.000",
+      // Depth cut 2 (0.5 above): the first point is reached at the feed rate.
+      "G1 Z0.500 F800",
+      "X11.000",
+      "X13.000 Z-1.500",
+      "Y21.000",
+      "X11.000 Z0.500",
+      "X10.000",
+      "Y22.000",
+      "X11.000",
+      "X13.000 Z-1.500",
+      "G0 Z2.000",
+      // Depth cut 1: the first pass starts 3.6 away (> 2 x 1): up (already there, nothing written),
+      // across, plunge at the plunge rate.
+      "X10.000 Y20.000",
+      "G1 Z0.000 F300",
+      "X11.000 F800",
+      "X13.000 Z-2.000",
+      "Y21.000",
+      "X11.000 Z0.000",
+      "X10.000",
+      "Y22.000",
+      "X11.000",
+      "X13.000 Z-2.000",
+      "G0 Z2.000",
+      // End template: Z is unchanged, so XYZModal leaves the G0 alone.
+      "G0",
+      "M5",
+      "M30",
+      "%",
+  });
+  EXPECT_EQ(result.ncText, expected);
+  EXPECT_TRUE(result.fileWritten) << result.fileError;
+  platform::Bytes file = platform::ReadFileBytes(job.ncFileName);
+  EXPECT_EQ(std::string(file.begin(), file.end()), expected);
+  EXPECT_EQ(result.passCount, 3u);
+
+  // Path: per depth cut 5 unit moves and 3 diagonals of sqrt(8); the jump to the second cut's start
+  // (sqrt(17) from (13, 22, 2)) counts once as the rapid and once as the plunge.
+  const double expectedLength = 2 * (5 + 3 * std::sqrt(8.0)) + 2 * std::sqrt(17.0);
+  EXPECT_NEAR(result.pathLength, expectedLength, 1e-4);
+  ASSERT_TRUE(result.seconds.has_value());
+  EXPECT_EQ(*result.seconds, 3);  // 35.2 / 800 min
+  EXPECT_EQ(result.timeText, " 0h, 00m, 03s");
+  EXPECT_EQ(relief.stockToLeave, 0.0f);
+  EXPECT_EQ(job.referenceHeight, 2.0);
+
+  // Every move is drawn, suppressed words or not: 18 feeds, 4 rapids.
+  ASSERT_EQ(moves.size(), 22u);
+  int rapids = 0;
+  for (const Move& m : moves) rapids += m.rapid;
+  EXPECT_EQ(rapids, 4);
+  EXPECT_FALSE(moves[0].rapid);
+  EXPECT_EQ(moves[0].z, 0.5f);
+  EXPECT_TRUE(moves[9].rapid);  // retract after the first depth cut
+  EXPECT_EQ(moves[9].z, 2.0f);
+  EXPECT_TRUE(moves[10].rapid);
+  EXPECT_EQ(moves[10].x, 13.0f);
+  EXPECT_TRUE(moves[11].rapid);
+  EXPECT_EQ(moves[11].x, 10.0f);
+  EXPECT_EQ(moves[11].z, 2.0f);
+  EXPECT_FALSE(moves[12].rapid);
+  EXPECT_EQ(moves[12].z, 0.0f);
+}
+
+TEST(Calculate, ThreeDepthCutsFromTheDeepestOffsetDown) {
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("cuts.nc"));
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.depthCuts = "3";
+  fields.zStep = "1";
+  std::vector<Move> moves;
+  Calculate(fields, relief, writer, job, Recorder(moves));
+  // Feed moves to the first point (Z 0) of the first pass in each cut: 2 above, 1 above, at Z.
+  std::vector<float> firstZ;
+  for (const Move& m : moves)
+    if (!m.rapid && m.x == 10.0f && m.y == 20.0f) firstZ.push_back(m.z);
+  EXPECT_EQ(firstZ, (std::vector<float>{2.0f, 1.0f, 0.0f}));
+  // Every pass is written three times: 9 feeds per cut.
+  int feeds = 0;
+  for (const Move& m : moves) feeds += !m.rapid;
+  EXPECT_EQ(feeds, 27);
+}
+
+TEST(Calculate, NoPassesWriteRapidsAndTheTemplatesOnly) {
+  // Both angle switches off: no start template, one rapid to (0, 0, FP) per depth cut, the end.
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  writer.settings.xyzModal = false;  // show every rapid
+  NcJob job = Job(dir.File("empty.nc"));
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.rows0 = fields.rows90 = false;
+  fields.depthCuts = "3";
+  std::vector<Move> moves;
+  CalculateResult result = Calculate(fields, relief, writer, job, Recorder(moves));
+  // GModal (on in Fanuc_mm) drops the repeated G0.
+  EXPECT_EQ(result.ncText, Lines({"G0 X0.000 Y0.000 Z2.000", "X0.000 Y0.000 Z2.000", "X0.000 Y0.000 Z2.000",
+                                  "G0 Z2.000", "M5", "M30", "%"}));
+  EXPECT_EQ(moves.size(), 3u);
+  EXPECT_EQ(result.pathLength, 0.0f);
+}
+
+TEST(Calculate, ZeroAndNinetyDegreePasses) {
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("both.nc"));
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.depthCuts = "1";
+  fields.rows90 = true;
+  std::vector<Move> moves;
+  CalculateResult result = Calculate(fields, relief, writer, job, Recorder(moves));
+  // 0 degree rows: 3 passes; 90 degree rows at X 10..13: 4 passes.
+  EXPECT_EQ(result.passCount, 7u);
+  // The 0 degree passes end at (13, 22); the first 90 degree pass starts at (10, 20): up and across.
+  size_t across = 0;
+  for (size_t n = 0; n < moves.size(); ++n)
+    if (moves[n].rapid && moves[n].x == 10.0f && moves[n].y == 20.0f) across = n;
+  // Nine feed moves of the 0 degree passes, the rapid up, then across.
+  ASSERT_EQ(across, 10u);
+  for (size_t n = 0; n < 9; ++n) EXPECT_FALSE(moves[n].rapid);
+  EXPECT_TRUE(moves[across - 1].rapid);
+  EXPECT_EQ(moves[across - 1].x, 13.0f);
+  EXPECT_EQ(moves[across - 1].z, 2.0f);
+  // After it, the 90 degree passes run along Y.
+  EXPECT_EQ(moves[across + 1].x, 10.0f);
+  EXPECT_EQ(moves[across + 2].x, 10.0f);
+  EXPECT_NE(moves[across + 2].y, 20.0f);
+}
+
+TEST(Calculate, PassesCloserThanTwoStepoversJoinedByAFeedMove) {
+  PassList list;
+  list.alongX = {10, 1.0f};
+  list.alongY = {10, 1.0f};
+  list.passes.push_back({{0, 0, -1}, {5, 0, -1}});
+  list.passes.push_back({{5, 1.9, -1}, {0, 1.9, -1}});  // 1.9 stepovers from the previous end
+  list.passes.push_back({{0, 4.0, -1}, {5, 4.0, -1}});  // 2.1 stepovers
+  CalculateParameters params;
+  params.feedPlane = 2.0f;
+  params.depthCuts = 1;
+  NcWriter writer = FanucWriter();
+  NcJob job = Job("");
+  std::vector<Move> moves;
+  std::string out;
+  WriteNcProgram(list, params, writer, job, Recorder(moves), out);
+  ASSERT_EQ(moves.size(), 2u + 2u + 2u + 2u + 1u);
+  EXPECT_FALSE(moves[2].rapid) << "1.9 stepovers: straight there at the feed rate";
+  EXPECT_EQ(moves[2].y, 1.9f);
+  EXPECT_TRUE(moves[4].rapid) << "2.1 stepovers: up";
+  EXPECT_EQ(moves[4].x, 0.0f);
+  EXPECT_EQ(moves[4].y, 1.9f);
+  EXPECT_EQ(moves[4].z, 2.0f);
+  EXPECT_TRUE(moves[5].rapid) << "across";
+  EXPECT_EQ(moves[5].y, 4.0f);
+  EXPECT_FALSE(moves[6].rapid) << "plunge";
+  EXPECT_EQ(moves[6].z, -1.0f);
+  EXPECT_NE(out.find("Z-1.000 F300"), std::string::npos) << out;
+  EXPECT_EQ(out.find("F300"), out.rfind("F300")) << "only the plunge uses the plunge rate";
+}
+
+TEST(Calculate, BadFieldsStopBeforeAnythingIsWritten) {
+  ScratchDir dir;
+  const std::string path = dir.File("keep.nc");
+  platform::WriteFileText(path, "old program");
+  struct Case {
+    std::string CalculateFields::*field;
+    const char* text;
+    const char* name;
+  };
+  for (const Case& c : {Case{&CalculateFields::feedPlane, "2,5", "Feed plane"},
+                        Case{&CalculateFields::maxStepover, "", "Stepover"},
+                        Case{&CalculateFields::toolDiameter, "abc", "Tool diameter"},
+                        Case{&CalculateFields::depthCuts, "1.5", "Depth cuts"},
+                        Case{&CalculateFields::zStep, "-", "Z step"},
+                        Case{&CalculateFields::stockToLeave, "1e40", "Stock to leave"},
+                        Case{&CalculateFields::filterTolerance, ".", "Filter"}}) {
+    ReliefModel relief = SlopeRelief();
+    NcWriter writer = FanucWriter();
+    NcJob job = Job(path);
+    CalculateFields fields = FlatTwoMillimetres();
+    fields.*c.field = c.text;
+    std::vector<Move> moves;
+    try {
+      Calculate(fields, relief, writer, job, Recorder(moves));
+      ADD_FAILURE() << c.name << " accepted \"" << c.text << "\"";
+    } catch (const CalculateError& e) {
+      EXPECT_EQ(std::string(e.what()).rfind(c.name, 0), 0u) << e.what();
+    }
+    EXPECT_TRUE(moves.empty());
+  }
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(path);
+  job.feedRateText = "fast";
+  EXPECT_THROW(Calculate(FlatTwoMillimetres(), relief, writer, job), CalculateError);
+  // The shape fields are read only for the tool types that use them.
+  job = Job(path);
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.taperAngle = "x";
+  fields.toolType = kToolConicalFlat;
+  EXPECT_THROW(Calculate(fields, relief, writer, job), CalculateError);
+  // A Z step so large that the offsets overflow never reaches the NC text.
+  fields = FlatTwoMillimetres();
+  fields.depthCuts = "255";
+  fields.zStep = "3e37";
+  EXPECT_THROW(Calculate(fields, relief, writer, job), CalculateError);
+  // A grid of one row is refused before any pass.
+  ReliefModel row = SlopeRelief();
+  row.rows = 1;
+  EXPECT_THROW(Calculate(FlatTwoMillimetres(), row, writer, job), PassError);
+
+  platform::Bytes file = platform::ReadFileBytes(path);
+  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+}
+
+TEST(Calculate, UnwritableFileKeepsTheTextAndZeroFeedGivesNoTime) {
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("missing/folder/out.nc"));
+  job.feedRateText = "0";
+  CalculateResult result = Calculate(FlatTwoMillimetres(), relief, writer, job);
+  EXPECT_FALSE(result.fileWritten);
+  EXPECT_FALSE(result.fileError.empty());
+  EXPECT_NE(result.ncText.find("G43 H1 Z2.000"), std::string::npos);
+  EXPECT_GT(result.pathLength, 0.0f);
+  EXPECT_FALSE(result.seconds.has_value());
+  EXPECT_TRUE(result.timeText.empty());
+
+  job = Job("");
+  result = Calculate(FlatTwoMillimetres(), relief, writer, job);
+  EXPECT_FALSE(result.fileWritten);
+  EXPECT_FALSE(result.fileError.empty());
+}
+
+TEST(Calculate, MachiningTimeText) {
+  EXPECT_EQ(FormatMachiningTime(3725), " 1h, 02m, 05s");
+  EXPECT_EQ(FormatMachiningTime(0), " 0h, 00m, 00s");
+  EXPECT_EQ(FormatMachiningTime(59), " 0h, 00m, 59s");
+  EXPECT_EQ(FormatMachiningTime(90061), " 25h, 01m, 01s");
+}
+
+}  // namespace
+}  // namespace machining
