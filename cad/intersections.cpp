@@ -156,7 +156,7 @@ bool SegmentIntersection2D(const TPoint2D& a1, const TPoint2D& a2, const TPoint2
   // Bounding boxes first: most pairs end here.
   if (std::max(a1.X, a2.X) < std::min(b1.X, b2.X) || std::max(b1.X, b2.X) < std::min(a1.X, a2.X)) return false;
   if (std::max(a1.Y, a2.Y) < std::min(b1.Y, b2.Y) || std::max(b1.Y, b2.Y) < std::min(a1.Y, a2.Y)) return false;
-  const double f = by * ax - bx * ay;
+  const double f = bx * ay - ax * by;
   const double d = by * cx - bx * cy;
   const double e = ax * cy - ay * cx;
   if (f > 0) {
