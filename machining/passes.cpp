@@ -27,6 +27,7 @@ class PassBuilder {
 
   float x = 0.0f, y = 0.0f, z = 0.0f;  // current node; singles, as the probes and rows set them
   int32_t state = kOpenNext;
+  size_t expectedPoints = 0;  // a whole row's nodes while a row is walked in normal mode
 
   void AddPassPoint(bool close) {
     if (params_.zNoCut)
@@ -40,6 +41,8 @@ class PassBuilder {
   void Open() {
     if (open_) passes_.push_back(std::move(pass_));
     pass_.clear();
+    // A row pass takes every node of the row; reserving spares the copies of a growing pass.
+    if (!params_.zNoCut) pass_.reserve(expectedPoints);
     open_ = true;
   }
   void Close() {
@@ -183,6 +186,7 @@ class RowWalker {
 
   void Row(int32_t gridRow, float acrossPos, float d, bool forward) {
     b_.state = kOpenNext;
+    b_.expectedPoints = static_cast<size_t>(g_.along);
     for (int32_t n = 0; n < g_.along; ++n) {
       const int32_t a = forward ? n : g_.along - 1 - n;
       Place(a, gridRow);
@@ -191,6 +195,7 @@ class RowWalker {
     }
     b_.state += kRowEnd;
     b_.AddPassPoint(true);
+    b_.expectedPoints = 0;
   }
 
   // Along the border at node `along` from grid row lo to hi; the last point lies on the next pass.
