@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "machining/relief_model.h"
 
@@ -19,6 +21,10 @@ constexpr Extended kRingStep = kPi / 18;
 // A ring loop never needs more than a dozen rings; the bound only stops degenerate steps that no
 // longer move a single-precision accumulator from looping for ever.
 constexpr int kMaxLoopRings = 16;
+// Whole offsets are only taken for offsets this far from a rounding tie, and nodes below kMaxNode.
+constexpr double kTieMargin = 1e-6;
+constexpr double kMaxWholeOffset = 1 << 20;
+constexpr int32_t kMaxNode = 1 << 24;
 
 Extended Radians(Extended degrees) { return degrees * kPi / 180; }
 
@@ -50,11 +56,35 @@ void ToolProbe::AddRing(double rho, double lift, bool fineAngles) {
   ring.rho = rho;
   ring.lift = lift;
   ring.first = static_cast<int32_t>(dx_.size());
+  // Round(offset + node) equals Round(offset) + node whenever the offset stays clear of a tie by more
+  // than the addition's rounding error (below 1e-8 for nodes under 2^24). Such samples go first.
+  auto clearOfTie = [](double v) {
+    return std::abs(v) < kMaxWholeOffset && std::abs(std::abs(v - std::floor(v)) - 0.5) > kTieMargin;
+  };
+  std::vector<std::pair<double, double>> ties;
   const Extended step = fineAngles ? kFineStep : kCoarseStep;
   for (float theta = 0.0f; static_cast<Extended>(theta) <= 2 * kPi;
        theta = static_cast<float>(static_cast<Extended>(theta) + step)) {
-    dx_.push_back(std::cos(static_cast<double>(theta)) * rho);
-    dy_.push_back(std::sin(static_cast<double>(theta)) * rho);
+    const double x = std::cos(static_cast<double>(theta)) * rho;
+    const double y = std::sin(static_cast<double>(theta)) * rho;
+    if (!clearOfTie(x) || !clearOfTie(y)) {
+      ties.emplace_back(x, y);
+      continue;
+    }
+    dx_.push_back(x);
+    dy_.push_back(y);
+    const auto c = static_cast<int32_t>(std::nearbyint(x));
+    const auto r = static_cast<int32_t>(std::nearbyint(y));
+    dc_.push_back(c);
+    dr_.push_back(r);
+    reach_ = std::max({reach_, std::abs(c), std::abs(r)});
+  }
+  ring.whole = static_cast<int32_t>(dx_.size()) - ring.first;
+  for (const auto& [x, y] : ties) {
+    dx_.push_back(x);
+    dy_.push_back(y);
+    dc_.push_back(0);
+    dr_.push_back(0);
   }
   ring.count = static_cast<int32_t>(dx_.size()) - ring.first;
   rings_.push_back(ring);
@@ -158,10 +188,20 @@ float ToolProbe::Sample(const HeightGrid& grid, int32_t ix, int32_t iy, float h)
   const double y0 = iy;
   const double* dx = dx_.data();
   const double* dy = dy_.data();
+  const bool inside = ix >= reach_ && iy >= reach_ && ix <= hiC - reach_ && iy <= hiR - reach_ &&
+                      ix < kMaxNode && iy < kMaxNode;
+  const float* node = inside ? grid.Column(ix) + iy : nullptr;
+  const ptrdiff_t stride = grid.Rows();
   for (const Ring& ring : rings_) {
     // Division by d > 0 keeps order, so the ring's highest node decides the ring on its own.
     float highest = -INFINITY;
-    for (int32_t i = ring.first, end = ring.first + ring.count; i < end; ++i) {
+    const int32_t end = ring.first + ring.count;
+    int32_t i = ring.first;
+    if (inside) {
+      for (const int32_t whole = ring.first + ring.whole; i < whole; ++i)
+        highest = std::max(highest, node[dc_[i] * stride + dr_[i]]);
+    }
+    for (; i < end; ++i) {
       const int32_t c = RoundClamped(dx[i] + x0, hiC);
       const int32_t r = RoundClamped(dy[i] + y0, hiR);
       highest = std::max(highest, grid.At(c, r));

@@ -51,6 +51,9 @@ class ToolProbe {
     double lift = 0.0;
     int32_t first = 0;  // index into the offset tables
     int32_t count = 0;  // 120 (theta step pi/60) or 19 (theta step pi/9)
+    // The first `whole` samples lie clear of a rounding tie, so for nodes away from the border they
+    // read the node plus fixed whole-step offsets; the rest are rounded at every call.
+    int32_t whole = 0;
   };
   const std::vector<Ring>& Rings() const { return rings_; }
 
@@ -65,6 +68,9 @@ class ToolProbe {
   std::vector<Ring> rings_;
   std::vector<double> dx_;
   std::vector<double> dy_;
+  std::vector<int32_t> dc_;  // Round(dx), Round(dy) where the ring has whole offsets
+  std::vector<int32_t> dr_;
+  int32_t reach_ = 0;        // largest whole offset in any direction
 };
 
 // The probes by shape; `tool` must have been prepared for that shape (the dispatch below picks it).

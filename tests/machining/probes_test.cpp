@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <string>
@@ -229,6 +230,89 @@ TEST(Probes, FlatTippedConeNeverGougesASpike) {
     const double trueLift = k * (r - 2);
     EXPECT_GE(z + trueLift, S - 1e-4) << "the real cone cuts into the spike at " << r;
     EXPECT_NEAR(z + trueLift, S, 1e-4) << "the cone touches the spike at " << r;
+  }
+}
+
+// The probe written out literally, one sample at a time: single-precision angle accumulators, Round
+// half to even, clamped indices, m = max(m, s - lift) per sample. The prepared tables must give the
+// very same heights.
+float ReferenceProbe(const ToolShape& t, const HeightGrid& grid, float d, float e, int ix, int iy) {
+  using Ext = long double;
+  const Ext pi = 3.14159265358979323846264338327950288L;
+  const int hiC = grid.Columns() - 1, hiR = grid.Rows() - 1;
+  double m = static_cast<double>(grid.At(ix, iy)) / d;
+  auto ring = [&](double rho, double lift, Ext step) {
+    for (float th = 0.0f; static_cast<Ext>(th) <= 2 * pi; th = static_cast<float>(static_cast<Ext>(th) + step)) {
+      const double x = std::cos(static_cast<double>(th)) * rho + ix;
+      const double y = std::sin(static_cast<double>(th)) * rho + iy;
+      const int c = std::clamp(static_cast<int>(std::nearbyint(x)), 0, hiC);
+      const int r = std::clamp(static_cast<int>(std::nearbyint(y)), 0, hiR);
+      m = std::max(m, static_cast<double>(grid.At(c, r)) / d - lift);
+    }
+  };
+  const Ext R = static_cast<float>(t.diameter / 2), ro = (R + e) / d;
+  auto quarter = [&](auto f) {
+    for (float phi = static_cast<float>(pi / 2); phi >= 0.0f; phi = static_cast<float>(phi - pi / 18)) f(Ext(phi));
+  };
+  auto cone = [&](Ext rho1, Ext z1) {
+    const Ext w = ro - rho1, k = std::tan((90 - t.taperAngle) * pi / 180), zt = k * w + z1;
+    if (!(w > 0)) return;
+    for (float q = static_cast<float>(w); q >= 0.0f; q = static_cast<float>(q - w / 10))
+      ring(static_cast<double>(ro - q), static_cast<double>(zt - k * q), pi / 9);
+  };
+  switch (t.toolType) {
+    case kToolFlat: ring(static_cast<double>(ro), 0.0, pi / 60); break;
+    case kToolSpherical:
+      quarter([&](Ext phi) { ring(static_cast<double>(ro * std::cos(phi)), static_cast<double>(ro - ro * std::sin(phi)), pi / 9); });
+      break;
+    case kToolBullNose: {
+      const Ext c = t.cornerRadius / d, rf = (R + e - t.cornerRadius) / d;
+      quarter([&](Ext phi) { ring(static_cast<double>(rf + c * std::cos(phi)), static_cast<double>(c - c * std::sin(phi)), pi / 9); });
+      break;
+    }
+    case kToolConicalFlat: {
+      const Ext rf = (t.flatDiameter / 2 + e) / d;
+      ring(static_cast<double>(rf), 0.0, pi / 60);
+      cone(rf, 0);
+      break;
+    }
+    case kToolConicalSpherical: {
+      const Ext rt = (t.flatDiameter / 2 + e) / d, last = (360 - t.taperAngle) * pi / 180;
+      for (float phi = static_cast<float>(3 * pi / 2); phi <= last; phi = static_cast<float>(phi + (last - 3 * pi / 2) / 6))
+        ring(static_cast<double>(rt * std::cos(Ext(phi))), static_cast<double>(rt + rt * std::sin(Ext(phi))), pi / 9);
+      cone(rt * std::cos(last), rt + rt * std::sin(last));
+      break;
+    }
+  }
+  return static_cast<float>(m * d + e);
+}
+
+TEST(Probes, PreparedTablesGiveTheLiteralAlgorithmsHeights) {
+  HeightGrid grid;
+  grid.Resize(70, 64, 0.0f);
+  uint32_t seed = 12345;
+  for (int c = 0; c < 70; ++c)
+    for (int r = 0; r < 64; ++r) {
+      seed = seed * 1664525u + 1013904223u;
+      grid.At(c, r) = -3.0f + 3.0f * static_cast<float>(seed >> 8) / 16777216.0f;
+    }
+  // Radii of whole and half steps put sample offsets exactly on rounding ties.
+  const std::vector<std::pair<ToolShape, float>> cases = {
+      {Shape(kToolFlat, 2.0), 0.2f},        {Shape(kToolFlat, 3.0), 0.25f},
+      {Shape(kToolBullNose, 3.0, 0.5), 0.2f}, {Shape(kToolSpherical, 3.0), 0.25f},
+      {Shape(kToolSpherical, 2.2), 0.1f},   {Shape(kToolConicalFlat, 3.0, 0, 0.5, 30), 0.2f},
+      {Shape(kToolConicalFlat, 4.0, 0, 1.0, 15), 0.25f}, {Shape(kToolConicalSpherical, 3.0, 0, 0.5, 30), 0.2f},
+      {Shape(kToolFlat, 5.0), 1.0f},        {Shape(kToolFlat, 1.5), 0.5f},
+      {Shape(kToolConicalFlat, 6.0, 0, 1.0, 45), 1.0f}, {Shape(kToolBullNose, 5.0, 1.0), 1.0f}};
+  for (const auto& [shape, d] : cases) {
+    for (float e : {0.0f, 0.05f}) {
+      const ToolProbe probe(Params(shape, grid, d, e));
+      int mismatches = 0;
+      for (int c = 0; c < grid.Columns(); ++c)
+        for (int r = 0; r < grid.Rows(); ++r)
+          if (Compensated(probe, grid, c, r) != ReferenceProbe(shape, grid, d, e, c, r)) ++mismatches;
+      EXPECT_EQ(mismatches, 0) << "type " << shape.toolType << " d " << d << " e " << e;
+    }
   }
 }
 
