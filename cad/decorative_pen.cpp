@@ -1,12 +1,15 @@
 #include "cad/decorative_pen.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace cad {
 
 void TDecorativePen::SetPattern(const std::string& text) {
-  pattern_.assign(text.size(), false);
-  for (size_t i = 0; i < text.size(); ++i) pattern_[i] = text[i] == '1';
+  // The pattern position is 16-bit (and so is the length in layer streams).
+  const size_t length = std::min<size_t>(text.size(), 0xFFFF);
+  pattern_.assign(length, false);
+  for (size_t i = 0; i < length; ++i) pattern_[i] = text[i] == '1';
 }
 
 void TDecorativePen::SetBit(int i, bool value) {
