@@ -11,8 +11,8 @@
 namespace machining {
 namespace {
 
-// Angles accumulate in single precision with the step added in extended precision, so the sample
-// directions (and their count) are those of the reference behaviour: 120 at pi/60, 19 at pi/9.
+// Angles accumulate in single precision with the step added in extended precision; that fixes the
+// sample directions and their count: 120 at pi/60, 19 at pi/9.
 using Extended = long double;
 constexpr Extended kPi = 3.14159265358979323846264338327950288L;
 constexpr Extended kFineStep = kPi / 60;
