@@ -16,6 +16,8 @@ class ByteReader {
  public:
   ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}
   explicit ByteReader(const Bytes& bytes) : ByteReader(bytes.data(), bytes.size()) {}
+  // The reader does not own its bytes: reading from a temporary would read freed memory.
+  explicit ByteReader(Bytes&&) = delete;
 
   size_t Position() const { return pos_; }
   size_t Size() const { return size_; }
