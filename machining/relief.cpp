@@ -31,18 +31,22 @@ void SetBlackDepth(ReliefModel& model, float zBlack) {
 
 namespace {
 
-// Lines converted at a time: their depths are gathered line by line, then written column by column,
-// so both the bitmap and the column-major grid are walked in memory order.
-constexpr int kBand = 16;
+// Lines are converted a band at a time: their depths are gathered line by line, then written column
+// by column, so both the bitmap and the column-major grid are walked in memory order. A band holds
+// up to kBandLines lines and about kBandBytes of depths.
+constexpr int kBandLines = 256;
+constexpr size_t kBandBytes = size_t(4) << 20;
 
 // Fills the grid from the bitmap; `greyOf` gives the grey level of pixel x of a line and `depthOf`
 // the depth of each grey level.
 template <typename GreyOf>
 void FillGrid(HeightGrid& grid, const platform::Bitmap& bitmap, int columns, const float* depthOf, GreyOf greyOf) {
   const int rows = grid.Rows();
-  std::vector<float> band(static_cast<size_t>(kBand) * columns);
-  for (int top = 0; top < rows; top += kBand) {
-    const int lines = std::min(kBand, rows - top);
+  const int bandLines = static_cast<int>(
+      std::clamp<size_t>(kBandBytes / (sizeof(float) * static_cast<size_t>(columns)), 1, kBandLines));
+  std::vector<float> band(static_cast<size_t>(bandLines) * columns);
+  for (int top = 0; top < rows; top += bandLines) {
+    const int lines = std::min(bandLines, rows - top);
     for (int j = 0; j < lines; ++j) {
       const uint8_t* line = bitmap.Row(top + j);
       float* out = band.data() + static_cast<size_t>(j) * columns;
@@ -51,7 +55,8 @@ void FillGrid(HeightGrid& grid, const platform::Bitmap& bitmap, int columns, con
     // Image line y lands in grid row rows - 1 - y.
     for (int x = 0; x < columns; ++x) {
       float* column = grid.Column(x) + (rows - 1 - top);
-      for (int j = 0; j < lines; ++j) column[-j] = band[static_cast<size_t>(j) * columns + x];
+      const float* in = band.data() + x;
+      for (int j = 0; j < lines; ++j) column[-j] = in[static_cast<size_t>(j) * columns];
     }
   }
 }

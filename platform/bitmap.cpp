@@ -206,11 +206,7 @@ void Bitmap::SetPixel(int x, int y, RgbQuad color) {
   }
 }
 
-uint8_t GreyLevel(uint8_t red, uint8_t green, uint8_t blue) {
-  // The exact sum in thousandths decides every case but a tie, which lies at least 0.001 from any
-  // other rounding boundary; ties are rounded as the extended-precision sum rounds them.
-  unsigned thousandths = 299u * red + 587u * green + 114u * blue;
-  if (thousandths % 1000 != 500) return static_cast<uint8_t>((thousandths + 500) / 1000);
+uint8_t GreyLevelOfTie(uint8_t red, uint8_t green, uint8_t blue) {
   long double grey = 0.299L * red + 0.587L * green + 0.114L * blue;
   return static_cast<uint8_t>(std::nearbyintl(grey));
 }

@@ -123,8 +123,16 @@ class Bitmap {
 };
 
 // The integer grey level 0..255 of a colour with the weights 0.299, 0.587 and 0.114, computed in
-// extended precision and rounded half to even.
-uint8_t GreyLevel(uint8_t red, uint8_t green, uint8_t blue);
+// extended precision and rounded half to even. Inline: the relief calls it for every pixel.
+uint8_t GreyLevelOfTie(uint8_t red, uint8_t green, uint8_t blue);
+inline uint8_t GreyLevel(uint8_t red, uint8_t green, uint8_t blue) {
+  // The exact sum in thousandths decides every case but a tie, which lies at least 0.001 from any
+  // other rounding boundary; ties are rounded as the extended-precision sum rounds them.
+  unsigned thousandths = 299u * red + 587u * green + 114u * blue;
+  if (thousandths % 1000 != 500) [[likely]]
+    return static_cast<uint8_t>((thousandths + 500) / 1000);
+  return GreyLevelOfTie(red, green, blue);
+}
 
 // A copy in another pixel format. Indexed to 8 bits keeps the indices and the palette; any format
 // to 15, 16, 24 or 32 bits keeps the colours; 15, 16, 24 and 32 bits to 8 bits store each pixel's
