@@ -1,4 +1,5 @@
 #include "platform/bitmap.h"
+#include "platform/bitmap_qimage.h"
 
 #include <gtest/gtest.h>
 
@@ -161,4 +162,19 @@ TEST(Bitmap, ResizeKeepsTheTopLeftPixels) {
   b.Resize(1, 1);
   EXPECT_EQ(b.Index(0, 0), 1);
   EXPECT_EQ(b.Row(0)[0], 0x10);
+}
+
+TEST(Bitmap, ShownThroughAQImageCopy) {
+  Bitmap four(3, 2, 4);
+  four.SetColors({Rgb(0, 0, 0), Rgb(200, 10, 20)});
+  four.SetIndex(2, 1, 1);
+  QImage image = ToQImage(four);
+  EXPECT_EQ(image.width(), 3);
+  EXPECT_EQ(image.height(), 2);
+  EXPECT_EQ(image.pixel(2, 1), qRgb(200, 10, 20));
+  EXPECT_EQ(image.pixel(0, 0), qRgb(0, 0, 0));
+  Bitmap wide(2, 1, 16);
+  wide.SetPixel(1, 0, Rgb(255, 255, 0));
+  EXPECT_EQ(ToQImage(wide).pixel(1, 0), qRgb(255, 255, 0));
+  EXPECT_TRUE(ToQImage(Bitmap()).isNull() || ToQImage(Bitmap()).width() == 0);
 }

@@ -1,0 +1,14 @@
+// Our bitmaps shown on screen: a QImage copy for painting (the 2D view's picture, the image pages).
+// Only for display; pictures are never read through Qt's image plugins, which change pixel formats.
+#pragma once
+
+#include <QImage>
+
+#include "platform/bitmap.h"
+
+namespace platform {
+
+// A 32-bit RGB copy of any pixel format (the fourth byte of a 32-bit bitmap is not alpha).
+QImage ToQImage(const Bitmap& bitmap);
+
+}  // namespace platform
