@@ -64,8 +64,10 @@ class Emitter {
         } else {
           Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane);
           Move(true, kRapidFeedText, x, y, p_.feedPlane);
-          prevZ_ = p_.feedPlane;
-          length_ += static_cast<float>(Distance(prevX_, prevY_, prevZ_, x, y, z));
+          // The tool now stands over P at the feed plane: count the move across once here and
+          // let the plunge below add only the way down.
+          length_ += Distance(prevX_, prevY_, p_.feedPlane, x, y, p_.feedPlane);
+          SetPrevious(x, y, p_.feedPlane);
           plungePending_ = true;
         }
       }
@@ -75,7 +77,7 @@ class Emitter {
       } else {
         Move(false, job_.feedRateText, x, y, z);
       }
-      length_ += static_cast<float>(Distance(prevX_, prevY_, prevZ_, x, y, z));
+      length_ += Distance(prevX_, prevY_, prevZ_, x, y, z);
       SetPrevious(x, y, z);
     }
     endX_ = prevX_;
@@ -87,7 +89,7 @@ class Emitter {
 
   void Finish() { out_ += ExpandPostTemplate(writer_.settings.endOfFile, prevX_, prevY_, job_, writer_); }
 
-  float PathLength() const { return length_; }
+  double PathLength() const { return length_; }
 
  private:
   void Move(bool rapid, const std::string& feedText, double x, double y, double z) {
@@ -112,7 +114,9 @@ class Emitter {
   float endX_ = 99999.125f, endY_ = 99999.125f;
   bool firstPass_ = true;
   bool plungePending_ = false;
-  float length_ = 0.0f;
+  // Double, not single: a long job adds millions of short moves, and a single-precision sum
+  // drifts by whole percents.
+  double length_ = 0.0;
 };
 
 }  // namespace
@@ -156,7 +160,7 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
   return p;
 }
 
-float WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
+double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
                      const CalculateCallbacks& callbacks, std::string& out) {
   Emitter emitter(params, writer, job, callbacks, out, list.alongX.step);
   std::vector<PassPoint> kept;

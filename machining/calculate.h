@@ -80,7 +80,7 @@ struct CalculateCallbacks {
 struct CalculateResult {
   std::string ncText;          // the whole program, lines ending in CR LF (for the listing too)
   size_t passCount = 0;
-  float pathLength = 0.0f;     // accumulated length of the moves
+  double pathLength = 0.0;     // accumulated length of the moves
   std::optional<int32_t> seconds;  // none when the feed rate gives no meaningful time
   std::string timeText;        // FormatMachiningTime(seconds), empty without a time
   bool fileWritten = false;
@@ -91,7 +91,7 @@ struct CalculateResult {
 // and repeated for each depth cut from the deepest offset down, rapids over the feed plane between
 // passes farther apart than 2 x the X stepover, the end template. Appends to `out`; returns the
 // accumulated path length.
-float WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
+double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
                      const CalculateCallbacks& callbacks, std::string& out);
 
 // Runs Calculate. Parameter, tool and grid problems raise (CalculateError, ToolShapeError,

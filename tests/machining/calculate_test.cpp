@@ -160,12 +160,12 @@ TEST(Calculate, SmallJobEndToEnd) {
   EXPECT_EQ(result.passCount, 3u);
 
   // Path: per depth cut 5 unit moves and 3 diagonals of sqrt(8); the jump to the second cut's start
-  // (sqrt(17) from (13, 22, 2)) counts once as the rapid and once as the plunge.
-  const double expectedLength = 2 * (5 + 3 * std::sqrt(8.0)) + 2 * std::sqrt(17.0);
+  // counts once: across at the feed plane from (13, 22) to (10, 20), then 2 down to Z 0.
+  const double expectedLength = 2 * (5 + 3 * std::sqrt(8.0)) + std::sqrt(13.0) + 2.0;
   EXPECT_NEAR(result.pathLength, expectedLength, 1e-4);
   ASSERT_TRUE(result.seconds.has_value());
-  EXPECT_EQ(*result.seconds, 3);  // 35.2 / 800 min
-  EXPECT_EQ(result.timeText, " 0h, 00m, 03s");
+  EXPECT_EQ(*result.seconds, 2);  // 32.6 mm at 800 mm/min is 2.44 s
+  EXPECT_EQ(result.timeText, " 0h, 00m, 02s");
   EXPECT_EQ(relief.stockToLeave, 0.0f);
   EXPECT_EQ(job.referenceHeight, 2.0);
 
@@ -224,7 +224,7 @@ TEST(Calculate, NoPassesWriteRapidsAndTheTemplatesOnly) {
   EXPECT_EQ(result.ncText, Lines({"G0 X0.000 Y0.000 Z2.000", "X0.000 Y0.000 Z2.000", "X0.000 Y0.000 Z2.000",
                                   "G0 Z2.000", "M5", "M30", "%"}));
   EXPECT_EQ(moves.size(), 3u);
-  EXPECT_EQ(result.pathLength, 0.0f);
+  EXPECT_EQ(result.pathLength, 0.0);
 }
 
 TEST(Calculate, ZeroAndNinetyDegreePasses) {
@@ -350,7 +350,7 @@ TEST(Calculate, UnwritableFileKeepsTheTextAndZeroFeedGivesNoTime) {
   EXPECT_FALSE(result.fileWritten);
   EXPECT_FALSE(result.fileError.empty());
   EXPECT_NE(result.ncText.find("G43 H1 Z2.000"), std::string::npos);
-  EXPECT_GT(result.pathLength, 0.0f);
+  EXPECT_GT(result.pathLength, 0.0);
   EXPECT_FALSE(result.seconds.has_value());
   EXPECT_TRUE(result.timeText.empty());
 
