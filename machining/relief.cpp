@@ -69,6 +69,16 @@ std::vector<float> DepthTable(const ReliefModel& model, int levels, double scale
   return table;
 }
 
+// 24 and 32 bits: blue, green, red, and for 32 bits a fourth byte that plays no part.
+template <int Step>
+void FillTrueColour(ReliefModel& model, const platform::Bitmap& bitmap, int columns) {
+  std::vector<float> depthOf = DepthTable(model, 256, 255.0);
+  FillGrid(model.grid, bitmap, columns, depthOf.data(), [](const uint8_t* line, int x) {
+    const uint8_t* p = line + Step * x;
+    return platform::GreyLevel(p[2], p[1], p[0]);
+  });
+}
+
 }  // namespace
 
 ReliefBuild ElaboraImmagine(ReliefModel& model, const platform::Bitmap* bitmap, bool onlyReset) {
@@ -90,22 +100,12 @@ ReliefBuild ElaboraImmagine(ReliefModel& model, const platform::Bitmap* bitmap, 
   // The grid is never left with undefined contents: what a format does not fill stays white.
   model.grid.Resize(columns, model.rows, model.zWhite);
   switch (bitmap->BitsPerPixel()) {
-    case 24: {
-      std::vector<float> depthOf = DepthTable(model, 256, 255.0);
-      FillGrid(model.grid, *bitmap, bound, depthOf.data(), [](const uint8_t* line, int x) {
-        const uint8_t* p = line + 3 * x;
-        return platform::GreyLevel(p[2], p[1], p[0]);
-      });
+    case 24:
+      FillTrueColour<3>(model, *bitmap, bound);
       break;
-    }
-    case 32: {
-      std::vector<float> depthOf = DepthTable(model, 256, 255.0);
-      FillGrid(model.grid, *bitmap, bound, depthOf.data(), [](const uint8_t* line, int x) {
-        const uint8_t* p = line + 4 * x;
-        return platform::GreyLevel(p[2], p[1], p[0]);
-      });
+    case 32:
+      FillTrueColour<4>(model, *bitmap, bound);
       break;
-    }
     case 8: {
       // The index is the grey level of the grey palette the image pages give 8-bit pictures.
       std::vector<float> depthOf = DepthTable(model, 256, 255.0);
