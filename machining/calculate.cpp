@@ -56,7 +56,9 @@ class Emitter {
     for (size_t n = 0; n < kept.size(); ++n) {
       const double x = kept[n].x, y = kept[n].y, z = kept[n].z + offset;
       RequireFinite(x, y, z);
-      if (n == 0 && std::hypot(x - endX_, y - endY_) > 2.0 * stepX_) {
+      // The first pass always opens the program: a picture lying near the far-away start position
+      // must not lose the start template (units, tool, spindle) to the distance test.
+      if (n == 0 && (firstPass_ || std::hypot(x - endX_, y - endY_) > 2.0 * stepX_)) {
         if (firstPass_) {
           firstPass_ = false;
           out_ += ExpandPostTemplate(writer_.settings.startOfFile, x, y, job_, writer_);

@@ -367,5 +367,23 @@ TEST(Calculate, MachiningTimeText) {
   EXPECT_EQ(FormatMachiningTime(90061), " 25h, 01m, 01s");
 }
 
+TEST(Calculate, FirstPassAlwaysWritesTheStartTemplate) {
+  // A picture placed so that its first node lies within 2 stepovers of the emitter's far-away start
+  // position must still get the program start (units, tool, spindle) before its first cut.
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  relief.gridOriginX = relief.originX = 99998.0f;
+  relief.gridOriginY = relief.originY = 99998.0f;
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("far.nc"));
+  CalculateResult result = Calculate(FlatTwoMillimetres(), relief, writer, job);
+  EXPECT_EQ(result.ncText.rfind("%\r\n(FAR.NC)\r\n", 0), 0u) << result.ncText;
+  const size_t spindle = result.ncText.find("S12000 M3");
+  const size_t firstCut = result.ncText.find("G1 ");
+  ASSERT_NE(spindle, std::string::npos) << result.ncText;
+  EXPECT_LT(spindle, firstCut);
+  EXPECT_NE(result.ncText.find("G0 X99998.000 Y99998.000"), std::string::npos) << result.ncText;
+}
+
 }  // namespace
 }  // namespace machining
