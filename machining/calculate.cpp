@@ -132,6 +132,10 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
   p.referenceHeight = p.feedPlane;
   p.depthCuts = ReadDepthCuts(f.depthCuts);
   p.zStep = ReadSingle(f.zStep, "Z step");
+  // The upper depth cuts stand (k - 1) x Z step above the final heights; a negative step would put
+  // them below the relief.
+  if (p.depthCuts > 1 && p.zStep < 0.0f)
+    throw CalculateError("Z step: \"" + f.zStep + "\" is negative; the depth cuts would go below the relief.");
   p.stockToLeave = ReadSingle(f.stockToLeave, "Stock to leave");
   p.filterTolerance = ReadSingle(f.filterTolerance, "Filter");
 

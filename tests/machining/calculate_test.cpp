@@ -385,5 +385,40 @@ TEST(Calculate, FirstPassAlwaysWritesTheStartTemplate) {
   EXPECT_NE(result.ncText.find("G0 X99998.000 Y99998.000"), std::string::npos) << result.ncText;
 }
 
+// Runs Calculate and expects a CalculateError whose message starts with `field`.
+void ExpectRefused(const CalculateFields& fields, const std::string& path, const char* field) {
+  ReliefModel relief = SlopeRelief();  // highest node 0
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(path);
+  try {
+    Calculate(fields, relief, writer, job);
+    ADD_FAILURE() << field << " accepted";
+  } catch (const CalculateError& e) {
+    EXPECT_EQ(std::string(e.what()).rfind(field, 0), 0u) << e.what();
+  }
+}
+
+TEST(Calculate, DepthCutsNeverGoBelowTheRelief) {
+  // A negative Z step would put the upper depth cuts below the compensated heights.
+  ScratchDir dir;
+  const std::string path = dir.File("keep.nc");
+  platform::WriteFileText(path, "old program");
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.depthCuts = "3";
+  fields.zStep = "-1";
+  ExpectRefused(fields, path, "Z step");
+  platform::Bytes file = platform::ReadFileBytes(path);
+  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+
+  // With one depth cut the Z step is never used.
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(path);
+  fields.depthCuts = "1";
+  CalculateResult result = Calculate(fields, relief, writer, job);
+  EXPECT_TRUE(result.fileWritten) << result.fileError;
+  EXPECT_NE(result.ncText.find("G1 Z0.000 F800"), std::string::npos) << result.ncText;
+}
+
 }  // namespace
 }  // namespace machining
