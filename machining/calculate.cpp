@@ -1,5 +1,6 @@
 #include "machining/calculate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -38,6 +39,20 @@ void RequireFinite(double x, double y, double z) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
     throw CalculateError("The toolpath holds a position that is not a number: check the feed plane, Z step and "
                          "depths. Nothing was written.");
+}
+
+// Rapids run at the feed plane, so it must not lie below the relief's highest node plus the stock
+// left on it. Called once the grid has been checked (sizes and finite heights).
+void RequireFeedPlaneAboveRelief(const ReliefModel& relief, const CalculateParameters& p, bool inches) {
+  float highest = -std::numeric_limits<float>::infinity();
+  for (int32_t c = 0; c < relief.columnBound; ++c) {
+    const float* column = relief.grid.Column(c);
+    for (int32_t r = 0; r < relief.rows; ++r) highest = std::max(highest, column[r]);
+  }
+  const double top = static_cast<double>(highest) + std::max(0.0, static_cast<double>(p.stockToLeave));
+  if (p.feedPlane < top)
+    throw CalculateError("Feed plane: " + FormatPlainNumber(p.feedPlane, inches) + " is below the top of the relief (" +
+                         FormatPlainNumber(top, inches) + "); rapid moves would cut into it.");
 }
 
 double Distance(float ax, float ay, float az, double bx, double by, double bz) {
@@ -193,6 +208,7 @@ CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, Nc
   const ToolProbe probe(MakeProbeParams(p.tool, relief));
   ProgressCounter progress(callbacks.progress);
   const PassList list = BuildPasses(relief, probe, p.passes, &progress);
+  RequireFeedPlaneAboveRelief(relief, p, writer.inches);
 
   CalculateResult result;
   result.passCount = list.passes.size();

@@ -94,10 +94,11 @@ struct CalculateResult {
 double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
                      const CalculateCallbacks& callbacks, std::string& out);
 
-// Runs Calculate. Parameter, tool and grid problems raise (CalculateError, ToolShapeError,
-// PassError, or the post-processor's errors) before anything is written to the NC file. Sets the
-// relief's stock to leave and the job's reference height, and resets the writer's memory. A file that
-// cannot be written does not raise: the result keeps the text and says why.
+// Runs Calculate. Parameter, tool and grid problems (a feed plane below the relief among them) raise
+// (CalculateError, ToolShapeError, PassError, or the post-processor's errors) before anything is
+// written to the NC file. Sets the relief's stock to leave and the job's reference height, and resets
+// the writer's memory. A file that cannot be written does not raise: the result keeps the text and
+// says why.
 CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
                           const CalculateCallbacks& callbacks = {});
 

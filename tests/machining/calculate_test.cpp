@@ -420,5 +420,35 @@ TEST(Calculate, DepthCutsNeverGoBelowTheRelief) {
   EXPECT_NE(result.ncText.find("G1 Z0.000 F800"), std::string::npos) << result.ncText;
 }
 
+TEST(Calculate, RapidsStayAboveTheRelief) {
+  // The rapids between passes and after every depth cut run at the feed plane: below the top of the
+  // relief (plus the stock left on it) they would cut at rapid speed.
+  ScratchDir dir;
+  const std::string path = dir.File("keep.nc");
+  platform::WriteFileText(path, "old program");
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.feedPlane = "-0.5";
+  ExpectRefused(fields, path, "Feed plane");
+  fields.feedPlane = "0.2";
+  fields.stockToLeave = "0.25";
+  ExpectRefused(fields, path, "Feed plane");
+  fields.toolType = kToolDrill;
+  ExpectRefused(fields, path, "Feed plane");
+  platform::Bytes file = platform::ReadFileBytes(path);
+  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+
+  // Level with the top is allowed.
+  ReliefModel relief = SlopeRelief();
+  relief.grid.At(2, 1) = 0.5f;
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(path);
+  fields = FlatTwoMillimetres();
+  fields.feedPlane = "0.75";
+  fields.stockToLeave = "0.25";
+  CalculateResult result = Calculate(fields, relief, writer, job);
+  EXPECT_TRUE(result.fileWritten) << result.fileError;
+  EXPECT_NE(result.ncText.find("G43 H1 Z0.750"), std::string::npos) << result.ncText;
+}
+
 }  // namespace
 }  // namespace machining
