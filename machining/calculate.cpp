@@ -73,7 +73,9 @@ class Emitter {
       RequireFinite(x, y, z);
       // The first pass always opens the program: a picture lying near the far-away start position
       // must not lose the start template (units, tool, spindle) to the distance test.
-      if (n == 0 && (firstPass_ || std::hypot(x - endX_, y - endY_) > 2.0 * stepX_)) {
+      // After a retract the tool is out of the material: it goes across and plunges, however near.
+      if (n == 0 && (firstPass_ || retracted_ || std::hypot(x - endX_, y - endY_) > 2.0 * stepX_)) {
+        retracted_ = false;
         if (firstPass_) {
           firstPass_ = false;
           out_ += ExpandPostTemplate(writer_.settings.startOfFile, x, y, job_, writer_);
@@ -102,7 +104,11 @@ class Emitter {
   }
 
   // Up to the feed plane at the end of a depth cut.
-  void Retract() { Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane); }
+  void Retract() {
+    Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane);
+    prevZ_ = p_.feedPlane;
+    retracted_ = true;
+  }
 
   void Finish() { out_ += ExpandPostTemplate(writer_.settings.endOfFile, prevX_, prevY_, job_, writer_); }
 
@@ -131,6 +137,7 @@ class Emitter {
   float endX_ = 99999.125f, endY_ = 99999.125f;
   bool firstPass_ = true;
   bool plungePending_ = false;
+  bool retracted_ = false;  // up at the feed plane after a depth cut
   // Double, not single: a long job adds millions of short moves, and a single-precision sum
   // drifts by whole percents.
   double length_ = 0.0;

@@ -450,5 +450,41 @@ TEST(Calculate, RapidsStayAboveTheRelief) {
   EXPECT_NE(result.ncText.find("G43 H1 Z0.750"), std::string::npos) << result.ncText;
 }
 
+TEST(Calculate, NextDepthCutStartsWithAPlungeAfterTheRetract) {
+  // Stepover 2: one row at Y 20, a link, one row back at Y 22 ending at (10, 22); the next depth cut
+  // starts at (10, 20), closer than 2 x sX (3). The tool has gone up to the feed plane at the end of
+  // the depth cut, so it comes down over the start at the plunge rate, not along a slant at the feed
+  // rate.
+  ScratchDir dir;
+  ReliefModel relief = SlopeRelief();
+  NcWriter writer = FanucWriter();
+  NcJob job = Job(dir.File("near.nc"));
+  CalculateFields fields = FlatTwoMillimetres();
+  fields.maxStepover = "2";
+  std::vector<Move> moves;
+  CalculateResult result = Calculate(fields, relief, writer, job, Recorder(moves));
+  size_t retract = 0;
+  for (size_t n = 1; n < moves.size() && retract == 0; ++n)
+    if (moves[n].rapid) retract = n;
+  ASSERT_GT(retract, 0u);
+  EXPECT_EQ(moves[retract].x, 10.0f);
+  EXPECT_EQ(moves[retract].y, 22.0f);
+  ASSERT_GE(moves.size(), retract + 4);
+  EXPECT_TRUE(moves[retract + 1].rapid) << "at the feed plane over the retract point";
+  EXPECT_TRUE(moves[retract + 2].rapid) << "across to the start";
+  EXPECT_EQ(moves[retract + 2].y, 20.0f);
+  EXPECT_EQ(moves[retract + 2].z, 2.0f);
+  EXPECT_FALSE(moves[retract + 3].rapid) << "straight down";
+  EXPECT_EQ(moves[retract + 3].x, 10.0f);
+  EXPECT_EQ(moves[retract + 3].y, 20.0f);
+  EXPECT_EQ(moves[retract + 3].z, 0.0f);
+  EXPECT_NE(result.ncText.find("G0 Z2.000\r\nY20.000\r\nG1 Z0.000 F300\r\n"), std::string::npos) << result.ncText;
+  // Across at the feed plane (2) and down (2) counted once each.
+  double perCut = 0.0;
+  for (size_t n = 1; n < retract; ++n)
+    perCut += std::hypot(moves[n].x - moves[n - 1].x, moves[n].y - moves[n - 1].y, moves[n].z - moves[n - 1].z);
+  EXPECT_NEAR(result.pathLength, 2 * perCut + 2.0 + 2.0, 1e-4);
+}
+
 }  // namespace
 }  // namespace machining
