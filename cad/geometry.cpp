@@ -302,7 +302,9 @@ void TransformArcAngles(const TPoint2D& centre, const TTransform2D& m, double& s
 TTransform2D BuildViewTransform2D(TRect2D& window, const platform::Rect& screen, double aspect) {
   TRect2D w = ReorderRect2D(window);
   const double screenWidth = screen.Right - screen.Left, screenHeight = screen.Bottom - screen.Top;
-  if (aspect > 0 && screenHeight != 0 && screenWidth != 0 && w.Second.X != w.First.X && w.Second.Y != w.First.Y) {
+  // A window flat in one direction (the extents of one horizontal or vertical line) gets its other
+  // extent from the screen's shape here.
+  if (aspect > 0 && screenHeight != 0 && screenWidth != 0) {
     const double b = aspect * screenWidth / screenHeight;
     if ((w.Second.X - w.First.X) / b >= w.Second.Y - w.First.Y)
       w.Second.Y = w.First.Y + (w.Second.X - w.First.X) / b;

@@ -170,6 +170,16 @@ TEST(Geometry, ViewTransformMapsTheWindowOntoTheScreen) {
   BuildViewTransform2D(window, platform::Rect{0, 0, 100, 100}, 1);
   EXPECT_EQ(window, Rect2D(0, 0, 100, 100)) << "square screen makes the window square";
 
+  // The extents of one horizontal or vertical line: the screen's shape gives the missing extent.
+  window = Rect2D(0, 0, 100, 0);
+  v = BuildViewTransform2D(window, screen, 1);
+  EXPECT_EQ(window, Rect2D(0, 0, 100, 50)) << "a flat window is widened";
+  ExpectTransform(v, {2, 0, 0, 0, -2, 0, -0.5, 99.5, 1}, "flat window");
+  window = Rect2D(3, 10, 3, 0);
+  v = BuildViewTransform2D(window, screen, 1);
+  EXPECT_EQ(window, Rect2D(3, 0, 23, 10)) << "a window without width is widened";
+  ExpectPoint(TransformPoint2D(Point2D(3, 10), v), -0.5, -0.5, "top left corner of the widened window");
+
   // A window or screen without extent: no infinities.
   window = Rect2D(5, 5, 5, 5);
   v = BuildViewTransform2D(window, screen, 1);
