@@ -48,7 +48,12 @@ void TLayer::SetBrush(const platform::Brush& brush) {
 }
 
 void TLayer::SetName(const std::string& name) {
-  std::string cut = name.substr(0, kMaxNameLength);
+  size_t length = std::min(name.size(), kMaxNameLength);
+  // Names are UTF-8: a cut inside a character would leave half of it, so it falls back to the
+  // character's start.
+  if (length < name.size())
+    while (length > 0 && (static_cast<unsigned char>(name[length]) & 0xC0) == 0x80) --length;
+  std::string cut = name.substr(0, length);
   if (cut == name_) return;
   name_ = std::move(cut);
   Modified = true;

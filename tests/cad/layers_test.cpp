@@ -30,6 +30,11 @@ TEST(Layers, NamesAndTheModifiedFlag) {
   l.SetName(forty);
   EXPECT_EQ(l.Name(), std::string(31, 'n'));
   EXPECT_TRUE(l.Modified);
+  // A character that would be cut in two is left out whole.
+  l.SetName(std::string(30, 'a') + "\xC3\xA0" "b");
+  EXPECT_EQ(l.Name(), std::string(30, 'a'));
+  l.SetName(std::string(29, 'a') + "\xC3\xA0" "b");
+  EXPECT_EQ(l.Name(), std::string(29, 'a') + "\xC3\xA0");
 
   TLayer p(5);
   p.SetPen(platform::Pen{platform::clRed, 2, platform::PenStyle::Solid, platform::PenMode::Copy});
