@@ -27,6 +27,17 @@ float ReadSingle(const std::string& text, const char* field) {
   return static_cast<float>(*value);
 }
 
+// Feed texts go into the NC program as typed (F + text), so only plain decimals pass: "1e3" would
+// be read by a controller as F1 followed by an E word, and a sign is no feed at all.
+float ReadRate(const std::string& text, const char* field) {
+  const std::string t = platform::Trim(text);
+  const bool plain = !t.empty() && t != "." && std::count(t.begin(), t.end(), '.') <= 1 &&
+                     std::all_of(t.begin(), t.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
+  if (!plain || t != text)
+    throw CalculateError(std::string(field) + ": \"" + text + "\" must be written with digits and at most one '.'.");
+  return ReadSingle(text, field);
+}
+
 int32_t ReadDepthCuts(const std::string& text) {
   auto value = platform::ParseInt(text);
   if (!value) throw CalculateError("Depth cuts: \"" + text + "\" is not a whole number.");
@@ -175,8 +186,8 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
     default:
       break;
   }
-  p.feedRate = ReadSingle(job.feedRateText, "Feed rate");
-  ReadSingle(job.plungeRateText, "Plunge rate");
+  p.feedRate = ReadRate(job.feedRateText, "Feed rate");
+  ReadRate(job.plungeRateText, "Plunge rate");
 
   p.passes.maxStepover = p.maxStepover;
   p.passes.feedPlane = p.feedPlane;

@@ -320,6 +320,15 @@ TEST(Calculate, BadFieldsStopBeforeAnythingIsWritten) {
   NcJob job = Job(path);
   job.feedRateText = "fast";
   EXPECT_THROW(Calculate(FlatTwoMillimetres(), relief, writer, job), CalculateError);
+  // Feed texts are written as typed, so a number in another spelling would be a different word.
+  for (const char* text : {"1e3", "+800", "-800", " 800", "8.0.0"}) {
+    job = Job(path);
+    job.feedRateText = text;
+    EXPECT_THROW(Calculate(FlatTwoMillimetres(), relief, writer, job), CalculateError) << text;
+    job = Job(path);
+    job.plungeRateText = text;
+    EXPECT_THROW(Calculate(FlatTwoMillimetres(), relief, writer, job), CalculateError) << text;
+  }
   // The shape fields are read only for the tool types that use them.
   job = Job(path);
   CalculateFields fields = FlatTwoMillimetres();
