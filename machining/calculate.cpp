@@ -90,7 +90,10 @@ class Emitter {
         if (firstPass_) {
           firstPass_ = false;
           out_ += ExpandPostTemplate(writer_.settings.startOfFile, x, y, job_, writer_);
-          SetPrevious(x, y, z);
+          // The start template leaves the tool over P at the reference height (the feed plane);
+          // going down from there is a plunge and takes the plunge rate like every other one.
+          SetPrevious(x, y, p_.feedPlane);
+          plungePending_ = true;
         } else {
           Move(true, kRapidFeedText, prevX_, prevY_, p_.feedPlane);
           Move(true, kRapidFeedText, x, y, p_.feedPlane);

@@ -123,9 +123,9 @@ TEST(Calculate, SmallJobEndToEnd) {
       "S12000 M3",
       "G0 X10.000 Y20.000",
       "G43 H1 Z2.000",
-      // Depth cut 2 (0.5 above): the first point is reached at the feed rate.
-      "G1 Z0.500 F800",
-      "X11.000",
+      // Depth cut 2 (0.5 above): down to the first point at the plunge rate.
+      "G1 Z0.500 F300",
+      "X11.000 F800",
       "X13.000 Z-1.500",
       "Y21.000",
       "X11.000 Z0.500",
@@ -159,13 +159,14 @@ TEST(Calculate, SmallJobEndToEnd) {
   EXPECT_EQ(std::string(file.begin(), file.end()), expected);
   EXPECT_EQ(result.passCount, 3u);
 
-  // Path: per depth cut 5 unit moves and 3 diagonals of sqrt(8); the jump to the second cut's start
-  // counts once: across at the feed plane from (13, 22) to (10, 20), then 2 down to Z 0.
-  const double expectedLength = 2 * (5 + 3 * std::sqrt(8.0)) + std::sqrt(13.0) + 2.0;
+  // Path: the first plunge from the feed plane 2 to Z 0.5; per depth cut 5 unit moves and 3
+  // diagonals of sqrt(8); the jump to the second cut's start counts once: across at the feed plane
+  // from (13, 22) to (10, 20), then 2 down to Z 0.
+  const double expectedLength = 1.5 + 2 * (5 + 3 * std::sqrt(8.0)) + std::sqrt(13.0) + 2.0;
   EXPECT_NEAR(result.pathLength, expectedLength, 1e-4);
   ASSERT_TRUE(result.seconds.has_value());
-  EXPECT_EQ(*result.seconds, 2);  // 32.6 mm at 800 mm/min is 2.44 s
-  EXPECT_EQ(result.timeText, " 0h, 00m, 02s");
+  EXPECT_EQ(*result.seconds, 3);  // 34.1 mm at 800 mm/min is 2.56 s
+  EXPECT_EQ(result.timeText, " 0h, 00m, 03s");
   EXPECT_EQ(relief.stockToLeave, 0.0f);
   EXPECT_EQ(job.referenceHeight, 2.0);
 
@@ -282,7 +283,12 @@ TEST(Calculate, PassesCloserThanTwoStepoversJoinedByAFeedMove) {
   EXPECT_FALSE(moves[6].rapid) << "plunge";
   EXPECT_EQ(moves[6].z, -1.0f);
   EXPECT_NE(out.find("Z-1.000 F300"), std::string::npos) << out;
-  EXPECT_EQ(out.find("F300"), out.rfind("F300")) << "only the plunge uses the plunge rate";
+  // The plunges (the first one after the start template, and the one after the jump) take the
+  // plunge rate; the 1.9 stepover move does not.
+  size_t plunges = 0;
+  for (size_t at = out.find("F300"); at != std::string::npos; at = out.find("F300", at + 1)) ++plunges;
+  EXPECT_EQ(plunges, 2u) << out;
+  EXPECT_NE(out.find("G1 Z-1.000 F300\r\nX5.000 F800"), std::string::npos) << out;
 }
 
 TEST(Calculate, BadFieldsStopBeforeAnythingIsWritten) {
@@ -426,7 +432,7 @@ TEST(Calculate, DepthCutsNeverGoBelowTheRelief) {
   fields.depthCuts = "1";
   CalculateResult result = Calculate(fields, relief, writer, job);
   EXPECT_TRUE(result.fileWritten) << result.fileError;
-  EXPECT_NE(result.ncText.find("G1 Z0.000 F800"), std::string::npos) << result.ncText;
+  EXPECT_NE(result.ncText.find("G1 Z0.000 F300"), std::string::npos) << result.ncText;
 }
 
 TEST(Calculate, RapidsStayAboveTheRelief) {
@@ -488,11 +494,12 @@ TEST(Calculate, NextDepthCutStartsWithAPlungeAfterTheRetract) {
   EXPECT_EQ(moves[retract + 3].y, 20.0f);
   EXPECT_EQ(moves[retract + 3].z, 0.0f);
   EXPECT_NE(result.ncText.find("G0 Z2.000\r\nY20.000\r\nG1 Z0.000 F300\r\n"), std::string::npos) << result.ncText;
-  // Across at the feed plane (2) and down (2) counted once each.
+  // The first plunge (2 down to Z 0.5 above the start), then across at the feed plane (2) and
+  // down (2) counted once each.
   double perCut = 0.0;
   for (size_t n = 1; n < retract; ++n)
     perCut += std::hypot(moves[n].x - moves[n - 1].x, moves[n].y - moves[n - 1].y, moves[n].z - moves[n - 1].z);
-  EXPECT_NEAR(result.pathLength, 2 * perCut + 2.0 + 2.0, 1e-4);
+  EXPECT_NEAR(result.pathLength, 1.5 + 2 * perCut + 2.0 + 2.0, 1e-4);
 }
 
 }  // namespace
