@@ -1,6 +1,7 @@
 #include "machining/image_helpers.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <string_view>
@@ -34,7 +35,9 @@ void RequireBmp(const platform::Bytes& bytes, size_t fieldsEnd) {
 }
 
 constexpr size_t kBmpInfoFieldsEnd = 46;
-constexpr double kInchesPerMetre = 39.370078740157480324;
+// Held and divided in extended precision: whole pixels per metre such as 2500 give a quotient a hair
+// below a half (63.4999...), which a double rounds up to the tie.
+constexpr long double kInchesPerMetre = 39.370078740157480324L;
 constexpr size_t kJfifSearch = 50;
 
 void RefusePacked(const platform::Bitmap& bitmap, const char* operation) {
@@ -53,8 +56,9 @@ BmpInfo ReadBmpInfo(const platform::Bytes& bytes) {
   info.bitsPerPixel = in.U16();
   info.compressed = in.U32() != 0;
   in.Seek(38);
-  info.dpiX = static_cast<int>(platform::Round(in.I32() / kInchesPerMetre));
-  info.dpiY = static_cast<int>(platform::Round(in.I32() / kInchesPerMetre));
+  // Half to even, as Round does.
+  info.dpiX = static_cast<int>(std::nearbyintl(in.I32() / kInchesPerMetre));
+  info.dpiY = static_cast<int>(std::nearbyintl(in.I32() / kInchesPerMetre));
   return info;
 }
 

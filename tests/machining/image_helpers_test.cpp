@@ -53,6 +53,15 @@ TEST(ImageHelpers, BmpHeaderFieldsAndFileLength) {
   EXPECT_EQ(info.dpiX, 300);
   EXPECT_EQ(info.dpiY, 100);
   EXPECT_TRUE(ReadBmpInfo(PlatformFixture("im_8bit_rle.bmp")).compressed);
+  // 2500 and 12500 pixels per metre lie a hair below 63.5 and 317.5 dpi in extended precision (a
+  // double quotient rounds them up to the tie and then to 64 and 318).
+  for (auto [perMetre, dpi] : {std::pair{2500, 63}, std::pair{12500, 317}, std::pair{7500, 190}, std::pair{-2500, -63}}) {
+    Bitmap r(2, 2, 24);
+    r.SetResolution(perMetre, perMetre);
+    BmpInfo tie = ReadBmpInfo(platform::EncodeBmp(r));
+    EXPECT_EQ(tie.dpiX, dpi) << perMetre;
+    EXPECT_EQ(tie.dpiY, dpi) << perMetre;
+  }
   EXPECT_EQ(ReadBmpInfo(PlatformFixture("im_24bit.bmp")).dpiX, 300);
 
   // A document: the BMP, then its record. The length field says where the record starts.
