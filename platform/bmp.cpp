@@ -106,12 +106,12 @@ Palette ReadPalette(const Header& h, const uint8_t* data, size_t size, size_t pi
   size_t most = size_t(1) << h.bitCount;
   size_t count = h.colorsUsed ? h.colorsUsed : most;
   if (count > 256) Fail("its palette of " + Num(count) + " colours is larger than 256.");
-  size_t bytes = count * h.paletteEntrySize;
-  if (h.paletteOffset + bytes > size)
-    Fail("its palette of " + Num(count) + " colours is larger than the file (" + Num(size) + " bytes).");
-  // Some writers announce a full palette but store fewer entries before the pixels.
-  if (pixelOffset >= h.paletteOffset && h.paletteOffset + bytes > pixelOffset)
+  // Some writers announce a full palette but store fewer entries before the pixels: cut it there
+  // before it is measured against the file, which may end soon after those pixels.
+  if (pixelOffset >= h.paletteOffset && h.paletteOffset + count * h.paletteEntrySize > pixelOffset)
     count = (pixelOffset - h.paletteOffset) / h.paletteEntrySize;
+  if (h.paletteOffset + count * h.paletteEntrySize > size)
+    Fail("its palette of " + Num(count) + " colours is larger than the file (" + Num(size) + " bytes).");
   if (count > most) count = most;
   Palette palette(count);
   const uint8_t* p = data + h.paletteOffset;

@@ -166,6 +166,29 @@ TEST(Bmp, TopDownRowsForeignMasksAndTrailingBytes) {
   EXPECT_EQ(DecodeBmp(EncodeBmp(b15)).BitsPerPixel(), 15);
 }
 
+TEST(Bmp, PaletteCutShortByThePixels) {
+  // A full palette announced (no colour count) but two entries stored before the pixels: the palette
+  // ends where the pixels start, however short the file.
+  Bitmap original(4, 2, 8);
+  original.SetColors({Rgb(10, 20, 30), Rgb(200, 100, 50)});
+  original.Row(0)[1] = 1;
+  original.Row(1)[3] = 1;
+  Bytes file = EncodeBmp(original);
+  ASSERT_EQ(U32At(file, 10), 54u + 8);
+  PutU32(file, 46, 0);
+  Bitmap read = DecodeBmp(file);
+  EXPECT_EQ(read.Colors(), original.Colors());
+  EXPECT_EQ(read.Pixel(1, 0), Rgb(200, 100, 50));
+  EXPECT_EQ(read.Pixel(0, 0), Rgb(10, 20, 30));
+  // The same file with enough bytes after the pixels gave this already; now both agree.
+  Bytes padded = file;
+  padded.resize(54 + 1024, 0);
+  EXPECT_EQ(DecodeBmp(padded), read);
+  // A palette that does run past the end, with no pixels before it, is still refused.
+  PutU32(file, 10, 54 + 1024);
+  EXPECT_NE(ErrorOf(file).find("larger than the file"), std::string::npos) << ErrorOf(file);
+}
+
 TEST(Bmp, RunLengthEncodedFiles) {
   // RLE8 of a 4 x 3 picture: bottom line a run, the middle one absolute with a pad byte, a delta
   // one line up to the top line, a run clipped at the right edge.
