@@ -105,6 +105,7 @@ TEST(Bmp, ImageMagickFilesOfEveryFormat) {
   } cases[] = {
       {"im_1bit.bmp", 1, "black_white.pbm", 0},
       {"im_4bit.bmp", 4, "few_colours.ppm", 0},
+      {"im_os2_4bit.bmp", 4, "few_colours.ppm", 0},
       {"im_8bit.bmp", 8, "im_8bit_decoded.ppm", 0},
       {"im_8bit_rle.bmp", 8, "im_8bit_rle_decoded.ppm", 0},
       {"im_15bit.bmp", 15, "im_15bit_decoded.ppm", 1},
@@ -268,7 +269,7 @@ TEST(Bmp, HostileFilesGiveClearErrors) {
 
 TEST(Bmp, EveryPrefixAndRandomDamageIsReadOrRefusedCleanly) {
   std::mt19937 random(7);
-  for (const char* name : {"im_1bit.bmp", "im_4bit.bmp", "im_8bit_rle.bmp", "im_16bit.bmp", "im_32bit.bmp"}) {
+  for (const char* name : {"im_1bit.bmp", "im_4bit.bmp", "im_os2_4bit.bmp", "im_8bit_rle.bmp", "im_16bit.bmp", "im_32bit.bmp"}) {
     Bytes file = ReadFileBytes(FixturePath(name));
     // A run-length picture is whole once its last line has ended; only its end mark may be missing.
     size_t whole = std::string(name).find("rle") != std::string::npos ? file.size() - 2 : file.size();
