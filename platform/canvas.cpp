@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace platform {
 
@@ -43,13 +44,13 @@ const std::vector<int>& DashPattern(PenStyle style) {
   }
 }
 
-bool PatternOn(const std::vector<int>& pattern, int step) {
+bool PatternOn(const std::vector<int>& pattern, int64_t step) {
   int cycle = 0;
   for (int n : pattern) cycle += n;
-  step %= cycle;
+  int within = int(step % cycle);
   for (size_t i = 0; i < pattern.size(); ++i) {
-    if (step < pattern[i]) return i % 2 == 0;
-    step -= pattern[i];
+    if (within < pattern[i]) return i % 2 == 0;
+    within -= pattern[i];
   }
   return false;
 }
@@ -102,34 +103,59 @@ int QtTextFlags(int flags) {
   return q;
 }
 
-// The pixels of a Bresenham line from (x0, y0) towards (x1, y1), the end pixel left out.
+// The number of pixels of a line from (x0, y0) to (x1, y1): its length along the major axis.
+int64_t LineSteps(int x0, int y0, int x1, int y1) {
+  return std::max(std::abs(int64_t(x1) - x0), std::abs(int64_t(y1) - y0));
+}
+
+// The pixels of a Bresenham line from (x0, y0) towards (x1, y1), the end pixel left out; only the
+// pixels numbered first .. last - 1 from the start are visited. The first of them is found directly,
+// so a line far longer than the image costs only the pixels visited.
 template <typename Visit>
-void WalkLine(int x0, int y0, int x1, int y1, Visit visit) {
-  int dx = std::abs(x1 - x0), dy = std::abs(y1 - y0);
-  int sx = x1 >= x0 ? 1 : -1, sy = y1 >= y0 ? 1 : -1;
-  int x = x0, y = y0;
-  if (dx >= dy) {
-    int err = 2 * dy - dx;
-    for (int i = 0; i < dx; ++i) {
-      visit(x, y);
-      if (err > 0 || (err == 0 && sy > 0)) {
-        y += sy;
-        err -= 2 * dx;
-      }
-      err += 2 * dy;
-      x += sx;
+void WalkLine(int x0, int y0, int x1, int y1, Visit visit, int64_t first = 0,
+              int64_t last = std::numeric_limits<int64_t>::max()) {
+  const int64_t dx = std::abs(int64_t(x1) - x0), dy = std::abs(int64_t(y1) - y0);
+  const bool alongX = dx >= dy;
+  const int64_t major = alongX ? dx : dy, minor = alongX ? dy : dx;
+  const int majorStep = (alongX ? x1 >= x0 : y1 >= y0) ? 1 : -1;
+  const int minorStep = (alongX ? y1 >= y0 : x1 >= x0) ? 1 : -1;
+  // At a tie the minor coordinate steps only when it grows.
+  const int64_t tie = minorStep > 0 ? 0 : 1;
+  first = std::max<int64_t>(first, 0);
+  last = std::min(last, major);
+  if (first >= last) return;
+  // Minor steps taken before pixel `first`, and the decision value there (the products need more
+  // than 64 bits on lines between far-off points).
+  const auto steps = int64_t((__int128(2) * minor * first + major - tie) / (2 * major));
+  auto err = int64_t(__int128(2) * minor * (first + 1) - major - __int128(2) * major * steps);
+  int64_t along = (alongX ? x0 : y0) + majorStep * first;
+  int64_t across = (alongX ? y0 : x0) + minorStep * steps;
+  for (int64_t i = first; i < last; ++i) {
+    if (alongX)
+      visit(int(along), int(across));
+    else
+      visit(int(across), int(along));
+    if (err >= tie) {
+      across += minorStep;
+      err -= 2 * major;
     }
+    err += 2 * minor;
+    along += majorStep;
+  }
+}
+
+// The pixels first .. last - 1 of the line whose major coordinate lies inside `box`: the only ones
+// that can be seen there.
+void VisibleSteps(int x0, int y0, int x1, int y1, const Rect& box, int64_t& first, int64_t& last) {
+  const bool alongX = std::abs(int64_t(x1) - x0) >= std::abs(int64_t(y1) - y0);
+  const int64_t start = alongX ? x0 : y0;
+  const int64_t low = alongX ? box.Left : box.Top, high = alongX ? box.Right : box.Bottom;
+  if ((alongX ? x1 >= x0 : y1 >= y0)) {
+    first = low - start;
+    last = high - start;
   } else {
-    int err = 2 * dx - dy;
-    for (int i = 0; i < dy; ++i) {
-      visit(x, y);
-      if (err > 0 || (err == 0 && sx > 0)) {
-        x += sx;
-        err -= 2 * dy;
-      }
-      err += 2 * dx;
-      y += sy;
-    }
+    first = start - high + 1;
+    last = start - low + 1;
   }
 }
 
@@ -140,7 +166,7 @@ constexpr uint32_t kMaskPen = 2;
 }  // namespace
 
 void LineDDA(int x0, int y0, int x1, int y1, const std::function<void(int x, int y)>& visit) {
-  WalkLine(x0, y0, x1, y1, visit);
+  WalkLine(x0, y0, x1, y1, [&](int x, int y) { visit(x, y); });
 }
 
 TColor SysColor(int index) {
@@ -236,11 +262,18 @@ void Canvas::StyledLine(int x0, int y0, int x1, int y1) {
   }
   const auto& pattern = DashPattern(pen_.Style);
   const uint32_t background = ToRgb(brush_.Color);
-  WalkLine(x0, y0, x1, y1, [&](int x, int y) {
-    if (pattern.empty() || PatternOn(pattern, styleStep_)) Plot(x, y, rgb, pen_.Mode);
-    else if (backgroundMode_ == BackgroundMode::Opaque) Plot(x, y, background, pen_.Mode);
-    ++styleStep_;
-  });
+  int64_t first = 0, last = 0;
+  VisibleSteps(x0, y0, x1, y1, clip_, first, last);
+  int64_t step = styleStep_ + std::max<int64_t>(first, 0);
+  WalkLine(
+      x0, y0, x1, y1,
+      [&](int x, int y) {
+        if (pattern.empty() || PatternOn(pattern, step)) Plot(x, y, rgb, pen_.Mode);
+        else if (backgroundMode_ == BackgroundMode::Opaque) Plot(x, y, background, pen_.Mode);
+        ++step;
+      },
+      first, last);
+  styleStep_ += LineSteps(x0, y0, x1, y1);
 }
 
 void Canvas::LineTo(int x, int y) {
@@ -261,7 +294,7 @@ void Canvas::Polyline(const Point* points, int count) {
     PaintShape(3, pts, Rect{box.Left - w, box.Top - w, box.Right + w + 1, box.Bottom + w + 1});
     return;
   }
-  int step = 0;
+  int64_t step = 0;
   for (int i = 0; i + 1 < count; ++i) {
     styleStep_ = step;
     StyledLine(points[i].X, points[i].Y, points[i + 1].X, points[i + 1].Y);
@@ -322,7 +355,9 @@ void Canvas::PaintShape(int kind, const std::vector<Point>& points, const Rect& 
       // The polygon's edges, each without its end pixel: every vertex is marked once.
       for (size_t i = 0; i < points.size(); ++i) {
         Point p0 = points[i], p1 = points[(i + 1) % points.size()];
-        WalkLine(p0.X, p0.Y, p1.X, p1.Y, mark);
+        int64_t first = 0, last = 0;
+        VisibleSteps(p0.X, p0.Y, p1.X, p1.Y, area, first, last);
+        WalkLine(p0.X, p0.Y, p1.X, p1.Y, mark, first, last);
         if (p0 == p1) mark(p0.X, p0.Y);
       }
     }

@@ -255,7 +255,7 @@ class Canvas {
   uint32_t copyMode_ = SRCCOPY;
   Rect clip_;
   Point penPos_;
-  int styleStep_ = 0;  // position in the dash pattern, carried along joined segments
+  int64_t styleStep_ = 0;  // position in the dash pattern, carried along joined segments
   std::recursive_mutex mutex_;
 };
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 namespace platform {
 namespace {
 
@@ -50,6 +53,86 @@ TEST(Canvas, LineToLeavesOutTheEndPixel) {
   EXPECT_EQ(CountPixels(e, clBlack), 13);
   EXPECT_EQ(e.GetPixel(10, 15), clBlack);
   EXPECT_EQ(e.GetPixel(7, 2), clWhite);
+}
+
+TEST(Canvas, LinesBetweenFarOffPointsDrawWhatCrossesTheImage) {
+  // Zoomed views send points up to the ends of the integers; only the pixels in sight are walked.
+  Canvas c(20, 20, clWhite);
+  c.MoveTo(-2000000000, 5);
+  c.LineTo(2000000000, 5);
+  for (int x = 0; x < 20; ++x) EXPECT_EQ(c.GetPixel(x, 5), clBlack) << x;
+  EXPECT_EQ(CountPixels(c, clBlack), 20);
+  Canvas d(20, 20, clWhite);
+  d.MoveTo(1000000000, 1000000000);
+  d.LineTo(-1000000000, -1000000000);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(d.GetPixel(i, i), clBlack) << i;
+  EXPECT_EQ(CountPixels(d, clBlack), 20);
+  Canvas p(20, 20, clWhite);
+  p.SetBrush(Brush{clRed, BrushStyle::Solid});
+  p.Polygon({{-2000000000, -2000000000}, {2000000000, -2000000000}, {2000000000, 2000000000}});
+  EXPECT_EQ(p.GetPixel(15, 3), clRed);
+  EXPECT_EQ(p.GetPixel(3, 15), clWhite);
+  EXPECT_EQ(p.GetPixel(10, 10), clBlack) << "the diagonal edge";
+
+  // Lines cut by a clip rectangle set the same pixels inside it as whole ones (drawn shifted on a
+  // larger image, where every pixel is walked), in every direction, with the dash pattern running on
+  // from the line's start.
+  std::mt19937 random(11);
+  std::uniform_int_distribution<int> coordinate(-60, 160);
+  const Rect clip{30, 20, 70, 80};
+  for (PenStyle style : {PenStyle::Solid, PenStyle::DashDot}) {
+    const int shift = 100;
+    Canvas whole(300, 300, clWhite), cut(100, 100, clWhite);
+    cut.SetClipRect(clip);
+    for (Canvas* canvas : {&whole, &cut}) {
+      canvas->SetPen(Pen{clBlack, 1, style, PenMode::Xor});
+      canvas->SetBrush(Brush{clRed, BrushStyle::Solid});
+    }
+    for (int n = 0; n < 300; ++n) {
+      const int x0 = coordinate(random), y0 = coordinate(random), x1 = coordinate(random), y1 = coordinate(random);
+      whole.MoveTo(x0 + shift, y0 + shift);
+      whole.LineTo(x1 + shift, y1 + shift);
+      cut.MoveTo(x0, y0);
+      cut.LineTo(x1, y1);
+    }
+    std::vector<Point> shape, shifted;
+    for (int n = 0; n < 7; ++n) {
+      shape.push_back({coordinate(random), coordinate(random)});
+      shifted.push_back({shape.back().X + shift, shape.back().Y + shift});
+    }
+    whole.Polygon(shifted);
+    cut.Polygon(shape);
+    for (int y = 0; y < 100; ++y)
+      for (int x = 0; x < 100; ++x)
+        if (clip.Contains(x, y)) {
+          ASSERT_EQ(cut.GetPixel(x, y), whole.GetPixel(x + shift, y + shift)) << x << "," << y;
+        }
+  }
+}
+
+TEST(Canvas, ClippedLinesKeepTheirPixelsAtEveryCut) {
+  // Every short line in every direction, cut at every side at several places: the pixels inside the
+  // cut are those of the whole line (ties between two rows or columns included).
+  const Rect cuts[] = {{7, 0, 20, 20}, {9, 0, 20, 20}, {0, 8, 20, 20}, {0, 10, 20, 20},
+                       {0, 0, 9, 20},  {0, 0, 11, 20}, {0, 0, 20, 9},  {0, 0, 20, 12}};
+  for (int x0 = 6; x0 <= 12; ++x0)
+    for (int y0 = 6; y0 <= 12; ++y0)
+      for (int x1 = 6; x1 <= 12; ++x1)
+        for (int y1 = 6; y1 <= 12; ++y1) {
+          Canvas whole(20, 20, clWhite);
+          whole.MoveTo(x0, y0);
+          whole.LineTo(x1, y1);
+          for (const Rect& clip : cuts) {
+            Canvas cut(20, 20, clWhite);
+            cut.SetClipRect(clip);
+            cut.MoveTo(x0, y0);
+            cut.LineTo(x1, y1);
+            for (int y = clip.Top; y < clip.Bottom; ++y)
+              for (int x = clip.Left; x < clip.Right; ++x)
+                ASSERT_EQ(cut.GetPixel(x, y), whole.GetPixel(x, y))
+                    << "(" << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ") at " << x << "," << y;
+          }
+        }
 }
 
 TEST(Canvas, ExclusiveOrDrawnTwiceLeavesTheImageAsItWas) {
