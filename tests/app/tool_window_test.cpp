@@ -21,6 +21,7 @@
 #include "machining/tool_database.h"
 #include "platform/binary_stream.h"
 #include "platform/dialogs.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -42,19 +43,13 @@ const char kLanguage[] =
 class ToolWindowTest : public ::testing::Test {
  protected:
   ToolWindowTest()
-      : dir_(std::filesystem::temp_directory_path() /
-             ("velkora_toolwin_" + std::to_string(getpid()) + "_" +
-              ::testing::UnitTest::GetInstance()->current_test_info()->name())),
-        scopedLanguage_(&language_),
+      : scopedLanguage_(&language_),
         scopedDialogs_(&dialogs_) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
     language_.LangIni = std::make_unique<platform::IniFile>();
     language_.LangIni->LoadFromText(kLanguage);
   }
-  ~ToolWindowTest() override { std::filesystem::remove_all(dir_); }
 
-  std::string DbPath() const { return (dir_ / "Tool.db").string(); }
+  std::string DbPath() const { return dir_.File("Tool.db"); }
 
   void WriteTools(int count) {
     machining::ToolDatabase db(DbPath());
@@ -88,7 +83,7 @@ class ToolWindowTest : public ::testing::Test {
     Get<QListWidget>(w, "ListView1")->setCurrentRow(row);
   }
 
-  std::filesystem::path dir_;
+  testing_support::ScratchDir dir_{"toolwin"};
   lang::Language language_;
   lang::ScopedLanguage scopedLanguage_;
   platform::RecordingDialogs dialogs_;

@@ -15,6 +15,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/form.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -26,16 +27,11 @@ class LangTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previousDir_ = platform::ProgramDir();
-    dir_ = fs::temp_directory_path() /
-           ("velkora_lang_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
     fs::create_directories(dir_ / "language");
     platform::SetProgramDir(dir_.string());
   }
   void TearDown() override {
     platform::SetProgramDir(previousDir_);
-    fs::remove_all(dir_);
   }
 
   void WriteLanguage(const std::string& fileName, const std::string& bytes) {
@@ -49,7 +45,8 @@ class LangTest : public ::testing::Test {
   lang::ScopedLanguage scopedLanguage{&language};
   platform::RecordingDialogs dialogs;
   platform::ScopedDialogs scopedDialogs{&dialogs};
-  fs::path dir_;
+  testing_support::ScratchDir scratch_{"lang"};
+  const fs::path dir_{scratch_.Dir()};
   std::string previousDir_;
 };
 

@@ -10,6 +10,7 @@
 #include "machining/relief_model.h"
 #include "platform/binary_stream.h"
 #include "platform/dialogs.h"
+#include "scratch_dir.h"
 
 namespace machining {
 namespace {
@@ -22,21 +23,8 @@ struct Move {
 };
 
 // A scratch folder removed at the end of the test.
-class ScratchDir {
- public:
-  ScratchDir() {
-    path_ = fs::temp_directory_path() /
-            ("velkora_calc_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-             ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(path_);
-    fs::create_directories(path_);
-  }
-  ~ScratchDir() { fs::remove_all(path_); }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  fs::path path_;
-};
+using testing_support::FileText;
+using testing_support::ScratchDir;
 
 // 4 columns x 3 rows, one unit apart, at (10, 20); each column one unit deeper than the one before.
 ReliefModel SlopeRelief() {
@@ -155,8 +143,7 @@ TEST(Calculate, SmallJobEndToEnd) {
   });
   EXPECT_EQ(result.ncText, expected);
   EXPECT_TRUE(result.fileWritten) << result.fileError;
-  platform::Bytes file = platform::ReadFileBytes(job.ncFileName);
-  EXPECT_EQ(std::string(file.begin(), file.end()), expected);
+  EXPECT_EQ(FileText(job.ncFileName), expected);
   EXPECT_EQ(result.passCount, 3u);
 
   // Path: the first plunge from the feed plane 2 to Z 0.5; per depth cut 5 unit moves and 3
@@ -351,8 +338,7 @@ TEST(Calculate, BadFieldsStopBeforeAnythingIsWritten) {
   row.rows = 1;
   EXPECT_THROW(Calculate(FlatTwoMillimetres(), row, writer, job), PassError);
 
-  platform::Bytes file = platform::ReadFileBytes(path);
-  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+  EXPECT_EQ(FileText(path), "old program");
 }
 
 TEST(Calculate, UnwritableFileKeepsTheTextAndZeroFeedGivesNoTime) {
@@ -422,8 +408,7 @@ TEST(Calculate, DepthCutsNeverGoBelowTheRelief) {
   fields.depthCuts = "3";
   fields.zStep = "-1";
   ExpectRefused(fields, path, "Z step");
-  platform::Bytes file = platform::ReadFileBytes(path);
-  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+  EXPECT_EQ(FileText(path), "old program");
 
   // With one depth cut the Z step is never used.
   ReliefModel relief = SlopeRelief();
@@ -449,8 +434,7 @@ TEST(Calculate, RapidsStayAboveTheRelief) {
   ExpectRefused(fields, path, "Feed plane");
   fields.toolType = kToolDrill;
   ExpectRefused(fields, path, "Feed plane");
-  platform::Bytes file = platform::ReadFileBytes(path);
-  EXPECT_EQ(std::string(file.begin(), file.end()), "old program");
+  EXPECT_EQ(FileText(path), "old program");
 
   // Level with the top is allowed.
   ReliefModel relief = SlopeRelief();

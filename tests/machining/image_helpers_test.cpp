@@ -6,6 +6,7 @@
 
 #include "machining/relief.h"
 #include "platform/bmp.h"
+#include "scratch_dir.h"
 
 using namespace machining;
 using platform::Bitmap;
@@ -16,12 +17,6 @@ namespace {
 
 std::string PlatformFixture(const std::string& name) {
   return std::string(VELKORA_SOURCE_DIR) + "/tests/platform/fixtures/" + name;
-}
-
-std::string TempFile(const std::string& name, const Bytes& bytes) {
-  auto path = (std::filesystem::temp_directory_path() / name).string();
-  platform::WriteFileBytes(path, bytes);
-  return path;
 }
 
 // An 8-bit bitmap whose pixel at (x, y) is 10 * y + x, so rows and columns can be told apart.
@@ -43,10 +38,11 @@ uint8_t RedAt(const Bitmap& b, int x, int y) { return b.BitsPerPixel() == 8 ? b.
 }  // namespace
 
 TEST(ImageHelpers, BmpHeaderFieldsAndFileLength) {
+  testing_support::ScratchDir scratch("helpers");
   Bitmap b = Numbered(5, 3, 24);
   b.SetResolution(11811, 3937);
   Bytes file = platform::EncodeBmp(b);
-  std::string path = TempFile("velkora_info.bmp", file);
+  std::string path = scratch.Write("info.bmp", file);
   BmpInfo info = ReadBmpInfo(path);
   EXPECT_EQ(info.bitsPerPixel, 24);
   EXPECT_FALSE(info.compressed);
@@ -67,7 +63,7 @@ TEST(ImageHelpers, BmpHeaderFieldsAndFileLength) {
   // A document: the BMP, then its record. The length field says where the record starts.
   Bytes document = file;
   document.insert(document.end(), 492, 0x55);
-  std::string docPath = TempFile("velkora_doc.qvx", document);
+  std::string docPath = scratch.Write("doc.qvx", document);
   EXPECT_EQ(ReadBmpFileLength(docPath), static_cast<int32_t>(file.size()));
 
   EXPECT_THROW(ReadBmpInfo(Bytes(file.begin(), file.begin() + 40)), platform::FormatError);

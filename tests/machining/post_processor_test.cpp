@@ -12,6 +12,7 @@
 #include "platform/exception.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "scratch_dir.h"
 
 namespace fs = std::filesystem;
 using machining::ExpandPostTemplate;
@@ -32,22 +33,12 @@ PostProcessorSettings Parse(const std::string& text, const PostProcessorSettings
 // A program folder of its own with a "pst" folder in it, removed afterwards.
 class ProgramFolder {
  public:
-  ProgramFolder() {
-    static int count = 0;
-    dir_ = fs::temp_directory_path() / ("velkora_pst_" + std::to_string(getpid()) + "_" + std::to_string(++count));
-    fs::create_directories(dir_ / "pst");
-  }
-  ~ProgramFolder() {
-    std::error_code ec;
-    fs::remove_all(dir_, ec);
-  }
-  void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / "pst" / name, std::ios::binary) << text;
-  }
-  std::string Path() const { return dir_.string(); }
+  ProgramFolder() { fs::create_directories(dir_.File("pst")); }
+  void Write(const std::string& name, const std::string& text) const { dir_.Write("pst/" + name, text); }
+  std::string Path() const { return dir_.Dir(); }
 
  private:
-  fs::path dir_;
+  testing_support::ScratchDir dir_{"pst"};
 };
 
 NcJob SampleJob() {

@@ -8,6 +8,7 @@
 
 #include "platform/binary_stream.h"
 #include "platform/files.h"
+#include "scratch_dir.h"
 
 namespace {
 
@@ -16,20 +17,7 @@ using machining::ToolDatabase;
 using machining::TToolRecord;
 using platform::Bytes;
 
-class ScratchDir {
- public:
-  explicit ScratchDir(const std::string& name)
-      : dir_(std::filesystem::temp_directory_path() / ("velkora_" + name + "_" + std::to_string(getpid()))) {
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~ScratchDir() { std::filesystem::remove_all(dir_); }
-  std::string File(const std::string& name) const { return (dir_ / name).string(); }
-  std::string Dir() const { return dir_.string(); }
-
- private:
-  std::filesystem::path dir_;
-};
+using testing_support::ScratchDir;
 
 TToolRecord Tool(int number, const std::string& name, int type = 0) {
   TToolRecord r;

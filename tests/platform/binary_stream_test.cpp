@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/exception.h"
+#include "scratch_dir.h"
 
 using namespace platform;
 
@@ -34,9 +35,9 @@ TEST(BinaryStream, RoundTripsLittleEndianAndRefusesShortReads) {
 }
 
 TEST(BinaryStream, FilesAreReplacedWholeOrNotAtAll) {
-  auto dir = std::filesystem::temp_directory_path() / "velkora_stream_test";
-  std::filesystem::create_directories(dir);
-  std::string path = (dir / "f.bin").string();
+  testing_support::ScratchDir scratch("stream");
+  std::filesystem::path dir = scratch.Dir();
+  std::string path = scratch.File("f.bin");
   WriteFileText(path, "first");
   WriteFileText(path, "second");
   Bytes back = ReadFileBytes(path);
@@ -44,5 +45,4 @@ TEST(BinaryStream, FilesAreReplacedWholeOrNotAtAll) {
   EXPECT_THROW(ReadFileBytes(path, 3), FormatError);
   EXPECT_THROW(ReadFileBytes((dir / "missing").string()), FileError);
   EXPECT_THROW(WriteFileText((dir / "no" / "such" / "dir").string(), "x"), FileError);
-  std::filesystem::remove_all(dir);
 }

@@ -8,6 +8,7 @@
 #include <random>
 
 #include "pnm_fixture.h"
+#include "scratch_dir.h"
 
 using namespace platform;
 
@@ -86,7 +87,8 @@ TEST(Bmp, OurFilesOfEveryFormatReadBackUnchanged) {
 }
 
 TEST(Bmp, WritesAndReadsFiles) {
-  auto path = (std::filesystem::temp_directory_path() / "velkora_bmp_test.bmp").string();
+  testing_support::ScratchDir dir("bmp");
+  std::string path = dir.File("test.bmp");
   Bitmap original = Pattern(6, 4, 24);
   WriteBmpFile(path, original);
   EXPECT_EQ(ReadBmpFile(path), original);

@@ -5,13 +5,13 @@
 #include "platform/binary_stream.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "scratch_dir.h"
 
 using namespace platform;
 
 TEST(Files, ProgramFoldersMatchNamesWithoutCase) {
-  auto dir = std::filesystem::temp_directory_path() / "velkora_files_test";
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir);
+  testing_support::ScratchDir scratch("files");
+  std::filesystem::path dir = scratch.Dir();
   WriteFileText((dir / "Fanuc_mm.PST").string(), "x");
   WriteFileText((dir / "other.lng").string(), "x");
   auto found = FindFileNoCase(dir.string(), "fanuc_mm.pst");
@@ -25,7 +25,6 @@ TEST(Files, ProgramFoldersMatchNamesWithoutCase) {
   EXPECT_FALSE(IsPlainFileName("a/b"));
   EXPECT_FALSE(IsPlainFileName("a\\b"));
   EXPECT_FALSE(IsPlainFileName(""));
-  std::filesystem::remove_all(dir);
 }
 
 TEST(Dialogs, ScriptedDialogsRecordAndRestore) {

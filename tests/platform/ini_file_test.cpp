@@ -2,17 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 
 #include "platform/binary_stream.h"
+#include "scratch_dir.h"
 
 using namespace platform;
 
-namespace {
-std::string TempPath(const std::string& name) {
-  return (std::filesystem::temp_directory_path() / ("velkora_" + name)).string();
-}
-}  // namespace
 
 TEST(IniFile, ReadsLikeTheWindowsProfileFunctions) {
   IniFile ini;
@@ -32,8 +27,8 @@ TEST(IniFile, ReadsLikeTheWindowsProfileFunctions) {
 }
 
 TEST(IniFile, WritesReplaceInPlaceAndKeepTheRest) {
-  std::string path = TempPath("ini_write.ini");
-  WriteFileText(path, "; keep me\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
+  testing_support::ScratchDir dir("ini");
+  std::string path = dir.Write("write.ini", "; keep me\r\n[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n");
   {
     IniFile ini(path);
     ini.WriteString("a", "X", "10");   // replaced in place, key spelling of the write
@@ -45,7 +40,6 @@ TEST(IniFile, WritesReplaceInPlaceAndKeepTheRest) {
   again.DeleteKey("B", "y");
   again.EraseSection("A");
   EXPECT_EQ(IniFile(path).Text(), "; keep me\r\n[B]\r\n\r\n[C]\r\nw=4\r\n");
-  std::filesystem::remove(path);
 }
 
 TEST(IniFile, InvalidTextIsReadWithReplacements) {
