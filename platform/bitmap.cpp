@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/binary_stream.h"
+
 namespace platform {
 
 int BytesPerPixel(int bitsPerPixel) {
@@ -256,6 +258,15 @@ Bitmap ToGreyEightBit(const Bitmap& source) {
   }
   target.SetResolution(source.PixelsPerMeterX(), source.PixelsPerMeterY());
   return target;
+}
+
+Bitmap DecodeImageFile(const std::string& path, Bitmap (*decode)(const uint8_t* data, size_t size)) {
+  Bytes bytes = ReadFileBytes(path);
+  try {
+    return decode(bytes.data(), bytes.size());
+  } catch (const FormatError& e) {
+    throw FormatError(path + ": " + e.what());
+  }
 }
 
 }  // namespace platform

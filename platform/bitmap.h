@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform/exception.h"
@@ -142,5 +143,8 @@ Bitmap ConvertPixelFormat(const Bitmap& source, int bitsPerPixel);
 // An 8-bit copy whose index i is grey level i under the grey ramp, whatever the source format: the
 // reduction keeps the picture's grey levels.
 Bitmap ToGreyEightBit(const Bitmap& source);
+
+// Reads the file at `path` and decodes it with `decode`; a format error names the file.
+Bitmap DecodeImageFile(const std::string& path, Bitmap (*decode)(const uint8_t* data, size_t size));
 
 }  // namespace platform

@@ -273,14 +273,7 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size) {
   return bitmap;
 }
 
-Bitmap ReadBmpFile(const std::string& path) {
-  Bytes bytes = ReadFileBytes(path);
-  try {
-    return DecodeBmp(bytes);
-  } catch (const FormatError& e) {
-    throw FormatError(path + ": " + e.what());
-  }
-}
+Bitmap ReadBmpFile(const std::string& path) { return DecodeImageFile(path, DecodeBmp); }
 
 Bytes EncodeBmp(const Bitmap& bitmap) {
   if (bitmap.Empty()) throw BitmapError("An empty bitmap cannot be written as a BMP file.");

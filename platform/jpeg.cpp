@@ -161,13 +161,6 @@ Bitmap DecodeJpeg(const uint8_t* data, size_t size) {
   return bitmap;
 }
 
-Bitmap ReadJpegFile(const std::string& path) {
-  Bytes bytes = ReadFileBytes(path);
-  try {
-    return DecodeJpeg(bytes);
-  } catch (const FormatError& e) {
-    throw FormatError(path + ": " + e.what());
-  }
-}
+Bitmap ReadJpegFile(const std::string& path) { return DecodeImageFile(path, DecodeJpeg); }
 
 }  // namespace platform
