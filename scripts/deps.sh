@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Velkora needs to build, run and test; skips apt when all are there.
 set -euo pipefail
 packages=(cmake g++ make qt6-base-dev libjpeg62-turbo-dev libgtest-dev libgmock-dev libbenchmark-dev
-          libegl-dev libgl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 imagemagick xvfb xauth)
+          libegl-dev libgl-dev libopengl-dev libglu1-mesa-dev libgl1-mesa-dri libegl-mesa0 imagemagick xvfb xauth
+          libchm-dev fp-utils xdg-utils python3-ezdxf admesh giflib-tools netpbm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
