@@ -51,8 +51,6 @@ TEST(Vectors, ProductsAndDistancesRunInDouble) {
   EXPECT_DOUBLE_EQ(PointPlaneDistance(TVector3f{1, 1, 5}, TVector3f{0, 0, 2}, TVector3f{0, 0, 1}), 3);
   EXPECT_DOUBLE_EQ(PointPlaneDistance(TVector4f{1, 1, -5, 1}, TVector4f{0, 0, 2, 1}, TVector4f{0, 0, 1, 0}), -7);
   ExpectNear(AffineRemoveComponent({3, 4, 5}, {0, 0, 1}), {3, 4, 0}, 0, "remove z");
-  EXPECT_EQ(Norm2D(3, 4), 25.0f);
-  EXPECT_DOUBLE_EQ(Length2D(3, 4), 5);
 }
 
 TEST(Vectors, CombinationsAndArrayFormsStopAtTheShortestArray) {
@@ -82,11 +80,6 @@ TEST(Vectors, CombinationsAndArrayFormsStopAtTheShortestArray) {
   TexPointArrayLerp(std::vector<TTexPoint>{{0, 1}}, std::vector<TTexPoint>{{1, 0}}, 0.75f, tex);
   EXPECT_EQ(tex[0].s, 0.75f);
   EXPECT_EQ(tex[0].t, 0.25f);
-
-  TVector4f m{1, -5, 3, 0};
-  VectorMaxInPlace4(m, {2, -6, 3, -1});
-  ExpectNear(m, {2, -5, 3, 0}, 0, "max");
-  ExpectNear(VectorAbs4({-1, 2, -0.5f, -4}), {1, 2, 0.5f, 4}, 0, "abs");
 }
 
 TEST(Vectors, RotationsAboutYAndAboutAnAxis) {
