@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "scene3d/data_file.h"
 #include "scene3d/file_access.h"
 #include "scene3d/persistent_object_list.h"
 #include "scene3d/scene3d_exceptions.h"
@@ -25,6 +26,7 @@ class TTestItem : public TPersistentObject {
   std::unique_ptr<TPersistentObject> CreateInstance() const override { return std::make_unique<TTestItem>(); }
   void WriteToArchive(TVirtualWriter& writer) const override {
     writer.WriteInteger(0);
+    if (name == "fail") throw platform::WriteError("cannot store");
     writer.WriteInteger(value);
     writer.WriteString(name);
   }
@@ -44,6 +46,22 @@ class TSignedList : public TPersistentObjectList {
   std::string ClassName() const override { return "TSignedList"; }
   std::unique_ptr<TPersistentObject> CreateInstance() const override { return std::make_unique<TSignedList>(); }
   std::string FileSignature() const override { return "VKL1"; }
+};
+
+// A data file format that stores one text, and fails to store "fail".
+class TTextFile : public TDataFile {
+ public:
+  using TDataFile::TDataFile;
+  std::string ClassName() const override { return "TTextFile"; }
+  void SaveToStream(platform::Stream& stream) override {
+    stream.WriteBuffer(text.data(), text.size());
+    if (text == "fail") throw platform::WriteError("cannot store");
+  }
+  void LoadFromStream(platform::Stream& stream) override {
+    text.assign(size_t(stream.Size()), '\0');
+    stream.ReadBuffer(text.data(), text.size());
+  }
+  std::string text;
 };
 
 // Forgot to say what it is.
@@ -247,4 +265,29 @@ TEST(PersistentObject, ClonesFilesSignaturesAndRegistration) {
   EXPECT_EQ(Message([&] { back.LoadFromFile(missing + "x"); }), "File not found: \"" + missing + "x\"");
   SetFileStreamHooks(nullptr, nullptr);
   EXPECT_FALSE(FileIOHooksDefined());
+}
+
+TEST(PersistentObject, AFailedSaveLeavesTheFileAsItWas) {
+  testing_support::ScratchDir scratch("persist");
+  std::string path = scratch.Write("kept.dat", std::string("old"));
+  TTextFile file(nullptr);
+  file.text = "fail";
+  EXPECT_THROW(file.SaveToFile(path), platform::WriteError);
+  EXPECT_EQ(testing_support::FileText(path), "old");
+  file.text = "new";
+  file.SaveToFile(path);
+  TTextFile back(nullptr);
+  back.LoadFromFile(path);
+  EXPECT_EQ(back.text, "new");
+  EXPECT_EQ(back.ResourceName(), "kept.dat");
+  EXPECT_THROW(back.LoadFromFile(scratch.File("none.dat")), platform::FileError);
+  EXPECT_THROW(back.CreateCopy(nullptr), platform::Exception) << "a format that does not say how to copy itself";
+
+  // The same for a persistent object whose archive fails half way.
+  TSignedList list;
+  list.Add(new TTestItem(1, "one"));
+  list.Add(new TTestItem(2, "fail"));
+  EXPECT_THROW(list.SaveToFile(path), platform::WriteError);
+  EXPECT_EQ(testing_support::FileText(path), "new");
+  list.Clean();
 }

@@ -53,6 +53,14 @@ TEST(RenderingLog, FreshSessionWritesOneStartLineAndEndsWithSummary) {
       << lines[1];
   EXPECT_TRUE(std::regex_match(lines[2], std::regex(R"(^\d+\t \(i\)  Log session shutdown$)"))) << lines[2];
   EXPECT_TRUE(opened.empty()) << "no errors: no editor";
+
+  const char* modes[] = {"date only", "time only", "date and time"};
+  for (int mode = lsmDateOnly; mode <= lsmDateTime; ++mode) {
+    TLogSession dated(path, llAll, TLogTimeStampMode(mode));
+    EXPECT_TRUE(std::regex_match(Lines(path)[0], std::regex(std::string("^[^\t]+\t \\(I\\)  Log subsystem started in ") +
+                                                            modes[mode - 1] + " mode\\.$")))
+        << Lines(path)[0];
+  }
 }
 
 TEST(RenderingLog, LinesCarryPrefixesStampsAndCounts) {
