@@ -12,6 +12,9 @@
 // count back to zero calls Update(nullptr) once. A derived collection overrides Update to pass the
 // change on (to its owner, to a change event) and leaves EndUpdate alone, so a batch of changes is
 // told exactly once.
+//
+// The collection's destructor frees the items after the derived collection's parts are gone; a
+// derived collection whose items look at it while they go calls Clear() in its own destructor.
 #pragma once
 
 #include <functional>
