@@ -28,6 +28,12 @@ std::string ProgramDir() {
 
 void SetProgramDir(const std::string& dir) { ProgramDirValue() = dir; }
 
+std::string ProgramFile() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("velkora") : exe.string();
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (dir.empty()) return name;
   return (fs::path(dir) / name).string();

@@ -12,6 +12,9 @@ namespace platform {
 std::string ProgramDir();
 void SetProgramDir(const std::string& dir);
 
+// The program file's own path ("/opt/velkora/velkora"); files named after the program take its name.
+std::string ProgramFile();
+
 // dir + separator + name.
 std::string JoinPath(const std::string& dir, const std::string& name);
 
