@@ -3,6 +3,7 @@
 #include "app/main_window.h"
 
 #include <QAction>
+#include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
@@ -28,6 +29,7 @@
 #include "app/page_control.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
+#include "platform/bitmap_qimage.h"
 
 namespace app {
 
@@ -337,8 +339,12 @@ struct PageRows {
   }
   // Copy / Move radio buttons and a repeat count, as the transform pages have them.
   void CopyMove(const char* copy, const char* move, const char* repeat) {
-    Radio(copy, "Copy", kLabelX, 80);
-    Radio(move, "Move", 90, 80)->setChecked(true);
+    // A choice of its own, beside the page's other radio buttons.
+    auto* group = new QButtonGroup(page);
+    group->addButton(Radio(copy, "Copy", kLabelX, 80));
+    QRadioButton* moveButton = Radio(move, "Move", 90, 80);
+    group->addButton(moveButton);
+    moveButton->setChecked(true);
     y += kRow;
     if (repeat) Field(nullptr, "Repeat", repeat)->setText(QStringLiteral("1"));
   }
@@ -462,8 +468,7 @@ void TfrmMain::BuildCommandPages() {
       auto* box = r.Put(new QComboBox(r.page), names[i], 96, r.y, kPageInner - 102, kRowHeight);
       for (platform::TColor c : standard) {
         QPixmap swatch(14, 14);
-        const platform::TColor rgb = platform::ColorToRGB(c);
-        swatch.fill(QColor(platform::RedOf(rgb), platform::GreenOf(rgb), platform::BlueOf(rgb)));
+        swatch.fill(platform::ToQColor(c));
         box->addItem(QIcon(swatch), QStringLiteral("$%1").arg(c, 6, 16, QLatin1Char('0')), QVariant::fromValue(c));
       }
       r.y += kRow;

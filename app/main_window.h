@@ -135,7 +135,8 @@ class TfrmMain : public platform::MainForm {
   const Prg2DState& Prg2D() const { return prg2d_; }
   TPageControl* PageControl() const { return PageControl1_; }
 
-  // Start-up, layout, keys and closing.
+  // Start-up, layout, keys and closing. FormCreate is the window's creation handler: the main routine
+  // runs it once, right after constructing the window (so a derived window's views take part).
   void FormCreate();
   void FormResize();
   // Escape: cancel (user code 2) and stop the running 2D operation; Enter: accept (user code 1).
@@ -271,6 +272,8 @@ class TfrmMain : public platform::MainForm {
 
   void ApplySettings();
   void FillInfoTree();
+  // A depth field changed: `set` takes its value when it is a number; the relief must be applied again.
+  void DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float));
   void WriteSettingsBack();
   void FreeJob();
   void SetUpdating(bool on) { updating_ = on; }

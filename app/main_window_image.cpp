@@ -220,23 +220,18 @@ std::optional<float> DepthValue(const QLineEdit* field) {
 }
 }  // namespace
 
-void TfrmMain::txtWhiteDChange() {
-  const auto value = DepthValue(txtWhiteD_);
+void TfrmMain::DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float)) {
+  const auto value = DepthValue(field);
   if (!value) return;
-  machining::SetWhiteDepth(relief_, *value);
+  set(relief_, *value);
   Get<QPushButton>("sbtNextB3")->setEnabled(false);
   sbtSave_->setEnabled(false);
   Get<QPushButton>("sbtProfApply")->setEnabled(true);
 }
 
-void TfrmMain::txtBlackDChange() {
-  const auto value = DepthValue(txtBlackD_);
-  if (!value) return;
-  machining::SetBlackDepth(relief_, *value);
-  Get<QPushButton>("sbtNextB3")->setEnabled(false);
-  sbtSave_->setEnabled(false);
-  Get<QPushButton>("sbtProfApply")->setEnabled(true);
-}
+void TfrmMain::txtWhiteDChange() { DepthChanged(txtWhiteD_, machining::SetWhiteDepth); }
+
+void TfrmMain::txtBlackDChange() { DepthChanged(txtBlackD_, machining::SetBlackDepth); }
 
 void TfrmMain::sbtProfApplyClick() {
   if (relief_.gridStale) ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));

@@ -30,6 +30,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/bitmap_qimage.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 
@@ -48,11 +49,6 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 std::string Text(lang::MessageNumber number, const char* fallback) {
   std::string text = lang::LangString(number);
   return text.empty() ? std::string(fallback) : text;
-}
-
-QColor ToQColor(platform::TColor color) {
-  const platform::TColor rgb = platform::ColorToRGB(color);
-  return QColor(platform::RedOf(rgb), platform::GreenOf(rgb), platform::BlueOf(rgb));
 }
 
 }  // namespace
@@ -199,7 +195,7 @@ void TfrmMain::ApplySettings() {
 void TfrmMain::ApplyFormColor(platform::TColor color) {
   formColor_ = color;
   settings_.form = color;
-  const QColor colour = ToQColor(color);
+  const QColor colour = platform::ToQColor(color);
   std::vector<QWidget*> panels = {this, pnlCmd_, pnlTbr1_, pnlTbr2_, nol_pnlStatus1_, pnlStatus2_};
   for (const char* name : {"pnlTbr3", "pnlTbr4", "pnlTbr5", "pnlTbr1Iso", "pnlIso", "pnlTbrIsoView", "pnlLimits"})
     panels.push_back(Get<QWidget>(name));

@@ -16,6 +16,7 @@
 
 #include "app/main_window.h"
 #include "app/page_control.h"
+#include "platform/bitmap_qimage.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 
@@ -23,14 +24,9 @@ namespace app {
 
 namespace {
 
-QColor ToQColor(platform::TColor color) {
-  const platform::TColor rgb = platform::ColorToRGB(color);
-  return QColor(platform::RedOf(rgb), platform::GreenOf(rgb), platform::BlueOf(rgb));
-}
-
 void SetBackground(QWidget* widget, platform::TColor color) {
   QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, ToQColor(color));
+  palette.setColor(QPalette::Window, platform::ToQColor(color));
   widget->setPalette(palette);
 }
 

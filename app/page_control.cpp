@@ -39,9 +39,10 @@ void TPageTabBar::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   for (int i = 0; i < count(); ++i) {
     const QRect r = tabRect(i);
-    // A frame from (left + 2, top + 2) to (right, bottom - 2) in the window's colour, the caption
-    // at (left + 5, top + 5).
-    const QRect frame(QPoint(r.left() + 2, r.top() + 2), QPoint(r.right(), r.bottom() - 2));
+    // A frame from (left + 2, top + 2) to (right, bottom - 2) in the window's colour, right and bottom
+    // excluded as Windows draws rectangles (a 1-pixel outline of width w covers w + 1 columns in Qt),
+    // the caption at (left + 5, top + 5).
+    const QRect frame(r.left() + 2, r.top() + 2, r.right() - (r.left() + 2), r.bottom() - 2 - (r.top() + 2));
     painter.setPen(pen_);
     painter.setBrush(i == currentIndex() ? palette().base() : palette().button());
     painter.drawRect(frame);

@@ -18,11 +18,11 @@
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <clocale>
 #include <filesystem>
 #include <memory>
-#include <sstream>
 
 #include "app/cursors.h"
 #include "app/main_routine.h"
@@ -42,6 +42,7 @@ namespace {
 
 using app::TfrmMain;
 using testing_support::FileText;
+using testing_support::NonEmptyLines;
 
 const char kLanguage[] =
     "[frmMain]\n"
@@ -101,16 +102,6 @@ class ScriptedDialogs : public platform::RecordingDialogs {
     return RecordingDialogs::SaveFileName(caption, dir, filter);
   }
 };
-
-std::vector<std::string> NonEmptyLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
 
 class MainWindowTest : public ::testing::Test {
  protected:
@@ -343,6 +334,18 @@ TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {
                         "sbtNextB5"})
     click(b);
   EXPECT_TRUE(get("sbtNextB6")->isEnabled());
+  // A depth changed on page 3: the way back and forth rebuilds the relief and the program is stale.
+  for (const char* b : {"sbtPrevB6", "sbtPrevB5", "sbtPrevB4"}) click(b);
+  const float before = w.Relief().grid.At(39, 0);
+  qobject_cast<QLineEdit*>(get("txtBlackD"))->setText("-4");
+  EXPECT_FALSE(get("sbtNextB3")->isEnabled()) << "Apply or a new relief first";
+  click("sbtPrevB3");
+  click("sbtNextB2");
+  EXPECT_NE(w.Relief().grid.At(39, 0), before);
+  EXPECT_FLOAT_EQ(w.Relief().grid.At(39, 0), -4.0f) << "the black column lies at the new black depth";
+  for (const char* b : {"sbtNextB3", "sbtNextB4", "sbtNextB5"}) click(b);
+  EXPECT_FALSE(get("sbtNextB6")->isEnabled());
+  click("sbtNcCalc");
   click("sbtNextB6");
   EXPECT_EQ(w.ActivePage(), app::kPageListing);
   EXPECT_EQ(w.StatusText(), "page 50: listing");
@@ -464,6 +467,44 @@ TEST_F(MainWindowTest, NcFileNameFromThePictureAndZNoCutBeforeAPick) {
   EXPECT_FALSE(w.ZNoCutOn());
 }
 
+TEST_F(MainWindowTest, ToolPageChoosesThroughTheToolWindow) {
+  RecordingMain& w = Start();
+  OpenAndWalkToCutting(dir_.File("tool"));
+  Click("sbtNcCalc");
+  Click("sbtPrevB6");
+  // Edit: the tool window opens compact; a field changed and Ok refresh the summary.
+  bool compactShown = false;
+  QTimer::singleShot(0, [&] {
+    compactShown = tool_->Find<QWidget>("grpToolList")->isHidden();
+    tool_->Find<QLineEdit>("txtUtName")->setText("Ball 6");
+    tool_->Find<QLineEdit>("txtDiametro")->setText("6");
+    tool_->Find<QComboBox>("cboTipoUt")->setCurrentIndex(machining::kToolSpherical);
+    tool_->Find<QPushButton>("sbtOk")->click();
+  });
+  Click("sbtEditTool");
+  EXPECT_TRUE(compactShown);
+  EXPECT_FALSE(tool_->CompactMode()) << "cleared after the window closed";
+  EXPECT_EQ(Get<QLabel>("nol_lblUtName")->text(), "Ball 6");
+  EXPECT_FLOAT_EQ(w.ToolRadius(), 3.0f);
+  EXPECT_FALSE(Get<QLabel>("nol_lblVariaUt")->isHidden()) << "a spherical tool shows its corner radius";
+  EXPECT_TRUE(Get<QLabel>("nol_lblFlat")->isHidden());
+  EXPECT_FALSE(Get<QLabel>("imgTool")->pixmap().isNull());
+  EXPECT_TRUE(w.Relief().parametersChanged) << "a tool change makes the program stale";
+  Click("sbtNextB5");
+  EXPECT_FALSE(Get<QWidget>("sbtNextB6")->isEnabled());
+
+  // Select, then Cancel: nothing changes.
+  QTimer::singleShot(0, [&] {
+    compactShown = tool_->Find<QWidget>("grpToolList")->isHidden();
+    tool_->Find<QLineEdit>("txtUtName")->setText("never");
+    tool_->Find<QPushButton>("bntCancel")->click();
+  });
+  Click("sbtPrevB6");
+  Click("sbtSelecTool");
+  EXPECT_FALSE(compactShown) << "Select shows the whole tool window";
+  EXPECT_EQ(Get<QLabel>("nol_lblUtName")->text(), "Ball 6");
+}
+
 TEST_F(MainWindowTest, KeysPagesAndLayoutAt800x600) {
   RecordingMain& w = Start();
   w.calls.clear();
@@ -508,6 +549,8 @@ TEST_F(MainWindowTest, KeysPagesAndLayoutAt800x600) {
   EXPECT_EQ(Get<QWidget>("pnlVistaGrafica")->size(), QSize(800 - 245, 600 - 37));
   EXPECT_EQ(Get<QWidget>("VistaGrafica")->size(), QSize(800 - 245, 600 - 37));
   EXPECT_EQ(Get<QWidget>("pnlStatus2")->y(), 600 - 28);
+  EXPECT_TRUE(Get<QRadioButton>("rbtScaleUniform")->isChecked() && Get<QRadioButton>("rbtScaleMove")->isChecked())
+      << "copy or move is a choice of its own";
   // Every component of every page lies inside its page at the smallest size.
   for (int i = 0; i < w.PageControl()->PageCount(); ++i) {
     QWidget* page = w.PageControl()->Page(i);
@@ -616,7 +659,7 @@ TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
   OpenAndWalkToCutting(dir_.File("shot"));
   Click("sbtNcCalc");
   QDir().mkpath(QStringLiteral("screenshots"));
-  const int pages[] = {app::kPageImageEdit, 44, 45, 46, 47, 48, 49, 50, app::kPageSettings};
+  const int pages[] = {app::kPageImageEdit, 44, 45, 46, 47, 48, 49, 50, app::kPageSettings, 7, 10, 11, 38};
   for (int page : pages) {
     w.VisPagine({page});
     QApplication::processEvents();

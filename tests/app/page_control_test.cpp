@@ -61,6 +61,20 @@ TEST(PageControl, TabsOnlyForPagesWithTheirTabShown) {
   EXPECT_EQ(p.control.ActivePage(), nullptr);
 }
 
+TEST(PageControl, TabsAreFramedInThePenColour) {
+  Pages p;
+  p.Show({1, 2}, true);
+  p.control.SetTabPenColor(QColor(255, 0, 0));
+  p.control.show();
+  QApplication::processEvents();
+  const QImage tabs = p.control.TabBar()->grab().toImage();
+  const QRect first = p.control.TabBar()->tabRect(0);
+  // The frame runs from (left + 2, top + 2) to (right, bottom - 2) of the tab.
+  EXPECT_EQ(tabs.pixelColor(first.left() + 2, first.top() + 2), QColor(255, 0, 0));
+  EXPECT_EQ(tabs.pixelColor(first.right(), first.bottom() - 2), QColor(255, 0, 0));
+  EXPECT_NE(tabs.pixelColor(first.left() + 1, first.top() + 1), QColor(255, 0, 0)) << "outside the frame";
+}
+
 TEST(PageControl, OnlyTheUsersChoiceSignalsAChange) {
   Pages p;
   struct {

@@ -2,21 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
 
 #include "platform/ini_file.h"
+#include "scratch_dir.h"
 
 namespace {
 
-std::vector<std::string> NonEmptyLines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) lines.push_back(line);
-  }
-  return lines;
-}
+using testing_support::NonEmptyLines;
 
 TEST(Settings, MissingKeysAndNonNumbersKeepTheirDefaults) {
   platform::IniFile ini;
