@@ -566,6 +566,62 @@ TEST_F(MainWindowTest, KeysPagesAndLayoutAt800x600) {
   }
 }
 
+TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
+  RecordingMain& w = Start();
+  dialogs_.fileNames = {picture_};
+  Click("sbtOpen");
+  EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled()) << "both tool bars once a picture is open";
+  EXPECT_FALSE(Get<QWidget>("sbtSave")->isEnabled());
+  // 2D: zoom window yes, the 3D view buttons no; 3D the other way round.
+  EXPECT_TRUE(Get<QWidget>("sbtZoomWin")->isEnabled());
+  EXPECT_FALSE(Get<QWidget>("sbtIsoView")->isEnabled());
+  EXPECT_FALSE(Get<QWidget>("sbtShow")->isEnabled());
+  Click("sbtNextB1");
+  Click("sbtNextB2");
+  EXPECT_FALSE(Get<QWidget>("sbtZoomWin")->isEnabled());
+  EXPECT_TRUE(Get<QWidget>("sbtIsoView")->isEnabled());
+  EXPECT_TRUE(Get<QWidget>("sbtShow")->isEnabled());
+  EXPECT_TRUE(Get<QWidget>("sbtSave")->isEnabled()) << "a built relief can be saved";
+
+  // The user moves to page 45 with the keyboard: the view goes back to 2D.
+  QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+  QApplication::sendEvent(w.PageControl(), &back);
+  EXPECT_EQ(Page(), app::kPageReference);
+  EXPECT_EQ(Status(), "page 45: reference");
+  EXPECT_FALSE(w.Mode3D());
+  EXPECT_FALSE(Get<QWidget>("VistaGrafica")->isHidden());
+
+  // The NC listing's 2D mode leaves 79 pixels for its side panel.
+  w.resize(800, 600);
+  w.modo3d(false, true);
+  EXPECT_TRUE(w.NcMode2D());
+  EXPECT_EQ(Get<QWidget>("VistaGrafica")->width(), 800 - 245 - 79);
+  EXPECT_FALSE(Get<QWidget>("pnlIso")->isHidden());
+  w.modo3d(false, false);
+  EXPECT_EQ(Get<QWidget>("VistaGrafica")->width(), 800 - 245);
+
+  // Next of the image-edit page cancels the running 2D operation and shows page 44 alone.
+  w.calls.clear();
+  w.VisPagine({app::kPageImageEdit});
+  Click("sbtNextB0");
+  EXPECT_EQ(w.calls, std::vector<std::string>{"code 2"});
+  EXPECT_EQ(w.RememberedPages(), std::vector<int>{app::kPageDimension});
+  EXPECT_EQ(Page(), app::kPageDimension);
+  // A set holds at most ten pages.
+  w.VisPagine({0, 1, 2, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  EXPECT_EQ(w.RememberedPages().size(), 10u);
+  EXPECT_FALSE(w.PageControl()->Page(11)->PageVisible());
+
+  // The main tool bar off and on again (the play of the NC listing does this).
+  w.AbilitaPnl(false, false);
+  EXPECT_FALSE(Get<QWidget>("sbtOpen")->isEnabled());
+  EXPECT_FALSE(Get<QWidget>("pnlTbr2")->isEnabled());
+  w.AbilitaPnl(true, false);
+  EXPECT_TRUE(Get<QWidget>("sbtOpen")->isEnabled());
+  EXPECT_TRUE(Get<QWidget>("sbtSave")->isEnabled()) << "the buttons follow the flag, not what they were";
+  EXPECT_FALSE(Get<QWidget>("pnlTbr2")->isEnabled());
+}
+
 TEST_F(MainWindowTest, ErrorsInHandlersAreShownAndTheProgramGoesOn) {
   RecordingMain& w = Start();
   OpenAndWalkToCutting(dir_.File("job"));
