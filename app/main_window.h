@@ -328,6 +328,7 @@ class TfrmMain : public platform::MainForm {
   platform::TColor formColor_ = platform::clWindow;
   uint64_t startTick_ = 0;
   QPointer<TfrmTool> tool_;
+  QMetaObject::Connection focusConnection_;
 
   // Components the handlers use.
   QWidget* pnlVistaGrafica_ = nullptr;

@@ -75,7 +75,11 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectHandlers();
 }
 
-TfrmMain::~TfrmMain() = default;
+TfrmMain::~TfrmMain() {
+  // The children go after this part of the window: nothing of theirs may call back into it.
+  GLViewPort_->removeEventFilter(this);
+  QObject::disconnect(focusConnection_);
+}
 
 void TfrmMain::SetToolWindow(TfrmTool* tool) {
   tool_ = tool;

@@ -221,7 +221,7 @@ void TfrmMain::ConnectHandlers() {
   });
   // The fields of the cutting page show their picture when they get the focus; leaving the "Z no cut"
   // group brings back the page's status text.
-  connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
+  focusConnection_ = connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget* now) {
     platform::RunGuarded([&] {
       auto inside = [](QWidget* area, QWidget* w) { return w && (w == area || area->isAncestorOf(w)); };
       const std::pair<QWidget*, int> pictures[] = {{txtFeedPlane_, 101}, {txtIncXY_, 102}, {txtStock_, 103},
