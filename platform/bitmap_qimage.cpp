@@ -14,4 +14,9 @@ QImage ToQImage(const Bitmap& bitmap) {
   return image;
 }
 
+QColor ToQColor(TColor color) {
+  const TColor rgb = ColorToRGB(color);
+  return QColor(RedOf(rgb), GreenOf(rgb), BlueOf(rgb));
+}
+
 }  // namespace platform

@@ -2,13 +2,18 @@
 // Only for display; pictures are never read through Qt's image plugins, which change pixel formats.
 #pragma once
 
+#include <QColor>
 #include <QImage>
 
 #include "platform/bitmap.h"
+#include "platform/canvas.h"
 
 namespace platform {
 
 // A 32-bit RGB copy of any pixel format (the fourth byte of a 32-bit bitmap is not alpha).
 QImage ToQImage(const Bitmap& bitmap);
+
+// A colour on screen; system colours take their RGB value.
+QColor ToQColor(TColor color);
 
 }  // namespace platform

@@ -102,7 +102,9 @@ std::string FormatFloatPattern(std::string_view pattern, double value) {
     else if (c == '#') ++maxFrac;
   }
   std::string text = FormatFixed(std::fabs(value), maxFrac);
-  bool negative = value < 0 && std::stod(text) != 0.0;
+  // Negative unless every digit shown is zero; read from the text itself, since std::stod follows the
+  // C locale and a ',' locale stops it at the '.'.
+  bool negative = value < 0 && text.find_first_of("123456789") != std::string::npos;
   std::string digits = text, fraction;
   size_t p = text.find('.');
   if (p != std::string::npos) {

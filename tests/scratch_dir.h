@@ -8,6 +8,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/binary_stream.h"
 
@@ -52,6 +53,21 @@ class ScratchDir {
 inline std::string FileText(const std::string& path) {
   platform::Bytes bytes = platform::ReadFileBytes(path);
   return std::string(bytes.begin(), bytes.end());
+}
+
+// The lines of a text that are not empty, without their line ends.
+inline std::vector<std::string> NonEmptyLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    start = end + 1;
+  }
+  return lines;
 }
 
 }  // namespace testing_support

@@ -21,8 +21,8 @@ TEST(Numbers, RoundIsHalfToEvenAndTruncGoesTowardZero) {
 TEST(Numbers, FixedFormatsUseDotWhateverTheLocale) {
   const char* old = std::setlocale(LC_NUMERIC, nullptr);
   std::string saved = old ? old : "C";
-  // A locale with ',' as separator, when the machine has one; the text must not change.
-  std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  // A locale with ',' as separator (scripts/deps.sh makes it); the text must not change.
+  ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "the de_DE.UTF-8 locale is missing: run scripts/deps.sh";
   EXPECT_EQ(FormatPrintf("%0.3f", 2.5), "2.500");
   EXPECT_EQ(FormatPrintf("%0.4f", -0.00004), "-0.0000");
   EXPECT_EQ(FormatPrintf("%.0f", 2.5), "2");
@@ -30,6 +30,8 @@ TEST(Numbers, FixedFormatsUseDotWhateverTheLocale) {
   EXPECT_EQ(FormatPrintf("%08.2f", -3.14159), "-0003.14");
   EXPECT_EQ(FormatFixed(1234.5678, 2), "1234.57");
   EXPECT_EQ(ParseDouble("2.5").value(), 2.5);
+  EXPECT_EQ(FormatFloatPattern("0.##", -0.5), "-0.5") << "the sign must not depend on the locale";
+  EXPECT_EQ(FormatFloatPattern("0.#", -0.04), "0");
   std::setlocale(LC_NUMERIC, saved.c_str());
 }
 

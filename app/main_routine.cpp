@@ -1,0 +1,89 @@
+#include "app/main_routine.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLocale>
+#include <QTimer>
+
+#include "app/main_window.h"
+#include "app/splash_screen.h"
+#include "app/tool_window.h"
+#include "machining/tool_database.h"
+#include "platform/numbers.h"
+#include "platform/qt_dialogs.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kSplashWaitMs = 200;
+
+std::string& HelpFile() {
+  static std::string file;
+  return file;
+}
+
+// Waits while the splash and the windows go on painting.
+void Wait(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+}  // namespace
+
+ProgramWindows::ProgramWindows() = default;
+ProgramWindows::ProgramWindows(ProgramWindows&&) noexcept = default;
+ProgramWindows& ProgramWindows::operator=(ProgramWindows&&) noexcept = default;
+
+ProgramWindows::~ProgramWindows() {
+  // The reverse of the creation order.
+  tool.reset();
+  main.reset();
+}
+
+ProgramWindows CreateWindows() {
+  ProgramWindows windows;
+  windows.main = std::make_unique<TfrmMain>();
+  windows.main->FormCreate();
+  // TfrmAbout: created here once it exists.
+  windows.tool = std::make_unique<TfrmTool>(machining::ToolDatabase::DefaultPath(), windows.main->Settings().tool,
+                                            windows.main.get());
+  windows.main->SetToolWindow(windows.tool.get());
+  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng, TfrmStlDxf, TfrmGrid: created here, in this order.
+  return windows;
+}
+
+void InitialiseLocale() {
+  platform::ForceCNumericLocale();
+  QLocale::setDefault(QLocale::c());
+}
+
+const std::string& ApplicationHelpFile() { return HelpFile(); }
+
+int RunProgram(int argc, char** argv) {
+  platform::GuardedApplication application(argc, argv);
+  InitialiseLocale();
+  platform::QtDialogs dialogs;
+  platform::ScopedDialogs installed(&dialogs);
+
+  // 1-2. The splash first, painted at once.
+  auto splash = std::make_unique<TSplashScreen>();
+  splash->show();
+  splash->repaint();
+  QApplication::processEvents();
+  // 3.
+  QApplication::setApplicationName(QStringLiteral("Velkora"));
+  HelpFile() = "Velkora.chm";
+  // 4.
+  ProgramWindows windows = CreateWindows();
+  // 5.
+  Wait(kSplashWaitMs);
+  splash->hide();
+  splash.reset();
+  // 6.
+  windows.main->show();
+  return QApplication::exec();
+}
+
+}  // namespace app

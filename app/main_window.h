@@ -1,0 +1,378 @@
+// The main window "frmMain": the view place on the left (the 2D view VistaGrafica or the 3D viewer
+// GLViewPort), the command panel and the page control PageControl1 on the right, the status panels
+// at the bottom. Its 51 pages are the 2D view's command pages (0-43), the six wizard pages (44-49)
+// and the NC listing (50); the wizard leads from an opened picture to the NC program.
+//
+// Everything the window asks of the 2D drawing, viewport and interaction program, and of the 3D scene,
+// goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below:
+// those are the places where the views plug in. Until they do, the window keeps the values the views
+// will take (View2DState, Prg2DState, the toolpath nodes) so nothing the user set is lost.
+#pragma once
+
+#include <QPointer>
+#include <cstdint>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "app/tool_window.h"
+#include "machining/nc_words.h"
+#include "machining/post_processor.h"
+#include "machining/relief.h"
+#include "machining/relief_model.h"
+#include "platform/bitmap.h"
+#include "platform/canvas.h"
+#include "platform/exception.h"
+#include "platform/form.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+class QSpinBox;
+class QToolButton;
+class QTreeWidget;
+
+namespace app {
+
+class TfrmTool;
+class TPageControl;
+class TTabSheet;
+
+// Page indices of PageControl1 that the window itself names.
+enum PageIndex : int {
+  kPageSettings = 13,
+  kPageTranslate = 40,
+  kPagePointGrid = 41,
+  kPageBoltCircle = 42,
+  kPageImageEdit = 43,  // tabDistance: the image edits
+  kPageDimension = 44,  // tabVelkora1 ... tabVelkora6: the wizard
+  kPageReference = 45,
+  kPageDepth = 46,
+  kPageNcFile = 47,
+  kPageTool = 48,
+  kPageCutting = 49,
+  kPageListing = 50,  // tabIso
+  kPageHideAll = 999,
+  kPageRestoreSet = 998,
+};
+
+// The page names of PageControl1, by page index.
+extern const char* const kPageNames[51];
+
+// What the 2D view shows and how, as the settings and the window set it.
+struct View2DState {
+  bool usePaintingThread = false;
+  double aspectRatio = 1.0;
+  double windowX1 = -10.0, windowY1 = -10.0, windowX2 = 290.0, windowY2 = 290.0;  // visible window
+  bool showGrid = true;
+  bool showAxes = true;
+  double gridDeltaX = 10.0;
+  double gridDeltaY = 10.0;
+  platform::TColor background = 0x808080;
+  platform::TColor gridColor = 0x800000;
+  bool isMM = true;
+};
+
+// The interaction program's settings.
+struct Prg2DState {
+  bool showCursorCross = false;
+  bool snapToGrid = false;
+  double snapX = 10.0;
+  double snapY = 10.0;
+};
+
+// One node of the drawn toolpath GLCncMov: rapid moves yellow, feed moves cyan.
+struct ToolpathNode {
+  bool rapid = false;
+  float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+
+class TfrmMain : public platform::MainForm {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(QWidget* parent = nullptr);
+  ~TfrmMain() override;
+
+  // The tool window holds the current tool; the main routine hands it over once it exists.
+  void SetToolWindow(TfrmTool* tool);
+  TfrmTool* ToolWindow() const { return tool_; }
+
+  // Program-wide values.
+  const ProgramSettings& Settings() const { return settings_; }
+  bool Inches() const { return settings_.Inches(); }
+  const char* LengthFormat() const { return machining::LengthFormat(Inches()); }
+  std::string Formatta(double value) const;
+  const std::string& StartCaption() const { return startCaption_; }
+  const std::string& TutorialPath() const { return tutorialPath_; }
+  const machining::ReliefModel& Relief() const { return relief_; }
+  const machining::NcJob& Job() const { return job_; }
+  const machining::NcWriter& Writer() const { return writer_; }
+  const platform::Bitmap* WorkingBitmap() const { return workBitmap_.get(); }
+  const std::string& NcFolder() const { return ncFolder_; }
+  bool Mode3D() const { return mode3d_; }
+  bool NcMode2D() const { return ncMode2D_; }
+  int InteractionMode() const { return mode_; }
+  bool Updating() const { return updating_; }
+  bool ProgramComputed() const { return programComputed_; }
+  bool ZNoCutOn() const { return zNoCutOn_; }
+  float ZNoCutHeight() const { return zNoCutHeight_; }
+  float ToolRadius() const { return toolRadius_; }
+  const std::vector<int>& RememberedPages() const { return pageSet_; }
+  const std::vector<ToolpathNode>& ToolpathNodes() const { return toolpath_; }
+  const View2DState& View2D() const { return view2d_; }
+  const Prg2DState& Prg2D() const { return prg2d_; }
+  TPageControl* PageControl() const { return PageControl1_; }
+
+  // Start-up, layout, keys and closing. FormCreate is the window's creation handler: the main routine
+  // runs it once, right after constructing the window (so a derived window's views take part).
+  void FormCreate();
+  void FormResize();
+  // Escape: cancel (user code 2) and stop the running 2D operation; Enter: accept (user code 1).
+  // True when the key was one of them.
+  bool FormKeyPress(int key);
+  // Asks "451"; on Yes writes the settings and frees what the job holds. True when the window may
+  // close.
+  bool FormClose();
+  void sbtExitClick();
+  void startTime();
+  void endTime();
+  void CreaLog(const std::string& first, const std::string& second, bool askToSend);
+
+  // The page sets and the status line.
+  void Messaggio(const std::string& text);
+  std::string StatusText() const;
+  void VisPagine(const std::vector<int>& pages);
+  void VisPagine(std::initializer_list<int> pages) { VisPagine(std::vector<int>(pages)); }
+  void VisPagina(int page);
+  void AbilitaPnl(bool mainToolBar, bool drawingToolBar);
+  void MostraTBar() {}
+  void PageControl1Change();
+  void SetActivePage(int page);
+  int ActivePage() const;
+
+  // The wizard's buttons.
+  void sbtNextB0Click();
+  void sbtNextB1Click();
+  void sbtPrevB2Click();
+  void sbtNextB2Click();
+  void sbtPrevB3Click();
+  void sbtNextB3Click();
+  void sbtPrevB4Click();
+  void sbtNextB4Click();
+  void sbtPrevB5Click();
+  void sbtNextB5Click();
+  void sbtPrevB6Click();
+  void sbtNextB6Click();
+  void sbtPrevB7Click();
+
+  // The NC-file, tool and cutting-parameter pages.
+  void TogliAssoc();
+  void sbtNewNcClick();
+  void FillPostProcessorList();
+  void cboPostNameChange();
+  void aggTabDatiUt();
+  void sbtSelecToolClick();
+  void sbtEditToolClick();
+  void chkOrizzontaleClick();
+  void chkVerticaleClick();
+  // A field of the cutting page got the focus: its picture (101-105, 111, 112).
+  void ShowCutPicture(int resource);
+  int CutPicture() const { return cutPicture_; }
+  void chkCutColorClick();
+  void btnZNCClick();
+  void sbtZNCRegenClick();
+  void txtFiltroZNCChange();
+  void grpZNCExit();
+
+  // Calculate.
+  void sbtNcCalcClick();
+  bool scrive_nci();
+
+  // Opening a picture and the image pages' steps the wizard needs.
+  void sbtOpenClick();
+  // Loads a BMP (jpeg false) or JPEG picture into the working bitmap, sizes the relief and shows the
+  // wizard pages. Errors are raised; the pixel format is normalised in every case.
+  void LoadImageFile(const std::string& path, bool jpeg);
+  void PlaceImage(bool zoom);
+  void rbtOrigineClick();
+  void txtWhiteDChange();
+  void txtBlackDChange();
+  void sbtProfApplyClick();
+  void ApplyReliefBuild(const machining::ReliefBuild& build);
+
+  // The view place: the 3D viewer or the 2D view; the tool bar's 2D or 3D set.
+  void modo3d(bool on, bool ncSidePanel);
+  void AbilitaBt3d(bool threeD);
+  void ApplyFormColor(platform::TColor color);
+
+ signals:
+  // The settings could not be written at closing (the message says why); the window closes anyway.
+  void SettingsWriteFailed(const QString& message);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // --- Where the 2D drawing LocalCad, the 2D view VistaGrafica and the interaction program LocalPrg
+  // plug in. Each does nothing more than keep what it is given until they exist.
+  virtual void Cad2DLoadBlockLibrary(const std::string& path);
+  virtual void Cad2DSetCurrentLayer(int layer);
+  virtual void Cad2DSetDefaultLayersColor(platform::TColor color);
+  // The picture as a bitmap entity with ID 0 on layer 0 from (origin) to (origin + size), alone in the
+  // drawing; the current layer is kept (layer 1 when it was 0).
+  virtual void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box);
+  // Moves every object of the drawing by (dx, dy).
+  virtual void Cad2DTranslateAll(double dx, double dy);
+  virtual void View2DApply();
+  virtual void View2DZoomExtent();
+  virtual void View2DRepaint();
+  virtual void Prg2DApply();
+  virtual void Prg2DSendUserCode(int code);
+  virtual void Prg2DStopOperation();
+  // Starts the one-point pick of the "Z no cut" height.
+  virtual void Prg2DStartPointPick();
+
+  // --- Where the 3D scene plugs in (the viewer GLViewPort, the stock box GLEstensioneCnc, the relief
+  // surface GLSuperficie, the tool body GLUtensile, the toolpath GLCncMov, the text GLText).
+  virtual void Scene3DSetBackground(platform::TColor color);
+  virtual void Scene3DPlaceStockBox(const machining::StockBox& box);
+  virtual void Scene3DShowStockBox(bool on);
+  virtual void Scene3DRebuildSurface();
+  virtual void Scene3DAutozoom();
+  virtual void Scene3DMoveTool(float x, float y, float z);
+  virtual void Scene3DShowTool(bool on);
+  void Scene3DClearToolpath();
+  void Scene3DAddToolpathNode(bool rapid, float x, float y, float z);
+  void Scene3DShowText(const std::string& text);
+
+ private:
+  // Building the window's components (the window's stored definition).
+  void BuildWindow();
+  void BuildToolBars();
+  void BuildPages();
+  void BuildCommandPages();
+  void BuildWizardPages();
+  void BuildListingPage();
+  void BuildStatusPanels();
+  void ConnectHandlers();
+
+  void ApplySettings();
+  void FillInfoTree();
+  // A depth field changed: `set` takes its value when it is a number; the relief must be applied again.
+  void DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float));
+  void WriteSettingsBack();
+  void FreeJob();
+  void SetUpdating(bool on) { updating_ = on; }
+  void ShowPageStatus(int page);
+  void FillJobFromToolWindow();
+  void SetNcFileLabel();
+
+  // The component of that name; a missing one is a fault of the window's definition.
+  template <class T>
+  T* Get(const char* name) const {
+    T* component = Find<T>(name);
+    if (!component) throw platform::Exception(std::string("frmMain has no component ") + name);
+    return component;
+  }
+
+  // Program-wide state.
+  ProgramSettings settings_;
+  std::string startCaption_;
+  std::string tutorialPath_;
+  std::string openDialogFile_;  // the image dialog's file name
+  std::string openDialogDir_;
+  std::string ncFolder_;
+  machining::ReliefModel relief_;
+  machining::NcWriter writer_;
+  machining::NcJob job_;
+  std::unique_ptr<platform::Bitmap> workBitmap_;
+  std::unique_ptr<platform::Bitmap> secondBitmap_;
+  std::string bitDepthText_;
+  int pixelKind_ = 0;
+  int resolutionDpi_ = 0;
+  int referenceCode_ = 0;
+  int dxfRotation_ = 0;
+  machining::StockBox stockBox_;
+  View2DState view2d_;
+  Prg2DState prg2d_;
+  double savedGridX_ = 10.0, savedGridY_ = 10.0;
+  std::vector<ToolpathNode> toolpath_;
+  std::vector<int> pageSet_;
+  bool mode3d_ = false;
+  bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
+  bool ncMode2D_ = false;
+  bool updating_ = false;
+  bool programComputed_ = false;
+  bool zNoCutOn_ = false;
+  float zNoCutHeight_ = machining::kZNoCutNone;
+  float zNoCutTolerance_ = 0.1f;
+  float toolRadius_ = 0.0f;
+  bool timeShown_ = false;
+  int mode_ = 999;
+  int cutPicture_ = 0;
+  int currentLayer_ = 0;
+  platform::TColor formColor_ = platform::clWindow;
+  uint64_t startTick_ = 0;
+  QPointer<TfrmTool> tool_;
+  QMetaObject::Connection focusConnection_;
+
+  // Components the handlers use.
+  QWidget* pnlVistaGrafica_ = nullptr;
+  QWidget* VistaGrafica_ = nullptr;
+  QWidget* GLViewPort_ = nullptr;
+  QLabel* GLText_ = nullptr;
+  QFrame* pnlCmd_ = nullptr;
+  QFrame* pnlTbr1_ = nullptr;
+  QFrame* pnlTbr2_ = nullptr;
+  TPageControl* PageControl1_ = nullptr;
+  QLabel* nol_pnlStatus1_ = nullptr;
+  QLabel* pnlStatus2_ = nullptr;
+  QFrame* pnlStatus3_ = nullptr;
+  QProgressBar* ProgressBar1_ = nullptr;
+  QToolButton* sbtSave_ = nullptr;
+  QToolButton* sbtGridOnOff_ = nullptr;
+  QToolButton* sbtAxisOnOff_ = nullptr;
+  QComboBox* cboUnits_ = nullptr;
+  QLineEdit* txtVecLarg_ = nullptr;
+  QLineEdit* txtVecAlt_ = nullptr;
+  QLineEdit* txtOriginX_ = nullptr;
+  QLineEdit* txtOriginY_ = nullptr;
+  QLineEdit* txtWhiteD_ = nullptr;
+  QLineEdit* txtBlackD_ = nullptr;
+  QLineEdit* txtFeedPlane_ = nullptr;
+  QLineEdit* txtIncXY_ = nullptr;
+  QLineEdit* txtStock_ = nullptr;
+  QSpinBox* sedPass_Z_ = nullptr;
+  QLineEdit* txtAspor_Z_ = nullptr;
+  QLineEdit* txtFilter_ = nullptr;
+  QLineEdit* txtFiltroZNC_ = nullptr;
+  QCheckBox* chkOrizzontale_ = nullptr;
+  QCheckBox* chkVerticale_ = nullptr;
+  QCheckBox* chkCutColor_ = nullptr;
+  QGroupBox* grpZNC_ = nullptr;
+  QPushButton* btnZNC_ = nullptr;
+  QLabel* imgCutPar_ = nullptr;
+  QComboBox* cboPostName_ = nullptr;
+  QLabel* stxPstCommento_ = nullptr;
+  QLabel* lblNomeNcFile_ = nullptr;
+  QLabel* stxNcFileName_ = nullptr;
+  QPlainTextEdit* ricIso_ = nullptr;
+  QTreeWidget* treInfoRas_ = nullptr;
+  QLabel* imgTool_ = nullptr;
+};
+
+}  // namespace app

@@ -1,0 +1,296 @@
+// The NC-file, tool and cutting-parameter pages, and Calculate.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <cmath>
+#include <filesystem>
+
+#include "app/cut_pictures.h"
+#include "app/main_window.h"
+#include "app/nc_file_name.h"
+#include "app/tool_pictures.h"
+#include "app/tool_window.h"
+#include "app/wait_cursor.h"
+#include "cad/geometry.h"
+#include "lang/lang.h"
+#include "lang/page_messages.h"
+#include "machining/calculate.h"
+#include "machining/nc_reader.h"
+#include "machining/tool_record.h"
+#include "platform/dialogs.h"
+#include "platform/files.h"
+#include "platform/numbers.h"
+#include "platform/qt_dialogs.h"
+#include "platform/text_measure.h"
+
+namespace app {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The program's texts end their lines with CR LF; the listing shows plain lines.
+QString ListingText(const std::string& text) {
+  QString lines = Q(text);
+  lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return lines;
+}
+
+// The progress bar shown for the length of a scope.
+class ShownProgress {
+ public:
+  explicit ShownProgress(QProgressBar* bar) : bar_(bar) {
+    bar_->setValue(0);
+    bar_->show();
+  }
+  ~ShownProgress() { bar_->hide(); }
+  ShownProgress(const ShownProgress&) = delete;
+  ShownProgress& operator=(const ShownProgress&) = delete;
+
+ private:
+  QProgressBar* bar_;
+};
+
+}  // namespace
+
+// --- the computed program goes stale ---
+
+void TfrmMain::TogliAssoc() {
+  Get<QPushButton>("sbtNextB6")->setEnabled(false);
+  Get<QPushButton>("sbtNcCalc")->setEnabled(true);
+  Scene3DClearToolpath();
+  relief_.parametersChanged = true;
+}
+
+// --- NC-file page ---
+
+void TfrmMain::SetNcFileLabel() {
+  const platform::FontTextMeasure measure(stxNcFileName_->font());
+  stxNcFileName_->setText(Q(machining::FitTextToWidth(measure, job_.ncFileName, lblNomeNcFile_->width())));
+}
+
+void TfrmMain::sbtNewNcClick() {
+  ShowPageStatus(kPagePointGrid);
+  const std::string name = CleanNcBaseName(settings_.fOpen);
+  std::error_code error;
+  if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_.clear();
+  const std::string extension = writer_.settings.fileExtension;
+  const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
+                                          extension);
+  std::string chosen = platform::CurrentDialogs().SaveFileName("", ncFolder_ + name, filter);
+  if (chosen.empty()) return;
+  chosen = WithDefaultExtension(chosen, extension);
+  job_.ncFileName = chosen;
+  ncFolder_ = std::filesystem::path(chosen).parent_path().string() + "/";
+  ShowPageStatus(kPageNcFile);
+  Get<QPushButton>("sbtNextB4")->setEnabled(true);
+  SetNcFileLabel();
+  writer_.ResetBlockCounter();
+  ricIso_->clear();
+  aggTabDatiUt();
+  TogliAssoc();
+}
+
+void TfrmMain::FillPostProcessorList() {
+  const std::string folder = platform::JoinPath(platform::ProgramDir(), "pst");
+  cboPostName_->clear();
+  for (const std::string& file : platform::ListFilesWithExtension(folder, ".pst"))
+    cboPostName_->addItem(Q(platform::BaseNameWithoutExtension(file)));
+  const int index = cboPostName_->findText(Q(settings_.pst), Qt::MatchFixedString);
+  if (index >= 0) cboPostName_->setCurrentIndex(index);
+  else cboPostName_->setCurrentIndex(-1);
+  stxPstCommento_->setText(ListingText(writer_.settings.postComment));
+}
+
+void TfrmMain::cboPostNameChange() {
+  settings_.pst = cboPostName_->currentText().toStdString();
+  machining::ReadPostProcessor(platform::ProgramDir(), settings_.pst, writer_);
+  stxPstCommento_->setText(ListingText(writer_.settings.postComment));
+  TogliAssoc();
+}
+
+// --- tool page ---
+
+void TfrmMain::aggTabDatiUt() {
+  if (!tool_) return;
+  auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text(); };
+  auto text = [](lang::MessageNumber number) { return Q(lang::LangString(number)); };
+  const int type = tool_->Find<QComboBox>("cboTipoUt")->currentIndex();
+  Get<QLabel>("nol_lblUtName")->setText(field("txtUtName"));
+  Get<QLabel>("nol_lblToolN")->setText(text("707") + QString::number(tool_->Find<QSpinBox>("sedToolNum")->value()));
+  Get<QLabel>("nol_lblSpeed")->setText(text("708") + field("txtGiri"));
+  Get<QLabel>("nol_lblFeedrate")->setText(text("709") + field("txtFeedrate"));
+  Get<QLabel>("nol_lblPlunge")->clear();
+  Get<QLabel>("nol_lblToolDia")->setText(text("711") + field("txtDiametro"));
+  if (auto diameter = platform::ParseDouble(field("txtDiametro").toStdString()))
+    toolRadius_ = static_cast<float>(*diameter / 2.0);
+  auto* flat = Get<QLabel>("nol_lblFlat");
+  auto* varia = Get<QLabel>("nol_lblVariaUt");
+  flat->hide();
+  varia->hide();
+  switch (type) {
+    case machining::kToolBullNose:
+    case machining::kToolSpherical:
+      varia->setText(text("712") + field("txtC_Raggio"));
+      varia->show();
+      break;
+    case machining::kToolConicalFlat:
+    case machining::kToolConicalSpherical:
+      varia->setText(text("713") + field("txtAngolo"));
+      flat->setText(text(type == machining::kToolConicalFlat ? "714" : "712") + field("txtDiamFlat"));
+      varia->show();
+      flat->show();
+      break;
+    default:
+      break;
+  }
+  tool_->Mostra_Nasconde(type);
+  imgTool_->setPixmap(ToolPicture(type));
+  if (relief_.parametersChanged) TogliAssoc();
+}
+
+void TfrmMain::sbtSelecToolClick() {
+  if (!tool_) return;
+  tool_->SetInches(Inches());
+  tool_->exec();
+  if (tool_->Confirmed()) aggTabDatiUt();
+  tool_->SetCompactMode(false);
+}
+
+void TfrmMain::sbtEditToolClick() {
+  if (!tool_) return;
+  tool_->SetCompactMode(true);
+  sbtSelecToolClick();
+}
+
+// --- cutting-parameter page ---
+
+void TfrmMain::ShowCutPicture(int resource) {
+  cutPicture_ = resource;
+  imgCutPar_->setPixmap(CutParameterPicture(resource));
+}
+
+namespace {
+int AnglePicture(bool rows0, bool rows90) { return rows0 && rows90 ? 108 : rows90 ? 107 : rows0 ? 106 : 109; }
+}  // namespace
+
+void TfrmMain::chkOrizzontaleClick() {
+  TogliAssoc();
+  ShowCutPicture(AnglePicture(chkOrizzontale_->isChecked(), chkVerticale_->isChecked()));
+}
+
+void TfrmMain::chkVerticaleClick() {
+  TogliAssoc();
+  ShowCutPicture(AnglePicture(chkOrizzontale_->isChecked(), chkVerticale_->isChecked()));
+}
+
+void TfrmMain::chkCutColorClick() {
+  TogliAssoc();
+  const bool on = chkCutColor_->isChecked();
+  for (const char* name : {"btnZNC", "txtFiltroZNC", "lblZNC", "sbtZNCRegen"}) Get<QWidget>(name)->setEnabled(on);
+  const bool picked = std::fabs(zNoCutHeight_ - machining::kZNoCutNone) > cad::GeometryTolerance();
+  if (on && picked) {
+    zNoCutOn_ = true;
+    btnZNC_->setText(QStringLiteral(" Z ") + Q(Formatta(zNoCutHeight_)));
+  } else {
+    zNoCutOn_ = false;
+    btnZNC_->setText(Q(lang::LangString("753")));
+  }
+  Scene3DRebuildSurface();
+}
+
+void TfrmMain::btnZNCClick() {
+  TogliAssoc();
+  modo3d(false, false);
+  mode_ = 58;
+  Prg2DStartPointPick();
+  ShowPageStatus(kPageTranslate);
+}
+
+void TfrmMain::sbtZNCRegenClick() { Scene3DRebuildSurface(); }
+
+void TfrmMain::txtFiltroZNCChange() {
+  if (!relief_.parametersChanged) TogliAssoc();
+}
+
+void TfrmMain::grpZNCExit() { ShowPageStatus(kPageCutting); }
+
+// --- Calculate ---
+
+void TfrmMain::FillJobFromToolWindow() {
+  if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
+  auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
+  job_.toolNumber = tool_->Find<QSpinBox>("sedToolNum")->value();
+  job_.toolName = tool_->Find<QLineEdit>("txtUtName")->text().toLatin1().toStdString();
+  job_.spindleSpeedText = field("txtGiri");
+  job_.feedRateText = field("txtFeedrate");
+  job_.plungeRateText = field("txtPlungeRate");
+}
+
+bool TfrmMain::scrive_nci() {
+  FillJobFromToolWindow();
+  auto text = [](const QLineEdit* e) { return e->text().toStdString(); };
+  auto toolField = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
+  machining::CalculateFields fields;
+  fields.feedPlane = text(txtFeedPlane_);
+  fields.maxStepover = text(txtIncXY_);
+  fields.toolDiameter = toolField("txtDiametro");
+  fields.toolType = tool_->Find<QComboBox>("cboTipoUt")->currentIndex();
+  fields.depthCuts = std::to_string(sedPass_Z_->value());
+  fields.zStep = text(txtAspor_Z_);
+  fields.stockToLeave = text(txtStock_);
+  fields.filterTolerance = text(txtFilter_);
+  fields.cornerRadius = toolField("txtC_Raggio");
+  fields.flatDiameter = toolField("txtDiamFlat");
+  fields.taperAngle = toolField("txtAngolo");
+  fields.rows0 = chkOrizzontale_->isChecked();
+  fields.rows90 = chkVerticale_->isChecked();
+  fields.zNoCut = zNoCutOn_;
+  fields.zNoCutHeight = zNoCutHeight_;
+  fields.zNoCutTolerance = zNoCutTolerance_;
+
+  machining::CalculateResult result;
+  {
+    WaitCursor wait;
+    ShownProgress shown(ProgressBar1_);
+    machining::CalculateCallbacks callbacks;
+    callbacks.clearPath = [this] { Scene3DClearToolpath(); };
+    callbacks.drawMove = [this](bool rapid, float x, float y, float z) { Scene3DAddToolpathNode(rapid, x, y, z); };
+    callbacks.progress = [this](int position) {
+      ProgressBar1_->setValue(std::min(position, ProgressBar1_->maximum()));
+      ProgressBar1_->repaint();
+    };
+    result = machining::Calculate(fields, relief_, writer_, job_, callbacks);
+  }
+  ricIso_->setPlainText(ListingText(result.ncText));
+  // The listing holds the program even when the file could not take it.
+  if (!result.fileWritten) throw platform::FileError("The NC file could not be written: " + result.fileError);
+  if (result.seconds) {
+    Scene3DShowText(lang::LangString("754") + result.timeText);
+    timeShown_ = true;
+  } else {
+    Scene3DShowText("");
+    timeShown_ = false;
+  }
+  return true;
+}
+
+void TfrmMain::sbtNcCalcClick() {
+  platform::ForceCNumericLocale();
+  platform::RunGuarded([this] {
+    if (!scrive_nci()) return;
+    Get<QPushButton>("sbtNextB6")->setEnabled(true);
+    Get<QPushButton>("sbtNcCalc")->setEnabled(false);
+    relief_.parametersChanged = false;
+    programComputed_ = true;
+  });
+}
+
+}  // namespace app

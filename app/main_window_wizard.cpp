@@ -1,0 +1,173 @@
+// The page sets of PageControl1, the status line and the wizard's Next and Prev buttons.
+#include <QLabel>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/main_window.h"
+#include "app/page_control.h"
+#include "lang/page_messages.h"
+#include "machining/relief.h"
+
+namespace app {
+
+namespace {
+constexpr size_t kMaxPageSet = 10;
+}
+
+void TfrmMain::Messaggio(const std::string& text) {
+  pnlStatus2_->setText(QString::fromStdString(text));
+  // At once, so the text shows during long work.
+  pnlStatus2_->repaint();
+}
+
+std::string TfrmMain::StatusText() const { return pnlStatus2_->text().toStdString(); }
+
+void TfrmMain::ShowPageStatus(int page) { Messaggio(lang::PageMessage(page)); }
+
+void TfrmMain::VisPagine(const std::vector<int>& pages) {
+  updating_ = false;
+  for (int i = 0; i < PageControl1_->PageCount(); ++i) {
+    PageControl1_->Page(i)->SetPageVisible(false);
+    PageControl1_->Page(i)->SetTabVisible(false);
+  }
+  const int first = pages.empty() ? kPageHideAll : pages.front();
+  if (first == kPageHideAll) {
+    PageControl1_->hide();
+    Messaggio("");
+    pageSet_.clear();
+    return;
+  }
+  if (first != kPageRestoreSet) {
+    pageSet_.assign(pages.begin(), pages.begin() + static_cast<long>(std::min(pages.size(), kMaxPageSet)));
+  } else if (pageSet_.empty()) {
+    PageControl1_->hide();
+    return;
+  }
+  for (int page : pageSet_) {
+    if (TTabSheet* sheet = PageControl1_->Page(page)) sheet->SetPageVisible(true);
+  }
+  PageControl1_->show();
+  ShowPageStatus(pageSet_.front());
+}
+
+void TfrmMain::VisPagina(int page) {
+  updating_ = false;
+  for (int i = 0; i < PageControl1_->PageCount(); ++i) {
+    PageControl1_->Page(i)->SetPageVisible(false);
+    PageControl1_->Page(i)->SetTabVisible(false);
+  }
+  TTabSheet* sheet = page == kPageHideAll ? nullptr : PageControl1_->Page(page);
+  if (!sheet) {
+    PageControl1_->hide();
+    Messaggio("");
+    return;
+  }
+  sheet->SetPageVisible(true);
+  sheet->SetTabVisible(true);
+  PageControl1_->show();
+  ShowPageStatus(page);
+}
+
+void TfrmMain::AbilitaPnl(bool mainToolBar, bool drawingToolBar) {
+  pnlTbr1_->setEnabled(mainToolBar);
+  for (const char* name : {"sbtAbout", "sbtOpen", "sbtExit", "sbtSave", "sbtSetting"})
+    Get<QToolButton>(name)->setEnabled(mainToolBar);
+  pnlTbr2_->setEnabled(drawingToolBar);
+}
+
+void TfrmMain::SetActivePage(int page) { PageControl1_->SetActivePageIndex(page); }
+
+int TfrmMain::ActivePage() const { return PageControl1_->ActivePageIndex(); }
+
+void TfrmMain::PageControl1Change() {
+  const int page = ActivePage();
+  ShowPageStatus(page);
+  if (page == kPageDimension || page == kPageReference) modo3d(false, false);
+  if (page == kPageNcFile && job_.ncFileName.empty()) sbtNewNcClick();
+}
+
+// --- the wizard ---
+
+void TfrmMain::sbtNextB0Click() {
+  Prg2DSendUserCode(2);
+  entityEdit_ = false;
+  VisPagine({kPageDimension});
+}
+
+void TfrmMain::sbtNextB1Click() {
+  SetActivePage(kPageReference);
+  ShowPageStatus(kPageReference);
+}
+
+void TfrmMain::sbtPrevB2Click() {
+  SetActivePage(kPageDimension);
+  ShowPageStatus(kPageDimension);
+}
+
+void TfrmMain::sbtNextB2Click() {
+  // The relief is built before anything switches, so a picture it refuses leaves the page as it was.
+  if (relief_.gridStale) {
+    ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
+    Scene3DAutozoom();
+  }
+  SetActivePage(kPageDepth);
+  ShowPageStatus(kPageDepth);
+  VistaGrafica_->hide();
+  modo3d(true, false);
+  Scene3DShowStockBox(true);
+  AbilitaBt3d(true);
+}
+
+void TfrmMain::sbtPrevB3Click() {
+  SetActivePage(kPageReference);
+  ShowPageStatus(kPageReference);
+  modo3d(false, false);
+  AbilitaBt3d(false);
+}
+
+void TfrmMain::sbtNextB3Click() {
+  SetActivePage(kPageNcFile);
+  ShowPageStatus(kPageNcFile);
+  FillPostProcessorList();
+  if (job_.ncFileName.empty()) sbtNewNcClick();
+}
+
+void TfrmMain::sbtPrevB4Click() {
+  SetActivePage(kPageDepth);
+  ShowPageStatus(kPageDepth);
+}
+
+void TfrmMain::sbtNextB4Click() {
+  SetActivePage(kPageTool);
+  ShowPageStatus(kPageTool);
+}
+
+void TfrmMain::sbtPrevB5Click() {
+  SetActivePage(kPageNcFile);
+  ShowPageStatus(kPageNcFile);
+}
+
+void TfrmMain::sbtNextB5Click() {
+  SetActivePage(kPageCutting);
+  ShowPageStatus(kPageCutting);
+  if (relief_.parametersChanged) {
+    Get<QPushButton>("sbtNextB6")->setEnabled(false);
+    Get<QPushButton>("sbtNcCalc")->setEnabled(true);
+  }
+}
+
+void TfrmMain::sbtPrevB6Click() {
+  SetActivePage(kPageTool);
+  ShowPageStatus(kPageTool);
+}
+
+void TfrmMain::sbtNextB6Click() {
+  // The tool body goes out of sight until the listing moves it.
+  Scene3DMoveTool(10000.0f, 10000.0f, static_cast<float>(job_.referenceHeight));
+  SetActivePage(kPageListing);
+  ShowPageStatus(kPageListing);
+}
+
+void TfrmMain::sbtPrevB7Click() { SetActivePage(kPageCutting); }
+
+}  // namespace app
