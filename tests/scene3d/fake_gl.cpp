@@ -110,6 +110,17 @@ void APIENTRY Special_DebugMessageCallback(GLDEBUGPROC callback, const void*) {
   gl.debugCallback = callback;
 }
 
+// Every name the fake handed out is a live object.
+GLboolean APIENTRY Special_IsList(GLuint list) {
+  FakeGL::Current().Record("IsList", {double(list)});
+  return GL_TRUE;
+}
+
+GLboolean APIENTRY Special_IsTexture(GLuint texture) {
+  FakeGL::Current().Record("IsTexture", {double(texture)});
+  return GL_TRUE;
+}
+
 GLProc AsProc(auto function) { return reinterpret_cast<GLProc>(function); }
 
 }  // namespace
@@ -126,6 +137,8 @@ FakeGL::FakeGL() {
   procs["glGenLists"] = AsProc(&Special_GenLists);
   procs["glGenTextures"] = AsProc(&Special_GenTextures);
   procs["glDebugMessageCallback"] = AsProc(&Special_DebugMessageCallback);
+  procs["glIsList"] = AsProc(&Special_IsList);
+  procs["glIsTexture"] = AsProc(&Special_IsTexture);
   integers[GL_MAX_LIGHTS] = 8;
   integers[GL_MAX_TEXTURE_SIZE] = 4096;
   integers[GL_MAX_TEXTURE_IMAGE_UNITS] = 16;
