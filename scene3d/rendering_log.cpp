@@ -120,6 +120,16 @@ void TLogSession::SetEnabledLevels(TLogLevels levels) {
 
 TLogSession* RenderingLog() { return Current(); }
 
+void LogLine(TLogLevel level, const std::string& message) {
+  if (TLogSession* session = Current()) session->WriteAtLevel(message, level);
+}
+
+TLogSession* ExchangeRenderingLog(TLogSession* session) {
+  TLogSession* old = Current();
+  Current() = session;
+  return old;
+}
+
 std::string RenderingLogFileName(const std::string& programFile, const std::string& folder) {
   return platform::JoinPath(folder, platform::BaseNameWithoutExtension(programFile) + ".log");
 }

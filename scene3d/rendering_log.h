@@ -106,6 +106,13 @@ class TLogSession : public TObject {
 // The program's one session, or none.
 TLogSession* RenderingLog();
 
+// Writes one line through the program's session; nothing happens while none runs.
+void LogLine(TLogLevel level, const std::string& message);
+
+// Puts `session` (owned by the caller) in place of the program's session and returns the one it
+// replaced; a test hands in its own session and puts the old one back afterwards.
+TLogSession* ExchangeRenderingLog(TLogSession* session);
+
 // "/opt/velkora/velkora.log" for the program "/opt/velkora/velkora": the program file's name
 // without its extension, ".log", in `folder`.
 std::string RenderingLogFileName(const std::string& programFile, const std::string& folder);
