@@ -73,6 +73,8 @@ QVariant ChmBrowser::loadResource(int type, const QUrl& name) {
 THelpWindow::THelpWindow() {
   setObjectName(QStringLiteral("frmHelp"));
   setWindowTitle(QLatin1String(kWindowTitle));
+  // An open help window does not keep the program running once the main window has closed.
+  setAttribute(Qt::WA_QuitOnClose, false);
   resize(820, 580);
 
   tabs_ = new QTabWidget;

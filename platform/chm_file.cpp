@@ -2,6 +2,9 @@
 
 #include <chm_lib.h>
 
+#include <QCryptographicHash>
+#include <QFile>
+
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -52,10 +55,24 @@ void CheckHeader(const std::string& path) {
     throw FormatError(path + " is not a compiled help file");
 }
 
+// chmlib trusts the compressed data it unpacks; a damaged file can make it read outside its buffers.
+// A file with a digest beside it (written when it was compiled) is only opened when the two agree.
+void CheckDigest(const std::string& path) {
+  QFile sums(QString::fromStdString(path + ".sha256"));
+  if (!sums.exists()) return;
+  QFile file(QString::fromStdString(path));
+  QCryptographicHash hash(QCryptographicHash::Sha256);
+  if (!sums.open(QIODevice::ReadOnly) || !file.open(QIODevice::ReadOnly) || !hash.addData(&file))
+    throw FileError("Cannot read the help file " + path);
+  const QByteArray expected = sums.read(64).toLower();
+  if (expected != hash.result().toHex()) throw FormatError(path + " is damaged: its check sum does not match");
+}
+
 }  // namespace
 
 ChmFile::ChmFile(const std::string& path) : path_(path) {
   CheckHeader(path);
+  CheckDigest(path);
   handle_ = chm_open(path.c_str());
   if (!handle_) throw FormatError(path + " is not a compiled help file");
   try {

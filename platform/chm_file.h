@@ -4,7 +4,10 @@
 //
 //   platform::ChmFile help(platform::JoinPath(platform::ProgramDir(), "hlp/Velkora.chm"));
 //   std::optional<std::string> page = help.Read("/start.html");
-//   std::optional<std::string> topic = help.TopicOfContext(44);   // "/dimension.html"
+//   std::optional<std::string> topic = help.TopicOfContext(3);    // "/dimension.html"
+//
+// A file with its SHA-256 beside it ("Velkora.chm.sha256", written by the build) is checked against it
+// before anything is read, so a damaged help file is refused instead of being unpacked.
 #pragma once
 
 #include <cstdint>
@@ -23,7 +26,8 @@ class ChmFile {
   // A page or picture larger than this is taken for a damaged file.
   static constexpr uint64_t kMaxObjectSize = uint64_t(64) << 20;
 
-  // Raises FileError when the file cannot be opened, FormatError when it is no compiled help file.
+  // Raises FileError when the file cannot be opened, FormatError when it is no compiled help file or
+  // does not match its check sum.
   explicit ChmFile(const std::string& path);
   ~ChmFile();
   ChmFile(const ChmFile&) = delete;

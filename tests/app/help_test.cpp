@@ -5,7 +5,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTreeWidget>
-#include <regex>
+#include <QRegularExpression>
+#include <set>
 
 #include "app/help_manager.h"
 #include "app/help_topics.h"
@@ -128,21 +129,23 @@ TEST(HelpTopics, EveryTopicAndPageContextIsInTheHelpFile) {
   EXPECT_EQ(help.TopicOfContext(app::HelpContextOfPage(7)), "/view2d.html");
   // Every page of the contents and the index is in the file.
   for (const std::string& sitemap : {help.ContentsFile(), help.IndexFile()}) {
-    const std::string text = help.Read(sitemap).value_or("");
-    std::regex local("value=\"([a-z_0-9]+\\.html)");
+    const QString text = QString::fromStdString(help.Read(sitemap).value_or(""));
+    const QRegularExpression local(QStringLiteral("value=\"([a-z_0-9]+\\.html)"));
     int found = 0;
-    for (std::sregex_iterator i(text.begin(), text.end(), local), end; i != end; ++i, ++found)
-      EXPECT_TRUE(help.Contains((*i)[1].str())) << (*i)[1].str();
+    for (auto i = local.globalMatch(text); i.hasNext(); ++found) {
+      const std::string page = i.next().captured(1).toStdString();
+      EXPECT_TRUE(help.Contains(page)) << page;
+    }
     EXPECT_GT(found, 10) << sitemap;
   }
 }
 
 // The heading of a page of the help file, read through chmlib.
 QString Heading(const platform::ChmFile& help, const std::string& page) {
-  const std::string html = help.Read(page).value_or("");
-  std::smatch match;
-  EXPECT_TRUE(std::regex_search(html, match, std::regex("<h1>([^<]+)</h1>"))) << page;
-  return QString::fromStdString(match[1].str());
+  const QString html = QString::fromStdString(help.Read(page).value_or(""));
+  const QRegularExpressionMatch match = QRegularExpression(QStringLiteral("<h1>([^<]+)</h1>")).match(html);
+  EXPECT_TRUE(match.hasMatch()) << page;
+  return match.captured(1);
 }
 
 struct HelpWindowFixture {
