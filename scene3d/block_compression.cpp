@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scene3d/gl_constants.h"
+#include "scene3d/texture_format.h"
 
 namespace scene3d {
 
@@ -125,13 +126,12 @@ void DecodeBlock(Block b, uint32_t dataType, BlockPixels& out) {
 int32_t CompressedBlockBytes(uint32_t dataType) {
   switch (dataType) {
     case GL_COMPRESSED_RGB_S3TC_DXT1_EXT: case GL_COMPRESSED_RGBA_S3TC_DXT1_EXT:
-    case GL_COMPRESSED_LUMINANCE_LATC1_EXT: case GL_COMPRESSED_SIGNED_LUMINANCE_LATC1_EXT:
-    case GL_COMPRESSED_RED_RGTC1: case GL_COMPRESSED_SIGNED_RED_RGTC1:
-      return 8;
     case GL_COMPRESSED_RGBA_S3TC_DXT3_EXT: case GL_COMPRESSED_RGBA_S3TC_DXT5_EXT:
+    case GL_COMPRESSED_LUMINANCE_LATC1_EXT: case GL_COMPRESSED_SIGNED_LUMINANCE_LATC1_EXT:
     case GL_COMPRESSED_LUMINANCE_ALPHA_LATC2_EXT: case GL_COMPRESSED_SIGNED_LUMINANCE_ALPHA_LATC2_EXT:
+    case GL_COMPRESSED_RED_RGTC1: case GL_COMPRESSED_SIGNED_RED_RGTC1:
     case GL_COMPRESSED_RG_RGTC2: case GL_COMPRESSED_SIGNED_RG_RGTC2:
-      return 16;
+      return PixelSizeOf(dataType, dataType);
     default:
       return 0;
   }

@@ -77,7 +77,7 @@ void RescaleImage(std::span<const uint8_t> source, std::span<uint8_t> destinatio
   // Refuse an unwritable layout or a short destination before any work (an empty encode only checks).
   EncodeImage({}, {}, colorFormat, dataType, 0, 0);
   if (ImageSizeInBytes(colorFormat, dataType, destinationWidth, destinationHeight) > destination.size())
-    throw EGLImageUtils("Image block too small for its size");
+    throw EGLImageUtils(kBlockTooSmallText);
   const std::vector<TVector4f> image = DecodeImage(source, colorFormat, dataType, sourceWidth, sourceHeight);
 
   const size_t sw = static_cast<size_t>(sourceWidth);

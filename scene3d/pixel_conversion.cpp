@@ -136,23 +136,34 @@ float Widen(T raw) {
 }
 float Widen(Half raw) { return HalfToFloat(raw.bits); }
 
-inline void Put(float (&px)[4], Slot slot, float v) {
-  switch (slot) {
-    case kLuminance: px[0] = px[1] = px[2] = v; break;
-    case kIntensity: px[0] = px[1] = px[2] = px[3] = v; break;
-    default: px[slot] = v; break;
+// Where each working component of a decoded pixel comes from: the index of a stored value, or -1
+// for its fill (0, or 255 for the alpha of a format without one).
+struct Gather {
+  int8_t from[4] = {-1, -1, -1, -1};
+  float fill[4] = {0, 0, 0, 0};
+};
+
+Gather GatherOf(const ChannelLayout& layout) {
+  Gather g;
+  if (!layout.hasAlpha) g.fill[3] = 255;
+  for (int k = 0; k < layout.count; ++k) {
+    const int8_t index = static_cast<int8_t>(k);
+    switch (layout.slots[k]) {
+      case kLuminance: g.from[0] = g.from[1] = g.from[2] = index; break;
+      case kIntensity: g.from[0] = g.from[1] = g.from[2] = g.from[3] = index; break;
+      default: g.from[layout.slots[k]] = index; break;
+    }
   }
+  return g;
 }
 
-inline float Take(const TVector4f& px, Slot slot) {
-  switch (slot) {
-    case kRed: return px.x;
-    case kGreen: return px.y;
-    case kBlue: return px.z;
-    case kAlpha: return px.w;
-    default: return (px.x + px.y + px.z) / 3;
-  }
+inline TVector4f Assemble(const Gather& g, const float* v) {
+  return {g.from[0] >= 0 ? v[g.from[0]] : g.fill[0], g.from[1] >= 0 ? v[g.from[1]] : g.fill[1],
+          g.from[2] >= 0 ? v[g.from[2]] : g.fill[2], g.from[3] >= 0 ? v[g.from[3]] : g.fill[3]};
 }
+
+// The working component each stored value is taken from; 4 is the mean of red, green and blue.
+int8_t TakeIndex(Slot slot) { return slot == kLuminance || slot == kIntensity ? 4 : static_cast<int8_t>(slot); }
 
 template <typename T>
 T Load(const uint8_t* p) {
@@ -167,7 +178,7 @@ using DecodeFn = void (*)(const Decoder&, const uint8_t*, size_t, TVector4f*);
 // A resolved (base format, data type) pair of a source.
 struct Decoder {
   uint32_t dataType = 0;
-  ChannelLayout layout;
+  Gather gather;
   PackedLayout packed{};
   float scale = 1;
   int pixelBytes = 0;  // 0 for block-compressed types
@@ -175,46 +186,55 @@ struct Decoder {
   DecodeFn decode = nullptr;
 };
 
-template <typename T>
+template <typename T, int N>
 void DecodePlain(const Decoder& d, const uint8_t* src, size_t pixels, TVector4f* out) {
-  const ChannelLayout& layout = d.layout;
-  const float alpha = layout.hasAlpha ? 0.0f : 255.0f;
-  for (size_t p = 0; p < pixels; ++p) {
-    float px[4] = {0, 0, 0, alpha};
-    for (int k = 0; k < layout.count; ++k, src += sizeof(T)) Put(px, layout.slots[k], Widen(Load<T>(src)) * d.scale);
-    out[p] = {px[0], px[1], px[2], px[3]};
+  const Gather g = d.gather;
+  const float scale = d.scale;
+  for (size_t p = 0; p < pixels; ++p, src += N * sizeof(T)) {
+    float v[N];
+    for (int k = 0; k < N; ++k) v[k] = Widen(Load<T>(src + k * sizeof(T))) * scale;
+    out[p] = Assemble(g, v);
   }
 }
 
 template <typename T>
 void DecodePacked(const Decoder& d, const uint8_t* src, size_t pixels, TVector4f* out) {
-  const ChannelLayout& layout = d.layout;
-  const float alpha = layout.hasAlpha ? 0.0f : 255.0f;
+  const Gather g = d.gather;
+  const int count = d.packed.count;
   float factor[4];
   uint32_t mask[4];
-  for (int k = 0; k < d.packed.count; ++k) {
+  for (int k = 0; k < count; ++k) {
     factor[k] = std::ldexp(1.0f, 8 - d.packed.fields[k].bits);
     mask[k] = (1u << d.packed.fields[k].bits) - 1;
   }
   for (size_t p = 0; p < pixels; ++p, src += sizeof(T)) {
     const uint32_t raw = Load<T>(src);
-    float px[4] = {0, 0, 0, alpha};
-    for (int k = 0; k < d.packed.count; ++k)
-      Put(px, layout.slots[k], static_cast<float>((raw >> d.packed.fields[k].shift) & mask[k]) * factor[k]);
-    out[p] = {px[0], px[1], px[2], px[3]};
+    float v[4] = {};
+    for (int k = 0; k < count; ++k) v[k] = static_cast<float>((raw >> d.packed.fields[k].shift) & mask[k]) * factor[k];
+    out[p] = Assemble(g, v);
   }
 }
 
-DecodeFn PlainDecodeFn(uint32_t dataType) {
+template <typename T>
+DecodeFn PlainDecoder(int count) {
+  switch (count) {
+    case 1: return DecodePlain<T, 1>;
+    case 2: return DecodePlain<T, 2>;
+    case 3: return DecodePlain<T, 3>;
+    default: return DecodePlain<T, 4>;
+  }
+}
+
+DecodeFn PlainDecodeFn(uint32_t dataType, int count) {
   switch (dataType) {
-    case GL_UNSIGNED_BYTE: return DecodePlain<uint8_t>;
-    case GL_BYTE: return DecodePlain<int8_t>;
-    case GL_UNSIGNED_SHORT: return DecodePlain<uint16_t>;
-    case GL_SHORT: return DecodePlain<int16_t>;
-    case GL_UNSIGNED_INT: return DecodePlain<uint32_t>;
-    case GL_INT: return DecodePlain<int32_t>;
-    case GL_FLOAT: return DecodePlain<float>;
-    default: return DecodePlain<Half>;
+    case GL_UNSIGNED_BYTE: return PlainDecoder<uint8_t>(count);
+    case GL_BYTE: return PlainDecoder<int8_t>(count);
+    case GL_UNSIGNED_SHORT: return PlainDecoder<uint16_t>(count);
+    case GL_SHORT: return PlainDecoder<int16_t>(count);
+    case GL_UNSIGNED_INT: return PlainDecoder<uint32_t>(count);
+    case GL_INT: return PlainDecoder<int32_t>(count);
+    case GL_FLOAT: return PlainDecoder<float>(count);
+    default: return PlainDecoder<Half>(count);
   }
 }
 
@@ -228,11 +248,11 @@ Decoder ResolveDecoder(uint32_t colorFormat, uint32_t dataType) {
   if (!plain && !packed) Unimplemented();
   const std::optional<ChannelLayout> layout = LayoutOf(colorFormat);
   if (!layout) InvalidDataType();
-  d.layout = *layout;
+  d.gather = GatherOf(*layout);
   if (plain) {
     d.scale = plain->scale;
     d.pixelBytes = plain->bytes * layout->count;
-    d.decode = PlainDecodeFn(dataType);
+    d.decode = PlainDecodeFn(dataType, layout->count);
     return d;
   }
   if (!PackedFits(*packed, colorFormat)) InvalidDataType();
@@ -258,7 +278,7 @@ uint64_t SizeInBytes(const Decoder& d, int32_t width, int32_t height) {
 }
 
 void CheckFits(uint64_t needed, size_t available) {
-  if (needed > available) throw EGLImageUtils("Image block too small for its size");
+  if (needed > available) throw EGLImageUtils(kBlockTooSmallText);
 }
 
 // Rows firstRow .. firstRow + rows - 1 of the source into out; firstRow is a multiple of 4.
@@ -272,21 +292,22 @@ void DecodeRows(const Decoder& d, std::span<const uint8_t> source, int32_t width
   d.decode(d, source.data() + first * d.pixelBytes, static_cast<size_t>(rows) * width, out);
 }
 
-// Clamp, then round half to even. Values that stay within 2^22 round by the float trick, which
-// follows the current (nearest-even) rounding mode without a library call.
+// Clamp, then round half to even. The byte and short types work in single precision, where their
+// values round by the float trick (exact below 2^22, following the nearest-even rounding mode without
+// a library call); the 32-bit types work in double.
 template <typename T>
-T StoreClamped(double v) {
-  constexpr double lo = std::is_signed_v<T> && sizeof(T) < 4 ? -double(std::numeric_limits<T>::max())
-                                                               : double(std::numeric_limits<T>::min());
-  constexpr double hi = std::numeric_limits<T>::max();
-  double c = v < lo ? lo : (v > hi ? hi : v);
+using WorkType = std::conditional_t<sizeof(T) <= 2, float, double>;
+
+template <typename T>
+T StoreClamped(WorkType<T> v) {
+  using W = WorkType<T>;
+  // The signed byte and short ranges are symmetric; the int range runs to its true minimum.
+  constexpr W lo = std::is_signed_v<T> && sizeof(T) < 4 ? -W(std::numeric_limits<T>::max()) : W(std::numeric_limits<T>::min());
+  constexpr W hi = std::numeric_limits<T>::max();
+  W c = v < lo ? lo : (v > hi ? hi : v);
   if (c != c) c = 0;
-  if constexpr (sizeof(T) <= 2) {
-    const float f = static_cast<float>(c);
-    return static_cast<T>((f + 12582912.0f) - 12582912.0f);
-  } else {
-    return static_cast<T>(std::nearbyint(c));
-  }
+  if constexpr (sizeof(T) <= 2) return static_cast<T>((c + 12582912.0f) - 12582912.0f);
+  else return static_cast<T>(std::nearbyint(c));
 }
 
 // The integer base formats keep whatever value is given, wrapped into the type as a store would.
@@ -301,40 +322,63 @@ struct Encoder;
 using EncodeFn = void (*)(const Encoder&, const TVector4f*, size_t, uint8_t*);
 
 struct Encoder {
-  ChannelLayout layout;
+  int count = 0;
+  int8_t take[4] = {};
+  bool integer = false;  // stored unclamped
   double scale = 1;
   int pixelBytes = 0;
   EncodeFn encode = nullptr;
 };
 
-template <typename T>
+template <typename T, int N, bool Integer>
 void EncodePlain(const Encoder& e, const TVector4f* in, size_t pixels, uint8_t* dst) {
-  const ChannelLayout& layout = e.layout;
-  for (size_t p = 0; p < pixels; ++p) {
-    for (int k = 0; k < layout.count; ++k, dst += sizeof(T)) {
-      const double v = static_cast<double>(Take(in[p], layout.slots[k])) * e.scale;
-      const T stored = layout.integer ? StoreUnclamped<T>(v) : StoreClamped<T>(v);
-      std::memcpy(dst, &stored, sizeof stored);
+  using W = WorkType<T>;
+  const W scale = static_cast<W>(e.scale);
+  int8_t take[N];
+  std::copy_n(e.take, N, take);
+  const bool mean = std::find(take, take + N, 4) != take + N;
+  for (size_t p = 0; p < pixels; ++p, dst += N * sizeof(T)) {
+    const TVector4f& px = in[p];
+    const float c[5] = {px.x, px.y, px.z, px.w, mean ? (px.x + px.y + px.z) / 3 : 0.0f};
+    for (int k = 0; k < N; ++k) {
+      T stored;
+      if constexpr (Integer) stored = StoreUnclamped<T>(double(c[take[k]]) * e.scale);
+      else stored = StoreClamped<T>(W(c[take[k]]) * scale);
+      std::memcpy(dst + k * sizeof(T), &stored, sizeof stored);
     }
+  }
+}
+
+template <typename T>
+EncodeFn PlainEncoder(int count, bool integer) {
+  switch (count) {
+    case 1: return integer ? EncodePlain<T, 1, true> : EncodePlain<T, 1, false>;
+    case 2: return integer ? EncodePlain<T, 2, true> : EncodePlain<T, 2, false>;
+    case 3: return integer ? EncodePlain<T, 3, true> : EncodePlain<T, 3, false>;
+    default: return integer ? EncodePlain<T, 4, true> : EncodePlain<T, 4, false>;
   }
 }
 
 Encoder ResolveEncoder(uint32_t colorFormat, uint32_t dataType) {
   Encoder e;
   int bytes = 0;
+  EncodeFn (*encoderFor)(int, bool) = nullptr;
   switch (dataType) {
-    case GL_UNSIGNED_BYTE: e.encode = EncodePlain<uint8_t>; bytes = 1; break;
-    case GL_BYTE: e.encode = EncodePlain<int8_t>; bytes = 1; break;
-    case GL_UNSIGNED_SHORT: e.encode = EncodePlain<uint16_t>; bytes = 2; e.scale = 256; break;
-    case GL_SHORT: e.encode = EncodePlain<int16_t>; bytes = 2; e.scale = 256; break;
-    case GL_UNSIGNED_INT: e.encode = EncodePlain<uint32_t>; bytes = 4; e.scale = 16777216; break;
-    case GL_INT: e.encode = EncodePlain<int32_t>; bytes = 4; e.scale = 16777216; break;
+    case GL_UNSIGNED_BYTE: encoderFor = PlainEncoder<uint8_t>; bytes = 1; break;
+    case GL_BYTE: encoderFor = PlainEncoder<int8_t>; bytes = 1; break;
+    case GL_UNSIGNED_SHORT: encoderFor = PlainEncoder<uint16_t>; bytes = 2; e.scale = 256; break;
+    case GL_SHORT: encoderFor = PlainEncoder<int16_t>; bytes = 2; e.scale = 256; break;
+    case GL_UNSIGNED_INT: encoderFor = PlainEncoder<uint32_t>; bytes = 4; e.scale = 16777216; break;
+    case GL_INT: encoderFor = PlainEncoder<int32_t>; bytes = 4; e.scale = 16777216; break;
     default: Unimplemented();
   }
   const std::optional<ChannelLayout> layout = LayoutOf(colorFormat);
   if (!layout) InvalidDataType();
-  e.layout = *layout;
-  e.pixelBytes = bytes * layout->count;
+  e.count = layout->count;
+  for (int k = 0; k < e.count; ++k) e.take[k] = TakeIndex(layout->slots[k]);
+  e.integer = layout->integer;
+  e.pixelBytes = bytes * e.count;
+  e.encode = encoderFor(e.count, e.integer);
   return e;
 }
 

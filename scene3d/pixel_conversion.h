@@ -22,6 +22,7 @@ class EGLImageUtils : public platform::Exception {
 
 inline constexpr const char* kUnimplementedConversionText = "Unimplemented type of conversion";
 inline constexpr const char* kInvalidDataTypeText = "Invalid data type";
+inline constexpr const char* kBlockTooSmallText = "Image block too small for its size";
 
 // Bytes a width x height image of the layout occupies, saturating instead of overflowing. Raises as
 // the conversions do for a layout they cannot read.

@@ -29,8 +29,9 @@ TEST(ImageRescaling, Lanczos3AndPowersOfTwo) {
 }
 
 Bytes Constant(int32_t width, int32_t height) {
-  Bytes image;
-  for (int32_t i = 0; i < width * height; ++i) image.insert(image.end(), {100, 150, 200, 255});
+  const uint8_t pixel[4] = {100, 150, 200, 255};
+  Bytes image(static_cast<size_t>(width) * height * 4);
+  for (size_t i = 0; i < image.size(); ++i) image[i] = pixel[i % 4];
   return image;
 }
 
