@@ -6,7 +6,9 @@
 
 namespace scene3d {
 
-void SaveStringToFile(const std::string& fileName, std::string_view text) { platform::WriteFileText(fileName, text); }
+void SaveStringToFile(const std::string& fileName, std::string_view text) {
+  platform::WriteFileText(fileName, text);
+}
 
 std::string LoadStringFromFile(const std::string& fileName) {
   if (!platform::FileExists(fileName)) return {};

@@ -210,7 +210,8 @@ void DecodePacked(const Decoder& d, const uint8_t* src, size_t pixels, TVector4f
   for (size_t p = 0; p < pixels; ++p, src += sizeof(T)) {
     const uint32_t raw = Load<T>(src);
     float v[4] = {};
-    for (int k = 0; k < count; ++k) v[k] = static_cast<float>((raw >> d.packed.fields[k].shift) & mask[k]) * factor[k];
+    for (int k = 0; k < count; ++k)
+      v[k] = static_cast<float>((raw >> d.packed.fields[k].shift) & mask[k]) * factor[k];
     out[p] = Assemble(g, v);
   }
 }
@@ -258,7 +259,9 @@ Decoder ResolveDecoder(uint32_t colorFormat, uint32_t dataType) {
   if (!PackedFits(*packed, colorFormat)) InvalidDataType();
   d.packed = *packed;
   d.pixelBytes = packed->bytes;
-  d.decode = packed->bytes == 1 ? DecodePacked<uint8_t> : (packed->bytes == 2 ? DecodePacked<uint16_t> : DecodePacked<uint32_t>);
+  d.decode = packed->bytes == 1   ? DecodePacked<uint8_t>
+             : packed->bytes == 2 ? DecodePacked<uint16_t>
+                                  : DecodePacked<uint32_t>;
   return d;
 }
 
@@ -302,7 +305,8 @@ template <typename T>
 T StoreClamped(WorkType<T> v) {
   using W = WorkType<T>;
   // The signed byte and short ranges are symmetric; the int range runs to its true minimum.
-  constexpr W lo = std::is_signed_v<T> && sizeof(T) < 4 ? -W(std::numeric_limits<T>::max()) : W(std::numeric_limits<T>::min());
+  constexpr W lo =
+      std::is_signed_v<T> && sizeof(T) < 4 ? -W(std::numeric_limits<T>::max()) : W(std::numeric_limits<T>::min());
   constexpr W hi = std::numeric_limits<T>::max();
   W c = v < lo ? lo : (v > hi ? hi : v);
   if (c != c) c = 0;

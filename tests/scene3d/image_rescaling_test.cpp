@@ -41,13 +41,15 @@ TEST(ImageRescaling, ConstantPicturesThroughTinySizes) {
   struct Case {
     int32_t sw, sh, dw, dh;
   };
-  const Case cases[] = {{1, 1, 4, 4}, {4, 4, 1, 1}, {1, 3, 4, 1}, {2, 2, 1, 1}, {3, 1, 1, 5}, {1, 1, 1, 1}, {5, 7, 3, 2}};
+  const Case cases[] = {{1, 1, 4, 4}, {4, 4, 1, 1}, {1, 3, 4, 1}, {2, 2, 1, 1},
+                        {3, 1, 1, 5}, {1, 1, 1, 1}, {5, 7, 3, 2}};
   for (const Case& c : cases) {
     const Bytes source = Constant(c.sw, c.sh);
     Bytes out(static_cast<size_t>(c.dw) * c.dh * 4, 0);
     RescaleImage(source, out, GL_RGBA, GL_UNSIGNED_BYTE, c.sw, c.sh, c.dw, c.dh, Lanczos3Filter);
     for (size_t i = 0; i < out.size(); ++i)
-      EXPECT_LE(std::abs(out[i] - source[i % 4]), 3) << c.sw << "x" << c.sh << " to " << c.dw << "x" << c.dh << " byte " << i;
+      EXPECT_LE(std::abs(out[i] - source[i % 4]), 3)
+          << c.sw << "x" << c.sh << " to " << c.dw << "x" << c.dh << " byte " << i;
   }
 }
 

@@ -16,7 +16,8 @@ using Bytes = std::vector<uint8_t>;
 
 Bytes U16(uint16_t v) { return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)}; }
 Bytes U32(uint32_t v) {
-  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 24)};
+  return {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+          static_cast<uint8_t>(v >> 24)};
 }
 Bytes F32(std::initializer_list<float> values) {
   Bytes out;
@@ -196,7 +197,8 @@ TEST(PixelConversion, RefusalsLeaveTheDestinationAlone) {
       {"to the SNORM rows' 0x2002", GL_RGBA, GL_UNSIGNED_BYTE, 0x2002, GL_BYTE, kInvalidDataTypeText},
       {"5-6-5 as RGBA", GL_RGBA, GL_UNSIGNED_SHORT_5_6_5, GL_RGBA, GL_UNSIGNED_BYTE, kInvalidDataTypeText},
       {"4-4-4-4 as RGB", GL_RGB, GL_UNSIGNED_SHORT_4_4_4_4, GL_RGBA, GL_UNSIGNED_BYTE, kInvalidDataTypeText},
-      {"3-3-2 as RGB integer", GL_RGB_INTEGER, GL_UNSIGNED_BYTE_3_3_2, GL_RGBA, GL_UNSIGNED_BYTE, kInvalidDataTypeText},
+      {"3-3-2 as RGB integer", GL_RGB_INTEGER, GL_UNSIGNED_BYTE_3_3_2, GL_RGBA, GL_UNSIGNED_BYTE,
+       kInvalidDataTypeText},
   };
   const Bytes source(64, 9);
   for (const Case& c : cases) {

@@ -126,7 +126,8 @@ TEST(TextureFormat, SupportFollowsTheContextsFlags) {
     TextureSupportFlags flags;
     flags.*run.flag = true;
     for (int i = 0; i < kInternalFormatCount; ++i)
-      EXPECT_EQ(FormatSupported(Format(i), flags), i >= run.first && i <= run.last) << "run " << run.first << ", row " << i;
+      EXPECT_EQ(FormatSupported(Format(i), flags), i >= run.first && i <= run.last)
+          << "run " << run.first << ", row " << i;
   }
   TextureSupportFlags gl11;
   gl11.GLVersion1_1 = true;
@@ -152,7 +153,8 @@ TEST(TextureFormat, NothingIsSupportedWithoutAContext) {
   EXPECT_FALSE(TargetSupported(GL_TEXTURE_2D));
   SetTextureSupportQuery([]() -> std::optional<TextureSupportFlags> { return std::nullopt; });
   EXPECT_FALSE(FormatSupported(tfRGBA8));
-  SetTextureSupportQuery([]() -> std::optional<TextureSupportFlags> { return TextureSupportFlags{.GLVersion1_1 = true}; });
+  SetTextureSupportQuery(
+      []() -> std::optional<TextureSupportFlags> { return TextureSupportFlags{.GLVersion1_1 = true}; });
   EXPECT_TRUE(FormatSupported(tfRGBA8));
   EXPECT_TRUE(TargetSupported(GL_TEXTURE_2D));
   EXPECT_FALSE(FormatSupported(tfCOMPRESSED_RGBA_S3TC_DXT5));
