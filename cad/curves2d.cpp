@@ -130,25 +130,56 @@ void TCurve2D::DrawFilledProfile(const TTransform2D& view, TDecorativeCanvas& ca
 }
 
 int TCurve2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
-  distance = kNoDistance;
   TProfileUse use(*this);
-  if (!profile_ || profile_->Count() == 0) return PICK_NOOBJECT;
-  const int code = TObject2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
-  double d;
-  const int extra =
-      PolylinePick2D(profile_->Points(), profile_->Count(), p, false, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  if (!profile_) {
+    distance = kNoDistance;
+    return PICK_NOOBJECT;
+  }
+  return PickPolyline(p, aperture, distance, profile_->Points(), profile_->Count(), 1);
 }
 
 int TCurve2D::PickInsideProfile(const TPoint2D& p, double aperture, double& distance) {
-  const int code = TCurve2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
   TProfileUse use(*this);
-  if (!profile_) return code;
-  double d;
-  const int extra = PolygonPick2D(profile_->Points(), profile_->Count(), p, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  const int code = TCurve2D::PickTest(p, aperture, distance);
+  return profile_ ? PickInside(code, p, aperture, distance, profile_->Points(), profile_->Count()) : code;
+}
+
+TRect2D TCurve2D::PopulateClosedProfile(const TPoint2D& c, double a, double b) {
+  const int n = Steps();
+  const double theta = kTwoPi / n;
+  AddProfilePoint(c.X + a, c.Y);
+  for (int k = 1; k < n; ++k) AddProfilePoint(c.X + a * std::cos(k * theta), c.Y - b * std::sin(k * theta));
+  AddProfilePoint(c.X + a, c.Y);
+  return ProfileExtents();
+}
+
+TRect2D TCurve2D::PopulateArcProfile(const TPoint2D& c, double a, double b, TArcAngles& angles) {
+  const int n = Steps();
+  const TPoint2D* pts = Points().Points();
+  angles.Start = AngleOfPoint(CartesianPoint2D(pts[2]), c, angles.Direction);
+  angles.End = AngleOfPoint(CartesianPoint2D(pts[3]), c, angles.Direction);
+  // n + 1 points over n + 1 steps: the last interval is two steps long.
+  const double step = ProfileSweep(angles.Start, angles.End) / (n + 1);
+  for (int k = 0; k < n; ++k) {
+    const TPoint2D q = EllipsePoint(c, a, b, angles.Start + k * step, angles.Direction);
+    AddProfilePoint(q.X, q.Y);
+  }
+  const TPoint2D e = EllipsePoint(c, a, b, angles.End, angles.Direction);
+  AddProfilePoint(e.X, e.Y);
+  return ProfileExtents();
+}
+
+void TCurve2D::AssignArcLike(const TGraphicObject& source, const TArcAngles* same, TArcAngles& angles) {
+  if (same) {
+    angles = *same;
+    CopyPointsFrom(static_cast<const TPrimitive2D&>(source), 0, 3);
+  } else if (As<TEllipse2D>(source) || As<TFrame2D>(source)) {
+    CopyPointsFrom(static_cast<const TPrimitive2D&>(source), 0, 1);
+    AppendPoints({Point2D(0, 0), Point2D(0, 0)});
+    angles.Start = 0;
+    angles.End = kTwoPi;
+  }
+  Points().GrowingEnabled = false;
 }
 
 void TCurve2D::AssignFrom(const TGraphicObject& source) {
@@ -174,12 +205,7 @@ TRect2D TCerchio2D::PopulateCurvePoints(int capacity) {
   if (n == 0 || Points().Count() < 2) return Rect2D(0, 0, 0, 0);
   const TPoint2D c = CartesianPoint2D(Points().Points()[0]);
   const double r = CartesianDistance2D(c, Points().Points()[1]);
-  // Clockwise from angle 0 and closed.
-  const double theta = kTwoPi / n;
-  AddProfilePoint(c.X + r, c.Y);
-  for (int k = 1; k < n; ++k) AddProfilePoint(c.X + r * std::cos(k * theta), c.Y - r * std::sin(k * theta));
-  AddProfilePoint(c.X + r, c.Y);
-  return ProfileExtents();
+  return PopulateClosedProfile(c, r, r);
 }
 
 void TCerchio2D::AssignFrom(const TGraphicObject& source) {
@@ -199,7 +225,7 @@ TArco2D::TArco2D(int32_t id, const TPoint2D& centre, const TPoint2D& pointOnCirc
                  double endAngle)
     : TCurve2D(id, kDefaultPrecision, 4) {
   // Angles no caller uses, so that both setters always see a change and place their points.
-  startAngle_ = endAngle_ = 999.123;
+  angles_.Start = angles_.End = 999.123;
   Points().DisableEvents = true;
   AppendPoints({centre, pointOnCircle, Point2D(0, 0), Point2D(0, 0)});
   SetStartAngle(startAngle);
@@ -210,12 +236,12 @@ TArco2D::TArco2D(int32_t id, const TPoint2D& centre, const TPoint2D& pointOnCirc
 }
 
 TArco2D::TArco2D(platform::ByteReader& stream, const std::string& versionTag) : TCurve2D(stream, versionTag) {
-  direction_ = stream.U8();
+  angles_.Direction = stream.U8();
 }
 
 void TArco2D::SaveToStream(platform::ByteWriter& stream) {
   TCurve2D::SaveToStream(stream);
-  stream.U8(direction_);
+  stream.U8(angles_.Direction);
 }
 
 void TArco2D::MoveAnglePoint(int index, double angle) {
@@ -226,41 +252,29 @@ void TArco2D::MoveAnglePoint(int index, double angle) {
 }
 
 void TArco2D::SetStartAngle(double angle) {
-  if (angle == startAngle_) return;
-  startAngle_ = angle;
+  if (angle == angles_.Start) return;
+  angles_.Start = angle;
   MoveAnglePoint(2, angle);
 }
 
 void TArco2D::SetEndAngle(double angle) {
-  if (angle == endAngle_) return;
-  endAngle_ = angle;
+  if (angle == angles_.End) return;
+  angles_.End = angle;
   MoveAnglePoint(3, angle);
 }
 
 void TArco2D::SetDirection(uint8_t direction) {
-  if (direction == direction_) return;
-  direction_ = direction;
+  if (direction == angles_.Direction) return;
+  angles_.Direction = direction;
   UpdateAndNotify();
 }
 
 TRect2D TArco2D::PopulateCurvePoints(int capacity) {
   TCurve2D::PopulateCurvePoints(capacity);
-  const int n = Steps();
-  if (n == 0 || Points().Count() < 4) return Rect2D(0, 0, 0, 0);
-  const TPoint2D* pts = Points().Points();
-  const TPoint2D c = CartesianPoint2D(pts[0]);
-  const double r = CartesianDistance2D(c, pts[1]);
-  startAngle_ = AngleOfPoint(CartesianPoint2D(pts[2]), c, direction_);
-  endAngle_ = AngleOfPoint(CartesianPoint2D(pts[3]), c, direction_);
-  // n + 1 points over n + 1 steps: the last interval is two steps long.
-  const double step = ProfileSweep(startAngle_, endAngle_) / (n + 1);
-  for (int k = 0; k < n; ++k) {
-    const TPoint2D q = EllipsePoint(c, r, r, startAngle_ + k * step, direction_);
-    AddProfilePoint(q.X, q.Y);
-  }
-  const TPoint2D e = EllipsePoint(c, r, r, endAngle_, direction_);
-  AddProfilePoint(e.X, e.Y);
-  return ProfileExtents();
+  if (Steps() == 0 || Points().Count() < 4) return Rect2D(0, 0, 0, 0);
+  const TPoint2D c = CartesianPoint2D(Points().Points()[0]);
+  const double r = CartesianDistance2D(c, Points().Points()[1]);
+  return PopulateArcProfile(c, r, r, angles_);
 }
 
 bool TArco2D::GetArcPoints(TArcPoints& arc) const {
@@ -268,14 +282,15 @@ bool TArco2D::GetArcPoints(TArcPoints& arc) const {
   const TPoint2D* pts = Points().Points();
   const TPoint2D c = CartesianPoint2D(pts[0]);
   const double r = CartesianDistance2D(c, pts[1]);
-  const double start = AngleOfPoint(CartesianPoint2D(pts[2]), c, direction_);
-  const double end = AngleOfPoint(CartesianPoint2D(pts[3]), c, direction_);
+  const uint8_t direction = angles_.Direction;
+  const double start = AngleOfPoint(CartesianPoint2D(pts[2]), c, direction);
+  const double end = AngleOfPoint(CartesianPoint2D(pts[3]), c, direction);
   const TTransform2D m = GetModelTransform();
-  arc.Clockwise = direction_ == 0;
+  arc.Clockwise = direction == 0;
   arc.Centre = CartesianPoint2D(TransformPoint2D(c, m));
   arc.Radius = CartesianDistance2D(arc.Centre, TransformPoint2D(pts[1], m));
-  arc.StartPoint = CartesianPoint2D(TransformPoint2D(EllipsePoint(c, r, r, start, direction_), m));
-  arc.EndPoint = CartesianPoint2D(TransformPoint2D(EllipsePoint(c, r, r, end, direction_), m));
+  arc.StartPoint = CartesianPoint2D(TransformPoint2D(EllipsePoint(c, r, r, start, direction), m));
+  arc.EndPoint = CartesianPoint2D(TransformPoint2D(EllipsePoint(c, r, r, end, direction), m));
   arc.StartAngle = std::atan2(arc.StartPoint.Y - arc.Centre.Y, arc.StartPoint.X - arc.Centre.X);
   arc.EndAngle = std::atan2(arc.EndPoint.Y - arc.Centre.Y, arc.EndPoint.X - arc.Centre.X);
   arc.Sweep = ArcSweepFlag2D(arc.StartAngle, arc.EndAngle, arc.Clockwise);
@@ -300,18 +315,8 @@ TPoint2D TArco2D::PointAtFraction(double t) const {
 
 void TArco2D::AssignFrom(const TGraphicObject& source) {
   TCurve2D::AssignFrom(source);
-  if (const auto* arc = As<TArco2D>(source)) {
-    startAngle_ = arc->startAngle_;
-    endAngle_ = arc->endAngle_;
-    direction_ = arc->direction_;
-    CopyPointsFrom(*arc, 0, 3);
-  } else if (As<TEllipse2D>(source) || As<TFrame2D>(source)) {
-    CopyPointsFrom(static_cast<const TPrimitive2D&>(source), 0, 1);
-    AppendPoints({Point2D(0, 0), Point2D(0, 0)});
-    startAngle_ = 0;
-    endAngle_ = kTwoPi;
-  }
-  Points().GrowingEnabled = false;
+  const auto* arc = As<TArco2D>(source);
+  AssignArcLike(source, arc ? &arc->angles_ : nullptr, angles_);
 }
 
 // --- Ellipses ---------------------------------------------------------------------------------
@@ -329,11 +334,7 @@ TRect2D TEllipse2D::PopulateCurvePoints(int capacity) {
   TPoint2D c;
   double a, b;
   BoxEllipse(Points().Points()[0], Points().Points()[1], c, a, b);
-  const double theta = kTwoPi / n;
-  AddProfilePoint(c.X + a, c.Y);
-  for (int k = 1; k < n; ++k) AddProfilePoint(c.X + a * std::cos(k * theta), c.Y - b * std::sin(k * theta));
-  AddProfilePoint(c.X + a, c.Y);
-  return ProfileExtents();
+  return PopulateClosedProfile(c, a, b);
 }
 
 void TEllipse2D::AssignFrom(const TGraphicObject& source) {
@@ -353,48 +354,27 @@ int TFilledEllipse2D::PickTest(const TPoint2D& p, double aperture, double& dista
 
 TEllipseOpen2D::TEllipseOpen2D(platform::ByteReader& stream, const std::string& versionTag)
     : TCurve2D(stream, versionTag) {
-  direction_ = stream.U8();
+  angles_.Direction = stream.U8();
 }
 
 void TEllipseOpen2D::SaveToStream(platform::ByteWriter& stream) {
   TCurve2D::SaveToStream(stream);
-  stream.U8(direction_);
+  stream.U8(angles_.Direction);
 }
 
 TRect2D TEllipseOpen2D::PopulateCurvePoints(int capacity) {
   TCurve2D::PopulateCurvePoints(capacity);
-  const int n = Steps();
-  if (n == 0 || Points().Count() < 4) return Rect2D(0, 0, 0, 0);
-  const TPoint2D* pts = Points().Points();
+  if (Steps() == 0 || Points().Count() < 4) return Rect2D(0, 0, 0, 0);
   TPoint2D c;
   double a, b;
-  BoxEllipse(pts[0], pts[1], c, a, b);
-  startAngle_ = AngleOfPoint(CartesianPoint2D(pts[2]), c, direction_);
-  endAngle_ = AngleOfPoint(CartesianPoint2D(pts[3]), c, direction_);
-  const double step = ProfileSweep(startAngle_, endAngle_) / (n + 1);
-  for (int k = 0; k < n; ++k) {
-    const TPoint2D q = EllipsePoint(c, a, b, startAngle_ + k * step, direction_);
-    AddProfilePoint(q.X, q.Y);
-  }
-  const TPoint2D e = EllipsePoint(c, a, b, endAngle_, direction_);
-  AddProfilePoint(e.X, e.Y);
-  return ProfileExtents();
+  BoxEllipse(Points().Points()[0], Points().Points()[1], c, a, b);
+  return PopulateArcProfile(c, a, b, angles_);
 }
 
 void TEllipseOpen2D::AssignFrom(const TGraphicObject& source) {
   TCurve2D::AssignFrom(source);
-  if (const auto* open = As<TEllipseOpen2D>(source)) {
-    startAngle_ = open->startAngle_;
-    endAngle_ = open->endAngle_;
-    direction_ = open->direction_;
-    CopyPointsFrom(*open, 0, 3);
-  } else if (As<TEllipse2D>(source) || As<TFrame2D>(source)) {
-    CopyPointsFrom(static_cast<const TPrimitive2D&>(source), 0, 1);
-    AppendPoints({Point2D(0, 0), Point2D(0, 0)});
-    startAngle_ = 0;
-    endAngle_ = kTwoPi;
-  }
-  Points().GrowingEnabled = false;
+  const auto* open = As<TEllipseOpen2D>(source);
+  AssignArcLike(source, open ? &open->angles_ : nullptr, angles_);
 }
 
 // --- Frames -----------------------------------------------------------------------------------

@@ -8,6 +8,14 @@
 
 namespace cad {
 
+// The angles of an arc-like curve, read back from its angle points, and its direction (1
+// counter-clockwise, 0 clockwise).
+struct TArcAngles {
+  double Start = 0;
+  double End = 0;
+  uint8_t Direction = 1;
+};
+
 class TCurve2D : public TOutline2D {
  public:
   static constexpr int16_t kDefaultPrecision = 50;
@@ -55,6 +63,14 @@ class TCurve2D : public TOutline2D {
   void DrawFilledProfile(const TTransform2D& view, TDecorativeCanvas& canvas);
   // TCurve2D's pick followed by the inside test of the closed profile.
   int PickInsideProfile(const TPoint2D& p, double aperture, double& distance);
+  // The closed profile of the ellipse (c, a, b), clockwise from angle 0.
+  TRect2D PopulateClosedProfile(const TPoint2D& c, double a, double b);
+  // The profile of the elliptic arc (c, a, b) between the angles of control points 2 and 3, which
+  // it stores.
+  TRect2D PopulateArcProfile(const TPoint2D& c, double a, double b, TArcAngles& angles);
+  // The copy of an arc-like curve: from one of its own class (`same`) the angles and points 0-3,
+  // from an ellipse or a frame points 0 and 1, two origins and a full turn.
+  void AssignArcLike(const TGraphicObject& source, const TArcAngles* same, TArcAngles& angles);
 
  private:
   int16_t precision_ = kDefaultPrecision;
@@ -113,13 +129,13 @@ class TArco2D : public TCurve2D {
   std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TArco2D>(id); }
   void SaveToStream(platform::ByteWriter& stream) override;
 
-  double StartAngle() const { return startAngle_; }
-  double EndAngle() const { return endAngle_; }
+  double StartAngle() const { return angles_.Start; }
+  double EndAngle() const { return angles_.End; }
   // A changed angle moves its angle point onto the circle (counter-clockwise measure).
   void SetStartAngle(double angle);
   void SetEndAngle(double angle);
   // 1 counter-clockwise, 0 clockwise.
-  uint8_t Direction() const { return direction_; }
+  uint8_t Direction() const { return angles_.Direction; }
   void SetDirection(uint8_t direction);
 
   // False when the arc lacks its four points. A transform that reverses the arc (a mirror) swaps
@@ -136,9 +152,7 @@ class TArco2D : public TCurve2D {
  private:
   void MoveAnglePoint(int index, double angle);
 
-  double startAngle_ = 0;
-  double endAngle_ = 0;
-  uint8_t direction_ = 1;
+  TArcAngles angles_;
 };
 
 // 0 and 1 opposite corners of the ellipse's box.
@@ -179,18 +193,16 @@ class TEllipseOpen2D : public TCurve2D {
   }
   void SaveToStream(platform::ByteWriter& stream) override;
 
-  double StartAngle() const { return startAngle_; }
-  double EndAngle() const { return endAngle_; }
-  uint8_t Direction() const { return direction_; }
+  double StartAngle() const { return angles_.Start; }
+  double EndAngle() const { return angles_.End; }
+  uint8_t Direction() const { return angles_.Direction; }
 
  protected:
   void AssignFrom(const TGraphicObject& source) override;
   TRect2D PopulateCurvePoints(int capacity) override;
 
  private:
-  double startAngle_ = 0;
-  double endAngle_ = 0;
-  uint8_t direction_ = 1;
+  TArcAngles angles_;
 };
 
 // 0 and 1 opposite corners of an axis-aligned rectangle.

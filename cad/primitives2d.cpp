@@ -91,10 +91,33 @@ TTransform2D TPrimitive2D::PointsToScreen(const TTransform2D& view) const {
   return HasTransform() ? MultiplyTransform2D(GetModelTransform(), view) : view;
 }
 
-int TPrimitive2D::CombinePick(int code, double& distance, int extraCode, double extraDistance, double aperture) {
-  if (code != PICK_INBBOX) return code;
+namespace {
+
+// An entity's own test after TObject2D's PICK_INBBOX: the larger code and the smaller distance.
+int CombinePick(double& distance, int extraCode, double extraDistance, double aperture) {
   distance = std::min(aperture, extraDistance);
   return std::max(PICK_INBBOX, extraCode);
+}
+
+}  // namespace
+
+int TPrimitive2D::PickPolyline(const TPoint2D& p, double aperture, double& distance, const TPoint2D* points,
+                               int count, int needed) {
+  distance = kNoDistance;
+  if (count < needed || count == 0) return PICK_NOOBJECT;
+  const int code = TObject2D::PickTest(p, aperture, distance);
+  if (code != PICK_INBBOX) return code;
+  double d;
+  const int extra = PolylinePick2D(points, count, p, false, GetModelTransform(), aperture, d);
+  return CombinePick(distance, extra, d, aperture);
+}
+
+int TPrimitive2D::PickInside(int code, const TPoint2D& p, double aperture, double& distance, const TPoint2D* points,
+                             int count) {
+  if (code != PICK_INBBOX) return code;
+  double d;
+  const int extra = PolygonPick2D(points, count, p, GetModelTransform(), aperture, d);
+  return CombinePick(distance, extra, d, aperture);
 }
 
 // --- TPrimitive2DHandler ----------------------------------------------------------------------
@@ -155,13 +178,7 @@ void TPunto2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const T
 }
 
 int TPunto2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
-  distance = kNoDistance;
-  if (Points().Count() < 1) return PICK_NOOBJECT;
-  const int code = TObject2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
-  double d;
-  const int extra = PolylinePick2D(Points().Points(), Points().Count(), p, false, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  return PickPolyline(p, aperture, distance, Points().Points(), Points().Count(), 1);
 }
 
 void TPunto2D::AssignFrom(const TGraphicObject& source) {
@@ -184,13 +201,7 @@ void TLine2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TR
 }
 
 int TLine2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
-  distance = kNoDistance;
-  if (Points().Count() < 2) return PICK_NOOBJECT;
-  const int code = TObject2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
-  double d;
-  const int extra = PolylinePick2D(Points().Points(), 2, p, false, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  return PickPolyline(p, aperture, distance, Points().Points(), std::min(Points().Count(), 2), 2);
 }
 
 void TLine2D::AssignFrom(const TGraphicObject& source) {
@@ -211,13 +222,7 @@ void TPolyline2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, cons
 }
 
 int TPolyline2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
-  distance = kNoDistance;
-  if (Points().Count() == 0) return PICK_NOOBJECT;
-  const int code = TObject2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
-  double d;
-  const int extra = PolylinePick2D(Points().Points(), Points().Count(), p, false, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  return PickPolyline(p, aperture, distance, Points().Points(), Points().Count(), 1);
 }
 
 void TPolyline2D::AssignFrom(const TGraphicObject& source) {
@@ -234,10 +239,7 @@ void TPolygon2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const
 
 int TPolygon2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
   const int code = TPolyline2D::PickTest(p, aperture, distance);
-  if (code != PICK_INBBOX) return code;
-  double d;
-  const int extra = PolygonPick2D(Points().Points(), Points().Count(), p, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  return PickInside(code, p, aperture, distance, Points().Points(), Points().Count());
 }
 
 }  // namespace cad

@@ -40,9 +40,12 @@ class TPrimitive2D : public TObject2D {
   void AppendPoints(std::initializer_list<TPoint2D> points);
   // The screen transform of the points: GetModelTransform x view.
   TTransform2D PointsToScreen(const TTransform2D& view) const;
-  // The extra pick of an entity, made only on PICK_INBBOX from TObject2D's test: the larger code and
-  // the smaller distance.
-  static int CombinePick(int code, double& distance, int extraCode, double extraDistance, double aperture);
+  // TObject2D's test and, on PICK_INBBOX, the open polyline through `points` (object coordinates):
+  // the larger code, the smaller distance. PICK_NOOBJECT when there are fewer than `needed` points.
+  int PickPolyline(const TPoint2D& p, double aperture, double& distance, const TPoint2D* points, int count,
+                   int needed);
+  // On PICK_INBBOX from an earlier test, the inside test of the closed outline through `points`.
+  int PickInside(int code, const TPoint2D& p, double aperture, double& distance, const TPoint2D* points, int count);
 
  private:
   void BindPoints();

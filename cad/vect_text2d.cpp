@@ -195,9 +195,7 @@ int TJustifiedVectText2D::PickTest(const TPoint2D& p, double aperture, double& d
   if (code != PICK_INBBOX || !TextBox(box)) return code;
   const TPoint2D corners[] = {box.First, Point2D(box.First.X, box.Second.Y), box.Second,
                               Point2D(box.Second.X, box.First.Y)};
-  double d;
-  const int extra = PolygonPick2D(corners, 4, p, GetModelTransform(), aperture, d);
-  return CombinePick(code, distance, extra, d, aperture);
+  return PickInside(code, p, aperture, distance, corners, 4);
 }
 
 void TJustifiedVectText2D::AssignFrom(const TGraphicObject& source) {

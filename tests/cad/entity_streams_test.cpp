@@ -1,6 +1,6 @@
 // Every entity class read and written through the class register, and damaged records of every
-// class fed to the reader. VELKORA_FUZZ_ROUNDS sets how many damaged records each class gets
-// (a longer run under AddressSanitizer is made by hand).
+// class fed to the reader. VELKORA_FUZZ_ROUNDS sets how many damaged records each class gets and
+// VELKORA_FUZZ_SEED where the damage starts (longer runs under AddressSanitizer are made by hand).
 #include <cstdlib>
 #include <numbers>
 #include <random>
@@ -131,14 +131,15 @@ void Survive(const platform::Bytes& bytes, TGraphicObjList& sources) {
 }
 
 TEST_F(EntityStreamsTest, DamagedRecordsOfEveryClassAreReadOrRefusedCleanly) {
-  const char* env = std::getenv("VELKORA_FUZZ_ROUNDS");
-  const int rounds = env ? std::atoi(env) : 150;
+  const char* roundsText = std::getenv("VELKORA_FUZZ_ROUNDS");
+  const char* seedText = std::getenv("VELKORA_FUZZ_SEED");
+  const int rounds = roundsText ? std::atoi(roundsText) : 150;
   KQSysFontRegister().RegisterFont(0, std::make_unique<TVectFont>());
   TGraphicObjList sources;
   auto* source = new TSourceBlock2D(0, "Door");
   sources.Add(source);
   auto all = OneOfEach(*source);
-  std::mt19937 random(2024);
+  std::mt19937 random(seedText ? unsigned(std::atoi(seedText)) : 2024u);
   for (auto& object : all) {
     const platform::Bytes record = RecordOf(*object);
     // Every prefix.
@@ -150,10 +151,12 @@ TEST_F(EntityStreamsTest, DamagedRecordsOfEveryClassAreReadOrRefusedCleanly) {
       const int changes = 1 + int(random() % 4);
       for (int k = 0; k < changes; ++k) {
         const size_t at = 2 + random() % (bytes.size() - 2);
-        switch (random() % 4) {
+        switch (random() % 6) {
           case 0: bytes[at] = uint8_t(random()); break;
           case 1: bytes[at] ^= uint8_t(1u << (random() % 8)); break;
           case 2: bytes[at] = 0xFF; break;
+          case 3: bytes.insert(bytes.begin() + std::ptrdiff_t(at), uint8_t(random())); break;
+          case 4: if (bytes.size() > 3) bytes.erase(bytes.begin() + std::ptrdiff_t(at)); break;
           default:
             for (size_t i = at; i < std::min(bytes.size(), at + 4); ++i) bytes[i] = i + 1 == at + 4 ? 0x7F : 0xFF;
         }
