@@ -324,6 +324,25 @@ TEST_F(LanguageWindowsTest, TheEditorWritesOnlyItsOwnFile) {
   EXPECT_FALSE(editor_->isVisible());
 }
 
+TEST_F(LanguageWindowsTest, ClosingTheMainWindowEndsTheProgramAndOffersTheOpenLanguage) {
+  windows_.main->show();
+  list_->show();
+  Select("italiano");
+  Click(list_, "sbtModLng");
+  list_->reject();
+  editor_->Memo()->setPlainText("[String]\n450=Chiedi");
+  bool lastClosed = false;
+  QObject::connect(qApp, &QGuiApplication::lastWindowClosed, list_, [&] { lastClosed = true; });
+  dialogs_.answers = {Answer::Yes, Answer::Yes};
+  QTimer::singleShot(0, windows_.main.get(), [&] { windows_.main->close(); });
+  QTimer::singleShot(200, qApp, &QCoreApplication::quit);  // in case the program went on
+  QApplication::exec();
+  EXPECT_TRUE(lastClosed) << "the open editor does not keep the program running";
+  ASSERT_EQ(dialogs_.messages.size(), 2u);
+  EXPECT_EQ(dialogs_.messages[1].text, "Save the language " + LanguageFile("italiano"));
+  EXPECT_EQ(FileText(LanguageFile("italiano")), "[String]\n450=Chiedi\n");
+}
+
 TEST_F(LanguageWindowsTest, SubmitMailsTheLanguage) {
   list_->show();
   Select("Deutsch");
