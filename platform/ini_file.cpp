@@ -1,5 +1,6 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <optional>
@@ -60,19 +61,37 @@ IniFile::IniFile(std::string path) : path_(std::move(path)) {
   }
 }
 
-void IniFile::LoadFromText(std::string_view raw) {
-  const std::string text = DecodeTextFile(raw);
+void IniFile::LoadFromText(std::string_view raw) { SetText(DecodeTextFile(raw)); }
+
+void IniFile::SetText(std::string text) {
+  text_ = std::move(text);
+  // Offsets are 32-bit; ini files are refused long before (kMaxIniFileSize).
+  if (text_.size() > UINT32_MAX) throw FormatError("Ini text of " + std::to_string(text_.size()) + " bytes is too large");
   lines_.clear();
+  lines_.reserve(static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1);
   size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines_.push_back(std::move(line));
+  while (start < text_.size()) {
+    size_t end = text_.find('\n', start);
+    if (end == std::string::npos) end = text_.size();
+    size_t length = end - start;
+    if (length > 0 && text_[end - 1] == '\r') --length;
+    lines_.push_back(LineSpan{static_cast<uint32_t>(start), static_cast<uint32_t>(length)});
     start = end + 1;
   }
   Reindex();
+}
+
+std::vector<std::string> IniFile::CopyLines() const {
+  std::vector<std::string> lines;
+  lines.reserve(lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) lines.emplace_back(Line(i));
+  return lines;
+}
+
+void IniFile::StoreLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append("\n");
+  SetText(std::move(text));
 }
 
 void IniFile::Reindex() {
@@ -83,7 +102,7 @@ void IniFile::Reindex() {
   size_t current = kNone;  // the section whose keys count (none inside a repeated section)
   std::string name, key, value;
   for (size_t i = 0; i < lines_.size(); ++i) {
-    if (ParseHeader(lines_[i], name)) {
+    if (ParseHeader(Line(i), name)) {
       if (open != kNone) sections_[open].end = i;
       open = current = kNone;
       if (sectionIndex_.emplace(NameKey(name), sections_.size()).second) {
@@ -92,7 +111,7 @@ void IniFile::Reindex() {
       }
       continue;
     }
-    if (current != kNone && ParseKeyValue(lines_[i], key, value) &&
+    if (current != kNone && ParseKeyValue(Line(i), key, value) &&
         sections_[current].keys.emplace(NameKey(key), i).second)
       sections_[current].keyOrder.push_back(key);
   }
@@ -114,7 +133,7 @@ std::string IniFile::ReadString(std::string_view section, std::string_view key, 
   long i = FindKey(*s, key);
   if (i < 0) return std::string(def);
   std::string k, v;
-  ParseKeyValue(lines_[static_cast<size_t>(i)], k, v);
+  ParseKeyValue(Line(static_cast<size_t>(i)), k, v);
   return v;
 }
 
@@ -155,19 +174,21 @@ std::vector<std::string> IniFile::ReadSections() const {
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   std::string line = Trim(key) + "=" + std::string(value);
+  std::vector<std::string> lines = CopyLines();
   const Section* s = FindSection(section);
   if (!s) {
-    if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.push_back("");
-    lines_.push_back("[" + Trim(section) + "]");
-    lines_.push_back(line);
+    if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
+    lines.push_back("[" + Trim(section) + "]");
+    lines.push_back(line);
   } else if (long i = FindKey(*s, key); i >= 0) {
-    lines_[static_cast<size_t>(i)] = line;
+    lines[static_cast<size_t>(i)] = line;
   } else {
     // After the section's last non-blank line, so blank separators stay between sections.
     size_t at = s->end;
-    while (at > s->header + 1 && Trim(lines_[at - 1]).empty()) --at;
-    lines_.insert(lines_.begin() + static_cast<std::ptrdiff_t>(at), line);
+    while (at > s->header + 1 && Trim(lines[at - 1]).empty()) --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
   }
+  StoreLines(lines);
   Changed();
 }
 
@@ -190,21 +211,25 @@ void IniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (!s) return;
   long i = FindKey(*s, key);
   if (i < 0) return;
-  lines_.erase(lines_.begin() + i);
+  std::vector<std::string> lines = CopyLines();
+  lines.erase(lines.begin() + i);
+  StoreLines(lines);
   Changed();
 }
 
 void IniFile::EraseSection(std::string_view section) {
   const Section* s = FindSection(section);
   if (!s) return;
-  lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s->header),
-               lines_.begin() + static_cast<std::ptrdiff_t>(s->end));
+  std::vector<std::string> lines = CopyLines();
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(s->header), lines.begin() + static_cast<std::ptrdiff_t>(s->end));
+  StoreLines(lines);
   Changed();
 }
 
 std::string IniFile::Text() const {
   std::string text;
-  for (const auto& line : lines_) text += line + "\r\n";
+  text.reserve(text_.size() + lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) text.append(Line(i)).append("\r\n");
   return text;
 }
 
@@ -214,7 +239,6 @@ void IniFile::UpdateFile() const {
 }
 
 void IniFile::Changed() {
-  Reindex();
   if (autoSave_) UpdateFile();
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -67,13 +68,27 @@ class IniFile {
   const Section* FindSection(std::string_view section) const;
   // Line of the key inside the section, or -1.
   long FindKey(const Section& s, std::string_view key) const;
+  // Splits UTF-8 text into lines and indexes them.
+  void SetText(std::string text);
   void Reindex();
+  // Line i without its line end.
+  std::string_view Line(size_t i) const { return std::string_view(text_).substr(lines_[i].offset, lines_[i].length); }
+  // Writes edit a copy of the lines and store it back; they are rare, reads are many.
+  std::vector<std::string> CopyLines() const;
+  void StoreLines(const std::vector<std::string>& lines);
   void Changed();
 
   std::string path_;
   bool existed_ = false;
   bool autoSave_ = true;
-  std::vector<std::string> lines_;
+  // The text and where each line lies in it: a file of a million blank lines costs eight bytes a
+  // line, not a string each.
+  struct LineSpan {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+  };
+  std::string text_;
+  std::vector<LineSpan> lines_;
   std::vector<Section> sections_;  // distinct sections in file order
   std::unordered_map<std::string, size_t> sectionIndex_;
 };
