@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -19,6 +20,11 @@ std::string ProgramFolder() {
     auto path = std::filesystem::temp_directory_path() / ("velkora_fuzz_lng_" + std::to_string(::getpid()));
     std::filesystem::create_directories(path / "language");
     platform::SetProgramDir(path.string());
+    static const std::filesystem::path removeAtExit = path;
+    std::atexit([] {
+      std::error_code ignored;
+      std::filesystem::remove_all(removeAtExit, ignored);
+    });
     return path.string();
   }();
   return dir;

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -12,8 +14,14 @@
 #include "platform/exception.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path =
-      (std::filesystem::temp_directory_path() / ("velkora_fuzz_" + std::to_string(::getpid()) + "_Tool.db")).string();
+  // A plain array: it outlives every exit handler, so the file can be removed at exit.
+  static char path[4096] = {};
+  if (!path[0]) {
+    const std::string name =
+        (std::filesystem::temp_directory_path() / ("velkora_fuzz_" + std::to_string(::getpid()) + "_Tool.db")).string();
+    name.copy(path, sizeof path - 1);
+    std::atexit([] { std::remove(path); });
+  }
   platform::WriteFileBytes(path, data, size);
   machining::ToolDatabase db(path);
   try {
