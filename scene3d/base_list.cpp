@@ -138,8 +138,6 @@ int TBaseList::AppendSlots(int n) {
   return first;
 }
 
-int TBaseList::AppendSlot() { return AppendSlots(1); }
-
 void TBaseList::Assign(const TPersistent* source) {
   if (!source) {
     Release();

@@ -87,7 +87,7 @@ class TBaseList : public TPersistentObject {
 
   // Room for one more item at the end: Capacity grows by GrowthDelta when full. Count goes up; the new
   // item's index is returned and its bytes are the caller's to fill.
-  int AppendSlot();
+  int AppendSlot() { return count_ < capacity_ ? count_++ : AppendSlots(1); }
   // `n` more items at the end, room made in GrowthDelta steps; the first new index.
   int AppendSlots(int n);
   void Changed() { ++changeCount_; }

@@ -133,12 +133,6 @@ template class TVectorListOf<TVector3f>;
 template class TVectorListOf<TVector4f>;
 template class TVectorListOf<TTexPoint>;
 
-int TAffineVectorList::Add(const TVector3f& v) {
-  const int index = TVectorListOf<TVector3f>::Add(v);
-  Changed();
-  return index;
-}
-
 int TAffineVectorList::AddUnique(const TVector3f& v) {
   const int found = IndexOf(v);
   if (found >= 0) return found;

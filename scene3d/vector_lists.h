@@ -79,7 +79,11 @@ class TAffineVectorList final : public TVectorListOf<TVector3f> {
   std::string ClassName() const override { return "TAffineVectorList"; }
   std::unique_ptr<TPersistentObject> CreateInstance() const override { return std::make_unique<TAffineVectorList>(); }
 
-  int Add(const TVector3f& v);
+  int Add(const TVector3f& v) {
+    const int index = TVectorListOf<TVector3f>::Add(v);
+    Changed();
+    return index;
+  }
   // The index of v when present (bit-exact, see IndexOf), else v appended and its index.
   int AddUnique(const TVector3f& v);
   TVector3f Get(int index) const { return (*this)[index]; }
