@@ -145,16 +145,9 @@ void TXCollection::SaveBinary(TVirtualWriter& writer) {
   writer.WriteInteger(kXColSignature);
   writer.WriteInteger(1);
   writer.WriteInteger(Count());
-  std::vector<std::string> classes;
+  TClassNameWriter classes;
   for (const TXCollectionItem* item : items_) {
-    const std::string name = item->ClassName();
-    auto known = std::find(classes.begin(), classes.end(), name);
-    if (known == classes.end()) {
-      writer.WriteString(name);
-      classes.push_back(name);
-    } else {
-      writer.WriteInteger(static_cast<int32_t>(known - classes.begin()));
-    }
+    classes.Write(writer, item->ClassName());
     item->SaveBinary(writer);
   }
 }

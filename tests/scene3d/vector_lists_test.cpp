@@ -2,29 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <functional>
-#include <limits>
-#include <numeric>
 #include <vector>
 
+#include "exception_message.h"
 #include "expect_vectors.h"
 #include "scene3d/scene3d_exceptions.h"
 
 using namespace scene3d;
 
 namespace {
-
-std::string Message(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Exception& e) {
-    return e.what();
-  }
-  return "no exception";
-}
 
 std::string FromHex(const std::string& hex) {
   std::string bytes;
