@@ -196,7 +196,8 @@ void TGIFAppExtNSLoop::LoadApplicationData(platform::ByteReader& stream) {
     const int id = block[0] & 7;
     if (id == 1) {
       if (size < 3) throw GIFException(texts::kInvalidData);
-      Loops = uint16_t(block[1] | (block[2] << 8));
+      const uint32_t repeats = uint32_t(block[1] | (block[2] << 8));
+      Loops = repeats == 0 ? 0 : repeats + 1;
     } else if (id == 2) {
       if (size < 5) throw GIFException(texts::kInvalidData);
       BufferSize = uint32_t(block[1]) | (uint32_t(block[2]) << 8) | (uint32_t(block[3]) << 16) |
@@ -213,10 +214,14 @@ void TGIFAppExtNSLoop::SaveData(platform::ByteWriter& stream) const {
   SaveApplicationData(stream);
 }
 
+void TGIFAppExtNSLoop::SaveToStream(platform::ByteWriter& stream) {
+  if (Loops != 1) TGIFApplicationExtension::SaveToStream(stream);
+}
+
 void TGIFAppExtNSLoop::SaveApplicationData(platform::ByteWriter& stream) const {
   stream.U8(3);
   stream.U8(1);
-  stream.U16(Loops);
+  stream.U16(uint16_t(Loops == 0 ? 0 : std::min<uint32_t>(Loops - 1, 65535)));
   if (BufferSize > 0) {
     stream.U8(5);
     stream.U8(2);

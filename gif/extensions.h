@@ -138,12 +138,16 @@ class TGIFUnknownAppExtension : public TGIFApplicationExtension {
   void SaveApplicationData(platform::ByteWriter& stream) const override;
 };
 
-// The looping extension ("NETSCAPE2.0", also read as "ANIMEXTS1.0").
+// The looping extension ("NETSCAPE2.0", also read as "ANIMEXTS1.0"). Loops counts runs of the
+// animation the way browsers and ImageMagick play it: the file holds the repeats after the first
+// run, so a file count of 2 is read as 3 runs, and 3 runs are written as 2. A single run cannot be
+// said in the extension (its 0 means forever), so an extension of one run is not written.
 class TGIFAppExtNSLoop : public TGIFApplicationExtension {
  public:
   explicit TGIFAppExtNSLoop(TGIFSubImage* subImage);
-  uint16_t Loops = 0;       // 0 = forever
+  uint32_t Loops = 0;       // runs; 0 = forever
   uint32_t BufferSize = 0;  // 0 = not written
+  void SaveToStream(platform::ByteWriter& stream) override;
 
  protected:
   void SaveData(platform::ByteWriter& stream) const override;
