@@ -39,9 +39,10 @@ class GifBuilder {
     w_.Write(record, sizeof record);
     return *this;
   }
-  GifBuilder& Loop(int count) {
+  // The looping extension with the repeats after the first run, as the file holds them.
+  GifBuilder& Loop(int repeats) {
     w_.Write("\x21\xFF\x0BNETSCAPE2.0\x03\x01", 16);
-    w_.U16(uint16_t(count));
+    w_.U16(uint16_t(repeats));
     w_.U8(0);
     return *this;
   }
