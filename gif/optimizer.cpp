@@ -206,8 +206,9 @@ void CropFrames(TGIFImage& image) {
       frame.Crop({left, top, right + 1, bottom + 1});
       continue;
     }
-    if (i == 0) {
-      // Nothing comes before it to take its delay: it stays, one transparent pixel.
+    if (i == 0 || frames[i - 1]->Disposal() == dmBackground || frames[i - 1]->Disposal() == dmPrevious) {
+      // Nothing before it can take its time, or the frame before is taken away when this one comes:
+      // it stays, one transparent pixel.
       frame.Crop({0, 0, 1, 1});
       continue;
     }

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "gif/gif_image.h"
+#include "gif/painter.h"
 #include "platform/binary_stream.h"
 #include "scratch_dir.h"
 
@@ -191,6 +192,22 @@ inline void LoadBytes(gif::TGIFImage& image, const platform::Bytes& bytes,
     };
   platform::ByteReader reader(bytes);
   image.LoadFromStream(reader);
+}
+
+// What the picture shows after each frame, painted over `background` with transparency and no
+// waiting.
+inline std::vector<Picture> ComposeFrames(gif::TGIFImage& image, platform::TColor background) {
+  platform::Canvas canvas(image.GetWidth(), image.GetHeight(), background);
+  std::vector<Picture> shown;
+  image.BackgroundColor = background;
+  const int speed = image.AnimationSpeed;
+  image.AnimationSpeed = 1000000;
+  auto after = image.OnAfterPaint;
+  image.OnAfterPaint = [&](gif::TGIFPainter&) { shown.push_back(CanvasColors(canvas)); };
+  image.Paint(canvas, {0, 0, canvas.Width(), canvas.Height()}, gif::DrawTransparent | gif::DrawAnimate);
+  image.OnAfterPaint = after;
+  image.AnimationSpeed = speed;
+  return shown;
 }
 
 inline platform::Bytes SaveBytes(gif::TGIFImage& image) {
