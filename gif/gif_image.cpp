@@ -150,6 +150,10 @@ void TGIFImage::LoadFromStream(platform::ByteReader& stream) {
 void TGIFImage::SaveToStream(platform::ByteWriter& stream) {
   if (images_.Empty()) throw GIFException(texts::kUnsupportedVersion);
   Progress(TProgressStage::Starting, 0, texts::kSaving);
+  // Compressed data rarely exceeds one byte a pixel.
+  size_t estimate = 1024;
+  for (const auto& frame : images_) estimate += frame->DataSize() + 1024;
+  stream.Reserve(estimate);
   header_.SaveToStream(stream);
   for (int i = 0; i < images_.Count(); ++i) {
     images_[i]->SaveToStream(stream);
