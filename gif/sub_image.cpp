@@ -175,10 +175,13 @@ void TGIFSubImage::BuildBitmap() const {
     bitmap_ = empty;
   } else {
     QImage image(width_, height_, QImage::Format_Indexed8);
-    if (image.isNull()) throw GIFException(texts::kTooLarge);
+    if (image.isNull()) throw GIFException(texts::kDIBAllocation);
     image.setColorTable(ActiveColorMap().ColorTable());
-    for (int y = 0; y < height_; ++y)
+    TGIFImage* picture = Image();
+    for (int y = 0; y < height_; ++y) {
       std::memcpy(image.scanLine(y), pixels_.data() + size_t(y) * size_t(width_), size_t(width_));
+      if (picture && y % 32 == 31) picture->Progress(TProgressStage::Running, (y + 1) * 100 / height_, texts::kRendering);
+    }
     if (dither) {
       // Through the colour cube with Floyd-Steinberg, for a display that has a palette.
       TReducedImage reduced = ReduceColors(image, rmNetscape, 8, dmFloydSteinberg);
