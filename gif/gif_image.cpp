@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <new>
 
+#include "gif/canvas_painter.h"
 #include "gif/color_reduction.h"
 #include "gif/gui_calls.h"
 #include "gif/optimizer.h"
@@ -423,22 +424,13 @@ QImage TGIFImage::GetBitmap() {
 
 void TGIFImage::DrawBitmap(platform::Canvas& canvas, const platform::Rect& rect) {
   if (!bitmap_ || bitmap_->isNull() || rect.IsEmpty()) return;
-  canvas.Lock();
-  struct Unlock {
-    platform::Canvas& c;
-    ~Unlock() { c.Unlock(); }
-  } unlock{canvas};
-  QPainter painter(&canvas.Image());
-  const platform::Rect clip = canvas.ClipRect();
-  painter.setClipRect(QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  if (!(DrawOptions & DrawTile)) {
-    painter.drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), *bitmap_);
-    return;
-  }
-  painter.setClipRect(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), Qt::IntersectClip);
-  for (int64_t y = rect.Top; y < rect.Bottom; y += bitmap_->height())
-    for (int64_t x = rect.Left; x < rect.Right; x += bitmap_->width()) painter.drawImage(QPoint(int(x), int(y)), *bitmap_);
+  const bool tile = (DrawOptions & DrawTile) != 0;
+  CanvasPainter paint(canvas, tile ? &rect : nullptr);
+  paint.Painter().setCompositionMode(QPainter::CompositionMode_Source);
+  if (tile)
+    paint.Tile(*bitmap_, rect, bitmap_->width(), bitmap_->height());
+  else
+    paint.Painter().drawImage(QRect(rect.Left, rect.Top, rect.Width(), rect.Height()), *bitmap_);
 }
 
 TGIFPainter* TGIFImage::Paint(platform::Canvas& canvas, const platform::Rect& rect, uint16_t options) {

@@ -1,12 +1,12 @@
 #include "gif/painter.h"
 
 #include <QCoreApplication>
-#include <QPainter>
 
 #include <algorithm>
 #include <chrono>
 #include <limits>
 
+#include "gif/canvas_painter.h"
 #include "gif/gui_calls.h"
 
 namespace gif {
@@ -22,12 +22,10 @@ int64_t NowMs() {
 void CopyArea(platform::Canvas& dest, const platform::Rect& to, const platform::Canvas& source,
               const platform::Rect& from) {
   if (to.IsEmpty() || from.IsEmpty()) return;
-  QPainter painter(&dest.Image());
-  const platform::Rect clip = dest.ClipRect();
-  painter.setClipRect(QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
-  painter.setCompositionMode(QPainter::CompositionMode_Source);
-  painter.drawImage(QRect(to.Left, to.Top, to.Width(), to.Height()), source.Image(),
-                    QRect(from.Left, from.Top, from.Width(), from.Height()));
+  CanvasPainter paint(dest);
+  paint.Painter().setCompositionMode(QPainter::CompositionMode_Source);
+  paint.Painter().drawImage(QRect(to.Left, to.Top, to.Width(), to.Height()), source.Image(),
+                            QRect(from.Left, from.Top, from.Width(), from.Height()));
 }
 
 bool UsesDisposal(const TGIFImage& image, int method) {
@@ -90,23 +88,23 @@ void TGIFPainter::Run() {
   GuiCalls::Instance().Wake();
 }
 
-void TGIFPainter::Stop() {
-  terminated_ = true;
+void TGIFPainter::SignalEvent() {
   {
     std::lock_guard<std::mutex> guard(eventLock_);
     eventSignalled_ = true;
   }
   eventChanged_.notify_all();
+}
+
+void TGIFPainter::Stop() {
+  terminated_ = true;
+  SignalEvent();
   GuiCalls::Instance().Wake();
 }
 
 void TGIFPainter::Restart() {
   restart_ = true;
-  {
-    std::lock_guard<std::mutex> guard(eventLock_);
-    eventSignalled_ = true;
-  }
-  eventChanged_.notify_all();
+  SignalEvent();
 }
 
 void TGIFPainter::Join() {

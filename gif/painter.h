@@ -74,6 +74,8 @@ class TGIFPainter {
   void Fire(const TGIFPainterEvent& event);
   void PaintFrame(TGIFSubImage& frame, int index);
   void ClearFrameArea(const TGIFSubImage& frame);
+  // Ends a wait on the event (stop or restart).
+  void SignalEvent();
   // Asynchronous wait on the event; true when it was signalled. Negative: no time limit.
   bool WaitEvent(int64_t milliseconds);
   void SleepSynchronous(int64_t milliseconds);

@@ -1,11 +1,10 @@
 #include "gif/sub_image.h"
 
-#include <QPainter>
-
 #include <algorithm>
 #include <cstring>
 #include <new>
 
+#include "gif/canvas_painter.h"
 #include "gif/color_reduction.h"
 #include "gif/encoders.h"
 #include "gif/gif_image.h"
@@ -263,27 +262,15 @@ void TGIFSubImage::Draw(platform::Canvas& canvas, const platform::Rect& target, 
   const QImage source = transparent && Transparent() ? MaskedBitmap() : Bitmap();
   if (source.isNull()) return;
 
-  canvas.Lock();
-  struct Unlock {
-    platform::Canvas& c;
-    ~Unlock() { c.Unlock(); }
-  } unlock{canvas};
-  QPainter painter(&canvas.Image());
-  const platform::Rect clip = platform::IntersectRect(canvas.ClipRect(), tile ? target : canvas.ClipRect());
-  if (clip.IsEmpty()) return;
-  painter.setClipRect(QRect(clip.Left, clip.Top, clip.Width(), clip.Height()));
+  CanvasPainter paint(canvas, tile ? &target : nullptr);
+  if (paint.Empty()) return;
   if (!tile) {
     const platform::Rect r = ScaledRect(target);
-    if (r.IsEmpty()) return;
-    painter.drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), source);
+    if (!r.IsEmpty()) paint.Painter().drawImage(QRect(r.Left, r.Top, r.Width(), r.Height()), source);
     return;
   }
-  // Tiles of the picture's size from the target's top-left corner, only those that meet the clip.
-  const int firstColumn = std::max(0, (clip.Left - target.Left) / pictureWidth);
-  const int firstRow = std::max(0, (clip.Top - target.Top) / pictureHeight);
-  for (int64_t y = target.Top + int64_t(firstRow) * pictureHeight; y < clip.Bottom; y += pictureHeight)
-    for (int64_t x = target.Left + int64_t(firstColumn) * pictureWidth; x < clip.Right; x += pictureWidth)
-      painter.drawImage(QPoint(int(x) + left_, int(y) + top_), source);
+  // Tiles of the picture's size from the target's top-left corner.
+  paint.Tile(source, target, pictureWidth, pictureHeight, QPoint(left_, top_));
 }
 
 // Assignment
