@@ -277,6 +277,7 @@ TGIFSubImage* TGIFImage::Add(TGraphic* source) {
 }
 
 void TGIFImage::SetWidth(int width) {
+  if (width < 0 || width > 65535) throw GIFException(texts::kInvalidDimensions);
   for (const auto& frame : images_)
     if (frame->Left() + frame->Width() > width) throw GIFException(texts::kWidthTooSmall);
   if (width == header_.Width()) return;
@@ -286,6 +287,7 @@ void TGIFImage::SetWidth(int width) {
 }
 
 void TGIFImage::SetHeight(int height) {
+  if (height < 0 || height > 65535) throw GIFException(texts::kInvalidDimensions);
   for (const auto& frame : images_)
     if (frame->Top() + frame->Height() > height) throw GIFException(texts::kHeightTooSmall);
   if (height == header_.Height()) return;

@@ -51,7 +51,8 @@ void TGIFSubImage::ReleasePixels() {
 void TGIFSubImage::NewImage(int width, int height, uint8_t fill) {
   if (width < 0 || height < 0) throw GIFException(texts::kInvalidDimensions);
   const int64_t count = int64_t(width) * height;
-  if (count > kMaxFramePixels) throw GIFException(texts::kTooLarge);
+  // A file holds each side in 16 bits.
+  if (count > kMaxFramePixels || width > 65535 || height > 65535) throw GIFException(texts::kTooLarge);
   ReleasePixels();
   width_ = width;
   height_ = height;

@@ -141,6 +141,10 @@ TEST(GIFImage, SizesCopiesAndPalettes) {
       EXPECT_STREQ(e.what(), text);
     }
   }
+  // A file holds sizes in 16 bits.
+  EXPECT_THROW(image->SetWidth(65536), gif::GIFException);
+  EXPECT_THROW(image->Add(QImage(70000, 1, QImage::Format_RGB32)), gif::GIFException);
+  EXPECT_EQ(image->GetWidth(), 6);
   // The composed bitmap puts the first frame on the logical screen.
   const QImage composed = image->GetBitmap();
   ASSERT_EQ(composed.size(), QSize(6, 2));
