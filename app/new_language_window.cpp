@@ -10,6 +10,7 @@
 #include "platform/binary_stream.h"
 #include "platform/dialogs.h"
 #include "platform/qt_dialogs.h"
+#include "platform/text_encoding.h"
 
 namespace app {
 
@@ -33,7 +34,10 @@ TfrmNewLang::TfrmNewLang(QWidget* parent) : platform::DialogForm("frmNewLang", p
 
 void TfrmNewLang::LoadFile(const std::string& path) {
   const platform::Bytes bytes = platform::ReadFileBytes(path, lang::kMaxLanguageFileSize);
-  QString text = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+  // Read as the language files are (Windows-1252 where it is not UTF-8); saved as UTF-8.
+  const std::string decoded =
+      platform::DecodeTextFile(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  QString text = QString::fromStdString(decoded);
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   // The memo holds the file's lines: the break that ends the last line starts no empty one.
   if (text.endsWith(QLatin1Char('\n'))) text.chop(1);

@@ -52,7 +52,8 @@ const char kGerman[] =
     "[String]\n"
     "416=Seite 44: Größe\n"
     "450=Frage\n";
-const char kItalian[] = "[String]\n450=Domanda\n";
+// Written on Windows: "è" is the one byte 0xE8.
+const char kItalian[] = "[String]\n450=Perch\xE8?\n";
 
 class LanguageWindowsTest : public ::testing::Test {
  protected:
@@ -306,7 +307,7 @@ TEST_F(LanguageWindowsTest, TheEditorWritesOnlyItsOwnFile) {
   dialogs_.answers = {Answer::Yes};
   Click(list_, "sbtModLng");
   EXPECT_EQ(FileText(LanguageFile("Deutsch")), "[String]\n450=Zwei\n");
-  EXPECT_EQ(editor_->Memo()->toPlainText() + "\n", kItalian);
+  EXPECT_EQ(editor_->Memo()->toPlainText(), QString::fromUtf8("[String]\n450=Perchè?")) << "read as Windows-1252";
   EXPECT_EQ(editor_->EditedPath(), LanguageFile("italiano"));
 
   // A file that cannot be written keeps the editor open with its text.

@@ -340,14 +340,14 @@ TEST(Probes, UnsoundToolsAreRefused) {
 
 TEST(Probes, DegenerateButSoundConesStayFinite) {
   // Flat as wide as the tool (no cone side), a cone of zero diameter, an angle a hair under 90 and
-  // one a hair over 0: each must end and give a finite height.
+  // the thinnest cone accepted: each must end and give a finite height.
   HeightGrid grid;
   grid.Resize(20, 20, 0.0f);
   grid.At(11, 10) = 1.0f;
   for (const ToolShape& shape :
        {Shape(kToolConicalFlat, 6, 0, 6, 30), Shape(kToolConicalFlat, 0, 0, 0, 30),
         Shape(kToolConicalSpherical, 0, 0, 0, 30), Shape(kToolConicalSpherical, 6, 0, 1, 89.99999),
-        Shape(kToolConicalFlat, 6, 0, 1, 1e-6), Shape(kToolConicalSpherical, 6, 0, 6, 45)}) {
+        Shape(kToolConicalFlat, 6, 0, 1, kMinTaperAngle), Shape(kToolConicalSpherical, 6, 0, 6, 45)}) {
     const ToolProbe probe(Params(shape, grid, 0.5f));
     EXPECT_LE(probe.Rings().size(), 40u);
     const float z = Compensated(probe, grid, 10, 10);
