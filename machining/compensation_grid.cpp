@@ -334,10 +334,19 @@ void RowBranchAndBound(int32_t top, int32_t x0, int32_t x1, int32_t y0, int32_t 
       continue;
     }
     const int32_t k = block.level - 1, bx0 = 2 * block.x, by0 = 2 * block.y;
+    const int32_t bx1 = std::min(bx0 + 1, widths[k] - 1), by1 = std::min(by0 + 1, heights[k] - 1);
+    if (k == 0) {
+      // Single nodes are settled at once rather than stacked.
+      double b[kRowBatch];
+      for (int32_t bx = bx0; bx <= bx1; ++bx)
+        for (int32_t by = by0; by <= by1; ++by)
+          if (const uint32_t passed = bounds(0, bx, by, live, b)) leaf(bx, by, passed, b);
+      continue;
+    }
     // The children overwrite the popped block, so take what is needed first.
     const int first = n;
-    for (int32_t bx = bx0; bx <= std::min(bx0 + 1, widths[k] - 1); ++bx)
-      for (int32_t by = by0; by <= std::min(by0 + 1, heights[k] - 1); ++by) push(k, bx, by, live);
+    for (int32_t bx = bx0; bx <= bx1; ++bx)
+      for (int32_t by = by0; by <= by1; ++by) push(k, bx, by, live);
     SortByHigh(stack + first, stack + n);
   }
 }
