@@ -19,29 +19,36 @@ namespace {
 
 using namespace machining;
 
-const ReliefModel& Picture() {
-  static const ReliefModel relief = [] {
-    const int size = 1000;
-    ReliefModel r;
-    r.columns = r.rows = size;
-    r.columnBound = size;
-    r.unitsPerPixel = r.gridStep = 0.1f;
-    r.width = r.height = (size - 1) * 0.1f;
-    r.zWhite = 0.0f;
-    r.zBlack = -5.0f;
-    r.depth = 5.0f;
-    r.grid.Resize(size, size, 0.0f);
-    const float scale = r.depth / 255.0f;
-    for (int c = 0; c < size; ++c)
-      for (int row = 0; row < size; ++row) {
-        double x = c / double(size), y = row / double(size);
-        double bumps = 0.5 + 0.25 * std::sin(x * 18.0) * std::cos(y * 13.0) +
+// A square picture of `size` pixels `step` apart whose grey level (0 black ... 255 white, before
+// rounding) at (x, y) in the unit square is grey(x, y); white 0, black -5.
+ReliefModel GreyPicture(int size, float step, double (*grey)(double x, double y)) {
+  ReliefModel r;
+  r.columns = r.rows = size;
+  r.columnBound = static_cast<uint16_t>(size);
+  r.unitsPerPixel = r.gridStep = step;
+  r.width = r.height = (size - 1) * step;
+  r.zWhite = 0.0f;
+  r.zBlack = -5.0f;
+  r.depth = 5.0f;
+  r.grid.Resize(size, size, 0.0f);
+  const float scale = r.depth / 255.0f;
+  for (int c = 0; c < size; ++c)
+    for (int row = 0; row < size; ++row) {
+      const double level = std::clamp(grey(c / double(size), row / double(size)), 0.0, 255.0);
+      r.grid.At(c, row) = r.zWhite - r.depth + static_cast<float>(std::nearbyint(level)) * scale;
+    }
+  return r;
+}
+
+// Smooth bumps on a gradient.
+double Bumps(double x, double y) {
+  const double bumps = 0.5 + 0.25 * std::sin(x * 18.0) * std::cos(y * 13.0) +
                        0.2 * std::exp(-((x - 0.4) * (x - 0.4) + (y - 0.6) * (y - 0.6)) * 40.0);
-        double grey = std::clamp(255.0 * (0.6 * bumps + 0.4 * x), 0.0, 255.0);
-        r.grid.At(c, row) = r.zWhite - r.depth + static_cast<float>(std::nearbyint(grey)) * scale;
-      }
-    return r;
-  }();
+  return 255.0 * (0.6 * bumps + 0.4 * x);
+}
+
+const ReliefModel& Picture() {
+  static const ReliefModel relief = GreyPicture(1000, 0.1f, Bumps);
   return relief;
 }
 
@@ -74,33 +81,16 @@ double Fractal(double x, double y) {
   return sum / total;
 }
 
-ReliefModel FractalPicture(int size, float step) {
-  ReliefModel r;
-  r.columns = r.rows = size;
-  r.columnBound = static_cast<uint16_t>(size);
-  r.unitsPerPixel = r.gridStep = step;
-  r.width = r.height = (size - 1) * step;
-  r.zWhite = 0.0f;
-  r.zBlack = -5.0f;
-  r.depth = 5.0f;
-  r.grid.Resize(size, size, 0.0f);
-  const float scale = r.depth / 255.0f;
-  for (int c = 0; c < size; ++c)
-    for (int row = 0; row < size; ++row) {
-      // Stretch the noise's middle range over the grey scale.
-      const double grey = std::clamp(255.0 * (2.0 * Fractal(c / double(size), row / double(size)) - 0.5), 0.0, 255.0);
-      r.grid.At(c, row) = r.zWhite - r.depth + static_cast<float>(std::nearbyint(grey)) * scale;
-    }
-  return r;
-}
+// The noise's middle range stretched over the grey scale.
+double FractalGrey(double x, double y) { return 255.0 * (2.0 * Fractal(x, y) - 0.5); }
 
 const ReliefModel& Fractal1000() {
-  static const ReliefModel relief = FractalPicture(1000, 0.1f);
+  static const ReliefModel relief = GreyPicture(1000, 0.1f, FractalGrey);
   return relief;
 }
 
 const ReliefModel& Fractal4000() {
-  static const ReliefModel relief = FractalPicture(4000, 0.025f);
+  static const ReliefModel relief = GreyPicture(4000, 0.025f, FractalGrey);
   return relief;
 }
 

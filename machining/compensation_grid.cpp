@@ -504,6 +504,19 @@ double CompensationGrid::Move(const Lift& lift, Cursor& cursor, double ax, doubl
                         LastNode(std::max(ay, by) + reach, rows_), 0.0, bound, leaf);
 }
 
+template <class Bounds, class Best, class Leaf>
+void CompensationGrid::RowSearch(bool alongX, int32_t first, int32_t last, double across, uint32_t all,
+                                 const Bounds& bounds, const Best& best, const Leaf& leaf) const {
+  const double reach = std::sqrt(reach2_);
+  const int32_t lo = FirstNode(first - reach), hi = LastNode(last + reach, alongX ? columns_ : rows_);
+  const int32_t clo = FirstNode(across - reach), chi = LastNode(across + reach, alongX ? rows_ : columns_);
+  const int32_t top = LevelFor(std::max(1.0, kTopNode * reach));
+  if (alongX)
+    RowBranchAndBound(top, lo, hi, clo, chi, all, widths_, heights_, bounds, best, leaf);
+  else
+    RowBranchAndBound(top, clo, chi, lo, hi, all, widths_, heights_, bounds, best, leaf);
+}
+
 template <class Lift>
 void CompensationGrid::RowTipBatch(const Lift& lift, Cursor& cursor, bool alongX, int32_t first, double across,
                                    int32_t count, double* tips) const {
@@ -558,15 +571,7 @@ void CompensationGrid::RowTipBatch(const Lift& lift, Cursor& cursor, bool alongX
       if (b[i] > tips[i]) tips[i] = b[i], bestA[i] = alongX ? x : y, bestC[i] = alongX ? y : x;
     }
   };
-  auto best = [&](int i) { return tips[i]; };
-  const double reach = std::sqrt(r2);
-  const int32_t lo = FirstNode(first - reach), hi = LastNode(last + reach, alongX ? columns_ : rows_);
-  const int32_t clo = FirstNode(across - reach), chi = LastNode(across + reach, alongX ? rows_ : columns_);
-  const int32_t top = LevelFor(std::max(1.0, kTopNode * reach));
-  if (alongX)
-    RowBranchAndBound(top, lo, hi, clo, chi, all, widths_, heights_, bounds, best, leaf);
-  else
-    RowBranchAndBound(top, clo, chi, lo, hi, all, widths_, heights_, bounds, best, leaf);
+  RowSearch(alongX, first, last, across, all, bounds, [&](int i) { return tips[i]; }, leaf);
   cursor.seeds_ = count;
   for (int32_t i = 0; i < count; ++i) {
     cursor.seedX_[i] = alongX ? bestA[i] : bestC[i];
@@ -647,15 +652,7 @@ void CompensationGrid::RowMoveBatch(const Lift& lift, Cursor& cursor, bool along
       rises[j] = std::max(rises[j], MoveExcess(lift, x, y, ax, ay, tips[j], bx, by, tips[j + 1], rises[j]));
     }
   };
-  auto best = [&](int j) { return rises[j]; };
-  const double reach = std::sqrt(r2);
-  const int32_t lo = FirstNode(first - reach), hi = LastNode(last + reach, alongX ? columns_ : rows_);
-  const int32_t clo = FirstNode(across - reach), chi = LastNode(across + reach, alongX ? rows_ : columns_);
-  const int32_t top = LevelFor(std::max(1.0, kTopNode * reach));
-  if (alongX)
-    RowBranchAndBound(top, lo, hi, clo, chi, all, widths_, heights_, bounds, best, leaf);
-  else
-    RowBranchAndBound(top, clo, chi, lo, hi, all, widths_, heights_, bounds, best, leaf);
+  RowSearch(alongX, first, last, across, all, bounds, [&](int j) { return rises[j]; }, leaf);
 }
 
 void CompensationGrid::Cursor::RowTips(bool alongX, int32_t first, double across, int32_t count, float* z) {

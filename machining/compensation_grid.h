@@ -120,6 +120,10 @@ class CompensationGrid {
   template <class Bound, class Leaf>
   double BranchAndBound(int32_t top, int32_t x0, int32_t x1, int32_t y0, int32_t y1, double best, const Bound& bound,
                         const Leaf& leaf) const;
+  // RowBranchAndBound over every node within reach of the row's centres first ... last.
+  template <class Bounds, class Best, class Leaf>
+  void RowSearch(bool alongX, int32_t first, int32_t last, double across, uint32_t all, const Bounds& bounds,
+                 const Best& best, const Leaf& leaf) const;
   template <class Lift>
   double Tip(const Lift& lift, Cursor& cursor, double cx, double cy) const;
   // Up to kBatch neighbouring centres of a row at once: their tips (steps) into `tips`, or the

@@ -12,17 +12,8 @@
 namespace machining {
 namespace {
 
+using reference::Params;
 using reference::Shape;
-
-ProbeParams Params(const ToolShape& tool, const HeightGrid& grid, float step, float stock) {
-  ProbeParams p;
-  p.tool = tool;
-  p.gridStep = step;
-  p.stockToLeave = stock;
-  p.columnBound = grid.Columns();
-  p.rows = grid.Rows();
-  return p;
-}
 
 struct Case {
   ToolShape tool;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "machining/height_grid.h"
+#include "machining/probes.h"
 #include "machining/tool_shape.h"
 
 namespace machining::reference {
@@ -23,6 +24,17 @@ inline ToolShape Shape(int32_t type, double diameter, double corner = 0, double 
   s.flatDiameter = flat;
   s.taperAngle = angle;
   return s;
+}
+
+// The probe's parameters for the tool over the whole grid.
+inline ProbeParams Params(const ToolShape& tool, const HeightGrid& grid, float step, float stock = 0.0f) {
+  ProbeParams p;
+  p.tool = tool;
+  p.gridStep = step;
+  p.stockToLeave = stock;
+  p.columnBound = grid.Columns();
+  p.rows = grid.Rows();
+  return p;
 }
 
 // A tool of every shape with a probe, 6 mm across unless `diameter` says otherwise.
