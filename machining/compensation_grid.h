@@ -38,8 +38,9 @@ class ToolProbe;
 
 class CompensationGrid {
  public:
-  // Lift tables larger than this fall back to computing every lift (a tool hundreds of steps wide).
-  static constexpr size_t kMaxTableEntries = size_t{1} << 22;
+  // A cursor's lift table holds at most this many entries (8 MB, a tool reaching some 500 steps);
+  // a wider tool has every lift computed instead.
+  static constexpr size_t kMaxTableEntries = size_t{1} << 20;
 
   // The probe's tool, step, stock to leave and readable columns and rows. The probe must have one
   // (ToolProbe::HasProbe); the grid must hold at least one readable node. `maxTableEntries` caps the

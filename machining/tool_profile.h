@@ -33,16 +33,17 @@ struct TorusLift {
   // bends sharply); infinite at the rim of a corner.
   double SlopeBelow(double rho) const { return Slope(rho, false); }
   double SlopeAbove(double rho) const { return Slope(rho, true); }
-  // A bound on L''(rho) + L'(rho) / rho over [lo, hi]: how fast the lift under a node can bend
-  // as the tool moves past it (per squared step of the move). Infinite at a corner's rim.
+  // A bound on max(L''(rho), L'(rho) / rho) over [lo, hi]: how fast the lift under a node can
+  // bend as the tool moves past it in a straight line, per squared step of the move (the distance's
+  // own bending makes the two terms share one squared step). Infinite at a corner's rim.
   double Bend(double lo, double hi) const {
     (void)lo;
     const double u = hi - flat;
     if (corner == 0.0 || u <= 0.0) return 0.0;
     const double q2 = corner * corner - u * u;
     if (q2 <= 0.0) return INFINITY;
-    const double q = std::sqrt(q2);
-    return corner * corner / (q2 * q) + 1.0 / q;
+    // L'' = c^2 / q^3 is the larger: L' / rho = u / (rho q) <= 1 / q <= c^2 / q^3.
+    return corner * corner / (q2 * std::sqrt(q2));
   }
 
  private:
@@ -80,8 +81,7 @@ struct ConeLift {
         const double r = std::min(hi, start);
         const double q2 = ball * ball - r * r;
         if (q2 <= 0.0) return INFINITY;
-        const double q = std::sqrt(q2);
-        bend = ball * ball / (q2 * q) + 1.0 / q;
+        bend = ball * ball / (q2 * std::sqrt(q2));
       }
     }
     if (hi > start) {
