@@ -17,6 +17,7 @@ using namespace scene3d;
 using testing_support::FakeContext;
 using testing_support::FakeGL;
 using testing_support::RecordingLog;
+using enum TGLInternalFormat;
 
 namespace {
 
@@ -94,7 +95,6 @@ struct MesaContext {
 }  // namespace
 
 TEST(GLBaseImage, LevelAndDataSizesFollowTheDescription) {
-  using enum TGLInternalFormat;
   struct Case {
     const char* what;
     Description d;
@@ -122,7 +122,7 @@ TEST(GLBaseImage, LevelAndDataSizesFollowTheDescription) {
 }
 
 TEST(GLBaseImage, LevelDataFindsEachFaceAndLevelAndDropMipmapsKeepsLevelZeroOfEach) {
-  std::unique_ptr<TGLImage> cube = Described({4, 4, 0, 3, GL_RGBA, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGBA8, true, false});
+  std::unique_ptr<TGLImage> cube = Described({4, 4, 0, 3, GL_RGBA, GL_UNSIGNED_BYTE, tfRGBA8, true, false});
   const int64_t faceSize = 64 + 16 + 4;
   EXPECT_EQ(cube->LevelData(1, GL_TEXTURE_CUBE_MAP_NEGATIVE_Y) - cube->PixelData().data(), 3 * faceSize + 64);
   EXPECT_EQ(cube->LevelData(3, GL_TEXTURE_CUBE_MAP_POSITIVE_X), nullptr) << "no level 3";
@@ -138,7 +138,7 @@ TEST(GLBaseImage, LevelDataFindsEachFaceAndLevelAndDropMipmapsKeepsLevelZeroOfEa
 // no depth left over; what cannot be converted becomes the error picture and is logged.
 TEST(GLBaseImage, NarrowToRGBA8DropsDepthAndFallsBackToTheErrorPicture) {
   RecordingLog log;
-  std::unique_ptr<TGLImage> volume = Described({2, 2, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGB8, false, false});
+  std::unique_ptr<TGLImage> volume = Described({2, 2, 2, 2, GL_RGB, GL_UNSIGNED_BYTE, tfRGB8, false, false});
   volume->NarrowToRGBA8();
   EXPECT_EQ(volume->Depth(), 0);
   EXPECT_EQ(volume->MipLevels(), 1);
@@ -146,11 +146,11 @@ TEST(GLBaseImage, NarrowToRGBA8DropsDepthAndFallsBackToTheErrorPicture) {
   EXPECT_EQ(volume->DataSize(), 16);
   EXPECT_EQ(volume->PixelData(), (std::vector<uint8_t>{0, 1, 2, 255, 3, 4, 5, 255, 6, 7, 8, 255, 9, 10, 11, 255}));
 
-  std::unique_ptr<TGLImage> odd = Described({2, 2, 0, 1, GL_RGBA, 0x1234, TGLInternalFormat::tfRGBA8, false, false});
+  std::unique_ptr<TGLImage> odd = Described({2, 2, 0, 1, GL_RGBA, 0x1234, tfRGBA8, false, false});
   odd->NarrowToRGBA8();
   EXPECT_TRUE(log.Has("(EE)   TGLImage: can't convert image to RGBA8 format"));
   EXPECT_EQ(odd->Width(), 64);
-  EXPECT_EQ(odd->InternalFormat(), TGLInternalFormat::tfRGB8);
+  EXPECT_EQ(odd->InternalFormat(), tfRGB8);
   EXPECT_EQ(odd->ColorFormat(), GLenum(GL_RGB));
   EXPECT_EQ(odd->PixelData().size(), 64u * 64 * 3) << "as many bytes as GL_RGB reads";
 
@@ -177,33 +177,33 @@ TEST(GLBaseImage, VTCOrderGroupsFourLayersBlockByBlock) {
 // tightly; what cannot be resized defines the texture without pixels.
 TEST(GLBaseImage, UploadResizesToPowersOfTwoAndSetsTheMipmapWish) {
   FakeUpload fake({"GL_SGIS_generate_mipmap", "GL_SGIS_texture_lod"});
-  std::unique_ptr<TGLImage> picture = Described({10, 3, 0, 1, GL_RGB, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGB8, false, false});
+  std::unique_ptr<TGLImage> picture = Described({10, 3, 0, 1, GL_RGB, GL_UNSIGNED_BYTE, tfRGB8, false, false});
   int32_t w = 0, h = 0, d = -1;
   picture->UploadToTexture(GL_TEXTURE_2D, 5, GL_RGB8, w, h, d);
   EXPECT_EQ((std::vector<int32_t>{w, h, d}), (std::vector<int32_t>{16, 4, 0}));
   EXPECT_EQ(fake.Uploads(true),
             (std::vector<std::string>{Call("TexParameteri", {GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 1}),
                                       Call("PixelStoref", {GL_UNPACK_ALIGNMENT, 1}),
-                                      Call("TexImage2D", {GL_TEXTURE_2D, 0, GL_RGB8, 16, 4, 0, GL_RGB, GL_UNSIGNED_BYTE, 1}),
+                                      Call("TexImage2D", {GL_TEXTURE_2D, 0, GL_RGB8, 16, 4, 0, GL_RGB,
+                                                          GL_UNSIGNED_BYTE, 1}),
                                       Call("PixelStoref", {GL_UNPACK_ALIGNMENT, 4})}));
   EXPECT_FALSE(picture->Unallocated());
 
   fake.gl.ClearCalls();
-  std::unique_ptr<TGLImage> levels = Described({8, 8, 0, 4, GL_RGBA, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGBA8, false, false});
+  std::unique_ptr<TGLImage> levels = Described({8, 8, 0, 4, GL_RGBA, GL_UNSIGNED_BYTE, tfRGBA8, false, false});
   levels->UploadToTexture(GL_TEXTURE_2D, 5, GL_RGBA8, w, h, d);
-  EXPECT_EQ(fake.Uploads(), (std::vector<std::string>{
-                                Call("TexParameteri", {GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 0}),
-                                Call("TexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 3}),
-                                Call("TexImage2D", {GL_TEXTURE_2D, 0, GL_RGBA8, 8, 8, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1}),
-                                Call("TexImage2D", {GL_TEXTURE_2D, 1, GL_RGBA8, 4, 4, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1}),
-                                Call("TexImage2D", {GL_TEXTURE_2D, 2, GL_RGBA8, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1}),
-                                Call("TexImage2D", {GL_TEXTURE_2D, 3, GL_RGBA8, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1})}));
+  std::vector<std::string> expected = {Call("TexParameteri", {GL_TEXTURE_2D, GL_GENERATE_MIPMAP, 0}),
+                                       Call("TexParameteri", {GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, 3})};
+  for (int level = 0, side = 8; level < 4; ++level, side /= 2)
+    expected.push_back(
+        Call("TexImage2D", {GL_TEXTURE_2D, level, GL_RGBA8, side, side, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1}));
+  EXPECT_EQ(fake.Uploads(), expected) << "every level, and no generation";
 
   fake.gl.ClearCalls();
-  std::unique_ptr<TGLImage> blocks = Described({10, 10, 0, 1, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT,
-                                                TGLInternalFormat::tfCOMPRESSED_RGBA_S3TC_DXT1, false, false});
-  blocks->UploadToTexture(GL_TEXTURE_2D, 1, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, w, h, d);
-  EXPECT_EQ(fake.Uploads().back(), Call("CompressedTexImage2D", {GL_TEXTURE_2D, 0, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, 16, 16, 0, 128, 0}))
+  const GLenum dxt1 = GL_COMPRESSED_RGBA_S3TC_DXT1_EXT;
+  std::unique_ptr<TGLImage> blocks = Described({10, 10, 0, 1, dxt1, dxt1, tfCOMPRESSED_RGBA_S3TC_DXT1, false, false});
+  blocks->UploadToTexture(GL_TEXTURE_2D, 1, dxt1, w, h, d);
+  EXPECT_EQ(fake.Uploads().back(), Call("CompressedTexImage2D", {GL_TEXTURE_2D, 0, dxt1, 16, 16, 0, 128, 0}))
       << "compressed pixels are not resized: the texture's size, no pixels";
   EXPECT_TRUE(blocks->Unallocated());
 }
@@ -211,12 +211,13 @@ TEST(GLBaseImage, UploadResizesToPowersOfTwoAndSetsTheMipmapWish) {
 TEST(GLBaseImage, UploadOfACubeMapSendsSixFacesAndAForwardContextGeneratesMipmapsItself) {
   FakeUpload fake({"GL_ARB_texture_non_power_of_two", "GL_SGIS_generate_mipmap"});
   fake.rc->GLStates().SetForwardContext(true);
-  std::unique_ptr<TGLImage> cube = Described({3, 3, 0, 1, GL_RGBA, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGBA8, true, false});
+  std::unique_ptr<TGLImage> cube = Described({3, 3, 0, 1, GL_RGBA, GL_UNSIGNED_BYTE, tfRGBA8, true, false});
   int32_t w = 0, h = 0, d = 0;
   cube->UploadToTexture(GL_TEXTURE_CUBE_MAP, 3, GL_RGBA8, w, h, d);
   std::vector<std::string> expected;
   for (int face = 0; face < 6; ++face)
-    expected.push_back(Call("TexImage2D", {GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, 3, 3, 0, GL_RGBA, GL_UNSIGNED_BYTE, 1}));
+    expected.push_back(Call("TexImage2D", {GL_TEXTURE_CUBE_MAP_POSITIVE_X + face, 0, GL_RGBA8, 3, 3, 0, GL_RGBA,
+                                           GL_UNSIGNED_BYTE, 1}));
   expected.push_back(Call("GenerateMipmap", {GL_TEXTURE_CUBE_MAP}));
   EXPECT_EQ(fake.Uploads(), expected);
 }
@@ -233,9 +234,9 @@ TEST(GLBaseImage, PicturesRoundTripThroughMesaTextures) {
     uint8_t targetIndex;
     size_t pixelBytes;  // before the padding of the level's end
   } cases[] = {
-      {"10 x 3 BGR", {10, 3, 0, 1, GL_BGR, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGB8, false, false}, GL_TEXTURE_2D,
+      {"10 x 3 BGR", {10, 3, 0, 1, GL_BGR, GL_UNSIGNED_BYTE, tfRGB8, false, false}, GL_TEXTURE_2D,
        ttTexture2D, 90},
-      {"cube map with levels", {4, 4, 0, 3, GL_RGBA, GL_UNSIGNED_BYTE, TGLInternalFormat::tfRGBA8, true, false},
+      {"cube map with levels", {4, 4, 0, 3, GL_RGBA, GL_UNSIGNED_BYTE, tfRGBA8, true, false},
        GL_TEXTURE_CUBE_MAP, ttTextureCube, 6 * 84},
   };
   for (const Case& c : cases) {
@@ -263,12 +264,12 @@ TEST(GLBaseImage, PicturesRoundTripThroughMesaTextures) {
 TEST(GLBaseImage, ReadFromTextureSaysFalseWhenNothingWasRead) {
   TGLImage image;
   TGLTextureHandle handle(GLContextManager());
-  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, TGLInternalFormat::tfRGBA8)) << "no context at all";
+  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, tfRGBA8)) << "no context at all";
   MesaContext mesa;
   if (!mesa.Skip().empty()) GTEST_SKIP() << mesa.Skip();
-  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, TGLInternalFormat::tfRGBA8)) << "no texture";
+  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, tfRGBA8)) << "no texture";
   handle.AllocateIdentifier();
   handle.SetTarget(ttTexture2D);
-  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, TGLInternalFormat::tfRGBA8)) << "a texture without levels";
+  EXPECT_FALSE(image.ReadFromTexture(handle, true, 0, 0, tfRGBA8)) << "a texture without levels";
   EXPECT_TRUE(image.IsEmpty());
 }

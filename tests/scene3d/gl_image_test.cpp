@@ -202,7 +202,8 @@ TEST(GLImage, GraphicClassForExtensionFindsTheRegisteredPictureFormats) {
   EXPECT_EQ(GraphicClassForExtension(".BMP")->description, "Bitmaps");
   EXPECT_TRUE(GraphicClassForExtension("jpeg").has_value());
   EXPECT_FALSE(GraphicClassForExtension("xyz").has_value());
-  platform::RegisterPictureFormat("xyz", "Test Pictures", [](const uint8_t*, size_t) { return platform::Bitmap(1, 1, 24); });
+  platform::RegisterPictureFormat("xyz", "Test Pictures",
+                                  [](const uint8_t*, size_t) { return platform::Bitmap(1, 1, 24); });
   EXPECT_EQ(GraphicClassForExtension(".xyz")->decode(nullptr, 0).Width(), 1);
   EXPECT_EQ(platform::PictureFormatEntries().back(), "xyz=Test Pictures");
   platform::UnregisterPictureFormat("XYZ");
