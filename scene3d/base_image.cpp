@@ -378,18 +378,15 @@ void UploadLevel(TGLExtensionsAndEntryPoints& gl, const LevelUpload& u) {
     case GL_TEXTURE_CUBE_MAP_NEGATIVE_Y:
     case GL_TEXTURE_CUBE_MAP_POSITIVE_Z:
     case GL_TEXTURE_CUBE_MAP_NEGATIVE_Z:
-      if (u.compressed)
-        gl.CompressedTexImage2D(u.target, u.level, u.internalFormat, u.width, u.height, 0, u.size, u.pixels);
-      else
-        gl.TexImage2D(u.target, u.level, internal, u.width, u.height, 0, u.colorFormat, u.dataType, u.pixels);
-      break;
-    case GL_TEXTURE_1D_ARRAY:
+    case GL_TEXTURE_1D_ARRAY: {
       // The layers of a 1D array stand where a 2D texture's rows would.
+      const GLsizei rows = u.target == GL_TEXTURE_1D_ARRAY ? u.depth : u.height;
       if (u.compressed)
-        gl.CompressedTexImage2D(u.target, u.level, u.internalFormat, u.width, u.depth, 0, u.size, u.pixels);
+        gl.CompressedTexImage2D(u.target, u.level, u.internalFormat, u.width, rows, 0, u.size, u.pixels);
       else
-        gl.TexImage2D(u.target, u.level, internal, u.width, u.depth, 0, u.colorFormat, u.dataType, u.pixels);
+        gl.TexImage2D(u.target, u.level, internal, u.width, rows, 0, u.colorFormat, u.dataType, u.pixels);
       break;
+    }
     case GL_TEXTURE_3D:
     case GL_TEXTURE_2D_ARRAY:
     case GL_TEXTURE_CUBE_MAP_ARRAY:

@@ -74,44 +74,21 @@ void TGLImage::Assign(const platform::Bitmap& bitmap) {
   CopyFrom24BitBitmap(picture);
 }
 
-void TGLImage::SetWidth(int32_t width) {
-  width = std::max(width, 0);
-  if (width == width_) return;
-  width_ = width;
+template <class T>
+void TGLImage::StoreDescription(T& field, T value) {
+  if (value == field) return;
+  field = value;
   unallocated_ = true;
 }
 
-void TGLImage::SetHeight(int32_t height) {
-  height = std::max(height, 0);
-  if (height == height_) return;
-  height_ = height;
-  unallocated_ = true;
-}
-
-void TGLImage::SetDepth(int32_t depth) {
-  depth = std::max(depth, 0);
-  if (depth == depth_) return;
-  depth_ = depth;
-  unallocated_ = true;
-}
-
-void TGLImage::SetCubeMap(bool cubeMap) {
-  if (cubeMap == cubeMap_) return;
-  cubeMap_ = cubeMap;
-  unallocated_ = true;
-}
-
-void TGLImage::SetTextureArray(bool textureArray) {
-  if (textureArray == textureArray_) return;
-  textureArray_ = textureArray;
-  unallocated_ = true;
-}
+void TGLImage::SetWidth(int32_t width) { StoreDescription(width_, std::max(width, 0)); }
+void TGLImage::SetHeight(int32_t height) { StoreDescription(height_, std::max(height, 0)); }
+void TGLImage::SetDepth(int32_t depth) { StoreDescription(depth_, std::max(depth, 0)); }
+void TGLImage::SetCubeMap(bool cubeMap) { StoreDescription(cubeMap_, cubeMap); }
+void TGLImage::SetTextureArray(bool textureArray) { StoreDescription(textureArray_, textureArray); }
 
 void TGLImage::SetMipLevels(int32_t levels) {
-  levels = std::clamp(levels, 1, MipLevelCount(width_, height_, textureArray_ ? 1 : depth_));
-  if (levels == mipLevels_) return;
-  mipLevels_ = levels;
-  unallocated_ = true;
+  StoreDescription(mipLevels_, std::clamp(levels, 1, MipLevelCount(width_, height_, textureArray_ ? 1 : depth_)));
 }
 
 void TGLImage::SetUnallocated(bool unallocated) {

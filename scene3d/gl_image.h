@@ -91,6 +91,9 @@ class TGLImage : public TGLBaseImage {
   void SetPixelsAllocated(bool allocated) override { unallocated_ = !allocated; }
 
  private:
+  // Stores a value of the description; a change marks the image Unallocated.
+  template <class T>
+  void StoreDescription(T& field, T value);
   void ConvertLevels(const std::vector<int64_t>& oldOffsets);
   // The narrowed image's Width·Height pixels of 4 bytes; empty when the block does not hold them.
   std::span<uint8_t> RGBA8Pixels();
