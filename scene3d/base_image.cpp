@@ -53,10 +53,16 @@ void ForEachVTCBlock(int32_t blocksX, int32_t blocksY, int32_t depth, Visit visi
   }
 }
 
-void CheckVTCBlocks(size_t a, size_t b, int32_t blocksX, int32_t blocksY, int32_t depth, int32_t blockSize) {
-  const size_t needed = size_t(std::max(blocksX, 0)) * size_t(std::max(blocksY, 0)) * size_t(std::max(depth, 0)) *
-                        size_t(std::max(blockSize, 0));
-  if (a < needed || b < needed) throw EGLImageUtils(kBlockTooSmallText);
+// Copies every block of a compressed 3D level from one order into the other.
+void CopyVTCBlocks(std::span<const uint8_t> from, std::span<uint8_t> to, int32_t blocksX, int32_t blocksY,
+                   int32_t depth, int32_t blockSize, bool toVTC) {
+  const size_t size = size_t(std::max(blockSize, 0));
+  const size_t needed = size_t(std::max(blocksX, 0)) * size_t(std::max(blocksY, 0)) * size_t(std::max(depth, 0)) * size;
+  if (from.size() < needed || to.size() < needed) throw EGLImageUtils(kBlockTooSmallText);
+  ForEachVTCBlock(blocksX, blocksY, depth, [&](size_t layerIndex, size_t vtcIndex) {
+    const size_t source = toVTC ? layerIndex : vtcIndex, target = toVTC ? vtcIndex : layerIndex;
+    std::memcpy(to.data() + target * size, from.data() + source * size, size);
+  });
 }
 
 // Resets a pixel-storage alignment for the life of the object: unpack through the context's state
@@ -158,20 +164,12 @@ void SwapBGRA32(const uint8_t* source, uint8_t* destination, size_t count) {
 
 void LayersToVTCBlocks(std::span<const uint8_t> layers, std::span<uint8_t> vtc, int32_t blocksX, int32_t blocksY,
                        int32_t depth, int32_t blockSize) {
-  CheckVTCBlocks(layers.size(), vtc.size(), blocksX, blocksY, depth, blockSize);
-  const size_t size = size_t(blockSize);
-  ForEachVTCBlock(blocksX, blocksY, depth, [&](size_t layerIndex, size_t vtcIndex) {
-    std::memcpy(vtc.data() + vtcIndex * size, layers.data() + layerIndex * size, size);
-  });
+  CopyVTCBlocks(layers, vtc, blocksX, blocksY, depth, blockSize, true);
 }
 
 void VTCBlocksToLayers(std::span<const uint8_t> vtc, std::span<uint8_t> layers, int32_t blocksX, int32_t blocksY,
                        int32_t depth, int32_t blockSize) {
-  CheckVTCBlocks(layers.size(), vtc.size(), blocksX, blocksY, depth, blockSize);
-  const size_t size = size_t(blockSize);
-  ForEachVTCBlock(blocksX, blocksY, depth, [&](size_t layerIndex, size_t vtcIndex) {
-    std::memcpy(layers.data() + layerIndex * size, vtc.data() + vtcIndex * size, size);
-  });
+  CopyVTCBlocks(vtc, layers, blocksX, blocksY, depth, blockSize, false);
 }
 
 // --- TGLBaseImage ---------------------------------------------------------------------------------------
