@@ -139,7 +139,13 @@ TGraphicObject* TKQCmp::AddObject(int32_t id, std::unique_ptr<TGraphicObject> ob
   nextObjectId_ = next;
   if (DrawOnAdd) DrawObjectInViewports(*added);
   if (OnAddObject) OnAddObject(*this, *added);
-  if (TreeGeo) AddObjectToTree(*TreeGeo, *layers_, *added);
+  if (TreeGeo) {
+    // The tree only shows the drawing: a tree that cannot take the node does not undo the add.
+    try {
+      AddObjectToTree(*TreeGeo, *layers_, *added);
+    } catch (const platform::Exception&) {
+    }
+  }
   return added;
 }
 
