@@ -186,6 +186,8 @@ class TKQCmp {
   void RemoveSourceBlock(TGraphicObject& block);
 
  private:
+  // Numbers the object by `counter` (see AddObject) and appends it to `list`.
+  TGraphicObject* Append(TGraphicObjList& list, int32_t& counter, int32_t id, std::unique_ptr<TGraphicObject> object);
   // The destructor's last resort: blocks referencing one another in a circle are emptied so that
   // their references go, then freed; blocks still used from outside the drawing are let go of
   // unfreed, since freeing them would leave their placements dangling.

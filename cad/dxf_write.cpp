@@ -173,7 +173,11 @@ void TDXFWrite::Flush() {
 }
 
 void TDXFWrite::Pair(int16_t code, std::string_view value) {
-  buffer_ += PaddedInt(code, 3);
+  char digits[8];
+  const auto end = std::to_chars(digits, digits + sizeof digits, code).ptr;
+  const size_t length = size_t(end - digits);
+  if (length < 3) buffer_.append(3 - length, ' ');
+  buffer_.append(digits, length);
   buffer_ += "\r\n";
   buffer_ += value;
   buffer_ += "\r\n";

@@ -28,6 +28,11 @@ class Cells {
   void Set(int column, int row, double value) {
     if (grid_) grid_->SetCell(column, row, platform::FormatPrintf(display_.NumberFormat, value));
   }
+  // X in column 0, Y in column 1.
+  void SetPoint(int row, const TPoint2D& p) {
+    Set(0, row, p.X);
+    Set(1, row, p.Y);
+  }
 
  private:
   TMeasureDisplay& display_;
@@ -45,31 +50,24 @@ TMeasureDisplay* Showing() {
 void ShowSegmentMeasures(TMeasureDisplay& display, const TPoint2D& first, const TPoint2D& second) {
   const TPoint2D a = CartesianPoint2D(first), b = CartesianPoint2D(second);
   Cells cells(display);
-  cells.Set(0, 0, a.X);
-  cells.Set(1, 0, a.Y);
-  cells.Set(0, 1, b.X);
-  cells.Set(1, 1, b.Y);
-  cells.Set(0, 2, b.X - a.X);
-  cells.Set(1, 2, b.Y - a.Y);
+  cells.SetPoint(0, a);
+  cells.SetPoint(1, b);
+  cells.SetPoint(2, Point2D(b.X - a.X, b.Y - a.Y));
   cells.Set(0, 3, Distance2D(a.X, a.Y, b.X, b.Y));
   cells.Set(0, 4, RadToDeg(std::atan2(b.Y - a.Y, b.X - a.X)));
 }
 
 void ShowCircleMeasures(TMeasureDisplay& display, const TPoint2D& centre, const TPoint2D& onCircle, double radius) {
-  const TPoint2D c = CartesianPoint2D(centre), p = CartesianPoint2D(onCircle);
   Cells cells(display);
-  cells.Set(0, 0, c.X);
-  cells.Set(1, 0, c.Y);
-  cells.Set(0, 1, p.X);
-  cells.Set(1, 1, p.Y);
+  cells.SetPoint(0, CartesianPoint2D(centre));
+  cells.SetPoint(1, CartesianPoint2D(onCircle));
   cells.Set(0, 2, radius);
 }
 
 void ShowArcMeasures(TMeasureDisplay& display, double endAngle, double startAngle, double radius, double centreX,
                      double centreY) {
   Cells cells(display);
-  cells.Set(0, 0, centreX);
-  cells.Set(1, 0, centreY);
+  cells.SetPoint(0, Point2D(centreX, centreY));
   cells.Set(0, 1, radius);
   cells.Set(0, 2, RadToDeg(startAngle));
   cells.Set(0, 3, RadToDeg(endAngle));
