@@ -264,7 +264,18 @@ void TKQCmp::LoadLibrary(platform::Stream& stream) {
   stream.SetPosition(start + reader.Position());
 }
 
-bool TKQCmp::IsBlocked() const { return objects_->HasExclusiveIterator() || sourceBlocks_->HasExclusiveIterator(); }
+bool TKQCmp::IsBlocked() const {
+  // An exclusive iterator is what makes a list refuse a shared one.
+  const auto exclusive = [](TGraphicObjList& list) {
+    try {
+      list.GetIterator();
+      return false;
+    } catch (const ECADListBlocked&) {
+      return true;
+    }
+  };
+  return exclusive(*objects_) || exclusive(*sourceBlocks_);
+}
 
 void TKQCmp::AddViewport(TKQViewportLink* viewport) {
   if (viewport && std::find(viewports_.begin(), viewports_.end(), viewport) == viewports_.end())

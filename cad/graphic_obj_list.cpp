@@ -138,11 +138,6 @@ bool TGraphicObjList::HasIterators() const {
   return iterators_ > 0;
 }
 
-bool TGraphicObjList::HasExclusiveIterator() const {
-  TKQSysLock lock(lock_);
-  return exclusive_ > 0;
-}
-
 int TGraphicObjList::Count() const {
   TKQSysLock lock(lock_);
   return count_;

@@ -75,7 +75,6 @@ class TGraphicObjList {
   // An exclusive iterator without any test, for the container's own saving.
   std::unique_ptr<TExclusiveGraphicObjIterator> GetPrivilegedIterator();
   bool HasIterators() const;
-  bool HasExclusiveIterator() const;
   int Count() const;
   TKQSysCriticalSection& Lock() { return lock_; }
 

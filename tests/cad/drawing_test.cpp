@@ -66,8 +66,15 @@ TEST_F(DrawingTest, DeleteFindAndClearWithTheirTexts) {
 
   // A clear the list refuses keeps the objects and their numbering.
   auto it = drawing.ObjectsIterator();
+  EXPECT_TRUE(drawing.HasIterators());
+  EXPECT_FALSE(drawing.IsBlocked());
   drawing.ClearObjects();
   it.reset();
+  EXPECT_TRUE(drawing.SourceBlocksExclusiveIterator() && !drawing.HasIterators());
+  {
+    auto exclusive = drawing.SourceBlocksExclusiveIterator();
+    EXPECT_TRUE(drawing.IsBlocked());
+  }
   EXPECT_EQ(drawing.NumObjects(), 1);
   EXPECT_EQ(drawing.AddObject(-1, Line(0, 0, 1, 1))->ID, 2);
   drawing.ClearObjects();
