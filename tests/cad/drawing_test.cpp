@@ -70,7 +70,7 @@ TEST_F(DrawingTest, DeleteFindAndClearWithTheirTexts) {
   EXPECT_FALSE(drawing.IsBlocked());
   drawing.ClearObjects();
   it.reset();
-  EXPECT_TRUE(drawing.SourceBlocksExclusiveIterator() && !drawing.HasIterators());
+  EXPECT_FALSE(drawing.HasIterators());
   {
     auto exclusive = drawing.SourceBlocksExclusiveIterator();
     EXPECT_TRUE(drawing.IsBlocked());
