@@ -1,5 +1,5 @@
 // Shared by the construction tests: a drawing with the entity library started, short ways to add
-// lines, arcs and circles, and the objects of the drawing read back in drawing coordinates.
+// lines, arcs and circles, and its lines, arcs and circles read back in drawing coordinates.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,21 +9,37 @@
 #include <vector>
 
 #include "cad/construction.h"
+#include "cad/intersections.h"
 #include "entity_test_support.h"
 
 namespace cad {
 
 inline constexpr double kPi = std::numbers::pi;
 
-struct TSeenLine {
-  int32_t ID;
-  TPoint2D P0, P1;
+// A line from P0 to P1, or an arc or circle (Arc) from P0 to P1 through Middle.
+struct TCurve {
+  int32_t ID = -1;
+  bool IsLine = false;
+  TPoint2D P0, P1, Middle;
+  TArcPoints Arc;
+  bool Full() const { return !IsLine && Arc.Sweep >= 2 * kPi - 1e-9; }
+  double Size() const { return IsLine ? PointDistance2D(P0, P1) : Arc.Sweep; }
+  bool Holds(const TPoint2D& p) const {
+    return IsLine ? PointDistance2D(ClosestPointOnSegment2D(p, P0, P1), p) < 1e-6 : IsPointOnArc2D(Arc, p);
+  }
 };
 
-struct TSeenArc {
-  int32_t ID;
-  TArcPoints Arc;
-};
+inline bool ReadCurve(const TObject2D& o, TCurve& c) {
+  c.ID = o.ID;
+  c.IsLine = ReadLine2D(o, c.P0, c.P1);
+  if (c.IsLine) return true;
+  if (!ReadArc2D(o, c.Arc) && !ReadCircle2D(o, c.Arc)) return false;
+  const double middle = c.Arc.StartAngle + (c.Arc.Clockwise ? -0.5 : 0.5) * c.Arc.Sweep;
+  c.P0 = c.Arc.StartPoint;
+  c.P1 = c.Arc.EndPoint;
+  c.Middle = Point2D(c.Arc.Centre.X + c.Arc.Radius * std::cos(middle), c.Arc.Centre.Y + c.Arc.Radius * std::sin(middle));
+  return true;
+}
 
 class ConstructionTest : public EntitiesTest {
  protected:
@@ -39,26 +55,31 @@ class ConstructionTest : public EntitiesTest {
   static TTwoObjectPick Pick(int32_t first, int32_t second, TPoint2D at0, TPoint2D at1) {
     return {first, second, {at0, at1}};
   }
-  std::vector<TSeenLine> Lines() {
-    std::vector<TSeenLine> lines;
+  // The lines, arcs and circles of the drawing in order; a coordinate that is not finite fails.
+  std::vector<TCurve> Objects(const std::string& what = "") {
+    std::vector<TCurve> curves;
     auto it = drawing.ObjectsIterator();
     for (TGraphicObject* o = it->First(); o; o = it->Next()) {
-      TPoint2D p, q;
-      if (ReadLine2D(static_cast<TObject2D&>(*o), p, q)) lines.push_back({o->ID, p, q});
+      const TPointsSet2D& points = static_cast<TPrimitive2D&>(*o).Points();
+      for (int i = 0; i < points.Count(); ++i)
+        EXPECT_TRUE(IsFinitePoint2D(points.Points()[i])) << what << ": object " << o->ID << " point " << i;
+      TCurve c;
+      if (ReadCurve(static_cast<TObject2D&>(*o), c)) curves.push_back(c);
     }
-    return lines;
+    return curves;
   }
-  std::vector<TSeenArc> Arcs() {
-    std::vector<TSeenArc> arcs;
-    auto it = drawing.ObjectsIterator();
-    for (TGraphicObject* o = it->First(); o; o = it->Next()) {
-      TArcPoints a;
-      if (ReadArc2D(static_cast<TObject2D&>(*o), a)) arcs.push_back({o->ID, a});
-    }
-    return arcs;
-  }
+  std::vector<TCurve> Lines() { return Only(true); }
+  std::vector<TCurve> Arcs() { return Only(false); }
 
   TKQCmp2D drawing;
+
+ private:
+  std::vector<TCurve> Only(bool lines) {
+    std::vector<TCurve> all = Objects(), some;
+    for (const TCurve& c : all)
+      if (c.IsLine == lines) some.push_back(c);
+    return some;
+  }
 };
 
 inline void ExpectPoint(const TPoint2D& p, double x, double y, const std::string& what) {

@@ -7,35 +7,35 @@ namespace {
 
 class TangentLine2DTest : public ConstructionTest {};
 
-TEST_F(TangentLine2DTest, NearestCandidate) {
-  const int32_t a = AddCircle(0, 0, 1), b = AddCircle(10, 0, 1);
+TEST_F(TangentLine2DTest, NearestCandidateOrNothing) {
+  const int32_t a = AddCircle(0, 0, 1), b = AddCircle(10, 0, 1), arc = AddArc(20, 0, 1, 0, kPi / 2);
+  const int32_t outer = AddCircle(0, 0, 5), inside = AddCircle(1, 0, 2);
+  const double h = std::sqrt(0.96);
   const struct {
-    TPoint2D at0, at1, t1, t2;
+    int32_t first, second;
+    TPoint2D at0, at1;
+    bool added;
+    TPoint2D t1, t2;
     const char* what;
   } cases[] = {
-      {Point2D(0, 1.1), Point2D(10, 1.1), Point2D(0, 1), Point2D(10, 1), "outer tangent above"},
-      {Point2D(0, -1.1), Point2D(10, -1.1), Point2D(0, -1), Point2D(10, -1), "outer tangent below"},
-      {Point2D(0.2, 1), Point2D(9.8, -1), Point2D(0.2, std::sqrt(0.96)), Point2D(9.8, -std::sqrt(0.96)),
-       "crossing tangent"},
+      {a, b, Point2D(0, 1.1), Point2D(10, 1.1), true, Point2D(0, 1), Point2D(10, 1), "outer tangent above"},
+      {a, b, Point2D(0, -1.1), Point2D(10, -1.1), true, Point2D(0, -1), Point2D(10, -1), "outer tangent below"},
+      {a, b, Point2D(0.2, 1), Point2D(9.8, -1), true, Point2D(0.2, h), Point2D(9.8, -h), "crossing tangent"},
+      {b, arc, Point2D(10, -1), Point2D(20, -1), true, Point2D(10, -1), Point2D(20, -1),
+       "an arc counts as its whole circle"},
+      {a, outer, Point2D(0, 1), Point2D(0, 5), false, {}, {}, "concentric circles"},
+      {outer, inside, Point2D(0, 5), Point2D(1, 2), false, {}, {}, "one circle inside the other"},
   };
   for (const auto& c : cases) {
-    ASSERT_TRUE(TangentLine2D(drawing, Pick(a, b, c.at0, c.at1)).Changed) << c.what;
-    const TSeenLine line = Lines().back();
+    const int before = drawing.NumObjects();
+    EXPECT_EQ(TangentLine2D(drawing, Pick(c.first, c.second, c.at0, c.at1)).Changed, c.added) << c.what;
+    EXPECT_EQ(drawing.NumObjects(), before + (c.added ? 1 : 0)) << c.what;
+    if (!c.added) continue;
+    const TCurve line = Lines().back();
     ExpectPoint(line.P0, c.t1.X, c.t1.Y, c.what);
     ExpectPoint(line.P1, c.t2.X, c.t2.Y, c.what);
   }
   EXPECT_EQ(drawing.GetObject(a)->ClassName(), "TCerchio2D") << "circles stay circles";
-}
-
-TEST_F(TangentLine2DTest, NoRealTangentAddsNothing) {
-  const int32_t outer = AddCircle(0, 0, 5), concentric = AddCircle(0, 0, 2), inside = AddCircle(1, 0, 2);
-  const int32_t arc = AddArc(20, 0, 5, 0, kPi / 2);
-  for (int32_t other : {concentric, inside})
-    EXPECT_FALSE(TangentLine2D(drawing, Pick(outer, other, Point2D(0, 5), Point2D(0, 2))).Changed);
-  EXPECT_EQ(drawing.NumObjects(), 4);
-  // Arcs count as their whole circles: the tangent below is found though the arc lies above.
-  ASSERT_TRUE(TangentLine2D(drawing, Pick(outer, arc, Point2D(0, -5), Point2D(20, -5))).Changed);
-  ExpectPoint(Lines().back().P1, 20, -5, "on the arc's circle");
 }
 
 }  // namespace
