@@ -1,20 +1,13 @@
 #include "cad/tangent_line2d.h"
 
 #include <cmath>
+#include <limits>
 
 namespace cad {
 
 namespace {
 
-// What a missing tangent scores per distance: it loses to any real one.
-constexpr double kNoTangent = 999999;
-
 bool ReadArcOrCircle(const TObject2D& object, TArcPoints& arc) { return ReadArc2D(object, arc) || ReadCircle2D(object, arc); }
-
-double Score(const TPoint2D& t, const TPoint2D& pick) {
-  const double d = PointDistance2D(t, pick);
-  return std::isnan(d) ? kNoTangent : d;
-}
 
 }  // namespace
 
@@ -40,20 +33,22 @@ TConstructionResult TangentLine2D(TKQCmp2D& drawing, const TTwoObjectPick& pick)
   TArcPoints a1, a2;
   if (!first || !second || first == second || drawing.HasIterators()) return result;
   if (!ReadArcOrCircle(*first, a1) || !ReadArcOrCircle(*second, a2)) return result;
+  // A tangent that does not exist (one circle inside the other, a shared centre) or has no length
+  // never wins, however far the picks lie from the real ones; the lowest k wins a tie.
   TPoint2D best1, best2;
-  double bestScore = 0;
+  double bestScore = std::numeric_limits<double>::infinity();
   for (int k = 1; k <= 4; ++k) {
     TPoint2D t1, t2;
     TangentCandidate2D(k, a1.Centre, a1.Radius, a2.Centre, a2.Radius, t1, t2);
-    const double score = Score(t1, pick.PickPoints[0]) + Score(t2, pick.PickPoints[1]);
-    if (k == 1 || score < bestScore) {
+    if (!IsFinitePoint2D(t1) || !IsFinitePoint2D(t2) || IsSamePoint2D(t1, t2)) continue;
+    const double score = PointDistance2D(t1, pick.PickPoints[0]) + PointDistance2D(t2, pick.PickPoints[1]);
+    if (score < bestScore) {
       bestScore = score;
       best1 = t1;
       best2 = t2;
     }
   }
-  // No real tangent (one circle inside the other, a shared centre), or one of no length.
-  if (!IsFinitePoint2D(best1) || !IsFinitePoint2D(best2) || IsSamePoint2D(best1, best2)) return result;
+  if (!std::isfinite(bestScore)) return result;
   drawing.AddObject(-1, std::make_unique<TLine2D>(-1, best1, best2));
   drawing.RepaintViewports();
   result.Changed = true;

@@ -24,6 +24,7 @@ TEST_F(Corner2DTest, TwoLines) {
     const char* what;
   } cases[] = {
       {10, -5, false, kTrim, Point2D(5, 0), Point2D(5, 0), "crossing lines trimmed; the radius adds no arc"},
+      {4, 1, false, kTrim, Point2D(5, 0), Point2D(5, 0), "lines that do not reach each other extended"},
       {4, 1, true, kTrim, Point2D(5, 0), Point2D(5, 0), "two-point polylines extended to the corner"},
       {10, -5, false, kArcTrimmed, Point2D(4, 0), Point2D(5, 1), "trimmed to the tangent arc"},
       {10, -5, false, kArcOnly, Point2D(10, 0), Point2D(5, -5), "a full tangent circle, lines unchanged"},

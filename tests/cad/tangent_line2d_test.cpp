@@ -10,6 +10,8 @@ class TangentLine2DTest : public ConstructionTest {};
 TEST_F(TangentLine2DTest, NearestCandidateOrNothing) {
   const int32_t a = AddCircle(0, 0, 1), b = AddCircle(10, 0, 1), arc = AddArc(20, 0, 1, 0, kPi / 2);
   const int32_t outer = AddCircle(0, 0, 5), inside = AddCircle(1, 0, 2);
+  const int32_t overlapping = AddCircle(30, 0, 5), overlapped = AddCircle(38, 0, 5);
+  const int32_t touching = AddCircle(50, 0, 1), touched = AddCircle(52, 0, 1);
   const double h = std::sqrt(0.96);
   const struct {
     int32_t first, second;
@@ -23,6 +25,10 @@ TEST_F(TangentLine2DTest, NearestCandidateOrNothing) {
       {a, b, Point2D(0.2, 1), Point2D(9.8, -1), true, Point2D(0.2, h), Point2D(9.8, -h), "crossing tangent"},
       {b, arc, Point2D(10, -1), Point2D(20, -1), true, Point2D(10, -1), Point2D(20, -1),
        "an arc counts as its whole circle"},
+      {overlapping, overlapped, Point2D(30, 2e6), Point2D(38, 2e6), true, Point2D(30, 5), Point2D(38, 5),
+       "picked far away: a tangent that does not exist never wins"},
+      {touching, touched, Point2D(51, 0.1), Point2D(51, 0.1), true, Point2D(50, 1), Point2D(52, 1),
+       "touching circles picked at the touch: a real line, not the point"},
       {a, outer, Point2D(0, 1), Point2D(0, 5), false, {}, {}, "concentric circles"},
       {outer, inside, Point2D(0, 5), Point2D(1, 2), false, {}, {}, "one circle inside the other"},
   };
