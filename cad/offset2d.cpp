@@ -3,6 +3,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "cad/construction.h"
+
 namespace cad {
 
 namespace {
@@ -14,10 +16,6 @@ double EdgeAngle(const TVector2D& v) {
   if (v.Y > 0) return kPi / 2;
   if (v.Y < 0) return -kPi / 2;
   return std::atan(v.Y / 0.0001);
-}
-
-TPoint2D DrawingPoint(const TPrimitive2D& object, int index) {
-  return CartesianPoint2D(TransformPoint2D(object.Points().Points()[index], object.GetModelTransform()));
 }
 
 }  // namespace
@@ -37,8 +35,8 @@ TVector2D VertexOffset2D(const TVector2D& incoming, const TVector2D& outgoing, d
 std::unique_ptr<TLine2D> OffsetLine2D(const TLine2D& line, double x) {
   TPoint2D p0, p1;
   if (line.Points().Count() >= 2) {
-    p0 = DrawingPoint(line, 0);
-    p1 = DrawingPoint(line, 1);
+    p0 = DrawingPoint2D(line, 0);
+    p1 = DrawingPoint2D(line, 1);
   }
   const TVector2D v = PointDelta2D(p1, p0);
   const TVector2D o = VertexOffset2D(v, v, x);
