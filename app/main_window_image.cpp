@@ -1,5 +1,5 @@
-// Opening a picture and the steps of the image pages the wizard walks through: the reference point,
-// the depths and building the relief. The size and image-edit pages complete this.
+// Opening a picture and the image pages: size, image edits, reference point, depths and building
+// the relief.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 
 #include "app/main_window.h"
@@ -114,12 +115,10 @@ void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) {
   rbtOrigineClick();
 
   FillInfoTree();
-  stockBox_ = machining::ImpostaBoxLimite(relief_);
-  Scene3DPlaceStockBox(stockBox_);
-  SetUpdating(true);
-  txtVecLarg_->setText(Q(Formatta(relief_.width)));
-  txtVecAlt_->setText(Q(Formatta(relief_.height)));
-  SetUpdating(false);
+  ResizeReliefBox();
+  ShowSizeFields();
+  SetCropAreaReady(false);
+  originPickArmed_ = false;
   Get<QRadioButton>("rbtOriginDxf")->hide();
   Get<QGroupBox>("grpDxfRotate")->hide();
   Get<QLabel>("nol_lblUnita1")->setText(cboUnits_->currentText());
@@ -170,6 +169,205 @@ void TfrmMain::PlaceImage(bool zoom) {
   Cad2DSetCurrentLayer(currentLayer_);
 }
 
+// --- page 44, size ---
+
+namespace {
+
+// A size field's value: a positive number, or none.
+std::optional<float> PositiveValue(const QLineEdit* field) {
+  const auto value = platform::ParseDouble(field->text().toStdString());
+  if (!value || !std::isfinite(*value) || *value <= 0.0 || *value > 1e30) return std::nullopt;
+  return static_cast<float>(*value);
+}
+
+}  // namespace
+
+bool TfrmMain::SizeFieldsValid() const { return PositiveValue(txtVecLarg_) && PositiveValue(txtVecAlt_); }
+
+void TfrmMain::ShowSizeFields() {
+  SetUpdating(true);
+  txtVecLarg_->setText(Q(Formatta(relief_.width)));
+  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  SetUpdating(false);
+}
+
+void TfrmMain::ResizeReliefBox() {
+  if (!workBitmap_) return;
+  stockBox_ = machining::ImpostaBoxLimite(relief_);
+  Scene3DPlaceStockBox(stockBox_);
+}
+
+void TfrmMain::SizeChanged() {
+  // The origin of a reference corner depends on the size: it must be chosen again.
+  togliChk();
+  ResizeReliefBox();
+}
+
+void TfrmMain::SizeFieldChange(bool width) {
+  if (updating_ || !workBitmap_) return;
+  Get<QPushButton>("sbtNextB1")->setEnabled(false);
+  const auto value = PositiveValue(width ? txtVecLarg_ : txtVecAlt_);
+  if (!value) {
+    Get<QPushButton>("sbtDimApply")->setEnabled(false);
+    return;
+  }
+  const float columns = static_cast<float>(relief_.columns), rows = static_cast<float>(relief_.rows);
+  (width ? relief_.width : relief_.height) = *value;
+  if (Get<QCheckBox>("chkRatio")->isChecked()) {
+    if (width) relief_.height = relief_.width / columns * rows;
+    else relief_.width = relief_.height / rows * columns;
+    SetUpdating(true);
+    (width ? txtVecAlt_ : txtVecLarg_)->setText(Q(Formatta(width ? relief_.height : relief_.width)));
+    SetUpdating(false);
+  }
+  relief_.unitsPerPixel = relief_.width / (columns - 1.0f);
+  Get<QPushButton>("sbtDimApply")->setEnabled(SizeFieldsValid());
+  SizeChanged();
+}
+
+void TfrmMain::txtVecLargChange() { SizeFieldChange(true); }
+
+void TfrmMain::txtVecAltChange() { SizeFieldChange(false); }
+
+void TfrmMain::SizeFieldEnter() {
+  if (!workBitmap_ || !SizeFieldsValid()) return;
+  PlaceImage(true);
+  Get<QPushButton>("sbtNextB1")->setEnabled(true);
+  Get<QPushButton>("sbtDimApply")->setEnabled(false);
+}
+
+void TfrmMain::chkRatioClick() {
+  if (updating_ || !workBitmap_ || !Get<QCheckBox>("chkRatio")->isChecked() || !PositiveValue(txtVecLarg_)) return;
+  relief_.height = relief_.width / static_cast<float>(relief_.columns) * static_cast<float>(relief_.rows);
+  SetUpdating(true);
+  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  SetUpdating(false);
+  PlaceImage(true);
+  SizeChanged();
+}
+
+void TfrmMain::sbtDimApplyClick() {
+  if (!workBitmap_ || !SizeFieldsValid()) return;
+  Cad2DClearObjects();
+  PlaceImage(true);
+  Get<QPushButton>("sbtNextB1")->setEnabled(true);
+  Get<QPushButton>("sbtDimApply")->setEnabled(false);
+}
+
+void TfrmMain::sbtModifyClick() {
+  VisPagine({kPageImageEdit});
+  entityEdit_ = true;
+  Prg2DStartCropRectangle();
+  SetCropAreaReady(false);
+}
+
+// --- page 43, image edits ---
+
+void TfrmMain::SetCropAreaReady(bool ready) {
+  cropAreaReady_ = ready;
+  Get<QPushButton>("sbtCutSel")->setEnabled(ready);
+}
+
+void TfrmMain::InfoCut(double x1, double y1, double x2, double y2) {
+  cropBox_ = machining::InfoCut(relief_, x1, y1, x2, y2, Inches());
+  Get<QLineEdit>("txtCutDx")->setText(Q(cropBox_.widthText));
+  Get<QLineEdit>("txtCutDy")->setText(Q(cropBox_.heightText));
+  Get<QLineEdit>("txtPixelW")->setText(Q(cropBox_.columnsText));
+  Get<QLineEdit>("txtPixelH")->setText(Q(cropBox_.rowsText));
+}
+
+void TfrmMain::ImageEdited(bool sizeChanged) {
+  PlaceImage(false);
+  if (sizeChanged) {
+    ShowSizeFields();
+    FillInfoTree();
+    ResizeReliefBox();
+    // The chosen reference corner moves with the new size.
+    rbtOrigineClick();
+  }
+  // The relief and the NC program were made from the picture as it was.
+  MarkReliefStale();
+}
+
+void TfrmMain::MarkReliefStale() {
+  relief_.gridStale = true;
+  Get<QPushButton>("sbtNextB3")->setEnabled(false);
+  Get<QPushButton>("sbtProfApply")->setEnabled(true);
+  sbtSave_->setEnabled(false);
+}
+
+void TfrmMain::sbtFlipHClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::FlipHorizontal(*workBitmap_);
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtFlipVClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::FlipVertical(*workBitmap_);
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtRotateClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::Rotate90(*workBitmap_);
+  std::swap(relief_.width, relief_.height);
+  std::swap(relief_.columns, relief_.rows);
+  ImageEdited(true);
+}
+
+void TfrmMain::sbt2GrayClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::MakeGreyPaletteBitmap(*workBitmap_, workBitmap_->Height(), workBitmap_->Width(), false);
+  bitDepthText_ = machining::MakeEightBit(*workBitmap_);
+  pixelKind_ = 1;
+  FillInfoTree();
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtCutSelClick() {
+  const bool picked = cropAreaReady_;
+  SetCropAreaReady(false);
+  if (!picked || !workBitmap_ || relief_.unitsPerPixel <= 0.0f) return;
+  const double perPixel = relief_.unitsPerPixel;
+  const int64_t columns = relief_.columns, rows = relief_.rows;
+  // The rectangle in pixels, cut to the picture.
+  const int64_t firstColumn = platform::Round(cropBox_.originX / perPixel);
+  const int64_t firstRow = rows - platform::Round(cropBox_.originY / perPixel);
+  const int64_t left = std::clamp<int64_t>(firstColumn, 0, columns);
+  const int64_t top = std::clamp<int64_t>(firstRow, 0, rows);
+  const int64_t right = std::clamp<int64_t>(firstColumn + cropBox_.columns, 0, columns);
+  const int64_t bottom = std::clamp<int64_t>(firstRow + cropBox_.rows, 0, rows);
+  const int width = static_cast<int>(right - left), height = static_cast<int>(bottom - top);
+  if (width < machining::kMinReliefPixels || height < machining::kMinReliefPixels) {
+    platform::CurrentDialogs().Message(
+        "The rectangle must lie on the picture and cover at least 2 x 2 pixels; nothing was cut.", "",
+        platform::MessageKind::Warning, platform::Buttons::Ok);
+    return;
+  }
+  if (!secondBitmap_) secondBitmap_ = std::make_unique<platform::Bitmap>();
+  machining::CropBitmap(*workBitmap_, *secondBitmap_, static_cast<int>(left), static_cast<int>(top), width, height);
+  // The cut part stays where it lay, then the reference point goes back to its lower-left corner.
+  relief_.originX += static_cast<float>(left * perPixel);
+  relief_.originY += static_cast<float>((rows - top - height) * perPixel);
+  relief_.columns = width;
+  relief_.rows = height;
+  relief_.width = static_cast<float>(perPixel * (width - 1));
+  relief_.height = static_cast<float>(perPixel * (height - 1));
+  *workBitmap_ = *secondBitmap_;
+  auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
+  const bool blocked = lowerLeft->blockSignals(true);
+  lowerLeft->setChecked(true);
+  lowerLeft->blockSignals(blocked);
+  ImageEdited(true);
+}
+
+// --- page 45, reference point ---
+
 void TfrmMain::rbtOrigineClick() {
   if (updating_) return;
   int code = 0;
@@ -191,11 +389,7 @@ void TfrmMain::rbtOrigineClick() {
     default: break;
   }
   Cad2DTranslateAll(x - relief_.originX, y - relief_.originY);
-  view2d_.windowX1 += x - relief_.originX;
-  view2d_.windowX2 += x - relief_.originX;
-  view2d_.windowY1 += y - relief_.originY;
-  view2d_.windowY2 += y - relief_.originY;
-  View2DApply();
+  ShiftViewWindow(x - relief_.originX, y - relief_.originY);
   relief_.originX = x;
   relief_.originY = y;
   SetUpdating(true);
@@ -203,10 +397,75 @@ void TfrmMain::rbtOrigineClick() {
   txtOriginX_->setText(Q(machining::FormatPlainNumber(-x + 0.0, Inches())));
   txtOriginY_->setText(Q(machining::FormatPlainNumber(-y + 0.0, Inches())));
   SetUpdating(false);
-  if (workBitmap_) {
-    stockBox_ = machining::ImpostaBoxLimite(relief_);
-    Scene3DPlaceStockBox(stockBox_);
+  ResizeReliefBox();
+}
+
+void TfrmMain::ShiftViewWindow(double dx, double dy) {
+  view2d_.windowX1 += dx;
+  view2d_.windowX2 += dx;
+  view2d_.windowY1 += dy;
+  view2d_.windowY2 += dy;
+  View2DApply();
+}
+
+void TfrmMain::txtOriginChange() {
+  if (!updating_) togliChk();
+}
+
+namespace {
+// The origin the reference fields give (the fields show the origin with its sign changed).
+std::optional<std::pair<float, float>> OriginOf(const QLineEdit* x, const QLineEdit* y) {
+  const auto valueX = platform::ParseDouble(x->text().toStdString());
+  const auto valueY = platform::ParseDouble(y->text().toStdString());
+  if (!valueX || !valueY || !std::isfinite(*valueX) || !std::isfinite(*valueY)) return std::nullopt;
+  return std::pair{static_cast<float>(-*valueX), static_cast<float>(-*valueY)};
+}
+}  // namespace
+
+void TfrmMain::OriginFieldEnter() {
+  const auto origin = OriginOf(txtOriginX_, txtOriginY_);
+  if (!origin || !workBitmap_) return;
+  relief_.originX = origin->first;
+  relief_.originY = origin->second;
+  Cad2DClearObjects();
+  PlaceImage(true);
+  ResizeReliefBox();
+}
+
+void TfrmMain::sbtSetOriginClick() { originPickArmed_ = true; }
+
+void TfrmMain::sbtOrigineApplyClick() {
+  if (!OriginOf(txtOriginX_, txtOriginY_) || !workBitmap_) return;
+  OriginFieldEnter();
+  Get<QPushButton>("sbtNextB2")->setEnabled(true);
+  Get<QPushButton>("sbtOrigineApply")->setEnabled(false);
+}
+
+void TfrmMain::togliChk() {
+  for (const char* name : {"rbtOriginDxf", "rbtOrigine0", "rbtOrigine1", "rbtOrigine2", "rbtOrigine3", "rbtOrigine4"}) {
+    auto* button = Get<QRadioButton>(name);
+    // A checked radio button of a group unchecks only outside its group's exclusivity.
+    const bool blocked = button->blockSignals(true);
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+    button->blockSignals(blocked);
   }
+  Get<QPushButton>("sbtNextB2")->setEnabled(false);
+  sbtSave_->setEnabled(false);
+  Get<QPushButton>("sbtOrigineApply")->setEnabled(true);
+}
+
+void TfrmMain::OrigineRast(double x, double y) {
+  SetUpdating(true);
+  relief_.originX = static_cast<float>(relief_.originX - x);
+  relief_.originY = static_cast<float>(relief_.originY - y);
+  txtOriginX_->setText(Q(Formatta(-relief_.originX + 0.0)));
+  txtOriginY_->setText(Q(Formatta(-relief_.originY + 0.0)));
+  Cad2DTranslateAll(-x, -y);
+  ShiftViewWindow(-x, -y);
+  togliChk();
+  SetUpdating(false);
 }
 
 namespace {
@@ -215,7 +474,7 @@ std::optional<float> DepthValue(const QLineEdit* field) {
   const std::string text = field->text().toStdString();
   if (text.empty() || text == "-" || text == ".") return std::nullopt;
   auto value = platform::ParseDouble(text);
-  if (!value) return std::nullopt;
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return static_cast<float>(*value);
 }
 }  // namespace
@@ -224,8 +483,11 @@ void TfrmMain::DepthChanged(const QLineEdit* field, void (*set)(machining::Relie
   const auto value = DepthValue(field);
   if (!value) return;
   set(relief_, *value);
+  MarkReliefStale();
+}
+
+void TfrmMain::ShadingResolutionClick() {
   Get<QPushButton>("sbtNextB3")->setEnabled(false);
-  sbtSave_->setEnabled(false);
   Get<QPushButton>("sbtProfApply")->setEnabled(true);
 }
 

@@ -142,6 +142,7 @@ void TfrmMain::FormCreate() {
   sbtSave_->setEnabled(false);
   currentLayer_ = 0;
   Cad2DSetCurrentLayer(0);
+  FillLayerLists();
   PageControl1_->Page(3)->SetPageVisible(false);  // tabFont
   PageControl1_->hide();
   Messaggio(lang::PageMessage(kPageBoltCircle));
