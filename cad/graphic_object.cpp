@@ -19,7 +19,7 @@ TGraphicObject::TGraphicObject(platform::ByteReader& stream, const std::string&)
   ToBeSaved = (flags & kFlagNotSaved) == 0;
 }
 
-void TGraphicObject::SaveToStream(platform::ByteWriter& stream) const {
+void TGraphicObject::SaveToStream(platform::ByteWriter& stream) {
   stream.I32(ID);
   stream.U8(Layer);
   stream.U8(uint8_t((Visible ? kFlagVisible : 0) | (Enabled ? kFlagEnabled : 0) | (ToBeSaved ? 0 : kFlagNotSaved)));

@@ -28,7 +28,8 @@ class TGraphicObject {
   virtual std::string ClassName() const = 0;
   // Recomputes the object's extents from its data.
   virtual void UpdateExtension() = 0;
-  virtual void SaveToStream(platform::ByteWriter& stream) const;
+  // Not const: a drawing object may settle pending state into its data as it is saved.
+  virtual void SaveToStream(platform::ByteWriter& stream);
   // Copies visible, enabled and to-be-saved (not the ID, not the layer).
   virtual void Assign(const TGraphicObject& source);
   // Every changing operation ends here: new extents, then the change event.

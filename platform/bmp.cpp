@@ -34,7 +34,7 @@ struct Header {
   size_t paletteEntrySize = 4;
 };
 
-Header ReadHeader(ByteReader& in) {
+Header ReadHeader(ByteReader& in, int64_t maxPixels) {
   Header h;
   in.Seek(kFileHeaderSize);
   h.headerSize = in.U32();
@@ -98,6 +98,9 @@ Header ReadHeader(ByteReader& in) {
   } catch (const BitmapError& e) {
     Fail(e.what());
   }
+  if (h.width * h.height > maxPixels)
+    Fail("its " + Num(uint64_t(h.width * h.height)) + " pixels are more than the " + Num(uint64_t(maxPixels)) +
+         " its data can hold.");
   return h;
 }
 
@@ -242,13 +245,15 @@ void ReadRunLength(const Header& h, const uint8_t* data, size_t size, size_t off
 
 }  // namespace
 
-Bitmap DecodeBmp(const uint8_t* data, size_t size) {
+Bitmap DecodeBmp(const uint8_t* data, size_t size) { return DecodeBmp(data, size, kMaxBitmapPixels); }
+
+Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
   if (size < kFileHeaderSize + 4) Fail("it is only " + Num(size) + " bytes long.");
   if (data[0] != 'B' || data[1] != 'M') Fail("it does not start with \"BM\".");
   ByteReader in(data, size);
   in.Seek(10);
   size_t pixelOffset = in.U32();
-  Header h = ReadHeader(in);
+  Header h = ReadHeader(in, maxPixels);
   size_t headerEnd = h.paletteOffset;
   if (pixelOffset == 0) {
     // Some writers leave the offset out: the pixels follow the palette.

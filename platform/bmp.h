@@ -21,6 +21,10 @@
 namespace platform {
 
 Bitmap DecodeBmp(const uint8_t* data, size_t size);
+// The same, refusing a picture of more than `maxPixels` pixels before any pixel memory is taken:
+// run-length data can announce far more pixels than its bytes hold, so a reader of embedded
+// pictures bounds the size by the bytes it was given.
+Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels);
 inline Bitmap DecodeBmp(const Bytes& bytes) { return DecodeBmp(bytes.data(), bytes.size()); }
 Bitmap ReadBmpFile(const std::string& path);
 

@@ -87,6 +87,11 @@ QFont MakeQFont(const Font& font) {
   f.setStrikeOut(font.StrikeOut);
   // Crisp pixels: text colours stay exact, as on the screens the drawings were made for.
   f.setStyleStrategy(QFont::NoAntialias);
+  if (font.Width > 0) {
+    // A given character width stretches the face from its own average width.
+    const int natural = QFontMetrics(f).averageCharWidth();
+    if (natural > 0) f.setStretch(std::clamp(int(int64_t(font.Width) * 100 / natural), 1, 4000));
+  }
   return f;
 }
 

@@ -98,7 +98,8 @@ struct Brush {
 };
 
 // A logical font: Height in pixels (negative: character height, positive: cell height; both are
-// taken as the pixel size), Escapement in tenths of a degree counter-clockwise.
+// taken as the pixel size), Width the average character width in pixels (0: the face's own),
+// Escapement in tenths of a degree counter-clockwise.
 struct Font {
   std::string Name = "DejaVu Sans";
   int Height = -11;
@@ -108,6 +109,7 @@ struct Font {
   bool Underline = false;
   bool StrikeOut = false;
   TColor Color = clBlack;
+  int Width = 0;
   bool operator==(const Font&) const = default;
 };
 

@@ -224,6 +224,15 @@ TEST(Bmp, RunLengthEncodedFiles) {
   Bytes down = rle8;
   PutU32(down, 22, static_cast<uint32_t>(-3));
   EXPECT_NE(ErrorOf(down).find("top-down"), std::string::npos);
+
+  // A reader may bound the pixels by the bytes it was given: 12 pixels pass a bound of 12, not 11.
+  EXPECT_EQ(DecodeBmp(rle8.data(), rle8.size(), 12).Width(), 4);
+  try {
+    DecodeBmp(rle8.data(), rle8.size(), 11);
+    ADD_FAILURE() << "12 pixels read under a bound of 11";
+  } catch (const FormatError& e) {
+    EXPECT_NE(std::string(e.what()).find("12 pixels are more than the 11"), std::string::npos) << e.what();
+  }
 }
 
 TEST(Bmp, HostileFilesGiveClearErrors) {

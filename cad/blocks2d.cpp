@@ -1,0 +1,291 @@
+#include "cad/blocks2d.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "cad/cad_exceptions.h"
+#include "cad/geometry_drawing.h"
+
+namespace cad {
+
+namespace {
+
+// How deep groups are nested in the drawing or reading going on in this thread: a source block
+// placed (through blocks) inside itself, or a stream of containers within containers, must not
+// run the stack out.
+thread_local int g_nesting = 0;
+
+class NestingLevel {
+ public:
+  NestingLevel() { ++g_nesting; }
+  ~NestingLevel() { --g_nesting; }
+  NestingLevel(const NestingLevel&) = delete;
+  NestingLevel& operator=(const NestingLevel&) = delete;
+  bool TooDeep() const { return g_nesting > TContainer2D::kMaxNesting; }
+};
+
+TPoint2D ReadPoint(platform::ByteReader& stream) {
+  TPoint2D p;
+  p.X = stream.F64();
+  p.Y = stream.F64();
+  p.W = stream.F64();
+  return p;
+}
+
+void WritePoint(platform::ByteWriter& stream, const TPoint2D& p) {
+  stream.F64(p.X);
+  stream.F64(p.Y);
+  stream.F64(p.W);
+}
+
+TBlockName ReadBlockName(platform::ByteReader& stream) {
+  TBlockName name;
+  stream.Read(name.data(), name.size());
+  return name;
+}
+
+}  // namespace
+
+TBlockName MakeBlockName(const std::string& name) {
+  TBlockName field{};
+  const size_t n = std::min(name.size(), field.size() - 1);
+  field[0] = uint8_t(n);
+  std::memcpy(field.data() + 1, name.data(), n);
+  return field;
+}
+
+std::string BlockNameText(const TBlockName& name) {
+  const size_t n = std::min<size_t>(name[0], name.size() - 1);
+  return std::string(reinterpret_cast<const char*>(name.data()) + 1, n);
+}
+
+// --- TContainer2D -----------------------------------------------------------------------------
+
+TContainer2D::TContainer2D(platform::ByteReader& stream, const std::string& versionTag) : TObject2D(stream, versionTag) {
+  NestingLevel level;
+  if (level.TooDeep()) throw ECADFileNotValid("TContainer2D.CreateFromStream: Groups nested too deeply");
+  // Every child record takes at least its class id.
+  const int32_t count = ReadCheckedCount(stream, 2, "TContainer2D.CreateFromStream", "Child");
+  for (int32_t i = 0; i < count; ++i) {
+    std::unique_ptr<TObject2D> child = KQSysReadObject2D(stream, versionTag);
+    child->UpdateAndNotify();
+    AddChild(std::move(child));
+  }
+  UpdateAndNotify();
+}
+
+void TContainer2D::AddChild(std::unique_ptr<TObject2D> child) {
+  objects_.Add(child.get());
+  child.release();
+}
+
+void TContainer2D::SaveToStream(platform::ByteWriter& stream) {
+  TObject2D::SaveToStream(stream);
+  auto it = objects_.GetIterator();
+  stream.I32(it->Count());
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) KQSysWriteObject(stream, *child);
+}
+
+void TContainer2D::UpdateExtension() {
+  auto it = objects_.GetIterator();
+  bool any = false;
+  TRect2D box = Rect2D(0, 0, 0, 0);
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) {
+    const auto* object = dynamic_cast<const TObject2D*>(child);
+    if (!object) continue;
+    box = any ? UnionRect2D(box, object->Extents()) : object->Extents();
+    any = true;
+  }
+  extents_ = any ? ModelBoundingBox(box) : Rect2D(0, 0, 0, 0);
+}
+
+void TContainer2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) {
+  platform::Canvas& c = canvas.Canvas();
+  const platform::Pen pen = c.GetPen();
+  const platform::Brush brush = c.GetBrush();
+  const TTransform2D m = HasTransform() ? MultiplyTransform2D(GetModelTransform(), view) : view;
+  auto it = objects_.GetIterator();
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) {
+    auto* object = dynamic_cast<TObject2D*>(child);
+    if (!object || !object->Visible) continue;
+    c.SetPen(pen);
+    c.SetBrush(brush);
+    object->Draw(m, canvas, clip, mode);
+  }
+}
+
+void TContainer2D::DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip,
+                                     int width) {
+  if (objects_.Count() > 0) TObject2D::DrawControlPoints(view, canvas, clip, width);
+}
+
+int TContainer2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
+  int code = TObject2D::PickTest(p, aperture, distance);
+  if (code != PICK_INBBOX) return code;
+  const TPoint2D local = HasTransform() ? ToObjectPoint(p) : p;
+  double best = 2 * aperture;
+  auto it = objects_.GetIterator();
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) {
+    auto* object = dynamic_cast<TObject2D*>(child);
+    if (!object) continue;
+    double d;
+    if (object->PickTest(local, aperture, d) >= PICK_INOBJECT && d < best) {
+      code = object->ID;
+      best = d;
+    }
+  }
+  distance = best;
+  return code;
+}
+
+void TContainer2D::ResolveBlockReferences(TGraphicObjIterator& sourceBlocks) {
+  auto it = objects_.GetIterator();
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) {
+    if (auto* group = dynamic_cast<TContainer2D*>(child))
+      group->ResolveBlockReferences(sourceBlocks);
+    else if (auto* block = dynamic_cast<TBlock2D*>(child))
+      block->UpdateReference(sourceBlocks);
+  }
+  it.reset();
+  UpdateAndNotify();
+}
+
+void TContainer2D::AssignFrom(const TGraphicObject& source) {
+  TObject2D::AssignFrom(source);
+  const auto* other = dynamic_cast<const TContainer2D*>(&source);
+  if (!other) return;
+  std::unique_ptr<TGraphicObjIterator> it;
+  try {
+    it = const_cast<TGraphicObjList&>(other->objects_).GetIterator();
+  } catch (const ECADListBlocked&) {
+    throw ECADListBlocked("TContainer2D.Assign: The list has an exclusive iterator.");
+  }
+  objects_.Clear();
+  for (TGraphicObject* child = it->First(); child; child = it->Next()) {
+    const auto* object = dynamic_cast<const TObject2D*>(child);
+    if (!object) continue;
+    std::unique_ptr<TObject2D> copy = object->NewInstance(object->ID);
+    copy->Assign(*object);
+    AddChild(std::move(copy));
+  }
+}
+
+// --- TSourceBlock2D ---------------------------------------------------------------------------
+
+TSourceBlock2D::TSourceBlock2D(int32_t id, const std::string& name) : TContainer2D(id), name_(MakeBlockName(name)) {}
+
+TSourceBlock2D::TSourceBlock2D(platform::ByteReader& stream, const std::string& versionTag)
+    : TContainer2D(stream, versionTag) {
+  ToBeSaved = stream.U8() != 0;
+  IsLibraryBlock = stream.U8() != 0;
+  name_ = ReadBlockName(stream);
+}
+
+void TSourceBlock2D::SaveToStream(platform::ByteWriter& stream) {
+  TContainer2D::SaveToStream(stream);
+  stream.U8(ToBeSaved ? 1 : 0);
+  stream.U8(IsLibraryBlock ? 1 : 0);
+  stream.Write(name_.data(), name_.size());
+}
+
+void TSourceBlock2D::CheckCanFree() const {
+  if (!CanFree())
+    throw ECADSourceBlockIsReferenced(
+        "TSourceBlock2D.Destroy: This source block is referenced and cannot be deleted");
+}
+
+void TSourceBlock2D::AssignFrom(const TGraphicObject& source) {
+  TContainer2D::AssignFrom(source);
+  if (dynamic_cast<const TSourceBlock2D*>(&source)) ToBeSaved = source.ToBeSaved;
+}
+
+void RemoveSourceBlock(TExclusiveGraphicObjIterator& sourceBlocks) {
+  if (const auto* block = dynamic_cast<const TSourceBlock2D*>(sourceBlocks.Current())) block->CheckCanFree();
+  sourceBlocks.RemoveCurrent();
+}
+
+// --- TBlock2D ---------------------------------------------------------------------------------
+
+TBlock2D::TBlock2D(int32_t id, TSourceBlock2D& source, const TPoint2D& insertionPoint)
+    : TObject2D(id), InsertionPoint(insertionPoint), sourceName_(source.Name()) {
+  SetSource(&source);
+  UpdateAndNotify();
+}
+
+TBlock2D::TBlock2D(platform::ByteReader& stream, const std::string& versionTag) : TObject2D(stream, versionTag) {
+  sourceName_ = ReadBlockName(stream);
+  InsertionPoint = ReadPoint(stream);
+}
+
+TBlock2D::~TBlock2D() { SetSource(nullptr); }
+
+void TBlock2D::SetSource(TSourceBlock2D* source) {
+  if (source == source_) return;
+  if (source_) source_->ReleaseReference();
+  source_ = source;
+  if (source_) source_->AddReference();
+}
+
+void TBlock2D::SaveToStream(platform::ByteWriter& stream) {
+  TObject2D::SaveToStream(stream);
+  stream.Write(sourceName_.data(), sourceName_.size());
+  WritePoint(stream, InsertionPoint);
+}
+
+void TBlock2D::UpdateReference(TGraphicObjIterator& sourceBlocks) {
+  for (TGraphicObject* o = sourceBlocks.First(); o; o = sourceBlocks.Next()) {
+    auto* block = dynamic_cast<TSourceBlock2D*>(o);
+    if (block && block->Name() == sourceName_) {
+      SetSource(block);
+      UpdateAndNotify();
+      return;
+    }
+  }
+  SetSource(nullptr);
+  throw ECADListObjNotFound("TBlock2D.UpdateReference: Source block not found");
+}
+
+void TBlock2D::UpdateExtension() {
+  if (!source_) return;
+  NestingLevel level;
+  if (level.TooDeep()) return;
+  source_->UpdateAndNotify();
+  extents_ = ModelBoundingBox(source_->Extents());
+}
+
+void TBlock2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) {
+  NestingLevel level;
+  if (!source_ || level.TooDeep()) return;
+  source_->Draw(HasTransform() ? MultiplyTransform2D(GetModelTransform(), view) : view, canvas, clip, mode);
+}
+
+void TBlock2D::DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int width) {
+  TObject2D::DrawControlPoints(view, canvas, clip, width);
+  const platform::Point s = Point2DToPoint(TransformPoint2D(TransformPoint2D(InsertionPoint, GetModelTransform()), view));
+  DrawControlPointMarker(canvas, s.X, s.Y, width);
+}
+
+int TBlock2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
+  distance = kNoDistance;
+  NestingLevel level;
+  if (!source_ || level.TooDeep()) return PICK_NOOBJECT;
+  const int code = TObject2D::PickTest(p, aperture, distance);
+  if (code != PICK_INBBOX) return code;
+  double d;
+  if (IsPointNearPoint2D(p, TransformPoint2D(InsertionPoint, GetModelTransform()), aperture, d)) {
+    distance = d;
+    return PICK_ONOBJECT;
+  }
+  return source_->PickTest(HasTransform() ? ToObjectPoint(p) : p, aperture, distance);
+}
+
+void TBlock2D::AssignFrom(const TGraphicObject& source) {
+  TObject2D::AssignFrom(source);
+  const auto* other = dynamic_cast<const TBlock2D*>(&source);
+  if (!other) return;
+  SetSource(other->source_);
+  sourceName_ = other->sourceName_;
+  InsertionPoint = other->InsertionPoint;
+}
+
+}  // namespace cad

@@ -1,0 +1,146 @@
+// Groups of objects: a container owns child objects; a source block is a named group kept in the
+// drawing's source-block list (a block definition) and counts the placements that use it; a block
+// places a source block.
+#pragma once
+
+#include <array>
+
+#include "cad/graphic_obj_list.h"
+#include "cad/object2d.h"
+
+namespace cad {
+
+// A 13-byte block name field: a length byte and up to 12 characters. Compared byte for byte over
+// the whole field, padding included, as the drawing files do.
+using TBlockName = std::array<uint8_t, 13>;
+TBlockName MakeBlockName(const std::string& name);
+std::string BlockNameText(const TBlockName& name);
+
+class TContainer2D : public TObject2D {
+ public:
+  explicit TContainer2D(int32_t id) : TObject2D(id) {}
+  // After TObject2D's fields: int32 child count, then per child an int16 class id and its record.
+  // Every child is notified and appended, then the container. Containers nested deeper than
+  // kMaxNesting raise ECADFileNotValid.
+  TContainer2D(platform::ByteReader& stream, const std::string& versionTag);
+
+  static constexpr int kMaxNesting = 64;
+
+  std::string ClassName() const override { return "TContainer2D"; }
+  std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TContainer2D>(id); }
+  void SaveToStream(platform::ByteWriter& stream) override;
+  // The union of the children's extents, through the model transform; (0, 0)-(0, 0) when empty.
+  void UpdateExtension() override;
+  // Every child starts from the pen and brush the container found on the canvas.
+  void Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) override;
+  void DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip,
+                         int width) override;
+  // PICK_NOOBJECT, PICK_INBBOX, or the ID of the nearest picked child.
+  int PickTest(const TPoint2D& p, double aperture, double& distance) override;
+
+  // Resolves the blocks among the children (nested groups included) against the source blocks of
+  // `sourceBlocks`, then notifies. A missing source block raises ECADListObjNotFound.
+  void ResolveBlockReferences(TGraphicObjIterator& sourceBlocks);
+
+  TGraphicObjList& Objects() { return objects_; }
+  // Appends a child (the list refuses while an iterator is open; the child is then freed).
+  void AddChild(std::unique_ptr<TObject2D> child);
+
+ protected:
+  // From a container: the children are copied (same class, same ID) in place of the own ones;
+  // ECADListBlocked "TContainer2D.Assign: The list has an exclusive iterator." when the source's
+  // list is held exclusively.
+  void AssignFrom(const TGraphicObject& source) override;
+
+ private:
+  TGraphicObjList objects_;
+};
+
+// A named, counted group: a block definition.
+class TSourceBlock2D : public TContainer2D {
+ public:
+  explicit TSourceBlock2D(int32_t id) : TContainer2D(id) {}
+  TSourceBlock2D(int32_t id, const std::string& name);
+  // After TContainer2D's fields: uint8 to-be-saved, uint8 library flag, the 13-byte name; no
+  // references.
+  TSourceBlock2D(platform::ByteReader& stream, const std::string& versionTag);
+  // Placements must be gone first (CanFree); see CheckCanFree.
+  ~TSourceBlock2D() override = default;
+
+  std::string ClassName() const override { return "TSourceBlock2D"; }
+  std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TSourceBlock2D>(id); }
+  void SaveToStream(platform::ByteWriter& stream) override;
+
+  const TBlockName& Name() const { return name_; }
+  std::string NameText() const { return BlockNameText(name_); }
+  // The placements that use this block.
+  int RefCount() const { return refCount_; }
+  void AddReference() { ++refCount_; }
+  void ReleaseReference() {
+    if (refCount_ > 0) --refCount_;
+  }
+  // Whether the block may be freed: no placement uses it.
+  bool CanFree() const { return refCount_ == 0; }
+  // ECADSourceBlockIsReferenced "TSourceBlock2D.Destroy: This source block is referenced and cannot
+  // be deleted" while a placement uses the block. Whoever frees a source block asks this first.
+  void CheckCanFree() const;
+
+  // Set for blocks that came from a block library.
+  bool IsLibraryBlock = false;
+
+ protected:
+  void AssignFrom(const TGraphicObject& source) override;
+
+ private:
+  TBlockName name_{};
+  int refCount_ = 0;
+};
+
+// Removes the iterator's current object, a source block, from its list: refused with
+// CheckCanFree's error (the block stays) while placements use it.
+void RemoveSourceBlock(TExclusiveGraphicObjIterator& sourceBlocks);
+
+// A placement of a source block.
+class TBlock2D : public TObject2D {
+ public:
+  explicit TBlock2D(int32_t id) : TObject2D(id) {}
+  // Takes a reference to `source`.
+  TBlock2D(int32_t id, TSourceBlock2D& source, const TPoint2D& insertionPoint = Point2D(0, 0));
+  // After TObject2D's fields: the 13-byte name of its source block, the 24-byte insertion point.
+  // No source block until UpdateReference.
+  TBlock2D(platform::ByteReader& stream, const std::string& versionTag);
+  // Gives back its reference.
+  ~TBlock2D() override;
+
+  std::string ClassName() const override { return "TBlock2D"; }
+  std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TBlock2D>(id); }
+  void SaveToStream(platform::ByteWriter& stream) override;
+  // The source block's extents through the model transform; unchanged without a source block.
+  void UpdateExtension() override;
+  void Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) override;
+  void DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip,
+                         int width) override;
+  // PICK_NOOBJECT without a source block; PICK_ONOBJECT at the insertion point; else the source
+  // block's answer.
+  int PickTest(const TPoint2D& p, double aperture, double& distance) override;
+
+  // Takes the first source block of the iterator whose name field equals the stored one, with a
+  // reference; none found raises ECADListObjNotFound "TBlock2D.UpdateReference: Source block not
+  // found" and the block keeps no source block.
+  void UpdateReference(TGraphicObjIterator& sourceBlocks);
+
+  TSourceBlock2D* SourceBlock() const { return source_; }
+  const TBlockName& SourceName() const { return sourceName_; }
+  TPoint2D InsertionPoint = Point2D(0, 0);
+
+ protected:
+  void AssignFrom(const TGraphicObject& source) override;
+
+ private:
+  void SetSource(TSourceBlock2D* source);
+
+  TSourceBlock2D* source_ = nullptr;
+  TBlockName sourceName_{};
+};
+
+}  // namespace cad

@@ -1,0 +1,398 @@
+#include "scene3d/texture_format.h"
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+
+#include "scene3d/gl_constants.h"
+
+namespace scene3d {
+
+namespace {
+
+struct FormatRow {
+  uint32_t internalFormat;
+  uint32_t colorFormat;
+  uint32_t dataType;
+};
+
+// Compressed formats carry their constant in all three columns.
+constexpr FormatRow Compressed(uint32_t constant) { return {constant, constant, constant}; }
+
+// One row per TGLInternalFormat. A few rows pair a format with an unusual base format or type (RGB10
+// as RGBA 10_10_10_2, the intensities as luminance, R32F as luminance, the 8- and 16-bit SNORM reds
+// with 0x2002); images already stored in these layouts depend on them, so they stay as they are.
+constexpr FormatRow kFormats[] = {
+    {GL_ALPHA4, GL_ALPHA, GL_UNSIGNED_BYTE},  // 0 tfALPHA4
+    {GL_ALPHA8, GL_ALPHA, GL_UNSIGNED_BYTE},  // 1 tfALPHA8
+    {GL_ALPHA12, GL_ALPHA, GL_UNSIGNED_SHORT},  // 2 tfALPHA12
+    {GL_ALPHA16, GL_ALPHA, GL_UNSIGNED_SHORT},  // 3 tfALPHA16
+    {GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE},  // 4 tfDEPTH_COMPONENT16
+    {GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE},  // 5 tfDEPTH_COMPONENT24
+    {GL_DEPTH_COMPONENT32, GL_DEPTH_COMPONENT, GL_UNSIGNED_BYTE},  // 6 tfDEPTH_COMPONENT32
+    {GL_LUMINANCE4, GL_LUMINANCE, GL_UNSIGNED_BYTE},  // 7 tfLUMINANCE4
+    {GL_LUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE},  // 8 tfLUMINANCE8
+    {GL_LUMINANCE12, GL_LUMINANCE, GL_UNSIGNED_SHORT},  // 9 tfLUMINANCE12
+    {GL_LUMINANCE16, GL_LUMINANCE, GL_UNSIGNED_SHORT},  // 10 tfLUMINANCE16
+    {GL_LUMINANCE4_ALPHA4, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},  // 11 tfLUMINANCE4_ALPHA4
+    {GL_LUMINANCE6_ALPHA2, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},  // 12 tfLUMINANCE6_ALPHA2
+    {GL_LUMINANCE8_ALPHA8, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},  // 13 tfLUMINANCE8_ALPHA8
+    {GL_LUMINANCE12_ALPHA4, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT},  // 14 tfLUMINANCE12_ALPHA4
+    {GL_LUMINANCE12_ALPHA12, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT},  // 15 tfLUMINANCE12_ALPHA12
+    {GL_LUMINANCE16_ALPHA16, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT},  // 16 tfLUMINANCE16_ALPHA16
+    {GL_INTENSITY4, GL_LUMINANCE, GL_UNSIGNED_BYTE},  // 17 tfINTENSITY4
+    {GL_INTENSITY8, GL_LUMINANCE, GL_UNSIGNED_BYTE},  // 18 tfINTENSITY8
+    {GL_INTENSITY12, GL_LUMINANCE, GL_UNSIGNED_SHORT},  // 19 tfINTENSITY12
+    {GL_INTENSITY16, GL_LUMINANCE, GL_UNSIGNED_SHORT},  // 20 tfINTENSITY16
+    {GL_R3_G3_B2, GL_RGB, GL_UNSIGNED_BYTE_3_3_2},  // 21 tfR3_G3_B2
+    {GL_RGB4, GL_RGB, GL_UNSIGNED_BYTE},  // 22 tfRGB4
+    {GL_RGB5, GL_RGB, GL_UNSIGNED_SHORT_5_6_5},  // 23 tfRGB5
+    {GL_RGB8, GL_RGB, GL_UNSIGNED_BYTE},  // 24 tfRGB8
+    {GL_RGB10, GL_RGBA, GL_UNSIGNED_INT_10_10_10_2},  // 25 tfRGB10
+    {GL_RGB12, GL_RGB, GL_UNSIGNED_BYTE},  // 26 tfRGB12
+    {GL_RGB16, GL_RGB, GL_UNSIGNED_SHORT},  // 27 tfR16G16B16
+    {GL_RGBA2, GL_RGBA, GL_UNSIGNED_BYTE},  // 28 tfRGBA2
+    {GL_RGBA4, GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4},  // 29 tfRGBA4
+    {GL_RGB5_A1, GL_RGBA, GL_UNSIGNED_SHORT_5_5_5_1},  // 30 tfRGB5_A1
+    {GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE},  // 31 tfRGBA8
+    {GL_RGB10_A2, GL_RGBA, GL_UNSIGNED_INT_10_10_10_2},  // 32 tfRGB10_A2
+    {GL_RGBA12, GL_RGBA, GL_UNSIGNED_BYTE},  // 33 tfRGBA12
+    {GL_RGBA16, GL_RGBA, GL_UNSIGNED_SHORT},  // 34 tfR16G16B16A16
+    Compressed(GL_COMPRESSED_RGB_S3TC_DXT1_EXT),  // 35 tfCOMPRESSED_RGB_S3TC_DXT1
+    Compressed(GL_COMPRESSED_RGBA_S3TC_DXT1_EXT),  // 36 tfCOMPRESSED_RGBA_S3TC_DXT1
+    Compressed(GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),  // 37 tfCOMPRESSED_RGBA_S3TC_DXT3
+    Compressed(GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),  // 38 tfCOMPRESSED_RGBA_S3TC_DXT5
+    {GL_SIGNED_LUMINANCE8_NV, GL_LUMINANCE, GL_BYTE},  // 39 tfSIGNED_LUMINANCE8
+    {GL_SIGNED_LUMINANCE8_ALPHA8_NV, GL_LUMINANCE_ALPHA, GL_SHORT},  // 40 tfSIGNED_LUMINANCE8_ALPHA8
+    {GL_SIGNED_RGB8_NV, GL_RGB, GL_BYTE},  // 41 tfSIGNED_RGB8
+    {GL_SIGNED_RGBA8_NV, GL_RGBA, GL_BYTE},  // 42 tfSIGNED_RGBA8
+    {GL_SIGNED_RGB8_UNSIGNED_ALPHA8_NV, GL_RGBA, GL_BYTE},  // 43 tfSIGNED_RGB8_UNSIGNED_ALPHA8
+    {GL_SIGNED_ALPHA8_NV, GL_ALPHA, GL_BYTE},  // 44 tfSIGNED_ALPHA8
+    {GL_SIGNED_INTENSITY8_NV, GL_INTENSITY, GL_BYTE},  // 45 tfSIGNED_INTENSITY8
+    {GL_HILO16_NV, GL_RG, GL_UNSIGNED_SHORT},  // 46 tfHILO16
+    {GL_SIGNED_HILO16_NV, GL_RG, GL_SHORT},  // 47 tfSIGNED_HILO16
+    {GL_DSDT8_NV, GL_RED, GL_UNSIGNED_BYTE},  // 48 tfDSDT8
+    {GL_DSDT8_MAG8_NV, GL_RG, GL_UNSIGNED_BYTE},  // 49 tfDSDT8_MAG8
+    {GL_DSDT8_MAG8_INTENSITY8_NV, GL_RGB, GL_UNSIGNED_BYTE},  // 50 tfDSDT8_MAG8_INTENSITY8
+    {GL_HILO8_NV, GL_RG, GL_UNSIGNED_BYTE},  // 51 tfHILO8
+    {GL_SIGNED_HILO8_NV, GL_RG, GL_BYTE},  // 52 tfSIGNED_HILO8
+    {GL_FLOAT_R16_NV, GL_RED, GL_HALF_FLOAT},  // 53 tfFLOAT_R16
+    {GL_FLOAT_R32_NV, GL_RED, GL_FLOAT},  // 54 tfFLOAT_R32
+    {GL_FLOAT_RG16_NV, GL_RG, GL_HALF_FLOAT},  // 55 tfFLOAT_RG16
+    {GL_FLOAT_RGB16_NV, GL_RGB, GL_HALF_FLOAT},  // 56 tfFLOAT_RGB16
+    {GL_FLOAT_RGBA16_NV, GL_RGBA, GL_HALF_FLOAT},  // 57 tfFLOAT_RGBA16
+    {GL_FLOAT_RG32_NV, GL_RG, GL_FLOAT},  // 58 tfFLOAT_RG32
+    {GL_FLOAT_RGB32_NV, GL_RGB, GL_FLOAT},  // 59 tfFLOAT_RGB32
+    {GL_FLOAT_RGBA32_NV, GL_RGBA, GL_FLOAT},  // 60 tfFLOAT_RGBA32
+    {GL_RGBA_FLOAT32_ATI, GL_RGBA, GL_FLOAT},  // 61 tfRGBA_FLOAT32
+    {GL_RGB_FLOAT32_ATI, GL_RGB, GL_FLOAT},  // 62 tfRGB_FLOAT32
+    {GL_ALPHA_FLOAT32_ATI, GL_ALPHA, GL_FLOAT},  // 63 tfALPHA_FLOAT32
+    {GL_INTENSITY_FLOAT32_ATI, GL_LUMINANCE, GL_FLOAT},  // 64 tfINTENSITY_FLOAT32
+    {GL_LUMINANCE_FLOAT32_ATI, GL_LUMINANCE, GL_FLOAT},  // 65 tfLUMINANCE_FLOAT32
+    {GL_LUMINANCE_ALPHA_FLOAT32_ATI, GL_LUMINANCE_ALPHA, GL_FLOAT},  // 66 tfLUMINANCE_ALPHA_FLOAT32
+    {GL_RGBA_FLOAT16_ATI, GL_RGBA, GL_HALF_FLOAT},  // 67 tfRGBA_FLOAT16
+    {GL_RGB_FLOAT16_ATI, GL_RGB, GL_HALF_FLOAT},  // 68 tfRGB_FLOAT16
+    {GL_ALPHA_FLOAT16_ATI, GL_ALPHA, GL_HALF_FLOAT},  // 69 tfALPHA_FLOAT16
+    {GL_INTENSITY_FLOAT16_ATI, GL_LUMINANCE, GL_HALF_FLOAT},  // 70 tfINTENSITY_FLOAT16
+    {GL_LUMINANCE_FLOAT16_ATI, GL_LUMINANCE, GL_HALF_FLOAT},  // 71 tfLUMINANCE_FLOAT16
+    {GL_LUMINANCE_ALPHA_FLOAT16_ATI, GL_LUMINANCE_ALPHA, GL_HALF_FLOAT},  // 72 tfLUMINANCE_ALPHA_FLOAT16
+    {GL_DEPTH24_STENCIL8, GL_DEPTH_STENCIL, GL_UNSIGNED_BYTE},  // 73 tfDEPTH24_STENCIL8
+    {GL_DEPTH_COMPONENT32F, GL_DEPTH_COMPONENT, GL_FLOAT},  // 74 tfDEPTH_COMPONENT32F
+    {GL_DEPTH32F_STENCIL8, GL_DEPTH_STENCIL, GL_FLOAT},  // 75 tfDEPTH32F_STENCIL8
+    {GL_SRGB8, GL_RGB, GL_UNSIGNED_BYTE},  // 76 tfSRGB8
+    {GL_SRGB8_ALPHA8, GL_RGBA, GL_UNSIGNED_BYTE},  // 77 tfSRGB8_ALPHA8
+    {GL_SLUMINANCE8, GL_LUMINANCE, GL_UNSIGNED_BYTE},  // 78 tfSLUMINANCE8
+    {GL_SLUMINANCE8_ALPHA8, GL_LUMINANCE_ALPHA, GL_UNSIGNED_BYTE},  // 79 tfSLUMINANCE8_ALPHA8
+    Compressed(GL_COMPRESSED_SRGB_S3TC_DXT1_EXT),  // 80 tfCOMPRESSED_SRGB_S3TC_DXT1
+    Compressed(GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT1_EXT),  // 81 tfCOMPRESSED_SRGB_ALPHA_S3TC_DXT1
+    Compressed(GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT3_EXT),  // 82 tfCOMPRESSED_SRGB_ALPHA_S3TC_DXT3
+    Compressed(GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT5_EXT),  // 83 tfCOMPRESSED_SRGB_ALPHA_S3TC_DXT5
+    {GL_RGB9_E5, GL_RGBA, GL_FLOAT},  // 84 tfRGB9_E5
+    {GL_R11F_G11F_B10F, GL_RGB, GL_FLOAT},  // 85 tfR11F_G11F_B10F
+    Compressed(GL_COMPRESSED_LUMINANCE_LATC1_EXT),  // 86 tfCOMPRESSED_LUMINANCE_LATC1
+    Compressed(GL_COMPRESSED_SIGNED_LUMINANCE_LATC1_EXT),  // 87 tfCOMPRESSED_SIGNED_LUMINANCE_LATC1
+    Compressed(GL_COMPRESSED_LUMINANCE_ALPHA_LATC2_EXT),  // 88 tfCOMPRESSED_LUMINANCE_ALPHA_LATC2
+    Compressed(GL_COMPRESSED_SIGNED_LUMINANCE_ALPHA_LATC2_EXT),  // 89 tfCOMPRESSED_SIGNED_LUMINANCE_ALPHA_LATC2
+    Compressed(GL_COMPRESSED_LUMINANCE_ALPHA_3DC_ATI),  // 90 tfCOMPRESSED_LUMINANCE_ALPHA_3DC
+    {GL_RGBA32UI, GL_RGBA_INTEGER, GL_UNSIGNED_INT},  // 91 tfRGBA32UI
+    {GL_RGB32UI, GL_RGB_INTEGER, GL_UNSIGNED_INT},  // 92 tfRGB32UI
+    {GL_ALPHA32UI_EXT, GL_ALPHA_INTEGER_EXT, GL_UNSIGNED_INT},  // 93 tfALPHA32UI
+    {GL_INTENSITY32UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_INT},  // 94 tfINTENSITY32UI
+    {GL_LUMINANCE32UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_INT},  // 95 tfLUMINANCE32UI
+    {GL_LUMINANCE_ALPHA32UI_EXT, GL_LUMINANCE_ALPHA_INTEGER_EXT, GL_UNSIGNED_INT},  // 96 tfLUMINANCE_ALPHA32UI
+    {GL_RGBA16UI, GL_RGBA_INTEGER, GL_UNSIGNED_SHORT},  // 97 tfRGBA16UI
+    {GL_RGB16UI, GL_RGB_INTEGER, GL_UNSIGNED_SHORT},  // 98 tfRGB16UI
+    {GL_ALPHA16UI_EXT, GL_ALPHA_INTEGER_EXT, GL_UNSIGNED_SHORT},  // 99 tfALPHA16UI
+    {GL_INTENSITY16UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_SHORT},  // 100 tfINTENSITY16UI
+    {GL_LUMINANCE16UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_SHORT},  // 101 tfLUMINANCE16UI
+    {GL_LUMINANCE_ALPHA16UI_EXT, GL_LUMINANCE_ALPHA_INTEGER_EXT, GL_UNSIGNED_SHORT},  // 102 tfLUMINANCE_ALPHA16UI
+    {GL_RGBA8UI, GL_RGBA_INTEGER, GL_UNSIGNED_BYTE},  // 103 tfRGBA8UI
+    {GL_RGB8UI, GL_RGB_INTEGER, GL_UNSIGNED_BYTE},  // 104 tfRGB8UI
+    {GL_ALPHA8UI_EXT, GL_ALPHA_INTEGER_EXT, GL_UNSIGNED_BYTE},  // 105 tfALPHA8UI
+    {GL_INTENSITY8UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_BYTE},  // 106 tfINTENSITY8UI
+    {GL_LUMINANCE8UI_EXT, GL_LUMINANCE_INTEGER_EXT, GL_UNSIGNED_BYTE},  // 107 tfLUMINANCE8UI
+    {GL_LUMINANCE_ALPHA8UI_EXT, GL_LUMINANCE_ALPHA_INTEGER_EXT, GL_UNSIGNED_BYTE},  // 108 tfLUMINANCE_ALPHA8UI
+    {GL_RGBA32I, GL_RGBA_INTEGER, GL_INT},  // 109 tfRGBA32I
+    {GL_RGB32I, GL_RGB_INTEGER, GL_INT},  // 110 tfRGB32I
+    {GL_ALPHA32I_EXT, GL_ALPHA_INTEGER_EXT, GL_INT},  // 111 tfALPHA32I
+    {GL_INTENSITY32I_EXT, GL_LUMINANCE_INTEGER_EXT, GL_INT},  // 112 tfINTENSITY32I
+    {GL_LUMINANCE32I_EXT, GL_LUMINANCE_INTEGER_EXT, GL_INT},  // 113 tfLUMINANCE32I
+    {GL_LUMINANCE_ALPHA32I_EXT, GL_LUMINANCE_ALPHA_INTEGER_EXT, GL_INT},  // 114 tfLUMINANCE_ALPHA32I
+    {GL_RGBA16I, GL_RGBA_INTEGER, GL_SHORT},  // 115 tfRGBA16I
+    {GL_RGB16I, GL_RGB_INTEGER, GL_SHORT},  // 116 tfRGB16I
+    {GL_ALPHA16I_EXT, GL_ALPHA_INTEGER_EXT, GL_SHORT},  // 117 tfALPHA16I
+    {GL_INTENSITY16I_EXT, GL_LUMINANCE_INTEGER_EXT, GL_SHORT},  // 118 tfINTENSITY16I
+    {GL_LUMINANCE16I_EXT, GL_LUMINANCE_INTEGER_EXT, GL_SHORT},  // 119 tfLUMINANCE16I
+    {GL_LUMINANCE_ALPHA16I_EXT, GL_LUMINANCE_ALPHA_INTEGER_EXT, GL_SHORT},  // 120 tfLUMINANCE_ALPHA16I
+    {GL_RGBA8I, GL_RGBA_INTEGER, GL_BYTE},  // 121 tfRGBA8I
+    {GL_RGB8I, GL_RGB_INTEGER, GL_BYTE},  // 122 tfRGB8I
+    {GL_ALPHA8I_EXT, GL_ALPHA_INTEGER_EXT, GL_BYTE},  // 123 tfALPHA8I
+    {GL_INTENSITY8I_EXT, GL_INTENSITY, GL_BYTE},  // 124 tfINTENSITY8I
+    {GL_LUMINANCE8I_EXT, GL_LUMINANCE, GL_BYTE},  // 125 tfLUMINANCE8I
+    {GL_LUMINANCE_ALPHA8I_EXT, GL_LUMINANCE_ALPHA, GL_BYTE},  // 126 tfLUMINANCE_ALPHA8I
+    {GL_RG32UI, GL_RG, GL_UNSIGNED_INT},  // 127 tfRG32UI
+    {GL_R32UI, GL_RED_INTEGER, GL_UNSIGNED_INT},  // 128 tfR32UI
+    {GL_RG16UI, GL_RG, GL_UNSIGNED_SHORT},  // 129 tfRG16UI
+    {GL_R16UI, GL_RED_INTEGER, GL_UNSIGNED_SHORT},  // 130 tfR16UI
+    {GL_RG8UI, GL_RG, GL_UNSIGNED_BYTE},  // 131 tfRG8UI
+    {GL_R8UI, GL_RED_INTEGER, GL_UNSIGNED_BYTE},  // 132 tfR8UI
+    {GL_RG32I, GL_RG, GL_INT},  // 133 tfRG32I
+    {GL_R32I, GL_RED_INTEGER, GL_INT},  // 134 tfR32I
+    {GL_RG16I, GL_RG, GL_SHORT},  // 135 tfRG16I
+    {GL_R16I, GL_RED_INTEGER, GL_SHORT},  // 136 tfR16I
+    {GL_RG8I, GL_RG, GL_BYTE},  // 137 tfRG8I
+    {GL_R8I, GL_RED_INTEGER, GL_BYTE},  // 138 tfR8I
+    {GL_RG8, GL_RG, GL_BYTE},  // 139 tfRG8
+    {GL_R8, GL_RED, GL_BYTE},  // 140 tfR8
+    {GL_RG16, GL_RG, GL_SHORT},  // 141 tfRG16
+    {GL_R16, GL_RED, GL_SHORT},  // 142 tfR16
+    {GL_RG16F, GL_RG, GL_HALF_FLOAT},  // 143 tfRG16F
+    {GL_R16F, GL_RED, GL_HALF_FLOAT},  // 144 tfR16F
+    {GL_RG32F, GL_RG, GL_FLOAT},  // 145 tfRG32F
+    {GL_R32F, GL_LUMINANCE, GL_FLOAT},  // 146 tfR32F
+    Compressed(GL_COMPRESSED_RED_RGTC1),  // 147 tfCOMPRESSED_RED_RGTC1
+    Compressed(GL_COMPRESSED_SIGNED_RED_RGTC1),  // 148 tfCOMPRESSED_SIGNED_RED_RGTC1
+    Compressed(GL_COMPRESSED_RG_RGTC2),  // 149 tfCOMPRESSED_RG_RGTC2
+    Compressed(GL_COMPRESSED_SIGNED_RG_RGTC2),  // 150 tfCOMPRESSED_SIGNED_RG_RGTC2
+    {GL_R8_SNORM, 0x2002, GL_BYTE},  // 151 tfR8_SNORM
+    {GL_RG8_SNORM, GL_RG, GL_BYTE},  // 152 tfRG8_SNORM
+    {GL_RGB8_SNORM, GL_RGB, GL_BYTE},  // 153 tfRGB8_SNORM
+    {GL_RGBA8_SNORM, GL_RGBA, GL_BYTE},  // 154 tfRGBA8_SNORM
+    {GL_R16_SNORM, 0x2002, GL_SHORT},  // 155 tfR16_SNORM
+    {GL_RG16_SNORM, GL_RG, GL_SHORT},  // 156 tfRG16_SNORM
+    {GL_RGB16_SNORM, GL_RGB, GL_SHORT},  // 157 tfRGB16_SNORM
+    {GL_RGBA16_SNORM, GL_RGBA, GL_SHORT},  // 158 tfRGBA16_SNORM
+};
+static_assert(std::size(kFormats) == kInternalFormatCount);
+
+const FormatRow& Row(TGLInternalFormat format) {
+  const auto i = static_cast<size_t>(format);
+  return kFormats[i < std::size(kFormats) ? i : static_cast<size_t>(TGLInternalFormat::tfRGBA8)];
+}
+
+constexpr uint32_t kFloatSet[] = {
+    GL_RG16F, GL_R16F, GL_RG32F, GL_R32F, GL_FLOAT_R16_NV, GL_FLOAT_R32_NV, GL_FLOAT_RG16_NV,
+    GL_FLOAT_RGB16_NV, GL_FLOAT_RGBA16_NV, GL_FLOAT_RG32_NV, GL_FLOAT_RGB32_NV, GL_FLOAT_RGBA32_NV,
+    GL_RGBA_FLOAT32_ATI, GL_RGB_FLOAT32_ATI, GL_ALPHA_FLOAT32_ATI, GL_INTENSITY_FLOAT32_ATI,
+    GL_LUMINANCE_FLOAT32_ATI, GL_LUMINANCE_ALPHA_FLOAT32_ATI, GL_RGBA_FLOAT16_ATI, GL_RGB_FLOAT16_ATI,
+    GL_ALPHA_FLOAT16_ATI, GL_INTENSITY_FLOAT16_ATI, GL_LUMINANCE_FLOAT16_ATI, GL_LUMINANCE_ALPHA_FLOAT16_ATI,
+    GL_DEPTH_COMPONENT32F, GL_DEPTH32F_STENCIL8, GL_R11F_G11F_B10F,
+};
+constexpr uint32_t kDepthSet[] = {
+    GL_DEPTH_COMPONENT16, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT32,
+    GL_DEPTH24_STENCIL8, GL_DEPTH_COMPONENT32F, GL_DEPTH32F_STENCIL8,
+};
+// The generic compressed formats stand in the compressed set too, though no row holds them.
+constexpr uint32_t kCompressedSet[] = {
+    GL_COMPRESSED_RGB, GL_COMPRESSED_RGBA, GL_COMPRESSED_ALPHA, GL_COMPRESSED_LUMINANCE,
+    GL_COMPRESSED_LUMINANCE_ALPHA, GL_COMPRESSED_INTENSITY,
+    GL_COMPRESSED_RGB_S3TC_DXT1_EXT, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT,
+    GL_COMPRESSED_RGBA_S3TC_DXT5_EXT, GL_COMPRESSED_SRGB_S3TC_DXT1_EXT, GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT1_EXT,
+    GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT3_EXT, GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT5_EXT,
+    GL_COMPRESSED_LUMINANCE_LATC1_EXT, GL_COMPRESSED_SIGNED_LUMINANCE_LATC1_EXT,
+    GL_COMPRESSED_LUMINANCE_ALPHA_LATC2_EXT, GL_COMPRESSED_SIGNED_LUMINANCE_ALPHA_LATC2_EXT,
+    GL_COMPRESSED_LUMINANCE_ALPHA_3DC_ATI, GL_COMPRESSED_RED_RGTC1, GL_COMPRESSED_SIGNED_RED_RGTC1,
+    GL_COMPRESSED_RG_RGTC2, GL_COMPRESSED_SIGNED_RG_RGTC2,
+};
+
+template <size_t N>
+bool InSet(const uint32_t (&set)[N], uint32_t value) {
+  return std::find(std::begin(set), std::end(set), value) != std::end(set);
+}
+
+// Target constants by index.
+constexpr uint32_t kTargets[] = {
+    GL_TEXTURE_1D, GL_TEXTURE_2D, GL_TEXTURE_3D, GL_TEXTURE_1D_ARRAY, GL_TEXTURE_2D_ARRAY,
+    GL_TEXTURE_RECTANGLE, GL_TEXTURE_BUFFER, GL_TEXTURE_CUBE_MAP, GL_TEXTURE_2D_MULTISAMPLE,
+    GL_TEXTURE_2D_MULTISAMPLE_ARRAY, GL_TEXTURE_CUBE_MAP_ARRAY,
+};
+
+TextureSupportQuery g_supportQuery = nullptr;
+
+}  // namespace
+
+uint32_t GLConstantOfFormat(TGLInternalFormat format) { return Row(format).internalFormat; }
+
+TGLInternalFormat FormatOfGLConstant(uint32_t glConstant) {
+  for (size_t i = 0; i < std::size(kFormats); ++i)
+    if (kFormats[i].internalFormat == glConstant) return static_cast<TGLInternalFormat>(i);
+  return TGLInternalFormat::tfRGBA8;
+}
+
+TClientFormat ClientFormatOfFormat(TGLInternalFormat format) {
+  const FormatRow& row = Row(format);
+  return {row.colorFormat, row.dataType};
+}
+
+int32_t FormatElementSize(TGLInternalFormat format) {
+  const FormatRow& row = Row(format);
+  return PixelSizeOf(row.colorFormat, row.dataType);
+}
+
+int32_t PixelSizeOf(uint32_t colorFormat, uint32_t dataType) {
+  int32_t components = 1;
+  switch (colorFormat) {
+    case GL_RGB: case GL_BGR: case GL_RGB_INTEGER:
+      components = 3;
+      break;
+    case GL_RGBA: case GL_BGRA: case GL_RGBA_INTEGER:
+      components = 4;
+      break;
+    case GL_LUMINANCE_ALPHA: case GL_RG: case GL_RG_INTEGER: case GL_LUMINANCE_ALPHA_INTEGER_EXT:
+      components = 2;
+      break;
+    default:
+      break;
+  }
+  switch (dataType) {
+    case GL_BYTE: case GL_UNSIGNED_BYTE: case GL_BITMAP:
+      return components;
+    case GL_SHORT: case GL_UNSIGNED_SHORT: case GL_HALF_FLOAT:
+      return 2 * components;
+    case GL_INT: case GL_UNSIGNED_INT: case GL_FLOAT:
+      return 4 * components;
+    case GL_UNSIGNED_BYTE_3_3_2: case GL_UNSIGNED_BYTE_2_3_3_REV:
+      return 1;
+    case GL_UNSIGNED_SHORT_4_4_4_4: case GL_UNSIGNED_SHORT_5_5_5_1: case GL_UNSIGNED_SHORT_5_6_5:
+    case GL_UNSIGNED_SHORT_5_6_5_REV: case GL_UNSIGNED_SHORT_4_4_4_4_REV: case GL_UNSIGNED_SHORT_1_5_5_5_REV:
+      return 2;
+    case GL_UNSIGNED_INT_8_8_8_8: case GL_UNSIGNED_INT_10_10_10_2: case GL_UNSIGNED_INT_8_8_8_8_REV:
+    case GL_UNSIGNED_INT_2_10_10_10_REV:
+      return 4;
+    case GL_COMPRESSED_RGB_S3TC_DXT1_EXT: case GL_COMPRESSED_RGBA_S3TC_DXT1_EXT:
+    case GL_COMPRESSED_SRGB_S3TC_DXT1_EXT: case GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT1_EXT:
+    case GL_COMPRESSED_LUMINANCE_LATC1_EXT: case GL_COMPRESSED_SIGNED_LUMINANCE_LATC1_EXT:
+    case GL_COMPRESSED_RED_RGTC1: case GL_COMPRESSED_SIGNED_RED_RGTC1:
+      return 8;
+    case GL_COMPRESSED_RGBA_S3TC_DXT3_EXT: case GL_COMPRESSED_RGBA_S3TC_DXT5_EXT:
+    case GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT3_EXT: case GL_COMPRESSED_SRGB_ALPHA_S3TC_DXT5_EXT:
+    case GL_COMPRESSED_LUMINANCE_ALPHA_LATC2_EXT: case GL_COMPRESSED_SIGNED_LUMINANCE_ALPHA_LATC2_EXT:
+    case GL_COMPRESSED_LUMINANCE_ALPHA_3DC_ATI: case GL_COMPRESSED_RG_RGTC2: case GL_COMPRESSED_SIGNED_RG_RGTC2:
+      return 16;
+    default:
+      return 1;
+  }
+}
+
+bool FormatIsFloat(TGLInternalFormat format) { return InSet(kFloatSet, Row(format).internalFormat); }
+bool FormatIsDepth(TGLInternalFormat format) { return InSet(kDepthSet, Row(format).internalFormat); }
+bool FormatIsCompressed(TGLInternalFormat format) { return InSet(kCompressedSet, Row(format).internalFormat); }
+
+uint32_t GenericCompressedConstant(TGLInternalFormat format) {
+  using enum TGLInternalFormat;
+  switch (format) {
+    case tfALPHA8: return GL_COMPRESSED_ALPHA;
+    case tfLUMINANCE8: return GL_COMPRESSED_LUMINANCE;
+    case tfLUMINANCE8_ALPHA8: return GL_COMPRESSED_LUMINANCE_ALPHA;
+    case tfINTENSITY8: return GL_COMPRESSED_INTENSITY;
+    case tfRGB5: case tfRGB8: return GL_COMPRESSED_RGB;
+    default: return GL_COMPRESSED_RGBA;
+  }
+}
+
+void SetTextureSupportQuery(TextureSupportQuery query) { g_supportQuery = query; }
+
+namespace {
+
+std::optional<TextureSupportFlags> CurrentFlags() {
+  if (!g_supportQuery) return std::nullopt;
+  return g_supportQuery();
+}
+
+}  // namespace
+
+bool FormatSupported(TGLInternalFormat format) {
+  const std::optional<TextureSupportFlags> flags = CurrentFlags();
+  return flags && FormatSupported(format, *flags);
+}
+
+bool FormatSupported(TGLInternalFormat format, const TextureSupportFlags& f) {
+  const int i = static_cast<int>(format);
+  if (i <= 3 || (i >= 7 && i <= 34)) return f.GLVersion1_1;
+  if (i <= 6) return f.ARB_depth_texture;
+  if (i <= 38) return f.EXT_texture_compression_s3tc;
+  if (i <= 50) return f.NV_texture_shader;
+  if (i <= 52) return f.NV_texture_shader3;
+  if (i <= 60) return f.NV_float_buffer;
+  if (i <= 72) return f.ATI_texture_float;
+  if (i == 73) return f.EXT_packed_depth_stencil;
+  if (i <= 75) return f.NV_depth_buffer_float;
+  if (i <= 83) return f.EXT_texture_sRGB;
+  if (i == 84) return f.EXT_texture_shared_exponent;
+  if (i == 85) return f.EXT_packed_float;
+  if (i <= 89) return f.EXT_texture_compression_latc;
+  if (i == 90) return f.ATI_texture_compression_3dc;
+  if (i <= 126) return f.EXT_texture_integer;
+  if (i <= 146) return f.ARB_texture_rg;
+  if (i <= 150) return f.ARB_texture_compression_rgtc;
+  if (i <= 158) return f.GLVersion3_1;
+  return false;
+}
+
+bool TargetSupported(uint32_t target) {
+  const std::optional<TextureSupportFlags> flags = CurrentFlags();
+  return flags && TargetSupported(target, *flags);
+}
+
+bool TargetSupported(uint32_t target, const TextureSupportFlags& f) {
+  switch (target) {
+    case GL_TEXTURE_1D: case GL_TEXTURE_2D:
+      return f.GLVersion1_1 || f.EXT_texture_object;
+    case GL_TEXTURE_3D:
+      return f.EXT_texture3D;
+    case GL_TEXTURE_RECTANGLE:
+      return f.ARB_texture_rectangle;
+    case GL_TEXTURE_CUBE_MAP: case GL_TEXTURE_CUBE_MAP_POSITIVE_X: case GL_TEXTURE_CUBE_MAP_NEGATIVE_X:
+    case GL_TEXTURE_CUBE_MAP_POSITIVE_Y: case GL_TEXTURE_CUBE_MAP_NEGATIVE_Y:
+    case GL_TEXTURE_CUBE_MAP_POSITIVE_Z: case GL_TEXTURE_CUBE_MAP_NEGATIVE_Z:
+      return f.ARB_texture_cube_map;
+    case GL_TEXTURE_1D_ARRAY: case GL_TEXTURE_2D_ARRAY:
+      return f.EXT_texture_array;
+    case GL_TEXTURE_BUFFER:
+      return f.ARB_texture_buffer_object;
+    case GL_TEXTURE_CUBE_MAP_ARRAY:
+      return f.ARB_texture_cube_map_array;
+    case GL_TEXTURE_2D_MULTISAMPLE: case GL_TEXTURE_2D_MULTISAMPLE_ARRAY:
+      return f.ARB_texture_multisample;
+    default:
+      return false;
+  }
+}
+
+uint32_t TargetConstantOfIndex(uint8_t index) {
+  const size_t i = index & 0x7F;
+  return i < std::size(kTargets) ? kTargets[i] : 0;
+}
+
+uint8_t TargetIndexOfConstant(uint32_t target) {
+  for (size_t i = 0; i < std::size(kTargets); ++i)
+    if (kTargets[i] == target) return static_cast<uint8_t>(i);
+  return 1;
+}
+
+bool TargetHasMipmaps(uint32_t target) {
+  return target != GL_TEXTURE_RECTANGLE && target != GL_TEXTURE_2D_MULTISAMPLE &&
+         target != GL_TEXTURE_2D_MULTISAMPLE_ARRAY;
+}
+
+}  // namespace scene3d
