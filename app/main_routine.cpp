@@ -5,7 +5,12 @@
 #include <QLocale>
 #include <QTimer>
 
+#include "app/grid_dialog.h"
+#include "app/help_manager.h"
+#include "app/help_window.h"
+#include "app/html_help_viewer.h"
 #include "app/main_window.h"
+#include "app/stl_dialog.h"
 #include "app/splash_screen.h"
 #include "app/tool_window.h"
 #include "machining/tool_database.h"
@@ -38,6 +43,8 @@ ProgramWindows& ProgramWindows::operator=(ProgramWindows&&) noexcept = default;
 
 ProgramWindows::~ProgramWindows() {
   // The reverse of the creation order.
+  grid.reset();
+  stl.reset();
   tool.reset();
   main.reset();
 }
@@ -50,7 +57,11 @@ ProgramWindows CreateWindows() {
   windows.tool = std::make_unique<TfrmTool>(machining::ToolDatabase::DefaultPath(), windows.main->Settings().tool,
                                             windows.main.get());
   windows.main->SetToolWindow(windows.tool.get());
-  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng, TfrmStlDxf, TfrmGrid: created here, in this order.
+  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng: created here, in this order.
+  windows.stl = std::make_unique<TfrmStlDxf>(windows.main.get());
+  windows.main->SetStlDialog(windows.stl.get());
+  windows.grid = std::make_unique<TfrmGrid>(*windows.main, windows.main.get());
+  windows.main->SetGridDialog(windows.grid.get());
   return windows;
 }
 
@@ -66,6 +77,10 @@ int RunProgram(int argc, char** argv) {
   InitialiseLocale();
   platform::QtDialogs dialogs;
   platform::ScopedDialogs installed(&dialogs);
+  // The help window is the HTML Help entry point; the viewer takes it when it is created.
+  HelpWindows helpWindows;
+  platform::ScopedHtmlHelp helpEntry(&helpWindows);
+  HtmlHelpUnit htmlHelp(ProgramHelpManager());
 
   // 1-2. The splash first, painted at once.
   auto splash = std::make_unique<TSplashScreen>();
@@ -75,6 +90,7 @@ int RunProgram(int argc, char** argv) {
   // 3.
   QApplication::setApplicationName(QStringLiteral("Velkora"));
   HelpFile() = "Velkora.chm";
+  ProgramHelpManager().SetApplicationHelpFile(HelpFile());
   // 4.
   ProgramWindows windows = CreateWindows();
   // 5.
@@ -82,8 +98,11 @@ int RunProgram(int argc, char** argv) {
   splash->hide();
   splash.reset();
   // 6.
+  ProgramHelpManager().SetWindow(windows.main.get());
   windows.main->show();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  ProgramHelpManager().ShutDown();
+  return result;
 }
 
 }  // namespace app

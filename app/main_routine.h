@@ -7,7 +7,9 @@
 
 namespace app {
 
+class TfrmGrid;
 class TfrmMain;
+class TfrmStlDxf;
 class TfrmTool;
 
 // The windows the program creates at start, in creation order (freed in the reverse order).
@@ -15,7 +17,9 @@ struct ProgramWindows {
   std::unique_ptr<TfrmMain> main;
   // TfrmAbout is created here, after the main window.
   std::unique_ptr<TfrmTool> tool;
-  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng, TfrmStlDxf and TfrmGrid are created here, in this order.
+  // TfrmNewLang, TfrmEditLng and TfrmSubmitLng are created here, in this order.
+  std::unique_ptr<TfrmStlDxf> stl;
+  std::unique_ptr<TfrmGrid> grid;
   ProgramWindows();
   ProgramWindows(ProgramWindows&&) noexcept;
   ProgramWindows& operator=(ProgramWindows&&) noexcept;

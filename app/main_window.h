@@ -19,6 +19,7 @@
 
 #include "app/grid_dialog.h"
 #include "app/settings.h"
+#include "app/stl_dialog.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
 #include "machining/nc_words.h"
@@ -69,6 +70,10 @@ enum PageIndex : int {
   kPageHideAll = 999,
   kPageRestoreSet = 998,
 };
+
+// The maker's web site and support address (the About window's links, the web command).
+inline constexpr const char* kWebSite = "www.velkora.example";
+inline constexpr const char* kSupportMail = "support@velkora.example";
 
 // The ID of the point object the "Z no cut" pick places in the drawing.
 inline constexpr int kZNoCutPointId = 777;
@@ -133,6 +138,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   TfrmTool* ToolWindow() const { return tool_; }
   // The grid dialog, created by the main routine after this window.
   void SetGridDialog(TfrmGrid* grid) { grid_ = grid; }
+  void SetStlDialog(TfrmStlDxf* stl) { stl_ = stl; }
 
   // Program-wide values.
   const ProgramSettings& Settings() const { return settings_; }
@@ -327,6 +333,11 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void cboUnitsChange();
   void sbtResetClick();
 
+  // The help menu.
+  void mnuHelpClick();
+  void mnuTutorClick();
+  void mnuWebClick();
+
   // GridHost: what the grid dialog changes.
   GridValues Grid() const override;
   void SetGrid(const GridValues& values) override;
@@ -471,6 +482,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int drawingObjects_ = 0;
   cad::TLayers layers_;
   QPointer<TfrmGrid> grid_;
+  QPointer<TfrmStlDxf> stl_;
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;

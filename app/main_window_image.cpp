@@ -167,6 +167,10 @@ void TfrmMain::PlaceImage(bool zoom) {
   // Drawing commands go to layer 1 unless the user chose another.
   currentLayer_ = remembered == 0 ? 1 : remembered;
   Cad2DSetCurrentLayer(currentLayer_);
+  auto* layers = Get<QComboBox>("cboCurrentLayer");
+  const bool blocked = layers->blockSignals(true);
+  layers->setCurrentIndex(currentLayer_);
+  layers->blockSignals(blocked);
 }
 
 // --- page 44, size ---

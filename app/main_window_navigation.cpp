@@ -14,11 +14,13 @@
 
 #include "app/cursors.h"
 #include "app/glyphs.h"
+#include "app/help_manager.h"
 #include "app/main_window.h"
 #include "app/page_control.h"
 #include "lang/lang.h"
 #include "machining/nc_words.h"
 #include "platform/bitmap_qimage.h"
+#include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/numbers.h"
 
@@ -390,6 +392,21 @@ void TfrmMain::cboCurrentLayerChange() {
   if (updating_ || index < 0) return;
   currentLayer_ = index;
   Cad2DSetCurrentLayer(index);
+}
+
+// --- help menu ---
+
+void TfrmMain::mnuHelpClick() { ProgramHelpManager().HelpCommand(kHelpContents, 0); }
+
+void TfrmMain::mnuTutorClick() {
+  if (!platform::CurrentDialogs().ShellOpen(tutorialPath_))
+    platform::CurrentDialogs().Message("The tutorial " + tutorialPath_ + " could not be opened.", "",
+                                       platform::MessageKind::Warning, platform::Buttons::Ok);
+}
+
+void TfrmMain::mnuWebClick() {
+  mode_ = 999;
+  platform::CurrentDialogs().ShellOpen(std::string("http://") + kWebSite + "/");
 }
 
 // --- settings tab ---

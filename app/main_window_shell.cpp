@@ -134,6 +134,7 @@ void TfrmMain::FormCreate() {
   prg2d_.showCursorCross = false;
   prg2d_.snapToGrid = false;
   Prg2DApply();
+  ImpostaGlyph();
   // 10.
   SetUpdating(true);
   txtOriginX_->setText(Q(Formatta(0.0)));

@@ -303,6 +303,9 @@ void TfrmMain::ConnectHandlers() {
   action("mnuAutozoom", &TfrmMain::sbtAutozoomClick);
   action("mnuPan", &TfrmMain::sbtPanClick);
   action("SetGridSpacing1", &TfrmMain::ShowGridDialog);
+  action("mnuHelp", &TfrmMain::mnuHelpClick);
+  action("mnuTutor", &TfrmMain::mnuTutorClick);
+  action("mnuWeb", &TfrmMain::mnuWebClick);
   On(this, Get<QMenu>("PopupDestro"), &QMenu::aboutToShow, [this] { LocalPopUpPopup(); });
   // The grid and snap buttons' right button opens the grid dialog.
   sbtGridOnOff_->installEventFilter(this);
