@@ -11,6 +11,7 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <optional>
@@ -22,6 +23,7 @@
 #include "app/stl_dialog.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
+#include "machining/document_record.h"
 #include "machining/nc_words.h"
 #include "machining/post_processor.h"
 #include "machining/relief.h"
@@ -237,8 +239,26 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void sbtNcCalcClick();
   bool scrive_nci();
 
-  // Opening a picture and the image pages' steps the wizard needs.
+  // The document commands. Open reads and checks the chosen file before it asks to discard the job,
+  // so a wrong or damaged file leaves everything as it was.
+  void sbtNewClick();
   void sbtOpenClick();
+  void sbtSaveClick();
+  // Asks "452"; on Yes frees the job, resets the layers and empties the drawing.
+  bool CancellatoTutto();
+  // The record of the job from the fields; raises platform::FormatError naming a field that is no number.
+  machining::TDocumentRecord AggRecDaForm();
+  // The fields from a record: both sizes with the ratio off, then the ratio ticked.
+  void AggFormDaRec(const machining::TDocumentRecord& record);
+  // Shows a checked document: its picture, its fields, then the wizard replayed to the cutting page.
+  void LoadDocumentFile(const std::string& path, machining::Document document);
+  // Writes the relief as STL after the STL-choice dialog; nothing when it is cancelled.
+  void Scrive_Stl(const std::string& path);
+  const std::string& DocumentFileName() const { return documentFile_; }
+  // The wait before each step of the replay (200 ms); tests make it run the events only.
+  void SetReplayWait(std::function<void(int milliseconds)> wait) { replayWait_ = std::move(wait); }
+  bool Replaying() const { return replaying_; }
+
   // Loads a BMP (jpeg false) or JPEG picture into the working bitmap, sizes the relief and shows the
   // wizard pages. Errors are raised; the pixel format is normalised in every case.
   void LoadImageFile(const std::string& path, bool jpeg);
@@ -376,6 +396,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box);
   // Moves every object of the drawing by (dx, dy).
   virtual void Cad2DTranslateAll(double dx, double dy);
+  // Writes the drawing as a DXF file; raises an error while the drawing has no DXF writer.
+  virtual void Cad2DWriteDxf(const std::string& path);
   virtual void View2DApply();
   virtual void View2DZoomExtent();
   // Each side of the visible window moves in (out) by a quarter of its size.
@@ -426,6 +448,15 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ConnectHandlers();
 
   void ApplySettings();
+  // A picture read and checked, not yet shown.
+  struct Picture {
+    std::unique_ptr<platform::Bitmap> bitmap;
+    int dpi = 0;
+  };
+  Picture ReadPicture(const std::string& path, bool jpeg);
+  void ShowPicture(const std::string& path, Picture picture);
+  void ReplayWizard();
+  void ResetLayers();
   void FillInfoTree();
   // The size, or an origin, changed: the reference point must be chosen again, the relief box follows.
   void SizeChanged();
@@ -481,6 +512,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
   int drawingObjects_ = 0;
   cad::TLayers layers_;
+  std::string documentFile_;
+  std::function<void(int)> replayWait_;
+  bool replaying_ = false;
   QPointer<TfrmGrid> grid_;
   QPointer<TfrmStlDxf> stl_;
   std::string bitDepthText_;

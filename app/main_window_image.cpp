@@ -28,85 +28,49 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-constexpr const char* kOpenFilter = "Image files (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG);;Velkora files (*.qvx *.QVX)";
-
-// The shading resolution of the 3D surface for a picture of that size.
-const char* ShadingResolution(int width, int height) {
-  if (width <= 500 && height <= 500) return "rbtShResFine";
-  if (width <= 500 && height <= 1000) return "rbtShResMedium";
-  if (width > 500 && width <= 1000 && height <= 1000) return "rbtShResMedium";
-  return "rbtShResCoarse";
-}
-
-// 1- and 4-bit pictures become 8 bits, 16-bit ones 24 bits: the image edits work on whole bytes.
+// 1- and 4-bit pictures become 8 bits, 16-bit ones (5-5-5 or 5-6-5) 24 bits: the image edits work on
+// whole bytes.
 void NormalisePixelFormat(std::unique_ptr<platform::Bitmap>& bitmap) {
   if (!bitmap || bitmap->Empty()) return;
   const int bits = bitmap->BitsPerPixel();
   if (bits == 1 || bits == 4) *bitmap = platform::ConvertPixelFormat(*bitmap, 8);
-  else if (bits == 16) *bitmap = platform::ConvertPixelFormat(*bitmap, 24);
+  else if (bits == 15 || bits == 16) *bitmap = platform::ConvertPixelFormat(*bitmap, 24);
 }
 
 }  // namespace
 
-void TfrmMain::sbtOpenClick() {
-  platform::ForceCNumericLocale();
-  // (Clearing a job whose drawing is not empty, with "452", belongs here with the document commands.)
-  Scene3DShowTool(false);
-  Messaggio(lang::LangString("400"));
-  const std::string start = openDialogFile_.empty() ? openDialogDir_ : openDialogFile_;
-  const std::string path = platform::CurrentDialogs().OpenFileName("", start, kOpenFilter);
-  if (path.empty()) return;
-  WaitCursor wait;
-  const std::string extension = platform::ToUpperAscii(std::filesystem::path(path).extension().string());
-  const bool bmp = extension == ".BMP";
-  const bool jpeg = extension == ".JPG" || extension == ".JPEG";
-  // Documents (".QVX") are opened by the document commands; until then they count as unknown here.
-  if (!bmp && !jpeg) {
-    platform::CurrentDialogs().Message(lang::LangString("401"), "", platform::MessageKind::Warning,
-                                       platform::Buttons::Ok);
-    return;
+void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) { ShowPicture(path, ReadPicture(path, jpeg)); }
+
+TfrmMain::Picture TfrmMain::ReadPicture(const std::string& path, bool jpeg) {
+  Picture picture;
+  picture.bitmap = std::make_unique<platform::Bitmap>(jpeg ? platform::ReadJpegFile(path) : platform::ReadBmpFile(path));
+  if (jpeg) {
+    int dpiY = 0;
+    if (!machining::ReadJpegDensity(path, picture.dpi, dpiY)) picture.dpi = 0;
+  } else {
+    picture.dpi = machining::ReadBmpInfo(path).dpiX;
   }
-  LoadImageFile(path, jpeg);
-  setWindowTitle(Q(path + " - " + startCaption_));
-  Get<QPushButton>("sbtDimApply")->setEnabled(false);
-  Get<QPushButton>("sbtNextB1")->setEnabled(true);
-  referenceCode_ = 0;
-  dxfRotation_ = 0;
-  AbilitaBt3d(false);
-  zNoCutHeight_ = machining::kZNoCutNone;
-  chkCutColor_->setChecked(false);
-  Get<QRadioButton>(ShadingResolution(workBitmap_->Width(), workBitmap_->Height()))->setChecked(true);
+  machining::CheckReliefPictureSize(picture.bitmap->Width(), picture.bitmap->Height());
+  return picture;
 }
 
-void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) {
-  // In every case, also when reading fails, the working bitmap leaves in a format of whole bytes.
+void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
+  // In every case, also when showing fails, the working bitmap leaves in a format of whole bytes.
   struct Normalise {
     std::unique_ptr<platform::Bitmap>& bitmap;
     ~Normalise() { NormalisePixelFormat(bitmap); }
   } normalise{workBitmap_};
 
-  // The new picture is read and measured before anything of the current job goes: a file that cannot
-  // be read leaves the picture the user had.
-  auto bitmap = std::make_unique<platform::Bitmap>(jpeg ? platform::ReadJpegFile(path) : platform::ReadBmpFile(path));
-  int dpi = 0;
-  if (jpeg) {
-    int dpiY = 0;
-    if (!machining::ReadJpegDensity(path, dpi, dpiY)) dpi = 0;
-  } else {
-    dpi = machining::ReadBmpInfo(path).dpiX;
-  }
-  machining::CheckReliefPictureSize(bitmap->Width(), bitmap->Height());
-
   settings_.fOpen = path;
   openDialogFile_ = path;
   openDialogDir_ = std::filesystem::path(path).parent_path().string();
   secondBitmap_.reset();
-  workBitmap_ = std::move(bitmap);
-  resolutionDpi_ = dpi;
+  workBitmap_ = std::move(picture.bitmap);
+  resolutionDpi_ = picture.dpi;
   const int bits = workBitmap_->BitsPerPixel();
   bitDepthText_ = std::to_string(bits == 15 ? 16 : bits) + " bit";
   pixelKind_ = bits <= 4 ? 0 : bits == 8 ? 1 : 3;
-  machining::SetReliefSizeFromBitmap(relief_, *workBitmap_, dpi, Inches());
+  machining::SetReliefSizeFromBitmap(relief_, *workBitmap_, picture.dpi, Inches());
   // The reference point starts at the lower-left corner; its click runs even when it was checked.
   auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
   const bool blocked = lowerLeft->blockSignals(true);

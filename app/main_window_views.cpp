@@ -103,6 +103,11 @@ void TfrmMain::Cad2DTranslateAll(double, double) {
   // The drawing moves all its objects here.
 }
 
+void TfrmMain::Cad2DWriteDxf(const std::string&) {
+  // The drawing's DXF writer takes the file here.
+  throw platform::Exception("The DXF output is not available yet: the drawing has no DXF writer.");
+}
+
 void TfrmMain::View2DApply() {
   // The viewport VistaGrafica takes view2d_ here; until then its place shows the background.
   SetBackground(VistaGrafica_, view2d_.background);
@@ -248,6 +253,8 @@ void TfrmMain::ConnectHandlers() {
   };
   click("sbtExit", &TfrmMain::sbtExitClick);
   click("sbtOpen", &TfrmMain::sbtOpenClick);
+  click("sbtNew", &TfrmMain::sbtNewClick);
+  click("sbtSave", &TfrmMain::sbtSaveClick);
   click("sbtNextB0", &TfrmMain::sbtNextB0Click);
   click("sbtNextB1", &TfrmMain::sbtNextB1Click);
   click("sbtPrevB2", &TfrmMain::sbtPrevB2Click);
