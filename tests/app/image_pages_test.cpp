@@ -63,7 +63,9 @@ TEST_F(ImagePagesTest, OpeningPicturesOfEveryFormat) {
     Open(c.file);
     // Only the question of discarding the picture before (none before the first).
     ASSERT_EQ(dialogs_.messages.size(), w.WorkingBitmap() && &c != cases ? 1u : 0u);
-    if (!dialogs_.messages.empty()) EXPECT_EQ(dialogs_.messages[0].text, "Discard the job?");
+    if (!dialogs_.messages.empty()) {
+      EXPECT_EQ(dialogs_.messages[0].text, "Discard the job?");
+    }
     ASSERT_NE(w.WorkingBitmap(), nullptr);
     EXPECT_EQ(w.WorkingBitmap()->BitsPerPixel(), c.workingBits) << "1/4 bits become 8, 16 bits 24";
     EXPECT_EQ(Field("txtVecLarg")->text(), c.width);

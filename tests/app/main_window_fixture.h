@@ -71,6 +71,8 @@ class RecordingMain : public app::TfrmMain {
   std::optional<std::pair<double, double>> pickedPoint;
   bool operationRunning = false;
   bool busy = false;
+  // Objects the drawing holds besides what the window placed (drawn entities).
+  int drawnObjects = 0;
 
   bool Called(const std::string& call) const {
     for (const std::string& c : calls)
@@ -90,6 +92,7 @@ class RecordingMain : public app::TfrmMain {
     calls.push_back("place " + std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height()) + " at " +
                     std::to_string(box.originX));
   }
+  int Cad2DObjectCount() const override { return TfrmMain::Cad2DObjectCount() + drawnObjects; }
   void Cad2DTranslateAll(double dx, double dy) override {
     calls.push_back("translate " + std::to_string(dx) + " " + std::to_string(dy));
   }
