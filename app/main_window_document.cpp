@@ -24,6 +24,7 @@
 #include "machining/stl_writer.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
+#include "platform/mapped_file.h"
 #include "platform/numbers.h"
 
 namespace app {
@@ -159,8 +160,12 @@ void TfrmMain::sbtOpenClick() {
   std::optional<machining::Document> parsed;
   {
     WaitCursor wait;
-    if (document) parsed = machining::ParseDocument(platform::ReadFileBytes(path));
-    else picture = ReadPicture(path, jpeg);
+    if (document) {
+      const platform::MappedFile file(path);
+      parsed = machining::ParseDocument(file.Data(), file.Size());
+    } else {
+      picture = ReadPicture(path, jpeg);
+    }
   }
   if (Cad2DObjectCount() > 0) {
     if (!CancellatoTutto()) return;

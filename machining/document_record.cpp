@@ -113,19 +113,18 @@ TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
   return r;
 }
 
-Document ParseDocument(const platform::Bytes& file) {
-  if (file.size() < kBmpHeaderSize + kDocumentRecordSize)
+Document ParseDocument(const uint8_t* data, size_t size) {
+  if (size < kBmpHeaderSize + kDocumentRecordSize)
     throw DocumentError("The file is too short to be a Velkora document.");
-  const int64_t bmpLength = ReadBmpFileLength(file);
-  if (bmpLength < static_cast<int64_t>(kBmpHeaderSize) ||
-      bmpLength > static_cast<int64_t>(file.size() - kDocumentRecordSize))
+  const int64_t bmpLength = ReadBmpFileLength(platform::Bytes(data, data + kBmpHeaderSize));
+  if (bmpLength < static_cast<int64_t>(kBmpHeaderSize) || bmpLength > static_cast<int64_t>(size - kDocumentRecordSize))
     throw DocumentError("The document's picture claims " + std::to_string(bmpLength) + " bytes of a file of " +
-                        std::to_string(file.size()) + ".");
-  platform::ByteReader in(file);
+                        std::to_string(size) + ".");
+  platform::ByteReader in(data, size);
   in.Seek(static_cast<size_t>(bmpLength));
   Document document;
   document.record = ReadDocumentRecord(in);
-  document.bitmap = platform::DecodeBmp(file.data(), static_cast<size_t>(bmpLength));
+  document.bitmap = platform::DecodeBmp(data, static_cast<size_t>(bmpLength));
   return document;
 }
 

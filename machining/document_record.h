@@ -85,7 +85,8 @@ struct Document {
 // A whole document file: its BMP part (the file header's length field must lie between 54 and the
 // file's size less 492) and the record at that length. DocumentError (or the BMP reader's
 // FormatError) says what is wrong; nothing is taken from a damaged file.
-Document ParseDocument(const platform::Bytes& file);
+Document ParseDocument(const uint8_t* data, size_t size);
+inline Document ParseDocument(const platform::Bytes& file) { return ParseDocument(file.data(), file.size()); }
 // The bytes of a document: the bitmap as BMP, then the record.
 platform::Bytes DocumentBytes(const platform::Bitmap& bitmap, const TDocumentRecord& record);
 

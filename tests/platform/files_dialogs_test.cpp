@@ -7,6 +7,7 @@
 #include "platform/dialogs.h"
 #include "platform/exception.h"
 #include "platform/files.h"
+#include "platform/mapped_file.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -87,4 +88,14 @@ TEST(Files, AFailedWriteLeavesTheEarlierFile) {
   EXPECT_THROW(platform::WriteFileBytes(dir.File("no/such/folder/x.bin"), platform::Bytes{1}), platform::FileError);
   platform::WriteFileBytes(path, platform::Bytes{'n', 'e', 'w'});
   EXPECT_EQ(testing_support::FileText(path), "new");
+}
+
+TEST(Files, MappedFilesGiveTheFilesBytes) {
+  testing_support::ScratchDir dir("mapped");
+  const platform::MappedFile file(dir.Write("some.bin", std::string("bytes")));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.Data()), file.Size()), "bytes");
+  EXPECT_EQ(platform::MappedFile(dir.Write("empty.bin", std::string())).Size(), 0u);
+  EXPECT_THROW(platform::MappedFile(dir.File("missing.bin")), platform::FileError);
+  EXPECT_THROW(platform::MappedFile(dir.Dir()), platform::FileError) << "a folder";
+  EXPECT_THROW(platform::MappedFile(dir.File("some.bin"), 4), platform::FormatError) << "over the size allowed";
 }
