@@ -471,6 +471,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void SelectColor(const char* box, platform::TColor color);
   platform::TColor SelectedColor(const char* box) const;
   void LayerToPage(int layer);
+  // The layer chosen on the layer page; -1 for none, or while the program fills the page.
+  int SelectedLayer() const;
   void FinishZNoCutPick();
   // A depth field changed: `set` takes its value when it is a number; the relief must be applied again.
   void DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float));

@@ -310,8 +310,9 @@ void TfrmMain::sbtSaveClick() {
   if (!documentFile_.empty()) {
     proposed = std::filesystem::path(documentFile_).replace_extension().string();
   } else {
+    // No picture opened yet (the dialog's own "*.*", or nothing): "t".
     std::string name = std::filesystem::path(settings_.fOpen).filename().string();
-    if (name == "*.*") name = "t";
+    if (name == "*.*" || name.empty()) name = "t";
     proposed = std::filesystem::path(name).replace_extension().string();
   }
   const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", proposed, kSaveFilter, 1});

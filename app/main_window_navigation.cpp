@@ -346,16 +346,20 @@ void TfrmMain::LayerToPage(int index) {
   SetUpdating(false);
 }
 
+int TfrmMain::SelectedLayer() const {
+  return updating_ ? -1 : Get<QListWidget>("LayersList")->currentRow();
+}
+
 void TfrmMain::LayersListClick() {
-  const int index = Get<QListWidget>("LayersList")->currentRow();
-  if (updating_ || index < 0) return;
+  const int index = SelectedLayer();
+  if (index < 0) return;
   LayerToPage(index);
   View2DRepaint();
 }
 
 void TfrmMain::LayerPageChange() {
-  const int index = Get<QListWidget>("LayersList")->currentRow();
-  if (updating_ || index < 0) return;
+  const int index = SelectedLayer();
+  if (index < 0) return;
   cad::TLayer& layer = Cad2DLayers().Layer(static_cast<uint8_t>(index));
   const bool visible = Get<QCheckBox>("chkLayerVis")->isChecked();
   layer.SetName(Get<QLineEdit>("txtLayerNome")->text().toStdString());
@@ -374,8 +378,8 @@ void TfrmMain::LayerPageChange() {
 }
 
 void TfrmMain::txtLayerNomeChange() {
-  const int index = Get<QListWidget>("LayersList")->currentRow();
-  if (updating_ || index < 0) return;
+  const int index = SelectedLayer();
+  if (index < 0) return;
   cad::TLayer& layer = Cad2DLayers().Layer(static_cast<uint8_t>(index));
   layer.SetName(Get<QLineEdit>("txtLayerNome")->text().toStdString());
   const QString item = LayerItem(layer);

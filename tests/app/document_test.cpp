@@ -170,6 +170,9 @@ TEST_F(DocumentTest, TheReplayTakesNoInputAndOpeningOverAJobAsks) {
   Save(dir_.File("job"), 1);
   ASSERT_TRUE(std::filesystem::exists(dir_.File("job.qvx")));
 
+  EXPECT_EQ(dialogs_.fileRequests[0].filter, "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX");
+  EXPECT_EQ(dialogs_.filters[0], "Image files (*.bmp,*.jpg) (*.BMP *.JPG *.JPEG *.bmp *.jpg *.jpeg);;"
+                                 "Velkora files (*.qvx) (*.QVX *.qvx)") << "as the Qt dialog gets it";
   // Without a replay a click on the open button opens its dialog.
   dialogs_.fileNames = {""};
   SendClick(Get<QToolButton>("sbtOpen"));
@@ -268,6 +271,14 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
 
 TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   RecordingMain& w = StartFast();
+  // Nothing in the drawing: Save does nothing. Entities but no picture opened yet: the name is "t".
+  Save("", 1);
+  EXPECT_TRUE(dialogs_.fileRequests.empty());
+  w.drawnObjects = 1;
+  Save("", 1);
+  ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
+  EXPECT_EQ(dialogs_.fileRequests[0].initialPath, "t");
+  w.drawnObjects = 0;
   OpenAndWalkToCutting(dir_.File("nc"));
   const std::string path = dir_.File("job.qvx");
   Save(path, 1);
