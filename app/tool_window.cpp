@@ -205,7 +205,7 @@ void TfrmTool::ShowPicture(int type) { imgTool_->setPixmap(ToolPicture(type)); }
 void TfrmTool::SetRow(int row, const machining::TToolRecord& record) {
   QListWidgetItem* item = ListView1_->item(row);
   if (!item) return;
-  item->setText(QString::fromLatin1(record.name.data(), static_cast<int>(record.name.size())));
+  item->setText(QString::fromStdString(machining::ToolNameText(record)));
   item->setIcon(QIcon(ToolPicture(record.toolType)));
 }
 
@@ -407,9 +407,7 @@ machining::TToolRecord TfrmTool::agg_record_da_form() const {
   r.feedRate = FieldFloat(txtFeedrate_, "feed rate");
   r.plungeRate = FieldFloat(txtPlungeRate_, "plunge rate");
   r.coolant = chkCoolant_->isChecked();
-  // The file holds one byte per character.
-  const QByteArray name = txtUtName_->text().left(static_cast<int>(machining::kToolNameMax)).toLatin1();
-  r.name.assign(name.constData(), static_cast<size_t>(name.size()));
+  machining::SetToolNameText(r, txtUtName_->text().toStdString());
   r.toolType = cboTipoUt_->currentIndex();
   r.diameter = FieldFloat(txtDiametro_, "diameter");
   r.cornerRadius = FieldFloat(txtC_Raggio_, "corner radius");
@@ -426,7 +424,7 @@ void TfrmTool::agg_form_da_record(const machining::TToolRecord& record) {
   txtFeedrate_->setText(number(record.feedRate));
   txtPlungeRate_->setText(number(record.plungeRate));
   chkCoolant_->setChecked(record.coolant);
-  txtUtName_->setText(QString::fromLatin1(record.name.data(), static_cast<int>(record.name.size())));
+  txtUtName_->setText(QString::fromStdString(machining::ToolNameText(record)));
   txtDiametro_->setText(number(record.diameter));
   txtC_Raggio_->setText(number(record.cornerRadius));
   txtAngolo_->setText(number(record.taperAngle));

@@ -62,18 +62,20 @@ TExclusiveGraphicObjIterator::~TExclusiveGraphicObjIterator() {
   if (list_.exclusive_ > 0) --list_.exclusive_;
 }
 
-TGraphicObject* TExclusiveGraphicObjIterator::Unlink(bool freeObject) {
-  if (current_ == nullptr) return nullptr;
+TGraphicObjNode* TExclusiveGraphicObjIterator::StepAwayFromCurrent() {
   TGraphicObjNode* node = current_;
-  TGraphicObject* object = node->Object;
-  current_ = node->Next ? node->Next : node->Previous;
-  list_.Unlink(node, freeObject);
-  return freeObject ? nullptr : object;
+  if (node) current_ = node->Next ? node->Next : node->Previous;
+  return node;
 }
 
-void TExclusiveGraphicObjIterator::RemoveCurrent() { Unlink(list_.FreeOnClear); }
+void TExclusiveGraphicObjIterator::RemoveCurrent() {
+  if (TGraphicObjNode* node = StepAwayFromCurrent()) list_.RemoveNode(node);
+}
 
-TGraphicObject* TExclusiveGraphicObjIterator::DetachCurrent() { return Unlink(false); }
+TGraphicObject* TExclusiveGraphicObjIterator::DetachCurrent() {
+  TGraphicObjNode* node = StepAwayFromCurrent();
+  return node ? list_.DetachNode(node) : nullptr;
+}
 
 // ---- The list ----
 
@@ -94,6 +96,7 @@ void TGraphicObjList::FreeAll() {
 }
 
 void TGraphicObjList::Add(TGraphicObject* object) {
+  if (object == nullptr) throw ECADListObjNotFound("TGraphicObjList.Add: No object to add.");
   TKQSysLock lock(lock_);
   if (iterators_ > 0) throw ECADListBlocked("TGraphicObjList.Add: The list has active iterators.");
   auto* node = new TGraphicObjNode{object, nullptr, tail_};
@@ -141,6 +144,18 @@ bool TGraphicObjList::HasIterators() const {
 int TGraphicObjList::Count() const {
   TKQSysLock lock(lock_);
   return count_;
+}
+
+void TGraphicObjList::RemoveNode(TGraphicObjNode* node) {
+  if (node == nullptr) throw ECADListObjNotFound("TGraphicObjList.RemoveNode: No node to remove.");
+  Unlink(node, FreeOnClear);
+}
+
+TGraphicObject* TGraphicObjList::DetachNode(TGraphicObjNode* node) {
+  if (node == nullptr) throw ECADListObjNotFound("TGraphicObjList.DetachNode: No node to detach.");
+  TGraphicObject* object = node->Object;
+  Unlink(node, false);
+  return object;
 }
 
 void TGraphicObjList::Unlink(TGraphicObjNode* node, bool freeObject) {

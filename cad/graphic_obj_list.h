@@ -54,7 +54,8 @@ class TExclusiveGraphicObjIterator : public TGraphicObjIterator {
   TGraphicObject* DetachCurrent();
 
  private:
-  TGraphicObject* Unlink(bool freeObject);
+  // The current node, after making its follower (or, at the tail, its predecessor) current.
+  TGraphicObjNode* StepAwayFromCurrent();
 };
 
 class TGraphicObjList {
@@ -65,7 +66,8 @@ class TGraphicObjList {
   TGraphicObjList& operator=(const TGraphicObjList&) = delete;
 
   // Appends at the tail; the list owns the object from then on when FreeOnClear is set. Refused with
-  // ECADListBlocked (the object stays the caller's) while an iterator is open.
+  // ECADListBlocked (the object stays the caller's) while an iterator is open, and with
+  // ECADListObjNotFound for no object at all (every search reads the object of each node).
   void Add(TGraphicObject* object);
   // Removes the first object with this ID; ECADListObjNotFound when there is none.
   void Delete(int32_t id);
@@ -77,6 +79,13 @@ class TGraphicObjList {
   bool HasIterators() const;
   int Count() const;
   TKQSysCriticalSection& Lock() { return lock_; }
+
+  // Under the lock, unlink a node of this list and free it. RemoveNode also frees the object when
+  // the list owns it; DetachNode hands the object back. The caller holds the list through an
+  // exclusive iterator (no test here, as the iterator's own removals go through them). No node
+  // raises ECADListObjNotFound.
+  void RemoveNode(TGraphicObjNode* node);
+  TGraphicObject* DetachNode(TGraphicObjNode* node);
 
   bool FreeOnClear = true;
 

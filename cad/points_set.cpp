@@ -66,8 +66,11 @@ void TPointsSet2D::Insert(int index, const TPoint2D& point) {
 
 void TPointsSet2D::CopyPoints(const TPointsSet2D& source, int first, int last) {
   try {
-    Grow(std::min(last + 1, kMaxPoints));
-    for (int i = first; i <= last; ++i) PutPoint(i, source.GetPoint(i));
+    // In 64 bits: "up to the end" is often asked for as INT_MAX, whose + 1 would overflow. The copy
+    // stops at the source's last point, so the storage grows no further than the points it gets.
+    const int64_t end = std::min<int64_t>(int64_t(last) + 1, source.Count());
+    Grow(static_cast<int>(std::min<int64_t>(end, kMaxPoints)));
+    for (int64_t i = first; i <= last; ++i) PutPoint(static_cast<int>(i), source.GetPoint(static_cast<int>(i)));
   } catch (const ECADOutOfBound&) {
     // Copying ends at the first point that is not there, as the callers expect.
   }

@@ -59,6 +59,9 @@ std::unique_ptr<platform::IniFile> OpenLanguageFile(Language& language, const st
     // Bound to no path: the language file is only ever read.
     auto table = std::make_unique<platform::IniFile>();
     table->LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+    // Empty, cut, binary or UTF-16 text: nothing would be translated, and the user should know why.
+    if (table->ReadSections().empty())
+      throw platform::FormatError("\"" + *found + "\" is not a language file: it has no [section].");
     return table;
   } catch (const platform::Exception& error) {
     ShowError(error.Message());

@@ -36,9 +36,8 @@ using MessageNumber = std::string_view;
 
 // The language used when the settings name none, or one that is refused.
 inline constexpr const char* kDefaultLanguage = "english";
-// Larger files are refused: a real language file is a few tens of kilobytes, and every lookup reads
-// the table.
-inline constexpr size_t kMaxLanguageFileSize = 1u << 20;
+// Larger files are refused: a real language file is a few tens of kilobytes.
+inline constexpr size_t kMaxLanguageFileSize = platform::kMaxIniFileSize;
 
 class Language {
  public:
@@ -76,8 +75,9 @@ std::string SafeLanguageName(const std::string& name);
 
 // Opens the language file of `languageName` (e.g. "english"; the name of the file is matched without
 // regard to case) and stores its path in LangFilePath. Returns the file read whole into memory, or none
-// when it does not exist. A file that cannot be read or is too large is reported in an error box and
-// counts as missing. The caller stores the result in LangIni.
+// when it does not exist. A file that cannot be read, is too large or holds no section at all (no
+// language file) is reported in an error box and counts as missing. A file that is not valid UTF-8 is
+// read as Windows-1252. The caller stores the result in LangIni.
 std::unique_ptr<platform::IniFile> OpenLanguageFile(Language& language, const std::string& languageName);
 std::unique_ptr<platform::IniFile> OpenLanguageFile(const std::string& languageName);
 

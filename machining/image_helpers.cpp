@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "machining/relief.h"
+#include "platform/bmp.h"
 #include "platform/exception.h"
 #include "platform/numbers.h"
 
@@ -34,7 +35,6 @@ void RequireBmp(const platform::Bytes& bytes, size_t fieldsEnd) {
     throw platform::FormatError("BMP file too short for its header: " + std::to_string(bytes.size()) + " bytes.");
 }
 
-constexpr size_t kBmpInfoFieldsEnd = 46;
 // Held and divided in extended precision: whole pixels per metre such as 2500 give a quotient a hair
 // below a half (63.4999...), which a double rounds up to the tie.
 constexpr long double kInchesPerMetre = 39.370078740157480324L;
@@ -49,20 +49,19 @@ void RefusePacked(const platform::Bitmap& bitmap, const char* operation) {
 }  // namespace
 
 BmpInfo ReadBmpInfo(const platform::Bytes& bytes) {
-  RequireBmp(bytes, kBmpInfoFieldsEnd);
-  platform::ByteReader in(bytes);
+  // From the headers as the reader parses them, not from fixed offsets: an OS/2 header has other
+  // fields at those places, and the relief is sized from these.
+  const platform::BmpHeaderInfo header = platform::ReadBmpHeaderInfo(bytes.data(), bytes.size());
   BmpInfo info;
-  in.Seek(28);
-  info.bitsPerPixel = in.U16();
-  info.compressed = in.U32() != 0;
-  in.Seek(38);
+  info.bitsPerPixel = header.bitCount;
+  info.compressed = header.compression != 0;
   // Half to even, as Round does.
-  info.dpiX = static_cast<int>(std::nearbyintl(in.I32() / kInchesPerMetre));
-  info.dpiY = static_cast<int>(std::nearbyintl(in.I32() / kInchesPerMetre));
+  info.dpiX = static_cast<int>(std::nearbyintl(header.pixelsPerMeterX / kInchesPerMetre));
+  info.dpiY = static_cast<int>(std::nearbyintl(header.pixelsPerMeterY / kInchesPerMetre));
   return info;
 }
 
-BmpInfo ReadBmpInfo(const std::string& file) { return ReadBmpInfo(ReadFileHead(file, kBmpInfoFieldsEnd)); }
+BmpInfo ReadBmpInfo(const std::string& file) { return ReadBmpInfo(ReadFileHead(file, platform::kBmpHeadersSize)); }
 
 int32_t ReadBmpFileLength(const platform::Bytes& bytes) {
   RequireBmp(bytes, 6);

@@ -19,9 +19,10 @@ struct BmpInfo {
   int dpiY = 0;
 };
 
-// The BMP header fields: bit count, compression and the resolution rounded to dots per inch.
-// FormatError when the bytes are no BMP or too short for these fields; FileError when the file
-// cannot be read.
+// The BMP header fields, as the BMP reader parses the file's headers (whichever header kind): bit
+// count, compression and the resolution rounded to dots per inch (0 for an OS/2 header, which has
+// none). FormatError when the bytes are no BMP or headers the reader refuses; FileError when the
+// file cannot be read.
 BmpInfo ReadBmpInfo(const std::string& file);
 BmpInfo ReadBmpInfo(const platform::Bytes& bytes);
 

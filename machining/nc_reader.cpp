@@ -1,5 +1,7 @@
 #include "machining/nc_reader.h"
 
+#include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -14,25 +16,50 @@ bool IsNumberChar(char c) { return c == '-' || c == '.' || (c >= '0' && c <= '9'
 
 // Deletes the first `letter` of the line and the number characters right after it, and returns that
 // number's text; nullopt when the letter is missing or no character follows it.
-std::optional<std::string> TakeWordText(std::string& line, std::string_view letter, bool digitsOnly) {
+std::optional<std::string> TakeWordText(std::string& line, std::string_view letter) {
   size_t at = line.find(letter);
   if (at == std::string::npos) return std::nullopt;
   line.erase(at, letter.size());
   size_t end = at;
-  while (end < line.size() && (digitsOnly ? (line[end] >= '0' && line[end] <= '9') : IsNumberChar(line[end])))
-    ++end;
+  while (end < line.size() && IsNumberChar(line[end])) ++end;
   if (end == at) return std::nullopt;
   std::string text = line.substr(at, end - at);
   line.erase(at, end - at);
   return text;
 }
 
-std::optional<float> TakeNumber(std::string& line, std::string_view letter) {
-  auto text = TakeWordText(line, letter, false);
-  if (!text) return std::nullopt;
-  auto value = platform::ParseDouble(*text);
-  if (!value) return std::nullopt;
+// A word's number as the single the reader keeps; a number beyond the single range does not convert
+// (it would come back as an infinity and be drawn as one).
+std::optional<float> SingleOf(const std::string& text) {
+  auto value = platform::ParseDouble(text);
+  if (!value || std::fabs(*value) > std::numeric_limits<float>::max()) return std::nullopt;
   return static_cast<float>(*value);
+}
+
+std::optional<float> TakeNumber(std::string& line, std::string_view letter) {
+  auto text = TakeWordText(line, letter);
+  if (!text) return std::nullopt;
+  return SingleOf(*text);
+}
+
+// Deletes every "G" and the digits right after it, in one pass, handing each G's digits (empty for a
+// "G" without any) to `onNumber`: the same as taking the first "G" of what remains again and again,
+// since each take leaves no "G" before the next, but linear in the line's length.
+template <class OnNumber>
+void TakeAllMotionWords(std::string& line, OnNumber&& onNumber) {
+  std::string rest;
+  rest.reserve(line.size());
+  for (size_t i = 0; i < line.size();) {
+    if (line[i] != 'G') {
+      rest += line[i++];
+      continue;
+    }
+    size_t end = ++i;
+    while (end < line.size() && line[end] >= '0' && line[end] <= '9') ++end;
+    onNumber(std::string_view(line).substr(i, end - i));
+    i = end;
+  }
+  line = std::move(rest);
 }
 
 // Deletes `word` when the line holds it.
@@ -87,17 +114,15 @@ bool ParseNcLine(NcReaderState& state, const NcReaderSyntax& syntax, std::string
     case NcDialect::ISO:
     case NcDialect::CSH: {
       values.motion = state.modalMotion;
-      while (line.find('G') != std::string::npos) {
-        auto number = TakeWordText(line, "G", true);
-        if (!number) continue;
-        auto g = platform::ParseInt(*number);
-        if (!g) continue;
+      TakeAllMotionWords(line, [&](std::string_view number) {
+        auto g = platform::ParseInt(number);
+        if (!g) return;
         read = true;
         if ((*g >= 0 && *g <= 3) || (*g >= 81 && *g <= 86)) {
           values.motion = static_cast<int32_t>(*g);
           state.modalMotion = values.motion;
         }
-      }
+      });
       if (values.motion == 2 || values.motion == 3) {
         take("I", state.centreI);
         take("J", state.centreJ);
@@ -145,7 +170,7 @@ bool ParseNcLine(NcReaderState& state, const NcReaderSyntax& syntax, std::string
   values.centreJ = state.centreJ;
   take("X", values.x);
   take("Y", values.y);
-  if (auto z = TakeWordText(line, "Z", false); z && platform::ParseDouble(*z)) {
+  if (auto z = TakeWordText(line, "Z"); z && SingleOf(*z)) {
     state.currentZText = *z;
     read = true;
   }

@@ -154,6 +154,20 @@ PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const Pos
 
 namespace {
 
+constexpr const char* kPostSections[] = {
+    "Block Numbering", "X Axis",      "Y Axis",        "Z Axis",      "ArcDef",      "Tool",
+    "Feed",            "GCode",       "ShopBot",       "Default",     "Post Comment", "Start_of_file",
+    "Tool_change",     "End_of_file", "Cycle_1",       "Cycle_2",     "Cycle_3",
+};
+
+// An empty, cut, binary or UTF-16 file reads as all defaults and would frame no program at all: it is
+// no post-processor unless at least one of its sections is there.
+bool HasPostProcessorSection(const platform::IniFile& ini) {
+  for (const char* section : kPostSections)
+    if (ini.SectionExists(section)) return true;
+  return false;
+}
+
 // The existing file "<folder>/pst/<name>.pst", names matched without regard to case.
 std::optional<std::string> FindPostProcessorFile(const std::string& folder, const std::string& name) {
   // A name from the settings file must not lead out of the "pst" folder.
@@ -182,6 +196,10 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
   }
   try {
     platform::IniFile ini(path);
+    if (!HasPostProcessorSection(ini)) {
+      platform::ShowMessage("Pst not found: " + path + "\nThe file holds none of a post-processor's sections.");
+      return false;
+    }
     writer.settings = ParsePostProcessor(ini, writer.settings);
     writer.ResetBlockCounter();
     return true;
@@ -230,8 +248,9 @@ std::string ExpandPostTemplate(std::string_view templ, double x, double y, const
     out += rest.substr(0, open);
     std::string value = PostKeyValue(rest.substr(open + 1, close - open - 1), x, y, job, writer);
     rest.remove_prefix(close + 1);
-    // A word at the start of a line carries no separator when no block number precedes it.
-    bool lineStart = out.empty() || out.back() == '\n';
+    // A word at the start of a line carries no separator when no block number precedes it; on the
+    // template's first line it keeps it, as the post-processors were written against.
+    bool lineStart = out.size() > 1 && out.back() == '\n';
     if (!writer.settings.outputSeq && lineStart && value.size() > 1 && value.front() == ' ') value.erase(0, 1);
     out += value;
   }

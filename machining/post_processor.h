@@ -119,8 +119,11 @@ std::string PostProcessorPath(const std::string& folder, const std::string& name
 // Loads the post-processor `name` from the folder "pst" inside `folder` (normally
 // platform::ProgramDir()) into writer.settings and sets the writer's block counter to SeqStart.
 // Returns true when the file was read. A missing file leaves the defaults in place and shows
-// "Pst not found" with the path; a file that cannot be read or holds a bad number format shows the
-// error and leaves the previous settings untouched. Messages go through platform::ShowMessage.
+// "Pst not found" with the path; a file that holds none of the post-processor's sections (empty,
+// garbage, UTF-16, cut short) shows "Pst not found" with the path and the reason, and one that cannot
+// be read, is over 1 MB or holds a bad number format shows the error; these three leave the previous
+// settings untouched. A file that is not valid UTF-8 is read as Windows-1252. Messages go through
+// platform::ShowMessage.
 bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWriter& writer);
 
 // Expands the bracketed keys of `templ` with PostKeyValue for the point (x, y). Text without a

@@ -18,8 +18,8 @@ size_t WholeRecords(const platform::Bytes& bytes) { return bytes.size() / kToolR
 
 std::string ToolDatabase::DefaultPath() {
   const std::string dir = platform::ProgramDir();
-  if (auto found = platform::FindFileNoCase(dir, kFileName)) return platform::JoinPath(dir, *found);
-  return platform::JoinPath(dir, kFileName);
+  // FindFileNoCase gives the whole path already: joining the folder again doubles a relative one.
+  return platform::FindFileNoCase(dir, kFileName).value_or(platform::JoinPath(dir, kFileName));
 }
 
 bool ToolDatabase::Exists() const { return platform::FileExists(path_); }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/text_encoding.h"
+
 namespace machining {
 
 void WriteToolRecord(platform::ByteWriter& out, const TToolRecord& record) {
@@ -47,6 +49,13 @@ TToolRecord ReadToolRecord(platform::ByteReader& in) {
   r.flatDiameter = in.F32();
   r.passDepth = in.F32();
   return r;
+}
+
+std::string ToolNameText(const TToolRecord& record) { return platform::Windows1252ToUtf8(record.name); }
+
+void SetToolNameText(TToolRecord& record, std::string_view text) {
+  record.name = platform::Utf8ToWindows1252(text);
+  if (record.name.size() > kToolNameMax) record.name.resize(kToolNameMax);
 }
 
 ToolShape ShapeOf(const TToolRecord& record) {

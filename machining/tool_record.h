@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "machining/tool_shape.h"
 #include "platform/binary_stream.h"
@@ -20,8 +21,8 @@ struct TToolRecord {
   float feedRate = 1000.0f;    // 8
   float plungeRate = 1000.0f;  // 12
   bool coolant = false;        // 16, one byte
-  // 17: a length byte and 50 characters. Held as the file's own bytes (one byte per character), at
-  // most 50 of them.
+  // 17: a length byte and 50 characters. Held as the file's own bytes (Windows-1252, one byte per
+  // character), at most 50 of them; ToolNameText and SetToolNameText convert to and from UTF-8.
   std::string name;
   int32_t toolType = kToolFlat;  // 68
   float diameter = 5.0f;         // 72
@@ -39,6 +40,11 @@ platform::Bytes ToolRecordBytes(const TToolRecord& record);
 // Reads exactly 92 bytes (FormatError when fewer remain). A length byte above 50 is taken as 50, so a
 // damaged record never reads past its own name field.
 TToolRecord ReadToolRecord(platform::ByteReader& in);
+
+// The record's name as UTF-8 text, and the name set from UTF-8 text: stored in Windows-1252 (a
+// character it lacks becomes '?') and cut to its first 50 characters.
+std::string ToolNameText(const TToolRecord& record);
+void SetToolNameText(TToolRecord& record, std::string_view text);
 
 // The shape part of a record, as the probes and the tool body take it.
 ToolShape ShapeOf(const TToolRecord& record);

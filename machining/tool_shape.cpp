@@ -13,9 +13,10 @@ std::string ToolShapeProblem(const ToolShape& tool) {
     return "The corner radius must lie between 0 and half the tool diameter.";
   if (cone) {
     // At 0 degrees the cone's slope is infinite and at 90 or more it has no side at all: neither
-    // can be modelled, and both would put infinities or NaNs into the heights.
-    if (!std::isfinite(tool.taperAngle) || tool.taperAngle <= 0.0 || tool.taperAngle >= 90.0)
-      return "The taper angle must be greater than 0 and less than 90 degrees.";
+    // can be modelled, and both would put infinities or NaNs into the heights. A hair above 0 is no
+    // better (1e-20 degrees lifts the tip by 1e20), and no real cone is thinner than a hundredth.
+    if (!std::isfinite(tool.taperAngle) || tool.taperAngle < kMinTaperAngle || tool.taperAngle >= 90.0)
+      return "The taper angle must be at least 0.01 and less than 90 degrees.";
     if (!std::isfinite(tool.flatDiameter) || tool.flatDiameter < 0.0 || tool.flatDiameter > tool.diameter)
       return tool.toolType == kToolConicalFlat
                  ? "The flat diameter must lie between 0 and the tool diameter."

@@ -30,6 +30,9 @@ struct ToolShape {
   double taperAngle = 0.0;    // a, degrees between the cone's side and the tool axis (cone tools only)
 };
 
+// The thinnest cone the probes model, in degrees.
+constexpr double kMinTaperAngle = 0.01;
+
 // A tool the probes refuse to model (the message names the field and the rule).
 class ToolShapeError : public platform::Exception {
  public:

@@ -55,6 +55,8 @@ class ByteWriter {
   void F64(double v);
   void Write(const void* data, size_t count);
   void Fill(uint8_t value, size_t count) { bytes_.insert(bytes_.end(), count, value); }
+  // Room for `count` more bytes, so a large file is not copied again each time the buffer grows.
+  void Reserve(size_t count) { bytes_.reserve(bytes_.size() + count); }
   // Overwrites bytes already written (for sizes known only at the end).
   void PatchU32(size_t position, uint32_t v);
 

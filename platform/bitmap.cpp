@@ -70,6 +70,21 @@ Palette GreyPalette(int bitsPerPixel) {
 
 Bitmap::Bitmap(int width, int height, int bitsPerPixel) { Reset(width, height, bitsPerPixel); }
 
+Bitmap::Bitmap(int width, int height, int bitsPerPixel, std::vector<uint8_t> pixels) {
+  platform::BytesPerPixel(bitsPerPixel);
+  CheckBitmapSize(width, height);
+  const size_t stride = RowStride(width, bitsPerPixel);
+  if (pixels.size() != stride * static_cast<size_t>(height))
+    throw BitmapError(std::to_string(pixels.size()) + " bytes are no rows of a " + std::to_string(width) + " x " +
+                      std::to_string(height) + " bitmap of " + std::to_string(bitsPerPixel) + " bits per pixel.");
+  width_ = width;
+  height_ = height;
+  bitsPerPixel_ = bitsPerPixel;
+  stride_ = stride;
+  pixels_ = std::move(pixels);
+  palette_ = GreyPalette(bitsPerPixel);
+}
+
 void Bitmap::Reset(int width, int height, int bitsPerPixel) {
   platform::BytesPerPixel(bitsPerPixel);  // refuses unknown formats
   CheckBitmapSize(width, height);

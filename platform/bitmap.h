@@ -69,6 +69,9 @@ class Bitmap {
   Bitmap() = default;
   // All bytes zero; indexed formats get the grey ramp as palette.
   Bitmap(int width, int height, int bitsPerPixel);
+  // Takes `pixels` as its rows, top-down and padded as Row() has them (a decoder that grows its rows
+  // as they come hands them over without a copy); BitmapError unless their size is height strides.
+  Bitmap(int width, int height, int bitsPerPixel, std::vector<uint8_t> pixels);
 
   // Gives the bitmap a new size and format, every byte zero (the palette as in the constructor).
   void Reset(int width, int height, int bitsPerPixel);

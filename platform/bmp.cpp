@@ -165,6 +165,24 @@ int TargetFormat(const Header& h, bool& rawCopy) {
   return h.bitCount;
 }
 
+// Pixel memory a run-length picture may take whatever its data: pictures this small are read even
+// when their data skips most lines (delta and end-of-bitmap escapes).
+constexpr uint64_t kRunLengthFreeBytes = uint64_t(4) << 20;
+// Bytes of pixel memory one byte of run-length data can fill at most: a run codes 255 pixels in two
+// bytes and every line ends in a two-byte escape, so fully coded pictures stay below 128.
+constexpr uint64_t kRunLengthBytesPerDataByte = 128;
+
+// Before any pixel memory is taken: a tiny file must not claim a huge picture it cannot fill.
+void CheckRunLengthSize(const Header& h, size_t size, size_t offset) {
+  if (offset > size) Fail("its pixel data offset " + Num(offset) + " lies beyond the end of the file.");
+  const uint64_t data = size - offset;
+  const uint64_t memory = static_cast<uint64_t>(RowStride(static_cast<int>(h.width), h.bitCount)) *
+                          static_cast<uint64_t>(h.height);
+  if (memory > kRunLengthFreeBytes && memory > data * kRunLengthBytesPerDataByte)
+    Fail("its " + Num(data) + " bytes of run-length data cannot fill " + Num(h.width) + " x " + Num(h.height) +
+         " pixels.");
+}
+
 // Before any pixel memory is taken: the rows must all be in the file.
 void CheckUncompressedSize(const Header& h, size_t size, size_t offset) {
   uint64_t need = static_cast<uint64_t>(RowStride(static_cast<int>(h.width), h.bitCount)) * static_cast<uint64_t>(h.height);
@@ -202,7 +220,6 @@ void ReadUncompressed(const Header& h, const uint8_t* data, size_t offset, Bitma
 // RLE8 and RLE4: runs and escapes from the bottom line up. Pixels the data skips stay index 0;
 // runs past the right edge are clipped rather than wrapped.
 void ReadRunLength(const Header& h, const uint8_t* data, size_t size, size_t offset, Bitmap& bitmap) {
-  if (offset > size) Fail("its pixel data offset " + Num(offset) + " lies beyond the end of the file.");
   ByteReader in(data + offset, size - offset);
   bool four = h.compression == kBiRle4;
   int64_t width = h.width, height = h.height;
@@ -243,17 +260,29 @@ void ReadRunLength(const Header& h, const uint8_t* data, size_t size, size_t off
   }
 }
 
-}  // namespace
-
-Bitmap DecodeBmp(const uint8_t* data, size_t size) { return DecodeBmp(data, size, kMaxBitmapPixels); }
-
-Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
+// The file header's "BM" and pixel offset, then the bitmap header.
+Header ReadHeaders(const uint8_t* data, size_t size, size_t& pixelOffset, int64_t maxPixels) {
   if (size < kFileHeaderSize + 4) Fail("it is only " + Num(size) + " bytes long.");
   if (data[0] != 'B' || data[1] != 'M') Fail("it does not start with \"BM\".");
   ByteReader in(data, size);
   in.Seek(10);
-  size_t pixelOffset = in.U32();
-  Header h = ReadHeader(in, maxPixels);
+  pixelOffset = in.U32();
+  return ReadHeader(in, maxPixels);
+}
+
+}  // namespace
+
+BmpHeaderInfo ReadBmpHeaderInfo(const uint8_t* data, size_t size) {
+  size_t pixelOffset = 0;
+  const Header h = ReadHeaders(data, size, pixelOffset, kMaxBitmapPixels);
+  return BmpHeaderInfo{h.bitCount, h.compression, h.perMeterX, h.perMeterY};
+}
+
+Bitmap DecodeBmp(const uint8_t* data, size_t size) { return DecodeBmp(data, size, kMaxBitmapPixels); }
+
+Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
+  size_t pixelOffset = 0;
+  Header h = ReadHeaders(data, size, pixelOffset, maxPixels);
   size_t headerEnd = h.paletteOffset;
   if (pixelOffset == 0) {
     // Some writers leave the offset out: the pixels follow the palette.
@@ -265,7 +294,10 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
   }
   Palette palette = ReadPalette(h, data, size, pixelOffset);
   const bool runLength = h.compression == kBiRle8 || h.compression == kBiRle4;
-  if (!runLength) CheckUncompressedSize(h, size, pixelOffset);
+  if (runLength)
+    CheckRunLengthSize(h, size, pixelOffset);
+  else
+    CheckUncompressedSize(h, size, pixelOffset);
 
   bool rawCopy = true;
   Bitmap bitmap(static_cast<int>(h.width), static_cast<int>(h.height), TargetFormat(h, rawCopy));

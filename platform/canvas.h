@@ -66,7 +66,7 @@ constexpr uint8_t RedOf(TColor c) { return uint8_t(c & 0xFF); }
 constexpr uint8_t GreenOf(TColor c) { return uint8_t((c >> 8) & 0xFF); }
 constexpr uint8_t BlueOf(TColor c) { return uint8_t((c >> 16) & 0xFF); }
 
-// The colour of system colour `index` (the classic Windows scheme); black for an unknown index.
+// The colour of system colour `index` (0..30, see canvas.cpp); black for an unknown index.
 TColor SysColor(int index);
 // A system colour becomes its RGB value; any other colour keeps its low three bytes.
 TColor ColorToRGB(TColor color);

@@ -1,17 +1,18 @@
 #include "platform/ini_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <optional>
 
 #include "platform/binary_stream.h"
 #include "platform/exception.h"
 #include "platform/numbers.h"
+#include "platform/text_encoding.h"
 
 namespace platform {
 
 namespace {
-
-constexpr size_t kMaxIniSize = 64u << 20;
 
 // A section header "[name]" with blanks allowed around; returns the name or false.
 bool ParseHeader(std::string_view line, std::string& name) {
@@ -35,114 +36,112 @@ bool ParseKeyValue(std::string_view line, std::string& key, std::string& value) 
   return true;
 }
 
-}  // namespace
+std::string NameKey(std::string_view name) { return ToLowerAscii(Trim(name)); }
 
-std::string SanitizeUtf8(std::string_view s) {
-  std::string out;
-  out.reserve(s.size());
-  const char* kReplacement = "\xEF\xBF\xBD";
-  size_t i = 0;
-  while (i < s.size()) {
-    unsigned char c = static_cast<unsigned char>(s[i]);
-    size_t length = 0;
-    uint32_t minimum = 0;
-    if (c < 0x80) length = 1;
-    else if ((c & 0xE0) == 0xC0) { length = 2; minimum = 0x80; }
-    else if ((c & 0xF0) == 0xE0) { length = 3; minimum = 0x800; }
-    else if ((c & 0xF8) == 0xF0) { length = 4; minimum = 0x10000; }
-    bool valid = length > 0 && i + length <= s.size();
-    uint32_t code = length == 1 ? c : (c & (0x7F >> length));
-    for (size_t k = 1; valid && k < length; ++k) {
-      unsigned char cc = static_cast<unsigned char>(s[i + k]);
-      if ((cc & 0xC0) != 0x80) valid = false;
-      code = (code << 6) | (cc & 0x3F);
-    }
-    if (valid && length > 1 && (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)))
-      valid = false;
-    if (valid) {
-      out.append(s.substr(i, length));
-      i += length;
-    } else {
-      out += kReplacement;
-      ++i;
-    }
-  }
-  return out;
+// "$FF" or "0xFF": at most 32 bits, read as a signed 32-bit value as Delphi does ($FFFFFFFF is -1).
+std::optional<int> ParseHexInteger(const std::string& t) {
+  size_t start = 0;
+  if (t.size() > 1 && t[0] == '$') start = 1;
+  else if (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')) start = 2;
+  else return std::nullopt;
+  // Hex digits only: no blank, no sign, nothing over 32 bits.
+  uint32_t value = 0;
+  auto result = std::from_chars(t.data() + start, t.data() + t.size(), value, 16);
+  if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return std::nullopt;
+  return static_cast<int>(static_cast<int32_t>(value));
 }
+
+}  // namespace
 
 IniFile::IniFile(std::string path) : path_(std::move(path)) {
   if (FileExists(path_)) {
-    Bytes bytes = ReadFileBytes(path_, kMaxIniSize);
+    Bytes bytes = ReadFileBytes(path_, kMaxIniFileSize);
     existed_ = true;
     LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   }
 }
 
-void IniFile::LoadFromText(std::string_view raw) {
-  std::string text = SanitizeUtf8(raw);
-  // A UTF-8 byte-order mark is not part of the first line.
-  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+void IniFile::LoadFromText(std::string_view raw) { SetText(DecodeTextFile(raw)); }
+
+void IniFile::SetText(std::string text) {
+  text_ = std::move(text);
+  // Offsets are 32-bit; ini files are refused long before (kMaxIniFileSize).
+  if (text_.size() > UINT32_MAX) throw FormatError("Ini text of " + std::to_string(text_.size()) + " bytes is too large");
   lines_.clear();
+  lines_.reserve(static_cast<size_t>(std::count(text_.begin(), text_.end(), '\n')) + 1);
   size_t start = 0;
-  while (start < text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines_.push_back(std::move(line));
+  while (start < text_.size()) {
+    size_t end = text_.find('\n', start);
+    if (end == std::string::npos) end = text_.size();
+    size_t length = end - start;
+    if (length > 0 && text_[end - 1] == '\r') --length;
+    lines_.push_back(LineSpan{static_cast<uint32_t>(start), static_cast<uint32_t>(length)});
     start = end + 1;
+  }
+  Reindex();
+}
+
+std::vector<std::string> IniFile::CopyLines() const {
+  std::vector<std::string> lines;
+  lines.reserve(lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) lines.emplace_back(Line(i));
+  return lines;
+}
+
+void IniFile::StoreLines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text.append(line).append("\n");
+  SetText(std::move(text));
+}
+
+void IniFile::Reindex() {
+  sections_.clear();
+  sectionIndex_.clear();
+  constexpr size_t kNone = size_t(-1);
+  size_t open = kNone;     // the last section that has no end yet
+  size_t current = kNone;  // the section whose keys count (none inside a repeated section)
+  std::string name, key, value;
+  for (size_t i = 0; i < lines_.size(); ++i) {
+    if (ParseHeader(Line(i), name)) {
+      if (open != kNone) sections_[open].end = i;
+      open = current = kNone;
+      if (sectionIndex_.emplace(NameKey(name), sections_.size()).second) {
+        open = current = sections_.size();
+        sections_.push_back(Section{name, i, lines_.size(), {}, {}});
+      }
+      continue;
+    }
+    if (current != kNone && ParseKeyValue(Line(i), key, value) &&
+        sections_[current].keys.emplace(NameKey(key), i).second)
+      sections_[current].keyOrder.push_back(key);
   }
 }
 
-long IniFile::FindSection(std::string_view section) const {
-  std::string name;
-  for (size_t i = 0; i < lines_.size(); ++i)
-    if (ParseHeader(lines_[i], name) && EqualsNoCase(name, Trim(section))) return static_cast<long>(i);
-  return -1;
+const IniFile::Section* IniFile::FindSection(std::string_view section) const {
+  auto it = sectionIndex_.find(NameKey(section));
+  return it == sectionIndex_.end() ? nullptr : &sections_[it->second];
 }
 
-long IniFile::SectionEnd(long s) const {
-  std::string name;
-  size_t i = static_cast<size_t>(s) + 1;
-  while (i < lines_.size() && !ParseHeader(lines_[i], name)) ++i;
-  return static_cast<long>(i);
-}
-
-long IniFile::FindKey(long s, std::string_view key) const {
-  std::string k, v;
-  long end = SectionEnd(s);
-  for (long i = s + 1; i < end; ++i)
-    if (ParseKeyValue(lines_[i], k, v) && EqualsNoCase(k, Trim(key))) return i;
-  return -1;
+long IniFile::FindKey(const Section& s, std::string_view key) const {
+  auto it = s.keys.find(NameKey(key));
+  return it == s.keys.end() ? -1 : static_cast<long>(it->second);
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view def) const {
-  long s = FindSection(section);
-  if (s < 0) return std::string(def);
-  long i = FindKey(s, key);
+  const Section* s = FindSection(section);
+  if (!s) return std::string(def);
+  long i = FindKey(*s, key);
   if (i < 0) return std::string(def);
   std::string k, v;
-  ParseKeyValue(lines_[i], k, v);
+  ParseKeyValue(Line(static_cast<size_t>(i)), k, v);
   return v;
 }
 
 int IniFile::ReadInteger(std::string_view section, std::string_view key, int def) const {
-  std::string text = ReadString(section, key, "");
-  auto value = ParseInt(text);
-  if (!value) {
-    // Delphi reads "$FF" style hexadecimal too.
-    std::string t = Trim(text);
-    if (t.size() > 1 && (t[0] == '$' || (t.size() > 2 && t[0] == '0' && (t[1] == 'x' || t[1] == 'X')))) {
-      try {
-        return static_cast<int>(std::stoul(t.substr(t[0] == '$' ? 1 : 2), nullptr, 16));
-      } catch (...) {
-        return def;
-      }
-    }
-    return def;
-  }
-  if (*value < INT32_MIN || *value > INT32_MAX) return def;
-  return static_cast<int>(*value);
+  const std::string text = Trim(ReadString(section, key, ""));
+  if (auto value = ParseInt(text)) return *value < INT32_MIN || *value > INT32_MAX ? def : static_cast<int>(*value);
+  // Delphi reads "$FF" style hexadecimal too.
+  return ParseHexInteger(text).value_or(def);
 }
 
 double IniFile::ReadFloat(std::string_view section, std::string_view key, double def) const {
@@ -154,59 +153,42 @@ bool IniFile::ReadBool(std::string_view section, std::string_view key, bool def)
   return ReadInteger(section, key, def ? 1 : 0) != 0;
 }
 
-bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) >= 0; }
+bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
 
 bool IniFile::ValueExists(std::string_view section, std::string_view key) const {
-  long s = FindSection(section);
-  return s >= 0 && FindKey(s, key) >= 0;
+  const Section* s = FindSection(section);
+  return s && FindKey(*s, key) >= 0;
 }
 
 std::vector<std::string> IniFile::ReadSection(std::string_view section) const {
-  std::vector<std::string> keys;
-  long s = FindSection(section);
-  if (s < 0) return keys;
-  std::string k, v;
-  long end = SectionEnd(s);
-  for (long i = s + 1; i < end; ++i) {
-    if (!ParseKeyValue(lines_[i], k, v)) continue;
-    bool seen = false;
-    for (const auto& existing : keys) seen = seen || EqualsNoCase(existing, k);
-    if (!seen) keys.push_back(k);
-  }
-  return keys;
+  const Section* s = FindSection(section);
+  return s ? s->keyOrder : std::vector<std::string>();
 }
 
 std::vector<std::string> IniFile::ReadSections() const {
   std::vector<std::string> names;
-  std::string name;
-  for (const auto& line : lines_) {
-    if (!ParseHeader(line, name)) continue;
-    bool seen = false;
-    for (const auto& existing : names) seen = seen || EqualsNoCase(existing, name);
-    if (!seen) names.push_back(name);
-  }
+  names.reserve(sections_.size());
+  for (const Section& s : sections_) names.push_back(s.name);
   return names;
 }
 
 void IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   std::string line = Trim(key) + "=" + std::string(value);
-  long s = FindSection(section);
-  if (s < 0) {
-    if (!lines_.empty() && !Trim(lines_.back()).empty()) lines_.push_back("");
-    lines_.push_back("[" + Trim(section) + "]");
-    lines_.push_back(line);
+  std::vector<std::string> lines = CopyLines();
+  const Section* s = FindSection(section);
+  if (!s) {
+    if (!lines.empty() && !Trim(lines.back()).empty()) lines.push_back("");
+    lines.push_back("[" + Trim(section) + "]");
+    lines.push_back(line);
+  } else if (long i = FindKey(*s, key); i >= 0) {
+    lines[static_cast<size_t>(i)] = line;
   } else {
-    long i = FindKey(s, key);
-    if (i >= 0) {
-      lines_[i] = line;
-    } else {
-      // After the section's last non-blank line, so blank separators stay between sections.
-      long end = SectionEnd(s);
-      long at = end;
-      while (at > s + 1 && Trim(lines_[at - 1]).empty()) --at;
-      lines_.insert(lines_.begin() + at, line);
-    }
+    // After the section's last non-blank line, so blank separators stay between sections.
+    size_t at = s->end;
+    while (at > s->header + 1 && Trim(lines[at - 1]).empty()) --at;
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
   }
+  StoreLines(lines);
   Changed();
 }
 
@@ -225,24 +207,29 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 void IniFile::DeleteKey(std::string_view section, std::string_view key) {
-  long s = FindSection(section);
-  if (s < 0) return;
-  long i = FindKey(s, key);
+  const Section* s = FindSection(section);
+  if (!s) return;
+  long i = FindKey(*s, key);
   if (i < 0) return;
-  lines_.erase(lines_.begin() + i);
+  std::vector<std::string> lines = CopyLines();
+  lines.erase(lines.begin() + i);
+  StoreLines(lines);
   Changed();
 }
 
 void IniFile::EraseSection(std::string_view section) {
-  long s = FindSection(section);
-  if (s < 0) return;
-  lines_.erase(lines_.begin() + s, lines_.begin() + SectionEnd(s));
+  const Section* s = FindSection(section);
+  if (!s) return;
+  std::vector<std::string> lines = CopyLines();
+  lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(s->header), lines.begin() + static_cast<std::ptrdiff_t>(s->end));
+  StoreLines(lines);
   Changed();
 }
 
 std::string IniFile::Text() const {
   std::string text;
-  for (const auto& line : lines_) text += line + "\r\n";
+  text.reserve(text_.size() + lines_.size());
+  for (size_t i = 0; i < lines_.size(); ++i) text.append(Line(i)).append("\r\n");
   return text;
 }
 

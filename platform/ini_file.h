@@ -4,20 +4,28 @@
 // write replaces the key's line in place, keeping every other line, comment and blank as it was.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace platform {
 
+// Post-processors, language files and settings are a few kilobytes; a larger file is refused
+// (FormatError naming the file and its size) rather than read.
+inline constexpr size_t kMaxIniFileSize = size_t(1) << 20;
+
 class IniFile {
  public:
   IniFile() = default;
-  // Binds to `path` and reads it when it exists (a missing file reads as empty). Bytes that are not
-  // valid UTF-8 are replaced by U+FFFD, so any file can be read.
+  // Binds to `path` and reads it when it exists (a missing file reads as empty). A file that is not
+  // valid UTF-8 is read as Windows-1252, the code page such files were written in, so any file can
+  // be read. Raises FormatError for a file over kMaxIniFileSize.
   explicit IniFile(std::string path);
 
-  // Replaces the contents with `text` (no file is read); the path stays.
+  // Replaces the contents with `text` (no file is read; decoded as a file is); the path stays.
   void LoadFromText(std::string_view text);
 
   const std::string& FileName() const { return path_; }
@@ -47,23 +55,42 @@ class IniFile {
   std::string Text() const;
 
  private:
-  struct Line {
-    std::string text;
+  // Where each section and key lies, built once whenever the lines change, so a lookup costs no
+  // scan of the file. Names are held lower-cased; the first section and first key of a name win.
+  struct Section {
+    std::string name;  // first spelling
+    size_t header = 0;
+    size_t end = 0;  // the next header line, or the line count
+    std::unordered_map<std::string, size_t> keys;
+    std::vector<std::string> keyOrder;  // first spelling of each key, in file order
   };
-  // Index of the section header line, or -1.
-  long FindSection(std::string_view section) const;
-  // Index of the key's line inside the section starting at header `s`, or -1.
-  long FindKey(long s, std::string_view key) const;
-  long SectionEnd(long s) const;
+  // The first section of that name, or nullptr.
+  const Section* FindSection(std::string_view section) const;
+  // Line of the key inside the section, or -1.
+  long FindKey(const Section& s, std::string_view key) const;
+  // Splits UTF-8 text into lines and indexes them.
+  void SetText(std::string text);
+  void Reindex();
+  // Line i without its line end.
+  std::string_view Line(size_t i) const { return std::string_view(text_).substr(lines_[i].offset, lines_[i].length); }
+  // Writes edit a copy of the lines and store it back; they are rare, reads are many.
+  std::vector<std::string> CopyLines() const;
+  void StoreLines(const std::vector<std::string>& lines);
   void Changed();
 
   std::string path_;
   bool existed_ = false;
   bool autoSave_ = true;
-  std::vector<std::string> lines_;
+  // The text and where each line lies in it: a file of a million blank lines costs eight bytes a
+  // line, not a string each.
+  struct LineSpan {
+    uint32_t offset = 0;
+    uint32_t length = 0;
+  };
+  std::string text_;
+  std::vector<LineSpan> lines_;
+  std::vector<Section> sections_;  // distinct sections in file order
+  std::unordered_map<std::string, size_t> sectionIndex_;
 };
-
-// Replaces every invalid UTF-8 sequence by U+FFFD.
-std::string SanitizeUtf8(std::string_view bytes);
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "platform/jpeg.h"
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
@@ -13,6 +14,9 @@
 namespace platform {
 
 namespace {
+
+// Lines decoded between two growths of the pixel memory.
+constexpr size_t kRowsPerBand = 64;
 
 // A progressive file may hold any number of scans, each one a full pass over the picture; more than
 // this is no real picture but a way to keep us busy.
@@ -79,15 +83,20 @@ bool ReadHeaderCore(Decoder* d, const uint8_t* data, size_t size) {
   return true;
 }
 
-// Decodes every line into `pixels` (24 bits, blue green red, `stride` bytes a row), going through
-// `scratch`, one decoded line of up to 4 components.
-bool DecodeRowsCore(Decoder* d, uint8_t* pixels, size_t stride, uint8_t* scratch) {
+bool StartCore(Decoder* d) {
   if (setjmp(d->jump)) return false;
   jpeg_start_decompress(&d->info);
+  return true;
+}
+
+// Decodes lines into `pixels` (24 bits, blue green red, `stride` bytes a row) until `rows` lines are
+// there or the picture ends, going through `scratch`, one decoded line of up to 4 components.
+bool DecodeRowsCore(Decoder* d, uint8_t* pixels, size_t stride, JDIMENSION rows, uint8_t* scratch) {
+  if (setjmp(d->jump)) return false;
   const int components = d->info.output_components;
   const bool adobeInverted = d->info.saw_Adobe_marker;
   const JDIMENSION width = d->info.output_width;
-  while (d->info.output_scanline < d->info.output_height) {
+  while (d->info.output_scanline < d->info.output_height && d->info.output_scanline < rows) {
     JDIMENSION y = d->info.output_scanline;
     JSAMPROW row = scratch;
     if (jpeg_read_scanlines(&d->info, &row, 1) != 1) ERREXIT(&d->info, JERR_BAD_BUFFER_MODE);
@@ -115,8 +124,31 @@ bool DecodeRowsCore(Decoder* d, uint8_t* pixels, size_t stride, uint8_t* scratch
       }
     }
   }
+  return true;
+}
+
+bool FinishCore(Decoder* d) {
+  if (setjmp(d->jump)) return false;
   jpeg_finish_decompress(&d->info);
   return true;
+}
+
+// Every block of every component costs at least one bit of Huffman code (its DC difference) in a
+// sequential file and in the first DC scan of a progressive one. A file too short for its blocks is
+// no picture of that size: refusing it first keeps a tiny file from taking the pixel memory, or the
+// coefficient memory (128 bytes a block) a progressive file needs before its first line comes out.
+// Arithmetic coding has no such floor (a scan may stop early, its end decoding as zeros), so a tiny
+// arithmetic file may claim any size; it gets the blocks of its bits or of 8 MB of coefficients,
+// whichever is more, which no real photograph comes near.
+constexpr uint64_t kArithmeticFreeBlocks = (uint64_t(8) << 20) / 128;
+
+bool FileCanHoldBlocks(const jpeg_decompress_struct& info, size_t size) {
+  uint64_t blocks = 0;
+  for (int c = 0; c < info.num_components; ++c)
+    blocks += static_cast<uint64_t>(info.comp_info[c].width_in_blocks) * info.comp_info[c].height_in_blocks;
+  uint64_t most = static_cast<uint64_t>(size) * 8;
+  if (info.arith_code) most = std::max(most, kArithmeticFreeBlocks);
+  return blocks <= most;
 }
 
 class DecoderGuard {
@@ -148,7 +180,32 @@ Bitmap DecodeJpeg(const uint8_t* data, size_t size) {
   } catch (const BitmapError& e) {
     Fail(e.what());
   }
-  Bitmap bitmap(static_cast<int>(info.image_width), static_cast<int>(info.image_height), 24);
+  if (!FileCanHoldBlocks(info, size))
+    Fail("its " + std::to_string(size) + " bytes cannot hold " + std::to_string(info.image_width) + " x " +
+         std::to_string(info.image_height) + " pixels");
+  const int width = static_cast<int>(info.image_width);
+  const JDIMENSION height = info.image_height;
+  const size_t stride = RowStride(width, 24);
+  const size_t total = stride * height;
+  std::vector<uint8_t> scratch(static_cast<size_t>(width) * 4);
+  if (!StartCore(d.get())) Fail(d->message);
+  // The pixel memory grows with the lines really decoded, so a damaged file that claims a large
+  // picture is refused before it costs more than the lines it holds. Doubling until an eighth of the
+  // picture is there, then the whole: a real picture pays for one copy of an eighth.
+  std::vector<uint8_t> pixels;
+  while (d->info.output_scanline < height) {
+    const size_t want = std::min<size_t>(height, d->info.output_scanline + kRowsPerBand) * stride;
+    if (want > pixels.size()) {
+      size_t grow = std::max(want, 2 * pixels.size());
+      if (grow >= total / 8) grow = total;
+      pixels.reserve(grow);
+      pixels.resize(grow);
+    }
+    if (!DecodeRowsCore(d.get(), pixels.data(), stride, static_cast<JDIMENSION>(pixels.size() / stride), scratch.data()))
+      Fail(d->message);
+  }
+  if (!FinishCore(d.get())) Fail(d->message);
+  Bitmap bitmap(width, static_cast<int>(height), 24, std::move(pixels));
   if (info.saw_JFIF_marker && info.X_density && info.Y_density) {
     if (info.density_unit == 1)
       bitmap.SetResolution(static_cast<int32_t>(Round(info.X_density / 0.0254)),
@@ -156,8 +213,6 @@ Bitmap DecodeJpeg(const uint8_t* data, size_t size) {
     else if (info.density_unit == 2)
       bitmap.SetResolution(info.X_density * 100, info.Y_density * 100);
   }
-  std::vector<uint8_t> scratch(static_cast<size_t>(info.image_width) * 4);
-  if (!DecodeRowsCore(d.get(), bitmap.Bits(), bitmap.Stride(), scratch.data())) Fail(d->message);
   return bitmap;
 }
 

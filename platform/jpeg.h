@@ -1,7 +1,9 @@
 // JPEG pictures decoded through libjpeg into a 24-bit Bitmap (blue, green, red rows, top-down).
 // Colour, greyscale and CMYK/YCCK files are accepted; a damaged or truncated file, or one over the
 // bitmap size cap, raises FormatError saying why. The bitmap's resolution is the JFIF density when
-// the file gives one in dots per inch or per centimetre, otherwise 0.
+// the file gives one in dots per inch or per centimetre, otherwise 0. A file too short for the
+// picture it claims is refused before its pixel memory is taken, and the pixel memory grows with
+// the lines decoded, so a small damaged file never costs more than a few megabytes.
 #pragma once
 
 #include <cstddef>

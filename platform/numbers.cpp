@@ -1,5 +1,6 @@
 #include "platform/numbers.h"
 
+#include <bit>
 #include <cctype>
 #include <charconv>
 #include <clocale>
@@ -14,15 +15,63 @@ int64_t Round(double value) { return static_cast<int64_t>(std::nearbyint(value))
 
 int64_t Trunc(double value) { return static_cast<int64_t>(std::trunc(value)); }
 
+namespace {
+
+// Whether `value` lies exactly halfway between two texts of `decimals` decimals. With value = m * 2^e
+// and m odd, 2 * value * 10^decimals = m * 5^decimals * 2^(e + 1 + decimals) is an odd whole number
+// exactly when e = -(decimals + 1).
+bool IsDecimalTie(double value, int decimals) {
+  if (value == 0.0 || !std::isfinite(value)) return false;
+  const uint64_t bits = std::bit_cast<uint64_t>(value);
+  const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+  uint64_t mantissa = bits & ((uint64_t(1) << 52) - 1);
+  int exponent = -1074;
+  if (biased != 0) {
+    mantissa |= uint64_t(1) << 52;
+    exponent = biased - 1075;
+  }
+  return exponent + std::countr_zero(mantissa) == -(decimals + 1);
+}
+
+// Adds one unit in the last digit of a fixed text ("-0.999" becomes "-1.000").
+void IncrementLastDigit(std::string& text) {
+  for (size_t i = text.size(); i-- > 0;) {
+    char& c = text[i];
+    if (c == '.') continue;
+    if (c == '-') {
+      text.insert(i + 1, "1");
+      return;
+    }
+    if (c != '9') {
+      ++c;
+      return;
+    }
+    c = '0';
+  }
+  text.insert(0, "1");
+}
+
+}  // namespace
+
 std::string FormatFixed(double value, int decimals) {
   if (decimals < 0) decimals = 0;
   if (decimals > 30) decimals = 30;
   if (std::isnan(value)) return "NAN";
   if (std::isinf(value)) return value < 0 ? "-INF" : "INF";
   char buffer[400];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+  // The number texts of NC programs and fields round a value exactly halfway away from zero (0.0625
+  // with three decimals is 0.063), as the program always wrote them; to_chars would take the even
+  // digit. A tie has exactly decimals + 1 decimals, so that text is exact and ends in 5.
+  const bool tie = IsDecimalTie(value, decimals);
+  auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals + (tie ? 1 : 0));
   if (result.ec != std::errc()) return "0";
-  return std::string(buffer, result.ptr);
+  std::string text(buffer, result.ptr);
+  if (tie) {
+    text.pop_back();
+    if (text.back() == '.') text.pop_back();
+    IncrementLastDigit(text);
+  }
+  return text;
 }
 
 namespace {
@@ -157,6 +206,8 @@ std::optional<int64_t> ParseInt(std::string_view text) {
   std::string t = Trim(text);
   if (t.empty()) return std::nullopt;
   size_t start = (t[0] == '+') ? 1 : 0;
+  // from_chars takes a '-' of its own: "+-5" would pass as -5.
+  if (start && t.size() > 1 && t[1] == '-') return std::nullopt;
   int64_t value = 0;
   auto result = std::from_chars(t.data() + start, t.data() + t.size(), value, 10);
   if (result.ec != std::errc() || result.ptr != t.data() + t.size()) return std::nullopt;

@@ -14,7 +14,9 @@ int64_t Round(double value);
 // Toward zero.
 int64_t Trunc(double value);
 
-// Fixed notation with the given number of decimals: FormatFixed(2.5, 3) == "2.500".
+// Fixed notation with the given number of decimals: FormatFixed(2.5, 3) == "2.500". A value exactly
+// halfway at the last digit rounds away from zero (FormatFixed(0.0625, 3) == "0.063"), unlike Round;
+// FormatPrintf and FormatFloatPattern round the same way.
 std::string FormatFixed(double value, int decimals);
 
 // A C-style fixed format of the restricted form "%[0][W][.P]f" (e.g. "%0.3f", "%.4f", "%8.2f").

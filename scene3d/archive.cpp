@@ -1,5 +1,6 @@
 #include "scene3d/archive.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "platform/extended_float.h"
@@ -184,6 +185,16 @@ void TBinaryWriter::WriteWideString(std::u16string_view value) {
     bytes += static_cast<char>(unit >> 8);
   }
   Write(bytes.data(), bytes.size());
+}
+
+void TClassNameWriter::Write(TVirtualWriter& writer, const std::string& className) {
+  auto known = std::find(names_.begin(), names_.end(), className);
+  if (known == names_.end()) {
+    writer.WriteString(className);
+    names_.push_back(className);
+  } else {
+    writer.WriteInteger(static_cast<int32_t>(known - names_.begin()));
+  }
 }
 
 }  // namespace scene3d

@@ -30,6 +30,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/stream.h"
 #include "scene3d/persistent.h"
@@ -163,6 +164,16 @@ class TBinaryWriter : public TVirtualWriter {
  private:
   void WriteTag(TValueType tag);
   void WriteU32(uint32_t value);
+};
+
+// Names the classes of the objects in one archive: a class's name the first time it occurs, then the
+// integer index of the class by first occurrence (from 0).
+class TClassNameWriter {
+ public:
+  void Write(TVirtualWriter& writer, const std::string& className);
+
+ private:
+  std::vector<std::string> names_;
 };
 
 using TVirtualReaderClass = std::unique_ptr<TVirtualReader> (*)(platform::Stream& stream);

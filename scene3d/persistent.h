@@ -5,8 +5,9 @@
 // class overrides ClassName() with its own name. Objects are not copyable: they are shared by
 // pointer and copied with Assign.
 //
-// TPersistent: an object whose contents another object can take over (Assign) and that may name an
-// owner (GetOwner). A class that can copy from another overrides Assign and calls the base for any
+// TPersistent: an object whose contents another object can take over (Assign), that may name an
+// owner (GetOwner) and may store values of its own beside its published ones (DefineProperties,
+// filer.h). A class that can copy from another overrides Assign and calls the base for any
 // source it does not know; a class that can copy itself into another overrides AssignTo. When
 // neither side knows the other, EConvertError "Cannot assign a <source> to a <destination>".
 //
@@ -32,6 +33,8 @@ class TObject {
 // An event that tells its handler which object it comes from.
 using TNotifyEvent = std::function<void(TObject* sender)>;
 
+class TFiler;
+
 class TPersistent : public TObject {
  public:
   std::string ClassName() const override { return "TPersistent"; }
@@ -43,6 +46,8 @@ class TPersistent : public TObject {
   virtual TPersistent* GetOwner() const { return nullptr; }
   // How the object is named in messages: its class name here, its name for components.
   virtual std::string GetNamePath() const { return ClassName(); }
+  // Names the values the object stores itself, with their reader and writer; none here.
+  virtual void DefineProperties(TFiler& filer);
 
  protected:
   // Copies this object into `dest`; the default refuses with EConvertError.

@@ -110,7 +110,7 @@ void TPersistentObjectList::AfterObjectCreatedByReader(TObject*) {}
 void TPersistentObjectList::WriteToArchive(TVirtualWriter& writer) const {
   writer.WriteInteger(0);
   writer.WriteListBegin();
-  std::vector<std::string> classes;
+  TClassNameWriter classes;
   for (int i = 0; i < count_; ++i) {
     auto* item = dynamic_cast<const TPersistentObject*>(items_[size_t(i)]);
     if (!item) {
@@ -118,14 +118,7 @@ void TPersistentObjectList::WriteToArchive(TVirtualWriter& writer) const {
       writer.WriteInteger(0);
       continue;
     }
-    std::string name = item->ClassName();
-    auto known = std::find(classes.begin(), classes.end(), name);
-    if (known == classes.end()) {
-      writer.WriteString(name);
-      classes.push_back(name);
-    } else {
-      writer.WriteInteger(static_cast<int32_t>(known - classes.begin()));
-    }
+    classes.Write(writer, item->ClassName());
     item->WriteToArchive(writer);
   }
   writer.WriteListEnd();

@@ -159,6 +159,15 @@ TEST_F(ToolWindowTest, AddModifyAndLongName) {
   w.sbtModifyClick();
   EXPECT_EQ(db.Read(0).name, "changed");
   EXPECT_EQ(list->item(0)->text(), "changed");
+  // Names are Windows-1252 in the file: "–" and "€" survive, a character it lacks becomes '?'.
+  Get<QLineEdit>(w, "txtUtName")->setText(QString::fromUtf8("Fr\u00E4ser \u2013 5 \u20AC \u2713"));
+  w.sbtModifyClick();
+  EXPECT_EQ(db.Read(0).name, "Fr\xE4ser \x96 5 \x80 ?");
+  EXPECT_EQ(list->item(0)->text(), QString::fromUtf8("Fr\u00E4ser \u2013 5 \u20AC ?"));
+  w.ListView1Click();
+  EXPECT_EQ(Get<QLineEdit>(w, "txtUtName")->text(), QString::fromUtf8("Fr\u00E4ser \u2013 5 \u20AC ?"));
+  Get<QLineEdit>(w, "txtUtName")->setText("changed");
+  w.sbtModifyClick();
 
   // A field that is not a number: an error box, and the file stays as it was.
   const platform::Bytes before = platform::ReadFileBytes(DbPath());

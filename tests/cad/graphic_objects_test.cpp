@@ -226,6 +226,43 @@ TEST(GraphicObjList, RemoveAndDetachThroughTheExclusiveIterator) {
   EXPECT_EQ(g_alive, 0);
 }
 
+// An exclusive iterator that hands out its current node, as a container walking its list does.
+class TNodeIterator : public TExclusiveGraphicObjIterator {
+ public:
+  using TExclusiveGraphicObjIterator::TExclusiveGraphicObjIterator;
+  TGraphicObjNode* Node() const { return current_; }
+};
+
+TEST(GraphicObjList, NodeOperationsAndNoObjects) {
+  g_alive = 0;
+  TGraphicObjList list;
+  for (int i = 1; i <= 4; ++i) list.Add(new TTestObject(i));
+  {
+    TNodeIterator it(list);
+    it.Search(2);
+    list.RemoveNode(it.Node());
+    EXPECT_EQ(g_alive, 3) << "an owning list frees the object of a removed node";
+    it.Search(4);
+    TGraphicObject* detached = list.DetachNode(it.Node());
+    ASSERT_NE(detached, nullptr);
+    EXPECT_EQ(detached->ID, 4);
+    EXPECT_EQ(g_alive, 3) << "a detached object survives";
+    delete detached;
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(ErrorOf<ECADListObjNotFound>([&] { list.RemoveNode(nullptr); }),
+              "TGraphicObjList.RemoveNode: No node to remove.");
+    EXPECT_EQ(ErrorOf<ECADListObjNotFound>([&] { list.DetachNode(nullptr); }),
+              "TGraphicObjList.DetachNode: No node to detach.");
+    std::vector<int> ids;
+    for (TGraphicObject* o = it.First(); o; o = it.Next()) ids.push_back(o->ID);
+    EXPECT_EQ(ids, (std::vector<int>{1, 3})) << "head and tail stay linked";
+  }
+  // No object at all is refused: every search reads the object of each node.
+  EXPECT_EQ(ErrorOf<ECADListObjNotFound>([&] { list.Add(nullptr); }), "TGraphicObjList.Add: No object to add.");
+  EXPECT_EQ(list.Count(), 2);
+  EXPECT_EQ(list.GetIterator()->Search(7), nullptr);
+}
+
 TEST(GraphicObjList, OpeningAndChangingRaceUnderTheLock) {
   // A reader thread keeps opening shared iterators and walking; the writer keeps adding. Every add
   // either succeeds while no iterator is open or is refused; a reader never sees a torn list.

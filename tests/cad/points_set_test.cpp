@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -118,6 +119,17 @@ TEST(PointsSet, EventsInsertAndBulkOperations) {
   copy.CopyPoints(s, 5, 40);
   EXPECT_EQ(copy.Count(), 7) << "copying stops quietly at the source's end";
   EXPECT_EQ(copyEvents, 2);
+  // "Up to the end" as INT_MAX, and far past the source's end: the count and the storage stop at
+  // the source's last point, nothing overflows.
+  for (int last : {INT_MAX, 60000}) {
+    TPointsSet2D all(0);
+    all.CopyPoints(s, 0, last);
+    EXPECT_EQ(all.Count(), s.Count()) << last;
+    EXPECT_EQ(all.Capacity(), s.Count()) << last;
+    EXPECT_EQ(all.GetPoint(s.Count() - 1), s.GetPoint(s.Count() - 1)) << last;
+  }
+  copy.CopyPoints(s, INT_MAX, INT_MAX);
+  EXPECT_EQ(copy.Count(), 7);
 
   EXPECT_EQ(TPointsSet2D(4).Extension(), Rect2D(0, 0, 0, 0));
   TPointsSet2D e(4);

@@ -91,7 +91,7 @@ TEST_F(LangTest, BadFilesReadWithoutCrash) {
   WriteLanguage("garbage.lng", garbage);
   Open("garbage");
   ASSERT_NE(language.LangIni, nullptr);
-  EXPECT_EQ(lang::LangString("451"), "Exit\xEF\xBF\xBD\xEF\xBF\xBDnow") << "unknown bytes are replaced";
+  EXPECT_EQ(lang::LangString("451"), "Exit\u00FF\u00FEnow") << "a file that is not UTF-8 is Windows-1252";
   EXPECT_EQ(lang::LangString("452").size(), size_t(1) << 19);
   EXPECT_EQ(lang::LangString("999"), "");
   platform::Form form("frmGarbage");
@@ -111,6 +111,30 @@ TEST_F(LangTest, BadFilesReadWithoutCrash) {
   fs::create_directories(dir_ / "language" / "folder.lng");
   Open("folder");
   EXPECT_EQ(language.LangIni, nullptr);
+
+  // Nor is a file without a single section: empty, plain text, UTF-16 or cut before its first one.
+  const std::string utf16("\xFF\xFE[\0S\0t\0r\0i\0n\0g\0]\0\n\0" "1\0=\0x\0", 26);
+  for (const std::string& text : {std::string(), std::string("451=Exit\n"), utf16, std::string("[Stri")}) {
+    WriteLanguage("nosection.lng", text);
+    dialogs.messages.clear();
+    Open("nosection");
+    EXPECT_EQ(language.LangIni, nullptr) << text;
+    ASSERT_EQ(dialogs.messages.size(), 1u) << text;
+    EXPECT_NE(dialogs.messages[0].text.find("nosection.lng\" is not a language file"), std::string::npos)
+        << dialogs.messages[0].text;
+  }
+}
+
+TEST_F(LangTest, WindowsLanguageFilesAreReadAsWindows1252) {
+  // An Italian and a German file as Windows editors wrote them, and a UTF-8 one with its mark.
+  WriteLanguage("italiano.lng", "[String]\n451=Uscire dal programma? \x96 Perch\xE9\n452=5 \x80\n");
+  Open("italiano");
+  EXPECT_EQ(lang::LangString("451"), "Uscire dal programma? \u2013 Perch\u00E9");
+  EXPECT_EQ(lang::LangString("452"), "5 \u20AC");
+  WriteLanguage("deutsch.lng", "\xEF\xBB\xBF[String]\n451=Fr\xC3\xA4ser\n");
+  Open("deutsch");
+  EXPECT_EQ(lang::LangString("451"), "Fr\u00E4ser");
+  EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(LangTest, LineBreakMarkers) {

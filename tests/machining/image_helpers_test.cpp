@@ -60,6 +60,23 @@ TEST(ImageHelpers, BmpHeaderFieldsAndFileLength) {
   }
   EXPECT_EQ(ReadBmpInfo(PlatformFixture("im_24bit.bmp")).dpiX, 300);
 
+  // Every header kind the reader opens gives its own fields: an OS/2 header has no compression and
+  // no resolution where a Windows one keeps them (its palette lies there); V5 headers with masks.
+  struct Header {
+    const char* file;
+    int bits;
+    bool compressed;
+    int dpi;
+  } headers[] = {{"im_os2_4bit.bmp", 4, false, 0}, {"im_16bit.bmp", 16, true, 0}, {"im_15bit.bmp", 16, true, 0},
+                 {"im_1bit.bmp", 1, false, 0}, {"im_32bit.bmp", 32, true, 0}};
+  for (const Header& h : headers) {
+    BmpInfo read = ReadBmpInfo(PlatformFixture(h.file));
+    EXPECT_EQ(read.bitsPerPixel, h.bits) << h.file;
+    EXPECT_EQ(read.compressed, h.compressed) << h.file;
+    EXPECT_EQ(read.dpiX, h.dpi) << h.file;
+    EXPECT_EQ(read.dpiY, h.dpi) << h.file;
+  }
+
   // A document: the BMP, then its record. The length field says where the record starts.
   Bytes document = file;
   document.insert(document.end(), 492, 0x55);

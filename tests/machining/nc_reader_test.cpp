@@ -69,6 +69,41 @@ TEST(NcReader, IsoLines) {
   EXPECT_EQ(v.motion, 81);
 }
 
+TEST(NcReader, HostileLines) {
+  NcReaderState state;
+  ResetNcReader(state, "2");
+  NcLineMotion v;
+  // Numbers beyond the single range do not convert: their word is not read, like any other that is
+  // no number, rather than coming back as an infinity.
+  const std::string tooLarge = "4" + std::string(39, '0');
+  v.x = 7;
+  v.y = 8;
+  EXPECT_FALSE(ParseNcLine(state, Iso(), "X" + tooLarge + " Y-" + tooLarge + " Z" + tooLarge, v));
+  EXPECT_EQ(v.x, 7.0f);
+  EXPECT_EQ(v.y, 8.0f);
+  EXPECT_EQ(state.currentZText, "2");
+  ASSERT_TRUE(ParseNcLine(state, Iso(), "G2 X1 I" + tooLarge + " J2 R-" + tooLarge, v));
+  EXPECT_EQ(v.centreI, 0.0f);
+  EXPECT_EQ(v.centreJ, 2.0f);
+  EXPECT_EQ(v.arcR, 0.0f);
+  ASSERT_TRUE(ParseNcLine(state, Iso(), "X340000000000000000000000000000000000000 Z-1e5", v));
+  EXPECT_EQ(v.x, 3.4e38f) << "the largest singles still convert";
+  EXPECT_EQ(state.currentZText, "-1") << "'e' is no number character";
+
+  // Ten megabytes in one line are read in one pass: G words without numbers, then with them.
+  const std::string gs(size_t(10) << 20, 'G');
+  v = NcLineMotion();
+  EXPECT_FALSE(ParseNcLine(state, Iso(), gs, v));
+  ASSERT_TRUE(ParseNcLine(state, Iso(), "G1" + gs + "X5" + gs + "G3", v));
+  EXPECT_EQ(v.motion, 3);
+  EXPECT_EQ(v.x, 5.0f);
+  std::string words;
+  for (int i = 0; i < 500000; ++i) words += i % 2 ? "G1 " : "G0 ";
+  ASSERT_TRUE(ParseNcLine(state, Iso(), words + "G99999999999999999999 Y4", v));
+  EXPECT_EQ(v.motion, 1) << "a number too large for any motion is consumed and ignored";
+  EXPECT_EQ(v.y, 4.0f);
+}
+
 TEST(NcReader, RapidTextMakesTheMoveRapid) {
   NcReaderState state;
   ResetNcReader(state, "5");

@@ -165,6 +165,44 @@ TEST(PostProcessor, ReadFindsTheFileAndReportsWhatWentWrong) {
   EXPECT_TRUE(w.settings.outputSeq);
 }
 
+TEST(PostProcessor, FilesThatAreNoPostProcessorSayWhy) {
+  ProgramFolder folder;
+  platform::RecordingDialogs dialogs;
+  platform::ScopedDialogs scope(&dialogs);
+  NcWriter w;
+  folder.Write("good.pst", "[Default]\nDialect=HEI\n[Start_of_file]\n1=%\n");
+  ASSERT_TRUE(machining::ReadPostProcessor(folder.Path(), "good", w));
+  // Empty, garbage, UTF-16 and cut before its first section: none holds a section of its own, so
+  // each is reported as the missing file is, and what was loaded stays.
+  const std::string utf16("\xFF\xFE[\0D\0e\0f\0a\0u\0l\0t\0]\0", 20);
+  const std::string cases[] = {"", "\x01\x02garbage\xFF\n=\n", utf16, "[Block Numb", "[Other]\nk=v\n"};
+  for (const std::string& text : cases) {
+    folder.Write("bad.pst", text);
+    dialogs.messages.clear();
+    EXPECT_FALSE(machining::ReadPostProcessor(folder.Path(), "bad", w)) << text;
+    ASSERT_EQ(dialogs.messages.size(), 1u) << text;
+    EXPECT_EQ(dialogs.messages[0].text.rfind("Pst not found: " + folder.Path() + "/pst/bad.pst\n", 0), 0u)
+        << dialogs.messages[0].text;
+    EXPECT_EQ(w.settings.dialect, NcDialect::HEI);
+    EXPECT_EQ(w.settings.startOfFile, "%\r\n");
+  }
+  // Over 1 MB: the message names the file and its size.
+  folder.Write("huge.pst", "[Default]\n" + std::string(size_t(1) << 20, ';'));
+  dialogs.messages.clear();
+  EXPECT_FALSE(machining::ReadPostProcessor(folder.Path(), "huge", w));
+  ASSERT_EQ(dialogs.messages.size(), 1u);
+  EXPECT_NE(dialogs.messages[0].text.find("huge.pst"), std::string::npos) << dialogs.messages[0].text;
+  EXPECT_NE(dialogs.messages[0].text.find(std::to_string((size_t(1) << 20) + 10) + " bytes"), std::string::npos)
+      << dialogs.messages[0].text;
+
+  // A post-processor written in Windows-1252 frames the program in proper characters.
+  folder.Write("windows.pst", "[Start_of_file]\n1=(Fr\xE4ser \x96 [toolname])\n");
+  ASSERT_TRUE(machining::ReadPostProcessor(folder.Path(), "windows", w));
+  NcJob job;
+  job.toolName = "Kugel \u00D8 6";
+  EXPECT_EQ(ExpandPostTemplate(w.settings.startOfFile, 0, 0, job, w), "(Fr\u00E4ser \u2013 (KUGEL \u00D8 6))\r\n");
+}
+
 TEST(PostProcessor, TemplateSeparatorsAndLineStarts) {
   NcWriter w;
   NcJob job;
@@ -175,8 +213,12 @@ TEST(PostProcessor, TemplateSeparatorsAndLineStarts) {
   w.ResetMemory();
   EXPECT_EQ(ExpandPostTemplate("G0\r\n[xrapid]\r\n[spindle_on]\r\n", 10, 5, job, w), "G0\r\nX10.000\r\nM3\r\n");
   w.ResetMemory();
-  EXPECT_EQ(ExpandPostTemplate("[xrapid][yrapid]", 10, 5, job, w), "X10.000 Y5.000")
-      << "the template's first line is a line start too";
+  // The blank goes only after a line feed with text before it, not at the template's very start.
+  EXPECT_EQ(ExpandPostTemplate("[xrapid][yrapid]", 10, 5, job, w), " X10.000 Y5.000");
+  w.ResetMemory();
+  EXPECT_EQ(ExpandPostTemplate("[tool] M6\r\n[tool] M6", 10, 5, job, w), " T1 M6\r\nT1 M6");
+  w.ResetMemory();
+  EXPECT_EQ(ExpandPostTemplate("\n[tool]", 10, 5, job, w), "\n T1") << "a lone line feed is no line before";
 
   // With block numbers the word keeps its separator after the number.
   NcWriter n;

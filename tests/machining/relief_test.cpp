@@ -126,16 +126,23 @@ TEST(Relief, SurfaceShadeStaysAFiniteGrey) {
 }
 
 TEST(Relief, SixteenBitPixelsUseThirtyTwoSteps) {
+  // 15 bits (5-5-5, what a BMP's 16 bits without masks hold) and 16 bits (5-6-5) each read with
+  // their own layout: dark red and dark green fall where the two layouts differ, so reading one
+  // as the other would give grey 0 for both.
   for (int bits : {15, 16}) {
     SCOPED_TRACE(bits);
-    Bitmap b(2, 2, bits);
+    Bitmap b(4, 2, bits);
     b.SetPixel(0, 0, Rgb(255, 255, 255));
     b.SetPixel(1, 0, Rgb(0, 0, 255));  // blue 31 -> grey Round(3.534) = 4
+    b.SetPixel(2, 0, Rgb(128, 0, 0));  // red 16 -> grey Round(4.784) = 5
+    b.SetPixel(3, 0, Rgb(0, 128, 0));  // green 16 (32 of 63 halved) -> grey Round(9.392) = 9
     ReliefModel m = ModelFor(b);
     ReliefBuild built = ElaboraImmagine(m, &b, false);
     EXPECT_TRUE(built.filled);
     EXPECT_NEAR(m.grid.At(0, 1), -5.0 / 32, 1e-6);  // the brightest white lies 1/32 below zWhite
     EXPECT_NEAR(m.grid.At(1, 1), -5.0 + 4 * 5.0 / 32, 1e-6);
+    EXPECT_NEAR(m.grid.At(2, 1), -5.0 + 5 * 5.0 / 32, 1e-6);
+    EXPECT_NEAR(m.grid.At(3, 1), -5.0 + 9 * 5.0 / 32, 1e-6);
     EXPECT_EQ(m.grid.At(0, 0), -5.0f);
   }
 }

@@ -183,7 +183,28 @@ TEST(ToolDatabase, DefaultPathBesideProgram) {
   EXPECT_EQ(ToolDatabase::DefaultPath(), platform::JoinPath(dir.Dir(), "Tool.db"));
   platform::WriteFileBytes(dir.File("TOOL.DB"), Bytes{});
   EXPECT_EQ(ToolDatabase::DefaultPath(), dir.File("TOOL.DB")) << "a copy made on a case-blind disk is found";
+  // A program folder given relative to the working folder is joined once.
+  const std::string relative = std::filesystem::relative(dir.Dir()).string();
+  platform::SetProgramDir(relative);
+  EXPECT_EQ(ToolDatabase::DefaultPath(), platform::JoinPath(relative, "TOOL.DB"));
+  EXPECT_TRUE(platform::FileExists(ToolDatabase::DefaultPath()));
   platform::SetProgramDir(old);
+}
+
+TEST(ToolRecord, NamesAreStoredInWindows1252) {
+  TToolRecord r;
+  machining::SetToolNameText(r, "Fr\u00E4ser \u2013 6 mm \u20AC \u2713");
+  EXPECT_EQ(r.name, "Fr\xE4ser \x96 6 mm \x80 ?") << "what the code page lacks becomes '?'";
+  const Bytes b = machining::ToolRecordBytes(r);
+  EXPECT_EQ(b[17], 17);
+  EXPECT_EQ(b[18 + 7], 0x96);
+  platform::ByteReader in(b);
+  EXPECT_EQ(machining::ToolNameText(ReadToolRecord(in)), "Fr\u00E4ser \u2013 6 mm \u20AC ?");
+  // Fifty characters, however many bytes they take in UTF-8.
+  std::string longName;
+  for (int i = 0; i < 60; ++i) longName += "\u20AC";
+  machining::SetToolNameText(r, longName);
+  EXPECT_EQ(r.name, std::string(50, '\x80'));
 }
 
 }  // namespace

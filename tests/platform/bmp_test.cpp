@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <random>
 
+#include "largest_allocation.h"
 #include "pnm_fixture.h"
 #include "scratch_dir.h"
 
@@ -298,4 +300,47 @@ TEST(Bmp, EveryPrefixAndRandomDamageIsReadOrRefusedCleanly) {
       }
     }
   }
+}
+
+TEST(Bmp, RunLengthDataMustBeAbleToFillItsPicture) {
+  // 1080 bytes claiming 16384 x 16384 of 8 bits, the data one end-of-bitmap mark: refused before
+  // its 268 MB are taken. RLE4 and a few runs are no different.
+  Bytes tiny = Header8(16384, 16384, 1, 256);
+  tiny.insert(tiny.end(), {0, 1});
+  ASSERT_EQ(tiny.size(), 1080u);
+  Bytes tiny4 = Header8(16384, 16384, 2, 16);
+  PutU16(tiny4, 28, 4);
+  tiny4.insert(tiny4.end(), {255, 0x12, 255, 0x34, 0, 0, 0, 1});
+  for (const Bytes& file : {tiny, tiny4}) {
+    testing_support::LargestAllocation watch;
+    std::string error = ErrorOf(file);
+    EXPECT_NE(error.find("run-length data cannot fill 16384 x 16384 pixels"), std::string::npos) << error;
+    EXPECT_LT(watch.Bytes(), size_t(4) << 20);
+  }
+
+  // A real picture, every line coded in runs of 255, is read however large its picture.
+  const int width = 3000, height = 2000;
+  Bytes big = Header8(width, height, 1, 16);
+  for (int line = 0; line < height; ++line) {
+    for (int x = 0; x < width; x += 255) {
+      big.push_back(static_cast<uint8_t>(std::min(255, width - x)));
+      big.push_back(static_cast<uint8_t>(line % 16));
+    }
+    big.push_back(0);
+    big.push_back(line + 1 == height ? 1 : 0);
+  }
+  Bitmap b = DecodeBmp(big);
+  ASSERT_EQ(b.Width(), width);
+  ASSERT_EQ(b.Height(), height);
+  EXPECT_EQ(b.Index(width - 1, 0), (height - 1) % 16) << "the last line coded is the top one";
+  EXPECT_EQ(b.Index(1234, height - 1), 0);
+  EXPECT_EQ(b.Index(2999, height - 2), 1);
+
+  // A small picture may leave most of its lines to an early end mark.
+  Bytes skips = Header8(1000, 1000, 1, 16);
+  skips.insert(skips.end(), {5, 9, 0, 1});
+  Bitmap s = DecodeBmp(skips);
+  EXPECT_EQ(s.Index(4, 999), 9);
+  EXPECT_EQ(s.Index(5, 999), 0);
+  EXPECT_EQ(s.Index(0, 0), 0);
 }

@@ -25,7 +25,7 @@ TEST(Numbers, FixedFormatsUseDotWhateverTheLocale) {
   ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "the de_DE.UTF-8 locale is missing: run scripts/deps.sh";
   EXPECT_EQ(FormatPrintf("%0.3f", 2.5), "2.500");
   EXPECT_EQ(FormatPrintf("%0.4f", -0.00004), "-0.0000");
-  EXPECT_EQ(FormatPrintf("%.0f", 2.5), "2");
+  EXPECT_EQ(FormatPrintf("%.0f", 2.5), "3");
   EXPECT_EQ(FormatPrintf("%8.2f", 3.14159), "    3.14");
   EXPECT_EQ(FormatPrintf("%08.2f", -3.14159), "-0003.14");
   EXPECT_EQ(FormatFixed(1234.5678, 2), "1234.57");
@@ -33,6 +33,30 @@ TEST(Numbers, FixedFormatsUseDotWhateverTheLocale) {
   EXPECT_EQ(FormatFloatPattern("0.##", -0.5), "-0.5") << "the sign must not depend on the locale";
   EXPECT_EQ(FormatFloatPattern("0.#", -0.04), "0");
   std::setlocale(LC_NUMERIC, saved.c_str());
+}
+
+TEST(Numbers, TextsRoundHalfwayAwayFromZeroButRoundStaysHalfToEven) {
+  struct Case {
+    const char* format;
+    double value;
+    const char* text;
+  } cases[] = {
+      {"%0.3f", 0.0625, "0.063"},   {"%0.3f", -0.0625, "-0.063"}, {"%1.3f", 2.0625, "2.063"},
+      {"%0.4f", 0.03125, "0.0313"}, {"%0.4f", 0.00005, "0.0001"}, {"%.0f", 0.5, "1"},
+      {"%.0f", -0.5, "-1"},         {"%.0f", 9.5, "10"},          {"%0.0f", -99.5, "-100"},
+      {"%0.2f", 0.125, "0.13"},     {"%0.2f", 0.375, "0.38"},     {"%6.1f", 0.25, "   0.3"},
+      // Not exactly halfway in binary: the nearest text, as before.
+      {"%0.2f", 2.675, "2.67"},     {"%0.2f", 1.005, "1.00"},     {"%0.3f", 0.0625f + 1e-9, "0.063"},
+      {"%0.3f", 1.0 / 3, "0.333"},  {"%0.3f", 0.0, "0.000"},      {"%0.30f", 0.5, "0.500000000000000000000000000000"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatPrintf(c.format, c.value), c.text) << c.format << " " << c.value;
+  EXPECT_EQ(FormatFixed(0.0625f, 3), "0.063") << "singles widened to double keep their ties";
+  EXPECT_EQ(FormatFloatPattern("0", 534.5), "535");
+  EXPECT_EQ(FormatFloatPattern("0", -534.5), "-535");
+  EXPECT_EQ(FormatFloatPattern("0.#", 0.25), "0.3");
+  EXPECT_EQ(FormatFloatPattern("00", 1.5), "02");
+  EXPECT_EQ(Round(534.5), 534);
+  EXPECT_EQ(Round(0.5), 0);
 }
 
 TEST(Numbers, FormatTextFromFilesIsNeverAPrintfFormat) {
@@ -68,6 +92,11 @@ TEST(Numbers, ParsingAcceptsOnlyPlainDecimals) {
   EXPECT_FALSE(ParseDouble("0x10"));
   EXPECT_EQ(ParseInt("42").value(), 42);
   EXPECT_FALSE(ParseInt("4.2"));
+  EXPECT_EQ(ParseInt("+5").value(), 5);
+  EXPECT_FALSE(ParseInt("+-5"));
+  EXPECT_FALSE(ParseDouble("+-5"));
+  EXPECT_FALSE(ParseInt("+"));
+  EXPECT_FALSE(ParseInt("- 5"));
   EXPECT_THROW(StrToFloat("abc", "Feed rate"), FormatError);
   try {
     StrToFloat("abc", "Feed rate");

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "exception_message.h"
 #include "scene3d/data_file.h"
 #include "scene3d/file_access.h"
 #include "scene3d/persistent_object_list.h"
@@ -68,15 +69,6 @@ class TTextFile : public TDataFile {
 class TForgetful : public TTestItem {};
 
 const bool kRegistered = (RegisterPersistentClass<TTestItem>(), RegisterPersistentClass<TSignedList>(), true);
-
-std::string Message(const std::function<void()>& action) {
-  try {
-    action();
-  } catch (const platform::Exception& e) {
-    return e.what();
-  }
-  return "no exception";
-}
 
 Bytes StringBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 

@@ -1,0 +1,109 @@
+#include "platform/text_encoding.h"
+
+#include <cstdint>
+
+namespace platform {
+
+namespace {
+
+// Windows-1252 0x80..0x9F; the unassigned ones keep their own number.
+constexpr char16_t kHighControls[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+void AppendUtf8(std::string& out, uint32_t code) {
+  if (code < 0x80) {
+    out += static_cast<char>(code);
+  } else if (code < 0x800) {
+    out += static_cast<char>(0xC0 | (code >> 6));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (code >> 12));
+    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (code & 0x3F));
+  }
+}
+
+// Decodes the UTF-8 character at `i`: its code point and length, or length 0 when it is not valid
+// (bad lead or continuation byte, cut short, overlong, surrogate or beyond U+10FFFF).
+size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& code) {
+  const unsigned char c = static_cast<unsigned char>(s[i]);
+  size_t length = 0;
+  uint32_t minimum = 0;
+  if (c < 0x80) {
+    code = c;
+    return 1;
+  }
+  if ((c & 0xE0) == 0xC0) {
+    length = 2;
+    minimum = 0x80;
+  } else if ((c & 0xF0) == 0xE0) {
+    length = 3;
+    minimum = 0x800;
+  } else if ((c & 0xF8) == 0xF0) {
+    length = 4;
+    minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (i + length > s.size()) return 0;
+  code = c & (0x7F >> length);
+  for (size_t k = 1; k < length; ++k) {
+    const unsigned char cc = static_cast<unsigned char>(s[i + k]);
+    if ((cc & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (cc & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
+  return length;
+}
+
+}  // namespace
+
+bool IsValidUtf8(std::string_view bytes) {
+  uint32_t code = 0;
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = DecodeUtf8(bytes, i, code);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
+}
+
+std::string Windows1252ToUtf8(std::string_view bytes) {
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  for (char b : bytes) {
+    const unsigned char c = static_cast<unsigned char>(b);
+    AppendUtf8(out, c >= 0x80 && c < 0xA0 ? kHighControls[c - 0x80] : c);
+  }
+  return out;
+}
+
+std::string Utf8ToWindows1252(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    uint32_t code = 0;
+    const size_t length = DecodeUtf8(text, i, code);
+    i += length ? length : 1;
+    char byte = '?';
+    if (length && (code < 0x80 || (code >= 0xA0 && code <= 0xFF))) {
+      byte = static_cast<char>(code);
+    } else if (length) {
+      for (int k = 0; k < 32; ++k)
+        if (kHighControls[k] == code) byte = static_cast<char>(0x80 + k);
+    }
+    out += byte;
+  }
+  return out;
+}
+
+std::string DecodeTextFile(std::string_view bytes) {
+  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+  if (IsValidUtf8(bytes)) return std::string(bytes);
+  return Windows1252ToUtf8(bytes);
+}
+
+}  // namespace platform
