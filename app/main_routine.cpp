@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <QTimer>
 
+#include "app/about_window.h"
 #include "app/grid_dialog.h"
 #include "app/help_manager.h"
 #include "app/help_window.h"
@@ -46,6 +47,7 @@ ProgramWindows::~ProgramWindows() {
   grid.reset();
   stl.reset();
   tool.reset();
+  about.reset();
   main.reset();
 }
 
@@ -53,7 +55,8 @@ ProgramWindows CreateWindows() {
   ProgramWindows windows;
   windows.main = std::make_unique<TfrmMain>();
   windows.main->FormCreate();
-  // TfrmAbout: created here once it exists.
+  windows.about = std::make_unique<TfrmAbout>(windows.main.get());
+  windows.main->SetAboutWindow(windows.about.get());
   windows.tool = std::make_unique<TfrmTool>(machining::ToolDatabase::DefaultPath(), windows.main->Settings().tool,
                                             windows.main.get());
   windows.main->SetToolWindow(windows.tool.get());

@@ -7,6 +7,7 @@
 
 namespace app {
 
+class TfrmAbout;
 class TfrmGrid;
 class TfrmMain;
 class TfrmStlDxf;
@@ -15,7 +16,7 @@ class TfrmTool;
 // The windows the program creates at start, in creation order (freed in the reverse order).
 struct ProgramWindows {
   std::unique_ptr<TfrmMain> main;
-  // TfrmAbout is created here, after the main window.
+  std::unique_ptr<TfrmAbout> about;
   std::unique_ptr<TfrmTool> tool;
   // TfrmNewLang, TfrmEditLng and TfrmSubmitLng are created here, in this order.
   std::unique_ptr<TfrmStlDxf> stl;

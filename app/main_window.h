@@ -141,6 +141,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The grid dialog, created by the main routine after this window.
   void SetGridDialog(TfrmGrid* grid) { grid_ = grid; }
   void SetStlDialog(TfrmStlDxf* stl) { stl_ = stl; }
+  void SetAboutWindow(QWidget* about) { about_ = about; }
 
   // Program-wide values.
   const ProgramSettings& Settings() const { return settings_; }
@@ -356,6 +357,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The help menu.
   void mnuHelpClick();
   void mnuTutorClick();
+  void mnuAbout1Click();
   void mnuWebClick();
 
   // GridHost: what the grid dialog changes.
@@ -519,6 +521,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool replaying_ = false;
   QPointer<TfrmGrid> grid_;
   QPointer<TfrmStlDxf> stl_;
+  QPointer<QWidget> about_;
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;

@@ -408,6 +408,13 @@ void TfrmMain::mnuTutorClick() {
                                        platform::MessageKind::Warning, platform::Buttons::Ok);
 }
 
+void TfrmMain::mnuAbout1Click() {
+  mode_ = 999;
+  if (!about_) return;
+  about_->show();
+  about_->raise();
+}
+
 void TfrmMain::mnuWebClick() {
   mode_ = 999;
   platform::CurrentDialogs().ShellOpen(std::string("http://") + kWebSite + "/");

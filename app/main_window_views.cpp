@@ -313,6 +313,7 @@ void TfrmMain::ConnectHandlers() {
   action("mnuHelp", &TfrmMain::mnuHelpClick);
   action("mnuTutor", &TfrmMain::mnuTutorClick);
   action("mnuWeb", &TfrmMain::mnuWebClick);
+  action("mnuAbout1", &TfrmMain::mnuAbout1Click);
   On(this, Get<QMenu>("PopupDestro"), &QMenu::aboutToShow, [this] { LocalPopUpPopup(); });
   // The grid and snap buttons' right button opens the grid dialog.
   sbtGridOnOff_->installEventFilter(this);

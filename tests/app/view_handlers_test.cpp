@@ -13,11 +13,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <cmath>
 
+#include "app/about_window.h"
 #include "app/camera_fit.h"
+#include "app/lurn_url_label.h"
 #include "app/help_manager.h"
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
@@ -355,6 +358,36 @@ TEST_F(ViewHandlersTest, HelpMenuCommands) {
   Get<QAction>("mnuWeb")->trigger();
   EXPECT_EQ(dialogs_.opened, (std::vector<std::string>{w.TutorialPath(), "http://www.velkora.example/"}));
   help.SetApplicationHelpFile("");
+}
+
+TEST_F(ViewHandlersTest, AboutWindowCreditAndLinks) {
+  EXPECT_EQ(app::TranslationCredit("deutsch", "Anna"), "Deutsch language translated by Anna");
+  EXPECT_EQ(app::TranslationCredit("english", ""), "");
+  RecordingMain& w = Start();
+  app::TfrmAbout about(&w);
+  w.SetAboutWindow(&about);
+  Get<QAction>("mnuAbout1")->trigger();
+  EXPECT_TRUE(about.isVisible());
+  EXPECT_FALSE(about.isModal());
+  EXPECT_EQ(about.Find<QLabel>("nol_lbltTranslation")->text(), "") << "no \"Autor\" in the language file";
+  EXPECT_EQ(about.Find<QLabel>("nol_lblProduct")->text(), "Velkora");
+  about.Find<QPushButton>("btnOk")->click();
+  EXPECT_FALSE(about.isVisible());
+  language_.LangIni->WriteString("String", "Autor", "Anna");
+  w.mnuAbout1Click();
+  EXPECT_EQ(about.Find<QLabel>("nol_lbltTranslation")->text(), "English language translated by Anna");
+  EXPECT_EQ(language_.AboutCredit, "English language translated by Anna");
+  auto* www = about.Find<app::TLurnUrlLabel>("nol_LurnUrlLblwww");
+  auto* mail = about.Find<app::TLurnUrlLabel>("nol_LurnUrlLblmailto");
+  EXPECT_EQ(www->GetFullURL(), "http://www.velkora.example");
+  EXPECT_EQ(mail->GetFullURL(), "mailto:support@velkora.example?Subject=Velkora");
+  mail->Click();
+  EXPECT_EQ(dialogs_.opened.back(), "mailto:support@velkora.example?Subject=Velkora");
+  // The logo animates while the window shows; it is saved for a person to look at.
+  QTest::qWait(150);
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(about.grab().save(QStringLiteral("screenshots/frmAbout.png")));
+  about.close();
 }
 
 TEST(CameraFit, TheStockBoxFillsTheViewAndAnEmptyBoxChangesNothing) {
