@@ -8,9 +8,12 @@
 namespace app {
 
 class TfrmAbout;
+class TfrmEditLng;
 class TfrmGrid;
 class TfrmMain;
+class TfrmNewLang;
 class TfrmStlDxf;
+class TfrmSubmitLng;
 class TfrmTool;
 
 // The windows the program creates at start, in creation order (freed in the reverse order).
@@ -18,13 +21,18 @@ struct ProgramWindows {
   std::unique_ptr<TfrmMain> main;
   std::unique_ptr<TfrmAbout> about;
   std::unique_ptr<TfrmTool> tool;
-  // TfrmNewLang, TfrmEditLng and TfrmSubmitLng are created here, in this order.
+  std::unique_ptr<TfrmNewLang> newLang;
+  std::unique_ptr<TfrmEditLng> editLng;
+  std::unique_ptr<TfrmSubmitLng> submitLng;
   std::unique_ptr<TfrmStlDxf> stl;
   std::unique_ptr<TfrmGrid> grid;
   ProgramWindows();
   ProgramWindows(ProgramWindows&&) noexcept;
   ProgramWindows& operator=(ProgramWindows&&) noexcept;
   ~ProgramWindows();
+
+ private:
+  void Release();
 };
 
 // Creates the windows in the program's order; the main window's creation handler does the whole

@@ -439,18 +439,6 @@ platform::TColor TfrmMain::SelectedColor(const char* boxName) const {
   return Get<QComboBox>(boxName)->currentData().value<platform::TColor>();
 }
 
-void TfrmMain::DirLng() {
-  auto* box = Get<QComboBox>("nol_cboLang");
-  const bool blocked = box->blockSignals(true);
-  box->clear();
-  for (const std::string& file :
-       platform::ListFilesWithExtension(platform::JoinPath(platform::ProgramDir(), "language"), ".lng"))
-    box->addItem(Q(platform::BaseNameWithoutExtension(file)));
-  box->setEditText(Q(settings_.language));
-  box->setCurrentIndex(box->findText(Q(settings_.language)));
-  box->blockSignals(blocked);
-}
-
 void TfrmMain::sbtSettingClick() {
   mode_ = 999;
   DirLng();
