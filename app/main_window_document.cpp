@@ -311,9 +311,9 @@ void TfrmMain::sbtSaveClick() {
     proposed = std::filesystem::path(documentFile_).replace_extension().string();
   } else {
     // No picture opened yet (the dialog's own "*.*", or nothing): "t".
-    std::string name = std::filesystem::path(settings_.fOpen).filename().string();
-    if (name == "*.*" || name.empty()) name = "t";
-    proposed = std::filesystem::path(name).replace_extension().string();
+    const std::filesystem::path name = std::filesystem::path(settings_.fOpen).filename();
+    const bool none = name.empty() || name == "*.*";
+    proposed = none ? std::string("t") : std::filesystem::path(name).replace_extension().string();
   }
   const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", proposed, kSaveFilter, 1});
   if (choice.path.empty()) return;
