@@ -608,6 +608,7 @@ TEST(SplashScreen, SizeLogoPlaceAndOpacity) {
   for (int y = 0; y < shown.height(); y += 7)
     for (int x = 0; x < shown.width(); x += 7) colours.insert(shown.pixel(x, y));
   EXPECT_GT(colours.size(), 50u);
+  QDir().mkpath(QStringLiteral("screenshots"));
   EXPECT_TRUE(splash.grab().save(QStringLiteral("screenshots/splash.png")));
 }
 
