@@ -8,13 +8,19 @@
 #include "cad/entity_tree.h"
 #include "cad/primitives2d.h"
 #include "platform/atomic_file.h"
+#include "platform/exception.h"
 #include "platform/stream.h"
 
 namespace app {
 
 void TfrmMain::Cad2DLoadBlockLibrary(const std::string& path) {
   platform::FileStream stream(path, platform::fmOpenRead | platform::fmShareDenyWrite);
-  LocalCad_.LoadLibrary(stream);
+  try {
+    LocalCad_.LoadLibrary(stream);
+  } catch (const platform::Exception& error) {
+    // The loader's own words ("Stream read error") do not say which file is at fault.
+    throw platform::FileError("The block library \"" + path + "\" is damaged: " + error.Message());
+  }
 }
 
 int TfrmMain::Cad2DObjectCount() const { return LocalCad_.NumObjects(); }
