@@ -17,6 +17,7 @@
 #include "app/splash_screen.h"
 #include "app/submit_language_window.h"
 #include "app/tool_window.h"
+#include "cad/entities.h"
 #include "machining/tool_database.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
@@ -70,6 +71,10 @@ void ProgramWindows::Release() {
   main.reset();
 }
 
+EntityLibrary::EntityLibrary() { cad::KQSysStartEntities(); }
+
+EntityLibrary::~EntityLibrary() { cad::KQSysEndEntities(); }
+
 ProgramWindows CreateWindows() {
   ProgramWindows windows;
   windows.main = std::make_unique<TfrmMain>();
@@ -109,6 +114,8 @@ int RunProgram(int argc, char** argv) {
   HelpWindows helpWindows;
   platform::ScopedHtmlHelp helpEntry(&helpWindows);
   HtmlHelpUnit htmlHelp(ProgramHelpManager());
+  // Before the windows, which it outlives.
+  EntityLibrary entities;
 
   // 1-2. The splash first, painted at once.
   auto splash = std::make_unique<TSplashScreen>();

@@ -35,6 +35,16 @@ struct ProgramWindows {
   void Release();
 };
 
+// The 2D entity library, started while this lives: it must exist before any window makes or reads an
+// entity (the main window reads the block library as it is created) and end after the last window.
+class EntityLibrary {
+ public:
+  EntityLibrary();
+  ~EntityLibrary();
+  EntityLibrary(const EntityLibrary&) = delete;
+  EntityLibrary& operator=(const EntityLibrary&) = delete;
+};
+
 // Creates the windows in the program's order; the main window's creation handler does the whole
 // start-up of the job (settings, language, post-processor), the tool window opens the tool database.
 ProgramWindows CreateWindows();

@@ -4,9 +4,10 @@
 // and the NC listing (50); the wizard leads from an opened picture to the NC program.
 //
 // Everything the window asks of the 2D drawing, viewport and interaction program, and of the 3D scene,
-// goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below:
-// those are the places where the views plug in. Until they do, the window keeps the values the views
-// will take (View2DState, Prg2DState, the toolpath nodes) so nothing the user set is lost.
+// goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below.
+// The Cad2D... ones work on the window's drawing LocalCad; the others are the places where the views
+// plug in. Until they do, the window keeps the values the views will take (View2DState, Prg2DState,
+// the toolpath nodes) so nothing the user set is lost.
 #pragma once
 
 #include <QPointer>
@@ -21,6 +22,7 @@
 #include "app/grid_dialog.h"
 #include "app/settings.h"
 #include "app/stl_dialog.h"
+#include "cad/drawing.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
 #include "machining/document_record.h"
@@ -177,6 +179,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   const View2DState& View2D() const { return view2d_; }
   const Prg2DState& Prg2D() const { return prg2d_; }
   TPageControl* PageControl() const { return PageControl1_; }
+  // The 2D drawing: the picture as bitmap entity 0 on layer 0, and what is drawn over it.
+  cad::TKQCmp2D& LocalCad() { return LocalCad_; }
+  const cad::TKQCmp2D& LocalCad() const { return LocalCad_; }
 
   // Start-up, layout, keys and closing. FormCreate is the window's creation handler: the main routine
   // runs it once, right after constructing the window (so a derived window's views take part).
@@ -389,15 +394,17 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // --- Where the 2D drawing LocalCad, the 2D view VistaGrafica and the interaction program LocalPrg
-  // plug in. Each does nothing more than keep what it is given until they exist.
+  // --- The 2D drawing LocalCad, and where the 2D view VistaGrafica and the interaction program
+  // LocalPrg plug in (the View2D... and Prg2D... ones keep what they are given until they exist).
+  // Reads the block library into the drawing; a damaged one raises (the blocks read so far stay).
   virtual void Cad2DLoadBlockLibrary(const std::string& path);
   virtual int Cad2DObjectCount() const;
   virtual void Cad2DClearObjects();
   // The drawing's 256 layers.
   virtual cad::TLayers& Cad2DLayers();
   // Takes the point object `id` out of the drawing: its first point through the object's transform;
-  // none when the drawing holds no such point.
+  // none when the drawing holds no such point. Only point objects count (a drawn object may carry the
+  // same ID); every one with the ID goes, and the last placed gives the point.
   virtual std::optional<std::pair<double, double>> Cad2DTakePoint(int id);
   virtual void Cad2DSetCurrentLayer(int layer);
   virtual void Cad2DSetDefaultLayersColor(platform::TColor color);
@@ -406,7 +413,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box);
   // Moves every object of the drawing by (dx, dy).
   virtual void Cad2DTranslateAll(double dx, double dy);
-  // Writes the drawing as a DXF file; raises an error while the drawing has no DXF writer.
+  // Writes the drawing as a DXF file beside `path` and renames it over `path` once complete, so a
+  // failed write leaves an earlier file whole; raises platform::FileError or WriteError.
   virtual void Cad2DWriteDxf(const std::string& path);
   virtual void View2DApply();
   virtual void View2DZoomExtent();
@@ -522,8 +530,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int lastMouseX_ = 0, lastMouseY_ = 0;
   std::string pointerReadout_;
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
-  int drawingObjects_ = 0;
-  cad::TLayers layers_;
   std::string documentFile_;
   std::function<void(int)> replayWait_;
   bool replaying_ = false;
@@ -559,6 +565,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QPointer<TfrmTool> tool_;
   QPointer<TfrmEditLng> editLng_;
   QMetaObject::Connection focusConnection_;
+
+  // The drawing; the viewport that will show it detaches itself when it goes.
+  cad::TKQCmp2D LocalCad_;
 
   // Components the handlers use.
   QWidget* pnlVistaGrafica_ = nullptr;

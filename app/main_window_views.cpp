@@ -62,51 +62,7 @@ void TfrmMain::AbilitaBt3d(bool threeD) {
     Get<QToolButton>(name)->setEnabled(threeD);
 }
 
-// --- the 2D drawing, view and interaction program plug in here ---
-
-void TfrmMain::Cad2DLoadBlockLibrary(const std::string&) {
-  // The drawing LocalCad reads its block library here.
-}
-
-int TfrmMain::Cad2DObjectCount() const { return drawingObjects_; }
-
-void TfrmMain::Cad2DClearObjects() { drawingObjects_ = 0; }
-
-cad::TLayers& TfrmMain::Cad2DLayers() { return layers_; }
-
-std::optional<std::pair<double, double>> TfrmMain::Cad2DTakePoint(int) {
-  // The drawing hands over (and removes) the picked point here.
-  return std::nullopt;
-}
-
-void TfrmMain::Cad2DSetCurrentLayer(int layer) { currentLayer_ = layer; }
-
-void TfrmMain::Cad2DSetDefaultLayersColor(platform::TColor color) {
-  settings_.defLayers = color;
-  // The pens of the layers the user has not changed take the colour.
-  for (int i = 0; i < cad::TLayers::Count(); ++i) {
-    cad::TLayer& layer = layers_.Layer(static_cast<uint8_t>(i));
-    if (layer.Modified) continue;
-    platform::Pen pen = layer.Pen();
-    pen.Color = color;
-    layer.SetPen(pen);
-    layer.Modified = false;
-  }
-}
-
-void TfrmMain::Cad2DPlaceImage(const platform::Bitmap&, const machining::ReliefModel&) {
-  // The drawing takes the picture as its bitmap entity ID 0 here, alone.
-  drawingObjects_ = 1;
-}
-
-void TfrmMain::Cad2DTranslateAll(double, double) {
-  // The drawing moves all its objects here.
-}
-
-void TfrmMain::Cad2DWriteDxf(const std::string&) {
-  // The drawing's DXF writer takes the file here.
-  throw platform::Exception("The DXF output is not available yet: the drawing has no DXF writer.");
-}
+// --- the 2D view and interaction program plug in here (the drawing's functions: main_window_drawing.cpp) ---
 
 void TfrmMain::View2DApply() {
   // The viewport VistaGrafica takes view2d_ here; until then its place shows the background.

@@ -6,9 +6,26 @@
 
 namespace platform {
 
-AtomicFile::AtomicFile(const std::string& path) : path_(path), temp_(path + ".tmp~") {
+namespace {
+
+std::string TemporaryOf(const std::string& path) { return path + ".tmp~"; }
+
+[[noreturn]] void CannotWrite(const std::string& path) { throw FileError("Cannot write file \"" + path + "\""); }
+
+// Renames a complete temporary over the target; the temporary goes when that fails.
+void ReplaceTarget(const std::string& temp, const std::string& path) {
+  std::error_code error;
+  std::filesystem::rename(temp, path, error);
+  if (!error) return;
+  std::filesystem::remove(temp, error);
+  CannotWrite(path);
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(const std::string& path) : path_(path), temp_(TemporaryOf(path)) {
   file_ = std::fopen(temp_.c_str(), "wb");
-  if (!file_) throw FileError("Cannot write file \"" + path_ + "\"");
+  if (!file_) CannotWrite(path_);
 }
 
 AtomicFile::~AtomicFile() { Discard(); }
@@ -23,7 +40,7 @@ void AtomicFile::Discard() {
 
 void AtomicFile::Fail() {
   Discard();
-  throw FileError("Cannot write file \"" + path_ + "\"");
+  CannotWrite(path_);
 }
 
 void AtomicFile::Write(const void* data, size_t size) {
@@ -36,12 +53,24 @@ void AtomicFile::Commit() {
   const bool flushed = std::fflush(file_) == 0 && !std::ferror(file_);
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
+  if (flushed && closed) return ReplaceTarget(temp_, path_);
+  std::error_code ignored;
+  std::filesystem::remove(temp_, ignored);
+  CannotWrite(path_);
+}
+
+void WriteThroughTemporary(const std::string& path, const std::function<void(const std::string& temporary)>& write) {
+  const std::string temp = TemporaryOf(path);
   std::error_code error;
-  if (flushed && closed) std::filesystem::rename(temp_, path_, error);
-  if (!flushed || !closed || error) {
-    std::filesystem::remove(temp_, error);
-    throw FileError("Cannot write file \"" + path_ + "\"");
+  const auto status = std::filesystem::symlink_status(temp, error);
+  if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) CannotWrite(path);
+  try {
+    write(temp);
+  } catch (...) {
+    std::filesystem::remove(temp, error);
+    throw;
   }
+  ReplaceTarget(temp, path);
 }
 
 }  // namespace platform

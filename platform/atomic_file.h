@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -33,5 +34,11 @@ class AtomicFile {
   std::string temp_;
   std::FILE* file_ = nullptr;
 };
+
+// The same for writers that open their file by name: `write` fills the temporary "<path>.tmp~",
+// which is then renamed over `path`. When `write` raises, or the rename fails (FileError), the
+// temporary goes and `path` stays as it was. Something other than a file standing where the
+// temporary goes is left alone (FileError).
+void WriteThroughTemporary(const std::string& path, const std::function<void(const std::string& temporary)>& write);
 
 }  // namespace platform

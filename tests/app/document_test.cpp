@@ -18,6 +18,9 @@
 #include <filesystem>
 
 #include "app/page_control.h"
+#include "cad/curves2d.h"
+#include "cad/primitives2d.h"
+#include "ezdxf_reader.h"
 #include "machining/document_record.h"
 #include "machining/stl_writer.h"
 #include "main_window_fixture.h"
@@ -260,13 +263,36 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
   EXPECT_TRUE(stl("job", false, true));
   EXPECT_NE(FileText(dir_.File("job.stl")), "earlier");
 
-  // DXF: not there yet, said so, no file.
+  EXPECT_EQ(w.Relief().grid.Columns(), 40);
+}
+
+TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
+  RecordingMain& w = StartFast();
+  OpenAndWalkToCutting(dir_.File("nc"));
+  // Over the picture (on layer 0, no DXF entity of its own): a line on the drawing layer 1 and a circle
+  // on a named layer 3.
+  cad::TKQCmp2D& drawing = w.LocalCad();
+  drawing.Layers().Layer(3).SetName("Outline");
+  drawing.AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(1, 2), cad::Point2D(30, 20)));
+  drawing.CurrentLayer = 3;
+  drawing.AddObject(-1, std::make_unique<cad::TCerchio2D>(-1, cad::Point2D(20, 15), cad::Point2D(25, 15)));
   dialogs_.messages.clear();
   Save(dir_.File("drawing"), 3);
-  ASSERT_EQ(Errors().size(), 1u);
-  EXPECT_NE(Errors()[0].text.find("DXF"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf")));
-  EXPECT_EQ(w.Relief().grid.Columns(), 40);
+  EXPECT_TRUE(Errors().empty());
+  const std::vector<std::string> read = testing_support::ReadWithEzdxf(dir_.File("drawing.dxf"));
+  const std::vector<std::string> expected = {"LAYERS Layer_0 Layer_1 Outline", "LINE Layer_1 1.0000 2.0000 30.0000 20.0000",
+                                             "CIRCLE Outline 20.0000 15.0000 5.0000"};
+  EXPECT_EQ(read, expected);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf.tmp~")));
+
+  const platform::Bytes earlier = platform::ReadFileBytes(dir_.File("drawing.dxf"));
+  // A write that cannot start (a folder where the temporary goes) is said and leaves the file whole.
+  std::filesystem::create_directories(dir_.File("drawing.dxf.tmp~"));
+  dialogs_.messages.clear();
+  dialogs_.answers = {platform::Answer::Yes};
+  Save(dir_.File("drawing.dxf"), 3);
+  EXPECT_EQ(Errors().size(), 1u);
+  EXPECT_EQ(platform::ReadFileBytes(dir_.File("drawing.dxf")), earlier);
 }
 
 TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
@@ -274,11 +300,11 @@ TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   // Nothing in the drawing: Save does nothing. Entities but no picture opened yet: the name is "t".
   Save("", 1);
   EXPECT_TRUE(dialogs_.fileRequests.empty());
-  w.drawnObjects = 1;
+  w.LocalCad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(0, 0), cad::Point2D(1, 1)));
   Save("", 1);
   ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
   EXPECT_EQ(dialogs_.fileRequests[0].initialPath, "t");
-  w.drawnObjects = 0;
+  w.LocalCad().ClearObjects();
   OpenAndWalkToCutting(dir_.File("nc"));
   const std::string path = dir_.File("job.qvx");
   Save(path, 1);
@@ -306,7 +332,8 @@ TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   // Entities drawn but no picture: an error and no file.
   dialogs_.answers = {platform::Answer::Yes};
   Click("sbtNew");
-  w.drawnObjects = 1;
+  EXPECT_EQ(w.LocalCad().NumObjects(), 0) << "New empties the drawing";
+  w.LocalCad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(0, 0), cad::Point2D(1, 1)));
   dialogs_.messages.clear();
   Save(dir_.File("nopicture"), 1);
   ASSERT_EQ(Errors().size(), 1u);

@@ -1,6 +1,7 @@
 // The main window in a program folder of its own (a test language file, pst/Fanuc_mm.pst, a one-tool
-// Tool.db, a generated 40 x 30 BMP), driven by objectName with the dialogs scripted. Its 2D drawing,
-// view and interaction program and its 3D scene record what they are asked.
+// Tool.db, a generated 40 x 30 BMP), driven by objectName with the dialogs scripted. Its 2D drawing is
+// the real one (what the interaction program would add, a test adds to LocalCad itself); its 2D view,
+// interaction program and 3D scene record what they are asked.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "app/main_routine.h"
 #include "app/main_window.h"
 #include "app/tool_window.h"
 #include "lang/lang.h"
@@ -63,16 +65,13 @@ inline const char kLanguage[] =
     "753=Pick...\n"
     "754=Time:\n";
 
-// A main window whose 2D view, interaction program and 3D scene record what they are asked.
+// A main window whose 2D view, interaction program and 3D scene record what they are asked, and whose
+// drawing notes some of what it is asked before doing it.
 class RecordingMain : public app::TfrmMain {
  public:
   std::vector<std::string> calls;
-  // What the "Z no cut" pick leaves in the drawing: taken by Cad2DTakePoint.
-  std::optional<std::pair<double, double>> pickedPoint;
   bool operationRunning = false;
   bool busy = false;
-  // Objects the drawing holds besides what the window placed (drawn entities).
-  int drawnObjects = 0;
 
   bool Called(const std::string& call) const {
     for (const std::string& c : calls)
@@ -86,21 +85,22 @@ class RecordingMain : public app::TfrmMain {
   }
 
  protected:
-  void Cad2DLoadBlockLibrary(const std::string& path) override { calls.push_back("library " + path); }
+  void Cad2DLoadBlockLibrary(const std::string& path) override {
+    calls.push_back("library " + path);
+    TfrmMain::Cad2DLoadBlockLibrary(path);
+  }
   void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box) override {
     TfrmMain::Cad2DPlaceImage(bitmap, box);
     calls.push_back("place " + std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height()) + " at " +
                     std::to_string(box.originX));
   }
-  int Cad2DObjectCount() const override { return TfrmMain::Cad2DObjectCount() + drawnObjects; }
   void Cad2DTranslateAll(double dx, double dy) override {
     calls.push_back("translate " + std::to_string(dx) + " " + std::to_string(dy));
+    TfrmMain::Cad2DTranslateAll(dx, dy);
   }
   std::optional<std::pair<double, double>> Cad2DTakePoint(int id) override {
     calls.push_back("take " + std::to_string(id));
-    auto point = pickedPoint;
-    pickedPoint.reset();
-    return point;
+    return TfrmMain::Cad2DTakePoint(id);
   }
   void Prg2DSendUserCode(int code) override { calls.push_back("code " + std::to_string(code)); }
   void Prg2DStopOperation() override { calls.push_back("stop"); }
@@ -224,6 +224,8 @@ class MainWindowTest : public ::testing::Test {
     ASSERT_EQ(Page(), app::kPageCutting);
   }
 
+  // Before the windows, which it outlives.
+  app::EntityLibrary entities_;
   testing_support::ScratchDir dir_{"mainwin"};
   lang::Language language_;
   lang::ScopedLanguage scopedLanguage_;

@@ -38,6 +38,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "cad/drawing_test_support.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
 
@@ -50,10 +51,17 @@ using testing_support::MainWindowTest;
 using testing_support::RecordingMain;
 
 TEST_F(MainWindowTest, StartUpWithoutSettingsShowsTheDefaults) {
-  dir_.Write("Library.blk", "KQ-002");
+  {
+    cad::TKQCmp2D library;
+    cad::TSourceBlock2D* door = cad::AddBlock(library, "Door");
+    door->AddChild(cad::Line(0, 0, 1, 0));
+    door->UpdateAndNotify();
+    dir_.Write("Library.blk", cad::LibraryOf({door}));
+  }
   RecordingMain& w = Start();
   EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text;
   EXPECT_EQ(w.calls.front(), "library " + dir_.File("Library.blk"));
+  EXPECT_EQ(w.LocalCad().FindSourceBlock("Door")->Objects().Count(), 1) << "the library's block is in the drawing";
 
   EXPECT_EQ(Get<QLineEdit>("txtFeedPlane")->text(), "2");
   EXPECT_EQ(Get<QLineEdit>("txtIncXY")->text(), "1");
@@ -489,7 +497,14 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
 }
 
 TEST_F(MainWindowTest, ErrorsInHandlersAreShownAndTheProgramGoesOn) {
+  // A damaged block library is reported and start-up goes on.
+  dir_.Write("Library.blk", "KQ-002");
   RecordingMain& w = Start();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            "The block library \"" + dir_.File("Library.blk") + "\" is damaged: Stream read error");
+  EXPECT_EQ(Status(), "open a picture");
+  dialogs_.messages.clear();
   OpenAndWalkToCutting(dir_.File("job"));
   Get<QLineEdit>("txtFeedPlane")->setText("abc");
   Click("sbtNcCalc");

@@ -24,6 +24,7 @@
 #include "app/help_manager.h"
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
+#include "cad/primitives2d.h"
 #include "main_window_fixture.h"
 #include "platform/html_help.h"
 #include "platform/ini_file.h"
@@ -162,11 +163,19 @@ TEST_F(ViewHandlersTest, ZNoCutPickReadsEachPickOnceAndEscapeLeavesNoPoint) {
     EXPECT_EQ(Get<QLabel>("nol_pnlStatus1")->text().toStdString(),
               "X: 10.000 Y:  5.000 Z: " + platform::FormatPrintf("%0.3f", w.Relief().grid.At(10, 5)))
         << "the height under the pointer";
-    w.pickedPoint = point;
+    // What the interaction program leaves: the point, here beside a drawn object of the same ID.
+    cad::TKQCmp2D& drawing = w.LocalCad();
+    drawing.AddObject(app::kZNoCutPointId, std::make_unique<cad::TLine2D>(app::kZNoCutPointId, cad::Point2D(0, 0),
+                                                                         cad::Point2D(1, 1)));
+    if (point)
+      drawing.AddObject(app::kZNoCutPointId,
+                        std::make_unique<cad::TPunto2D>(app::kZNoCutPointId, cad::Point2D(point->first, point->second)));
+    const int objects = drawing.NumObjects();
     w.LocalPrgEndOperation();
     EXPECT_EQ(w.InteractionMode(), 999);
     EXPECT_TRUE(w.Mode3D()) << "back to the relief";
-    EXPECT_FALSE(w.pickedPoint) << "the point was taken out";
+    EXPECT_EQ(drawing.NumObjects(), objects - (point ? 1 : 0)) << "the point, and only it, was taken out";
+    EXPECT_TRUE(dynamic_cast<cad::TLine2D*>(drawing.GetObject(app::kZNoCutPointId)));
   };
   pick(std::pair{4.0, 3.0});
   const float first = w.Relief().grid.At(4, 3);

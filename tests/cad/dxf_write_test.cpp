@@ -13,6 +13,7 @@
 #include "cad/text2d.h"
 #include "cad/vect_text2d.h"
 #include "drawing_test_support.h"
+#include "ezdxf_reader.h"
 #include "scratch_dir.h"
 
 namespace cad {
@@ -135,43 +136,7 @@ TEST_F(DXFWriteTest, WriteErrorsAreRaisedNotReportedAsSaved) {
   EXPECT_EQ(testing_support::FileText(dir.File("cut.dxf")).find("EOF"), std::string::npos);
 }
 
-// What ezdxf reads: the layer table, the blocks, then per model-space entity its type, layer and
-// numbers.
-std::vector<std::string> ReadWithEzdxf(const std::string& path) {
-  const char* script =
-      "import sys, ezdxf\n"
-      "doc = ezdxf.readfile(sys.argv[1])\n"
-      "xy = lambda p: [p[0], p[1]]\n"
-      "# ezdxf adds the layers 0 and Defpoints of its own\n"
-      "print('LAYERS', *sorted(l.dxf.name for l in doc.layers if l.dxf.name not in ('0', 'Defpoints')))\n"
-      "for b in doc.blocks:\n"
-      "  if not b.name.startswith('*'): print('BLOCK', b.name, len(b))\n"
-      "for e in doc.modelspace():\n"
-      "  t = e.dxftype(); d = e.dxf\n"
-      "  if t == 'LINE': v = xy(d.start) + xy(d.end)\n"
-      "  elif t == 'POINT': v = xy(d.location)\n"
-      "  elif t == 'CIRCLE': v = xy(d.center) + [d.radius]\n"
-      "  elif t == 'ARC': v = xy(d.center) + [d.radius, d.start_angle, d.end_angle]\n"
-      "  elif t == 'POLYLINE': p = list(e.points()); v = [len(p), int(e.is_closed)] + xy(p[0])\n"
-      "  elif t == 'TEXT': v = xy(d.insert) + [d.height, d.rotation, d.halign] + xy(d.align_point)\n"
-      "  elif t == 'INSERT': v = xy(d.insert) + [d.xscale, d.yscale, d.rotation]\n"
-      "  else: v = []\n"
-      "  print(t, d.layer, *('%.4f' % x for x in v))\n";
-  testing_support::ScratchDir dir("ezdxf");
-  const std::string scriptPath = dir.Write("read.py", std::string(script));
-  const std::string command = "/usr/bin/python3 " + scriptPath + " " + path + " 2>&1";
-  std::vector<std::string> lines;
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe) return lines;
-  char buffer[4096];
-  while (std::fgets(buffer, sizeof buffer, pipe)) {
-    std::string line(buffer);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    lines.push_back(line);
-  }
-  EXPECT_EQ(pclose(pipe), 0) << "ezdxf failed (python3-ezdxf comes with scripts/deps.sh)";
-  return lines;
-}
+using testing_support::ReadWithEzdxf;
 
 TEST_F(DXFWriteTest, EzdxfReadsADrawingOfEveryClass) {
   testing_support::ScratchDir dir("dxf");

@@ -8,6 +8,7 @@
 #include "platform/exception.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/stream.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -88,6 +89,39 @@ TEST(Files, AFailedWriteLeavesTheEarlierFile) {
   EXPECT_THROW(platform::WriteFileBytes(dir.File("no/such/folder/x.bin"), platform::Bytes{1}), platform::FileError);
   platform::WriteFileBytes(path, platform::Bytes{'n', 'e', 'w'});
   EXPECT_EQ(testing_support::FileText(path), "new");
+}
+
+TEST(Files, WritersByNameGoThroughATemporary) {
+  testing_support::ScratchDir dir("temporary");
+  const std::string path = dir.Write("drawing.dxf", std::string("earlier"));
+  const auto write = [](const std::string& text) {
+    return [text](const std::string& temporary) { WriteFileText(temporary, text); };
+  };
+  // A writer that raises half-way: its error comes through, the temporary goes, the file stays.
+  EXPECT_THROW(WriteThroughTemporary(path,
+                                     [](const std::string& temporary) {
+                                       WriteFileText(temporary, "cut");
+                                       throw WriteError("Cannot write file \"" + temporary + "\"");
+                                     }),
+               WriteError);
+  EXPECT_EQ(testing_support::FileText(path), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
+  // A folder standing where the temporary goes is left alone.
+  std::filesystem::create_directories(path + ".tmp~/inner");
+  EXPECT_THROW(WriteThroughTemporary(path, write("new")), FileError);
+  EXPECT_TRUE(std::filesystem::exists(path + ".tmp~/inner"));
+  EXPECT_EQ(testing_support::FileText(path), "earlier");
+  std::filesystem::remove_all(path + ".tmp~");
+  // A target that cannot be replaced (a folder): the temporary goes.
+  const std::string folder = dir.File("folder.dxf");
+  std::filesystem::create_directories(folder + "/inner");
+  EXPECT_THROW(WriteThroughTemporary(folder, write("new")), FileError);
+  EXPECT_FALSE(std::filesystem::exists(folder + ".tmp~"));
+  // A complete write replaces the file, a stale temporary included.
+  WriteFileText(path + ".tmp~", "stale");
+  WriteThroughTemporary(path, write("new"));
+  EXPECT_EQ(testing_support::FileText(path), "new");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
 }
 
 TEST(Files, MappedFilesGiveTheFilesBytes) {
