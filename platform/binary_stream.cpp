@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 
 namespace platform {
@@ -133,26 +134,9 @@ Bytes ReadFileBytes(const std::string& path, size_t maxSize) {
 }
 
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
-  namespace fs = std::filesystem;
-  std::string temp = path + ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileError("Cannot write file \"" + path + "\"");
-    if (size) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw FileError("Cannot write file \"" + path + "\"");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    throw FileError("Cannot write file \"" + path + "\"");
-  }
+  AtomicFile file(path);
+  file.Write(data, size);
+  file.Commit();
 }
 
 bool FileExists(const std::string& path) {
