@@ -217,8 +217,9 @@ void TCADPrg::ResetOperation() {
   } else {
     EndOperation(nullptr, nullptr);
   }
-  // The main window gets its mode and panels back whatever way the operation ended.
-  FireOperation(OnStopOperation, operation, nullptr);
+  // The main window gets its mode and panels back whatever way the operation ended; a failed nested
+  // operation has resumed the one it suspended, whose mode stays.
+  if (!busy_) FireOperation(OnStopOperation, operation, nullptr);
 }
 
 void TCADPrg::EndOperation(const TCADStateClass*, TCADPrgParam*) {

@@ -256,7 +256,9 @@ TEST_F(ProgramTest, FailuresEndTheOperationAndTellTheMainWindow) {
 
   // A nested operation that fails resumes the suspended one.
   prg->StartOperation(StateClassOf<TWaiting>());
+  Take();
   EXPECT_FALSE(prg->NestOperation(StateClassOf<TFailing>()));
+  EXPECT_EQ(Take(), (Events{"event 6 0 0", "resume"})) << "the main window keeps the resumed operation's mode";
   EXPECT_FALSE(prg->IsNested());
   EXPECT_EQ(Name(prg->CurrentState()->StateClass()), "waiting");
   EXPECT_TRUE(prg->IsBusy());

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QtTest/QTest>
 
 #include "cad/curves2d.h"
@@ -174,6 +175,43 @@ TEST_F(Program2DTest, TheCrossHairIsDrawnInExclusiveOrAndNeverLeftBehind) {
   EXPECT_EQ(PixelOf(view->ScreenImage(), 61, 10), platform::clWhite);
   prg.SetShowCursorCross(false);
   EXPECT_EQ(view->ScreenImage(), clean) << "switched off, it is erased";
+}
+
+// The view as the main window keeps it, looked at as a user would: the grid on top, the axes with
+// their icon and scale bar, the drawing, a rubber band and the cross-hair, each in its own colour
+// (saved to "screenshots" beside the test program).
+TEST_F(Program2DTest, AViewWithEverythingOnIt) {
+  view->resize(400, 300);
+  view->SetAspectRatio(1);
+  view->ShowWindowRect(Rect2D(-20, -20, 180, 130));
+  view->SetGridDeltaX(10);
+  view->SetGridDeltaY(10);
+  view->SetGridColor(platform::clGray);
+  view->SetGridOnTop(true);
+  view->SetShowGrid(true);
+  view->SetShowAssi(true);
+  view->SetRubberPenColor(platform::clLime);
+  AddLine(0, 0, 150, 100);
+  drawing.AddObject(-1, std::make_unique<TCerchio2D>(-1, Point2D(100, 40), Point2D(130, 40)));
+  view->Repaint();
+  prg.SetCursorColor(platform::clBlack);
+  prg.SetShowCursorCross(true);
+  QTest::mouseMove(view.get(), QPoint(300, 80));
+  TLine2D band(-1, Point2D(0, 100), Point2D(60, 60));
+  band.UpdateAndNotify();
+  view->DrawRubberObject(band, false);
+  const QImage shown = view->grab().toImage();
+  struct Seen {
+    const char* what;
+    platform::TColor color;
+  };
+  for (const Seen s : {Seen{"grid and axes", platform::clGray}, Seen{"axis icon and scale bar", platform::clYellow},
+                       Seen{"drawing", kLineColor}, Seen{"cross-hair", platform::clBlack},
+                       Seen{"rubber band", platform::clLime}})
+    EXPECT_GT(CountPixels(shown, s.color), 20) << s.what;
+  EXPECT_EQ(PixelOf(shown, 300, 5), platform::clBlack) << "the cross's vertical line";
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(shown.save(QStringLiteral("screenshots/viewport2d.png")));
 }
 
 // The zoom window of the main window, by two clicks: the first corner on the first click, a rubber
