@@ -23,6 +23,7 @@
 #include "app/main_window.h"
 #include "app/nc_file_name.h"
 #include "app/page_control.h"
+#include "cad/layers.h"
 #include "lang/lang.h"
 #include "machining/backplot.h"
 #include "machining/nc_reader.h"
@@ -98,10 +99,10 @@ class TfrmMain::BackplotSeams final : public machining::BackplotView {
  private:
   // The entities are drawn with the current layer's pen, which takes the move's colour.
   void UsePenColor(uint32_t color) {
-    platform::Pen pen = w_.Cad2DCurrentLayerPen();
+    platform::Pen pen = w_.CurrentLayerPen();
     if (pen.Color == color) return;
     pen.Color = color;
-    w_.Cad2DSetCurrentLayerPen(pen);
+    w_.SetCurrentLayerPen(pen);
   }
 
   TfrmMain& w_;
@@ -121,13 +122,20 @@ void TfrmMain::Scene3DSetToolProfile(const std::vector<machining::ProfilePoint>&
   toolProfile_ = profile;
 }
 
-platform::Pen TfrmMain::Cad2DCurrentLayerPen() const { return layerPen_; }
+platform::Pen TfrmMain::CurrentLayerPen() {
+  return Cad2DLayers().Layer(static_cast<uint8_t>(std::clamp(currentLayer_, 0, cad::TLayers::kCount - 1))).Pen();
+}
 
-void TfrmMain::Cad2DSetCurrentLayerPen(const platform::Pen& pen) { layerPen_ = pen; }
+void TfrmMain::SetCurrentLayerPen(const platform::Pen& pen) {
+  cad::TLayer& layer = Cad2DLayers().Layer(static_cast<uint8_t>(std::clamp(currentLayer_, 0, cad::TLayers::kCount - 1)));
+  const bool modified = layer.Modified;
+  layer.SetPen(pen);
+  layer.Modified = modified;
+}
 
 void TfrmMain::View2DDrawNcLine(double x1, double y1, double x2, double y2) {
   NcDrawing2D line;
-  line.color = Cad2DCurrentLayerPen().Color;
+  line.color = CurrentLayerPen().Color;
   line.x1 = x1;
   line.y1 = y1;
   line.x2 = x2;
@@ -138,7 +146,7 @@ void TfrmMain::View2DDrawNcLine(double x1, double y1, double x2, double y2) {
 void TfrmMain::View2DDrawNcArc(double cx, double cy, double radius, double startAngle, double endAngle) {
   NcDrawing2D arc;
   arc.kind = NcDrawing2D::Arc;
-  arc.color = Cad2DCurrentLayerPen().Color;
+  arc.color = CurrentLayerPen().Color;
   arc.x1 = cx;
   arc.y1 = cy;
   arc.radius = radius;
@@ -150,7 +158,7 @@ void TfrmMain::View2DDrawNcArc(double cx, double cy, double radius, double start
 void TfrmMain::View2DDrawNcPoint(double x, double y) {
   NcDrawing2D point;
   point.kind = NcDrawing2D::Point;
-  point.color = Cad2DCurrentLayerPen().Color;
+  point.color = CurrentLayerPen().Color;
   point.x1 = x;
   point.y1 = y;
   ncDrawing_.push_back(point);
@@ -215,6 +223,8 @@ void TfrmMain::ShowListingStatus(int caretLine) {
 void TfrmMain::ShowExtents() {
   const float values[] = {backplot_.MinX(), backplot_.MaxX(), backplot_.MinY(), backplot_.MaxY()};
   for (int i = 0; i < 4; ++i) stxLimits_[i]->setText(Q(Formatta(values[i])));
+  // The autozoom of the backplot in 2D fits it.
+  SetNcExtent(backplot_.MinX(), backplot_.MinY(), backplot_.MaxX(), backplot_.MaxY());
 }
 
 void TfrmMain::tabIsoShow() {
@@ -225,6 +235,7 @@ void TfrmMain::tabIsoShow() {
   name->setText(Q(machining::FitTextToWidth(measure, job_.ncFileName, name->width())));
   Get<QLabel>("nol_IsoStatus2")->setText(Q(settings_.pst));
   backplot_.Reset(writer_.settings, txtFeedPlane_->text().toStdString());
+  SetNcExtent(backplot_.MinX(), backplot_.MinY(), backplot_.MaxX(), backplot_.MaxY());
   DisegnaUtensile();
   for (const char* button : {"sbtIsoRev", "sbtIsoPlay", "sbtIsoEnd", "sbtIsoStep"})
     Get<QWidget>(button)->setEnabled(writer_.settings.simulate);
@@ -317,10 +328,10 @@ void TfrmMain::sbtIsoStepClick() {
   if (playing_) return;
   modo3d(true, false);
   AbilitaBt3d(true);
-  const platform::Pen pen = Cad2DCurrentLayerPen();
+  const platform::Pen pen = CurrentLayerPen();
   platform::Pen wide = pen;
   wide.Width = 2;
-  Cad2DSetCurrentLayerPen(wide);
+  SetCurrentLayerPen(wide);
   try {
     if (currentLine_ >= 0 && currentLine_ < ListingLineCount()) {
       SelectListingLine(currentLine_);
@@ -329,10 +340,10 @@ void TfrmMain::sbtIsoStepClick() {
       ricIso_->ensureCursorVisible();
     }
   } catch (...) {
-    Cad2DSetCurrentLayerPen(pen);
+    SetCurrentLayerPen(pen);
     throw;
   }
-  Cad2DSetCurrentLayerPen(pen);
+  SetCurrentLayerPen(pen);
 }
 
 void TfrmMain::sbtIsoPlayClick() {
@@ -345,7 +356,7 @@ void TfrmMain::sbtIsoPlayClick() {
   // or when the window goes; whatever the window messages between the lines do, it never reads a line
   // of another listing or touches a window that is gone.
   QPointer<TfrmMain> alive(this);
-  const platform::Pen pen = Cad2DCurrentLayerPen();
+  const platform::Pen pen = CurrentLayerPen();
   const bool readOnly = ricIso_->isReadOnly();
   const uint64_t revision = listingRevision_;
   const int page = ActivePage();
@@ -355,7 +366,7 @@ void TfrmMain::sbtIsoPlayClick() {
   auto finish = [&] {
     playing_ = false;
     ricIso_->setReadOnly(readOnly);
-    Cad2DSetCurrentLayerPen(pen);
+    SetCurrentLayerPen(pen);
     SimulOnOff(true);
   };
 

@@ -15,82 +15,44 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <functional>
-#include <memory>
 
 #include "app/find_dialog.h"
 #include "app/main_window.h"
-#include "app/tool_window.h"
-#include "lang/lang.h"
-#include "machining/tool_database.h"
 #include "platform/dialogs.h"
-#include "platform/files.h"
-#include "scratch_dir.h"
+#include "main_window_fixture.h"
 
 namespace {
 
-using app::TfrmMain;
 using testing_support::FileText;
 
-const char kLanguage[] =
-    "[String]\n"
-    "450=Question\n"
-    "451=Leave?\n"
-    "701=NC programs\n"
-    "717=\"Line \"\n"
-    "782=Only ISO programs play exactly.\n";
-
-// A main window whose 3D tool and 2D pen record, and which runs `onMove` at every move the tool makes.
-class ListingMain : public TfrmMain {
+// A main window whose 3D tool runs `onMove` at every move it makes.
+class ListingMain : public testing_support::RecordingMain {
  public:
-  std::vector<std::string> calls;
   std::function<void(int moves)> onMove;
   int moves = 0;
+  std::vector<int> penWidths;  // the current layer's pen at each move
+
+  platform::Pen LayerPen() { return Cad2DLayers().Layer(static_cast<uint8_t>(CurrentLayer())).Pen(); }
+  bool LayerModified() { return Cad2DLayers().Layer(static_cast<uint8_t>(CurrentLayer())).Modified; }
 
  protected:
-  void Scene3DMoveTool(float x, float y, float z) override {
+  void Scene3DMoveTool(float, float, float) override {
     ++moves;
+    penWidths.push_back(LayerPen().Width);
     if (onMove) onMove(moves);
-    (void)x, (void)y, (void)z;
   }
   void Scene3DShowTool(bool on) override { calls.push_back(on ? "show tool" : "hide tool"); }
-  void Cad2DSetCurrentLayerPen(const platform::Pen& pen) override {
-    calls.push_back("pen width " + std::to_string(pen.Width));
-    TfrmMain::Cad2DSetCurrentLayerPen(pen);
-  }
 };
 
-// The program's clock moves 50 ms each time it is read.
-class TickingDialogs : public platform::RecordingDialogs {
- public:
-  int reads = 0;
-  uint64_t TickCount() override {
-    ++reads;
-    return now += 50;
-  }
-};
-
-class ListingTest : public ::testing::Test {
+class ListingTest : public testing_support::MainWindowTest {
  protected:
-  ListingTest() : scopedLanguage_(&language_), scopedDialogs_(&dialogs_) {
-    previousDir_ = platform::ProgramDir();
-    platform::SetProgramDir(dir_.Dir());
-    dir_.Write("language/english.lng", kLanguage);
+  ListingTest() {
     const std::string fanuc = FileText(std::string(VELKORA_SOURCE_DIR) + "/pst/Fanuc_mm.pst");
-    dir_.Write("pst/Fanuc_mm.pst", fanuc);
     dir_.Write("pst/NoSim.pst", Replace(fanuc, "Simulate=1", "Simulate=0"));
     dir_.Write("pst/Csh.pst", Replace(fanuc, "Dialect=ISO", "Dialect=CSH"));
     dir_.Write("pst/Shop.pst", Replace(fanuc, "Dialect=ISO", "Dialect=SBO"));
-    machining::TToolRecord tool;
-    tool.name = "Ball 6";
-    tool.toolType = machining::kToolSpherical;
-    tool.diameter = 6.0f;
-    tool.passDepth = 20.0f;
-    machining::ToolDatabase(dir_.File("Tool.db")).Add(tool);
-  }
-  ~ListingTest() override {
-    tool_.reset();
-    main_.reset();
-    platform::SetProgramDir(previousDir_);
+    // The program's clock moves 50 ms each time it is read.
+    dialogs_.tickStep = 50;
   }
 
   static std::string Replace(std::string text, const std::string& from, const std::string& to) {
@@ -101,37 +63,26 @@ class ListingTest : public ::testing::Test {
 
   // A started window showing `program` on its listing page, read with the post-processor `pst`.
   ListingMain& Listing(const std::string& program, const char* pst = "Fanuc_mm") {
-    // The tool window is the main window's child: it goes first.
-    tool_.reset();
-    main_.reset();
-    main_ = std::make_unique<ListingMain>();
-    main_->FormCreate();
-    tool_ = std::make_unique<app::TfrmTool>(machining::ToolDatabase::DefaultPath(), 0, main_.get());
-    main_->SetToolWindow(tool_.get());
+    ListingMain& w = Start<ListingMain>();
     Get<QComboBox>("cboPostName")->addItem(pst);
     Get<QComboBox>("cboPostName")->setCurrentText(pst);
-    main_->cboPostNameChange();
+    w.cboPostNameChange();
     Listing()->setPlainText(QString::fromStdString(program));
     // The wizard reaches the listing in 3D.
-    main_->modo3d(true, false);
-    main_->SetActivePage(app::kPageListing);
-    main_->tabIsoShow();
-    main_->moves = 0;
-    return *main_;
+    w.modo3d(true, false);
+    w.SetActivePage(app::kPageListing);
+    w.tabIsoShow();
+    w.moves = 0;
+    w.penWidths.clear();
+    return w;
   }
 
-  template <class T>
-  T* Get(const char* name) const {
-    T* component = main_->Find<T>(name);
-    EXPECT_NE(component, nullptr) << name;
-    return component;
-  }
   QPlainTextEdit* Listing() const { return Get<QPlainTextEdit>("ricIso"); }
   std::string Selected() const { return Listing()->textCursor().selectedText().toStdString(); }
   bool CommandsEnabled() const {
     for (const char* name : {"sbtIsoRev", "sbtIsoPlay", "sbtIsoEnd", "sbtIsoStep", "sbtPrevB7", "sbtOpen", "sbtSave",
                              "sbtSetting", "sbtAbout", "sbtExit"})
-      if (!Get<QWidget>(name)->isEnabled()) return false;
+      if (!Enabled(name)) return false;
     return true;
   }
   // `count` feed moves along X.
@@ -140,15 +91,6 @@ class ListingTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) text += "G1 X" + std::to_string(i) + " Y0 Z-1\n";
     return text;
   }
-
-  testing_support::ScratchDir dir_{"listing"};
-  lang::Language language_;
-  lang::ScopedLanguage scopedLanguage_;
-  TickingDialogs dialogs_;
-  platform::ScopedDialogs scopedDialogs_;
-  std::string previousDir_;
-  std::unique_ptr<ListingMain> main_;
-  std::unique_ptr<app::TfrmTool> tool_;
 };
 
 TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
@@ -156,23 +98,30 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 1/3") << "the caret on the first line, of three";
   EXPECT_TRUE(Get<QWidget>("sbtIsoSave")->isEnabled());
   EXPECT_EQ(Get<QLabel>("nol_IsoStatus2")->text(), "Fanuc_mm");
-  // The tool body: the ball's profile, at the feed plane's height, hidden until "Tool" is checked.
-  EXPECT_EQ(w.ToolProfile().size(), 12u);
-  EXPECT_FLOAT_EQ(w.ToolProfile().back().y, 20.0f);
+  // The tool body: the flat tool's profile (diameter 3), at the feed plane's height, hidden until
+  // "Tool" is checked.
+  ASSERT_EQ(w.ToolProfile().size(), 4u);
+  EXPECT_EQ(w.ToolProfile()[1], (machining::ProfilePoint{1.5f, 0.0f}));
   EXPECT_FLOAT_EQ(w.ToolPosition().z, 2.0f);
-  EXPECT_EQ(w.calls, std::vector<std::string>{"hide tool"});
+  EXPECT_TRUE(w.Called("hide tool"));
+  EXPECT_FALSE(w.Called("show tool"));
 
   // Step on the comment draws nothing and still advances; each step draws with a 2-pixel pen and
-  // gives the pen back.
-  w.calls.clear();
+  // gives the pen back, the layer no more modified than it was.
+  Get<QAction>("mnuShowTool")->setChecked(true);
+  const platform::Pen pen = w.LayerPen();
+  const bool modified = w.LayerModified();
   w.sbtIsoStepClick();
   EXPECT_TRUE(w.Mode3D());
   EXPECT_TRUE(w.ToolpathNodes().empty());
   EXPECT_EQ(w.CurrentLine(), 1);
   EXPECT_EQ(Selected(), "(start)");
-  EXPECT_EQ(w.calls, (std::vector<std::string>{"pen width 2", "pen width 1"}));
+  EXPECT_EQ(w.moves, 0);
   w.sbtIsoStepClick();
   w.sbtIsoStepClick();
+  EXPECT_EQ(w.penWidths, (std::vector<int>{2, 2})) << "the tool moved twice, drawn with a 2-pixel pen";
+  EXPECT_EQ(w.LayerPen(), pen);
+  EXPECT_EQ(w.LayerModified(), modified);
   ASSERT_EQ(w.ToolpathNodes().size(), 2u);
   EXPECT_TRUE(w.ToolpathNodes()[0].rapid);
   EXPECT_FLOAT_EQ(w.ToolpathNodes()[0].z, 2.0f) << "Z starts at the feed plane";
@@ -236,7 +185,7 @@ TEST_F(ListingTest, SimulateWaitsBySpeedAndDisablesTheCommandsMeanwhile) {
     QObject::connect(Listing(), &QPlainTextEdit::cursorPositionChanged, [&] { ++selections; });
     bool disabledWhilePlaying = true;
     w.onMove = [&](int) { disabledWhilePlaying &= !CommandsEnabled() && Listing()->isReadOnly() && w.Playing(); };
-    dialogs_.reads = 0;
+    dialogs_.tickReads = 0;
     w.sbtIsoPlayClick();
     EXPECT_EQ(w.ToolpathNodes().size(), 39u) << "the first line read is the start, not a move";
     EXPECT_EQ(w.moves, 39);
@@ -246,10 +195,10 @@ TEST_F(ListingTest, SimulateWaitsBySpeedAndDisablesTheCommandsMeanwhile) {
     EXPECT_FALSE(w.Playing());
     EXPECT_EQ(Selected(), "G1 X39 Y0 Z-1") << "the last line is selected at the end";
     if (c.waits) {
-      EXPECT_GE(dialogs_.reads, 40 * 2);
+      EXPECT_GE(dialogs_.tickReads, 40 * 2);
       EXPECT_GE(selections, 40);
     } else {
-      EXPECT_EQ(dialogs_.reads, 0) << "speed 10 never waits";
+      EXPECT_EQ(dialogs_.tickReads, 0) << "speed 10 never waits";
       EXPECT_LE(selections, 4) << "speed 10 selects only every 15 lines";
     }
     EXPECT_TRUE(dialogs_.messages.empty());
@@ -268,7 +217,9 @@ TEST_F(ListingTest, ClosedArcsAreWholeCirclesIn2DAnd3DAndOtherDialects) {
 
   w.sbtIsoRevClick();
   w.modo3d(false, true);
+  const platform::Pen pen = w.LayerPen();
   w.sbtIsoPlayClick();
+  EXPECT_EQ(w.LayerPen(), pen) << "the play gives the current layer its pen back";
   ASSERT_EQ(w.NcDrawing().size(), 2u);
   const app::NcDrawing2D& arc = w.NcDrawing()[0];
   EXPECT_EQ(arc.kind, app::NcDrawing2D::Arc);
@@ -320,6 +271,8 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
        }},
       {"freeing the window", false,
        [this] {
+         grid_.reset();
+         stl_.reset();
          tool_.reset();
          main_.reset();
        }},
