@@ -525,6 +525,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void SelectListingLine(int line);
   void ShowListingStatus(int caretLine);
   void ShowExtents();
+  // Wipes the backplot's entities off the 2D view.
+  void ClearNcDrawing();
   // The pen of the drawing's current layer, which the NC backplot draws with. The backplot changes it
   // only for a while and gives it back, so the layer's modified flag is left as it was.
   platform::Pen CurrentLayerPen();

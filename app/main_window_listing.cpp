@@ -293,6 +293,7 @@ void TfrmMain::sbtIsoExitClick() {
   modo3d(false, false);
   AbilitaBt3d(false);
   Scene3DClearToolpath();
+  ClearNcDrawing();
   AbilitaPnl(true, true);
 }
 
@@ -417,6 +418,10 @@ void TfrmMain::sbtIsoRevClick() {
   ricIso_->moveCursor(QTextCursor::Start);
   ricIso_->verticalScrollBar()->setValue(0);
   currentLine_ = 0;
+  ClearNcDrawing();
+}
+
+void TfrmMain::ClearNcDrawing() {
   // The repaint wipes what the backplot drew on the 2D view.
   ncDrawing_.clear();
   View2DRepaint();

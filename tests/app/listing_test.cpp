@@ -162,10 +162,15 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   w.sbtIsoSaveClick();
   EXPECT_EQ(FileText(dir_.File("copy.nc")), "(start)\r\nG0 X1 Y2\r\nG1 Z-1\r\n");
 
-  // Exit: back to the wizard in 2D, the toolpath gone.
+  // Exit: back to the wizard in 2D, the toolpath and the 2D backplot gone.
   w.sbtIsoStepClick();
+  w.modo3d(false, true);
+  Listing()->moveCursor(QTextCursor::Start);
+  w.sbtIsoPlayClick();
+  ASSERT_FALSE(w.NcDrawing().empty());
   w.sbtIsoExitClick();
   EXPECT_TRUE(w.ToolpathNodes().empty());
+  EXPECT_TRUE(w.NcDrawing().empty());
   EXPECT_FALSE(w.Mode3D());
   EXPECT_NE(w.ActivePage(), app::kPageListing);
 }
@@ -264,6 +269,11 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
        }},
       {"Exit to the wizard", false, [this] { Get<QAbstractButton>("sbtIsoExit")->click(); }},
       {"the page left", false, [this] { main_->SetActivePage(app::kPageCutting); }},
+      {"a picture opened", false,
+       [this] {
+         dialogs_.fileNames = {picture_};
+         main_->sbtOpenClick();
+       }},
       {"closing the window", false,
        [this] {
          dialogs_.answers = {platform::Answer::Yes};
