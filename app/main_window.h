@@ -530,6 +530,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The pen of the drawing's current layer, which the NC backplot draws with. The backplot changes it
   // only for a while and gives it back, so the layer's modified flag is left as it was.
   platform::Pen CurrentLayerPen();
+  cad::TLayer& PenLayer();
   void SetCurrentLayerPen(const platform::Pen& pen);
 
   void ApplySettings();
@@ -639,6 +640,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   machining::Backplot backplot_;
   int currentLine_ = 0;             // the line Step reads next
   bool playing_ = false;            // Simulate runs
+  int penLayer_ = -1;               // the layer a play draws with; -1: the current layer
   uint64_t listingRevision_ = 0;    // grows with every change of the listing
   ToolpathNode toolPosition_;       // where GLUtensile stands
   // What the seams keep until the views take it.

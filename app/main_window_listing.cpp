@@ -122,12 +122,17 @@ void TfrmMain::Scene3DSetToolProfile(const std::vector<machining::ProfilePoint>&
   toolProfile_ = profile;
 }
 
-platform::Pen TfrmMain::CurrentLayerPen() {
-  return Cad2DLayers().Layer(static_cast<uint8_t>(std::clamp(currentLayer_, 0, cad::TLayers::kCount - 1))).Pen();
+cad::TLayer& TfrmMain::PenLayer() {
+  // A play draws with the layer that was current when it started, even when the user picks another
+  // one meanwhile: that one's pen is never touched, and the play's layer gets its own pen back.
+  const int layer = penLayer_ >= 0 ? penLayer_ : currentLayer_;
+  return Cad2DLayers().Layer(static_cast<uint8_t>(std::clamp(layer, 0, cad::TLayers::kCount - 1)));
 }
 
+platform::Pen TfrmMain::CurrentLayerPen() { return PenLayer().Pen(); }
+
 void TfrmMain::SetCurrentLayerPen(const platform::Pen& pen) {
-  cad::TLayer& layer = Cad2DLayers().Layer(static_cast<uint8_t>(std::clamp(currentLayer_, 0, cad::TLayers::kCount - 1)));
+  cad::TLayer& layer = PenLayer();
   const bool modified = layer.Modified;
   layer.SetPen(pen);
   layer.Modified = modified;
@@ -357,6 +362,7 @@ void TfrmMain::sbtIsoPlayClick() {
   // or when the window goes; whatever the window messages between the lines do, it never reads a line
   // of another listing or touches a window that is gone.
   QPointer<TfrmMain> alive(this);
+  penLayer_ = currentLayer_;
   const platform::Pen pen = CurrentLayerPen();
   const bool readOnly = ricIso_->isReadOnly();
   const uint64_t revision = listingRevision_;
@@ -368,6 +374,7 @@ void TfrmMain::sbtIsoPlayClick() {
     playing_ = false;
     ricIso_->setReadOnly(readOnly);
     SetCurrentLayerPen(pen);
+    penLayer_ = -1;
     SimulOnOff(true);
   };
 

@@ -32,6 +32,7 @@ class ListingMain : public testing_support::RecordingMain {
   int moves = 0;
   std::vector<int> penWidths;  // the current layer's pen at each move
 
+  cad::TLayers& Layers() { return Cad2DLayers(); }
   platform::Pen LayerPen() { return Cad2DLayers().Layer(static_cast<uint8_t>(CurrentLayer())).Pen(); }
   bool LayerModified() { return Cad2DLayers().Layer(static_cast<uint8_t>(CurrentLayer())).Modified; }
 
@@ -269,6 +270,12 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
        }},
       {"Exit to the wizard", false, [this] { Get<QAbstractButton>("sbtIsoExit")->click(); }},
       {"the page left", false, [this] { main_->SetActivePage(app::kPageCutting); }},
+      {"another current layer", true,
+       [this] {
+         const int before = main_->CurrentLayer();
+         Get<QComboBox>("cboCurrentLayer")->setCurrentIndex(before == 2 ? 1 : 2);
+         EXPECT_NE(main_->CurrentLayer(), before);
+       }},
       {"a picture opened", false,
        [this] {
          dialogs_.fileNames = {picture_};
@@ -290,6 +297,13 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     ListingMain& w = Listing(Program(300));
+    // Each layer's own pen, to see that the play gives back the right pen to the right layer.
+    for (int layer = 0; layer < 3; ++layer) {
+      platform::Pen pen;
+      pen.Color = static_cast<platform::TColor>(0x100 * (layer + 1));
+      w.Layers().Layer(static_cast<uint8_t>(layer)).SetPen(pen);
+    }
+    const int layerAtStart = w.CurrentLayer();
     Get<QAction>("mnuShowTool")->setChecked(true);
     Listing()->moveCursor(QTextCursor::Start);
     w.onMove = [&](int move) {
@@ -297,6 +311,9 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
     };
     w.sbtIsoPlayClick();
     if (!main_) continue;  // freed: the play returned without touching it
+    for (int layer : {layerAtStart, w.CurrentLayer()})
+      EXPECT_EQ(w.Layers().Layer(static_cast<uint8_t>(layer)).Pen().Color, static_cast<platform::TColor>(0x100 * (layer + 1)))
+          << "layer " << layer;
     EXPECT_FALSE(w.Playing());
     EXPECT_TRUE(CommandsEnabled());
     EXPECT_FALSE(Listing()->isReadOnly());
