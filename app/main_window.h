@@ -25,6 +25,7 @@
 #include "cad/drawing.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
+#include "machining/backplot.h"
 #include "machining/document_record.h"
 #include "machining/nc_words.h"
 #include "machining/post_processor.h"
@@ -47,12 +48,14 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QRadioButton;
+class QSlider;
 class QSpinBox;
 class QToolButton;
 class QTreeWidget;
 
 namespace app {
 
+class TFindDialog;
 class TfrmEditLng;
 class TfrmTool;
 class TPageControl;
@@ -129,6 +132,15 @@ struct Mouse2D {
 struct ToolpathNode {
   bool rapid = false;
   float x = 0.0f, y = 0.0f, z = 0.0f;
+};
+
+// One entity the NC backplot drew on the 2D view (lines, counter-clockwise arcs, points), in the
+// current layer's pen colour it was drawn with.
+struct NcDrawing2D {
+  enum Kind { Line, Arc, Point } kind = Line;
+  platform::TColor color = 0;
+  double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;  // a line's ends; an arc's or a point's place in x1, y1
+  double radius = 0.0, startAngle = 0.0, endAngle = 0.0;
 };
 
 class TfrmMain : public platform::MainForm, public GridHost {
@@ -384,6 +396,40 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void nol_cboLangChange();
   void sbtTransLngClick();
 
+  // The NC listing page: the listing ricIso, its find and save, and the backplot (Step, Simulate,
+  // Rewind, End, Stop). While Simulate plays, window messages run between lines; a change of the
+  // listing, leaving the page, Stop or closing the window ends the play.
+  void tabIsoShow();
+  void TabIsoExit() {}
+  void ricIsoChange();
+  // A press in the listing; `line` is the line it puts the caret on.
+  void ricIsoMouseDown(int line);
+  void sbtIsoFindClick();
+  void FindDialog1Find();
+  void sbtIsoSaveClick();
+  void sbtIsoExitClick();
+  void sbtIsoStepClick();
+  void sbtIsoPlayClick();
+  void sbtIsoRevClick();
+  void sbtIsoEndClick();
+  void sbtIsoStopClick();
+  void SimulOnOff(bool on);
+  void TrackBar1Change();
+  // Runs the pending window messages until `milliseconds` have passed on the program's clock. Touches
+  // no window, so it is safe when a message closes or frees one.
+  static void DelayWithMessages(int milliseconds);
+  void DisegnaNc3d(const machining::NcMove& move);
+  void DisegnaNc(const machining::NcMove& move);
+  void DisegnaUtensile();
+  // The listing's lines (a last empty line is no line of the program).
+  int ListingLineCount() const;
+  int CurrentLine() const { return currentLine_; }
+  bool Playing() const { return playing_; }
+  const machining::Backplot& NcBackplot() const { return backplot_; }
+  const ToolpathNode& ToolPosition() const { return toolPosition_; }
+  const std::vector<machining::ProfilePoint>& ToolProfile() const { return toolProfile_; }
+  const std::vector<NcDrawing2D>& NcDrawing() const { return ncDrawing_; }
+
  signals:
   // The settings could not be written at closing (the message says why); the window closes anyway.
   void SettingsWriteFailed(const QString& message);
@@ -453,6 +499,19 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void Scene3DClearToolpath();
   void Scene3DAddToolpathNode(bool rapid, float x, float y, float z);
   void Scene3DShowText(const std::string& text);
+  // The NC backplot's arcs on GLCncMov: AddArcNodes with count + 1 feed-coloured nodes at height z
+  // about (cx, cy), from startAngle to stopAngle (radians; the stop is the start plus or minus the
+  // sweep, so the nodes run the way the tool turns).
+  virtual void Scene3DAddToolpathArc(float cx, float cy, float z, float radius, float startAngle, float stopAngle,
+                                     int count);
+  // The profile GLUtensile turns about its axis (see machining::ToolBodyProfile).
+  virtual void Scene3DSetToolProfile(const std::vector<machining::ProfilePoint>& profile);
+  // The NC backplot's entities, drawn once on the 2D view with the current layer's pen and not kept
+  // in the drawing: a line, an arc counter-clockwise from startAngle to endAngle (radians; equal
+  // angles are the whole circle), a point.
+  virtual void View2DDrawNcLine(double x1, double y1, double x2, double y2);
+  virtual void View2DDrawNcArc(double cx, double cy, double radius, double startAngle, double endAngle);
+  virtual void View2DDrawNcPoint(double x, double y);
 
  private:
   // Building the window's components (the window's stored definition).
@@ -464,6 +523,23 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void BuildListingPage();
   void BuildStatusPanels();
   void ConnectHandlers();
+  void ConnectListingHandlers();
+
+  // The NC listing's backplot draws through the seams with this.
+  class BackplotSeams;
+  // Places the tool body GLUtensile and remembers where it stands.
+  void PlaceTool(float x, float y, float z);
+  std::string ListingLine(int line) const;
+  void SelectListingLine(int line);
+  void ShowListingStatus(int caretLine);
+  void ShowExtents();
+  // Wipes the backplot's entities off the 2D view.
+  void ClearNcDrawing();
+  // The pen of the drawing's current layer, which the NC backplot draws with. The backplot changes it
+  // only for a while and gives it back, so the layer's modified flag is left as it was.
+  platform::Pen CurrentLayerPen();
+  cad::TLayer& PenLayer();
+  void SetCurrentLayerPen(const platform::Pen& pen);
 
   void ApplySettings();
   // A picture read and checked, not yet shown.
@@ -564,6 +640,22 @@ class TfrmMain : public platform::MainForm, public GridHost {
   uint64_t startTick_ = 0;
   QPointer<TfrmTool> tool_;
   QPointer<TfrmEditLng> editLng_;
+  QPointer<TFindDialog> findDialog_;
+
+  // The NC listing's backplot.
+  machining::Backplot backplot_;
+  int currentLine_ = 0;             // the line Step reads next
+  bool playing_ = false;            // Simulate runs
+  int penLayer_ = -1;               // the layer a play draws with; -1: the current layer
+  uint64_t listingRevision_ = 0;    // grows with every change of the listing
+  ToolpathNode toolPosition_;       // where GLUtensile stands
+  // What the seams keep until the views take it.
+  std::vector<machining::ProfilePoint> toolProfile_;
+  std::vector<NcDrawing2D> ncDrawing_;
+  // Components the play reads on every line.
+  QAction* mnuShowTool_ = nullptr;
+  QSlider* TrackBar1_ = nullptr;
+  QLabel* stxLimits_[4] = {};  // stxLimXmin, stxLimXmax, stxLimYmin, stxLimYmax
   QMetaObject::Connection focusConnection_;
 
   // The drawing; the viewport that will show it detaches itself when it goes.

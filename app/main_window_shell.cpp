@@ -73,6 +73,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   AbilitaBt3d(false);
   modo3d(false, false);
   ConnectHandlers();
+  ConnectListingHandlers();
 }
 
 TfrmMain::~TfrmMain() {
@@ -266,6 +267,8 @@ void TfrmMain::keyPressEvent(QKeyEvent* event) {
 void TfrmMain::sbtExitClick() { close(); }
 
 bool TfrmMain::FormClose() {
+  // A play of the listing ends before anything else (it lets window messages run, this among them).
+  sbtIsoStopClick();
   const platform::Answer answer = platform::CurrentDialogs().Message(
       Text("451", "Do you really want to quit Velkora?"), Text("450", "Confirm"), platform::MessageKind::Warning,
       platform::Buttons::YesNo);

@@ -84,6 +84,7 @@ void TfrmMain::PageControl1Change() {
   ShowPageStatus(page);
   if (page == kPageDimension || page == kPageReference) modo3d(false, false);
   if (page == kPageNcFile && job_.ncFileName.empty()) sbtNewNcClick();
+  if (page == kPageListing) tabIsoShow();
 }
 
 // --- the wizard ---
@@ -163,9 +164,10 @@ void TfrmMain::sbtPrevB6Click() {
 
 void TfrmMain::sbtNextB6Click() {
   // The tool body goes out of sight until the listing moves it.
-  Scene3DMoveTool(10000.0f, 10000.0f, static_cast<float>(job_.referenceHeight));
+  PlaceTool(10000.0f, 10000.0f, static_cast<float>(job_.referenceHeight));
   SetActivePage(kPageListing);
   ShowPageStatus(kPageListing);
+  tabIsoShow();
 }
 
 void TfrmMain::sbtPrevB7Click() { SetActivePage(kPageCutting); }

@@ -61,9 +61,11 @@ inline const char kLanguage[] =
     "701=NC programs\n"
     "707=\"Tool no.: \"\n"
     "711=\"Diameter: \"\n"
+    "717=\"Line \"\n"
     "752=outside\n"
     "753=Pick...\n"
-    "754=Time:\n";
+    "754=Time:\n"
+    "782=Only ISO programs play exactly.\n";
 
 // A main window whose 2D view, interaction program and 3D scene record what they are asked, and whose
 // drawing notes some of what it is asked before doing it.
@@ -119,11 +121,18 @@ class RecordingMain : public app::TfrmMain {
   }
 };
 
-// Scripted dialogs that also keep the names the file dialogs were started with.
+// Scripted dialogs that also keep the names the file dialogs were started with. The clock moves by
+// tickStep milliseconds each time it is read (not at all unless a test asks).
 class ScriptedDialogs : public platform::RecordingDialogs {
  public:
   std::vector<std::string> started;
   std::vector<std::string> filters;
+  uint64_t tickStep = 0;
+  int tickReads = 0;
+  uint64_t TickCount() override {
+    ++tickReads;
+    return now += tickStep;
+  }
   std::string OpenFileName(const std::string& caption, const std::string& dir, const std::string& filter) override {
     started.push_back(dir);
     filters.push_back(filter);
@@ -179,12 +188,17 @@ class MainWindowTest : public ::testing::Test {
     return path;
   }
 
-  // Starts the program's windows as the main routine does, with a recording main window.
-  RecordingMain& Start() {
-    // The dialogs hold on to the window they serve: they go first.
+  // Starts the program's windows as the main routine does, with a recording main window (of a class
+  // derived from RecordingMain when a test asks).
+  template <class Main = RecordingMain>
+  Main& Start() {
+    // The dialogs hold on to the window they serve, the tool window is its child: they go first.
     grid_.reset();
     stl_.reset();
-    main_ = std::make_unique<RecordingMain>();
+    tool_.reset();
+    auto window = std::make_unique<Main>();
+    Main& started = *window;
+    main_ = std::move(window);
     main_->FormCreate();
     tool_ = std::make_unique<app::TfrmTool>(machining::ToolDatabase::DefaultPath(), main_->Settings().tool, main_.get());
     main_->SetToolWindow(tool_.get());
@@ -192,7 +206,7 @@ class MainWindowTest : public ::testing::Test {
     main_->SetStlDialog(stl_.get());
     grid_ = std::make_unique<app::TfrmGrid>(*main_);
     main_->SetGridDialog(grid_.get());
-    return *main_;
+    return started;
   }
 
   template <class T>

@@ -1,0 +1,35 @@
+// The NC listing's find dialog (FindDialog1): a small window beside the listing, left open while the
+// user works, with the text to find and "Find Next". Each Find Next asks the owner to search; the
+// dialog itself searches nothing.
+#pragma once
+
+#include <QDialog>
+#include <QPoint>
+#include <QString>
+
+class QLineEdit;
+class QPushButton;
+
+namespace app {
+
+class TFindDialog : public QDialog {
+  Q_OBJECT
+
+ public:
+  explicit TFindDialog(QWidget* parent = nullptr);
+
+  QString FindText() const;
+  void SetFindText(const QString& text);
+  // Shows the dialog (not modal) with its top-left corner at `screenPoint`.
+  void Execute(QPoint screenPoint);
+
+ signals:
+  // Find Next was pressed with a text to find.
+  void Find();
+
+ private:
+  QLineEdit* text_ = nullptr;
+  QPushButton* next_ = nullptr;
+};
+
+}  // namespace app

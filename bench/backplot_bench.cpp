@@ -1,0 +1,129 @@
+// The backplot of a 35,000-line NC program (the zig-zag passes Calculate writes, with the odd arc and
+// drilling cycle): read and drawn move by move through a recording view, and played by the main
+// window at speed 10 (no waits; window messages every 15 lines) through the window's seams, which
+// keep every node as the 3D view will be given it.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "app/main_window.h"
+#include "machining/backplot.h"
+#include "platform/numbers.h"
+
+namespace {
+
+constexpr int kLines = 35000;
+
+// Rows of 500 feed moves 0.2 apart, joined by rapids; every 10th row ends with an arc and a cycle.
+const std::string& Program() {
+  static const std::string text = [] {
+    std::string nc = "%\n(RELIEF.NC)\nG21 G90\nG0 X0 Y0 Z2\n";
+    char line[96];
+    int written = 4, row = 0;
+    while (written < kLines) {
+      const double y = row * 0.5;
+      for (int i = 0; i < 500 && written < kLines; ++i, ++written) {
+        const int column = row % 2 ? 499 - i : i;
+        std::snprintf(line, sizeof line, "N%d G1 X%.3f Y%.3f Z%.3f\n", written * 10, column * 0.2, y,
+                      -1.0 - 0.5 * ((column * 7 + row * 3) % 11) / 11.0);
+        nc += line;
+      }
+      if (++row % 10 == 0 && written + 2 < kLines) {
+        std::snprintf(line, sizeof line, "G2 X%.3f Y%.3f R2.5\nG81 X5 Y5 Z-3 R1\n", row % 2 ? 0.0 : 99.8, y + 0.5);
+        nc += line;
+        written += 2;
+      } else if (written < kLines) {
+        std::snprintf(line, sizeof line, "G0 Z2\n");
+        nc += line;
+        ++written;
+      }
+    }
+    return nc;
+  }();
+  return text;
+}
+
+std::vector<std::string> Lines() {
+  std::vector<std::string> lines;
+  const std::string& text = Program();
+  for (size_t at = 0; at < text.size();) {
+    const size_t end = text.find('\n', at);
+    lines.push_back(text.substr(at, end - at));
+    at = end + 1;
+  }
+  return lines;
+}
+
+class RecordingView : public machining::BackplotView {
+ public:
+  std::vector<machining::BackplotNode> nodes;
+  void AddNode(bool, float x, float y, float z) override { nodes.push_back({x, y, z}); }
+  void AddArc(float cx, float cy, float z, float radius, float startAngle, float stopAngle, int count) override {
+    for (const auto& node : machining::ArcNodes(cx, cy, z, radius, startAngle, stopAngle, count)) nodes.push_back(node);
+  }
+  void MoveTool(float, float, float) override {}
+  void DrawLine(uint32_t, double, double, double, double) override {}
+  void DrawArc(uint32_t, double, double, double, double, double) override {}
+  void DrawPoint(uint32_t, double, double) override {}
+};
+
+void BM_BackplotReadAndDraw(benchmark::State& state) {
+  const std::vector<std::string> lines = Lines();
+  size_t nodes = 0;
+  for (auto _ : state) {
+    machining::Backplot plot;
+    plot.Reset(machining::PostProcessorSettings(), "2");
+    RecordingView view;
+    view.nodes.reserve(lines.size() + 1000);
+    for (const std::string& line : lines)
+      if (plot.Read(line)) plot.Draw3D(view, plot.Move(), true);
+    nodes = view.nodes.size();
+    benchmark::DoNotOptimize(view.nodes.data());
+  }
+  state.counters["lines"] = static_cast<double>(lines.size());
+  state.counters["nodes"] = static_cast<double>(nodes);
+  state.counters["lines/s"] =
+      benchmark::Counter(static_cast<double>(lines.size()), benchmark::Counter::kIsIterationInvariantRate);
+}
+BENCHMARK(BM_BackplotReadAndDraw)->Unit(benchmark::kMillisecond);
+
+// Simulate at speed 10 on the listing page, from Rewind to the last line; the window hidden (0) or
+// shown (1), when the listing repaints at every round of messages.
+void BM_SimulateAtSpeed10(benchmark::State& state) {
+  app::TfrmMain window;
+  if (state.range(0)) {
+    window.show();
+    QApplication::processEvents();
+  }
+  auto* listing = window.Find<QPlainTextEdit>("ricIso");
+  listing->setPlainText(QString::fromStdString(Program()));
+  window.modo3d(true, false);
+  window.SetActivePage(app::kPageListing);
+  window.tabIsoShow();
+  for (auto _ : state) {
+    window.sbtIsoRevClick();
+    window.sbtIsoPlayClick();
+  }
+  state.counters["lines"] = window.ListingLineCount();
+  state.counters["nodes"] = static_cast<double>(window.ToolpathNodes().size());
+}
+BENCHMARK(BM_SimulateAtSpeed10)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  platform::ForceCNumericLocale();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
