@@ -5,8 +5,11 @@
 #include <QLocale>
 #include <QTimer>
 
+#include "app/language_list_window.h"
 #include "app/main_window.h"
+#include "app/new_language_window.h"
 #include "app/splash_screen.h"
+#include "app/submit_language_window.h"
 #include "app/tool_window.h"
 #include "machining/tool_database.h"
 #include "platform/numbers.h"
@@ -34,10 +37,26 @@ void Wait(int milliseconds) {
 
 ProgramWindows::ProgramWindows() = default;
 ProgramWindows::ProgramWindows(ProgramWindows&&) noexcept = default;
-ProgramWindows& ProgramWindows::operator=(ProgramWindows&&) noexcept = default;
 
-ProgramWindows::~ProgramWindows() {
+ProgramWindows& ProgramWindows::operator=(ProgramWindows&& other) noexcept {
+  if (this == &other) return *this;
+  // The windows owned by the main window go before it, whatever the member order.
+  Release();
+  submitLng = std::move(other.submitLng);
+  editLng = std::move(other.editLng);
+  newLang = std::move(other.newLang);
+  tool = std::move(other.tool);
+  main = std::move(other.main);
+  return *this;
+}
+
+ProgramWindows::~ProgramWindows() { Release(); }
+
+void ProgramWindows::Release() {
   // The reverse of the creation order.
+  submitLng.reset();
+  editLng.reset();
+  newLang.reset();
   tool.reset();
   main.reset();
 }
@@ -50,7 +69,14 @@ ProgramWindows CreateWindows() {
   windows.tool = std::make_unique<TfrmTool>(machining::ToolDatabase::DefaultPath(), windows.main->Settings().tool,
                                             windows.main.get());
   windows.main->SetToolWindow(windows.tool.get());
-  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng, TfrmStlDxf, TfrmGrid: created here, in this order.
+  // The language editor is a window of its own (no owner window): the language list, modal to the main
+  // window, leaves it usable.
+  windows.newLang = std::make_unique<TfrmNewLang>();
+  windows.editLng = std::make_unique<TfrmEditLng>(windows.newLang.get(), windows.main.get());
+  windows.main->SetLanguageListWindow(windows.editLng.get());
+  windows.submitLng = std::make_unique<TfrmSubmitLng>(windows.main.get());
+  windows.editLng->SetSubmitWindow(windows.submitLng.get());
+  // TfrmStlDxf, TfrmGrid: created here, in this order.
   return windows;
 }
 

@@ -7,7 +7,10 @@
 
 namespace app {
 
+class TfrmEditLng;
 class TfrmMain;
+class TfrmNewLang;
+class TfrmSubmitLng;
 class TfrmTool;
 
 // The windows the program creates at start, in creation order (freed in the reverse order).
@@ -15,11 +18,17 @@ struct ProgramWindows {
   std::unique_ptr<TfrmMain> main;
   // TfrmAbout is created here, after the main window.
   std::unique_ptr<TfrmTool> tool;
-  // TfrmNewLang, TfrmEditLng, TfrmSubmitLng, TfrmStlDxf and TfrmGrid are created here, in this order.
+  std::unique_ptr<TfrmNewLang> newLang;
+  std::unique_ptr<TfrmEditLng> editLng;
+  std::unique_ptr<TfrmSubmitLng> submitLng;
+  // TfrmStlDxf and TfrmGrid are created here, in this order.
   ProgramWindows();
   ProgramWindows(ProgramWindows&&) noexcept;
   ProgramWindows& operator=(ProgramWindows&&) noexcept;
   ~ProgramWindows();
+
+ private:
+  void Release();
 };
 
 // Creates the windows in the program's order; the main window's creation handler does the whole

@@ -45,6 +45,7 @@ class QTreeWidget;
 
 namespace app {
 
+class TfrmEditLng;
 class TfrmTool;
 class TPageControl;
 class TTabSheet;
@@ -108,6 +109,8 @@ class TfrmMain : public platform::MainForm {
   // The tool window holds the current tool; the main routine hands it over once it exists.
   void SetToolWindow(TfrmTool* tool);
   TfrmTool* ToolWindow() const { return tool_; }
+  // The language list window ("Translation ..."), handed over once it exists.
+  void SetLanguageListWindow(TfrmEditLng* window);
 
   // Program-wide values.
   const ProgramSettings& Settings() const { return settings_; }
@@ -216,6 +219,12 @@ class TfrmMain : public platform::MainForm {
   void modo3d(bool on, bool ncSidePanel);
   void AbilitaBt3d(bool threeD);
   void ApplyFormColor(platform::TColor color);
+
+  // The language: the box nol_cboLang lists the language files and shows the current one (DirLng);
+  // choosing one retranslates the main and tool windows; "Translation ..." opens the language list.
+  void DirLng();
+  void nol_cboLangChange();
+  void sbtTransLngClick();
 
  signals:
   // The settings could not be written at closing (the message says why); the window closes anyway.
@@ -328,6 +337,7 @@ class TfrmMain : public platform::MainForm {
   platform::TColor formColor_ = platform::clWindow;
   uint64_t startTick_ = 0;
   QPointer<TfrmTool> tool_;
+  QPointer<TfrmEditLng> editLng_;
   QMetaObject::Connection focusConnection_;
 
   // Components the handlers use.

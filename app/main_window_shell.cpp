@@ -119,6 +119,7 @@ void TfrmMain::FormCreate() {
   platform::FormBase* const self[] = {this};
   lang::TranslateForms(language, self);
   Get<QPushButton>("btnZNC")->setText(Q(Text("753", "Select....")));
+  DirLng();
   // 8. The 2D view paints on this thread, at a 1:1 aspect, over the unit's first window.
   view2d_.usePaintingThread = false;
   view2d_.aspectRatio = 1.0;

@@ -189,9 +189,11 @@ void TfrmMain::ConnectHandlers() {
   click("sbtZNCRegen", &TfrmMain::sbtZNCRegenClick);
   click("sbtNcCalc", &TfrmMain::sbtNcCalcClick);
   click("sbtProfApply", &TfrmMain::sbtProfApplyClick);
+  click("sbtTransLng", &TfrmMain::sbtTransLngClick);
 
   On(this, PageControl1_, &TPageControl::Change, [this] { PageControl1Change(); });
   On(this, cboPostName_, &QComboBox::activated, [this] { cboPostNameChange(); });
+  On(this, Get<QComboBox>("nol_cboLang"), &QComboBox::activated, [this] { nol_cboLangChange(); });
   // Every cutting parameter marks the computed program out of date.
   for (QLineEdit* field : {txtFeedPlane_, txtIncXY_, txtStock_, txtAspor_Z_, txtFilter_})
     On(this, field, &QLineEdit::textChanged, [this] { TogliAssoc(); });

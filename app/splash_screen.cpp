@@ -2,52 +2,26 @@
 
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
-#include <QPainterPath>
 #include <QScreen>
-#include <cmath>
 
-#include "app/version_info.h"
+#include "gif/logos.h"
+#include "platform/canvas.h"
 
 namespace app {
 
 QPixmap SplashLogo(int width, int height) {
   QImage image(std::max(1, width), std::max(1, height), QImage::Format_RGB32);
-  QPainter p(&image);
-  p.setRenderHint(QPainter::Antialiasing);
-  QLinearGradient sky(0, 0, 0, height);
-  sky.setColorAt(0, QColor(32, 52, 86));
-  sky.setColorAt(1, QColor(12, 20, 36));
-  p.fillRect(image.rect(), sky);
-  // A carved relief: a few rows of a toolpath running over a hill, lit from the top left.
-  for (int row = 0; row < 14; ++row) {
-    QPainterPath path;
-    const double base = height * 0.35 + row * height * 0.045;
-    for (int x = 0; x <= width; x += 4) {
-      const double u = (x - width * 0.72) / (width * 0.16), v = (row - 6.5) / 4.0;
-      const double hill = 28.0 * std::exp(-(u * u + v * v));
-      const QPointF point(x, base - hill);
-      if (x == 0) path.moveTo(point);
-      else path.lineTo(point);
-    }
-    p.setPen(QPen(QColor(0, 190 - row * 6, 210 - row * 5), 1.4));
-    p.drawPath(path);
+  image.fill(QColor(12, 20, 36));
+  try {
+    // A still picture: drawn at once on this thread, stretched to the label.
+    const auto logo = gif::LoadSplashLogo();
+    platform::Canvas canvas(&image);
+    logo->Draw(canvas, {0, 0, image.width(), image.height()});
+    logo->StopDraw();
+  } catch (const platform::Exception&) {
+    // A damaged logo must not stop the program from starting: the plain background stays.
   }
-  QFont title(QStringLiteral("DejaVu Sans"));
-  title.setPixelSize(std::max(8, height / 3));
-  title.setBold(true);
-  p.setFont(title);
-  p.setPen(QColor(235, 240, 250));
-  p.drawText(QRect(24, 0, width - 48, height * 2 / 3), Qt::AlignLeft | Qt::AlignVCenter,
-             QString::fromStdString(VersionInfo("ProductName")));
-  QFont sub(QStringLiteral("DejaVu Sans"));
-  sub.setPixelSize(std::max(6, height / 10));
-  p.setFont(sub);
-  p.setPen(QColor(170, 200, 230));
-  p.drawText(QRect(26, height * 2 / 3 - 8, width - 52, height / 4), Qt::AlignLeft | Qt::AlignTop,
-             QStringLiteral("From picture to relief carving  -  v") + QString::fromStdString(VersionInfo("FileVersion")));
-  p.end();
   return QPixmap::fromImage(image);
 }
 

@@ -16,8 +16,7 @@ inline constexpr int kSplashHeight = 178;
 // Opacity 120 of 255.
 inline constexpr double kSplashOpacity = 120.0 / 255.0;
 
-// The splash logo. The GIF picture of the logo goes here once the GIF codec reads it; until then a
-// picture drawn in code.
+// The splash logo: the GIF picture built into the program, stretched to width x height.
 QPixmap SplashLogo(int width, int height);
 
 class TSplashScreen : public platform::Form {

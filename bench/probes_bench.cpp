@@ -1,9 +1,16 @@
-// Each probe over a 1000 x 1000 relief (0.1 mm step) with a 6 mm tool. One iteration probes one grid
-// row of 1000 nodes, so the time per iteration in microseconds is the time per node in nanoseconds.
+// The tool-shape compensation over a 1000 x 1000 relief (0.1 mm step) with a 6 mm tool of each shape.
+// One iteration handles one grid row of 1000 nodes, so the time per iteration in microseconds is the
+// time per node in nanoseconds:
+//   BM_Probe      the single-node probe (ToolCompensatedZ), a loop over the whole footprint;
+//   BM_RowTips    a row's tips through a CompensationGrid cursor, as the pass builder asks them;
+//   BM_ClearRow   the same row's moves from node to node raised until they clear the relief.
+// Rows lie a quarter step off the grid rows, as the fitted stepover mostly puts them.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <vector>
 
+#include "machining/compensation_grid.h"
 #include "machining/probes.h"
 
 namespace {
@@ -22,28 +29,26 @@ const HeightGrid& Relief() {
   return grid;
 }
 
-ToolShape ShapeOfType(int type) {
-  ToolShape s;
-  s.toolType = type;
-  s.diameter = 6.0;
-  s.cornerRadius = 1.0;
-  s.flatDiameter = 1.0;
-  s.taperAngle = 30.0;
-  return s;
-}
-
-void BM_Probe(benchmark::State& state) {
+ToolProbe Probe(int type) {
   const HeightGrid& grid = Relief();
   ProbeParams params;
-  params.tool = ShapeOfType(static_cast<int>(state.range(0)));
+  params.tool.toolType = type;
+  params.tool.diameter = 6.0;
+  params.tool.cornerRadius = 1.0;
+  params.tool.flatDiameter = 1.0;
+  params.tool.taperAngle = 30.0;
   params.gridStep = 0.1f;
   params.stockToLeave = 0.2f;
   params.columnBound = grid.Columns();
   params.rows = grid.Rows();
-  const ToolProbe probe(params);
+  return ToolProbe(params);
+}
+
+void BM_Probe(benchmark::State& state) {
+  const HeightGrid& grid = Relief();
+  const ToolProbe probe = Probe(static_cast<int>(state.range(0)));
   int32_t row = 0;
   for (auto _ : state) {
-    // One grid row per iteration: 1000 nodes, edges included.
     for (int32_t column = 0; column < grid.Columns(); ++column) {
       float z = 0.0f;
       ToolCompensatedZ(probe, grid, column, row, z);
@@ -54,9 +59,33 @@ void BM_Probe(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * grid.Columns());
 }
 
+void RunRows(benchmark::State& state, bool clear) {
+  const HeightGrid& grid = Relief();
+  const ToolProbe probe = Probe(static_cast<int>(state.range(0)));
+  const CompensationGrid field(probe, grid);
+  CompensationGrid::Cursor cursor(field);
+  std::vector<float> z(static_cast<size_t>(grid.Columns()));
+  int32_t row = 0;
+  for (auto _ : state) {
+    const double across = row + 0.25;
+    cursor.RowTips(true, 0, across, grid.Columns(), z.data());
+    if (clear) cursor.ClearRow(true, 0, across, grid.Columns(), z.data());
+    benchmark::DoNotOptimize(z.data());
+    row = (row + 37) % (grid.Rows() - 1);
+  }
+  state.SetItemsProcessed(state.iterations() * grid.Columns());
+}
+
+void BM_RowTips(benchmark::State& state) { RunRows(state, false); }
+void BM_ClearRow(benchmark::State& state) { RunRows(state, true); }
+
 }  // namespace
 
 BENCHMARK(BM_Probe)->Arg(kToolFlat)->Arg(kToolBullNose)->Arg(kToolSpherical)->Arg(kToolConicalFlat)
+    ->Arg(kToolConicalSpherical)->ArgName("type");
+BENCHMARK(BM_RowTips)->Arg(kToolFlat)->Arg(kToolBullNose)->Arg(kToolSpherical)->Arg(kToolConicalFlat)
+    ->Arg(kToolConicalSpherical)->ArgName("type");
+BENCHMARK(BM_ClearRow)->Arg(kToolFlat)->Arg(kToolBullNose)->Arg(kToolSpherical)->Arg(kToolConicalFlat)
     ->Arg(kToolConicalSpherical)->ArgName("type");
 
 BENCHMARK_MAIN();

@@ -85,7 +85,7 @@ class Emitter {
       // The first pass always opens the program: a picture lying near the far-away start position
       // must not lose the start template (units, tool, spindle) to the distance test.
       // After a retract the tool is out of the material: it goes across and plunges, however near.
-      if (n == 0 && (firstPass_ || retracted_ || std::hypot(x - endX_, y - endY_) > 2.0 * stepX_)) {
+      if (n == 0 && (firstPass_ || retracted_ || !FeedsAcross(endX_, endY_, x, y, stepX_))) {
         retracted_ = false;
         if (firstPass_) {
           firstPass_ = false;

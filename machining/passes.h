@@ -64,9 +64,19 @@ struct PassList {
   FittedStepover alongY;  // nY, sY
 };
 
+// Whether the NC program feeds straight from the end of one pass to the start of the next (they lie
+// no farther apart than twice the X stepover) rather than going over the feed plane.
+bool FeedsAcross(double fromX, double fromY, double toX, double toY, float stepX);
+
 // Builds every pass for the relief's grid. Raises PassError for a grid of one row or column, a grid
 // that holds non-finite heights, a stepover that is not a positive number, or a toolpath too large to
 // hold.
+//
+// Every point's Z is the probe's tip height at the point's own position (rows lie where the fitted
+// stepover puts them, which need not be on a grid row), and the ends of each straight feed move
+// (within a pass, and from a pass to the next when FeedsAcross) are raised as far as needed for the
+// tool to clear every node on the way. Drill and Undefined run at the feed plane. The heights are
+// computed on all cores.
 PassList BuildPasses(const ReliefModel& relief, const ToolProbe& probe, const PassParameters& params,
                      ProgressCounter* progress = nullptr);
 

@@ -11,8 +11,11 @@ class SilentDialogs : public Dialogs {
   }
   std::string OpenFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
   std::string SaveFileName(const std::string&, const std::string&, const std::string&) override { return {}; }
+  std::string InputBox(const std::string&, const std::string&, const std::string& defaultValue) override {
+    return defaultValue;
+  }
   bool ShellOpen(const std::string&) override { return false; }
-  bool SendMail(const std::string&, const std::string&, const std::string&) override { return false; }
+  int SendMail(const MailMessage&) override { return kMapiNotSupported; }
   uint64_t TickCount() override { return 0; }
 };
 
@@ -72,9 +75,18 @@ bool RecordingDialogs::ShellOpen(const std::string& target) {
   return true;
 }
 
-bool RecordingDialogs::SendMail(const std::string&, const std::string&, const std::string& attachment) {
-  mailed.push_back(attachment);
-  return true;
+std::string RecordingDialogs::InputBox(const std::string& caption, const std::string& prompt,
+                                       const std::string& defaultValue) {
+  prompts.push_back(caption + "|" + prompt);
+  return inputs.empty() ? defaultValue : TakeFront(inputs);
+}
+
+int RecordingDialogs::SendMail(const MailMessage& message) {
+  mails.push_back(message);
+  if (mailResults.empty()) return kMapiSuccess;
+  const int result = mailResults.front();
+  mailResults.erase(mailResults.begin());
+  return result;
 }
 
 }  // namespace platform

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/mail.h"
+
 namespace platform {
 
 enum class MessageKind { Information, Warning, Error, Confirmation };
@@ -24,10 +26,14 @@ class Dialogs {
                                    const std::string& filter) = 0;
   virtual std::string SaveFileName(const std::string& caption, const std::string& dir,
                                    const std::string& filter) = 0;
+  // A one-line input box; `defaultValue` comes back when the user cancels.
+  virtual std::string InputBox(const std::string& caption, const std::string& prompt,
+                               const std::string& defaultValue) = 0;
   // Opens a document or web address in its application; false when nothing could open it.
   virtual bool ShellOpen(const std::string& target) = 0;
-  // Hands a message with one attachment to the user's mail program; false when there is none.
-  virtual bool SendMail(const std::string& subject, const std::string& body, const std::string& attachment) = 0;
+  // Hands a message to the user's mail program, which shows it for editing before it goes; returns a
+  // MapiResult (kMapiSuccess, kMapiUserAbort when the user cancelled, ...).
+  virtual int SendMail(const MailMessage& message) = 0;
   // Milliseconds since an arbitrary start.
   virtual uint64_t TickCount() = 0;
 };
@@ -66,15 +72,20 @@ class RecordingDialogs : public Dialogs {
   std::vector<Shown> messages;
   std::vector<Answer> answers;             // taken from the front
   std::vector<std::string> fileNames;      // taken from the front by the file dialogs
+  std::vector<std::string> inputs;         // taken from the front by InputBox (the default when empty)
+  std::vector<std::string> prompts;        // InputBox captions and prompts, "caption|prompt"
   std::vector<std::string> opened;         // ShellOpen targets
-  std::vector<std::string> mailed;         // SendMail attachments
+  std::vector<MailMessage> mails;          // SendMail messages
+  std::vector<int> mailResults;            // taken from the front by SendMail (kMapiSuccess when empty)
   uint64_t now = 0;
 
   Answer Message(const std::string& text, const std::string& caption, MessageKind kind, Buttons buttons) override;
   std::string OpenFileName(const std::string&, const std::string&, const std::string&) override;
   std::string SaveFileName(const std::string&, const std::string&, const std::string&) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultValue) override;
   bool ShellOpen(const std::string& target) override;
-  bool SendMail(const std::string&, const std::string&, const std::string& attachment) override;
+  int SendMail(const MailMessage& message) override;
   uint64_t TickCount() override { return now; }
 };
 

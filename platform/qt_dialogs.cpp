@@ -2,8 +2,12 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
+#include <QProcess>
+#include <QTimer>
 #include <QUrl>
 #include <stdexcept>
 
@@ -16,7 +20,10 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 // The program's texts break lines with CR LF; Qt's labels want a bare LF.
 QString BoxText(const std::string& text) { return Q(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
 
-QString Encoded(const QString& text) { return QString::fromLatin1(QUrl::toPercentEncoding(text)); }
+// How long the program waits for xdg-email. Some composers keep it running until the message is sent
+// or dropped; the message is then on the user's screen, which is all the program asks.
+constexpr int kMailWaitMs = 10000;
+constexpr int kMailStartMs = 5000;
 
 QMessageBox::Icon IconOf(MessageKind kind) {
   switch (kind) {
@@ -81,20 +88,57 @@ bool QtDialogs::ShellOpen(const std::string& target) {
   return url.isValid() && QDesktopServices::openUrl(url);
 }
 
-QUrl MailtoUrl(const std::string& subject, const std::string& body, const std::string& attachment) {
-  QString text = Q(body);
-  if (!attachment.empty()) text += QStringLiteral("\r\n\r\n") + Q(attachment);
-  // Every reserved character is escaped, so '&' or '=' in a text cannot start another field.
-  return QUrl(QStringLiteral("mailto:?subject=") + Encoded(Q(subject)) + QStringLiteral("&body=") + Encoded(text),
-              QUrl::StrictMode);
+std::string QtDialogs::InputBox(const std::string& caption, const std::string& prompt,
+                                const std::string& defaultValue) {
+  bool ok = false;
+  QString text = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal,
+                                       Q(defaultValue), &ok);
+  return ok ? text.toStdString() : defaultValue;
 }
 
-bool QtDialogs::SendMail(const std::string& subject, const std::string& body, const std::string& attachment) {
-  QUrl url = MailtoUrl(subject, body, attachment);
-  if (!url.isValid() || !QDesktopServices::openUrl(url)) return false;
-  if (!attachment.empty())
-    Message("Please attach this file to the message:\r\n" + attachment, "", MessageKind::Information, Buttons::Ok);
-  return true;
+QStringList XdgEmailArguments(const MailMessage& message) {
+  QStringList arguments{QStringLiteral("--utf8")};
+  if (!message.subject.empty()) arguments << QStringLiteral("--subject") << Q(message.subject);
+  if (!message.body.empty()) arguments << QStringLiteral("--body") << BoxText(message.body);
+  if (!message.attachment.empty()) arguments << QStringLiteral("--attach") << Q(message.attachment);
+  if (!message.recipientAddress.empty()) arguments << Q(message.recipientAddress);
+  return arguments;
+}
+
+int XdgEmailResult(int exitCode) {
+  switch (exitCode) {
+    case 0: return kMapiSuccess;
+    case 2: return kMapiAttachmentNotFound;
+    case 3: return kMapiNotSupported;  // no mail program found
+    case 5: return kMapiAttachmentOpenFailure;
+    default: return kMapiFailure;
+  }
+}
+
+int QtDialogs::SendMail(const MailMessage& message) {
+  auto* process = new QProcess;
+  process->setProgram(QStringLiteral("xdg-email"));
+  process->setArguments(XdgEmailArguments(message));
+  process->setStandardInputFile(QProcess::nullDevice());
+  process->start();
+  if (!process->waitForStarted(kMailStartMs)) {
+    delete process;
+    return kMapiNotSupported;
+  }
+  if (process->state() == QProcess::Running) {
+    // The window goes on painting, but takes no input until the mail program has answered.
+    QEventLoop loop;
+    QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(kMailWaitMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+  }
+  if (process->state() != QProcess::NotRunning) {
+    QObject::connect(process, &QProcess::finished, process, &QObject::deleteLater);
+    return kMapiSuccess;
+  }
+  const int result = process->exitStatus() == QProcess::NormalExit ? XdgEmailResult(process->exitCode()) : kMapiFailure;
+  delete process;
+  return result;
 }
 
 uint64_t QtDialogs::TickCount() { return static_cast<uint64_t>(clock_.elapsed()); }

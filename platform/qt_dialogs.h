@@ -8,7 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QUrl>
+#include <QStringList>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -28,19 +28,24 @@ class QtDialogs : public Dialogs {
                            const std::string& filter) override;
   std::string SaveFileName(const std::string& caption, const std::string& dir,
                            const std::string& filter) override;
+  std::string InputBox(const std::string& caption, const std::string& prompt,
+                       const std::string& defaultValue) override;
   // A path of an existing file or folder opens in its application; anything else is taken as an address.
   bool ShellOpen(const std::string& target) override;
-  // Desktop mail programs take no attachment through a mailto: link, so the message opens with the
-  // attachment's path in its body and a box tells the user which file to attach.
-  bool SendMail(const std::string& subject, const std::string& body, const std::string& attachment) override;
+  // The desktop's mail composer through xdg-email, which opens the message, attachment included, for
+  // the user to edit and send.
+  int SendMail(const MailMessage& message) override;
   uint64_t TickCount() override;
 
  private:
   QElapsedTimer clock_;
 };
 
-// The mailto: link of a message: subject, and body followed by the attachment's path.
-QUrl MailtoUrl(const std::string& subject, const std::string& body, const std::string& attachment);
+// The arguments of xdg-email for a message. Empty texts are left out (xdg-email refuses them), lines
+// end in LF, and only the recipient's address is passed: a mailto: link carries no display name.
+QStringList XdgEmailArguments(const MailMessage& message);
+// The result of a finished xdg-email run, by its exit code.
+int XdgEmailResult(int exitCode);
 
 // The text shown for an exception that reached the event loop.
 std::string ExceptionText(const std::exception& error);

@@ -10,6 +10,7 @@
 
 #include "scene3d/rendering_log.h"
 #include "scene3d/silent_abort.h"
+#include "scene3d/texture_format.h"
 
 namespace scene3d {
 
@@ -428,5 +429,40 @@ TGLExtensionsAndEntryPoints* ActiveGLTableOrNull() { return Active().active; }
 void SetActiveGLTable(TGLExtensionsAndEntryPoints* table) { Active().active = table == &StubGLTable() ? nullptr : table; }
 
 void RearmContextInformationLog() { Active().logContextInformation = true; }
+
+// --- What the current context can hold ------------------------------------------------------------
+
+std::optional<TextureSupportFlags> ActiveTextureSupport() {
+  const TGLExtensionsAndEntryPoints* gl = ActiveGLTableOrNull();
+  if (!gl) return std::nullopt;
+  TextureSupportFlags flags;
+#define COPY_FLAG(name) flags.name = gl->name;
+  COPY_FLAG(GLVersion1_1) COPY_FLAG(GLVersion3_1) COPY_FLAG(ARB_depth_texture)
+  COPY_FLAG(EXT_texture_compression_s3tc) COPY_FLAG(NV_texture_shader) COPY_FLAG(NV_texture_shader3)
+  COPY_FLAG(NV_float_buffer) COPY_FLAG(ATI_texture_float) COPY_FLAG(EXT_packed_depth_stencil)
+  COPY_FLAG(NV_depth_buffer_float) COPY_FLAG(EXT_texture_sRGB) COPY_FLAG(EXT_texture_shared_exponent)
+  COPY_FLAG(EXT_packed_float) COPY_FLAG(EXT_texture_compression_latc) COPY_FLAG(ATI_texture_compression_3dc)
+  COPY_FLAG(EXT_texture_integer) COPY_FLAG(ARB_texture_rg) COPY_FLAG(ARB_texture_compression_rgtc)
+  COPY_FLAG(EXT_texture_object) COPY_FLAG(EXT_texture3D) COPY_FLAG(ARB_texture_rectangle)
+  COPY_FLAG(ARB_texture_cube_map) COPY_FLAG(EXT_texture_array) COPY_FLAG(ARB_texture_buffer_object)
+  COPY_FLAG(ARB_texture_cube_map_array) COPY_FLAG(ARB_texture_multisample)
+#undef COPY_FLAG
+  return flags;
+}
+
+namespace {
+
+// The library's start tells the texture formats where the current context's flags are; its end takes
+// that back, unless someone else has put a query of their own in place since.
+struct TextureSupportRegistration {
+  TextureSupportRegistration() { SetTextureSupportQuery(&ActiveTextureSupport); }
+  ~TextureSupportRegistration() {
+    TextureSupportQuery current = SetTextureSupportQuery(nullptr);
+    if (current != &ActiveTextureSupport) SetTextureSupportQuery(current);
+  }
+};
+const TextureSupportRegistration kTextureSupportRegistration;
+
+}  // namespace
 
 }  // namespace scene3d

@@ -19,9 +19,11 @@
 #include <GL/glext.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "scene3d/persistent.h"
+#include "scene3d/texture_format.h"
 
 namespace scene3d {
 
@@ -169,5 +171,9 @@ TGLExtensionsAndEntryPoints& StubGLTable();
 
 // The context information goes to the log once per run; this arms it again (a fresh start).
 void RearmContextInformationLog();
+
+// The texture flags of the active table, nullopt while no context is current: the query the texture
+// formats ask (registered when the library starts).
+std::optional<TextureSupportFlags> ActiveTextureSupport();
 
 }  // namespace scene3d

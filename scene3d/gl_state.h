@@ -184,6 +184,7 @@ class TGLStateCache : public TObject {
 
   // Pixel storage, buffers and attribute arrays: never recorded for a list.
   void SetUnpackAlignment(int32_t value);
+  int32_t UnpackAlignment() const { return unpackAlignment_; }
   void SetUnpackRowLength(int32_t value);
   void SetUnpackSkipPixels(int32_t value);
   void SetUnpackSkipRows(int32_t value);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <iterator>
+#include <utility>
 
 #include "scene3d/gl_constants.h"
 
@@ -310,7 +311,7 @@ uint32_t GenericCompressedConstant(TGLInternalFormat format) {
   }
 }
 
-void SetTextureSupportQuery(TextureSupportQuery query) { g_supportQuery = query; }
+TextureSupportQuery SetTextureSupportQuery(TextureSupportQuery query) { return std::exchange(g_supportQuery, query); }
 
 namespace {
 

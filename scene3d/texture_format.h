@@ -98,10 +98,11 @@ struct TextureSupportFlags {
   bool ARB_texture_multisample = false;
 };
 
-// The entry-point table registers how to read the current context's flags; the query answers nullopt
-// while no context is current. Without a query nothing is supported.
+// The entry-point table registers how to read the current context's flags when its library starts
+// (and removes it at its end); the query answers nullopt while no context is current. Without a
+// query nothing is supported. Answers the query it replaces, so a test can put it back.
 using TextureSupportQuery = std::optional<TextureSupportFlags> (*)();
-void SetTextureSupportQuery(TextureSupportQuery query);
+TextureSupportQuery SetTextureSupportQuery(TextureSupportQuery query);
 
 // Against the current context (false without one), or against given flags.
 bool FormatSupported(TGLInternalFormat format);

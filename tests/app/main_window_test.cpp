@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -736,6 +738,13 @@ TEST(SplashScreen, SizeLogoPlaceAndOpacity) {
   EXPECT_EQ(splash.Find<QWidget>("pnlImage")->geometry(), QRect(0, 0, 700, 178));
   EXPECT_FALSE(logo->pixmap().isNull());
   EXPECT_NEAR(splash.windowOpacity(), 120.0 / 255.0, 0.01) << "asked of the window system";
+  // The GIF logo is drawn, not the plain background left when it cannot be read.
+  const QImage shown = logo->pixmap().toImage();
+  std::set<QRgb> colours;
+  for (int y = 0; y < shown.height(); y += 7)
+    for (int x = 0; x < shown.width(); x += 7) colours.insert(shown.pixel(x, y));
+  EXPECT_GT(colours.size(), 50u);
+  EXPECT_TRUE(splash.grab().save(QStringLiteral("screenshots/splash.png")));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "machining/probes.h"
 #include "machining/relief_model.h"
+#include "tool_reference.h"
 
 namespace machining {
 namespace {
@@ -156,6 +157,36 @@ TEST(Passes, DrillAndUndefinedToolsRunAtTheFeedPlane) {
   ToolProbe flat = MakeProbe(relief, kToolFlat);
   PassList list = BuildPasses(relief, flat, Rows(3.0f));
   EXPECT_EQ(list.passes[0][1].z, relief.grid.At(1, 0));
+}
+
+TEST(Passes, RowsBetweenGridRowsTakeTheTipWhereTheToolStands) {
+  // Stepover 2.5 steps: rows at 0, 2.5, 5, ... The relief climbs along Y only, so along a row no
+  // move needs to rise, and a row halfway between grid rows needs a tip between those of its
+  // neighbours. (The rows' end points may rise for the moves along the border.)
+  ReliefModel relief = MakeRelief(13, 11, 1.0f, 0.0f);
+  for (int c = 0; c < 13; ++c)
+    for (int r = 0; r < 11; ++r) relief.grid.At(c, r) = 0.3f * r;
+  for (const ToolShape& tool : {reference::Shape(kToolSpherical, 5.0), reference::Shape(kToolConicalFlat, 5.0, 0, 1, 30)}) {
+    const ToolProbe probe(MakeProbeParams(tool, relief));
+    const PassList list = BuildPasses(relief, probe, Rows(2.5f));
+    int checked = 0;
+    for (const Pass& pass : list.passes) {
+      if (pass.size() != 13u) continue;  // links
+      for (size_t n = 1; n + 1 < pass.size(); ++n) {
+        const PassPoint& p = pass[n];
+        const double want = reference::Tip(relief.grid, 13, 11, tool, 1.0, 0.0, p.x, p.y);
+        EXPECT_TRUE(reference::SameTip(static_cast<float>(p.z), want, 1.0))
+            << "type " << tool.toolType << " at " << p.x << "," << p.y << ": " << p.z << " for " << want;
+        ++checked;
+      }
+    }
+    EXPECT_EQ(checked, 5 * 11);
+    // Not the tip over grid row 2, the row the pass is numbered with; no higher than over row 3.
+    const PassPoint& mid = list.passes[2][6];
+    ASSERT_EQ(mid.y, 2.5);
+    EXPECT_GT(mid.z, reference::Tip(relief.grid, 13, 11, tool, 1.0, 0.0, mid.x, 2.0) + 0.1);
+    EXPECT_LE(mid.z, reference::Tip(relief.grid, 13, 11, tool, 1.0, 0.0, mid.x, 3.0) + 1e-6);
+  }
 }
 
 TEST(Passes, NinetyDegreeRowsFollowTheZeroDegreeRows) {

@@ -11,7 +11,6 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTimer>
-#include <QUrlQuery>
 #include <memory>
 
 #include "platform/dialogs.h"
@@ -186,20 +185,6 @@ TEST(Form, GuardShowsExceptionsInsteadOfLeaking) {
   ASSERT_EQ(dialogs.messages.size(), 1u);
   EXPECT_EQ(dialogs.messages[0].text, "Disk full");
   EXPECT_EQ(dialogs.messages[0].kind, platform::MessageKind::Error);
-}
-
-TEST(QtDialogs, MailtoLinkKeepsTextsWhole) {
-  QUrl url = platform::MailtoUrl("Lang & more=1", "Hello\r\nworld", "/tmp/a b.lng");
-  ASSERT_TRUE(url.isValid());
-  EXPECT_EQ(url.scheme(), "mailto");
-  QUrlQuery query(url);
-  EXPECT_EQ(query.queryItemValue("subject", QUrl::FullyDecoded), "Lang & more=1");
-  EXPECT_EQ(query.queryItemValue("body", QUrl::FullyDecoded), "Hello\r\nworld\r\n\r\n/tmp/a b.lng");
-  EXPECT_EQ(query.queryItems().size(), 2);
-
-  platform::QtDialogs dialogs;
-  uint64_t first = dialogs.TickCount();
-  EXPECT_GE(dialogs.TickCount(), first) << "the clock never runs back";
 }
 
 }  // namespace

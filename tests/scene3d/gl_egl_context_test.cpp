@@ -83,6 +83,19 @@ TEST(GLEGLContext, RendersUnderAnXServerToo) {
   EXPECT_NE(output.find("[  PASSED  ] 1 test"), std::string::npos) << output;
 }
 
+// The texture formats read the live context's flags: a Mesa context holds RGBA8 textures, and once
+// it is no longer current nothing is supported.
+TEST(GLEGLContext, TextureFormatsAreSupportedInALiveContextOnly) {
+  SKIP_WITHOUT_EGL();
+  TGLOutputDevice device(dkMemory, 8, 8);
+  std::unique_ptr<TGLContext> rc = MakeContext(device);
+  rc->Activate();
+  EXPECT_TRUE(FormatSupported(TGLInternalFormat::tfRGBA8));
+  EXPECT_TRUE(TargetSupported(GL_TEXTURE_CUBE_MAP));
+  rc->Deactivate();
+  EXPECT_FALSE(FormatSupported(TGLInternalFormat::tfRGBA8));
+}
+
 TEST(GLEGLContext, FormatFallsBackAndTheFrameFollowsTheDeviceSize) {
   SKIP_WITHOUT_EGL();
   TGLOutputDevice device(dkWindow, 40, 30);

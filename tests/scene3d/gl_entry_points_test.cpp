@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <bit>
 #include <cfenv>
 #include <cmath>
 #include <fstream>
@@ -311,6 +313,31 @@ TEST(GLEntryPoints, GeneratedListsHoldTheAnnouncedCounts) {
   EXPECT_EQ(GLEntryCount(), 905);
   EXPECT_EQ(GLExtensionCount(), 210);
   EXPECT_EQ(GLPlatformExtensionCount(), 16);
+}
+
+// The texture formats ask the active table: every flag of theirs is the table's flag of that name, and
+// nothing is supported while no table is active.
+TEST(GLEntryPoints, TextureSupportIsReadFromTheActiveTable) {
+  SetActiveGLTable(nullptr);
+  EXPECT_FALSE(ActiveTextureSupport().has_value());
+  EXPECT_FALSE(FormatSupported(TGLInternalFormat::tfRGBA8)) << "registered when the library started";
+  using Flags = std::array<bool, sizeof(TextureSupportFlags)>;
+  static_assert(sizeof(TextureSupportFlags) == 26, "one byte per flag");
+  {
+    ActiveFakeTable fake({}, "1.0");
+    EXPECT_EQ(std::bit_cast<Flags>(*ActiveTextureSupport()), Flags{}) << "a bare OpenGL 1.0 table";
+    EXPECT_FALSE(FormatSupported(TGLInternalFormat::tfRGBA8));
+    fake.table.GLVersion1_1 = fake.table.GLVersion3_1 = true;
+#define GL_EXTENSION(field, name) fake.table.field = true;
+#include "scene3d/gl_extension_list.inc"
+#undef GL_EXTENSION
+    Flags all;
+    all.fill(true);
+    EXPECT_EQ(std::bit_cast<Flags>(*ActiveTextureSupport()), all);
+    EXPECT_TRUE(FormatSupported(TGLInternalFormat::tfRGBA8));
+    EXPECT_TRUE(FormatSupported(TGLInternalFormat::tfRGBA16_SNORM));
+  }
+  EXPECT_FALSE(FormatSupported(TGLInternalFormat::tfRGBA8)) << "the table is gone";
 }
 
 TEST(GLEntryPoints, LibrariesLoadTogetherOrNotAtAllAndMaskFloatingPointTraps) {

@@ -148,7 +148,7 @@ TEST(TextureFormat, SupportFollowsTheContextsFlags) {
 
 // Without a context (no query registered, or the query finds none) nothing is supported.
 TEST(TextureFormat, NothingIsSupportedWithoutAContext) {
-  SetTextureSupportQuery(nullptr);
+  const TextureSupportQuery library = SetTextureSupportQuery(nullptr);
   EXPECT_FALSE(FormatSupported(tfRGBA8));
   EXPECT_FALSE(TargetSupported(GL_TEXTURE_2D));
   SetTextureSupportQuery([]() -> std::optional<TextureSupportFlags> { return std::nullopt; });
@@ -158,7 +158,7 @@ TEST(TextureFormat, NothingIsSupportedWithoutAContext) {
   EXPECT_TRUE(FormatSupported(tfRGBA8));
   EXPECT_TRUE(TargetSupported(GL_TEXTURE_2D));
   EXPECT_FALSE(FormatSupported(tfCOMPRESSED_RGBA_S3TC_DXT5));
-  SetTextureSupportQuery(nullptr);
+  SetTextureSupportQuery(library);
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// The main window's language box and the way to the language list.
+#include <QComboBox>
+
+#include "app/language_choice.h"
+#include "app/language_list_window.h"
+#include "app/main_window.h"
+#include "lang/lang.h"
+#include "lang/page_messages.h"
+#include "platform/numbers.h"
+
+namespace app {
+
+void TfrmMain::SetLanguageListWindow(TfrmEditLng* window) { editLng_ = window; }
+
+void TfrmMain::DirLng() {
+  auto* box = Get<QComboBox>("nol_cboLang");
+  box->clear();
+  int current = -1;
+  for (const std::string& name : LanguageNames()) {
+    // The settings may spell the name otherwise than the file does.
+    if (current < 0 && platform::EqualsNoCase(name, settings_.language)) current = box->count();
+    box->addItem(QString::fromStdString(name));
+  }
+  box->setCurrentIndex(current);
+}
+
+void TfrmMain::nol_cboLangChange() {
+  const std::string name = Get<QComboBox>("nol_cboLang")->currentText().toStdString();
+  lang::Language& language = lang::ProgramLanguage();
+  language.LangIni.reset();
+  language.LangIni = lang::OpenLanguageFile(language, name);
+  settings_.language = name;
+  // The title names the program's version (and the document), not a text of the language file.
+  const QString title = windowTitle();
+  platform::FormBase* const windows[] = {this, tool_.data()};
+  lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
+  setWindowTitle(title);
+  lang::LoadPageMessages(language);
+}
+
+void TfrmMain::sbtTransLngClick() {
+  if (!editLng_) return;
+  editLng_->exec();
+  // Languages may have been created or deleted meanwhile.
+  DirLng();
+}
+
+}  // namespace app
