@@ -348,9 +348,11 @@ void TGLTexture::UploadTarget(GLenum target) {
     return;
   }
   if (!errorTexture_) PrepareImage(*image, target);
-  GLenum internalFormat = GLConstantOfFormat(textureFormatEx_);
-  TGLInternalCompression compression = compression_ == TGLInternalCompression::tcDefault ? TGLInternalCompression::tcNone : compression_;
-  if (gl.ARB_texture_compression && compression != TGLInternalCompression::tcNone &&
+  // The error picture goes up in a format every context holds.
+  GLenum internalFormat = errorTexture_ ? GL_RGB8 : GLConstantOfFormat(textureFormatEx_);
+  const TGLInternalCompression compression =
+      compression_ == TGLInternalCompression::tcDefault ? TGLInternalCompression::tcNone : compression_;
+  if (!errorTexture_ && gl.ARB_texture_compression && compression != TGLInternalCompression::tcNone &&
       uint8_t(textureFormat_) < 9) {
     internalFormat = GenericCompressedConstant(textureFormatEx_);
     switch (compression) {
@@ -370,18 +372,15 @@ void TGLTexture::UploadTarget(GLenum target) {
     UploadTarget(GL_TEXTURE_2D);
     return;
   }
-  // Memory of the texture: texels or 4 x 4 blocks, the depth, and the mipmaps while they add a texel.
+  // Memory of the texture: texels (or 4 x 4 blocks) times the depth, and with mipmaps each quarter
+  // while it is more than one texel.
   const int64_t element = FormatElementSize(errorTexture_ ? TGLInternalFormat::tfRGB8 : textureFormatEx_);
   const bool compressed = FormatIsCompressed(textureFormatEx_) && !errorTexture_;
-  int64_t w = width, h = height, total = 0;
-  for (;;) {
-    int64_t level = compressed ? ((w + 3) / 4) * ((h + 3) / 4) * element : w * h * element;
-    if (depth > 0) level *= depth;
-    total += level;
-    if (!IsMipmapFilter(minFilter_) || (w <= 1 && h <= 1)) break;
-    w = std::max<int64_t>(w / 2, 1);
-    h = std::max<int64_t>(h / 2, 1);
-  }
+  int64_t total = compressed ? ((int64_t(width) + 3) / 4) * ((int64_t(height) + 3) / 4) * element
+                             : int64_t(width) * height * element;
+  if (depth > 0) total *= depth;
+  if (IsMipmapFilter(minFilter_))
+    for (int64_t quarter = total / 4; quarter > element; quarter /= 4) total += quarter;
   requiredMemory_ = IsCubeMapTarget(image_->NativeTextureTarget()) ? total * 6 : total;
 }
 
