@@ -28,16 +28,12 @@ void TGLCamera::SetFocalLength(float value) {
 
 void TGLCamera::SetSceneScale(float value) {
   if (value == 0) value = 1;
-  if (value == sceneScale_) return;
-  sceneScale_ = value;
-  NotifyChange(this);
+  if (StoreChanged(sceneScale_, value)) NotifyChange(this);
 }
 
 void TGLCamera::SetNearPlaneBias(float value) {
   if (value <= 0) value = 1;
-  if (value == nearPlaneBias_) return;
-  nearPlaneBias_ = value;
-  NotifyChange(this);
+  if (StoreChanged(nearPlaneBias_, value)) NotifyChange(this);
 }
 
 void TGLCamera::SetTargetObject(TGLBaseSceneObject* target) {
@@ -49,9 +45,7 @@ void TGLCamera::SetTargetObject(TGLBaseSceneObject* target) {
 }
 
 void TGLCamera::SetCameraStyle(TGLCameraStyle style) {
-  if (style == cameraStyle_) return;
-  cameraStyle_ = style;
-  NotifyChange(this);
+  if (StoreChanged(cameraStyle_, style)) NotifyChange(this);
 }
 
 void TGLCamera::Notification(TComponent* component, TOperation operation) {

@@ -41,9 +41,7 @@ void TGLImmaterialSceneObject::DoRender(RenderContextInfo& rci, bool renderSelf,
 }
 
 void TGLCameraInvariantObject::SetCamInvarianceMode(TGLCameraInvarianceMode mode) {
-  if (mode == camInvarianceMode_) return;
-  camInvarianceMode_ = mode;
-  NotifyChange(this);
+  if (StoreChanged(camInvarianceMode_, mode)) NotifyChange(this);
 }
 
 void TGLCameraInvariantObject::DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) {

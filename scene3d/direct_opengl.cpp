@@ -13,9 +13,7 @@ void TGLDirectOpenGL::SetUseBuildList(bool flag) {
 }
 
 void TGLDirectOpenGL::SetBlend(bool flag) {
-  if (flag == blend_) return;
-  blend_ = flag;
-  StructureChanged();
+  if (StoreChanged(blend_, flag)) StructureChanged();
 }
 
 void TGLDirectOpenGL::BuildList(RenderContextInfo& rci) {

@@ -16,27 +16,19 @@ TGLFogEnvironment::TGLFogEnvironment(TPersistent* owner)
 TGLFogEnvironment::~TGLFogEnvironment() = default;
 
 void TGLFogEnvironment::SetFogStart(float value) {
-  if (value == start_) return;
-  start_ = value;
-  NotifyChange(this);
+  if (StoreChanged(start_, value)) NotifyChange(this);
 }
 
 void TGLFogEnvironment::SetFogEnd(float value) {
-  if (value == end_) return;
-  end_ = value;
-  NotifyChange(this);
+  if (StoreChanged(end_, value)) NotifyChange(this);
 }
 
 void TGLFogEnvironment::SetFogMode(TFogMode mode) {
-  if (mode == mode_) return;
-  mode_ = mode;
-  NotifyChange(this);
+  if (StoreChanged(mode_, mode)) NotifyChange(this);
 }
 
 void TGLFogEnvironment::SetFogDistance(TFogDistance distance) {
-  if (distance == distance_) return;
-  distance_ = distance;
-  NotifyChange(this);
+  if (StoreChanged(distance_, distance)) NotifyChange(this);
 }
 
 bool TGLFogEnvironment::IsAtDefaultValues() const {

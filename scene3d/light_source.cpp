@@ -26,40 +26,28 @@ void TGLLightSource::CoordinatesChanged(TGLCustomCoordinates* sender) {
 }
 
 void TGLLightSource::SetConstAttenuation(float value) {
-  if (value == constAttenuation_) return;
-  constAttenuation_ = value;
-  NotifyChange(this);
+  if (StoreChanged(constAttenuation_, value)) NotifyChange(this);
 }
 
 void TGLLightSource::SetLinearAttenuation(float value) {
-  if (value == linearAttenuation_) return;
-  linearAttenuation_ = value;
-  NotifyChange(this);
+  if (StoreChanged(linearAttenuation_, value)) NotifyChange(this);
 }
 
 void TGLLightSource::SetQuadraticAttenuation(float value) {
-  if (value == quadraticAttenuation_) return;
-  quadraticAttenuation_ = value;
-  NotifyChange(this);
+  if (StoreChanged(quadraticAttenuation_, value)) NotifyChange(this);
 }
 
 void TGLLightSource::SetLightStyle(TLightStyle style) {
-  if (style == lightStyle_) return;
-  lightStyle_ = style;
-  NotifyChange(this);
+  if (StoreChanged(lightStyle_, style)) NotifyChange(this);
 }
 
 void TGLLightSource::SetShining(bool flag) {
-  if (flag == shining_) return;
-  shining_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(shining_, flag)) NotifyChange(this);
 }
 
 void TGLLightSource::SetSpotCutOff(float degrees) {
   if (!((degrees >= 0 && degrees <= 90) || degrees == 180)) return;
-  if (degrees == spotCutOff_) return;
-  spotCutOff_ = degrees;
-  NotifyChange(this);
+  if (StoreChanged(spotCutOff_, degrees)) NotifyChange(this);
 }
 
 void TGLLightSource::SetSpotDirection(const TGLCustomCoordinates& value) {
@@ -67,9 +55,7 @@ void TGLLightSource::SetSpotDirection(const TGLCustomCoordinates& value) {
 }
 
 void TGLLightSource::SetSpotExponent(float value) {
-  if (value == spotExponent_) return;
-  spotExponent_ = value;
-  NotifyChange(this);
+  if (StoreChanged(spotExponent_, value)) NotifyChange(this);
 }
 
 void TGLLightSource::DoRender(RenderContextInfo& rci, bool, bool renderChildren) {

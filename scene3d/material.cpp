@@ -20,9 +20,7 @@ TGLFaceProperties::~TGLFaceProperties() = default;
 
 void TGLFaceProperties::SetShininess(int value) {
   value = std::clamp(value, 0, 128);
-  if (value == shininess_) return;
-  shininess_ = value;
-  NotifyChange(this);
+  if (StoreChanged(shininess_, value)) NotifyChange(this);
 }
 
 void TGLFaceProperties::Assign(const TPersistent* source) {
@@ -49,40 +47,28 @@ void TGLFaceProperties::Apply(RenderContextInfo& rci, TCullFaceMode face) const 
 
 void TGLDepthProperties::SetZNear(float value) {
   value = std::clamp(value, 0.0f, 1.0f);
-  if (value == zNear_) return;
-  zNear_ = value;
-  NotifyChange(this);
+  if (StoreChanged(zNear_, value)) NotifyChange(this);
 }
 
 void TGLDepthProperties::SetZFar(float value) {
   value = std::clamp(value, 0.0f, 1.0f);
-  if (value == zFar_) return;
-  zFar_ = value;
-  NotifyChange(this);
+  if (StoreChanged(zFar_, value)) NotifyChange(this);
 }
 
 void TGLDepthProperties::SetDepthCompareFunction(TComparisonFunction function) {
-  if (function == compare_) return;
-  compare_ = function;
-  NotifyChange(this);
+  if (StoreChanged(compare_, function)) NotifyChange(this);
 }
 
 void TGLDepthProperties::SetDepthTest(bool flag) {
-  if (flag == depthTest_) return;
-  depthTest_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(depthTest_, flag)) NotifyChange(this);
 }
 
 void TGLDepthProperties::SetDepthWrite(bool flag) {
-  if (flag == depthWrite_) return;
-  depthWrite_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(depthWrite_, flag)) NotifyChange(this);
 }
 
 void TGLDepthProperties::SetDepthClamp(bool flag) {
-  if (flag == depthClamp_) return;
-  depthClamp_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(depthClamp_, flag)) NotifyChange(this);
 }
 
 void TGLDepthProperties::Assign(const TPersistent* source) {
@@ -240,29 +226,21 @@ void TGLMaterial::SetDepthProperties(const TGLDepthProperties& value) {
 }
 
 void TGLMaterial::SetBlendingMode(TBlendingMode mode) {
-  if (mode == blendingMode_) return;
-  blendingMode_ = mode;
-  NotifyChange(this);
+  if (StoreChanged(blendingMode_, mode)) NotifyChange(this);
 }
 
 void TGLMaterial::SetBlendingParams(const TGLBlendingParameters& value) { blendingParams_->Assign(&value); }
 
 void TGLMaterial::SetMaterialOptions(TMaterialOptions options) {
-  if (options == options_) return;
-  options_ = options;
-  NotifyChange(this);
+  if (StoreChanged(options_, options)) NotifyChange(this);
 }
 
 void TGLMaterial::SetFaceCulling(TFaceCulling culling) {
-  if (culling == faceCulling_) return;
-  faceCulling_ = culling;
-  NotifyChange(this);
+  if (StoreChanged(faceCulling_, culling)) NotifyChange(this);
 }
 
 void TGLMaterial::SetPolygonMode(TPolygonMode mode) {
-  if (mode == polygonMode_) return;
-  polygonMode_ = mode;
-  NotifyChange(this);
+  if (StoreChanged(polygonMode_, mode)) NotifyChange(this);
 }
 
 TGLTexture& TGLMaterial::Texture() {

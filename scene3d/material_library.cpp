@@ -313,9 +313,7 @@ TGLShader::~TGLShader() {
 }
 
 void TGLShader::SetEnabled(bool flag) {
-  if (flag == enabled_) return;
-  enabled_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(enabled_, flag)) NotifyChange(this);
 }
 
 void TGLShader::Apply(RenderContextInfo& rci, TObject* sender) {

@@ -16,9 +16,7 @@ void TGLProxyObject::SetMasterObject(TGLBaseSceneObject* master) {
 }
 
 void TGLProxyObject::SetProxyOptions(uint8_t options) {
-  if (options == options_) return;
-  options_ = options;
-  NotifyChange(this);
+  if (StoreChanged(options_, options)) NotifyChange(this);
 }
 
 void TGLProxyObject::Notification(TComponent* component, TOperation operation) {

@@ -425,39 +425,27 @@ void TGLBaseSceneObject::EndUpdate() {
 // --- Properties ----------------------------------------------------------------------------------------------------
 
 void TGLBaseSceneObject::SetVisible(bool flag) {
-  if (visible_ == flag) return;
-  visible_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(visible_, flag)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetPickable(bool flag) {
-  if (pickable_ == flag) return;
-  pickable_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(pickable_, flag)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetShowAxes(bool flag) {
-  if (showAxes_ == flag) return;
-  showAxes_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(showAxes_, flag)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetObjectsSorting(TGLObjectsSorting sorting) {
-  if (objectsSorting_ == sorting) return;
-  objectsSorting_ = sorting;
-  NotifyChange(this);
+  if (StoreChanged(objectsSorting_, sorting)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetVisibilityCulling(TGLVisibilityCulling culling) {
-  if (visibilityCulling_ == culling) return;
-  visibilityCulling_ = culling;
-  NotifyChange(this);
+  if (StoreChanged(visibilityCulling_, culling)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetObjectStyle(uint8_t style) {
-  if (objectStyle_ == style) return;
-  objectStyle_ = style;
-  NotifyChange(this);
+  if (StoreChanged(objectStyle_, style)) NotifyChange(this);
 }
 
 void TGLBaseSceneObject::SetObjectStyleBits(uint8_t bits, bool on) {

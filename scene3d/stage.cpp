@@ -186,16 +186,12 @@ TGLBaseSceneObject* TGLStage::RayIntersect(const TVector4f& origin, const TVecto
 
 void TGLStage::SetObjectsSorting(TGLObjectsSorting sorting) {
   if (sorting == osInherited) sorting = osRenderBlendedLast;
-  if (sorting == objectsSorting_) return;
-  objectsSorting_ = sorting;
-  NotifyChange(this);
+  if (StoreChanged(objectsSorting_, sorting)) NotifyChange(this);
 }
 
 void TGLStage::SetVisibilityCulling(TGLVisibilityCulling culling) {
   if (culling == vcInherited) culling = vcNone;
-  if (culling == visibilityCulling_) return;
-  visibilityCulling_ = culling;
-  NotifyChange(this);
+  if (StoreChanged(visibilityCulling_, culling)) NotifyChange(this);
 }
 
 void TGLStage::Progress(double deltaTime, double newTime) {

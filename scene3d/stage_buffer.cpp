@@ -216,53 +216,42 @@ void TGLStageBuffer::SetFogEnvironment(const TGLFogEnvironment& fog) {
 }
 
 void TGLStageBuffer::SetBackgroundColor(TColor color) {
-  if (color == backgroundColor_) return;
-  backgroundColor_ = color;
-  NotifyChange(this);
+  if (StoreChanged(backgroundColor_, color)) NotifyChange(this);
 }
 
 void TGLStageBuffer::SetBackgroundAlpha(float alpha) {
-  if (alpha == backgroundAlpha_) return;
-  backgroundAlpha_ = alpha;
-  NotifyChange(this);
-}
-
-template <class T>
-static bool Store(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
+  if (StoreChanged(backgroundAlpha_, alpha)) NotifyChange(this);
 }
 
 void TGLStageBuffer::SetContextOptions(TContextOptions options) {
-  if (Store(contextOptions_, options)) StructuralChange();
+  if (StoreChanged(contextOptions_, options)) StructuralChange();
 }
 void TGLStageBuffer::SetAccumBufferBits(int bits) {
-  if (Store(accumBufferBits_, bits)) StructuralChange();
+  if (StoreChanged(accumBufferBits_, bits)) StructuralChange();
 }
 void TGLStageBuffer::SetAntiAliasing(TGLAntiAliasing mode) {
-  if (Store(antiAliasing_, mode)) StructuralChange();
+  if (StoreChanged(antiAliasing_, mode)) StructuralChange();
 }
 void TGLStageBuffer::SetDepthPrecision(TGLDepthPrecision precision) {
-  if (Store(depthPrecision_, precision)) StructuralChange();
+  if (StoreChanged(depthPrecision_, precision)) StructuralChange();
 }
 void TGLStageBuffer::SetColorDepth(TGLColorDepth depth) {
-  if (Store(colorDepth_, depth)) StructuralChange();
+  if (StoreChanged(colorDepth_, depth)) StructuralChange();
 }
 void TGLStageBuffer::SetDepthTest(bool flag) {
-  if (Store(depthTest_, flag)) NotifyChange(this);
+  if (StoreChanged(depthTest_, flag)) NotifyChange(this);
 }
 void TGLStageBuffer::SetFaceCulling(bool flag) {
-  if (Store(faceCulling_, flag)) NotifyChange(this);
+  if (StoreChanged(faceCulling_, flag)) NotifyChange(this);
 }
 void TGLStageBuffer::SetFogEnable(bool flag) {
-  if (Store(fogEnable_, flag)) NotifyChange(this);
+  if (StoreChanged(fogEnable_, flag)) NotifyChange(this);
 }
 void TGLStageBuffer::SetLighting(bool flag) {
-  if (Store(lighting_, flag)) NotifyChange(this);
+  if (StoreChanged(lighting_, flag)) NotifyChange(this);
 }
 void TGLStageBuffer::SetShadeModel(TGLShadeModel model) {
-  if (Store(shadeModel_, model)) NotifyChange(this);
+  if (StoreChanged(shadeModel_, model)) NotifyChange(this);
 }
 
 void TGLStageBuffer::Assign(const TPersistent* source) {

@@ -129,87 +129,80 @@ void TGLTexture::SetImageClassName(const std::string& className) {
   SetImageSource(TextureImageClasses().Create(className, this));
 }
 
-template <class T>
-static bool StoreIfDifferent(T& field, T value) {
-  if (field == value) return false;
-  field = value;
-  return true;
-}
-
 void TGLTexture::SetImageAlpha(TGLTextureImageAlpha alpha) {
-  if (StoreIfDifferent(imageAlpha_, alpha)) NotifyImageChange();
+  if (StoreChanged(imageAlpha_, alpha)) NotifyImageChange();
 }
 void TGLTexture::SetImageBrightness(float value) {
-  if (StoreIfDifferent(imageBrightness_, value)) NotifyImageChange();
+  if (StoreChanged(imageBrightness_, value)) NotifyImageChange();
 }
 void TGLTexture::SetImageGamma(float value) {
-  if (StoreIfDifferent(imageGamma_, value)) NotifyImageChange();
+  if (StoreChanged(imageGamma_, value)) NotifyImageChange();
 }
 void TGLTexture::SetTextureFormat(TGLTextureFormat format) {
-  if (!StoreIfDifferent(textureFormat_, format)) return;
+  if (!StoreChanged(textureFormat_, format)) return;
   if (format != TGLTextureFormat::tfExtended) textureFormatEx_ = InternalFormatOfTextureFormat(format);
   NotifyImageChange();
 }
 void TGLTexture::SetTextureFormatEx(TGLInternalFormat format) {
-  if (!StoreIfDifferent(textureFormatEx_, format)) return;
+  if (!StoreChanged(textureFormatEx_, format)) return;
   textureFormat_ = TGLTextureFormat::tfExtended;
   NotifyImageChange();
 }
 void TGLTexture::SetCompression(TGLInternalCompression compression) {
-  if (StoreIfDifferent(compression_, compression)) NotifyImageChange();
+  if (StoreChanged(compression_, compression)) NotifyImageChange();
 }
 void TGLTexture::SetNormalMapScale(float value) {
-  if (StoreIfDifferent(normalMapScale_, value) && textureFormat_ == TGLTextureFormat::tfNormalMap) NotifyImageChange();
+  if (StoreChanged(normalMapScale_, value) && textureFormat_ == TGLTextureFormat::tfNormalMap) NotifyImageChange();
 }
 
 // --- Sampler --------------------------------------------------------------------------------------------------
 
 void TGLTexture::SetMagFilter(TGLMagFilter filter) {
-  if (StoreIfDifferent(magFilter_, filter)) NotifyParamsChange();
+  if (StoreChanged(magFilter_, filter)) NotifyParamsChange();
 }
 void TGLTexture::SetMinFilter(TGLMinFilter filter) {
   // Mipmaps come with the upload: a filter that needs them where there were none builds again.
   const bool rebuild = IsMipmapFilter(filter) != IsMipmapFilter(minFilter_);
-  if (!StoreIfDifferent(minFilter_, filter)) return;
+  if (!StoreChanged(minFilter_, filter)) return;
   rebuild ? NotifyImageChange() : NotifyParamsChange();
 }
 void TGLTexture::SetTextureWrap(TGLTextureWrap wrap) {
-  if (StoreIfDifferent(wrap_, wrap)) NotifyParamsChange();
+  if (StoreChanged(wrap_, wrap)) NotifyParamsChange();
 }
 void TGLTexture::SetTextureWrapS(TGLSeparateTextureWrap wrap) {
-  if (StoreIfDifferent(wrapS_, wrap)) NotifyParamsChange();
+  if (StoreChanged(wrapS_, wrap)) NotifyParamsChange();
 }
 void TGLTexture::SetTextureWrapT(TGLSeparateTextureWrap wrap) {
-  if (StoreIfDifferent(wrapT_, wrap)) NotifyParamsChange();
+  if (StoreChanged(wrapT_, wrap)) NotifyParamsChange();
 }
 void TGLTexture::SetTextureWrapR(TGLSeparateTextureWrap wrap) {
-  if (StoreIfDifferent(wrapR_, wrap)) NotifyParamsChange();
+  if (StoreChanged(wrapR_, wrap)) NotifyParamsChange();
 }
 void TGLTexture::SetFilteringQuality(TGLTextureFilteringQuality quality) {
-  if (StoreIfDifferent(filteringQuality_, quality)) NotifyParamsChange();
+  if (StoreChanged(filteringQuality_, quality)) NotifyParamsChange();
 }
 void TGLTexture::SetTextureCompareMode(TGLTextureCompareMode mode) {
-  if (StoreIfDifferent(compareMode_, mode)) NotifyParamsChange();
+  if (StoreChanged(compareMode_, mode)) NotifyParamsChange();
 }
 void TGLTexture::SetTextureCompareFunc(TComparisonFunction function) {
-  if (StoreIfDifferent(compareFunc_, function)) NotifyParamsChange();
+  if (StoreChanged(compareFunc_, function)) NotifyParamsChange();
 }
 void TGLTexture::SetDepthTextureMode(TGLDepthTextureMode mode) {
-  if (StoreIfDifferent(depthTextureMode_, mode)) NotifyParamsChange();
+  if (StoreChanged(depthTextureMode_, mode)) NotifyParamsChange();
 }
 
 // --- Applying -------------------------------------------------------------------------------------------------
 
 void TGLTexture::SetTextureMode(TGLTextureMode mode) {
-  if (StoreIfDifferent(textureMode_, mode)) NotifyChange(this);
+  if (StoreChanged(textureMode_, mode)) NotifyChange(this);
 }
 
 void TGLTexture::SetMappingMode(TGLTextureMappingMode mode) {
-  if (StoreIfDifferent(mappingMode_, mode)) NotifyMapping();
+  if (StoreChanged(mappingMode_, mode)) NotifyMapping();
 }
 
 void TGLTexture::SetDisabled(bool flag) {
-  if (StoreIfDifferent(disabled_, flag)) NotifyMapping();
+  if (StoreChanged(disabled_, flag)) NotifyMapping();
 }
 
 TGLCoordinates4& TGLTexture::MappingSCoordinates() {

@@ -89,41 +89,29 @@ std::string TGLBlankImage::FriendlyDescription() const {
 
 void TGLBlankImage::SetWidth(int width) {
   width = std::max(width, 1);
-  if (width == width_) return;
-  width_ = width;
-  NotifyChange(this);
+  if (StoreChanged(width_, width)) NotifyChange(this);
 }
 
 void TGLBlankImage::SetHeight(int height) {
   height = std::max(height, 1);
-  if (height == height_) return;
-  height_ = height;
-  NotifyChange(this);
+  if (StoreChanged(height_, height)) NotifyChange(this);
 }
 
 void TGLBlankImage::SetDepth(int depth) {
   depth = std::max(depth, 0);
-  if (depth == depth_) return;
-  depth_ = depth;
-  NotifyChange(this);
+  if (StoreChanged(depth_, depth)) NotifyChange(this);
 }
 
 void TGLBlankImage::SetCubeMap(bool flag) {
-  if (flag == cubeMap_) return;
-  cubeMap_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(cubeMap_, flag)) NotifyChange(this);
 }
 
 void TGLBlankImage::SetTextureArray(bool flag) {
-  if (flag == textureArray_) return;
-  textureArray_ = flag;
-  NotifyChange(this);
+  if (StoreChanged(textureArray_, flag)) NotifyChange(this);
 }
 
 void TGLBlankImage::SetColorFormat(GLenum format) {
-  if (format == colorFormat_) return;
-  colorFormat_ = format;
-  NotifyChange(this);
+  if (StoreChanged(colorFormat_, format)) NotifyChange(this);
 }
 
 GLenum TGLBlankImage::NativeTextureTarget() const {
