@@ -5,9 +5,15 @@
 #include <QLocale>
 #include <QTimer>
 
+#include "app/about_window.h"
+#include "app/grid_dialog.h"
+#include "app/help_manager.h"
+#include "app/help_window.h"
+#include "app/html_help_viewer.h"
 #include "app/language_list_window.h"
 #include "app/main_window.h"
 #include "app/new_language_window.h"
+#include "app/stl_dialog.h"
 #include "app/splash_screen.h"
 #include "app/submit_language_window.h"
 #include "app/tool_window.h"
@@ -54,10 +60,13 @@ ProgramWindows::~ProgramWindows() { Release(); }
 
 void ProgramWindows::Release() {
   // The reverse of the creation order.
+  grid.reset();
+  stl.reset();
   submitLng.reset();
   editLng.reset();
   newLang.reset();
   tool.reset();
+  about.reset();
   main.reset();
 }
 
@@ -65,7 +74,8 @@ ProgramWindows CreateWindows() {
   ProgramWindows windows;
   windows.main = std::make_unique<TfrmMain>();
   windows.main->FormCreate();
-  // TfrmAbout: created here once it exists.
+  windows.about = std::make_unique<TfrmAbout>(windows.main.get());
+  windows.main->SetAboutWindow(windows.about.get());
   windows.tool = std::make_unique<TfrmTool>(machining::ToolDatabase::DefaultPath(), windows.main->Settings().tool,
                                             windows.main.get());
   windows.main->SetToolWindow(windows.tool.get());
@@ -76,7 +86,10 @@ ProgramWindows CreateWindows() {
   windows.main->SetLanguageListWindow(windows.editLng.get());
   windows.submitLng = std::make_unique<TfrmSubmitLng>(windows.main.get());
   windows.editLng->SetSubmitWindow(windows.submitLng.get());
-  // TfrmStlDxf, TfrmGrid: created here, in this order.
+  windows.stl = std::make_unique<TfrmStlDxf>(windows.main.get());
+  windows.main->SetStlDialog(windows.stl.get());
+  windows.grid = std::make_unique<TfrmGrid>(*windows.main, windows.main.get());
+  windows.main->SetGridDialog(windows.grid.get());
   return windows;
 }
 
@@ -92,6 +105,10 @@ int RunProgram(int argc, char** argv) {
   InitialiseLocale();
   platform::QtDialogs dialogs;
   platform::ScopedDialogs installed(&dialogs);
+  // The help window is the HTML Help entry point; the viewer takes it when it is created.
+  HelpWindows helpWindows;
+  platform::ScopedHtmlHelp helpEntry(&helpWindows);
+  HtmlHelpUnit htmlHelp(ProgramHelpManager());
 
   // 1-2. The splash first, painted at once.
   auto splash = std::make_unique<TSplashScreen>();
@@ -101,6 +118,7 @@ int RunProgram(int argc, char** argv) {
   // 3.
   QApplication::setApplicationName(QStringLiteral("Velkora"));
   HelpFile() = "Velkora.chm";
+  ProgramHelpManager().SetApplicationHelpFile(HelpFile());
   // 4.
   ProgramWindows windows = CreateWindows();
   // 5.
@@ -108,8 +126,11 @@ int RunProgram(int argc, char** argv) {
   splash->hide();
   splash.reset();
   // 6.
+  ProgramHelpManager().SetWindow(windows.main.get());
   windows.main->show();
-  return QApplication::exec();
+  const int result = QApplication::exec();
+  ProgramHelpManager().ShutDown();
+  return result;
 }
 
 }  // namespace app

@@ -7,21 +7,25 @@
 
 namespace app {
 
+class TfrmAbout;
 class TfrmEditLng;
+class TfrmGrid;
 class TfrmMain;
 class TfrmNewLang;
+class TfrmStlDxf;
 class TfrmSubmitLng;
 class TfrmTool;
 
 // The windows the program creates at start, in creation order (freed in the reverse order).
 struct ProgramWindows {
   std::unique_ptr<TfrmMain> main;
-  // TfrmAbout is created here, after the main window.
+  std::unique_ptr<TfrmAbout> about;
   std::unique_ptr<TfrmTool> tool;
   std::unique_ptr<TfrmNewLang> newLang;
   std::unique_ptr<TfrmEditLng> editLng;
   std::unique_ptr<TfrmSubmitLng> submitLng;
-  // TfrmStlDxf and TfrmGrid are created here, in this order.
+  std::unique_ptr<TfrmStlDxf> stl;
+  std::unique_ptr<TfrmGrid> grid;
   ProgramWindows();
   ProgramWindows(ProgramWindows&&) noexcept;
   ProgramWindows& operator=(ProgramWindows&&) noexcept;

@@ -80,6 +80,20 @@ const char* const kPageCaptions[51] = {
 
 }  // namespace
 
+void AddColorItem(QComboBox* box, platform::TColor color) {
+  QPixmap swatch(14, 14);
+  swatch.fill(platform::ToQColor(color));
+  box->addItem(QIcon(swatch), QStringLiteral("$%1").arg(color, 6, 16, QLatin1Char('0')), QVariant::fromValue(color));
+}
+
+void FillStandardColors(QComboBox* box) {
+  for (platform::TColor color :
+       {platform::clBlack, platform::clMaroon, platform::clGreen, platform::clOlive, platform::clNavy, platform::clPurple,
+        platform::clTeal, platform::clGray, platform::clSilver, platform::clRed, platform::clLime, platform::clYellow,
+        platform::clBlue, platform::clFuchsia, platform::clAqua, platform::clWhite})
+    AddColorItem(box, color);
+}
+
 // --- building -------------------------------------------------------------------------------------
 
 void TfrmMain::BuildWindow() {
@@ -397,6 +411,7 @@ void TfrmMain::BuildCommandPages() {
       r.Text(name == std::string("nol_cboXSnap") ? "Snap X" : "Snap Y", kLabelX, 100);
       auto* c = r.Put(new QComboBox(r.page), name, kFieldX, r.y, 90, kRowHeight);
       c->setEditable(true);
+      for (const char* step : kGridSteps) c->addItem(QString::fromUtf8(step));
       r.y += kRow;
     }
     r.Check("chkSnap", "Same snap step in X and Y")->setChecked(true);
@@ -410,7 +425,7 @@ void TfrmMain::BuildCommandPages() {
     r.Put(new QSpinBox(r.page), "PenSizeEdt", kFieldX, r.y, kFieldW, kRowHeight)->setRange(1, 20);
     r.y += kRow;
     r.Label("lblLayerColor", "Colour", kLabelX, 110);
-    r.Put(new QComboBox(r.page), "cboLayerColor", kFieldX, r.y, 90, kRowHeight);
+    FillStandardColors(r.Put(new QComboBox(r.page), "cboLayerColor", kFieldX, r.y, 90, kRowHeight));
     r.y += kRow;
     r.Check("chkLayerVis", "Visible")->setChecked(true);
   }
@@ -444,7 +459,13 @@ void TfrmMain::BuildCommandPages() {
     const char* texts[] = {"Grid X", "Grid Y", "Sub-division X", "Sub-division Y"};
     for (int i = 0; i < 4; ++i) {
       r.Text(texts[i], kLabelX, 110);
-      r.Put(new QComboBox(r.page), names[i], kFieldX, r.y, 90, kRowHeight)->setEditable(true);
+      auto* box = r.Put(new QComboBox(r.page), names[i], kFieldX, r.y, 90, kRowHeight);
+      box->setEditable(true);
+      if (i < 2) {
+        for (const char* step : kGridSteps) box->addItem(QString::fromUtf8(step));
+      } else {
+        for (const char* sub : kGridSubdivisions) box->addItem(QString::fromUtf8(sub));
+      }
       r.y += kRow;
     }
     r.Check("chkUnisceGrid", "Same spacing in X and Y")->setChecked(true);
@@ -459,18 +480,9 @@ void TfrmMain::BuildCommandPages() {
     PageRows r = rows(kPageSettings);
     const char* names[] = {"ColorBoxForm", "ColorBoxBackground", "ColorBoxDefLayers", "ColorBoxGrid"};
     const char* texts[] = {"Window", "Background", "Layers", "Grid"};
-    const platform::TColor standard[] = {platform::clBlack, platform::clMaroon, platform::clGreen, platform::clOlive,
-                                         platform::clNavy,  platform::clPurple, platform::clTeal,  platform::clGray,
-                                         platform::clSilver, platform::clRed,   platform::clLime,  platform::clYellow,
-                                         platform::clBlue,  platform::clFuchsia, platform::clAqua, platform::clWhite};
     for (int i = 0; i < 4; ++i) {
       r.Text(texts[i], kLabelX, 100);
-      auto* box = r.Put(new QComboBox(r.page), names[i], 96, r.y, kPageInner - 102, kRowHeight);
-      for (platform::TColor c : standard) {
-        QPixmap swatch(14, 14);
-        swatch.fill(platform::ToQColor(c));
-        box->addItem(QIcon(swatch), QStringLiteral("$%1").arg(c, 6, 16, QLatin1Char('0')), QVariant::fromValue(c));
-      }
+      FillStandardColors(r.Put(new QComboBox(r.page), names[i], 96, r.y, kPageInner - 102, kRowHeight));
       r.y += kRow;
     }
     r.Label("lblUnits", "Units", kLabelX, 80);

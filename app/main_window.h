@@ -11,13 +11,19 @@
 
 #include <QPointer>
 #include <cstdint>
+#include <functional>
 #include <initializer_list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "app/grid_dialog.h"
 #include "app/settings.h"
+#include "app/stl_dialog.h"
+#include "cad/layers.h"
 #include "app/tool_window.h"
+#include "machining/document_record.h"
 #include "machining/nc_words.h"
 #include "machining/post_processor.h"
 #include "machining/relief.h"
@@ -68,8 +74,19 @@ enum PageIndex : int {
   kPageRestoreSet = 998,
 };
 
+// The maker's web site and support address (the About window's links, the web command).
+inline constexpr const char* kWebSite = "www.velkora.example";
+inline constexpr const char* kSupportMail = "support@velkora.example";
+
+// The ID of the point object the "Z no cut" pick places in the drawing.
+inline constexpr int kZNoCutPointId = 777;
+
 // The page names of PageControl1, by page index.
 extern const char* const kPageNames[51];
+
+// The colour boxes: one item per colour (a swatch and "$bbggrr", the colour as item data).
+void AddColorItem(QComboBox* box, platform::TColor color);
+void FillStandardColors(QComboBox* box);
 
 // What the 2D view shows and how, as the settings and the window set it.
 struct View2DState {
@@ -80,6 +97,8 @@ struct View2DState {
   bool showAxes = true;
   double gridDeltaX = 10.0;
   double gridDeltaY = 10.0;
+  int gridSubX = 0;  // sub-divisions of a grid step
+  int gridSubY = 0;
   platform::TColor background = 0x808080;
   platform::TColor gridColor = 0x800000;
   bool isMM = true;
@@ -91,6 +110,17 @@ struct Prg2DState {
   bool snapToGrid = false;
   double snapX = 10.0;
   double snapY = 10.0;
+  int objectSnapKind = 0;  // the object snap chosen (0 none); the snap button's glyph shows it
+};
+
+// A mouse event of the 2D view: the pointer point snapped by the interaction program (drawing
+// units) and the pixel position, with the left button and the Shift and Ctrl keys.
+struct Mouse2D {
+  double x = 0.0, y = 0.0;
+  int pixelX = 0, pixelY = 0;
+  bool left = false;
+  bool shift = false;
+  bool ctrl = false;
 };
 
 // One node of the drawn toolpath GLCncMov: rapid moves yellow, feed moves cyan.
@@ -99,7 +129,7 @@ struct ToolpathNode {
   float x = 0.0f, y = 0.0f, z = 0.0f;
 };
 
-class TfrmMain : public platform::MainForm {
+class TfrmMain : public platform::MainForm, public GridHost {
   Q_OBJECT
 
  public:
@@ -111,6 +141,10 @@ class TfrmMain : public platform::MainForm {
   TfrmTool* ToolWindow() const { return tool_; }
   // The language list window ("Translation ..."), handed over once it exists.
   void SetLanguageListWindow(TfrmEditLng* window);
+  // The grid dialog, created by the main routine after this window.
+  void SetGridDialog(TfrmGrid* grid) { grid_ = grid; }
+  void SetStlDialog(TfrmStlDxf* stl) { stl_ = stl; }
+  void SetAboutWindow(QWidget* about) { about_ = about; }
 
   // Program-wide values.
   const ProgramSettings& Settings() const { return settings_; }
@@ -123,6 +157,12 @@ class TfrmMain : public platform::MainForm {
   const machining::NcJob& Job() const { return job_; }
   const machining::NcWriter& Writer() const { return writer_; }
   const platform::Bitmap* WorkingBitmap() const { return workBitmap_.get(); }
+  const std::string& BitDepthText() const { return bitDepthText_; }
+  int ReferenceCode() const { return referenceCode_; }
+  bool OriginPickArmed() const { return originPickArmed_; }
+  bool CropAreaReady() const { return cropAreaReady_; }
+  bool PanMode() const { return panMode_; }
+  bool DragPan() const { return dragPan_; }
   const std::string& NcFolder() const { return ncFolder_; }
   bool Mode3D() const { return mode3d_; }
   bool NcMode2D() const { return ncMode2D_; }
@@ -203,17 +243,130 @@ class TfrmMain : public platform::MainForm {
   void sbtNcCalcClick();
   bool scrive_nci();
 
-  // Opening a picture and the image pages' steps the wizard needs.
+  // The document commands. Open reads and checks the chosen file before it asks to discard the job,
+  // so a wrong or damaged file leaves everything as it was.
+  void sbtNewClick();
   void sbtOpenClick();
+  void sbtSaveClick();
+  // Asks "452"; on Yes frees the job, resets the layers and empties the drawing.
+  bool CancellatoTutto();
+  // The record of the job from the fields; raises platform::FormatError naming a field that is no number.
+  machining::TDocumentRecord AggRecDaForm();
+  // The fields from a record: both sizes with the ratio off, then the ratio ticked.
+  void AggFormDaRec(const machining::TDocumentRecord& record);
+  // Shows a checked document: its picture, its fields, then the wizard replayed to the cutting page.
+  void LoadDocumentFile(const std::string& path, machining::Document document);
+  // Writes the relief as STL after the STL-choice dialog; nothing when it is cancelled.
+  void Scrive_Stl(const std::string& path);
+  const std::string& DocumentFileName() const { return documentFile_; }
+  // The wait before each step of the replay (200 ms); tests make it run the events only.
+  void SetReplayWait(std::function<void(int milliseconds)> wait) { replayWait_ = std::move(wait); }
+  bool Replaying() const { return replaying_; }
+
   // Loads a BMP (jpeg false) or JPEG picture into the working bitmap, sizes the relief and shows the
   // wizard pages. Errors are raised; the pixel format is normalised in every case.
   void LoadImageFile(const std::string& path, bool jpeg);
   void PlaceImage(bool zoom);
+  void ApplyReliefBuild(const machining::ReliefBuild& build);
+
+  // Page 44, size. The size fields take positive numbers only; while one holds anything else,
+  // Apply and Next stay disabled.
+  void txtVecLargChange();
+  void txtVecAltChange();
+  void SizeFieldEnter();
+  void chkRatioClick();
+  void sbtDimApplyClick();
+  void sbtModifyClick();
+
+  // Page 43, image edits. The crop rectangle comes from the 2D view's rectangle task: InfoCut with
+  // its corners while it is dragged, SetCropAreaReady(true) when its second corner is placed.
+  void sbtFlipHClick();
+  void sbtFlipVClick();
+  void sbtRotateClick();
+  void sbt2GrayClick();
+  void sbtCutSelClick();
+  void ShowImageEditPage();
+  void InfoCut(double x1, double y1, double x2, double y2);
+  void SetCropAreaReady(bool ready);
+
+  // Page 45, reference point.
   void rbtOrigineClick();
+  void txtOriginChange();
+  void OriginFieldEnter();
+  void sbtSetOriginClick();
+  void sbtOrigineApplyClick();
+  void togliChk();
+  // The point picked in the 2D view becomes the origin.
+  void OrigineRast(double x, double y);
+
+  // Page 46, depth.
   void txtWhiteDChange();
   void txtBlackDChange();
+  void ShadingResolutionClick();
   void sbtProfApplyClick();
-  void ApplyReliefBuild(const machining::ReliefBuild& build);
+
+  // Zoom and pan of the view shown (3D, NC backplot in 2D, or the 2D drawing).
+  void sbtAutozoomClick();
+  void sbtZoomInClick();
+  void sbtZoomBackClick();
+  void sbtZoomWinClick();
+  void sbtPanClick();
+  // The NC backplot's extent, which the 2D autozoom of the listing fits (set by the listing).
+  void SetNcExtent(double minX, double minY, double maxX, double maxY);
+
+  // The mouse in the 2D view.
+  void VistaGraficaMouseMove2D(const Mouse2D& mouse);
+  void VistaGraficaMouseDown2D(const Mouse2D& mouse);
+  void VistaGraficaMouseUp2D();
+  void VistaGraficaMouseEnter();
+  void VistaGraficaMouseLeave();
+  std::string PointerReadout() const;
+
+  // The interaction program's events and the pop-up menu of the 2D view.
+  void LocalPrgStartOperation() {}
+  void LocalPrgEndOperation();
+  void LocalPrgStopOperation();
+  void LocalPrgDescriptionChanged(const std::string& description);
+  void LocalPopUpPopup();
+  void mnuDoneClick();
+  void btnCancelClick();
+
+  // Grid, axes and snap.
+  void sbtGridOnOffClick();
+  void ShowGridDialog();  // the grid and snap buttons' right button, "Set grid spacing..."
+  void sbmSnapClick();
+  void sbtAxisOnOffClick();
+  void ImpostaGlyph();
+  int SnapGlyphIndex() const;
+
+  // Layers page.
+  void FillLayerLists();
+  void LayersListClick();
+  void LayerPageChange();
+  void txtLayerNomeChange();
+  void cboCurrentLayerChange();
+  int CurrentLayer() const { return currentLayer_; }
+
+  // Settings tab.
+  void sbtSettingClick();
+  void ColorBoxFormChange();
+  void ColorBoxBackgroundChange();
+  void ColorBoxDefLayersChange();
+  void ColorBoxGridChange();
+  void cboUnitsChange();
+  void sbtResetClick();
+
+  // The help menu.
+  void mnuHelpClick();
+  void mnuTutorClick();
+  void mnuAbout1Click();
+  void mnuWebClick();
+
+  // GridHost: what the grid dialog changes.
+  GridValues Grid() const override;
+  void SetGrid(const GridValues& values) override;
+  void SetGridButton(bool down) override;
+  void SetSnapToGrid(bool on) override;
 
   // The view place: the 3D viewer or the 2D view; the tool bar's 2D or 3D set.
   void modo3d(bool on, bool ncSidePanel);
@@ -239,6 +392,13 @@ class TfrmMain : public platform::MainForm {
   // --- Where the 2D drawing LocalCad, the 2D view VistaGrafica and the interaction program LocalPrg
   // plug in. Each does nothing more than keep what it is given until they exist.
   virtual void Cad2DLoadBlockLibrary(const std::string& path);
+  virtual int Cad2DObjectCount() const;
+  virtual void Cad2DClearObjects();
+  // The drawing's 256 layers.
+  virtual cad::TLayers& Cad2DLayers();
+  // Takes the point object `id` out of the drawing: its first point through the object's transform;
+  // none when the drawing holds no such point.
+  virtual std::optional<std::pair<double, double>> Cad2DTakePoint(int id);
   virtual void Cad2DSetCurrentLayer(int layer);
   virtual void Cad2DSetDefaultLayersColor(platform::TColor color);
   // The picture as a bitmap entity with ID 0 on layer 0 from (origin) to (origin + size), alone in the
@@ -246,14 +406,31 @@ class TfrmMain : public platform::MainForm {
   virtual void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box);
   // Moves every object of the drawing by (dx, dy).
   virtual void Cad2DTranslateAll(double dx, double dy);
+  // Writes the drawing as a DXF file; raises an error while the drawing has no DXF writer.
+  virtual void Cad2DWriteDxf(const std::string& path);
   virtual void View2DApply();
   virtual void View2DZoomExtent();
+  // Each side of the visible window moves in (out) by a quarter of its size.
+  virtual void View2DZoomIn();
+  virtual void View2DZoomOut();
+  // A pixel of the view as a drawing point.
+  virtual std::pair<double, double> View2DScreenToDrawing(int pixelX, int pixelY) const;
+  // The view's cursor: a slot of the screen's cursor table.
+  virtual void View2DSetCursor(int slot);
   virtual void View2DRepaint();
   virtual void Prg2DApply();
   virtual void Prg2DSendUserCode(int code);
   virtual void Prg2DStopOperation();
-  // Starts the one-point pick of the "Z no cut" height.
+  // Starts the one-point pick of the "Z no cut" height (a point object with ID 777).
   virtual void Prg2DStartPointPick();
+  // Starts the rectangle of the image crop, with no follow-up.
+  virtual void Prg2DStartCropRectangle();
+  // Nests the zoom-window and the real-time pan operations into the running one.
+  virtual void Prg2DNestZoomArea();
+  virtual void Prg2DNestPan();
+  virtual bool Prg2DOperationRunning() const;
+  // The zoom-area or pan state is current, or a nested operation runs.
+  virtual bool Prg2DBusy() const;
 
   // --- Where the 3D scene plugs in (the viewer GLViewPort, the stock box GLEstensioneCnc, the relief
   // surface GLSuperficie, the tool body GLUtensile, the toolpath GLCncMov, the text GLText).
@@ -262,6 +439,7 @@ class TfrmMain : public platform::MainForm {
   virtual void Scene3DShowStockBox(bool on);
   virtual void Scene3DRebuildSurface();
   virtual void Scene3DAutozoom();
+  virtual void Scene3DScaleCamera(float factor);
   virtual void Scene3DMoveTool(float x, float y, float z);
   virtual void Scene3DShowTool(bool on);
   void Scene3DClearToolpath();
@@ -280,7 +458,32 @@ class TfrmMain : public platform::MainForm {
   void ConnectHandlers();
 
   void ApplySettings();
+  // A picture read and checked, not yet shown.
+  struct Picture {
+    std::unique_ptr<platform::Bitmap> bitmap;
+    int dpi = 0;
+  };
+  Picture ReadPicture(const std::string& path, bool jpeg);
+  void ShowPicture(const std::string& path, Picture picture);
+  void ReplayWizard();
+  void ResetLayers();
   void FillInfoTree();
+  // The size, or an origin, changed: the reference point must be chosen again, the relief box follows.
+  void SizeChanged();
+  void ResizeReliefBox();
+  void ShowSizeFields();
+  bool SizeFieldsValid() const;
+  void SizeFieldChange(bool width);
+  void ImageEdited(bool sizeChanged);
+  void MarkReliefStale();
+  void ShiftViewWindow(double dx, double dy);
+  void ApplyUnit(bool inches);
+  void SelectColor(const char* box, platform::TColor color);
+  platform::TColor SelectedColor(const char* box) const;
+  void LayerToPage(int layer);
+  // The layer chosen on the layer page; -1 for none, or while the program fills the page.
+  int SelectedLayer() const;
+  void FinishZNoCutPick();
   // A depth field changed: `set` takes its value when it is a number; the relief must be applied again.
   void DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float));
   void WriteSettingsBack();
@@ -310,6 +513,23 @@ class TfrmMain : public platform::MainForm {
   machining::NcJob job_;
   std::unique_ptr<platform::Bitmap> workBitmap_;
   std::unique_ptr<platform::Bitmap> secondBitmap_;
+  machining::CropBox cropBox_;
+  bool cropAreaReady_ = false;
+  bool originPickArmed_ = false;
+  bool panMode_ = false;
+  bool dragPan_ = false;
+  bool pointerInside_ = false;
+  int lastMouseX_ = 0, lastMouseY_ = 0;
+  std::string pointerReadout_;
+  struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
+  int drawingObjects_ = 0;
+  cad::TLayers layers_;
+  std::string documentFile_;
+  std::function<void(int)> replayWait_;
+  bool replaying_ = false;
+  QPointer<TfrmGrid> grid_;
+  QPointer<TfrmStlDxf> stl_;
+  QPointer<QWidget> about_;
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;

@@ -1,5 +1,5 @@
-// Opening a picture and the steps of the image pages the wizard walks through: the reference point,
-// the depths and building the relief. The size and image-edit pages complete this.
+// Opening a picture and the image pages: size, image edits, reference point, depths and building
+// the relief.
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <cmath>
 #include <filesystem>
 
 #include "app/main_window.h"
@@ -27,85 +28,49 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-constexpr const char* kOpenFilter = "Image files (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG);;Velkora files (*.qvx *.QVX)";
-
-// The shading resolution of the 3D surface for a picture of that size.
-const char* ShadingResolution(int width, int height) {
-  if (width <= 500 && height <= 500) return "rbtShResFine";
-  if (width <= 500 && height <= 1000) return "rbtShResMedium";
-  if (width > 500 && width <= 1000 && height <= 1000) return "rbtShResMedium";
-  return "rbtShResCoarse";
-}
-
-// 1- and 4-bit pictures become 8 bits, 16-bit ones 24 bits: the image edits work on whole bytes.
+// 1- and 4-bit pictures become 8 bits, 16-bit ones (5-5-5 or 5-6-5) 24 bits: the image edits work on
+// whole bytes.
 void NormalisePixelFormat(std::unique_ptr<platform::Bitmap>& bitmap) {
   if (!bitmap || bitmap->Empty()) return;
   const int bits = bitmap->BitsPerPixel();
   if (bits == 1 || bits == 4) *bitmap = platform::ConvertPixelFormat(*bitmap, 8);
-  else if (bits == 16) *bitmap = platform::ConvertPixelFormat(*bitmap, 24);
+  else if (bits == 15 || bits == 16) *bitmap = platform::ConvertPixelFormat(*bitmap, 24);
 }
 
 }  // namespace
 
-void TfrmMain::sbtOpenClick() {
-  platform::ForceCNumericLocale();
-  // (Clearing a job whose drawing is not empty, with "452", belongs here with the document commands.)
-  Scene3DShowTool(false);
-  Messaggio(lang::LangString("400"));
-  const std::string start = openDialogFile_.empty() ? openDialogDir_ : openDialogFile_;
-  const std::string path = platform::CurrentDialogs().OpenFileName("", start, kOpenFilter);
-  if (path.empty()) return;
-  WaitCursor wait;
-  const std::string extension = platform::ToUpperAscii(std::filesystem::path(path).extension().string());
-  const bool bmp = extension == ".BMP";
-  const bool jpeg = extension == ".JPG" || extension == ".JPEG";
-  // Documents (".QVX") are opened by the document commands; until then they count as unknown here.
-  if (!bmp && !jpeg) {
-    platform::CurrentDialogs().Message(lang::LangString("401"), "", platform::MessageKind::Warning,
-                                       platform::Buttons::Ok);
-    return;
+void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) { ShowPicture(path, ReadPicture(path, jpeg)); }
+
+TfrmMain::Picture TfrmMain::ReadPicture(const std::string& path, bool jpeg) {
+  Picture picture;
+  picture.bitmap = std::make_unique<platform::Bitmap>(jpeg ? platform::ReadJpegFile(path) : platform::ReadBmpFile(path));
+  if (jpeg) {
+    int dpiY = 0;
+    if (!machining::ReadJpegDensity(path, picture.dpi, dpiY)) picture.dpi = 0;
+  } else {
+    picture.dpi = machining::ReadBmpInfo(path).dpiX;
   }
-  LoadImageFile(path, jpeg);
-  setWindowTitle(Q(path + " - " + startCaption_));
-  Get<QPushButton>("sbtDimApply")->setEnabled(false);
-  Get<QPushButton>("sbtNextB1")->setEnabled(true);
-  referenceCode_ = 0;
-  dxfRotation_ = 0;
-  AbilitaBt3d(false);
-  zNoCutHeight_ = machining::kZNoCutNone;
-  chkCutColor_->setChecked(false);
-  Get<QRadioButton>(ShadingResolution(workBitmap_->Width(), workBitmap_->Height()))->setChecked(true);
+  machining::CheckReliefPictureSize(picture.bitmap->Width(), picture.bitmap->Height());
+  return picture;
 }
 
-void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) {
-  // In every case, also when reading fails, the working bitmap leaves in a format of whole bytes.
+void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
+  // In every case, also when showing fails, the working bitmap leaves in a format of whole bytes.
   struct Normalise {
     std::unique_ptr<platform::Bitmap>& bitmap;
     ~Normalise() { NormalisePixelFormat(bitmap); }
   } normalise{workBitmap_};
 
-  // The new picture is read and measured before anything of the current job goes: a file that cannot
-  // be read leaves the picture the user had.
-  auto bitmap = std::make_unique<platform::Bitmap>(jpeg ? platform::ReadJpegFile(path) : platform::ReadBmpFile(path));
-  int dpi = 0;
-  if (jpeg) {
-    int dpiY = 0;
-    if (!machining::ReadJpegDensity(path, dpi, dpiY)) dpi = 0;
-  } else {
-    dpi = machining::ReadBmpInfo(path).dpiX;
-  }
-  machining::CheckReliefPictureSize(bitmap->Width(), bitmap->Height());
-
   settings_.fOpen = path;
   openDialogFile_ = path;
   openDialogDir_ = std::filesystem::path(path).parent_path().string();
   secondBitmap_.reset();
-  workBitmap_ = std::move(bitmap);
-  resolutionDpi_ = dpi;
+  workBitmap_ = std::move(picture.bitmap);
+  resolutionDpi_ = picture.dpi;
   const int bits = workBitmap_->BitsPerPixel();
   bitDepthText_ = std::to_string(bits == 15 ? 16 : bits) + " bit";
   pixelKind_ = bits <= 4 ? 0 : bits == 8 ? 1 : 3;
-  machining::SetReliefSizeFromBitmap(relief_, *workBitmap_, dpi, Inches());
+  machining::SetReliefSizeFromBitmap(relief_, *workBitmap_, picture.dpi, Inches());
   // The reference point starts at the lower-left corner; its click runs even when it was checked.
   auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
   const bool blocked = lowerLeft->blockSignals(true);
@@ -114,12 +79,10 @@ void TfrmMain::LoadImageFile(const std::string& path, bool jpeg) {
   rbtOrigineClick();
 
   FillInfoTree();
-  stockBox_ = machining::ImpostaBoxLimite(relief_);
-  Scene3DPlaceStockBox(stockBox_);
-  SetUpdating(true);
-  txtVecLarg_->setText(Q(Formatta(relief_.width)));
-  txtVecAlt_->setText(Q(Formatta(relief_.height)));
-  SetUpdating(false);
+  ResizeReliefBox();
+  ShowSizeFields();
+  SetCropAreaReady(false);
+  originPickArmed_ = false;
   Get<QRadioButton>("rbtOriginDxf")->hide();
   Get<QGroupBox>("grpDxfRotate")->hide();
   Get<QLabel>("nol_lblUnita1")->setText(cboUnits_->currentText());
@@ -168,7 +131,210 @@ void TfrmMain::PlaceImage(bool zoom) {
   // Drawing commands go to layer 1 unless the user chose another.
   currentLayer_ = remembered == 0 ? 1 : remembered;
   Cad2DSetCurrentLayer(currentLayer_);
+  auto* layers = Get<QComboBox>("cboCurrentLayer");
+  const bool blocked = layers->blockSignals(true);
+  layers->setCurrentIndex(currentLayer_);
+  layers->blockSignals(blocked);
 }
+
+// --- page 44, size ---
+
+namespace {
+
+// A size field's value: a positive number, or none.
+std::optional<float> PositiveValue(const QLineEdit* field) {
+  const auto value = platform::ParseDouble(field->text().toStdString());
+  if (!value || !std::isfinite(*value) || *value <= 0.0 || *value > 1e30) return std::nullopt;
+  return static_cast<float>(*value);
+}
+
+}  // namespace
+
+bool TfrmMain::SizeFieldsValid() const { return PositiveValue(txtVecLarg_) && PositiveValue(txtVecAlt_); }
+
+void TfrmMain::ShowSizeFields() {
+  SetUpdating(true);
+  txtVecLarg_->setText(Q(Formatta(relief_.width)));
+  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  SetUpdating(false);
+}
+
+void TfrmMain::ResizeReliefBox() {
+  if (!workBitmap_) return;
+  stockBox_ = machining::ImpostaBoxLimite(relief_);
+  Scene3DPlaceStockBox(stockBox_);
+}
+
+void TfrmMain::SizeChanged() {
+  // The origin of a reference corner depends on the size: it must be chosen again.
+  togliChk();
+  ResizeReliefBox();
+}
+
+void TfrmMain::SizeFieldChange(bool width) {
+  if (updating_ || !workBitmap_) return;
+  Get<QPushButton>("sbtNextB1")->setEnabled(false);
+  const auto value = PositiveValue(width ? txtVecLarg_ : txtVecAlt_);
+  if (!value) {
+    Get<QPushButton>("sbtDimApply")->setEnabled(false);
+    return;
+  }
+  const float columns = static_cast<float>(relief_.columns), rows = static_cast<float>(relief_.rows);
+  (width ? relief_.width : relief_.height) = *value;
+  if (Get<QCheckBox>("chkRatio")->isChecked()) {
+    if (width) relief_.height = relief_.width / columns * rows;
+    else relief_.width = relief_.height / rows * columns;
+    SetUpdating(true);
+    (width ? txtVecAlt_ : txtVecLarg_)->setText(Q(Formatta(width ? relief_.height : relief_.width)));
+    SetUpdating(false);
+  }
+  relief_.unitsPerPixel = relief_.width / (columns - 1.0f);
+  Get<QPushButton>("sbtDimApply")->setEnabled(SizeFieldsValid());
+  SizeChanged();
+}
+
+void TfrmMain::txtVecLargChange() { SizeFieldChange(true); }
+
+void TfrmMain::txtVecAltChange() { SizeFieldChange(false); }
+
+void TfrmMain::SizeFieldEnter() {
+  if (!workBitmap_ || !SizeFieldsValid()) return;
+  PlaceImage(true);
+  Get<QPushButton>("sbtNextB1")->setEnabled(true);
+  Get<QPushButton>("sbtDimApply")->setEnabled(false);
+}
+
+void TfrmMain::chkRatioClick() {
+  if (updating_ || !workBitmap_ || !Get<QCheckBox>("chkRatio")->isChecked() || !PositiveValue(txtVecLarg_)) return;
+  relief_.height = relief_.width / static_cast<float>(relief_.columns) * static_cast<float>(relief_.rows);
+  SetUpdating(true);
+  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  SetUpdating(false);
+  PlaceImage(true);
+  SizeChanged();
+}
+
+void TfrmMain::sbtDimApplyClick() {
+  if (!workBitmap_ || !SizeFieldsValid()) return;
+  Cad2DClearObjects();
+  PlaceImage(true);
+  Get<QPushButton>("sbtNextB1")->setEnabled(true);
+  Get<QPushButton>("sbtDimApply")->setEnabled(false);
+}
+
+void TfrmMain::sbtModifyClick() {
+  VisPagine({kPageImageEdit});
+  entityEdit_ = true;
+  Prg2DStartCropRectangle();
+  SetCropAreaReady(false);
+}
+
+// --- page 43, image edits ---
+
+void TfrmMain::SetCropAreaReady(bool ready) {
+  cropAreaReady_ = ready;
+  Get<QPushButton>("sbtCutSel")->setEnabled(ready);
+}
+
+void TfrmMain::InfoCut(double x1, double y1, double x2, double y2) {
+  cropBox_ = machining::InfoCut(relief_, x1, y1, x2, y2, Inches());
+  Get<QLineEdit>("txtCutDx")->setText(Q(cropBox_.widthText));
+  Get<QLineEdit>("txtCutDy")->setText(Q(cropBox_.heightText));
+  Get<QLineEdit>("txtPixelW")->setText(Q(cropBox_.columnsText));
+  Get<QLineEdit>("txtPixelH")->setText(Q(cropBox_.rowsText));
+}
+
+void TfrmMain::ImageEdited(bool sizeChanged) {
+  PlaceImage(false);
+  if (sizeChanged) {
+    ShowSizeFields();
+    FillInfoTree();
+    ResizeReliefBox();
+    // The chosen reference corner moves with the new size.
+    rbtOrigineClick();
+  }
+  // The relief and the NC program were made from the picture as it was.
+  MarkReliefStale();
+}
+
+void TfrmMain::MarkReliefStale() {
+  relief_.gridStale = true;
+  Get<QPushButton>("sbtNextB3")->setEnabled(false);
+  Get<QPushButton>("sbtProfApply")->setEnabled(true);
+  sbtSave_->setEnabled(false);
+}
+
+void TfrmMain::sbtFlipHClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::FlipHorizontal(*workBitmap_);
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtFlipVClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::FlipVertical(*workBitmap_);
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtRotateClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::Rotate90(*workBitmap_);
+  std::swap(relief_.width, relief_.height);
+  std::swap(relief_.columns, relief_.rows);
+  ImageEdited(true);
+}
+
+void TfrmMain::sbt2GrayClick() {
+  SetCropAreaReady(false);
+  if (!workBitmap_) return;
+  machining::MakeGreyPaletteBitmap(*workBitmap_, workBitmap_->Height(), workBitmap_->Width(), false);
+  bitDepthText_ = machining::MakeEightBit(*workBitmap_);
+  pixelKind_ = 1;
+  FillInfoTree();
+  ImageEdited(false);
+}
+
+void TfrmMain::sbtCutSelClick() {
+  const bool picked = cropAreaReady_;
+  SetCropAreaReady(false);
+  if (!picked || !workBitmap_ || relief_.unitsPerPixel <= 0.0f) return;
+  const double perPixel = relief_.unitsPerPixel;
+  const int64_t columns = relief_.columns, rows = relief_.rows;
+  // The rectangle in pixels, cut to the picture.
+  const int64_t firstColumn = platform::Round(cropBox_.originX / perPixel);
+  const int64_t firstRow = rows - platform::Round(cropBox_.originY / perPixel);
+  const int64_t left = std::clamp<int64_t>(firstColumn, 0, columns);
+  const int64_t top = std::clamp<int64_t>(firstRow, 0, rows);
+  const int64_t right = std::clamp<int64_t>(firstColumn + cropBox_.columns, 0, columns);
+  const int64_t bottom = std::clamp<int64_t>(firstRow + cropBox_.rows, 0, rows);
+  const int width = static_cast<int>(right - left), height = static_cast<int>(bottom - top);
+  if (width < machining::kMinReliefPixels || height < machining::kMinReliefPixels) {
+    platform::CurrentDialogs().Message(
+        "The rectangle must lie on the picture and cover at least 2 x 2 pixels; nothing was cut.", "",
+        platform::MessageKind::Warning, platform::Buttons::Ok);
+    return;
+  }
+  if (!secondBitmap_) secondBitmap_ = std::make_unique<platform::Bitmap>();
+  machining::CropBitmap(*workBitmap_, *secondBitmap_, static_cast<int>(left), static_cast<int>(top), width, height);
+  // The cut part stays where it lay, then the reference point goes back to its lower-left corner.
+  relief_.originX += static_cast<float>(left * perPixel);
+  relief_.originY += static_cast<float>((rows - top - height) * perPixel);
+  relief_.columns = width;
+  relief_.rows = height;
+  relief_.width = static_cast<float>(perPixel * (width - 1));
+  relief_.height = static_cast<float>(perPixel * (height - 1));
+  *workBitmap_ = *secondBitmap_;
+  auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
+  const bool blocked = lowerLeft->blockSignals(true);
+  lowerLeft->setChecked(true);
+  lowerLeft->blockSignals(blocked);
+  ImageEdited(true);
+}
+
+// --- page 45, reference point ---
 
 void TfrmMain::rbtOrigineClick() {
   if (updating_) return;
@@ -191,11 +357,7 @@ void TfrmMain::rbtOrigineClick() {
     default: break;
   }
   Cad2DTranslateAll(x - relief_.originX, y - relief_.originY);
-  view2d_.windowX1 += x - relief_.originX;
-  view2d_.windowX2 += x - relief_.originX;
-  view2d_.windowY1 += y - relief_.originY;
-  view2d_.windowY2 += y - relief_.originY;
-  View2DApply();
+  ShiftViewWindow(x - relief_.originX, y - relief_.originY);
   relief_.originX = x;
   relief_.originY = y;
   SetUpdating(true);
@@ -203,10 +365,75 @@ void TfrmMain::rbtOrigineClick() {
   txtOriginX_->setText(Q(machining::FormatPlainNumber(-x + 0.0, Inches())));
   txtOriginY_->setText(Q(machining::FormatPlainNumber(-y + 0.0, Inches())));
   SetUpdating(false);
-  if (workBitmap_) {
-    stockBox_ = machining::ImpostaBoxLimite(relief_);
-    Scene3DPlaceStockBox(stockBox_);
+  ResizeReliefBox();
+}
+
+void TfrmMain::ShiftViewWindow(double dx, double dy) {
+  view2d_.windowX1 += dx;
+  view2d_.windowX2 += dx;
+  view2d_.windowY1 += dy;
+  view2d_.windowY2 += dy;
+  View2DApply();
+}
+
+void TfrmMain::txtOriginChange() {
+  if (!updating_) togliChk();
+}
+
+namespace {
+// The origin the reference fields give (the fields show the origin with its sign changed).
+std::optional<std::pair<float, float>> OriginOf(const QLineEdit* x, const QLineEdit* y) {
+  const auto valueX = platform::ParseDouble(x->text().toStdString());
+  const auto valueY = platform::ParseDouble(y->text().toStdString());
+  if (!valueX || !valueY || !std::isfinite(*valueX) || !std::isfinite(*valueY)) return std::nullopt;
+  return std::pair{static_cast<float>(-*valueX), static_cast<float>(-*valueY)};
+}
+}  // namespace
+
+void TfrmMain::OriginFieldEnter() {
+  const auto origin = OriginOf(txtOriginX_, txtOriginY_);
+  if (!origin || !workBitmap_) return;
+  relief_.originX = origin->first;
+  relief_.originY = origin->second;
+  Cad2DClearObjects();
+  PlaceImage(true);
+  ResizeReliefBox();
+}
+
+void TfrmMain::sbtSetOriginClick() { originPickArmed_ = true; }
+
+void TfrmMain::sbtOrigineApplyClick() {
+  if (!OriginOf(txtOriginX_, txtOriginY_) || !workBitmap_) return;
+  OriginFieldEnter();
+  Get<QPushButton>("sbtNextB2")->setEnabled(true);
+  Get<QPushButton>("sbtOrigineApply")->setEnabled(false);
+}
+
+void TfrmMain::togliChk() {
+  for (const char* name : {"rbtOriginDxf", "rbtOrigine0", "rbtOrigine1", "rbtOrigine2", "rbtOrigine3", "rbtOrigine4"}) {
+    auto* button = Get<QRadioButton>(name);
+    // A checked radio button of a group unchecks only outside its group's exclusivity.
+    const bool blocked = button->blockSignals(true);
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+    button->blockSignals(blocked);
   }
+  Get<QPushButton>("sbtNextB2")->setEnabled(false);
+  sbtSave_->setEnabled(false);
+  Get<QPushButton>("sbtOrigineApply")->setEnabled(true);
+}
+
+void TfrmMain::OrigineRast(double x, double y) {
+  SetUpdating(true);
+  relief_.originX = static_cast<float>(relief_.originX - x);
+  relief_.originY = static_cast<float>(relief_.originY - y);
+  txtOriginX_->setText(Q(Formatta(-relief_.originX + 0.0)));
+  txtOriginY_->setText(Q(Formatta(-relief_.originY + 0.0)));
+  Cad2DTranslateAll(-x, -y);
+  ShiftViewWindow(-x, -y);
+  togliChk();
+  SetUpdating(false);
 }
 
 namespace {
@@ -215,7 +442,7 @@ std::optional<float> DepthValue(const QLineEdit* field) {
   const std::string text = field->text().toStdString();
   if (text.empty() || text == "-" || text == ".") return std::nullopt;
   auto value = platform::ParseDouble(text);
-  if (!value) return std::nullopt;
+  if (!value || !std::isfinite(*value)) return std::nullopt;
   return static_cast<float>(*value);
 }
 }  // namespace
@@ -224,8 +451,11 @@ void TfrmMain::DepthChanged(const QLineEdit* field, void (*set)(machining::Relie
   const auto value = DepthValue(field);
   if (!value) return;
   set(relief_, *value);
+  MarkReliefStale();
+}
+
+void TfrmMain::ShadingResolutionClick() {
   Get<QPushButton>("sbtNextB3")->setEnabled(false);
-  sbtSave_->setEnabled(false);
   Get<QPushButton>("sbtProfApply")->setEnabled(true);
 }
 

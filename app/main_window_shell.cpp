@@ -135,6 +135,7 @@ void TfrmMain::FormCreate() {
   prg2d_.showCursorCross = false;
   prg2d_.snapToGrid = false;
   Prg2DApply();
+  ImpostaGlyph();
   // 10.
   SetUpdating(true);
   txtOriginX_->setText(Q(Formatta(0.0)));
@@ -143,6 +144,7 @@ void TfrmMain::FormCreate() {
   sbtSave_->setEnabled(false);
   currentLayer_ = 0;
   Cad2DSetCurrentLayer(0);
+  FillLayerLists();
   PageControl1_->Page(3)->SetPageVisible(false);  // tabFont
   PageControl1_->hide();
   Messaggio(lang::PageMessage(kPageBoltCircle));

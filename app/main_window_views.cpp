@@ -8,12 +8,16 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QToolButton>
 
+#include "app/cursors.h"
+#include "app/key_filters.h"
 #include "app/main_window.h"
 #include "app/page_control.h"
 #include "platform/bitmap_qimage.h"
@@ -64,16 +68,44 @@ void TfrmMain::Cad2DLoadBlockLibrary(const std::string&) {
   // The drawing LocalCad reads its block library here.
 }
 
+int TfrmMain::Cad2DObjectCount() const { return drawingObjects_; }
+
+void TfrmMain::Cad2DClearObjects() { drawingObjects_ = 0; }
+
+cad::TLayers& TfrmMain::Cad2DLayers() { return layers_; }
+
+std::optional<std::pair<double, double>> TfrmMain::Cad2DTakePoint(int) {
+  // The drawing hands over (and removes) the picked point here.
+  return std::nullopt;
+}
+
 void TfrmMain::Cad2DSetCurrentLayer(int layer) { currentLayer_ = layer; }
 
-void TfrmMain::Cad2DSetDefaultLayersColor(platform::TColor color) { settings_.defLayers = color; }
+void TfrmMain::Cad2DSetDefaultLayersColor(platform::TColor color) {
+  settings_.defLayers = color;
+  // The pens of the layers the user has not changed take the colour.
+  for (int i = 0; i < cad::TLayers::Count(); ++i) {
+    cad::TLayer& layer = layers_.Layer(static_cast<uint8_t>(i));
+    if (layer.Modified) continue;
+    platform::Pen pen = layer.Pen();
+    pen.Color = color;
+    layer.SetPen(pen);
+    layer.Modified = false;
+  }
+}
 
 void TfrmMain::Cad2DPlaceImage(const platform::Bitmap&, const machining::ReliefModel&) {
-  // The drawing takes the picture as its bitmap entity ID 0 here.
+  // The drawing takes the picture as its bitmap entity ID 0 here, alone.
+  drawingObjects_ = 1;
 }
 
 void TfrmMain::Cad2DTranslateAll(double, double) {
   // The drawing moves all its objects here.
+}
+
+void TfrmMain::Cad2DWriteDxf(const std::string&) {
+  // The drawing's DXF writer takes the file here.
+  throw platform::Exception("The DXF output is not available yet: the drawing has no DXF writer.");
 }
 
 void TfrmMain::View2DApply() {
@@ -84,6 +116,38 @@ void TfrmMain::View2DApply() {
 
 void TfrmMain::View2DZoomExtent() {
   // The viewport zooms to the drawing's extent here.
+}
+
+void TfrmMain::View2DZoomIn() {
+  const double quarterX = (view2d_.windowX2 - view2d_.windowX1) / 4.0;
+  const double quarterY = (view2d_.windowY2 - view2d_.windowY1) / 4.0;
+  view2d_.windowX1 += quarterX;
+  view2d_.windowX2 -= quarterX;
+  view2d_.windowY1 += quarterY;
+  view2d_.windowY2 -= quarterY;
+  View2DApply();
+}
+
+void TfrmMain::View2DZoomOut() {
+  const double quarterX = (view2d_.windowX2 - view2d_.windowX1) / 4.0;
+  const double quarterY = (view2d_.windowY2 - view2d_.windowY1) / 4.0;
+  view2d_.windowX1 -= quarterX;
+  view2d_.windowX2 += quarterX;
+  view2d_.windowY1 -= quarterY;
+  view2d_.windowY2 += quarterY;
+  View2DApply();
+}
+
+std::pair<double, double> TfrmMain::View2DScreenToDrawing(int pixelX, int pixelY) const {
+  // The visible window spread over the view; the screen's Y runs down.
+  const double width = std::max(1, VistaGrafica_->width()), height = std::max(1, VistaGrafica_->height());
+  return {view2d_.windowX1 + pixelX / width * (view2d_.windowX2 - view2d_.windowX1),
+          view2d_.windowY2 - pixelY / height * (view2d_.windowY2 - view2d_.windowY1)};
+}
+
+void TfrmMain::View2DSetCursor(int slot) {
+  if (slot == kCursorDefault) VistaGrafica_->unsetCursor();
+  else VistaGrafica_->setCursor(ScreenCursors().Get(slot));
 }
 
 void TfrmMain::View2DRepaint() { VistaGrafica_->update(); }
@@ -103,6 +167,22 @@ void TfrmMain::Prg2DStopOperation() {
 void TfrmMain::Prg2DStartPointPick() {
   // LocalPrg starts the one-point drawing state of the "Z no cut" pick here.
 }
+
+void TfrmMain::Prg2DStartCropRectangle() {
+  // LocalPrg starts the crop rectangle's state here.
+}
+
+void TfrmMain::Prg2DNestZoomArea() {
+  // LocalPrg nests the zoom-area operation here.
+}
+
+void TfrmMain::Prg2DNestPan() {
+  // LocalPrg nests the real-time pan here.
+}
+
+bool TfrmMain::Prg2DOperationRunning() const { return false; }
+
+bool TfrmMain::Prg2DBusy() const { return false; }
 
 // --- the 3D scene plugs in here ---
 
@@ -127,7 +207,11 @@ void TfrmMain::Scene3DRebuildSurface() {
 }
 
 void TfrmMain::Scene3DAutozoom() {
-  // The camera fits the stock box here.
+  // The camera fits the stock box here (FitCameraToStockBox).
+}
+
+void TfrmMain::Scene3DScaleCamera(float) {
+  // The camera's SceneScale is multiplied here.
 }
 
 void TfrmMain::Scene3DMoveTool(float, float, float) {
@@ -169,6 +253,8 @@ void TfrmMain::ConnectHandlers() {
   };
   click("sbtExit", &TfrmMain::sbtExitClick);
   click("sbtOpen", &TfrmMain::sbtOpenClick);
+  click("sbtNew", &TfrmMain::sbtNewClick);
+  click("sbtSave", &TfrmMain::sbtSaveClick);
   click("sbtNextB0", &TfrmMain::sbtNextB0Click);
   click("sbtNextB1", &TfrmMain::sbtNextB1Click);
   click("sbtPrevB2", &TfrmMain::sbtPrevB2Click);
@@ -189,6 +275,49 @@ void TfrmMain::ConnectHandlers() {
   click("sbtZNCRegen", &TfrmMain::sbtZNCRegenClick);
   click("sbtNcCalc", &TfrmMain::sbtNcCalcClick);
   click("sbtProfApply", &TfrmMain::sbtProfApplyClick);
+  click("sbtDimApply", &TfrmMain::sbtDimApplyClick);
+  click("sbtModify", &TfrmMain::sbtModifyClick);
+  click("sbtFlipH", &TfrmMain::sbtFlipHClick);
+  click("sbtFlipV", &TfrmMain::sbtFlipVClick);
+  click("sbtRotate", &TfrmMain::sbtRotateClick);
+  click("sbt2Gray", &TfrmMain::sbt2GrayClick);
+  click("sbtCutSel", &TfrmMain::sbtCutSelClick);
+  click("chkRatio", &TfrmMain::chkRatioClick);
+  click("sbtSetOrigin", &TfrmMain::sbtSetOriginClick);
+  click("sbtOrigineApply", &TfrmMain::sbtOrigineApplyClick);
+  click("sbtAutozoom", &TfrmMain::sbtAutozoomClick);
+  click("sbtZoomIn", &TfrmMain::sbtZoomInClick);
+  click("sbtZoomBack", &TfrmMain::sbtZoomBackClick);
+  click("sbtZoomWin", &TfrmMain::sbtZoomWinClick);
+  click("sbtPan", &TfrmMain::sbtPanClick);
+  click("sbtGridOnOff", &TfrmMain::sbtGridOnOffClick);
+  click("sbtAxisOnOff", &TfrmMain::sbtAxisOnOffClick);
+  click("sbmSnap", &TfrmMain::sbmSnapClick);
+  click("sbtSetting", &TfrmMain::sbtSettingClick);
+  click("sbtReset", &TfrmMain::sbtResetClick);
+  click("chkLayerVis", &TfrmMain::LayerPageChange);
+  // The information pages' "Image" buttons go back to the image edits.
+  for (const char* name : {"SpeedButton9", "SpeedButton11", "SpeedButton12"})
+    click(name, &TfrmMain::ShowImageEditPage);
+  auto action = [this](const char* name, void (TfrmMain::*handler)()) {
+    On(this, Get<QAction>(name), &QAction::triggered, [this, handler] { (this->*handler)(); });
+  };
+  action("mnuDone", &TfrmMain::mnuDoneClick);
+  action("btnCancel", &TfrmMain::btnCancelClick);
+  action("mnuZoomWindow", &TfrmMain::sbtZoomWinClick);
+  action("mnuZoomIn", &TfrmMain::sbtZoomInClick);
+  action("mnuZoomOut", &TfrmMain::sbtZoomBackClick);
+  action("mnuAutozoom", &TfrmMain::sbtAutozoomClick);
+  action("mnuPan", &TfrmMain::sbtPanClick);
+  action("SetGridSpacing1", &TfrmMain::ShowGridDialog);
+  action("mnuHelp", &TfrmMain::mnuHelpClick);
+  action("mnuTutor", &TfrmMain::mnuTutorClick);
+  action("mnuWeb", &TfrmMain::mnuWebClick);
+  action("mnuAbout1", &TfrmMain::mnuAbout1Click);
+  On(this, Get<QMenu>("PopupDestro"), &QMenu::aboutToShow, [this] { LocalPopUpPopup(); });
+  // The grid and snap buttons' right button opens the grid dialog.
+  sbtGridOnOff_->installEventFilter(this);
+  Get<QToolButton>("sbmSnap")->installEventFilter(this);
   click("sbtTransLng", &TfrmMain::sbtTransLngClick);
 
   On(this, PageControl1_, &TPageControl::Change, [this] { PageControl1Change(); });
@@ -204,20 +333,78 @@ void TfrmMain::ConnectHandlers() {
   On(this, txtFiltroZNC_, &QLineEdit::textChanged, [this] { txtFiltroZNCChange(); });
   On(this, txtWhiteD_, &QLineEdit::textChanged, [this] { txtWhiteDChange(); });
   On(this, txtBlackD_, &QLineEdit::textChanged, [this] { txtBlackDChange(); });
+  On(this, txtVecLarg_, &QLineEdit::textChanged, [this] { txtVecLargChange(); });
+  On(this, txtVecAlt_, &QLineEdit::textChanged, [this] { txtVecAltChange(); });
+  for (QLineEdit* field : {txtVecLarg_, txtVecAlt_})
+    On(this, field, &QLineEdit::returnPressed, [this] { SizeFieldEnter(); });
+  for (QLineEdit* field : {txtOriginX_, txtOriginY_}) {
+    On(this, field, &QLineEdit::textChanged, [this] { txtOriginChange(); });
+    On(this, field, &QLineEdit::returnPressed, [this] { OriginFieldEnter(); });
+  }
+  for (const char* name : {"rbtShResCoarse", "rbtShResMedium", "rbtShResFine"}) {
+    QRadioButton* radio = Get<QRadioButton>(name);
+    On(this, radio, &QRadioButton::toggled, [this, radio] {
+      if (radio->isChecked()) ShadingResolutionClick();
+    });
+  }
   for (const char* name : {"rbtOrigine1", "rbtOrigine2", "rbtOrigine3", "rbtOrigine4", "rbtOrigine0"}) {
     QRadioButton* radio = Get<QRadioButton>(name);
     On(this, radio, &QRadioButton::toggled, [this, radio] {
       if (radio->isChecked()) rbtOrigineClick();
     });
   }
-  On(this, sbtGridOnOff_, &QToolButton::toggled, [this] {
-    view2d_.showGrid = sbtGridOnOff_->isChecked();
-    View2DApply();
-  });
-  On(this, sbtAxisOnOff_, &QToolButton::toggled, [this] {
-    view2d_.showAxes = sbtAxisOnOff_->isChecked();
-    View2DApply();
-  });
+  // Layers page.
+  On(this, Get<QListWidget>("LayersList"), &QListWidget::currentRowChanged, [this] { LayersListClick(); });
+  On(this, Get<QComboBox>("cboLayerColor"), &QComboBox::activated, [this] { LayerPageChange(); });
+  On(this, Get<QSpinBox>("PenSizeEdt"), &QSpinBox::valueChanged, [this] { LayerPageChange(); });
+  On(this, Get<QLineEdit>("txtLayerNome"), &QLineEdit::textChanged, [this] { txtLayerNomeChange(); });
+  On(this, Get<QComboBox>("cboCurrentLayer"), &QComboBox::currentIndexChanged, [this] { cboCurrentLayerChange(); });
+  // Settings tab: the user's choices only (the program selects the current colours silently).
+  const std::pair<const char*, void (TfrmMain::*)()> boxes[] = {
+      {"ColorBoxForm", &TfrmMain::ColorBoxFormChange}, {"ColorBoxBackground", &TfrmMain::ColorBoxBackgroundChange},
+      {"ColorBoxDefLayers", &TfrmMain::ColorBoxDefLayersChange}, {"ColorBoxGrid", &TfrmMain::ColorBoxGridChange},
+      {"cboUnits", &TfrmMain::cboUnitsChange}};
+  for (const auto& [name, handler] : boxes)
+    On(this, Get<QComboBox>(name), &QComboBox::activated, [this, handler = handler] { (this->*handler)(); });
+  // The snap and grid pages' boxes, linked in pairs like the grid dialog's.
+  struct Linked {
+    const char* box;
+    const char* other;
+    const char* link;
+    bool positive;
+    void (*set)(GridValues&, double);
+    void (*setOther)(GridValues&, double);
+  };
+  const Linked linked[] = {
+      {"nol_cboXSnap", "nol_cboYSnap", "chkSnap", true, SetSnapX, SetSnapY},
+      {"nol_cboYSnap", "nol_cboXSnap", "chkSnap", true, SetSnapY, SetSnapX},
+      {"nol_cboGridX", "nol_cboGridY", "chkUnisceGrid", true, SetGridX, SetGridY},
+      {"nol_cboGridY", "nol_cboGridX", "chkUnisceGrid", true, SetGridY, SetGridX},
+      {"nol_cboGridSubX", "nol_cboGridSubY", "chkUnisceSubGrid", false, SetSubX, SetSubY},
+      {"nol_cboGridSubY", "nol_cboGridSubX", "chkUnisceSubGrid", false, SetSubY, SetSubX},
+  };
+  for (const Linked& l : linked) {
+    QComboBox* box = Get<QComboBox>(l.box);
+    QComboBox* other = Get<QComboBox>(l.other);
+    QCheckBox* link = Get<QCheckBox>(l.link);
+    On(this, box, &QComboBox::currentTextChanged, [this, l, box, other, link] {
+      LinkedBoxChange(box, other, link->isChecked(), l.positive, l.set, l.setOther, *this);
+    });
+  }
+  // Key filters of the number fields.
+  auto* positive = new KeyFilter(this, SoloNumeriPos);
+  auto* positiveEnter = new KeyFilter(this, SoloNumeriPosEEnter);
+  auto* signedNumber = new KeyFilter(this, SoloNumeriEMeno);
+  auto* signedEnter = new KeyFilter(this, SoloNumeriEMenoEEnter);
+  for (QLineEdit* field : {txtVecLarg_, txtVecAlt_}) positiveEnter->Install(field);
+  for (QLineEdit* field : {txtWhiteD_, txtBlackD_, txtOriginX_, txtOriginY_}) signedEnter->Install(field);
+  for (const char* name : {"txtDiamArco", "txtRaccordo", "txtSmallX", "txtLinePolLen", "txtLenTanAng", "txtArcTanRadius",
+                           "txtOffsetDist", "txtDiamArcoPolare", "txtScaleX", "txtScaleY", "txtPtGridDx", "txtPtGridDy",
+                           "txtPtGridNx", "txtPtGridNy", "Dri_txtZDepthTot", "txtIncPassZ", "txtRotateRepeat",
+                           "txtTransRepeat", "txtScaleRepeat"})
+    positive->Install(Get<QLineEdit>(name));
+  for (const char* name : {"txtLinePolAngle", "txtLinTanAngle", "txtRotateAngle", "txtTransDx", "txtTransDy"})
+    signedNumber->Install(Get<QLineEdit>(name));
   On(this, VistaGrafica_, &QWidget::customContextMenuRequested, [this] {
     Get<QMenu>("PopupDestro")->popup(QCursor::pos());
   });
@@ -236,7 +423,17 @@ void TfrmMain::ConnectHandlers() {
   });
 }
 
+void TfrmMain::ShowImageEditPage() {
+  SetActivePage(kPageImageEdit);
+  Messaggio("");
+}
+
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
+  if ((watched == sbtGridOnOff_ || watched == Find<QObject>("sbmSnap")) && event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
+    platform::RunGuarded([this] { ShowGridDialog(); });
+    return true;
+  }
   // A press in the 3D view hides the time estimate.
   if (watched == GLViewPort_ && event->type() == QEvent::MouseButtonPress && timeShown_) {
     Scene3DShowText("");

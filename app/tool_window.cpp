@@ -14,6 +14,7 @@
 #include <charconv>
 #include <climits>
 
+#include "app/key_filters.h"
 #include "app/tool_pictures.h"
 #include "lang/lang.h"
 #include "machining/nc_words.h"
@@ -72,34 +73,11 @@ QString Message(lang::MessageNumber number, const char* fallback) {
   return QString::fromStdString(text.empty() ? std::string(fallback) : text);
 }
 
-// Lets through a field's typed characters that `accept` allows; keys without a printable character
-// (backspace, delete, arrows, Tab, Enter, shortcuts) are never held back.
-class KeyFilter : public QObject {
- public:
-  KeyFilter(QObject* parent, bool (*accept)(QChar)) : QObject(parent), accept_(accept) {}
-
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      auto* key = static_cast<QKeyEvent*>(event);
-      const QString text = key->text();
-      const bool shortcut = key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-      if (!shortcut && !text.isEmpty() && text.at(0).isPrint() && !accept_(text.at(0))) return true;
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  bool (*accept_)(QChar);
-};
-
 float FieldFloat(const QLineEdit* field, const char* what) {
   return static_cast<float>(platform::StrToFloat(field->text().toStdString(), what));
 }
 
 }  // namespace
-
-bool SoloNumeriInteri(QChar c) { return c == QChar(8) || (c >= QChar('0') && c <= QChar('9')); }
-bool SoloNumeriPos(QChar c) { return SoloNumeriInteri(c) || c == QChar('.'); }
 
 TfrmTool::TfrmTool(const std::string& toolFilePath, int currentToolIndex, QWidget* parent)
     : platform::DialogForm("frmTool", parent), database_(toolFilePath), currentToolIndex_(currentToolIndex) {

@@ -11,6 +11,7 @@
 #include <QObject>
 #include <string>
 
+#include "app/key_filters.h"
 #include "machining/tool_database.h"
 #include "machining/tool_record.h"
 #include "machining/tool_shape.h"
@@ -25,11 +26,6 @@ class QPushButton;
 class QSpinBox;
 
 namespace app {
-
-// Key filters of the number fields: whether a typed character may enter the field. Only printable
-// characters are judged; editing and navigation keys always pass.
-bool SoloNumeriInteri(QChar c);  // digits
-bool SoloNumeriPos(QChar c);     // digits and '.'
 
 class TfrmTool : public platform::DialogForm {
   Q_OBJECT

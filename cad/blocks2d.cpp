@@ -38,9 +38,13 @@ void WritePoint(platform::ByteWriter& stream, const TPoint2D& p) {
   stream.F64(p.W);
 }
 
+// Files may hold an oversized length or leftovers after the name; names are compared over the whole
+// field, so both are made plain: the length at most 12, every byte after the name zero.
 TBlockName ReadBlockName(platform::ByteReader& stream) {
   TBlockName name;
   stream.Read(name.data(), name.size());
+  name[0] = std::min<uint8_t>(name[0], uint8_t(name.size() - 1));
+  std::fill(name.begin() + 1 + name[0], name.end(), uint8_t(0));
   return name;
 }
 

@@ -11,7 +11,8 @@
 namespace cad {
 
 // A 13-byte block name field: a length byte and up to 12 characters. Compared byte for byte over
-// the whole field, padding included, as the drawing files do.
+// the whole field; every field made or read has its length clamped to 12 and zeros after the name,
+// so equal names are equal fields.
 using TBlockName = std::array<uint8_t, 13>;
 TBlockName MakeBlockName(const std::string& name);
 std::string BlockNameText(const TBlockName& name);

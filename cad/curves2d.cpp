@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "cad/cad_exceptions.h"
+#include "cad/measures.h"
 #include "cad/spline_basis.h"
 
 namespace cad {
@@ -11,6 +12,13 @@ namespace cad {
 namespace {
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// An ellipse's box in drawing units, for the measurement display.
+void ReportBoxOf(const TPrimitive2D& ellipse) {
+  if (!KQSysMeasureDisplay()) return;
+  const TTransform2D m = ellipse.GetModelTransform();
+  ReportBoxMeasures(TransformPoint2D(ellipse.Points().Points()[0], m), TransformPoint2D(ellipse.Points().Points()[1], m));
+}
 
 // The angle of p seen from c: counter-clockwise for direction 1, clockwise (Y mirrored) for 0.
 double AngleOfPoint(const TPoint2D& p, const TPoint2D& c, uint8_t direction) {
@@ -205,6 +213,11 @@ TRect2D TCerchio2D::PopulateCurvePoints(int capacity) {
   if (n == 0 || Points().Count() < 2) return Rect2D(0, 0, 0, 0);
   const TPoint2D c = CartesianPoint2D(Points().Points()[0]);
   const double r = CartesianDistance2D(c, Points().Points()[1]);
+  if (KQSysMeasureDisplay()) {
+    const TTransform2D m = GetModelTransform();
+    const TPoint2D mc = TransformPoint2D(c, m), mp = TransformPoint2D(Points().Points()[1], m);
+    ReportCircleMeasures(mc, mp, CartesianDistance2D(CartesianPoint2D(mc), mp));
+  }
   return PopulateClosedProfile(c, r, r);
 }
 
@@ -274,7 +287,11 @@ TRect2D TArco2D::PopulateCurvePoints(int capacity) {
   if (Steps() == 0 || Points().Count() < 4) return Rect2D(0, 0, 0, 0);
   const TPoint2D c = CartesianPoint2D(Points().Points()[0]);
   const double r = CartesianDistance2D(c, Points().Points()[1]);
-  return PopulateArcProfile(c, r, r, angles_);
+  const TRect2D box = PopulateArcProfile(c, r, r, angles_);
+  TArcPoints arc;
+  if (KQSysMeasureDisplay() && GetArcPoints(arc))
+    ReportArcMeasures(arc.EndAngle, arc.StartAngle, arc.Radius, arc.Centre);
+  return box;
 }
 
 bool TArco2D::GetArcPoints(TArcPoints& arc) const {
@@ -334,6 +351,7 @@ TRect2D TEllipse2D::PopulateCurvePoints(int capacity) {
   TPoint2D c;
   double a, b;
   BoxEllipse(Points().Points()[0], Points().Points()[1], c, a, b);
+  ReportBoxOf(*this);
   return PopulateClosedProfile(c, a, b);
 }
 
@@ -368,6 +386,7 @@ TRect2D TEllipseOpen2D::PopulateCurvePoints(int capacity) {
   TPoint2D c;
   double a, b;
   BoxEllipse(Points().Points()[0], Points().Points()[1], c, a, b);
+  ReportBoxOf(*this);
   return PopulateArcProfile(c, a, b, angles_);
 }
 

@@ -44,8 +44,8 @@ class TGraphicObject {
   bool LayerStyled = true;
   // The drawing container holding the object; none until it is added.
   TKQCmp* Owner = nullptr;
-  // The node of the entity information tree showing the object; owned by the tree.
-  void* TreeNode = nullptr;
+  // The node of the entity information tree showing the object (a platform::TreeItemId; 0 for none).
+  uint64_t TreeNode = 0;
   ChangeEvent OnChange;
 };
 

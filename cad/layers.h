@@ -35,8 +35,8 @@ class TLayer {
   bool Opaque = false;
   bool Streamable = true;
   bool Modified = false;
-  // The node of the entity information tree showing this layer; owned by the tree.
-  void* TreeNode = nullptr;
+  // The node of the entity information tree showing this layer (a platform::TreeItemId; 0 for none).
+  uint64_t TreeNode = 0;
 
   uint8_t Number() const { return number_; }
   const std::string& Name() const { return name_; }

@@ -4,6 +4,7 @@
 
 #include "cad/entities.h"
 #include "cad/geometry_drawing.h"
+#include "cad/measures.h"
 
 namespace cad {
 
@@ -197,7 +198,12 @@ TLine2D::TLine2D(int32_t id, const TPoint2D& first, const TPoint2D& second) : TP
 void TLine2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int) {
   const TPoint2D* a = PointOrNone(0);
   const TPoint2D* b = PointOrNone(1);
-  if (a && b) DrawClippedLine2D(canvas, *a, *b, PointsToScreen(view), clip);
+  if (!a || !b) return;
+  DrawClippedLine2D(canvas, *a, *b, PointsToScreen(view), clip);
+  if (KQSysMeasureDisplay()) {
+    const TTransform2D m = GetModelTransform();
+    ReportSegmentMeasures(TransformPoint2D(*a, m), TransformPoint2D(*b, m));
+  }
 }
 
 int TLine2D::PickTest(const TPoint2D& p, double aperture, double& distance) {

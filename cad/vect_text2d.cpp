@@ -150,6 +150,13 @@ bool TJustifiedVectText2D::TextBox(TRect2D& box) const {
   return true;
 }
 
+bool TJustifiedVectText2D::TextOrigin(TPoint2D& origin) const {
+  Layout layout;
+  if (!MakeLayout(layout)) return false;
+  origin = Point2D(layout.originX, layout.originY);
+  return true;
+}
+
 void TJustifiedVectText2D::UpdateExtension() {
   TPrimitive2D::UpdateExtension();
   TRect2D box;

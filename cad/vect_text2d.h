@@ -37,6 +37,8 @@ class TJustifiedVectText2D : public TPrimitive2D {
   void SetFont(TVectFont* font);
   // The laid-out text box in object coordinates; none without a font or control points.
   bool TextBox(TRect2D& box) const;
+  // Where the first line's base line starts, in object coordinates; none as for TextBox.
+  bool TextOrigin(TPoint2D& origin) const;
 
   uint8_t HJustification = kLeft;
   uint8_t VJustification = kTop;

@@ -107,8 +107,16 @@ ReliefBuild ElaboraImmagine(ReliefModel& model, const platform::Bitmap* bitmap, 
       FillTrueColour<4>(model, *bitmap, bound);
       break;
     case 8: {
-      // The index is the grey level of the grey palette the image pages give 8-bit pictures.
-      std::vector<float> depthOf = DepthTable(model, 256, 255.0);
+      // Each index takes the grey of its palette entry: under the grey ramp of the image pages that is
+      // the index itself, and a two-colour picture made 8-bit keeps its white and its black.
+      const std::vector<float> levels = DepthTable(model, 256, 255.0);
+      const platform::Palette& palette = bitmap->Colors();
+      std::vector<float> depthOf(256);
+      for (size_t i = 0; i < depthOf.size(); ++i) {
+        if (palette.empty()) depthOf[i] = levels[i];
+        else if (i < palette.size()) depthOf[i] = levels[platform::GreyLevel(palette[i].red, palette[i].green, palette[i].blue)];
+        else depthOf[i] = levels[0];  // an index past the palette reads as black
+      }
       FillGrid(model.grid, *bitmap, columns, depthOf.data(), [](const uint8_t* line, int x) { return line[x]; });
       break;
     }
@@ -155,6 +163,12 @@ StockBox ImpostaBoxLimite(ReliefModel& model) {
   model.gridStale = true;
   model.parametersChanged = true;
   return box;
+}
+
+float SurfaceShade(const ReliefModel& model, float z) {
+  const float shade = (z - model.zBlack) / model.depth;
+  if (!std::isfinite(shade)) return 1.0f;
+  return std::clamp(shade, 0.0f, 1.0f);
 }
 
 namespace {

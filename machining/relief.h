@@ -64,6 +64,11 @@ struct StockBox {
 // changed, and returns where the stock box goes. Refuses pictures below 2 x 2 pixels.
 StockBox ImpostaBoxLimite(ReliefModel& model);
 
+// The grey g of the 3D surface's colour (g, g, 1) at height z: 0 at the black depth, 1 at the white
+// depth, kept within 0 ... 1. A relief without depth (or a depth that is no number) is all white, never
+// a NaN colour.
+float SurfaceShade(const ReliefModel& model, float z);
+
 inline constexpr float kZNoCutNone = 7777.0f;
 inline constexpr const char* kZNoCutOutsideMessage = "752";
 

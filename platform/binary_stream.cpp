@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/atomic_file.h"
 #include "platform/exception.h"
 
 namespace platform {
@@ -80,13 +81,16 @@ Bytes ByteReader::ReadBytes(size_t count) {
   return out;
 }
 
+// Whole values are appended at once: byte-wise appends cost more than the data they write.
 void ByteWriter::U16(uint16_t v) {
-  bytes_.push_back(static_cast<uint8_t>(v));
-  bytes_.push_back(static_cast<uint8_t>(v >> 8));
+  const uint8_t b[2] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8)};
+  bytes_.insert(bytes_.end(), b, b + 2);
 }
 
 void ByteWriter::U32(uint32_t v) {
-  for (int i = 0; i < 4; ++i) bytes_.push_back(static_cast<uint8_t>(v >> (8 * i)));
+  const uint8_t b[4] = {static_cast<uint8_t>(v), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v >> 16),
+                        static_cast<uint8_t>(v >> 24)};
+  bytes_.insert(bytes_.end(), b, b + 4);
 }
 
 void ByteWriter::F32(float v) {
@@ -98,8 +102,9 @@ void ByteWriter::F32(float v) {
 void ByteWriter::F64(double v) {
   uint64_t bits;
   std::memcpy(&bits, &v, 8);
-  U32(static_cast<uint32_t>(bits));
-  U32(static_cast<uint32_t>(bits >> 32));
+  uint8_t b[8];
+  for (int i = 0; i < 8; ++i) b[i] = static_cast<uint8_t>(bits >> (8 * i));
+  bytes_.insert(bytes_.end(), b, b + 8);
 }
 
 void ByteWriter::Write(const void* data, size_t count) {
@@ -129,26 +134,9 @@ Bytes ReadFileBytes(const std::string& path, size_t maxSize) {
 }
 
 void WriteFileBytes(const std::string& path, const void* data, size_t size) {
-  namespace fs = std::filesystem;
-  std::string temp = path + ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileError("Cannot write file \"" + path + "\"");
-    if (size) out.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    out.flush();
-    if (!out) {
-      out.close();
-      std::error_code ignored;
-      fs::remove(temp, ignored);
-      throw FileError("Cannot write file \"" + path + "\"");
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    throw FileError("Cannot write file \"" + path + "\"");
-  }
+  AtomicFile file(path);
+  file.Write(data, size);
+  file.Commit();
 }
 
 bool FileExists(const std::string& path) {

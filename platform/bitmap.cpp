@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/binary_stream.h"
+#include "platform/mapped_file.h"
 
 namespace platform {
 
@@ -276,9 +277,9 @@ Bitmap ToGreyEightBit(const Bitmap& source) {
 }
 
 Bitmap DecodeImageFile(const std::string& path, Bitmap (*decode)(const uint8_t* data, size_t size)) {
-  Bytes bytes = ReadFileBytes(path);
+  const MappedFile file(path);
   try {
-    return decode(bytes.data(), bytes.size());
+    return decode(file.Data(), file.Size());
   } catch (const FormatError& e) {
     throw FormatError(path + ": " + e.what());
   }

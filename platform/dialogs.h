@@ -15,6 +15,36 @@ enum class MessageKind { Information, Warning, Error, Confirmation };
 enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
+// A file dialog as the program asks for one. The filter is in the Windows form the program's texts
+// use: description and patterns alternating, separated by "|", patterns by ";"
+// ("Image files (*.bmp,*.jpg)|*.BMP;*.JPG|Velkora files (*.qvx)|*.QVX"). Filter indexes count from 1.
+struct FileDialogRequest {
+  std::string caption;
+  std::string initialPath;  // a folder, a folder and a file name, or a bare file name
+  std::string filter;
+  int filterIndex = 1;
+};
+
+// The user's choice: an empty path when the dialog was cancelled.
+struct FileChoice {
+  std::string path;
+  int filterIndex = 0;  // the filter chosen, from 1
+};
+
+struct FileFilter {
+  std::string description;
+  std::vector<std::string> patterns;
+};
+
+// The filters of a Windows filter text; a description without patterns is dropped.
+std::vector<FileFilter> ParseWindowsFilter(const std::string& filter);
+// The same filters in Qt's form, "Description (*.A *.a);;...": each pattern also in lower case (file
+// names on this system are case-sensitive), "*.*" as "*".
+std::string QtFilterFromWindows(const std::string& filter);
+// The 1-based index of the first filter with a pattern matching the file name of `path` (ASCII case
+// ignored); 0 when none does.
+int MatchingFilterIndex(const std::string& filter, const std::string& path);
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
@@ -26,6 +56,11 @@ class Dialogs {
                                    const std::string& filter) = 0;
   virtual std::string SaveFileName(const std::string& caption, const std::string& dir,
                                    const std::string& filter) = 0;
+  // File dialogs with a Windows filter, returning the filter chosen. The save dialog neither adds a
+  // suffix nor asks before overwriting: the program does both once it knows the filter. By default
+  // they go through OpenFileName and SaveFileName and the chosen filter is the one the name matches.
+  virtual FileChoice OpenFile(const FileDialogRequest& request);
+  virtual FileChoice SaveFile(const FileDialogRequest& request);
   // A one-line input box; `defaultValue` comes back when the user cancels.
   virtual std::string InputBox(const std::string& caption, const std::string& prompt,
                                const std::string& defaultValue) = 0;
@@ -72,6 +107,8 @@ class RecordingDialogs : public Dialogs {
   std::vector<Shown> messages;
   std::vector<Answer> answers;             // taken from the front
   std::vector<std::string> fileNames;      // taken from the front by the file dialogs
+  std::vector<int> filterIndexes;          // taken from the front by OpenFile and SaveFile
+  std::vector<FileDialogRequest> fileRequests;  // what OpenFile and SaveFile were asked
   std::vector<std::string> inputs;         // taken from the front by InputBox (the default when empty)
   std::vector<std::string> prompts;        // InputBox captions and prompts, "caption|prompt"
   std::vector<std::string> opened;         // ShellOpen targets
@@ -82,6 +119,10 @@ class RecordingDialogs : public Dialogs {
   Answer Message(const std::string& text, const std::string& caption, MessageKind kind, Buttons buttons) override;
   std::string OpenFileName(const std::string&, const std::string&, const std::string&) override;
   std::string SaveFileName(const std::string&, const std::string&, const std::string&) override;
+  // Record the request, take the name through OpenFileName or SaveFileName, and the filter index from
+  // filterIndexes (else the one the name matches, else the request's).
+  FileChoice OpenFile(const FileDialogRequest& request) override;
+  FileChoice SaveFile(const FileDialogRequest& request) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultValue) override;
   bool ShellOpen(const std::string& target) override;

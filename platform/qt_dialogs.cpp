@@ -82,6 +82,29 @@ std::string QtDialogs::SaveFileName(const std::string& caption, const std::strin
   return QFileDialog::getSaveFileName(QApplication::activeWindow(), Q(caption), Q(dir), Q(filter)).toStdString();
 }
 
+namespace {
+
+// Runs a file dialog over the request's filter; the index is the chosen filter's place in it.
+FileChoice RunFileDialog(const FileDialogRequest& request, bool save) {
+  const QStringList filters = Q(QtFilterFromWindows(request.filter)).split(QStringLiteral(";;"), Qt::SkipEmptyParts);
+  QString selected = filters.value(std::max(0, request.filterIndex - 1));
+  const QString filter = filters.join(QStringLiteral(";;"));
+  QWidget* parent = QApplication::activeWindow();
+  const QString path =
+      save ? QFileDialog::getSaveFileName(parent, Q(request.caption), Q(request.initialPath), filter, &selected,
+                                          QFileDialog::DontConfirmOverwrite)
+           : QFileDialog::getOpenFileName(parent, Q(request.caption), Q(request.initialPath), filter, &selected);
+  if (path.isEmpty()) return {};
+  const int index = static_cast<int>(filters.indexOf(selected));
+  return {path.toStdString(), index >= 0 ? index + 1 : std::max(1, MatchingFilterIndex(request.filter, path.toStdString()))};
+}
+
+}  // namespace
+
+FileChoice QtDialogs::OpenFile(const FileDialogRequest& request) { return RunFileDialog(request, false); }
+
+FileChoice QtDialogs::SaveFile(const FileDialogRequest& request) { return RunFileDialog(request, true); }
+
 bool QtDialogs::ShellOpen(const std::string& target) {
   QFileInfo info(Q(target));
   QUrl url = info.exists() ? QUrl::fromLocalFile(info.absoluteFilePath()) : QUrl::fromUserInput(Q(target));

@@ -28,6 +28,10 @@ class QtDialogs : public Dialogs {
                            const std::string& filter) override;
   std::string SaveFileName(const std::string& caption, const std::string& dir,
                            const std::string& filter) override;
+  // The filter the user chose in the dialog; the save dialog leaves suffix and overwrite question to
+  // the program.
+  FileChoice OpenFile(const FileDialogRequest& request) override;
+  FileChoice SaveFile(const FileDialogRequest& request) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultValue) override;
   // A path of an existing file or folder opens in its application; anything else is taken as an address.

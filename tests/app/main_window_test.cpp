@@ -38,6 +38,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "main_window_fixture.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -45,145 +46,8 @@ namespace {
 using app::TfrmMain;
 using testing_support::FileText;
 using testing_support::NonEmptyLines;
-
-const char kLanguage[] =
-    "[frmMain]\n"
-    "sbtNextB1.Caption=Weiter (2)\n"
-    "tabVelkora1.Caption=Size\n"
-    "[String]\n"
-    "118=Picture\n"
-    "110=\"File: \"\n"
-    "111=\"Width: \"\n"
-    "406=open a picture\n"
-    "416=page 44: size\n"
-    "423=page 45: reference\n"
-    "426=page 46: depth\n"
-    "428=page 47: nc file\n"
-    "424=page 48: tool\n"
-    "425=page 49: cutting\n"
-    "427=page 50: listing\n"
-    "421=page 41: choose the file\n"
-    "446=page 40: pick\n"
-    "450=Question\n"
-    "451=Leave?\n"
-    "701=NC programs\n"
-    "707=\"Tool no.: \"\n"
-    "711=\"Diameter: \"\n"
-    "753=Pick...\n"
-    "754=Time:\n";
-
-// A main window whose 2D view and interaction program record what they are asked.
-class RecordingMain : public TfrmMain {
- public:
-  std::vector<std::string> calls;
-
- protected:
-  void Cad2DLoadBlockLibrary(const std::string& path) override { calls.push_back("library " + path); }
-  void Cad2DPlaceImage(const platform::Bitmap& bitmap, const machining::ReliefModel& box) override {
-    calls.push_back("place " + std::to_string(bitmap.Width()) + "x" + std::to_string(bitmap.Height()) + " at " +
-                    std::to_string(box.originX));
-  }
-  void Prg2DSendUserCode(int code) override { calls.push_back("code " + std::to_string(code)); }
-  void Prg2DStopOperation() override { calls.push_back("stop"); }
-  void Prg2DStartPointPick() override { calls.push_back("pick"); }
-};
-
-// Scripted dialogs that also keep the names the file dialogs were started with.
-class ScriptedDialogs : public platform::RecordingDialogs {
- public:
-  std::vector<std::string> started;
-  std::vector<std::string> filters;
-  std::string OpenFileName(const std::string& caption, const std::string& dir, const std::string& filter) override {
-    started.push_back(dir);
-    filters.push_back(filter);
-    return RecordingDialogs::OpenFileName(caption, dir, filter);
-  }
-  std::string SaveFileName(const std::string& caption, const std::string& dir, const std::string& filter) override {
-    started.push_back(dir);
-    filters.push_back(filter);
-    return RecordingDialogs::SaveFileName(caption, dir, filter);
-  }
-};
-
-class MainWindowTest : public ::testing::Test {
- protected:
-  MainWindowTest() : scopedLanguage_(&language_), scopedDialogs_(&dialogs_) {
-    previousDir_ = platform::ProgramDir();
-    platform::SetProgramDir(dir_.Dir());
-    dir_.Write("language/english.lng", kLanguage);
-    dir_.Write("pst/Fanuc_mm.pst", FileText(std::string(VELKORA_SOURCE_DIR) + "/pst/Fanuc_mm.pst"));
-    machining::TToolRecord tool;
-    tool.toolNumber = 3;
-    tool.name = "Flat 3";
-    tool.toolType = machining::kToolFlat;
-    tool.diameter = 3.0f;
-    tool.spindleSpeed = 12000;
-    tool.feedRate = 1200.0f;
-    tool.plungeRate = 300.0f;
-    machining::ToolDatabase(dir_.File("Tool.db")).Add(tool);
-    picture_ = WritePicture("pictures/relief.bmp");
-  }
-  ~MainWindowTest() override {
-    tool_.reset();
-    main_.reset();
-    platform::SetProgramDir(previousDir_);
-  }
-
-  // A 40 x 30 true-colour picture: white on the left to black on the right.
-  std::string WritePicture(const std::string& name) {
-    platform::Bitmap bitmap(40, 30, 24);
-    for (int y = 0; y < 30; ++y)
-      for (int x = 0; x < 40; ++x) {
-        const auto grey = static_cast<uint8_t>(255 - x * 255 / 39);
-        bitmap.SetPixel(x, y, platform::Rgb(grey, grey, grey));
-      }
-    const std::string path = dir_.File(name);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    platform::WriteBmpFile(path, bitmap);
-    return path;
-  }
-
-  // Starts the program's windows as the main routine does, with a recording main window.
-  RecordingMain& Start() {
-    main_ = std::make_unique<RecordingMain>();
-    main_->FormCreate();
-    tool_ = std::make_unique<app::TfrmTool>(machining::ToolDatabase::DefaultPath(), main_->Settings().tool, main_.get());
-    main_->SetToolWindow(tool_.get());
-    return *main_;
-  }
-
-  template <class T>
-  T* Get(const char* name) const {
-    T* component = main_->Find<T>(name);
-    EXPECT_NE(component, nullptr) << name;
-    return component;
-  }
-  void Click(const char* name) const {
-    auto* button = Get<QAbstractButton>(name);
-    ASSERT_TRUE(button->isEnabled()) << name << " is disabled";
-    button->click();
-  }
-  std::string Status() const { return main_->StatusText(); }
-  int Page() const { return main_->ActivePage(); }
-
-  // Opens the test picture and walks to the cutting page, choosing `ncFile` on the NC-file page.
-  void OpenAndWalkToCutting(const std::string& ncFile) {
-    dialogs_.fileNames = {picture_, ncFile};
-    Click("sbtOpen");
-    for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3", "sbtNextB4", "sbtNextB5"}) Click(next);
-    ASSERT_EQ(Page(), app::kPageCutting);
-  }
-
-  testing_support::ScratchDir dir_{"mainwin"};
-  lang::Language language_;
-  lang::ScopedLanguage scopedLanguage_;
-  ScriptedDialogs dialogs_;
-  platform::ScopedDialogs scopedDialogs_;
-  std::string previousDir_;
-  std::string picture_;
-  std::unique_ptr<RecordingMain> main_;
-  std::unique_ptr<app::TfrmTool> tool_;
-};
+using testing_support::MainWindowTest;
+using testing_support::RecordingMain;
 
 TEST_F(MainWindowTest, StartUpWithoutSettingsShowsTheDefaults) {
   dir_.Write("Library.blk", "KQ-002");
@@ -442,7 +306,7 @@ TEST_F(MainWindowTest, NcFileNameFromThePictureAndZNoCutBeforeAPick) {
   const std::string odd = WritePicture("pictures/my:pic?.bmp");
   dialogs_.fileNames = {odd, dir_.File("mypic")};
   Click("sbtOpen");
-  EXPECT_EQ(w.calls.back(), "place 40x30 at 0.000000");
+  EXPECT_TRUE(w.Called("place 40x30 at 0.000000"));
   EXPECT_EQ(Get<QLineEdit>("txtOriginX")->text(), "0") << "never \"-0\"";
   for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3"}) Click(next);
   ASSERT_EQ(dialogs_.started.size(), 2u);
@@ -744,6 +608,7 @@ TEST(SplashScreen, SizeLogoPlaceAndOpacity) {
   for (int y = 0; y < shown.height(); y += 7)
     for (int x = 0; x < shown.width(); x += 7) colours.insert(shown.pixel(x, y));
   EXPECT_GT(colours.size(), 50u);
+  QDir().mkpath(QStringLiteral("screenshots"));
   EXPECT_TRUE(splash.grab().save(QStringLiteral("screenshots/splash.png")));
 }
 

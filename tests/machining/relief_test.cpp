@@ -103,6 +103,28 @@ TEST(Relief, TopLineLandsInTheTopRowAndColoursUseTheGreyWeights) {
     ASSERT_NEAR(t.grid.At(1, 600 - y), -5.0 + (y % 251) * 5.0 / 255, 1e-5) << y;
 }
 
+TEST(Relief, EightBitIndicesTakeTheGreyOfTheirPaletteEntry) {
+  // A two-colour picture made 8-bit: index 0 white, 1 black, 2 red, 3 beyond the palette.
+  Bitmap b(4, 2, 8);
+  b.SetColors({Rgb(255, 255, 255), Rgb(0, 0, 0), Rgb(255, 0, 0)});
+  for (int x = 0; x < 4; ++x) b.Row(0)[x] = b.Row(1)[x] = static_cast<uint8_t>(x);
+  ReliefModel m = ModelFor(b);
+  ElaboraImmagine(m, &b, false);
+  EXPECT_EQ(m.grid.At(0, 0), 0.0f) << "white";
+  EXPECT_EQ(m.grid.At(1, 0), -5.0f) << "black";
+  EXPECT_NEAR(m.grid.At(2, 0), -5.0 + 76 * 5.0 / 255, 1e-6) << "the grey of red";
+  EXPECT_EQ(m.grid.At(3, 1), -5.0f) << "past the palette: black";
+}
+
+TEST(Relief, SurfaceShadeStaysAFiniteGrey) {
+  ReliefModel m;  // white 0, black -5
+  EXPECT_FLOAT_EQ(SurfaceShade(m, -5.0f), 0.0f);
+  EXPECT_FLOAT_EQ(SurfaceShade(m, -2.5f), 0.5f);
+  EXPECT_FLOAT_EQ(SurfaceShade(m, 3.0f), 1.0f) << "above white is white";
+  SetBlackDepth(m, 0.0f);  // no depth: 0 / 0
+  for (float z : {0.0f, 1.0f, -1.0f}) EXPECT_EQ(SurfaceShade(m, z), 1.0f) << z;
+}
+
 TEST(Relief, SixteenBitPixelsUseThirtyTwoSteps) {
   // 15 bits (5-5-5, what a BMP's 16 bits without masks hold) and 16 bits (5-6-5) each read with
   // their own layout: dark red and dark green fall where the two layouts differ, so reading one

@@ -2,9 +2,12 @@
 
 #include <filesystem>
 
+#include "platform/atomic_file.h"
 #include "platform/binary_stream.h"
 #include "platform/dialogs.h"
+#include "platform/exception.h"
 #include "platform/files.h"
+#include "platform/mapped_file.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -43,4 +46,56 @@ TEST(Dialogs, ScriptedDialogsRecordAndRestore) {
   EXPECT_EQ(inner.messages[2].text, "hello");
   ASSERT_EQ(outer.messages.size(), 1u);
   EXPECT_EQ(outer.messages[0].text, "outer");
+}
+
+TEST(Dialogs, WindowsFiltersBecomeQtFiltersWithTheirIndex) {
+  const std::string open = "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX";
+  EXPECT_EQ(platform::QtFilterFromWindows(open),
+            "Image files (*.bmp,*.jpg) (*.BMP *.JPG *.JPEG *.bmp *.jpg *.jpeg);;Velkora files (*.qvx) (*.QVX *.qvx)");
+  EXPECT_EQ(platform::QtFilterFromWindows("All|*.*|Text|*.txt;*.TXT|No patterns|"), "All (*);;Text (*.txt *.TXT)");
+  const struct {
+    const char* path;
+    int index;
+  } cases[] = {{"/a/b/Photo.Jpeg", 1}, {"photo.bmp", 1}, {"job.qvx", 2}, {"job.QVX", 2}, {"x.gif", 0}, {"qvx", 0}};
+  for (const auto& c : cases) EXPECT_EQ(platform::MatchingFilterIndex(open, c.path), c.index) << c.path;
+
+  // The scripted dialogs answer with a scripted index, else the one the name matches, else the
+  // request's; a cancelled dialog chooses nothing.
+  platform::RecordingDialogs dialogs;
+  dialogs.fileNames = {"job.qvx", "job", "picture.JPG", ""};
+  dialogs.filterIndexes = {3};
+  const platform::FileDialogRequest request{"", "start", open, 2};
+  EXPECT_EQ(dialogs.SaveFile(request).filterIndex, 3);
+  EXPECT_EQ(dialogs.SaveFile(request).filterIndex, 2);
+  EXPECT_EQ(dialogs.OpenFile(request).filterIndex, 1);
+  const platform::FileChoice none = dialogs.OpenFile(request);
+  EXPECT_TRUE(none.path.empty());
+  EXPECT_EQ(none.filterIndex, 0);
+  ASSERT_EQ(dialogs.fileRequests.size(), 4u);
+  EXPECT_EQ(dialogs.fileRequests[0].initialPath, "start");
+}
+
+TEST(Files, AFailedWriteLeavesTheEarlierFile) {
+  testing_support::ScratchDir dir("atomic");
+  const std::string path = dir.Write("keep.bin", std::string("earlier"));
+  {
+    // Not committed (an error on the way): the target stays, the temporary goes.
+    platform::AtomicFile file(path);
+    file.Write("new", 3);
+  }
+  EXPECT_EQ(testing_support::FileText(path), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
+  EXPECT_THROW(platform::WriteFileBytes(dir.File("no/such/folder/x.bin"), platform::Bytes{1}), platform::FileError);
+  platform::WriteFileBytes(path, platform::Bytes{'n', 'e', 'w'});
+  EXPECT_EQ(testing_support::FileText(path), "new");
+}
+
+TEST(Files, MappedFilesGiveTheFilesBytes) {
+  testing_support::ScratchDir dir("mapped");
+  const platform::MappedFile file(dir.Write("some.bin", std::string("bytes")));
+  EXPECT_EQ(std::string(reinterpret_cast<const char*>(file.Data()), file.Size()), "bytes");
+  EXPECT_EQ(platform::MappedFile(dir.Write("empty.bin", std::string())).Size(), 0u);
+  EXPECT_THROW(platform::MappedFile(dir.File("missing.bin")), platform::FileError);
+  EXPECT_THROW(platform::MappedFile(dir.Dir()), platform::FileError) << "a folder";
+  EXPECT_THROW(platform::MappedFile(dir.File("some.bin"), 4), platform::FormatError) << "over the size allowed";
 }

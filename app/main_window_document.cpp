@@ -1,0 +1,361 @@
+// The document commands: New, Open (pictures and documents) and Save (document, STL or DXF), the
+// record of a job and the replay of the wizard that brings an opened document to the cutting page.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QEvent>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <filesystem>
+#include <optional>
+
+#include "app/main_window.h"
+#include "app/tool_window.h"
+#include "app/wait_cursor.h"
+#include "lang/lang.h"
+#include "machining/image_helpers.h"
+#include "machining/nc_words.h"
+#include "machining/relief.h"
+#include "machining/stl_writer.h"
+#include "platform/bmp.h"
+#include "platform/dialogs.h"
+#include "platform/mapped_file.h"
+#include "platform/numbers.h"
+
+namespace app {
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+constexpr const char* kOpenFilter = "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX";
+constexpr const char* kSaveFilter =
+    "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL|Dxf files (3D FACE) (*.dxf)|*.DXF";
+constexpr const char* kSaveSuffixes[] = {".qvx", ".stl", ".dxf"};
+enum SaveType { kSaveDocument = 1, kSaveStl = 2, kSaveDxf = 3 };
+constexpr int kReplayStepMs = 200;
+
+std::string Text(lang::MessageNumber number, const char* fallback) {
+  const std::string text = lang::LangString(number);
+  return text.empty() ? std::string(fallback) : text;
+}
+
+// The shading resolution of the 3D surface for a picture of that size.
+const char* ShadingResolution(int width, int height) {
+  if (width <= 500 && height <= 500) return "rbtShResFine";
+  if (width <= 500 && height <= 1000) return "rbtShResMedium";
+  if (width > 500 && width <= 1000 && height <= 1000) return "rbtShResMedium";
+  return "rbtShResCoarse";
+}
+
+// Keeps the user's mouse and keys (and closing) away from a window while the program works it.
+class InputBlocker : public QObject {
+ public:
+  explicit InputBlocker(QWidget* window) : window_(window) { qApp->installEventFilter(this); }
+  ~InputBlocker() override { qApp->removeEventFilter(this); }
+  InputBlocker(const InputBlocker&) = delete;
+  InputBlocker& operator=(const InputBlocker&) = delete;
+
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Wheel:
+      case QEvent::ContextMenu:
+      case QEvent::Close: {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        return widget && widget->window() == window_;
+      }
+      default:
+        return false;
+    }
+  }
+
+ private:
+  QWidget* window_;
+};
+
+// Waits while the window goes on painting.
+void WaitShowing(int milliseconds) {
+  QEventLoop loop;
+  QTimer::singleShot(milliseconds, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+}  // namespace
+
+// --- clearing the job and New ---
+
+void TfrmMain::ResetLayers() {
+  cad::TLayers& layers = Cad2DLayers();
+  for (int i = 0; i < cad::TLayers::Count(); ++i) {
+    cad::TLayer& layer = layers.Layer(static_cast<uint8_t>(i));
+    layer.SetName("Layer_" + std::to_string(i));
+    platform::Pen pen = layer.Pen();
+    pen.Width = 1;
+    pen.Color = settings_.defLayers;
+    layer.SetPen(pen);
+    layer.Active = true;
+    layer.Visible = true;
+    layer.Modified = false;
+  }
+  FillLayerLists();
+}
+
+bool TfrmMain::CancellatoTutto() {
+  const platform::Answer answer =
+      platform::CurrentDialogs().Message(Text("452", "The current job will be discarded. Continue?"),
+                                         Text("450", "Confirm"), platform::MessageKind::Warning, platform::Buttons::YesNo);
+  if (answer != platform::Answer::Yes) return false;
+  workBitmap_.reset();
+  secondBitmap_.reset();
+  documentFile_.clear();
+  Scene3DClearToolpath();
+  SetActivePage(kPageDimension);
+  modo3d(false, false);
+  VistaGrafica_->show();
+  AbilitaBt3d(false);
+  ResetLayers();
+  Cad2DClearObjects();
+  View2DRepaint();
+  return true;
+}
+
+void TfrmMain::sbtNewClick() {
+  if (Cad2DObjectCount() == 0 || !CancellatoTutto()) return;
+  programComputed_ = false;
+  VisPagine({kPageHideAll});
+  setWindowTitle(Q(startCaption_));
+}
+
+// --- Open ---
+
+void TfrmMain::sbtOpenClick() {
+  platform::ForceCNumericLocale();
+  Scene3DShowTool(false);
+  Messaggio(lang::LangString("400"));
+  const std::string start = openDialogFile_.empty() ? openDialogDir_ : openDialogFile_;
+  const platform::FileChoice choice = platform::CurrentDialogs().OpenFile({"", start, kOpenFilter, 1});
+  if (choice.path.empty()) return;
+  const std::string path = choice.path;
+  const std::string extension = platform::ToUpperAscii(std::filesystem::path(path).extension().string());
+  const bool document = extension == ".QVX";
+  const bool jpeg = extension == ".JPG" || extension == ".JPEG";
+  if (!document && !jpeg && extension != ".BMP") {
+    platform::CurrentDialogs().Message(lang::LangString("401"), "", platform::MessageKind::Warning,
+                                       platform::Buttons::Ok);
+    return;
+  }
+  // The file is read and checked before the job goes: a file that cannot be opened changes nothing.
+  std::optional<Picture> picture;
+  std::optional<machining::Document> parsed;
+  {
+    WaitCursor wait;
+    if (document) {
+      const platform::MappedFile file(path);
+      parsed = machining::ParseDocument(file.Data(), file.Size());
+    } else {
+      picture = ReadPicture(path, jpeg);
+    }
+  }
+  if (Cad2DObjectCount() > 0) {
+    if (!CancellatoTutto()) return;
+    VisPagine({kPageHideAll});
+    programComputed_ = false;
+  }
+  WaitCursor wait;
+  setWindowTitle(Q(path + " - " + startCaption_));
+  // The resolution of the 3D surface by the picture's size (a choice of the program, not a click).
+  const platform::Bitmap& shown = document ? parsed->bitmap : *picture->bitmap;
+  auto* resolution = Get<QRadioButton>(ShadingResolution(shown.Width(), shown.Height()));
+  const bool blocked = resolution->blockSignals(true);
+  resolution->setChecked(true);
+  resolution->blockSignals(blocked);
+  if (document) {
+    documentFile_ = path;
+    LoadDocumentFile(path, std::move(*parsed));
+  } else {
+    ShowPicture(path, std::move(*picture));
+  }
+  Get<QPushButton>("sbtDimApply")->setEnabled(false);
+  Get<QPushButton>("sbtNextB1")->setEnabled(true);
+  referenceCode_ = 0;
+  dxfRotation_ = 0;
+  if (!document) {
+    AbilitaBt3d(false);
+    zNoCutHeight_ = machining::kZNoCutNone;
+    chkCutColor_->setChecked(false);
+  }
+}
+
+// --- the record ---
+
+machining::TDocumentRecord TfrmMain::AggRecDaForm() {
+  if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
+  auto number = [](const QLineEdit* field, const char* what) {
+    return static_cast<float>(platform::StrToFloat(field->text().toStdString(), what));
+  };
+  machining::TDocumentRecord r;
+  r.width = number(txtVecLarg_, "Width");
+  r.height = number(txtVecAlt_, "Height");
+  r.referenceX = number(txtOriginX_, "Reference point X");
+  r.referenceY = number(txtOriginY_, "Reference point Y");
+  r.zWhite = number(txtWhiteD_, "Depth for white");
+  r.zBlack = number(txtBlackD_, "Depth for black");
+  r.feedPlane = number(txtFeedPlane_, "Feed plane");
+  r.maxStepover = number(txtIncXY_, "Max. stepover");
+  r.stockToLeave = number(txtStock_, "Stock to leave");
+  r.filter = number(txtFilter_, "Filter");
+  r.zStep = number(txtAspor_Z_, "Z step");
+  r.depthCuts = sedPass_Z_->value();
+  r.rows0 = chkOrizzontale_->isChecked();
+  r.rows90 = chkVerticale_->isChecked();
+  r.tool = tool_->ToolRecordFromFields();
+  r.postName = cboPostName_->currentText().toStdString();
+  // A cut path would name another file: the document keeps none rather than a wrong one.
+  if (job_.ncFileName.size() <= machining::kNcPathMax) {
+    r.ncPath = job_.ncFileName;
+  } else {
+    platform::CurrentDialogs().Message("The NC file's path is longer than " + std::to_string(machining::kNcPathMax) +
+                                           " bytes, so the document keeps no NC file:\r\n" + job_.ncFileName,
+                                       "", platform::MessageKind::Warning, platform::Buttons::Ok);
+  }
+  return r;
+}
+
+void TfrmMain::AggFormDaRec(const machining::TDocumentRecord& record) {
+  auto plain = [this](float value) { return Q(machining::FormatPlainNumber(value + 0.0f, Inches())); };
+  // Both sizes as saved, then the ratio ticked without recomputing either.
+  auto* ratio = Get<QCheckBox>("chkRatio");
+  ratio->setChecked(false);
+  txtVecLarg_->setText(plain(record.width));
+  txtVecAlt_->setText(plain(record.height));
+  ratio->setChecked(true);
+  txtOriginX_->setText(plain(record.referenceX));
+  txtOriginY_->setText(plain(record.referenceY));
+  txtWhiteD_->setText(plain(record.zWhite));
+  txtBlackD_->setText(plain(record.zBlack));
+
+  job_.ncFileName = record.ncPath;
+  programComputed_ = false;
+  Get<QPushButton>("sbtNextB4")->setEnabled(!record.ncPath.empty());
+  SetNcFileLabel();
+  ricIso_->clear();
+
+  // The post-processor as on a change of its box; a missing file is reported by its reader.
+  int index = cboPostName_->findText(Q(record.postName), Qt::MatchFixedString);
+  if (index < 0) {
+    cboPostName_->addItem(Q(record.postName));
+    index = cboPostName_->count() - 1;
+  }
+  cboPostName_->setCurrentIndex(index);
+  cboPostNameChange();
+
+  if (tool_) tool_->agg_form_da_record(record.tool);
+  aggTabDatiUt();
+
+  txtFeedPlane_->setText(plain(record.feedPlane));
+  txtIncXY_->setText(plain(record.maxStepover));
+  txtStock_->setText(plain(record.stockToLeave));
+  txtFilter_->setText(plain(record.filter));
+  sedPass_Z_->setValue(record.depthCuts);
+  txtAspor_Z_->setText(plain(record.zStep));
+  chkOrizzontale_->setChecked(record.rows0);
+  chkVerticale_->setChecked(record.rows90);
+}
+
+void TfrmMain::LoadDocumentFile(const std::string& path, machining::Document document) {
+  Picture picture;
+  picture.bitmap = std::make_unique<platform::Bitmap>(std::move(document.bitmap));
+  picture.dpi = static_cast<int>(platform::Round(picture.bitmap->PixelsPerMeterX() / 39.370078740157480324));
+  ShowPicture(path, std::move(picture));
+  AggFormDaRec(document.record);
+  ReplayWizard();
+}
+
+void TfrmMain::ReplayWizard() {
+  // The user sees each page on the way but cannot act on the window meanwhile.
+  InputBlocker blocked(this);
+  replaying_ = true;
+  struct Done {
+    bool& flag;
+    ~Done() { flag = false; }
+  } done{replaying_};
+  void (TfrmMain::*const steps[])() = {&TfrmMain::sbtNextB1Click,    &TfrmMain::sbtOrigineApplyClick,
+                                       &TfrmMain::sbtNextB2Click,    &TfrmMain::sbtProfApplyClick,
+                                       &TfrmMain::sbtNextB3Click,    &TfrmMain::sbtNextB4Click,
+                                       &TfrmMain::sbtNextB5Click};
+  for (auto step : steps) {
+    if (replayWait_) replayWait_(kReplayStepMs);
+    else WaitShowing(kReplayStepMs);
+    (this->*step)();
+  }
+}
+
+// --- Save ---
+
+void TfrmMain::sbtSaveClick() {
+  if (Cad2DObjectCount() == 0) return;
+  Messaggio(lang::LangString("402"));
+  std::string proposed;
+  if (!documentFile_.empty()) {
+    proposed = std::filesystem::path(documentFile_).replace_extension().string();
+  } else {
+    // No picture opened yet (the dialog's own "*.*", or nothing): "t".
+    const std::filesystem::path name = std::filesystem::path(settings_.fOpen).filename();
+    const bool none = name.empty() || name == "*.*";
+    proposed = none ? std::string("t") : std::filesystem::path(name).replace_extension().string();
+  }
+  const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", proposed, kSaveFilter, 1});
+  if (choice.path.empty()) return;
+  std::string path = choice.path;
+  const int type = choice.filterIndex;
+  // The filter's suffix first, so the question below is asked of the file really written.
+  if (!std::filesystem::path(path).has_extension() && type >= kSaveDocument && type <= kSaveDxf)
+    path += kSaveSuffixes[type - 1];
+  documentFile_ = path;
+  if (platform::FileExists(path) &&
+      platform::CurrentDialogs().Message(path + " already exists.\r\nDo you want to replace it?",
+                                         Text("450", "Confirm"), platform::MessageKind::Warning,
+                                         platform::Buttons::YesNo) != platform::Answer::Yes)
+    return;
+  Messaggio("");
+  switch (type) {
+    case kSaveDocument: {
+      if (!workBitmap_ || workBitmap_->Empty())
+        throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
+      const platform::Bytes bytes = machining::DocumentBytes(*workBitmap_, AggRecDaForm());
+      platform::WriteFileBytes(path, bytes);
+      setWindowTitle(Q(path + " - " + startCaption_));
+      break;
+    }
+    case kSaveStl:
+      Scrive_Stl(path);
+      break;
+    case kSaveDxf:
+      Cad2DWriteDxf(path);
+      break;
+    default:
+      throw platform::Exception("Choose a file type to save.");
+  }
+}
+
+void TfrmMain::Scrive_Stl(const std::string& path) {
+  if (!stl_) throw platform::Exception("The STL output dialog is missing.");
+  if (!stl_->Choose(path)) return;
+  // A relief made stale since it was built is built again first, so the file shows the picture as it is.
+  if (relief_.gridStale && workBitmap_) ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
+  WaitCursor wait;
+  machining::WriteStlFile(path, relief_, stl_->Solid());
+}
+
+}  // namespace app

@@ -1,0 +1,139 @@
+#include "machining/document_record.h"
+
+#include <cmath>
+
+#include "machining/image_helpers.h"
+#include "machining/tool_shape.h"
+#include "platform/bmp.h"
+
+namespace machining {
+
+namespace {
+
+constexpr size_t kBmpHeaderSize = 54;
+
+// A zero-terminated text field of `size` bytes.
+void WriteTextField(platform::ByteWriter& out, const std::string& text, size_t size) {
+  out.Write(text.data(), text.size());
+  out.Fill(0, size - text.size());
+}
+
+std::string ReadTextField(platform::ByteReader& in, size_t size, const char* what) {
+  const platform::Bytes field = in.ReadBytes(size);
+  size_t length = 0;
+  while (length < size && field[length] != 0) ++length;
+  if (length == size) throw DocumentError(std::string("The document's ") + what + " has no end.");
+  return std::string(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(length));
+}
+
+float Finite(float value, const char* what) {
+  if (!std::isfinite(value)) throw DocumentError(std::string("The document's ") + what + " is no number.");
+  return value;
+}
+
+float Positive(float value, const char* what) {
+  if (!(Finite(value, what) > 0.0f)) throw DocumentError(std::string("The document's ") + what + " is not above 0.");
+  return value;
+}
+
+}  // namespace
+
+std::string CutUtf8(const std::string& text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t length = maxBytes;
+  // Continuation bytes (10xxxxxx) belong to the character before them.
+  while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0) == 0x80) --length;
+  return text.substr(0, length);
+}
+
+void WriteDocumentRecord(platform::ByteWriter& out, const TDocumentRecord& record) {
+  if (record.ncPath.size() > kNcPathMax)
+    throw DocumentError("The NC file's path is longer than " + std::to_string(kNcPathMax) + " bytes.");
+  const size_t start = out.Size();
+  out.F32(record.width);
+  out.F32(record.height);
+  out.U8(1);
+  out.Fill(0, 3);
+  out.F32(record.referenceX);
+  out.F32(record.referenceY);
+  out.F32(record.zWhite);
+  out.F32(record.zBlack);
+  WriteTextField(out, record.ncPath, kNcPathField);
+  WriteTextField(out, CutUtf8(record.postName, kPostNameMax), kPostNameField);
+  WriteToolRecord(out, record.tool);
+  out.F32(record.feedPlane);
+  out.F32(record.maxStepover);
+  out.F32(record.stockToLeave);
+  out.F32(record.filter);
+  out.I32(record.depthCuts);
+  out.F32(record.zStep);
+  out.U8(record.rows0 ? 1 : 0);
+  out.U8(record.rows90 ? 1 : 0);
+  out.Fill(0, 2);
+  if (out.Size() - start != kDocumentRecordSize) throw DocumentError("The document record's layout is wrong.");
+}
+
+platform::Bytes DocumentRecordBytes(const TDocumentRecord& record) {
+  platform::ByteWriter out;
+  WriteDocumentRecord(out, record);
+  return out.Take();
+}
+
+TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
+  if (in.Remaining() < kDocumentRecordSize)
+    throw DocumentError("The document's parameters are cut short: " + std::to_string(in.Remaining()) + " of " +
+                        std::to_string(kDocumentRecordSize) + " bytes.");
+  TDocumentRecord r;
+  r.width = Positive(in.F32(), "image width");
+  r.height = Positive(in.F32(), "image height");
+  in.Skip(4);
+  r.referenceX = Finite(in.F32(), "reference X");
+  r.referenceY = Finite(in.F32(), "reference Y");
+  r.zWhite = Finite(in.F32(), "white depth");
+  r.zBlack = Finite(in.F32(), "black depth");
+  r.ncPath = ReadTextField(in, kNcPathField, "NC file path");
+  r.postName = CutUtf8(ReadTextField(in, kPostNameField, "post-processor name"), kPostNameReadMax);
+  r.tool = ReadToolRecord(in);
+  if (r.tool.toolType < 0 || r.tool.toolType >= kToolTypeCount)
+    throw DocumentError("The document's tool type " + std::to_string(r.tool.toolType) + " is unknown.");
+  for (float value : {r.tool.feedRate, r.tool.plungeRate, r.tool.diameter, r.tool.cornerRadius, r.tool.taperAngle,
+                      r.tool.flatDiameter, r.tool.passDepth})
+    Finite(value, "tool");
+  r.feedPlane = Finite(in.F32(), "feed plane");
+  r.maxStepover = Finite(in.F32(), "maximum stepover");
+  r.stockToLeave = Finite(in.F32(), "stock to leave");
+  r.filter = Finite(in.F32(), "filter tolerance");
+  r.depthCuts = in.I32();
+  if (r.depthCuts < 1 || r.depthCuts > kMaxDepthCuts)
+    throw DocumentError("The document's " + std::to_string(r.depthCuts) + " depth cuts are not 1 to 255.");
+  r.zStep = Finite(in.F32(), "Z step");
+  r.rows0 = in.U8() != 0;
+  r.rows90 = in.U8() != 0;
+  in.Skip(2);
+  return r;
+}
+
+Document ParseDocument(const uint8_t* data, size_t size) {
+  if (size < kBmpHeaderSize + kDocumentRecordSize)
+    throw DocumentError("The file is too short to be a Velkora document.");
+  const int64_t bmpLength = ReadBmpFileLength(platform::Bytes(data, data + kBmpHeaderSize));
+  if (bmpLength < static_cast<int64_t>(kBmpHeaderSize) || bmpLength > static_cast<int64_t>(size - kDocumentRecordSize))
+    throw DocumentError("The document's picture claims " + std::to_string(bmpLength) + " bytes of a file of " +
+                        std::to_string(size) + ".");
+  platform::ByteReader in(data, size);
+  in.Seek(static_cast<size_t>(bmpLength));
+  Document document;
+  document.record = ReadDocumentRecord(in);
+  document.bitmap = platform::DecodeBmp(data, static_cast<size_t>(bmpLength));
+  return document;
+}
+
+platform::Bytes DocumentBytes(const platform::Bitmap& bitmap, const TDocumentRecord& record) {
+  // The record first: a field it cannot take leaves nothing half made.
+  const platform::Bytes tail = DocumentRecordBytes(record);
+  platform::Bytes bytes = platform::EncodeBmp(bitmap);
+  bytes.insert(bytes.end(), tail.begin(), tail.end());
+  return bytes;
+}
+
+}  // namespace machining
