@@ -20,7 +20,8 @@ void TGLCamera::SetDepthOfView(float value) {
 }
 
 void TGLCamera::SetFocalLength(float value) {
-  if (value <= 0) value = 1;
+  // Not a number or infinite (a field of view of 0 degrees) would make every projection NaN.
+  if (!(value > 0) || !std::isfinite(value)) value = 1;
   if (value == focalLength_) return;
   focalLength_ = value;
   if (!IsLoading()) MarkTransformChanged();

@@ -330,7 +330,17 @@ void TGLTexture::UploadTarget(GLenum target) {
   TGLExtensionsAndEntryPoints& gl = ActiveGLTable();
   TGLStateCache& states = SafeCurrentContext().GLStates();
   gl.DrainGLErrors();
-  TGLImage* image = image_->GetImage(target);
+  TGLImage* image = nullptr;
+  try {
+    image = image_->GetImage(target);
+  } catch (const std::exception& error) {
+    // A damaged or unknown picture file: the error texture, and the rest of the frame is drawn.
+    image_->ReleaseImage();
+    if (errorTexture_) return;
+    TurnIntoErrorTexture(error.what());
+    UploadTarget(GL_TEXTURE_2D);
+    return;
+  }
   if (!image || image->IsEmpty()) {
     image_->ReleaseImage();
     if (errorTexture_) return;

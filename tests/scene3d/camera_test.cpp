@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 #include "expect_vectors.h"
 #include "scene3d/gl_transformation.h"
@@ -87,8 +88,13 @@ TEST(Camera, SettersMendTheirValues) {
   ExpectNear(camera.Direction().Value(), (TVector4f{0, 0, -1, 0}), 0, "a camera looks down -Z");
   camera.SetFocalLength(-5);
   EXPECT_EQ(camera.FocalLength(), 1);
-  camera.SetFocalLength(0);
-  EXPECT_EQ(camera.FocalLength(), 1);
+  for (float bad : {0.0f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity()}) {
+    camera.SetFocalLength(50);
+    camera.SetFocalLength(bad);
+    EXPECT_EQ(camera.FocalLength(), 1) << bad;
+  }
+  camera.SetFieldOfView(0, 300);
+  EXPECT_EQ(camera.FocalLength(), 1) << "no field at all: not an endless focal length";
   camera.SetSceneScale(0);
   EXPECT_EQ(camera.SceneScale(), 1);
   camera.SetSceneScale(-2);

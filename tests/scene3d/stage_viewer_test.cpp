@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -85,6 +86,8 @@ TEST(StageViewer, PaintsRenderFramesOfTheWidgetsSize) {
   const QImage shown = viewer.grab().toImage();
   EXPECT_EQ(shown.pixelColor(150, 100), QColor(255, 0, 0)) << "the widget shows the read-back frame";
   EXPECT_EQ(shown.pixelColor(5, 5), QColor(0, 0, 255));
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(shown.save(QStringLiteral("screenshots/GLViewPort.png")));
 
   counter.paints = 0;
   viewer.Buffer().SetBackgroundColor(0x00FF00);

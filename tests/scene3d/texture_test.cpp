@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "fake_gl.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
@@ -113,6 +115,35 @@ TEST(Texture, PictureFilesAreDrawnUprightAndMissingOnesBecomeTheErrorTexture) {
   s.viewer.CopyImageToTexture(copy);
   EXPECT_EQ(copy.ImageClassName(), "TGLBlankImage");
   EXPECT_EQ(static_cast<TGLBlankImage&>(copy.Image()).Width(), 200);
+}
+
+TEST(Texture, UnreadablePicturesBecomeTheErrorTextureAndTheFrameGoesOn) {
+  SKIP_WITHOUT_EGL();
+  testing_support::ScratchDir dir("texture");
+  struct Case {
+    std::string name, bytes;
+  };
+  const Case cases[] = {
+      {"damaged.bmp", std::string("BM\x40\0\0\0\0\0\0\0\x36\0\0\0\x28\0\0\0\xFF\xFF\0\0", 26)},
+      {"cut.jpg", std::string("\xFF\xD8\xFF\xE0\0\x10JFIF", 10)},
+      {"picture.xyz", "no picture format has this name"},
+  };
+  for (const Case& c : cases) {
+    const std::string file = dir.File(c.name);
+    std::ofstream(file, std::ios::binary) << c.bytes;
+    TexturedScene s;
+    RecordingLog log;
+    s.Texture().SetImageClassName("TGLPicFileImage");
+    static_cast<TGLPicFileImage&>(s.Texture().Image()).SetPictureFileName(file);
+    s.Render();
+    s.Render();
+    EXPECT_EQ(s.viewer.Buffer().FrameCount(), 2) << c.name << ": every frame is drawn";
+    EXPECT_TRUE(s.Texture().IsErrorTexture()) << c.name;
+    const int failures = int(std::count_if(log.lines.begin(), log.lines.end(), [](const std::string& line) {
+      return line.rfind("(EE)   Texture", 0) == 0;
+    }));
+    EXPECT_EQ(failures, 1) << c.name << ": told once, with the reason";
+  }
 }
 
 TEST(Texture, AlphaModesAndTheKeyPixels) {
