@@ -114,11 +114,8 @@ void TGLCylinder::BuildList(RenderContextInfo&) {
   gl.PopMatrix();
 }
 
-bool TGLCylinder::RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) {
-  const TVector4f o = AbsoluteToLocal(PointFromAffine(TVector3f{rayStart.x, rayStart.y, rayStart.z}));
-  const TVector4f d = AbsoluteToLocal(DirectionFromAffine(TVector3f{rayVector.x, rayVector.y, rayVector.z}));
-  const double y0 = BottomY(), y1 = TopY(), h = Height();
-  const double rb = BottomRadius(), rt = topRadius_;
+std::optional<TTaperedHit> RayTaperedCylinder(const TVector4f& o, const TVector4f& d, double y0, double y1, double rb,
+                                              double rt, bool side, bool top, bool bottom) {
   std::optional<double> best;
   TVector3f bestNormal;
   auto consider = [&](double t, const TVector3f& n) {
@@ -130,19 +127,20 @@ bool TGLCylinder::RayIntersect(const TVector4f& rayStart, const TVector4f& rayVe
   auto at = [&](double t) { return TVector3f{float(o.x + t * d.x), float(o.y + t * d.y), float(o.z + t * d.z)}; };
   // The caps, each within its own radius.
   if (d.y != 0) {
-    if (parts_ & cyTop) {
+    if (top) {
       const double t = (y1 - o.y) / d.y;
       const TVector3f p = at(t);
       if (double(p.x) * p.x + double(p.z) * p.z <= rt * rt) consider(t, {0, 1, 0});
     }
-    if (parts_ & cyBottom) {
+    if (bottom) {
       const double t = (y0 - o.y) / d.y;
       const TVector3f p = at(t);
       if (double(p.x) * p.x + double(p.z) * p.z <= rb * rb) consider(t, {0, -1, 0});
     }
   }
   // The side: x² + z² = r(y)², r running straight from rb at y0 to rt at y1.
-  if ((parts_ & cySides) && h != 0) {
+  const double h = y1 - y0;
+  if (side && h != 0) {
     const double k = (rt - rb) / h;
     const double a = rb + k * (o.y - y0);  // r at the ray's start
     const double c2 = double(d.x) * d.x + double(d.z) * d.z - k * k * d.y * d.y;
@@ -159,9 +157,18 @@ bool TGLCylinder::RayIntersect(const TVector4f& rayStart, const TVector4f& rayVe
       consider(t, AffineNormalized(n));
     }
   }
-  if (!best) return false;
-  if (hit) *hit = LocalToAbsolute(PointFromAffine(at(*best)));
-  if (normal) *normal = VectorNormalized4(LocalToAbsolute(DirectionFromAffine(bestNormal)));
+  if (!best) return std::nullopt;
+  return TTaperedHit{at(*best), bestNormal};
+}
+
+bool TGLCylinder::RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) {
+  const TVector4f o = AbsoluteToLocal(PointFromAffine(TVector3f{rayStart.x, rayStart.y, rayStart.z}));
+  const TVector4f d = AbsoluteToLocal(DirectionFromAffine(TVector3f{rayVector.x, rayVector.y, rayVector.z}));
+  const std::optional<TTaperedHit> found = RayTaperedCylinder(o, d, BottomY(), TopY(), BottomRadius(), topRadius_,
+                                                              parts_ & cySides, parts_ & cyTop, parts_ & cyBottom);
+  if (!found) return false;
+  if (hit) *hit = LocalToAbsolute(PointFromAffine(found->point));
+  if (normal) *normal = VectorNormalized4(LocalToAbsolute(DirectionFromAffine(found->normal)));
   return true;
 }
 

@@ -5,11 +5,22 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "scene3d/quadric_object.h"
 
 namespace scene3d {
+
+// The nearest hit of a ray (local origin o, direction d) with the solid of revolution about Y that
+// runs from radius rb at y0 to rt at y1, of the parts asked for: the side, the top disc at y1, the
+// bottom disc at y0. Hit point and outward normal in the same coordinates.
+struct TTaperedHit {
+  TVector3f point;
+  TVector3f normal;
+};
+std::optional<TTaperedHit> RayTaperedCylinder(const TVector4f& o, const TVector4f& d, double y0, double y1, double rb,
+                                              double rt, bool side, bool top, bool bottom);
 
 class TGLCylinderBase : public TGLQuadricObject {
  public:
