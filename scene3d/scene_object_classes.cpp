@@ -5,6 +5,7 @@
 #include "scene3d/dummy_cube.h"
 #include "scene3d/geometric_solids.h"
 #include "scene3d/lines.h"
+#include "scene3d/pipe.h"
 #include "scene3d/plane.h"
 #include "scene3d/points.h"
 #include "scene3d/revolution_solid.h"
@@ -32,6 +33,7 @@ void RegisterSceneObjectClasses() {
   RegisterSceneObjectClass<TGLPolygon>();
   RegisterSceneObjectClass<TGLCapsule>();
   RegisterSceneObjectClass<TGLRevolutionSolid>();
+  RegisterSceneObjectClass<TGLPipe>();
 }
 
 }  // namespace scene3d

@@ -10,6 +10,7 @@
 #include "expect_vectors.h"
 #include "recording_render.h"
 #include "scene3d/filer.h"
+#include "scene3d/pipe.h"
 #include "scene3d/plane.h"
 #include "scene3d/points.h"
 #include "scene3d/scene_classes.h"
@@ -25,7 +26,7 @@ TEST(GeometricSolids, EveryRegisteredSolidDrawsBalancedGeometry) {
   TGLStage scene(nullptr);
   const char* names[] = {"TGLSphere", "TGLCube",    "TGLPlane", "TGLSprite",  "TGLPoints",    "TGLDummyCube",
                          "TGLLines",  "TGLCylinder", "TGLCone",  "TGLTorus",   "TGLDisk",      "TGLArrowLine",
-                         "TGLAnnulus", "TGLFrustrum", "TGLPolygon", "TGLCapsule", "TGLRevolutionSolid"};
+                         "TGLAnnulus", "TGLFrustrum", "TGLPolygon", "TGLCapsule", "TGLRevolutionSolid", "TGLPipe"};
   for (const char* name : names) {
     TGLBaseSceneObject* object = scene.Objects()->CreateChild(name);
     ASSERT_EQ(object->ClassName(), name);
@@ -122,4 +123,36 @@ TEST(GeometricSolids, StoredAndClampedValues) {
       EXPECT_EQ(call.args[2], 2) << "as many points as both lists hold";
     }
   }
+}
+
+TEST(GeometricSolids, PipesFollowTheirPathWithoutTwisting) {
+  TGLPipe pipe(nullptr);
+  pipe.SetRadius(0.5f);
+  pipe.SetSlices(8);
+  pipe.SetParts(ppOutside | ppStartDisk | ppStopDisk);
+  pipe.AddNode(0, 0, 0);
+  pipe.AddNode(0, 0, 4)->SetRadiusFactor(2);
+  pipe.AddNode(4, 0, 4)->SetRadiusFactor(2);
+  ExpectNear(pipe.HalfExtents(), {5, 1, 5, 0}, 0, "nodes grown by the widest ring");
+  RecordingRender r;
+  pipe.BuildList(r.rci);
+  const std::vector<Primitive> drawn = r.Primitives();
+  ASSERT_EQ(drawn.size(), 4u) << "two strips and two end discs";
+  for (size_t s = 0; s < 2; ++s) {
+    ASSERT_EQ(drawn[s].vertices.size(), 18u);
+    for (size_t v = 0; v < 18; ++v) {
+      // Every vertex lies its ring's radius from the path, and its normal points away from it.
+      const TVector3f& p = drawn[s].vertices[v];
+      const TVector3f& n = drawn[s].normals[v];
+      const bool first = (v % 2 == 1) == true;
+      const TVector3f centre = s == 0 ? (first ? TVector3f{0, 0, 0} : TVector3f{0, 0, 4})
+                                      : (first ? TVector3f{0, 0, 4} : TVector3f{4, 0, 4});
+      const double radius = (s == 0 && first) ? 0.5 : 1.0;
+      EXPECT_NEAR(AffineDistance(p, centre), radius, 1e-5) << s << "/" << v;
+      EXPECT_GT(AffineDot(AffineDifference(p, centre), n), 0) << s << "/" << v;
+    }
+  }
+  EXPECT_EQ(drawn[2].mode, GLenum(GL_TRIANGLE_FAN));
+  ExpectNear(drawn[2].normals[0], {0, 0, -1}, 1e-6, "start disc faces back along the path");
+  ExpectNear(drawn[3].normals[0], {1, 0, 0}, 1e-6, "stop disc faces on along the path");
 }
