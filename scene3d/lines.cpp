@@ -34,8 +34,11 @@ struct GluNurbs {
 
 const GluNurbs& Nurbs() {
   static GluNurbs glu;
-  if (!glu.Complete()) {
-    if (!GLULibraryHandle()) LoadGLLibraries();
+  static void* library = nullptr;
+  if (!GLULibraryHandle()) LoadGLLibraries();
+  // Found again whenever libGLU was loaded anew: the old addresses went with the old library.
+  if (!glu.Complete() || library != GLULibraryHandle()) {
+    library = GLULibraryHandle();
     auto find = [](auto& slot, const char* name) { slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(GLUProc(name)); };
     find(glu.create, "gluNewNurbsRenderer");
     find(glu.destroy, "gluDeleteNurbsRenderer");

@@ -35,8 +35,11 @@ void Find(F& slot, const char* name) {
 
 const GluTess& Tess() {
   static GluTess tess;
-  if (!tess.Complete()) {
-    if (!GLULibraryHandle()) LoadGLLibraries();
+  static void* library = nullptr;
+  if (!GLULibraryHandle()) LoadGLLibraries();
+  // Found again whenever libGLU was loaded anew: the old addresses went with the old library.
+  if (!tess.Complete() || library != GLULibraryHandle()) {
+    library = GLULibraryHandle();
     Find(tess.newTess, "gluNewTess");
     Find(tess.deleteTess, "gluDeleteTess");
     Find(tess.callback, "gluTessCallback");
