@@ -7,6 +7,7 @@
 #include "scene3d/material_library.h"
 #include "scene3d/memory_viewer.h"
 #include "scene3d/proxy_object.h"
+#include "scene3d/scene_object_classes.h"
 #include "scene3d/stage.h"
 
 namespace scene3d {
@@ -32,6 +33,7 @@ void RegisterSceneClasses() {
   RegisterStreamingClass<TGLMaterial>();
   RegisterStreamingClass<TGLMaterialLibrary>();
   RegisterStreamingClass<TGLShader>();
+  RegisterSceneObjectClasses();
 }
 
 }  // namespace scene3d

@@ -1,0 +1,102 @@
+#include "scene3d/points.h"
+
+#include <algorithm>
+
+#include "scene3d/colors.h"
+#include "scene3d/gl_entry_points.h"
+#include "scene3d/gl_state.h"
+
+namespace scene3d {
+
+TGLPoints::TGLPoints(TComponent* owner) : TGLStageObject(owner) {
+  SetObjectStyle(uint8_t(ObjectStyle() | osDirectDraw | osNoVisibilityCulling));
+  positions_.Add(TVector3f{0, 0, 0});
+}
+
+void TGLPoints::SetSize(float size) {
+  if (StoreChanged(size_, size)) StructureChanged();
+}
+
+void TGLPoints::SetStyle(TGLPointStyle style) {
+  if (StoreChanged(style_, style)) StructureChanged();
+}
+
+void TGLPoints::SetNoZWrite(bool flag) {
+  if (StoreChanged(noZWrite_, flag)) StructureChanged();
+}
+
+void TGLPoints::SetStatic(bool flag) {
+  if (StoreChanged(static_, flag)) StructureChanged();
+}
+
+void TGLPoints::BuildList(RenderContextInfo& rci) {
+  const int count = positions_.Count();
+  if (count == 0) return;
+  TGLExtensionsAndEntryPoints& gl = ActiveGLTable();
+  TGLStateCache& states = *rci.GLStates;
+  states.SetPointSize(size_);
+  if (noZWrite_) states.SetDepthWriteMask(false);
+  switch (style_) {
+    case psRound:
+      states.EnableState(stPointSmooth);
+      states.EnableState(stAlphaTest);
+      states.SetAlphaFunction(cfGreater, 0.5f);
+      states.DisableState(stBlend);
+      break;
+    case psSmooth:
+    case psSmoothAdditive:
+      states.EnableState(stPointSmooth);
+      states.EnableState(stAlphaTest);
+      states.SetAlphaFunction(cfNotEqual, 0);
+      states.EnableState(stBlend);
+      states.SetBlendFunction(bfSrcAlpha, style_ == psSmooth ? bfOneMinusSrcAlpha : bfOne);
+      break;
+    case psSquareAdditive:
+      states.EnableState(stBlend);
+      states.SetBlendFunction(bfSrcAlpha, bfOne);
+      break;
+    default:
+      states.DisableState(stPointSmooth);
+      break;
+  }
+  int drawn = count;
+  gl.VertexPointer(3, GL_FLOAT, 0, positions_.List());
+  gl.EnableClientState(GL_VERTEX_ARRAY);
+  const int colours = colors_.Count();
+  if (colours == 0) {
+    gl.Color4fv(&clrWhite.x);
+  } else if (colours == 1) {
+    gl.Color4fv(&colors_[0].x);
+  } else {
+    drawn = std::min(count, colours);
+    gl.ColorPointer(4, GL_FLOAT, 0, colors_.List());
+    gl.EnableClientState(GL_COLOR_ARRAY);
+  }
+  const bool lock = drawn > 64 && gl.EXT_compiled_vertex_array;
+  if (lock) gl.LockArrays(0, drawn);
+  gl.DrawArrays(GL_POINTS, 0, drawn);
+  if (lock) gl.UnlockArrays();
+  if (colours > 1) gl.DisableClientState(GL_COLOR_ARRAY);
+  gl.DisableClientState(GL_VERTEX_ARRAY);
+  if (noZWrite_) states.SetDepthWriteMask(true);
+  if (style_ != psSquare) {
+    states.DisableState(stPointSmooth);
+    states.DisableState(stAlphaTest);
+  }
+}
+
+void TGLPoints::Assign(const TPersistent* source) {
+  if (auto* points = dynamic_cast<const TGLPoints*>(source)) {
+    positions_.Assign(&points->positions_);
+    colors_.Assign(&points->colors_);
+    size_ = points->size_;
+    style_ = points->style_;
+    noZWrite_ = points->noZWrite_;
+    static_ = points->static_;
+    PointParameters = points->PointParameters;
+    StructureChanged();
+  }
+  TGLStageObject::Assign(source);
+}
+
+}  // namespace scene3d
