@@ -18,15 +18,19 @@ TComponent::TComponent(TComponent* owner) {
 }
 
 TComponent::~TComponent() {
-  state_ |= csDestroying;
   // Those who asked are told first, while this component is still whole enough to be looked at.
+  NotifyFreeing();
+  DestroyComponents();
+  if (owner_) owner_->RemoveComponent(this);
+}
+
+void TComponent::NotifyFreeing() {
+  state_ |= csDestroying;
   while (!freeNotifies_.empty()) {
     TComponent* other = freeNotifies_.back();
     Unlink(other);
     other->Notification(this, opRemove);
   }
-  DestroyComponents();
-  if (owner_) owner_->RemoveComponent(this);
 }
 
 TPersistent* TComponent::GetOwner() const { return owner_; }

@@ -77,6 +77,10 @@ class TComponent : public TPersistent {
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
+  // Marks the component as being destroyed and tells those who asked for FreeNotification now, so a
+  // derived destructor can let them look at it while it is still whole; the base destructor tells
+  // whoever is left.
+  void NotifyFreeing();
   // After the stored values are in: clears Loading.
   virtual void Loaded() { state_ &= ~csLoading; }
 

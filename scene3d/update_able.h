@@ -24,6 +24,15 @@
 
 namespace scene3d {
 
+// Stores `value` into `field` when they differ; true when it did, so a setter reads
+//   if (StoreChanged(width_, width)) NotifyChange(this);
+template <class T>
+bool StoreChanged(T& field, const T& value) {
+  if (field == value) return false;
+  field = value;
+  return true;
+}
+
 class IGLNotifyAble {
  public:
   virtual void NotifyChange(TObject* sender) = 0;

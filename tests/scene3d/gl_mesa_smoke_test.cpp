@@ -47,7 +47,7 @@ class MesaContext {
     eglMakeCurrent(display_, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (surface_) eglDestroySurface(display_, surface_);
     if (context_) eglDestroyContext(display_, context_);
-    eglTerminate(display_);
+    // No eglTerminate: EGL hands out one display per platform, the program's own contexts use it too.
   }
   const std::string& Skip() const { return skip_; }
 
