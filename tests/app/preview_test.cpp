@@ -255,3 +255,15 @@ TEST_F(PreviewTest, ReliefInTheViewerIsBuiltOnlyWhenItChanges) {
   QDir().mkpath(QStringLiteral("screenshots"));
   EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_3d.png")));
 }
+
+TEST_F(PreviewTest, APressInTheViewerHidesTheTimeEstimate) {
+  app::TfrmMain& w = Start();
+  OpenAndWalkToCutting(dir_.File("estimate"));
+  Click("sbtNcCalc");
+  QWidget* text = Get<QWidget>("GLText");
+  ASSERT_FALSE(text->isHidden()) << "Calculate shows the estimate";
+  Mouse(w.Viewer3D(), QEvent::MouseMove, 10, 10, Qt::NoButton, Qt::NoModifier);
+  EXPECT_FALSE(text->isHidden()) << "moving over the view leaves it";
+  Mouse(w.Viewer3D(), QEvent::MouseButtonPress, 10, 10, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_TRUE(text->isHidden());
+}
