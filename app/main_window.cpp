@@ -26,10 +26,12 @@
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
 #include "app/glyphs.h"
+#include "app/main_scene.h"
 #include "app/page_control.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
 #include "platform/bitmap_qimage.h"
+#include "scene3d/stage_viewer.h"
 
 namespace app {
 
@@ -114,14 +116,13 @@ void TfrmMain::BuildWindow() {
   VistaGrafica_->setContextMenuPolicy(Qt::CustomContextMenu);
   Add(new QObject(this), "LocalCad");
   Add(new QObject(this), "LocalPrg");
-  // The 3D viewer plugs in here; GLText is its heads-up text (the time estimate).
-  GLViewPort_ = Add(new QWidget(pnlVistaGrafica_), "GLViewPort");
-  GLViewPort_->setAutoFillBackground(true);
+  // The 3D viewer over the main scene; GLText is its heads-up text (the time estimate).
+  GLViewPort_ = Add(new scene3d::TGLStageViewer(pnlVistaGrafica_), "GLViewPort");
   GLViewPort_->hide();
+  scene_ = std::make_unique<MainScene>(*GLViewPort_);
   GLText_ = Add(new QLabel(GLViewPort_), "GLText");
   GLText_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
   GLText_->hide();
-  GLViewPort_->installEventFilter(this);
 
   // The NC listing's side panel (shown with the backplot in 2D).
   auto* pnlIso = Add(new QFrame(pnlVistaGrafica_), "pnlIso");

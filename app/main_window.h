@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "app/grid_dialog.h"
+#include "app/relief_surface.h"
 #include "app/settings.h"
 #include "app/stl_dialog.h"
 #include "cad/drawing.h"
@@ -53,9 +54,16 @@ class QSpinBox;
 class QToolButton;
 class QTreeWidget;
 
+namespace scene3d {
+class TGLStageViewer;
+struct RenderContextInfo;
+}  // namespace scene3d
+
 namespace app {
 
 class TFindDialog;
+class MainScene;
+
 class TfrmEditLng;
 class TfrmTool;
 class TPageControl;
@@ -123,6 +131,14 @@ struct Prg2DState {
 struct Mouse2D {
   double x = 0.0, y = 0.0;
   int pixelX = 0, pixelY = 0;
+  bool left = false;
+  bool shift = false;
+  bool ctrl = false;
+};
+
+// A mouse event of the 3D viewer: the pixel position, the left button and the Shift and Ctrl keys.
+struct Mouse3D {
+  int x = 0, y = 0;
   bool left = false;
   bool shift = false;
   bool ctrl = false;
@@ -390,6 +406,26 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void AbilitaBt3d(bool threeD);
   void ApplyFormColor(platform::TColor color);
 
+  // The 3D preview: the relief surface GLSuperficie's drawing, its modes, the view buttons, the show
+  // menu and the mouse in the viewer GLViewPort.
+  MainScene& Scene() const { return *scene_; }
+  scene3d::TGLStageViewer& Viewer3D() const { return *GLViewPort_; }
+  void GLSuperficieRender(scene3d::RenderContextInfo& rci);
+  // The surface as the window's values give it now.
+  ReliefSurface SurfaceToDraw() const;
+  void mnuSPShadeClick();
+  void mnuSPWireClick();
+  void mnuSPNoneClick();
+  void sbtTopViewClick();
+  void sbtFrontViewClick();
+  void sbtSideViewClick();
+  void sbtIsoViewClick();
+  void mnuShowToolClick();
+  void mnuShowXYZClick();
+  void GLViewPortMouseDown(const Mouse3D& mouse);
+  void GLViewPortMouseMove(const Mouse3D& mouse);
+  void chk3dviewClick() {}
+
   // The language: the box nol_cboLang lists the language files and shows the current one (DirLng);
   // choosing one retranslates the main and tool windows; "Translation ..." opens the language list.
   void DirLng();
@@ -540,6 +576,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   platform::Pen CurrentLayerPen();
   cad::TLayer& PenLayer();
   void SetCurrentLayerPen(const platform::Pen& pen);
+  void ConnectPreviewHandlers();
+  void CheckSurfaceMode(const char* entry);
 
   void ApplySettings();
   // A picture read and checked, not yet shown.
@@ -604,6 +642,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool dragPan_ = false;
   bool pointerInside_ = false;
   int lastMouseX_ = 0, lastMouseY_ = 0;
+  int last3dX_ = 0, last3dY_ = 0;  // the last mouse position in the 3D viewer
   std::string pointerReadout_;
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
   std::string documentFile_;
@@ -664,7 +703,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // Components the handlers use.
   QWidget* pnlVistaGrafica_ = nullptr;
   QWidget* VistaGrafica_ = nullptr;
-  QWidget* GLViewPort_ = nullptr;
+  scene3d::TGLStageViewer* GLViewPort_ = nullptr;
+  std::unique_ptr<MainScene> scene_;
   QLabel* GLText_ = nullptr;
   QFrame* pnlCmd_ = nullptr;
   QFrame* pnlTbr1_ = nullptr;

@@ -19,6 +19,7 @@
 
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
+#include "app/main_scene.h"
 #include "app/main_window.h"
 #include "app/page_control.h"
 #include "app/tool_window.h"
@@ -33,6 +34,7 @@
 #include "platform/bitmap_qimage.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
+#include "scene3d/stage_viewer.h"
 
 namespace app {
 
@@ -74,11 +76,13 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   modo3d(false, false);
   ConnectHandlers();
   ConnectListingHandlers();
+  ConnectPreviewHandlers();
 }
 
 TfrmMain::~TfrmMain() {
   // The children go after this part of the window: nothing of theirs may call back into it.
-  GLViewPort_->removeEventFilter(this);
+  GLViewPort_->OnMouseDown = nullptr;
+  GLViewPort_->OnMouseMove = nullptr;
   QObject::disconnect(focusConnection_);
 }
 

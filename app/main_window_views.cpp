@@ -23,6 +23,7 @@
 #include "platform/bitmap_qimage.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
+#include "scene3d/stage_viewer.h"
 
 namespace app {
 
@@ -139,54 +140,6 @@ void TfrmMain::Prg2DNestPan() {
 bool TfrmMain::Prg2DOperationRunning() const { return false; }
 
 bool TfrmMain::Prg2DBusy() const { return false; }
-
-// --- the 3D scene plugs in here ---
-
-void TfrmMain::Scene3DSetBackground(platform::TColor color) {
-  SetBackground(GLViewPort_, color);
-  GLViewPort_->update();
-}
-
-void TfrmMain::Scene3DPlaceStockBox(const machining::StockBox&) {
-  // GLEstensioneCnc and GLAssi take the box here.
-}
-
-void TfrmMain::Scene3DShowStockBox(bool) {
-  // GLEstensioneCnc shows or hides here.
-}
-
-void TfrmMain::Scene3DRebuildSurface() {
-  // GLSuperficie redraws from the height grid here; the "Z no cut" tolerance it uses is the one
-  // Calculate takes.
-  if (auto tolerance = platform::ParseDouble(txtFiltroZNC_->text().toStdString()))
-    zNoCutTolerance_ = static_cast<float>(*tolerance);
-}
-
-void TfrmMain::Scene3DAutozoom() {
-  // The camera fits the stock box here (FitCameraToStockBox).
-}
-
-void TfrmMain::Scene3DScaleCamera(float) {
-  // The camera's SceneScale is multiplied here.
-}
-
-void TfrmMain::Scene3DMoveTool(float, float, float) {
-  // GLUtensile moves here.
-}
-
-void TfrmMain::Scene3DShowTool(bool) {
-  // GLUtensile shows or hides here.
-}
-
-void TfrmMain::Scene3DClearToolpath() { toolpath_.clear(); }
-
-void TfrmMain::Scene3DAddToolpathNode(bool rapid, float x, float y, float z) { toolpath_.push_back({rapid, x, y, z}); }
-
-void TfrmMain::Scene3DShowText(const std::string& text) {
-  GLText_->setText(QString::fromStdString(text));
-  GLText_->setVisible(!text.empty());
-  GLText_->raise();
-}
 
 // --- events ---
 
@@ -389,11 +342,6 @@ bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
       static_cast<QMouseEvent*>(event)->button() == Qt::RightButton) {
     platform::RunGuarded([this] { ShowGridDialog(); });
     return true;
-  }
-  // A press in the 3D view hides the time estimate.
-  if (watched == GLViewPort_ && event->type() == QEvent::MouseButtonPress && timeShown_) {
-    Scene3DShowText("");
-    timeShown_ = false;
   }
   return platform::MainForm::eventFilter(watched, event);
 }

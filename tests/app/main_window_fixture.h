@@ -67,8 +67,8 @@ inline const char kLanguage[] =
     "754=Time:\n"
     "782=Only ISO programs play exactly.\n";
 
-// A main window whose 2D view, interaction program and 3D scene record what they are asked, and whose
-// drawing notes some of what it is asked before doing it.
+// A main window whose 2D view and interaction program record what they are asked, whose 3D scene records
+// some of it besides doing it, and whose drawing notes some of what it is asked before doing it.
 class RecordingMain : public app::TfrmMain {
  public:
   std::vector<std::string> calls;
@@ -113,8 +113,14 @@ class RecordingMain : public app::TfrmMain {
   bool Prg2DOperationRunning() const override { return operationRunning; }
   bool Prg2DBusy() const override { return busy; }
   void View2DZoomExtent() override { calls.push_back("zoom extent"); }
-  void Scene3DAutozoom() override { calls.push_back("3D autozoom"); }
-  void Scene3DScaleCamera(float factor) override { calls.push_back("camera x" + std::to_string(factor)); }
+  void Scene3DAutozoom() override {
+    TfrmMain::Scene3DAutozoom();
+    calls.push_back("3D autozoom");
+  }
+  void Scene3DScaleCamera(float factor) override {
+    TfrmMain::Scene3DScaleCamera(factor);
+    calls.push_back("camera x" + std::to_string(factor));
+  }
   void Scene3DRebuildSurface() override {
     TfrmMain::Scene3DRebuildSurface();
     calls.push_back("surface");

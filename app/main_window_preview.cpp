@@ -1,0 +1,201 @@
+// The main window's 3D preview: the relief surface's drawing, the surface modes, the view buttons, the
+// show menu, the mouse in the 3D viewer, and the places where the window drives the 3D scene.
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QToolButton>
+#include <algorithm>
+#include <string>
+
+#include "app/main_scene.h"
+#include "app/main_window.h"
+#include "platform/numbers.h"
+#include "platform/qt_dialogs.h"
+#include "scene3d/direct_opengl.h"
+#include "scene3d/render_context_info.h"
+#include "scene3d/stage_viewer.h"
+
+namespace app {
+
+namespace {
+
+// The progress bar and the hourglass while the surface's quads are made. The bar is painted at once
+// only outside the viewer's paint, where painting another widget is allowed.
+class WindowSurfaceProgress : public SurfaceProgress {
+ public:
+  WindowSurfaceProgress(QProgressBar& bar, bool paintNow) : bar_(bar), paintNow_(paintNow) {}
+  void Start() override {
+    bar_.setValue(0);
+    bar_.show();
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    Paint();
+  }
+  void Advance(int by) override {
+    bar_.setValue(std::min(bar_.value() + by, bar_.maximum()));
+    Paint();
+  }
+  void Finish() override {
+    bar_.hide();
+    QApplication::restoreOverrideCursor();
+  }
+
+ private:
+  void Paint() {
+    if (paintNow_) bar_.repaint();
+  }
+  QProgressBar& bar_;
+  bool paintNow_;
+};
+
+Mouse3D MouseOf(const QMouseEvent& event) {
+  Mouse3D mouse;
+  const QPoint p = event.position().toPoint();
+  mouse.x = p.x();
+  mouse.y = p.y();
+  mouse.left = event.buttons().testFlag(Qt::LeftButton);
+  mouse.shift = event.modifiers().testFlag(Qt::ShiftModifier);
+  mouse.ctrl = event.modifiers().testFlag(Qt::ControlModifier);
+  return mouse;
+}
+
+}  // namespace
+
+// --- the relief surface ---
+
+ReliefSurface TfrmMain::SurfaceToDraw() const {
+  ReliefSurface surface;
+  surface.model = &relief_;
+  if (workBitmap_) {
+    surface.pixelWidth = workBitmap_->Width();
+    surface.pixelHeight = workBitmap_->Height();
+  }
+  if (Get<QAction>("mnuSPWire")->isChecked()) surface.mode = SurfaceMode::Wire;
+  else if (Get<QAction>("mnuSPNone")->isChecked()) surface.mode = SurfaceMode::None;
+  else surface.mode = SurfaceMode::Shade;
+  if (Get<QRadioButton>("rbtShResCoarse")->isChecked()) surface.resolution = SurfaceResolution::Coarse;
+  else if (Get<QRadioButton>("rbtShResMedium")->isChecked()) surface.resolution = SurfaceResolution::Medium;
+  else surface.resolution = SurfaceResolution::Fine;
+  surface.zNoCut = zNoCutOn_;
+  surface.zNoCutHeight = zNoCutHeight_;
+  surface.zNoCutTolerance = zNoCutTolerance_;
+  return surface;
+}
+
+void TfrmMain::GLSuperficieRender(scene3d::RenderContextInfo& rci) {
+  WindowSurfaceProgress progress(*ProgressBar1_, scene_->RenderingOutsidePaint());
+  DrawReliefSurface(SurfaceToDraw(), *rci.GLStates, progress);
+}
+
+void TfrmMain::CheckSurfaceMode(const char* entry) {
+  for (const char* name : {"mnuSPShade", "mnuSPWire", "mnuSPNone"}) Get<QAction>(name)->setChecked(std::string(name) == entry);
+  Scene3DRebuildSurface();
+}
+
+void TfrmMain::mnuSPShadeClick() { CheckSurfaceMode("mnuSPShade"); }
+
+void TfrmMain::mnuSPWireClick() { CheckSurfaceMode("mnuSPWire"); }
+
+void TfrmMain::mnuSPNoneClick() { CheckSurfaceMode("mnuSPNone"); }
+
+// --- view buttons and the show menu ---
+
+void TfrmMain::sbtTopViewClick() { scene_->SetView(StandardView::Top); }
+
+void TfrmMain::sbtFrontViewClick() { scene_->SetView(StandardView::Front); }
+
+void TfrmMain::sbtSideViewClick() { scene_->SetView(StandardView::Side); }
+
+void TfrmMain::sbtIsoViewClick() { scene_->SetView(StandardView::Iso); }
+
+void TfrmMain::mnuShowToolClick() { Scene3DShowTool(Get<QAction>("mnuShowTool")->isChecked()); }
+
+void TfrmMain::mnuShowXYZClick() { scene_->ToggleAxes(); }
+
+// --- the mouse in the 3D viewer ---
+
+void TfrmMain::GLViewPortMouseDown(const Mouse3D& mouse) {
+  last3dX_ = mouse.x;
+  last3dY_ = mouse.y;
+  if (timeShown_) {
+    Scene3DShowText("");
+    timeShown_ = false;
+  }
+}
+
+void TfrmMain::GLViewPortMouseMove(const Mouse3D& mouse) {
+  const int dx = last3dX_ - mouse.x, dy = last3dY_ - mouse.y;
+  last3dX_ = mouse.x;
+  last3dY_ = mouse.y;
+  if (!mouse.left) return;
+  if (mouse.shift || panMode_) scene_->Pan(dx, dy);
+  else if (mouse.ctrl) scene_->ScaleByDrag(dy);
+  else scene_->Orbit(dx, dy);
+}
+
+// --- the 3D scene ---
+
+void TfrmMain::Scene3DSetBackground(platform::TColor color) { scene_->SetBackground(color); }
+
+void TfrmMain::Scene3DPlaceStockBox(const machining::StockBox& box) { scene_->PlaceStockBox(box); }
+
+void TfrmMain::Scene3DShowStockBox(bool on) { scene_->ShowStockBox(on); }
+
+void TfrmMain::Scene3DRebuildSurface() {
+  // The "Z no cut" tolerance the surface leaves out is the one Calculate takes.
+  if (auto tolerance = platform::ParseDouble(txtFiltroZNC_->text().toStdString()))
+    zNoCutTolerance_ = static_cast<float>(*tolerance);
+  scene_->RebuildSurface();
+}
+
+void TfrmMain::Scene3DAutozoom() { scene_->FitToStockBox(stockBox_); }
+
+void TfrmMain::Scene3DScaleCamera(float factor) { scene_->ScaleCamera(factor); }
+
+void TfrmMain::Scene3DMoveTool(float x, float y, float z) { scene_->MoveTool(x, y, z); }
+
+void TfrmMain::Scene3DShowTool(bool on) { scene_->ShowTool(on); }
+
+void TfrmMain::Scene3DClearToolpath() { toolpath_.clear(); }
+
+void TfrmMain::Scene3DAddToolpathNode(bool rapid, float x, float y, float z) { toolpath_.push_back({rapid, x, y, z}); }
+
+void TfrmMain::Scene3DShowText(const std::string& text) {
+  GLText_->setText(QString::fromStdString(text));
+  GLText_->setVisible(!text.empty());
+  GLText_->raise();
+}
+
+// --- events ---
+
+void TfrmMain::ConnectPreviewHandlers() {
+  auto guarded = [this](void (TfrmMain::*handler)()) {
+    return [this, handler] { platform::RunGuarded([this, handler] { (this->*handler)(); }); };
+  };
+  const std::pair<const char*, void (TfrmMain::*)()> buttons[] = {{"sbtTopView", &TfrmMain::sbtTopViewClick},
+                                                                  {"sbtFrontView", &TfrmMain::sbtFrontViewClick},
+                                                                  {"sbtSideView", &TfrmMain::sbtSideViewClick},
+                                                                  {"sbtIsoView", &TfrmMain::sbtIsoViewClick}};
+  for (const auto& [name, handler] : buttons)
+    connect(Get<QToolButton>(name), &QToolButton::clicked, this, guarded(handler));
+  const std::pair<const char*, void (TfrmMain::*)()> entries[] = {{"mnuShowTool", &TfrmMain::mnuShowToolClick},
+                                                                  {"mnuShowXYZ", &TfrmMain::mnuShowXYZClick},
+                                                                  {"mnuSPShade", &TfrmMain::mnuSPShadeClick},
+                                                                  {"mnuSPWire", &TfrmMain::mnuSPWireClick},
+                                                                  {"mnuSPNone", &TfrmMain::mnuSPNoneClick}};
+  for (const auto& [name, handler] : entries) connect(Get<QAction>(name), &QAction::triggered, this, guarded(handler));
+
+  scene_->Surface().OnRender = [this](scene3d::TObject*, scene3d::RenderContextInfo& rci) { GLSuperficieRender(rci); };
+  // The viewer runs its handlers guarded.
+  GLViewPort_->OnMouseDown = [this](QMouseEvent* event) { GLViewPortMouseDown(MouseOf(*event)); };
+  GLViewPort_->OnMouseMove = [this](QMouseEvent* event) { GLViewPortMouseMove(MouseOf(*event)); };
+  GLViewPort_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(GLViewPort_, &QWidget::customContextMenuRequested, this,
+          [this] { platform::RunGuarded([this] { Get<QMenu>("PopupDestro")->popup(QCursor::pos()); }); });
+}
+
+}  // namespace app

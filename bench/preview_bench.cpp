@@ -1,0 +1,109 @@
+// The 3D preview on the driver at hand (Mesa llvmpipe here): frames per second while orbiting a
+// 1,000 x 1,000 relief in the main window's scene and viewer (500 x 533, frames read back as the
+// widget paints them), at the three shading resolutions; and the time to make the surface's quads
+// again after a change. The "fps" counter is frames per second.
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <cmath>
+#include <cstdlib>
+
+#include "app/main_scene.h"
+#include "app/relief_surface.h"
+#include "scene3d/direct_opengl.h"
+#include "scene3d/gl_egl_context.h"
+#include "scene3d/render_context_info.h"
+#include "scene3d/stage_viewer.h"
+
+namespace {
+
+constexpr int kSide = 1000;
+
+class NoProgress : public app::SurfaceProgress {
+ public:
+  void Start() override {}
+  void Advance(int) override {}
+  void Finish() override {}
+};
+
+// A relief of waves 5 units deep over 100 x 100 units, as the depth page builds it.
+const machining::ReliefModel& Relief() {
+  static const machining::ReliefModel model = [] {
+    machining::ReliefModel m;
+    m.zWhite = 0.0f;
+    m.zBlack = -5.0f;
+    m.depth = 5.0f;
+    m.gridStep = 0.1f;
+    m.grid.Resize(kSide, kSide, 0.0f);
+    for (int c = 0; c < kSide; ++c)
+      for (int r = 0; r < kSide; ++r)
+        m.grid.At(c, r) = float(-2.5 + 2.5 * std::sin(c * 0.02) * std::cos(r * 0.027));
+    return m;
+  }();
+  return model;
+}
+
+struct Preview {
+  explicit Preview(app::SurfaceResolution resolution) {
+    viewer.resize(500, 533);
+    surface.model = &Relief();
+    surface.pixelWidth = kSide;
+    surface.pixelHeight = kSide;
+    surface.resolution = resolution;
+    scene.Surface().OnRender = [this](scene3d::TObject*, scene3d::RenderContextInfo& rci) {
+      app::DrawReliefSurface(surface, *rci.GLStates, progress);
+    };
+    machining::StockBox box;
+    box.cubeHeight = box.cubeWidth = 100;
+    box.cubeDepth = 5;
+    box.positionX = box.positionY = 50;
+    box.positionZ = -2.5f;
+    scene.FitToStockBox(box);
+  }
+  scene3d::TGLStageViewer viewer;
+  app::MainScene scene{viewer};
+  app::ReliefSurface surface;
+  NoProgress progress;
+};
+
+bool HaveEGL(benchmark::State& state) {
+  if (scene3d::GLProgramDisplay() != EGL_NO_DISPLAY) return true;
+  state.SkipWithError("EGL is missing here");
+  return false;
+}
+
+void BM_OrbitRelief(benchmark::State& state) {
+  if (!HaveEGL(state)) return;
+  Preview p(static_cast<app::SurfaceResolution>(state.range(0)));
+  if (!p.viewer.RenderFrame()) state.SkipWithError("no frame");  // the context and the display list
+  for (auto _ : state) {
+    p.scene.Orbit(2, 1);
+    p.viewer.RenderFrame();
+  }
+  state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
+void BM_RebuildRelief(benchmark::State& state) {
+  if (!HaveEGL(state)) return;
+  Preview p(static_cast<app::SurfaceResolution>(state.range(0)));
+  p.viewer.RenderFrame();
+  for (auto _ : state) {
+    p.scene.Surface().StructureChanged();
+    p.viewer.RenderFrame();
+  }
+}
+
+}  // namespace
+
+// 0 Coarse, 1 Medium, 2 Fine.
+BENCHMARK(BM_OrbitRelief)->DenseRange(0, 2)->ArgName("resolution")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_RebuildRelief)->DenseRange(0, 2)->ArgName("resolution")->Unit(benchmark::kMillisecond)->UseRealTime();
+
+int main(int argc, char** argv) {
+  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

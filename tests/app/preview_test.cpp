@@ -1,0 +1,269 @@
+// The main window's 3D preview: view buttons, the mouse in the viewer, the surface modes and the show
+// menu, and (on Mesa) the relief as the viewer shows it, built again only when it changes.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QMouseEvent>
+#include <QProgressBar>
+#include <cmath>
+
+#include "app/main_scene.h"
+#include "main_window_fixture.h"
+#include "scene3d/camera.h"
+#include "scene3d/direct_opengl.h"
+#include "scene3d/gl_egl_context.h"
+#include "scene3d/stage_viewer.h"
+
+using testing_support::MainWindowTest;
+
+namespace {
+
+using Vec3 = app::Vec3;
+
+Vec3 Of(const scene3d::TGLCoordinates3& c) { return {c.X(), c.Y(), c.Z()}; }
+
+double Distance(const Vec3& a, const Vec3& b) {
+  return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
+}
+
+void ExpectNear(const Vec3& actual, const Vec3& expected, double tolerance, const std::string& what) {
+  for (int i = 0; i < 3; ++i) EXPECT_NEAR(actual[size_t(i)], expected[size_t(i)], tolerance) << what << ", axis " << i;
+}
+
+void Mouse(QWidget& viewer, QEvent::Type type, int x, int y, Qt::MouseButtons buttons, Qt::KeyboardModifiers keys) {
+  const Qt::MouseButton button = type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton;
+  QMouseEvent event(type, QPointF(x, y), QPointF(x, y), button, buttons, keys);
+  QApplication::sendEvent(&viewer, &event);
+}
+
+// Counts the times a widget is shown.
+class ShowCounter : public QObject {
+ public:
+  explicit ShowCounter(QWidget& widget) { widget.installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Show) ++shows;
+    return false;
+  }
+  int shows = 0;
+};
+
+class PreviewTest : public MainWindowTest {
+ protected:
+  // The test picture opened and the wizard at the depth page: the 3D view.
+  void OpenToDepthPage() {
+    Open(picture_);
+    Click("sbtNextB1");
+    Click("sbtNextB2");
+    ASSERT_TRUE(main_->Mode3D());
+  }
+};
+
+}  // namespace
+
+TEST_F(PreviewTest, SceneAsStoredAndViewButtonsAboutTheTarget) {
+  app::TfrmMain& w = Start();
+  app::MainScene& scene = w.Scene();
+  scene3d::TGLCamera& camera = scene.Camera();
+  EXPECT_EQ(camera.Name(), "GLCamera1");
+  EXPECT_EQ(camera.CameraStyle(), scene3d::csOrthogonal);
+  EXPECT_EQ(camera.TargetObject(), &scene.Target());
+  EXPECT_EQ(scene.Target().Name(), "GLDummyCube1");
+  EXPECT_TRUE(scene.Surface().UseBuildList()) << "the surface is compiled into a display list";
+  EXPECT_EQ(w.Viewer3D().Camera(), &camera);
+  EXPECT_NEAR(camera.GetFieldOfView(500), 179.083282, 1e-3) << "the stored field of view at 500 pixels";
+  EXPECT_TRUE(w.Viewer3D().isHidden());
+  for (const char* name : {"sbtTopView", "sbtFrontView", "sbtSideView", "sbtIsoView", "sbtShow"})
+    EXPECT_FALSE(Enabled(name)) << name << " only in 3D";
+
+  OpenToDepthPage();
+  for (const char* name : {"sbtTopView", "sbtFrontView", "sbtSideView", "sbtIsoView", "sbtShow"})
+    EXPECT_TRUE(Enabled(name)) << name;
+  EXPECT_FALSE(Enabled("sbtZoomWin"));
+
+  const Vec3 p{250, -250, 230}, t{10, 20, -2};
+  const double r = std::sqrt(250.0 * 250 + 250 * 250 + 230 * 230);
+  const double k = r / std::sqrt(3.0);
+  const struct {
+    const char* button;
+    Vec3 position;
+  } cases[] = {{"sbtTopView", {t[0], t[1] - 0.0001 * r, t[2] + r}},
+               {"sbtFrontView", {t[0], t[1] - r, t[2]}},
+               {"sbtSideView", {t[0] + r, t[1], t[2]}},
+               {"sbtIsoView", {t[0] + k, t[1] - k, t[2] + k}}};
+  for (const auto& c : cases) {
+    camera.Position().SetPointXYZ(float(p[0]), float(p[1]), float(p[2]));
+    scene.Target().Position().SetPointXYZ(float(t[0]), float(t[1]), float(t[2]));
+    Click(c.button);
+    ExpectNear(Of(camera.Position()), c.position, 1e-3, c.button);
+    ExpectNear(Of(scene.Target().Position()), t, 0, std::string(c.button) + ": the target stays");
+  }
+}
+
+TEST_F(PreviewTest, MouseOrbitsPansAndScales) {
+  app::TfrmMain& w = Start();
+  OpenToDepthPage();
+  app::MainScene& scene = w.Scene();
+  scene3d::TGLCamera& camera = scene.Camera();
+  QWidget& viewer = w.Viewer3D();
+  const Vec3 p{250, -250, 230}, t{0, 0, 0};
+
+  enum Expect { Orbit, Pan, ScaleUp, ScaleDown, Nothing };
+  const struct {
+    const char* what;
+    int dx, dy;  // the pointer's move
+    Qt::MouseButtons buttons;
+    Qt::KeyboardModifiers keys;
+    Expect expect;
+  } cases[] = {
+      {"left: orbit", -12, 5, Qt::LeftButton, Qt::NoModifier, Orbit},
+      {"shift-left: pan", 8, -6, Qt::LeftButton, Qt::ShiftModifier, Pan},
+      {"ctrl-left upwards: scale up", 0, -4, Qt::LeftButton, Qt::ControlModifier, ScaleUp},
+      {"ctrl-left downwards: scale down", 3, 4, Qt::LeftButton, Qt::ControlModifier, ScaleDown},
+      {"no button: nothing", 20, 20, Qt::NoButton, Qt::NoModifier, Nothing},
+  };
+  for (const auto& c : cases) {
+    camera.Position().SetPointXYZ(float(p[0]), float(p[1]), float(p[2]));
+    scene.Target().Position().SetPointXYZ(0, 0, 0);
+    camera.SetSceneScale(2);
+    Mouse(viewer, QEvent::MouseButtonPress, 100, 100, c.buttons, c.keys);
+    Mouse(viewer, QEvent::MouseMove, 100 + c.dx, 100 + c.dy, c.buttons, c.keys);
+    const Vec3 cam = Of(camera.Position()), target = Of(scene.Target().Position());
+    const double moved = Distance(cam, p);
+    switch (c.expect) {
+      case Orbit:
+        EXPECT_GT(moved, 1.0) << c.what;
+        EXPECT_NEAR(Distance(cam, target), Distance(p, t), 1e-2) << c.what << ": the distance to the target stays";
+        ExpectNear(target, t, 0, c.what);
+        break;
+      case Pan:
+        EXPECT_GT(moved, 0.1) << c.what;
+        ExpectNear({cam[0] - target[0], cam[1] - target[1], cam[2] - target[2]}, p, 1e-3,
+                   std::string(c.what) + ": camera and target move together");
+        EXPECT_NEAR(target[2], 0, 1e-6) << c.what << ": in the ground plane";
+        break;
+      case ScaleUp:
+      case ScaleDown:
+        EXPECT_FLOAT_EQ(camera.SceneScale(), c.expect == ScaleUp ? 2 * 1.1f : 2 / 1.1f) << c.what;
+        EXPECT_EQ(moved, 0) << c.what;
+        break;
+      case Nothing:
+        EXPECT_EQ(moved, 0) << c.what;
+        EXPECT_EQ(camera.SceneScale(), 2) << c.what;
+        break;
+    }
+  }
+
+  // In pan mode the left button alone pans.
+  Click("sbtPan");
+  ASSERT_TRUE(w.PanMode());
+  camera.Position().SetPointXYZ(float(p[0]), float(p[1]), float(p[2]));
+  Mouse(viewer, QEvent::MouseButtonPress, 50, 50, Qt::LeftButton, Qt::NoModifier);
+  Mouse(viewer, QEvent::MouseMove, 60, 50, Qt::LeftButton, Qt::NoModifier);
+  const Vec3 cam = Of(camera.Position()), target = Of(scene.Target().Position());
+  EXPECT_GT(Distance(target, t), 0.1);
+  ExpectNear({cam[0] - target[0], cam[1] - target[1], cam[2] - target[2]}, p, 1e-3, "pan mode");
+}
+
+TEST_F(PreviewTest, SurfaceModesAndShowMenu) {
+  testing_support::RecordingMain& w = Start();
+  OpenToDepthPage();
+  const struct {
+    const char* entry;
+    app::SurfaceMode mode;
+  } modes[] = {{"mnuSPWire", app::SurfaceMode::Wire},
+               {"mnuSPNone", app::SurfaceMode::None},
+               {"mnuSPShade", app::SurfaceMode::Shade}};
+  for (const auto& m : modes) {
+    const int rebuilds = w.Count("surface");
+    Get<QAction>(m.entry)->trigger();
+    for (const char* name : {"mnuSPShade", "mnuSPWire", "mnuSPNone"})
+      EXPECT_EQ(Get<QAction>(name)->isChecked(), std::string(name) == m.entry) << m.entry << ": " << name;
+    EXPECT_EQ(w.SurfaceToDraw().mode, m.mode) << m.entry;
+    EXPECT_EQ(w.Count("surface"), rebuilds + 1) << m.entry << " marks the surface changed";
+  }
+
+  EXPECT_TRUE(w.Scene().AxesShown());
+  Get<QAction>("mnuShowXYZ")->trigger();
+  EXPECT_FALSE(w.Scene().AxesShown()) << "the axes toggle";
+  Get<QAction>("mnuShowXYZ")->trigger();
+  EXPECT_TRUE(w.Scene().AxesShown());
+  Get<QAction>("mnuShowTool")->trigger();
+  EXPECT_TRUE(Get<QAction>("mnuShowTool")->isChecked());
+  EXPECT_TRUE(w.Scene().ToolShown()) << "the tool shows while the entry is checked";
+  Get<QAction>("mnuShowTool")->trigger();
+  EXPECT_FALSE(w.Scene().ToolShown());
+}
+
+TEST_F(PreviewTest, ReliefInTheViewerIsBuiltOnlyWhenItChanges) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = Start();
+  w.show();
+  w.resize(900, 650);
+  ShowCounter progress(*Get<QProgressBar>("ProgressBar1"));
+  OpenToDepthPage();
+  app::MainScene& scene = w.Scene();
+  scene.FitToStockBox(scene.StockBox());
+  Click("sbtTopView");
+  scene3d::TGLStageViewer& viewer = w.Viewer3D();
+  ASSERT_TRUE(viewer.RenderFrame());
+  EXPECT_GE(progress.shows, 1) << "the quads were made";
+  EXPECT_TRUE(Get<QProgressBar>("ProgressBar1")->isHidden());
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
+
+  // The middle row of the frame: the picture runs white (left) to black (right), drawn blue.
+  const scene3d::TGLOutputDevice& device = viewer.Buffer().Device();
+  auto nonBackground = [&](int y) {
+    std::vector<QColor> row;
+    const QRgb background = device.Pixel(0, 0);
+    for (int x = 0; x < device.ImageWidth(); ++x)
+      if (device.Pixel(x, y) != background) row.push_back(QColor::fromRgb(device.Pixel(x, y)));
+    return row;
+  };
+  const int middle = device.ImageHeight() / 2;
+  std::vector<QColor> row = nonBackground(middle);
+  ASSERT_GT(row.size(), 100u) << "the relief fills much of the view";
+  EXPECT_GT(row.front().red(), 200) << "white at the left";
+  EXPECT_LT(row.back().red(), 60) << "black depth at the right is blue";
+  EXPECT_GT(row.back().blue(), 200);
+  const size_t shaded = row.size();
+
+  // Orbiting renders new frames from the display list.
+  progress.shows = 0;
+  Mouse(viewer, QEvent::MouseButtonPress, 100, 100, Qt::LeftButton, Qt::NoModifier);
+  Mouse(viewer, QEvent::MouseMove, 90, 104, Qt::LeftButton, Qt::NoModifier);
+  ASSERT_TRUE(viewer.RenderFrame());
+  ASSERT_TRUE(viewer.RenderFrame());
+  EXPECT_EQ(progress.shows, 0) << "orbiting does not make the quads again";
+
+  // Wire frame: made again at once (the window shows), fewer pixels covered; "None": none at all.
+  Click("sbtTopView");
+  Get<QAction>("mnuSPWire")->trigger();
+  EXPECT_EQ(progress.shows, 1);
+  ASSERT_TRUE(viewer.RenderFrame());
+  const size_t wire = nonBackground(middle).size();
+  EXPECT_LT(wire, shaded * 3 / 4);
+  EXPECT_GT(wire, 0u);
+  Get<QAction>("mnuSPNone")->trigger();
+  ASSERT_TRUE(viewer.RenderFrame());
+  EXPECT_EQ(progress.shows, 1) << "no progress bar for \"None\"";
+  EXPECT_TRUE(nonBackground(middle).empty());
+
+  // For a person to look at: the relief from the diagonal.
+  Get<QAction>("mnuSPShade")->trigger();
+  Click("sbtIsoView");
+  QApplication::processEvents();
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_3d.png")));
+}
+
+TEST_F(PreviewTest, APressInTheViewerHidesTheTimeEstimate) {
+  app::TfrmMain& w = Start();
+  OpenAndWalkToCutting(dir_.File("estimate"));
+  Click("sbtNcCalc");
+  QWidget* text = Get<QWidget>("GLText");
+  ASSERT_FALSE(text->isHidden()) << "Calculate shows the estimate";
+  Mouse(w.Viewer3D(), QEvent::MouseMove, 10, 10, Qt::NoButton, Qt::NoModifier);
+  EXPECT_FALSE(text->isHidden()) << "moving over the view leaves it";
+  Mouse(w.Viewer3D(), QEvent::MouseButtonPress, 10, 10, Qt::LeftButton, Qt::NoModifier);
+  EXPECT_TRUE(text->isHidden());
+}

@@ -1,0 +1,245 @@
+// The relief surface's quads, counted through a recording OpenGL table: steps by resolution, the last
+// row and column, "Z no cut" gaps, colours, the modes and the state left for the objects after it.
+#include "app/relief_surface.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <functional>
+#include <set>
+#include <utility>
+
+#include "scene3d/fake_gl.h"
+
+using app::ReliefSurface;
+using app::SurfaceResolution;
+using app::SurfaceMode;
+using testing_support::ActiveFakeTable;
+
+namespace {
+
+class RecordingProgress : public app::SurfaceProgress {
+ public:
+  void Start() override { ++starts; }
+  void Advance(int by) override { advanced += by; }
+  void Finish() override { ++finishes; }
+  int starts = 0, advanced = 0, finishes = 0;
+};
+
+// A relief of columns x rows pixels, one drawing unit a pixel, origin (0, 0), black -5, white 0; the
+// height is height(column, row).
+struct Relief {
+  Relief(int columns, int rows, const std::function<float(int, int)>& height = nullptr) {
+    model.grid.Resize(columns, rows, 0.0f);
+    model.gridStep = 1.0f;
+    model.zWhite = 0.0f;
+    model.zBlack = -5.0f;
+    model.depth = 5.0f;
+    if (height)
+      for (int c = 0; c < columns; ++c)
+        for (int r = 0; r < rows; ++r) model.grid.At(c, r) = height(c, r);
+    surface.model = &model;
+    surface.pixelWidth = columns;
+    surface.pixelHeight = rows;
+  }
+  machining::ReliefModel model;
+  ReliefSurface surface;
+};
+
+struct Drawn {
+  std::vector<std::pair<int, int>> quads;  // the (l, c) corner of each quad, its third vertex
+  std::vector<std::array<double, 3>> colours;
+  std::vector<std::string> trace;
+  int begins = 0, ends = 0;
+};
+
+// Draws with a state cache as a frame leaves it: face culling on.
+Drawn Draw(const ReliefSurface& surface, RecordingProgress& progress) {
+  ActiveFakeTable fake;
+  scene3d::TGLStateCache states;
+  states.EnableState(scene3d::stCullFace);
+  fake.gl.ClearCalls();
+  app::DrawReliefSurface(surface, states, progress);
+  Drawn drawn;
+  int vertex = 0;
+  for (const testing_support::GLCall& call : fake.gl.calls) {
+    if (call.name == "Vertex3f" && vertex++ % 4 == 2) drawn.quads.emplace_back(int(call.args[0]), int(call.args[1]));
+    if (call.name == "Color3f") drawn.colours.push_back({call.args[0], call.args[1], call.args[2]});
+    drawn.begins += call.name == "Begin";
+    drawn.ends += call.name == "End";
+  }
+  drawn.trace = fake.gl.Trace();
+  return drawn;
+}
+
+}  // namespace
+
+TEST(ReliefSurface, StepsAndIndicesFollowTheTable) {
+  struct Case {
+    SurfaceResolution resolution;
+    int n, step;
+  };
+  const Case cases[] = {
+      {SurfaceResolution::Coarse, 50, 1},   {SurfaceResolution::Coarse, 51, 5},   {SurfaceResolution::Coarse, 200, 5},
+      {SurfaceResolution::Coarse, 201, 10}, {SurfaceResolution::Coarse, 1500, 10}, {SurfaceResolution::Coarse, 1501, 25},
+      {SurfaceResolution::Medium, 50, 1},   {SurfaceResolution::Medium, 200, 2},  {SurfaceResolution::Medium, 1500, 5},
+      {SurfaceResolution::Medium, 1999, 10}, {SurfaceResolution::Fine, 3000, 1},  {SurfaceResolution::Fine, 1, 1},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(app::SurfaceStep(c.resolution, c.n), c.step) << "n = " << c.n << ", resolution " << int(c.resolution);
+
+  std::vector<int> coarse = app::SurfaceIndices(999, 10);
+  ASSERT_EQ(coarse.size(), 100u);
+  EXPECT_EQ(coarse[0], 10);
+  EXPECT_EQ(coarse[98], 990);
+  EXPECT_EQ(coarse[99], 999) << "the last column is reached once";
+  EXPECT_EQ(app::SurfaceIndices(50, 5), (std::vector<int>{5, 10, 15, 20, 25, 30, 35, 40, 45, 50}))
+      << "a side the step divides ends on itself, not twice";
+  EXPECT_TRUE(app::SurfaceIndices(0, 1).empty());
+}
+
+TEST(ReliefSurface, QuadsCoverThePictureAtEveryResolution) {
+  // 51 x 51: every quad once at every resolution; the progress bar runs 0 ... 100.
+  for (SurfaceResolution resolution : {SurfaceResolution::Coarse, SurfaceResolution::Medium, SurfaceResolution::Fine}) {
+    Relief relief(51, 51);
+    relief.surface.resolution = resolution;
+    RecordingProgress progress;
+    const Drawn drawn = Draw(relief.surface, progress);
+    const std::set<std::pair<int, int>> distinct(drawn.quads.begin(), drawn.quads.end());
+    EXPECT_EQ(drawn.quads.size(), 2500u) << int(resolution);
+    EXPECT_EQ(distinct.size(), 2500u) << "no quad twice";
+    EXPECT_EQ(drawn.begins, 1);
+    EXPECT_EQ(drawn.ends, 1);
+    EXPECT_EQ(progress.starts, 1);
+    EXPECT_EQ(progress.finishes, 1);
+    EXPECT_EQ(progress.advanced, 100) << "a tenth of the rows at a time";
+  }
+
+  // 1000 x 300 at Coarse: columns 10 ... 990 and 999, rows 10 ... 290 and 299.
+  Relief wide(1000, 300);
+  wide.surface.resolution = SurfaceResolution::Coarse;
+  RecordingProgress progress;
+  const Drawn drawn = Draw(wide.surface, progress);
+  std::set<int> columns, rows;
+  for (auto [l, c] : drawn.quads) {
+    columns.insert(l);
+    rows.insert(c);
+  }
+  std::set<int> expectColumns, expectRows;
+  for (int l = 10; l <= 990; l += 10) expectColumns.insert(l);
+  expectColumns.insert(999);
+  for (int c = 10; c <= 290; c += 10) expectRows.insert(c);
+  expectRows.insert(299);
+  EXPECT_EQ(columns, expectColumns);
+  EXPECT_EQ(rows, expectRows);
+  EXPECT_EQ(drawn.quads.size(), 100u * 30u);
+}
+
+TEST(ReliefSurface, QuadOrderPositionsAndColours) {
+  // 3 x 2 pixels at (100, 200) with 2 units a pixel; column 2 black, the rest white.
+  Relief relief(3, 2, [](int column, int) { return column == 2 ? -5.0f : 0.0f; });
+  relief.model.gridStep = 2.0f;
+  relief.model.gridOriginX = 100.0f;
+  relief.model.gridOriginY = 200.0f;
+  RecordingProgress progress;
+  const Drawn drawn = Draw(relief.surface, progress);
+  std::vector<std::string> vertices;
+  for (const std::string& call : drawn.trace)
+    if (call.rfind("Vertex3f", 0) == 0 || call.rfind("Color3f", 0) == 0) vertices.push_back(call);
+  ASSERT_EQ(vertices.size(), 16u);
+  // The second quad (l = 2, c = 1): (1, 0), (2, 0), (2, 1), (1, 1), each after its colour.
+  EXPECT_EQ(std::vector<std::string>(vertices.begin() + 8, vertices.end()),
+            (std::vector<std::string>{"Color3f(1,1,1)", "Vertex3f(102,200,0)", "Color3f(0,0,1)", "Vertex3f(104,200,-5)",
+                                      "Color3f(0,0,1)", "Vertex3f(104,202,-5)", "Color3f(1,1,1)", "Vertex3f(102,202,0)"}));
+
+  // A relief without depth is white, never a NaN colour.
+  Relief flat(2, 2);
+  flat.model.depth = 0.0f;
+  flat.model.zBlack = 0.0f;
+  const Drawn white = Draw(flat.surface, progress);
+  ASSERT_EQ(white.colours.size(), 4u);
+  for (const auto& colour : white.colours) EXPECT_EQ(colour, (std::array<double, 3>{1.0, 1.0, 1.0}));
+}
+
+TEST(ReliefSurface, ZNoCutLeavesOutTheQuadsAtThePickedHeight) {
+  // Heights -2 on every third column, else -1; tolerance 0.1 around -2.
+  auto height = [](int column, int) { return column % 3 == 0 ? -2.0f : -1.0f; };
+  Relief relief(31, 11, height);
+  RecordingProgress progress;
+  EXPECT_EQ(Draw(relief.surface, progress).quads.size(), 300u) << "off: every quad";
+
+  relief.surface.zNoCut = true;
+  relief.surface.zNoCutHeight = -2.05f;
+  relief.surface.zNoCutTolerance = 0.1f;
+  const Drawn drawn = Draw(relief.surface, progress);
+  EXPECT_EQ(drawn.quads.size(), 200u) << "columns 3, 6, ... 30 are left out";
+  for (auto [l, c] : drawn.quads) EXPECT_NE(l % 3, 0) << l << ", " << c;
+  relief.surface.zNoCutTolerance = 0.01f;
+  EXPECT_EQ(Draw(relief.surface, progress).quads.size(), 300u) << "outside the tolerance nothing is left out";
+}
+
+std::string Call(const char* name, std::initializer_list<int> args) {
+  std::string text = std::string(name) + "(";
+  for (int a : args) text += std::to_string(a) + ",";
+  text.back() = ')';
+  return text;
+}
+
+// True when `calls` holds `expected` in this order (other calls between them allowed).
+bool InOrder(const std::vector<std::string>& calls, const std::vector<std::string>& expected) {
+  auto at = calls.begin();
+  for (const std::string& e : expected) {
+    at = std::find(at, calls.end(), e);
+    if (at == calls.end()) return false;
+    ++at;
+  }
+  return true;
+}
+
+TEST(ReliefSurface, ModesStateAndPicturesWithoutQuads) {
+  const std::string lines = Call("PolygonMode", {GL_FRONT_AND_BACK, GL_LINE});
+  const std::string filled = Call("PolygonMode", {GL_FRONT_AND_BACK, GL_FILL});
+  struct Case {
+    const char* what;
+    int columns, rows;  // the picture
+    int gridColumns;    // the grid as built
+    SurfaceMode mode;
+    bool quads;
+  };
+  const Case cases[] = {
+      {"shaded", 4, 4, 4, SurfaceMode::Shade, true},
+      {"wire frame", 4, 4, 4, SurfaceMode::Wire, true},
+      {"none", 4, 4, 4, SurfaceMode::None, false},
+      {"one pixel wide", 1, 4, 1, SurfaceMode::Shade, false},
+      {"grid of an older picture", 5, 4, 4, SurfaceMode::Wire, false},
+  };
+  for (const Case& c : cases) {
+    Relief relief(c.gridColumns, c.rows);
+    relief.surface.pixelWidth = c.columns;
+    relief.surface.mode = c.mode;
+    RecordingProgress progress;
+    const Drawn drawn = Draw(relief.surface, progress);
+    EXPECT_EQ(!drawn.quads.empty(), c.quads) << c.what;
+    EXPECT_EQ(drawn.begins, c.quads ? 1 : 0) << c.what;
+    EXPECT_EQ(drawn.ends, drawn.begins) << c.what;
+    EXPECT_EQ(progress.starts, c.quads ? 1 : 0) << c.what << ": the progress bar shows only for quads";
+    EXPECT_EQ(progress.finishes, progress.starts) << c.what;
+    // Colour material on and culling off before; culling on, colour material off and the polygons
+    // filled again after, so what is drawn next is not left in wire frame.
+    const bool wire = c.mode == SurfaceMode::Wire;
+    std::vector<std::string> expected = {Call("Enable", {GL_COLOR_MATERIAL}), Call("Disable", {GL_CULL_FACE})};
+    if (wire) expected.push_back(lines);
+    if (c.quads) expected.insert(expected.end(), {Call("Begin", {GL_QUADS}), "End()"});
+    expected.insert(expected.end(), {Call("Enable", {GL_CULL_FACE}), Call("Disable", {GL_COLOR_MATERIAL})});
+    if (wire) expected.push_back(filled);
+    EXPECT_TRUE(InOrder(drawn.trace, expected)) << c.what;
+    EXPECT_EQ(std::count(drawn.trace.begin(), drawn.trace.end(), lines), wire ? 1 : 0) << c.what;
+  }
+
+  // No picture at all: not a single call.
+  ReliefSurface none;
+  RecordingProgress progress;
+  EXPECT_TRUE(Draw(none, progress).trace.empty());
+}
