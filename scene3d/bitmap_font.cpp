@@ -260,6 +260,7 @@ void TGLCustomBitmapFont::DrawText(RenderContextInfo& rci, std::string_view text
   const GLuint texture = PrepareTexture(states);
   if (glyphs_.Empty()) return;
   if (charWidths_.empty() || glyphRects_.empty()) FillTables();
+  if (charWidths_.empty() || glyphRects_.empty()) return;
 
   const float startX = position ? position->x : 0, startY = position ? position->y : 0;
   size_t lines = 1 + size_t(std::count(text.begin(), text.end(), '\r'));

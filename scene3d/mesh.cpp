@@ -22,14 +22,11 @@ void TVertexList::Clear() {
   NotifyChange(this);
 }
 
-void TVertexList::Extents(TVector3f& min, TVector3f& max) const {
+TAxisBox TVertexList::Extents() const {
   constexpr float kInf = std::numeric_limits<float>::infinity();
-  min = {kInf, kInf, kInf};
-  max = {-kInf, -kInf, -kInf};
-  for (const TVertexData& v : vertices_) {
-    min = {std::min(min.x, v.coord.x), std::min(min.y, v.coord.y), std::min(min.z, v.coord.z)};
-    max = {std::max(max.x, v.coord.x), std::max(max.y, v.coord.y), std::max(max.z, v.coord.z)};
-  }
+  TAxisBox box{{kInf, kInf, kInf}, {-kInf, -kInf, -kInf}};
+  for (const TVertexData& v : vertices_) AxisBoxIncludePoint(box, v.coord);
+  return box;
 }
 
 void TVertexList::Assign(const TPersistent* source) {
@@ -76,13 +73,7 @@ void TGLMesh::StructureChanged() {
 
 TVector4f TGLMesh::HalfExtents() const {
   if (!extentsValid_) {
-    halfExtents_ = {0, 0, 0, 0};
-    if (vertices_->Count() > 0) {
-      TVector3f min, max;
-      vertices_->Extents(min, max);
-      halfExtents_ = {std::max(std::fabs(min.x), std::fabs(max.x)), std::max(std::fabs(min.y), std::fabs(max.y)),
-                      std::max(std::fabs(min.z), std::fabs(max.z)), 0};
-    }
+    halfExtents_ = vertices_->Count() > 0 ? HalfExtentsOfAxisBox(vertices_->Extents()) : TVector4f{0, 0, 0, 0};
     extentsValid_ = true;
   }
   return halfExtents_;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "scene3d/bounding_boxes.h"
 #include "scene3d/custom_scene_object.h"
 #include "scene3d/update_able.h"
 
@@ -39,7 +40,7 @@ class TVertexList : public TGLUpdateAbleObject {
   void AddVertex(const TVector3f& position, const TVector3f& normal, const TVector4f& color, const TTexPoint& texPoint);
   void Clear();
   // Per-axis minimum and maximum of the positions (+infinity and -infinity when empty).
-  void Extents(TVector3f& min, TVector3f& max) const;
+  TAxisBox Extents() const;
   void Assign(const TPersistent* source) override;
 
  private:

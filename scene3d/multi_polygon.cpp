@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <deque>
+#include <limits>
 
 #include "scene3d/gl_entry_points.h"
 
@@ -89,12 +90,18 @@ class Tessellator {
   Tessellator& operator=(const Tessellator&) = delete;
 
   bool Valid() const { return tess_ != nullptr; }
-  void Property(GLenum which, GLdouble value) { property_(tess_, which, value); }
-  void Normal(const TVector3f& n) { normal_(tess_, n.x, n.y, n.z); }
+  // Winding positive, the normal, and the callbacks of a pass (the _DATA kinds: they get the job);
+  // new vertices come from the job's pool, errors are passed over.
+  template <class Begin, class Vertex>
+  void Prepare(const TVector3f& normal, bool boundaryOnly, Begin begin, Vertex vertex, void (*end)(void*));
+
+ private:
   template <class F>
   void Callback(GLenum which, F function) {
     callback_(tess_, which, reinterpret_cast<GluCallback>(function));
   }
+
+ public:
   // Each contour given in stored or reversed order; `data` reaches the _DATA callbacks.
   void Polygon(const TPolygonList& contours, const std::vector<bool>& reversed, VertexPool& pool, void* data) {
     beginPolygon_(tess_, data);
@@ -124,6 +131,21 @@ class Tessellator {
   void (*endPolygon_)(GLUtesselator*) = nullptr;
 };
 
+void CombineVertex(GLdouble coords[3], void* vertexData[4], GLfloat weight[4], void** out, void* data);
+void IgnoreError(GLenum, void*) {}
+
+template <class Begin, class Vertex>
+void Tessellator::Prepare(const TVector3f& normal, bool boundaryOnly, Begin begin, Vertex vertex, void (*end)(void*)) {
+  property_(tess_, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+  property_(tess_, GLU_TESS_BOUNDARY_ONLY, boundaryOnly ? GL_TRUE : GL_FALSE);
+  normal_(tess_, normal.x, normal.y, normal.z);
+  Callback(GLU_TESS_BEGIN_DATA, begin);
+  Callback(GLU_TESS_VERTEX_DATA, vertex);
+  if (end) Callback(GLU_TESS_END_DATA, end);
+  Callback(GLU_TESS_COMBINE_DATA, &CombineVertex);
+  Callback(GLU_TESS_ERROR_DATA, &IgnoreError);
+}
+
 struct TessJob {
   VertexPool pool;
   TPolygonList* outline = nullptr;  // the outline pass collects here
@@ -144,7 +166,6 @@ void DrawVertex(void* vertex, void* data) {
   ActiveGLTable().Vertex3fv(&p.x);
 }
 void DrawEnd(void*) { ActiveGLTable().End(); }
-void IgnoreError(GLenum, void*) {}
 
 }  // namespace
 
@@ -179,15 +200,9 @@ TGLContourNode& TGLContourNodes::AddNode(float x, float y, float z) {
   return node;
 }
 
-bool TGLContourNodes::Extents(TVector3f& min, TVector3f& max) const {
-  if (Count() == 0) return false;
-  min = max = Item(0).AsAffineVector();
-  for (int i = 1; i < Count(); ++i) {
-    const TVector3f& p = Item(i).AsAffineVector();
-    min = {std::min(min.x, p.x), std::min(min.y, p.y), std::min(min.z, p.z)};
-    max = {std::max(max.x, p.x), std::max(max.y, p.y), std::max(max.z, p.z)};
-  }
-  return true;
+bool TGLContourNodes::Extents(TAxisBox& box) const {
+  for (int i = 0; i < Count(); ++i) AxisBoxIncludePoint(box, Item(i).AsAffineVector());
+  return Count() > 0;
 }
 
 void TGLContourNodes::Update(TCollectionItem*) {
@@ -263,20 +278,9 @@ TGLContours::~TGLContours() {
   Clear();
 }
 
-bool TGLContours::Extents(TVector3f& min, TVector3f& max) const {
+bool TGLContours::Extents(TAxisBox& box) const {
   bool any = false;
-  for (int i = 0; i < Count(); ++i) {
-    TVector3f lo, hi;
-    if (!Item(i).Nodes().Extents(lo, hi)) continue;
-    if (!any) {
-      min = lo;
-      max = hi;
-      any = true;
-      continue;
-    }
-    min = {std::min(min.x, lo.x), std::min(min.y, lo.y), std::min(min.z, lo.z)};
-    max = {std::max(max.x, hi.x), std::max(max.y, hi.y), std::max(max.z, hi.z)};
-  }
+  for (int i = 0; i < Count(); ++i) any = Item(i).Nodes().Extents(box) || any;
   return any;
 }
 
@@ -323,13 +327,7 @@ void TMultiPolygonBase::ComputeOutline() {
   if (!tess.Valid()) return;
   TessJob job;
   job.outline = &outline_;
-  tess.Property(GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
-  tess.Property(GLU_TESS_BOUNDARY_ONLY, GL_TRUE);
-  tess.Normal(normal_);
-  tess.Callback(GLU_TESS_BEGIN_DATA, &OutlineBegin);
-  tess.Callback(GLU_TESS_VERTEX_DATA, &OutlineVertex);
-  tess.Callback(GLU_TESS_COMBINE_DATA, &CombineVertex);
-  tess.Callback(GLU_TESS_ERROR_DATA, &IgnoreError);
+  tess.Prepare(normal_, true, &OutlineBegin, &OutlineVertex, nullptr);
   tess.Polygon(contours, reversed, job.pool, &job);
 }
 
@@ -341,23 +339,15 @@ void TMultiPolygonBase::RenderTessellated(bool textured, const TVector3f& normal
   TessJob job;
   job.textured = textured;
   ActiveGLTable().Normal3fv(&normal.x);
-  tess.Property(GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
-  tess.Normal(normal);
-  tess.Callback(GLU_TESS_BEGIN_DATA, &DrawBegin);
-  tess.Callback(GLU_TESS_VERTEX_DATA, &DrawVertex);
-  tess.Callback(GLU_TESS_END_DATA, &DrawEnd);
-  tess.Callback(GLU_TESS_COMBINE_DATA, &CombineVertex);
-  tess.Callback(GLU_TESS_ERROR_DATA, &IgnoreError);
+  tess.Prepare(normal, false, &DrawBegin, &DrawVertex, &DrawEnd);
   tess.Polygon(outline, std::vector<bool>(outline.size(), reversed), job.pool, &job);
 }
 
 TVector4f TMultiPolygonBase::HalfExtents() const {
   if (!extentsValid_) {
-    TVector3f min, max;
-    halfExtents_ = {0, 0, 0, 0};
-    if (contours_->Extents(min, max))
-      halfExtents_ = {std::max(std::fabs(min.x), std::fabs(max.x)), std::max(std::fabs(min.y), std::fabs(max.y)),
-                      std::max(std::fabs(min.z), std::fabs(max.z)), 0};
+    constexpr float kInf = std::numeric_limits<float>::infinity();
+    TAxisBox box{{kInf, kInf, kInf}, {-kInf, -kInf, -kInf}};
+    halfExtents_ = contours_->Extents(box) ? HalfExtentsOfAxisBox(box) : TVector4f{0, 0, 0, 0};
     extentsValid_ = true;
   }
   return halfExtents_;

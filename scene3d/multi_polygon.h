@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "scene3d/bounding_boxes.h"
 #include "scene3d/collection.h"
 #include "scene3d/custom_scene_object.h"
 
@@ -48,8 +49,8 @@ class TGLContourNodes : public TOwnedCollection {
   std::string ClassName() const override { return "TGLContourNodes"; }
   TGLContourNode& AddNode(float x, float y, float z);
   TGLContourNode& Item(int index) const { return static_cast<TGLContourNode&>(*Items(index)); }
-  // Per-axis minimum and maximum of the nodes; false (and nothing set) without nodes.
-  bool Extents(TVector3f& min, TVector3f& max) const;
+  // Per-axis minimum and maximum of the nodes, grown into `box`; false without nodes.
+  bool Extents(TAxisBox& box) const;
 
  protected:
   void Update(TCollectionItem* item) override;
@@ -97,7 +98,7 @@ class TGLContours : public TOwnedCollection {
   TGLContour& Add() { return static_cast<TGLContour&>(*TCollection::Add()); }
   TGLContour& Item(int index) const { return static_cast<TGLContour&>(*Items(index)); }
   // The contours' node extents together; false without any node.
-  bool Extents(TVector3f& min, TVector3f& max) const;
+  bool Extents(TAxisBox& box) const;
 
  protected:
   void Update(TCollectionItem* item) override;

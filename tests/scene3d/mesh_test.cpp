@@ -14,9 +14,8 @@ using testing_support::ActiveFakeTable;
 
 TEST(VertexList, GrowsByBlocksAndMeasuresItsExtents) {
   TVertexList list(nullptr);
-  TVector3f min, max;
-  list.Extents(min, max);
-  EXPECT_TRUE(std::isinf(min.x) && min.x > 0 && std::isinf(max.z) && max.z < 0) << "empty: +inf and -inf";
+  TAxisBox box = list.Extents();
+  EXPECT_TRUE(std::isinf(box.min.x) && box.min.x > 0 && std::isinf(box.max.z) && box.max.z < 0) << "empty: +inf and -inf";
   int changes = 0;
   list.OnChange = [&](TObject*) { ++changes; };
   list.AddVertex({1, -2, 3}, {0, 0, 1}, clrWhite, {0, 0});
@@ -24,11 +23,11 @@ TEST(VertexList, GrowsByBlocksAndMeasuresItsExtents) {
   for (int i = 0; i < 256; ++i) list.AddVertex({-4, 0.5f, 0}, {0, 0, 1}, clrWhite, {0, 0});
   EXPECT_EQ(list.Capacity(), 2 * TVertexList::kGrowth);
   EXPECT_EQ(changes, 257);
-  list.Extents(min, max);
-  EXPECT_EQ(min.x, -4);
-  EXPECT_EQ(max.x, 1);
-  EXPECT_EQ(min.y, -2);
-  EXPECT_EQ(max.z, 3);
+  box = list.Extents();
+  EXPECT_EQ(box.min.x, -4);
+  EXPECT_EQ(box.max.x, 1);
+  EXPECT_EQ(box.min.y, -2);
+  EXPECT_EQ(box.max.z, 3);
 }
 
 TEST(Mesh, HandsEachVertexModeItsFieldsAndKeepsItsExtentsCurrent) {
