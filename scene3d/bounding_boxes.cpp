@@ -68,6 +68,11 @@ TAxisBox AxisBoxFromHalfExtents(const TVector4f& halfExtents) {
   return {AffineNegated(max), max};
 }
 
+TVector4f HalfExtentsOfAxisBox(const TAxisBox& box) {
+  return {std::max(std::fabs(box.min.x), std::fabs(box.max.x)), std::max(std::fabs(box.min.y), std::fabs(box.max.y)),
+          std::max(std::fabs(box.min.z), std::fabs(box.max.z)), 0};
+}
+
 void AxisBoxTransform(TAxisBox& box, const TMatrix4f& m) {
   const TVector3f& lo = box.min;
   const TVector3f& hi = box.max;

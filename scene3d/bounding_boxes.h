@@ -45,6 +45,8 @@ void AxisBoxInclude(TAxisBox& a, const TAxisBox& b);
 void AxisBoxIncludePoint(TAxisBox& box, const TVector3f& point);
 // max = the absolute half extents, min = −max.
 TAxisBox AxisBoxFromHalfExtents(const TVector4f& halfExtents);
+// The other way: per axis the larger of |min| and |max|, w 0 (a box about the origin holding `box`).
+TVector4f HalfExtentsOfAxisBox(const TAxisBox& box);
 // The smallest box holding the transformed corners.
 void AxisBoxTransform(TAxisBox& box, const TMatrix4f& m);
 void AxisBoxScale(TAxisBox& box, const TVector3f& factors);

@@ -92,6 +92,9 @@ class TGLStageBuffer : public TGLUpdateAbleObject {
   // context.
   void Render(TGLBaseSceneObject* base = nullptr);
   bool Rendering() const { return rendering_; }
+  // The projection the frame started from (identity unless a pick matrix was set); screen-space
+  // objects draw relative to it.
+  const TMatrix4f& BaseProjectionMatrix() const { return baseProjectionMatrix_; }
   TGLCamera* Camera() const { return camera_; }
   // Taken only when it belongs to a scene; otherwise the buffer is left without a camera.
   void SetCamera(TGLCamera* camera);

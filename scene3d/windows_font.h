@@ -1,0 +1,61 @@
+// TGLWindowsBitmapFont: a bitmap font whose glyphs are drawn with a system font through our platform
+// canvas (Qt fonts on an image, which works under the offscreen platform too). It lays the glyphs of
+// its ranges (32..125 at start) out in the smallest power-of-two texture up to 512 x 512 that holds
+// them all, each in a cell one pixel wider than the character on both sides.
+//
+//   TGLWindowsBitmapFont font(form);
+//   platform::Font face;  face.Name = "DejaVu Sans";  face.Height = -16;
+//   font.SetFont(face);                 // glyphs drawn again at the next use
+//   hudText->SetBitmapFont(&font);
+// A font whose glyphs cannot fit raises EGLFontTooLarge after setting its size to 6 points, so the
+// next attempt draws with a small font.
+#pragma once
+
+#include <string>
+
+#include "platform/canvas.h"
+#include "platform/exception.h"
+#include "scene3d/bitmap_font.h"
+
+namespace scene3d {
+
+inline constexpr const char* kFontTooLargeText = "Characters are too large or too many. Unable to create font texture.";
+
+class EGLFontTooLarge : public platform::Exception {
+ public:
+  EGLFontTooLarge() : platform::Exception(kFontTooLargeText) {}
+};
+
+class TGLWindowsBitmapFont : public TGLCustomBitmapFont {
+ public:
+  // Glyphs from alpha by intensity, the range 32..125, drawn at once (when a GUI application runs).
+  explicit TGLWindowsBitmapFont(TComponent* owner);
+  std::string ClassName() const override { return "TGLWindowsBitmapFont"; }
+
+  // The system font; its colour is white after construction (the glyphs are drawn white whatever it is).
+  const platform::Font& Font() const { return font_; }
+  // Drops the texture and the tables and tells the users; the glyphs are drawn at the next use.
+  void SetFont(const platform::Font& font);
+  // Points at 96 dpi, from and to the font's pixel height.
+  int FontSize() const;
+  void SetFontSize(int points);
+
+  // Draws the glyphs of the ranges into the glyph picture and fills the tables. Raises
+  // EGLFontTooLarge (the font set to 6 points) when they don't fit into 512 x 512.
+  virtual void DrawWindowsGlyphs();
+  // Draws the glyphs, then builds the texture from them.
+  void BuildGlyphTexture() override;
+
+ protected:
+  void FillTables() override { DrawWindowsGlyphs(); }
+  bool DrawsOwnGlyphs() const override { return true; }
+
+ private:
+  // Lays the glyphs out in a texture of width x height (drawing them on `canvas` when given); the
+  // number of glyphs placed.
+  int LayoutGlyphs(int width, int height, platform::Canvas* canvas);
+
+  platform::Font font_;
+};
+
+}  // namespace scene3d

@@ -1,0 +1,109 @@
+// Heads-up text on Mesa: where its pixels land in the program's 500 x 533 view, what it leaves of
+// the OpenGL state, and a font that goes away.
+#include "scene3d/hud_objects.h"
+
+#include <gtest/gtest.h>
+
+#include "scene3d/gl_context.h"
+#include "scene3d/windows_font.h"
+#include "scene_fixture.h"
+
+using namespace scene3d;
+using testing_support::Rgb;
+using testing_support::SceneFixture;
+
+namespace {
+
+// The main window's view, font and heads-up text.
+struct HUDScene : SceneFixture {
+  HUDScene() : SceneFixture(500, 533) {
+    font = new TGLWindowsBitmapFont(&scene);
+    platform::Font face = font->Font();
+    face.Height = -16;
+    font->SetFont(face);
+    text = scene.Objects()->CreateChild<TGLHUDText>();
+    text->SetBitmapFont(font);
+    text->Position().SetPointXYZ(20, 500, 0);
+    text->ModulateColor().SetColor({1, 1, 0, 1});
+    text->SetText("Prova");
+  }
+  // The box that holds every pixel that is not black (empty: right <= left).
+  platform::Rect Ink() {
+    platform::Rect box{500, 533, 0, 0};
+    for (int y = 0; y < 533; ++y)
+      for (int x = 0; x < 500; ++x)
+        if (At(x, y) != Rgb{0, 0, 0}) box = {std::min(box.Left, x), std::min(box.Top, y), std::max(box.Right, x + 1), std::max(box.Bottom, y + 1)};
+    return box;
+  }
+  TGLWindowsBitmapFont* font;
+  TGLHUDText* text;
+};
+
+}  // namespace
+
+TEST(HUDText, ProvaStandsInItsBoxBelowAndRightOfItsPosition) {
+  SKIP_WITHOUT_EGL();
+  HUDScene s;
+  s.Render();
+  int yellow = 0, other = 0;
+  for (int y = 0; y < 533; ++y)
+    for (int x = 0; x < 500; ++x) {
+      const Rgb c = s.At(x, y);
+      if (c == Rgb{0, 0, 0}) continue;
+      const bool inside = x >= 20 && x < 20 + s.font->TextWidth(std::string_view("Prova")) && y >= 500 &&
+                          y < 500 + s.font->CharHeight();
+      EXPECT_TRUE(inside) << "ink at (" << x << ", " << y << ")";
+      if (c.r > 128 && c.g > 128 && c.b < 64) ++yellow;
+      else ++other;
+    }
+  EXPECT_GT(yellow, 30) << "the glyphs are yellow";
+
+  // Right-aligned at x = 300: the line ends there.
+  s.text->Position().SetPointXYZ(300, 100, 0);
+  s.text->SetAlignment(taRightJustify);
+  s.Render();
+  const platform::Rect right = s.Ink();
+  ASSERT_LT(right.Left, right.Right) << "something is drawn";
+  EXPECT_LE(right.Right, 300);
+  EXPECT_GT(right.Right, 290);
+
+  // Two lines at the bottom layout stand higher than at the top layout by the text's height.
+  s.text->SetAlignment(taLeftJustify);
+  s.text->SetText("A\rB");
+  s.Render();
+  const platform::Rect top = s.Ink();
+  s.text->SetLayout(tlBottom);
+  s.Render();
+  const platform::Rect bottom = s.Ink();
+  EXPECT_EQ(top.Top - bottom.Top, 2 * (s.font->CharHeight() + 1) - 1);
+  EXPECT_EQ(top.Bottom - bottom.Bottom, 2 * (s.font->CharHeight() + 1) - 1);
+}
+
+TEST(HUDText, LeavesLightingBlendingAndDepthTestAsItFoundThem) {
+  SKIP_WITHOUT_EGL();
+  HUDScene s;
+  bool lighting = false, blending = true, depth = false;
+  s.viewer.SetPostRender([&](TObject*) {
+    TGLStateCache& states = CurrentContext()->GLStates();
+    lighting = states.IsEnabled(stLighting);
+    blending = states.IsEnabled(stBlend);
+    depth = states.IsEnabled(stDepthTest);
+  });
+  s.Render();
+  EXPECT_TRUE(lighting);
+  EXPECT_FALSE(blending);
+  EXPECT_TRUE(depth);
+}
+
+TEST(HUDText, DrawsNothingOnceItsFontIsFreedOrWithoutText) {
+  SKIP_WITHOUT_EGL();
+  HUDScene s;
+  s.text->SetText("");
+  s.Render();
+  EXPECT_GE(s.Ink().Left, s.Ink().Right) << "no text, no ink";
+  s.text->SetText("Prova");
+  delete s.font;
+  EXPECT_EQ(s.text->BitmapFont(), nullptr);
+  s.Render();
+  EXPECT_GE(s.Ink().Left, s.Ink().Right) << "no font, no ink";
+}
