@@ -66,16 +66,6 @@ std::optional<QCursor> CursorResource(std::string_view name) {
   return std::nullopt;
 }
 
-QCursor CursorTable::Get(int slot) const {
-  auto it = cursors_.find(slot);
-  return it == cursors_.end() ? QCursor(Qt::ArrowCursor) : it->second;
-}
-
-CursorTable& ScreenCursors() {
-  static CursorTable table;
-  return table;
-}
-
 void LoadProgramCursors(CursorTable& table) {
   const char* names[] = {"PAN", "CROCE", "CROPF", "CROMP", "CROCT", "CROPT"};
   for (int slot = kCursorPan; slot <= kCursorCropPoint; ++slot) {

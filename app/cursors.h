@@ -3,9 +3,10 @@
 #pragma once
 
 #include <QCursor>
-#include <map>
 #include <optional>
 #include <string_view>
+
+#include "platform/screen_cursors.h"
 
 namespace app {
 
@@ -17,19 +18,9 @@ enum CursorSlot : int { kCursorDefault = 0, kCursorPan = 1, kCursorCross = 2, kC
 // any other name.
 std::optional<QCursor> CursorResource(std::string_view name);
 
-class CursorTable {
- public:
-  void Set(int slot, const QCursor& cursor) { cursors_[slot] = cursor; }
-  // The cursor of a slot; the arrow for a slot never filled.
-  QCursor Get(int slot) const;
-  bool Has(int slot) const { return cursors_.count(slot) != 0; }
-
- private:
-  std::map<int, QCursor> cursors_;
-};
-
-// The screen's table, shared by every window.
-CursorTable& ScreenCursors();
+// The screen's table lives in the platform layer, where the 2D view's snapping sets its cursors.
+using platform::CursorTable;
+using platform::ScreenCursors;
 
 // Fills slots 1-6 with "PAN", "CROCE", "CROPF", "CROMP", "CROCT" and "CROPT"; a missing resource
 // leaves its slot with the default cursor.

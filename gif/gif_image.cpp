@@ -10,7 +10,7 @@
 
 #include "gif/canvas_painter.h"
 #include "gif/color_reduction.h"
-#include "gif/gui_calls.h"
+#include "platform/gui_calls.h"
 #include "gif/optimizer.h"
 #include "gif/painter.h"
 
@@ -87,7 +87,7 @@ void TGIFImage::Warning(const TGIFItem* item, TGIFSeverity severity, const std::
 }
 
 void TGIFImage::Progress(TProgressStage stage, int percent, const std::string& message) {
-  if (OnProgress && GuiCalls::OnGuiThread()) OnProgress(*this, stage, percent, message);
+  if (OnProgress && platform::GuiCalls::OnGuiThread()) OnProgress(*this, stage, percent, message);
 }
 
 bool TGIFImage::DitherActive() const {
@@ -517,7 +517,7 @@ void TGIFImage::Draw(platform::Canvas& canvas, const platform::Rect& rect) {
   }
   if (direct) return;
   if (painter)
-    GuiCalls::Instance().DrainUntil(
+    platform::GuiCalls::Instance().DrainUntil(
         [&] { return !HoldsPainter(painter) || painter->Started() || painter->Finished(); });
   DrawBitmap(canvas, rect);
 }

@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "gif/canvas_painter.h"
-#include "gif/gui_calls.h"
+#include "platform/gui_calls.h"
 
 namespace gif {
 
@@ -85,7 +85,7 @@ void TGIFPainter::Run() {
     terminated_ = true;
   }
   finished_ = true;
-  GuiCalls::Instance().Wake();
+  platform::GuiCalls::Instance().Wake();
 }
 
 void TGIFPainter::SignalEvent() {
@@ -99,7 +99,7 @@ void TGIFPainter::SignalEvent() {
 void TGIFPainter::Stop() {
   terminated_ = true;
   SignalEvent();
-  GuiCalls::Instance().Wake();
+  platform::GuiCalls::Instance().Wake();
 }
 
 void TGIFPainter::Restart() {
@@ -109,7 +109,7 @@ void TGIFPainter::Restart() {
 
 void TGIFPainter::Join() {
   if (!thread_.joinable()) return;
-  if (GuiCalls::OnGuiThread()) GuiCalls::Instance().DrainUntil([this] { return Finished(); });
+  if (platform::GuiCalls::OnGuiThread()) platform::GuiCalls::Instance().DrainUntil([this] { return Finished(); });
   thread_.join();
 }
 
@@ -129,7 +129,7 @@ bool TGIFPainter::OnCanvasThread(const std::function<void()>& call, bool skipWhe
     guarded();
     return true;
   }
-  return GuiCalls::Instance().Call(guarded, skipWhenStopped ? terminated_ : never_);
+  return platform::GuiCalls::Instance().Call(guarded, skipWhenStopped ? terminated_ : never_);
 }
 
 void TGIFPainter::Fire(const TGIFPainterEvent& event) {
@@ -158,8 +158,8 @@ void TGIFPainter::SleepSynchronous(int64_t milliseconds) {
     }
     left -= std::max<int64_t>(1, NowMs() - before);
     // A painter on the GUI thread keeps the program answering while it waits.
-    if (GuiCalls::OnGuiThread()) {
-      GuiCalls::Instance().Drain();
+    if (platform::GuiCalls::OnGuiThread()) {
+      platform::GuiCalls::Instance().Drain();
       if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
   }

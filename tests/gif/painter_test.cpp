@@ -7,7 +7,7 @@
 #include <chrono>
 #include <thread>
 
-#include "gif/gui_calls.h"
+#include "platform/gui_calls.h"
 #include "gif_oracle.h"
 
 namespace {
@@ -25,7 +25,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
   const Clock::time_point start = Clock::now();
   while (!done()) {
     if (MsSince(start) > timeoutMs) return false;
-    gif::GuiCalls::Instance().Drain();
+    platform::GuiCalls::Instance().Drain();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   return true;

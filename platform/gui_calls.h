@@ -1,7 +1,7 @@
 // Calls a worker thread hands to the GUI thread, where every drawing on a window's canvas and every
-// event of a picture must run. A worker queues its call and waits; the GUI thread runs the queue from
-// its event loop and from every place where it waits for a worker itself (stopping a painter,
-// waiting for a first frame). A blocking queued call through the event loop alone would deadlock
+// event a worker fires must run (a GIF painter, a viewport's painting thread). A worker queues its
+// call and waits; the GUI thread runs the queue from its event loop and from every place where it
+// waits for a worker itself (stopping a painter or a painting thread, waiting for a first frame). A blocking queued call through the event loop alone would deadlock
 // there: the GUI thread would wait for the worker while the worker waits for the GUI thread.
 #pragma once
 
@@ -13,7 +13,7 @@
 #include <memory>
 #include <mutex>
 
-namespace gif {
+namespace platform {
 
 class GuiCalls {
  public:
@@ -49,4 +49,4 @@ class GuiCalls {
   uint64_t wakeups_ = 0;
 };
 
-}  // namespace gif
+}  // namespace platform

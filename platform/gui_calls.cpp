@@ -1,4 +1,4 @@
-#include "gif/gui_calls.h"
+#include "platform/gui_calls.h"
 
 #include <QCoreApplication>
 #include <QMetaObject>
@@ -8,7 +8,7 @@
 #include <chrono>
 #include <thread>
 
-namespace gif {
+namespace platform {
 
 GuiCalls& GuiCalls::Instance() {
   static GuiCalls instance;
@@ -94,4 +94,4 @@ void GuiCalls::Wake() {
   changed_.notify_all();
 }
 
-}  // namespace gif
+}  // namespace platform
