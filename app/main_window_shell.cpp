@@ -79,6 +79,7 @@ TfrmMain::~TfrmMain() {
   // The children go after this part of the window: nothing of theirs may call back into it.
   GLViewPort_->removeEventFilter(this);
   QObject::disconnect(focusConnection_);
+  DisconnectView2D();
 }
 
 void TfrmMain::SetToolWindow(TfrmTool* tool) {
