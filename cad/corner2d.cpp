@@ -1,0 +1,240 @@
+#include "cad/corner2d.h"
+
+#include <cmath>
+#include <numbers>
+
+#include "cad/break2d.h"
+#include "cad/intersections.h"
+#include "cad/offset2d.h"
+
+namespace cad {
+
+namespace {
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+// Without a tangent arc the objects are shifted by this small probe distance only to learn which
+// way each one runs from the corner; the corner itself is exact.
+constexpr double kProbeDistance = 0.1;
+
+// a x + b y + c = 0 through two points.
+struct TImplicitLine {
+  double A = 0, B = 0, C = 0;
+};
+
+TImplicitLine ImplicitLine(const TPoint2D& p, const TPoint2D& q) { return {p.Y - q.Y, q.X - p.X, p.X * q.Y - q.X * p.Y}; }
+
+double SignedDistance(const TImplicitLine& l, const TPoint2D& p) {
+  const double n = std::hypot(l.A, l.B);
+  return n == 0 ? 0 : (l.A * p.X + l.B * p.Y + l.C) / n;
+}
+
+TPoint2D Midpoint(const TPoint2D& a, const TPoint2D& b) { return Point2D((a.X + b.X) / 2, (a.Y + b.Y) / 2); }
+
+const TPoint2D& NearerTo(const TPoint2D& target, const TPoint2D& a, const TPoint2D& b) {
+  return PointDistance2D(a, target) <= PointDistance2D(b, target) ? a : b;
+}
+
+// The two crossings of the whole line through p and q with the circle; false unless there are two.
+bool LineCrossesCircle(const TPoint2D& p, const TPoint2D& q, const TPoint2D& centre, double r, TPoint2D& first,
+                       TPoint2D& second) {
+  const TPoint2D foot = PerpendicularFoot2D(centre, p, q);
+  const double u = PointDistance2D(centre, foot);
+  if (u >= r || IsSameFloat(u, r)) return false;
+  const TVector2D along = NormalizeVector2D(PointDelta2D(p, q));
+  const double half = std::sqrt(r * r - u * u);
+  first = Point2D(foot.X - half * along.X, foot.Y - half * along.Y);
+  second = Point2D(foot.X + half * along.X, foot.Y + half * along.Y);
+  return true;
+}
+
+// The radius of a circle shifted by h away from the side where p lies: grown when p lies outside,
+// shrunk when inside; 0 when p lies on the circle (no side) or nothing is left of the circle.
+double ShiftedRadius(const TArcPoints& arc, const TPoint2D& p, double h) {
+  const int side = PointVersusCircle2D(arc.Radius, arc.Centre, p);
+  if (side == 0) return 0;
+  const double r = arc.Radius + (side > 0 ? h : -h);
+  return r > GeometryTolerance() ? r : 0;
+}
+
+// The tangent arc runs counter-clockwise the shorter way from one tangent point to the other.
+TArcPiece TangentArcAngles(const TPoint2D& centre, const TPoint2D& t1, const TPoint2D& t2) {
+  auto angle = [&](const TPoint2D& t) {
+    const double a = std::atan2(t.Y - centre.Y, t.X - centre.X);
+    return a < 0 ? a + kTwoPi : a;
+  };
+  const double a1 = angle(t1), a2 = angle(t2);
+  double ccw = a2 - a1;
+  if (ccw < 0) ccw += kTwoPi;
+  return ccw <= kTwoPi / 2 ? TArcPiece{a1, a2} : TArcPiece{a2, a1};
+}
+
+// Moves the end of p0-p1 that lies on the far side of the corner k from the tangent point t: p0
+// when p0->p1 runs the way k->t does.
+void MoveEnd(TPoint2D& p0, TPoint2D& p1, const TPoint2D& t, const TPoint2D& k, const TPoint2D& target) {
+  const double along = (p1.X - p0.X) * (t.X - k.X) + (p1.Y - p0.Y) * (t.Y - k.Y);
+  (along > 0 ? p0 : p1) = target;
+}
+
+bool IsRealSegment(const TPoint2D& p, const TPoint2D& q) { return PointDistance2D(p, q) > GeometryTolerance(); }
+
+// A trimmed line keeps a length and its direction: a line picked beyond the corner would shrink to
+// nothing or turn round onto ground it never covered.
+bool IsSoundTrim(const TPoint2D& old0, const TPoint2D& old1, const TPoint2D& new0, const TPoint2D& new1) {
+  const double along = (old1.X - old0.X) * (new1.X - new0.X) + (old1.Y - old0.Y) * (new1.Y - new0.Y);
+  return IsRealSegment(new0, new1) && along > 0;
+}
+
+void AddTangentArc(TKQCmp2D& drawing, const TPoint2D& centre, double radius, const TArcPiece& angles, bool trim) {
+  const TArcPiece a = trim ? angles : TArcPiece{0, 0};
+  drawing.AddObject(-1, std::make_unique<TArco2D>(-1, centre, Point2D(centre.X + radius, centre.Y), a.Start, a.End));
+}
+
+struct TCorner {
+  bool AddArc = false;
+  bool Trim = false;
+  double Radius = 0;
+  // The shift that finds the centre: the radius with an arc, the probe without.
+  double Shift() const { return AddArc ? Radius : kProbeDistance; }
+};
+
+bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how) {
+  TPoint2D p0, p1, q0, q1;
+  if (!ReadLine2D(first, p0, p1) || !ReadLine2D(second, q0, q1)) return false;
+  const TImplicitLine l1 = ImplicitLine(p0, p1), l2 = ImplicitLine(q0, q1);
+  const double d = l1.A * l2.B - l2.A * l1.B;
+  if (d == 0) return false;
+  const double e = SignedDistance(l1, picks[1]), f = SignedDistance(l2, picks[0]);
+  if (IsSameFloat(e, 0) || IsSameFloat(f, 0)) return false;
+  // Each line shifted towards the side where the other object was picked.
+  const double h = how.Shift();
+  const double c1 = l1.C - std::hypot(l1.A, l1.B) * (e > 0 ? h : -h);
+  const double c2 = l2.C - std::hypot(l2.A, l2.B) * (f > 0 ? h : -h);
+  const TPoint2D centre = Point2D((l1.B * c2 - l2.B * c1) / d, (c1 * l2.A - c2 * l1.A) / d);
+  const TPoint2D corner = Point2D((l1.B * l2.C - l2.B * l1.C) / d, (l1.C * l2.A - l2.C * l1.A) / d);
+  const TPoint2D t1 = PerpendicularFoot2D(centre, p0, p1), t2 = PerpendicularFoot2D(centre, q0, q1);
+  if (!IsFinitePoint2D(centre) || !IsFinitePoint2D(corner) || !IsFinitePoint2D(t1) || !IsFinitePoint2D(t2))
+    return false;
+  const TPoint2D oldP0 = p0, oldP1 = p1, oldQ0 = q0, oldQ1 = q1;
+  MoveEnd(p0, p1, t1, corner, how.AddArc ? t1 : corner);
+  MoveEnd(q0, q1, t2, corner, how.AddArc ? t2 : corner);
+  if (how.Trim && (!IsSoundTrim(oldP0, oldP1, p0, p1) || !IsSoundTrim(oldQ0, oldQ1, q0, q1))) return false;
+  if (how.AddArc) AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, t1, t2), how.Trim);
+  if (how.Trim) {
+    SetLinePoints2D(first, p0, p1);
+    SetLinePoints2D(second, q0, q1);
+  }
+  return true;
+}
+
+// picks[0] where the line was picked, picks[1] where the arc was.
+bool LineArc(TKQCmp2D& drawing, TObject2D& line, TObject2D& arcObject, const TPickPoints& picks, const TCorner& how) {
+  TPoint2D p0, p1;
+  TArcPoints arc;
+  if (!ReadLine2D(line, p0, p1) || !IsRealSegment(p0, p1) || !ReadArc2D(arcObject, arc)) return false;
+  const double h = how.Shift();
+  // The line shifted towards the side where the arc was picked, the circle away from the line's pick.
+  const TVector2D back = PointDelta2D(p1, p0);
+  const TVector2D o = VertexOffset2D(back, back, IsRightOfLine2D(picks[1], p0, p1) ? -h : h);
+  const TPoint2D s0 = Point2D(p0.X - o.X, p0.Y - o.Y), s1 = Point2D(p1.X - o.X, p1.Y - o.Y);
+  const double shifted = ShiftedRadius(arc, picks[0], h);
+  const TPoint2D middle = Midpoint(picks[0], picks[1]);
+  TPoint2D a, b, k1, k2;
+  if (shifted == 0 || !LineCrossesCircle(s0, s1, arc.Centre, shifted, a, b)) return false;
+  if (!LineCrossesCircle(p0, p1, arc.Centre, arc.Radius, k1, k2)) return false;
+  const TPoint2D centre = NearerTo(middle, a, b);
+  const TPoint2D corner = NearerTo(middle, k1, k2);
+  const TPoint2D onLine = PerpendicularFoot2D(centre, p0, p1);
+  const TPoint2D onArc = ProjectToCircle2D(centre, arc.Centre, arc.Radius);
+  const TPoint2D old0 = p0, old1 = p1;
+  MoveEnd(p0, p1, onLine, corner, how.AddArc ? onLine : corner);
+  if (how.Trim && !IsSoundTrim(old0, old1, p0, p1)) return false;
+  if (how.Trim) {
+    SetLinePoints2D(line, p0, p1);
+    const TPoint2D at[] = {how.AddArc ? onArc : corner};
+    SplitArc2D(drawing, arcObject.ID, at);
+  }
+  if (how.AddArc) AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, onLine, onArc), how.Trim);
+  return true;
+}
+
+bool ArcArc(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how) {
+  TArcPoints a1, a2;
+  if (!ReadArc2D(first, a1) || !ReadArc2D(second, a2)) return false;
+  const double h = how.Shift();
+  const double r1 = ShiftedRadius(a1, picks[1], h), r2 = ShiftedRadius(a2, picks[0], h);
+  TPoint2D x1, x2;
+  if (r1 == 0 || r2 == 0 || !CircleCircleIntersection2D(a1.Centre, r1, a2.Centre, r2, x1, x2)) return false;
+  const TPoint2D centre = NearerTo(Midpoint(picks[0], picks[1]), x1, x2);
+  const TPoint2D t1 = ProjectToCircle2D(centre, a1.Centre, a1.Radius);
+  const TPoint2D t2 = ProjectToCircle2D(centre, a2.Centre, a2.Radius);
+  if (how.Trim) {
+    const int32_t secondId = second.ID;
+    SplitArc2D(drawing, first.ID, std::span<const TPoint2D>(&t1, 1));
+    SplitArc2D(drawing, secondId, std::span<const TPoint2D>(&t2, 1));
+  }
+  AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, t1, t2), how.Trim);
+  return true;
+}
+
+bool IsPlainLine(const TObject2D& o) { return dynamic_cast<const TLine2D*>(&o) != nullptr; }
+bool IsLineLike(const TObject2D& o) {
+  TPoint2D p, q;
+  return ReadLine2D(o, p, q);
+}
+bool IsArc(const TObject2D& o) { return dynamic_cast<const TArco2D*>(&o) != nullptr; }
+bool IsCircle(const TObject2D& o) { return dynamic_cast<const TCerchio2D*>(&o) != nullptr; }
+bool IsArcOrCircle(const TObject2D& o) { return IsArc(o) || IsCircle(o); }
+
+}  // namespace
+
+TConstructionResult CornerConstruction2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, bool addArc, bool trim,
+                                         double radius) {
+  TConstructionResult result;
+  TObject2D* first = drawing.GetObject(pick.FirstID);
+  TObject2D* second = drawing.GetObject(pick.SecondID);
+  if (!first || !second || first == second || drawing.HasIterators()) return result;
+  // A tangent arc needs a real radius; a negative one would put it on the wrong side.
+  if (addArc && !(std::isfinite(radius) && radius > GeometryTolerance())) return result;
+  const TCorner how{addArc, trim, radius};
+  TPickPoints picks = pick.PickPoints;
+  int32_t firstId = pick.FirstID, secondId = pick.SecondID;
+
+  bool done = false;
+  if (IsLineLike(*first) && IsLineLike(*second)) {
+    done = LineLine(drawing, *first, *second, picks, how);
+  } else if (IsArcOrCircle(*first) && IsArcOrCircle(*second)) {
+    // Circles become full arcs first, whatever follows.
+    firstId = CircleToArc2D(drawing, firstId);
+    secondId = CircleToArc2D(drawing, secondId);
+    result.Changed = firstId != pick.FirstID || secondId != pick.SecondID;
+    if (!addArc) {
+      TConstructionResult broken = BreakArcs2D(drawing, firstId, secondId);
+      broken.Changed = broken.Changed || result.Changed;
+      if (broken.Changed) drawing.RepaintViewports();
+      return broken;
+    }
+    done = ArcArc(drawing, *drawing.GetObject(firstId), *drawing.GetObject(secondId), picks, how);
+  } else if (IsPlainLine(*first) && IsArcOrCircle(*second)) {
+    secondId = CircleToArc2D(drawing, secondId);
+    result.Changed = secondId != pick.SecondID;
+    done = LineArc(drawing, *first, *drawing.GetObject(secondId), picks, how);
+  } else if (IsArcOrCircle(*first) && IsPlainLine(*second)) {
+    firstId = CircleToArc2D(drawing, firstId);
+    result.Changed = firstId != pick.FirstID;
+    std::swap(picks[0], picks[1]);
+    done = LineArc(drawing, *second, *drawing.GetObject(firstId), picks, how);
+  }
+  result.Changed = result.Changed || done;
+  if (result.Changed) drawing.RepaintViewports();
+  return result;
+}
+
+TConstructionResult TrimCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
+  return CornerConstruction2D(drawing, pick, false, true, settings.FilletRadius);
+}
+
+TConstructionResult TangentArc2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
+  return CornerConstruction2D(drawing, pick, true, settings.TangentArcTrim, settings.TangentArcRadius);
+}
+
+}  // namespace cad

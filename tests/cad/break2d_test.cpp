@@ -1,0 +1,114 @@
+#include "cad/break2d.h"
+
+#include "construction_test_support.h"
+
+namespace cad {
+namespace {
+
+class Break2DTest : public ConstructionTest {
+ protected:
+  TConstructionResult Break(int32_t a, int32_t b) { return BreakAtCrossings2D(drawing, Pick(a, b, {}, {})); }
+  double SweepSum() {
+    double sum = 0;
+    for (const auto& a : Arcs()) sum += a.Size();
+    return sum;
+  }
+};
+
+TEST_F(Break2DTest, Lines) {
+  const int32_t a = AddLine(0, 0, 10, 0), b = AddLine(5, -5, 5, 5);
+  const auto done = Break(a, b);
+  ASSERT_EQ(done.Crossings.size(), 1u);
+  ExpectPoint(done.Crossings[0], 5, 0, "the crossing is marked");
+  auto lines = Lines();
+  ASSERT_EQ(lines.size(), 4u);
+  for (const auto& l : lines) {
+    EXPECT_NE(l.ID, a) << "the originals are gone";
+    EXPECT_NE(l.ID, b) << "the originals are gone";
+    EXPECT_TRUE(IsSamePoint2D(l.P0, Point2D(5, 0)) || IsSamePoint2D(l.P1, Point2D(5, 0))) << "meets at (5, 0)";
+  }
+
+  // An end on the other line: no zero-length piece.
+  drawing.ClearObjects();
+  Break(AddLine(0, 0, 10, 0), AddLine(5, 0, 5, 5));
+  lines = Lines();
+  EXPECT_EQ(lines.size(), 3u);
+  for (const auto& l : lines) EXPECT_GT(l.Size(), 1) << "piece " << l.ID;
+}
+
+TEST_F(Break2DTest, LineAndArc) {
+  // The line x = 9 across the arc from 5 pi / 3 to pi / 3 (through angle 0), picked either way.
+  for (bool arcFirst : {false, true}) {
+    drawing.ClearObjects();
+    const int32_t line = AddLine(9, -20, 9, 20), arc = AddArc(0, 0, 10, 5 * kPi / 3, kPi / 3);
+    const auto done = arcFirst ? Break(arc, line) : Break(line, arc);
+    EXPECT_EQ(done.Crossings.size(), 2u);
+    EXPECT_EQ(Lines().size(), 3u);
+    EXPECT_EQ(Arcs().size(), 3u);
+    EXPECT_NEAR(SweepSum(), 2 * kPi / 3, 1e-9) << "no piece runs the long way round";
+  }
+
+  // No crossing: a line whose ends lie inside the circle, one crossing the circle in the arc's gap.
+  drawing.ClearObjects();
+  const int32_t arc = AddArc(0, 0, 10, 5 * kPi / 3, kPi / 3);
+  for (int32_t line : {AddLine(-2, 0, 2, 0), AddLine(-9, -20, -9, 20)}) {
+    EXPECT_FALSE(Break(line, arc).Changed);
+    EXPECT_EQ(drawing.NumObjects(), 3);
+  }
+
+  // A line ending inside a circle: the line cut once; a full arc is not cut at one point.
+  drawing.ClearObjects();
+  Break(AddLine(0, 0, 20, 0), AddCircle(0, 0, 10));
+  EXPECT_EQ(Lines().size(), 2u);
+  ASSERT_EQ(Arcs().size(), 1u);
+  EXPECT_NEAR(SweepSum(), 2 * kPi, 1e-12);
+}
+
+TEST_F(Break2DTest, Arcs) {
+  // Circles crossing twice: each becomes two arcs.
+  Break(AddCircle(0, 0, 5), AddCircle(8, 0, 5));
+  EXPECT_EQ(Arcs().size(), 4u);
+  EXPECT_NEAR(SweepSum(), 4 * kPi, 1e-9);
+
+  // Nested and concentric circles: full arcs, no NaN.
+  for (double cx : {0.0, 1.0}) {
+    drawing.ClearObjects();
+    const auto done = Break(AddCircle(0, 0, 10), AddCircle(cx, 0, 3));
+    EXPECT_TRUE(done.Crossings.empty());
+    EXPECT_EQ(Arcs().size(), 2u) << "no NaN arcs (Objects checks every point)";
+  }
+
+  // A crossing in one arc's gap is no crossing: only (4, -3) cuts both.
+  drawing.ClearObjects();
+  const auto done = Break(AddArc(0, 0, 5, -kPi / 2, 0), AddCircle(8, 0, 5));
+  ASSERT_EQ(done.Crossings.size(), 1u);
+  ExpectPoint(done.Crossings[0], 4, -3, "the one crossing");
+  EXPECT_EQ(Arcs().size(), 3u) << "the arc in two, the circle a full arc (one point cuts no circle)";
+}
+
+TEST_F(Break2DTest, OtherPairsAsPolylines) {
+  const TPoint2D path[] = {Point2D(-5, 5), Point2D(0, 5), Point2D(15, 5)};
+  const int32_t frame = drawing.AddObject(-1, std::make_unique<TFrame2D>(-1, Point2D(0, 0), Point2D(10, 10)))->ID;
+  const int32_t poly = drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, path))->ID;
+  const auto done = Break(frame, poly);
+  EXPECT_EQ(done.Crossings.size(), 2u) << "a vertex on the frame is marked once";
+  EXPECT_EQ(drawing.GetObject(frame), nullptr);
+  EXPECT_EQ(drawing.GetObject(poly), nullptr);
+  int pieces = 0;
+  auto it = drawing.ObjectsIterator();
+  for (TGraphicObject* o = it->First(); o; o = it->Next(), ++pieces) {
+    const TPointsSet2D& points = dynamic_cast<TPolyline2D&>(*o).Points();
+    for (int i = 1; i < points.Count(); ++i)
+      EXPECT_FALSE(IsSamePoint2D(points.Points()[i - 1], points.Points()[i])) << "no zero-length segment";
+  }
+  EXPECT_EQ(pieces, 6) << "the frame and the path in three pieces each";
+  it.reset();
+
+  // Objects the command does not cut.
+  drawing.ClearObjects();
+  const int32_t point = drawing.AddObject(-1, std::make_unique<TPunto2D>(-1, Point2D(5, 0)))->ID;
+  EXPECT_FALSE(Break(AddLine(0, 0, 10, 0), point).Changed);
+}
+
+}  // namespace
+}  // namespace cad
