@@ -70,6 +70,32 @@ bool InList(TGraphicObjList& list, const TGraphicObject* object) {
   return false;
 }
 
+// Frees the parameter and ends the task (or resumes what a nested one suspended).
+bool FreeAndIdle(TCADState& state, const TCADStateClass*& next) {
+  state.CADPrg().FreeParam(state.Param);
+  next = state.CADPrg().IdleClass();
+  return true;
+}
+
+// The parameter's follow-up, or with none the task ends.
+bool FollowUpOrEnd(TCADState& state, const TCADStateClass*& next) {
+  next = state.Param ? state.Param->AfterState : nullptr;
+  return next ? true : FreeAndIdle(state, next);
+}
+
+// The pick box follows the pointer and survives repaints; false for other events.
+bool PickBoxEvent(TCADPrgEvent kind, TCADPrg& prg, TKQViewport2D& view, TKQD2D_SelectObjectsParam& p, TRubberBand& box) {
+  auto draw = [&] { p.DrawPickBox(view, p.CurrentPoint); };
+  if (kind == cadMouseMove) {
+    box.Hide(view, draw);
+    p.CurrentPoint = prg.GetCurrentViewportPoint();
+  } else if (kind != cadViewportPainted) {
+    return false;
+  }
+  box.Show(view, draw);
+  return true;
+}
+
 void CallSelected(TCADPrg& prg, TKQD2D_SelectObjectsParam& p, TObject2D& object, bool selected, int code) {
   if (!p.OnSelected) return;
   TIgnoreEventsScope ignore(prg);
@@ -165,11 +191,7 @@ TCADPrgSelectArea::TCADPrgSelectArea(TCADPrg& prg, TCADPrgParam* param, const TC
 bool TCADPrgSelectArea::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState,
                                 const TCADStateClass*& next) {
   auto* p = dynamic_cast<TCADPrgSelectAreaParam*>(Param);
-  if (kind == cadUserDefined && key == CADPRG_CANCEL) {
-    CADPrg().FreeParam(Param);
-    next = CADPrg().IdleClass();
-    return true;
-  }
+  if (kind == cadUserDefined && key == CADPRG_CANCEL) return FreeAndIdle(*this, next);
   if (kind != cadMouseDown || button != cmbLeft || !p) return false;
   const TPoint2D at = CADPrg().GetCurrentViewportPoint();
   p->Frame->Points().SetPoint(0, at);
@@ -189,11 +211,7 @@ TCADPrgDragSelectArea::TCADPrgDragSelectArea(TCADPrg& prg, TCADPrgParam* param, 
 bool TCADPrgDragSelectArea::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState,
                                     const TCADStateClass*& next) {
   auto* p = dynamic_cast<TCADPrgSelectAreaParam*>(Param);
-  if (kind == cadUserDefined && key == CADPRG_CANCEL) {
-    CADPrg().FreeParam(Param);
-    next = CADPrg().IdleClass();
-    return true;
-  }
+  if (kind == cadUserDefined && key == CADPRG_CANCEL) return FreeAndIdle(*this, next);
   if (!p) return false;
   TKQViewport2D& view = View2DOf(CADPrg());
   auto draw = [&] { view.DrawRubberObject(*p->Frame, false); };
@@ -333,9 +351,7 @@ bool TKQ2D_DrawSizedPrimitive::Finish(const TCADStateClass*& next) {
     }
     drawing->DrawOnAdd = drawOnAdd;
   }
-  CADPrg().FreeParam(Param);
-  next = CADPrg().IdleClass();
-  return true;
+  return FreeAndIdle(*this, next);
 }
 
 bool TKQ2D_DrawSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState,
@@ -360,11 +376,8 @@ bool TKQ2D_DrawSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton but
         band_.Show(view, draw);
         return false;
       }
-      if (P().AfterState) {
-        next = P().AfterState;
-        return true;
-      }
-      return Finish(next);
+      next = P().AfterState;
+      return next ? true : Finish(next);
     }
     case cadMouseMove:
       if (P().CurrentPoint == 0 || P().CurrentPoint >= P().PointCount) return false;
@@ -381,17 +394,12 @@ bool TKQ2D_DrawSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton but
     case cadUserDefined:
       if (key == CADPRG_ACCEPT) {
         band_.Hide(view, draw);
-        if (P().AfterState) {
-          next = P().AfterState;
-          return true;
-        }
-        return Finish(next);
+        next = P().AfterState;
+        return next ? true : Finish(next);
       }
       if (key == CADPRG_CANCEL) {
         band_.Hide(view, draw);
-        CADPrg().FreeParam(Param);  // the primitive goes with it
-        next = CADPrg().IdleClass();
-        return true;
+        return FreeAndIdle(*this, next);  // the primitive goes with the parameter
       }
       return false;
     default:
@@ -413,38 +421,15 @@ bool TKQ2D_Select1Object::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, 
   auto* p = static_cast<TKQD2D_SelectObjectsParam*>(Param);
   if (!p) return false;
   TKQViewport2D& view = View2DOf(CADPrg());
-  auto draw = [&] { p->DrawPickBox(view, p->CurrentPoint); };
-  switch (kind) {
-    case cadMouseMove:
-      box_.Hide(view, draw);
-      p->CurrentPoint = CADPrg().GetCurrentViewportPoint();
-      box_.Show(view, draw);
-      return false;
-    case cadViewportPainted:
-      box_.Show(view, draw);
-      return false;
-    case cadMouseUp: {
-      if (button != cmbLeft) return false;
-      TObject2D* hit = PickObject(view, *p, CADPrg().GetCurrentViewportPoint());
-      if (!hit) return false;
-      box_.Hide(view, draw);
-      p->SelectedObjects.Add(hit);
-      CallSelected(CADPrg(), *p, *hit, true, p->LastPickCode);
-      next = p->AfterState;
-      if (!next) {
-        CADPrg().FreeParam(Param);
-        next = CADPrg().IdleClass();
-      }
-      return true;
-    }
-    case cadUserDefined:
-      if (key != CADPRG_CANCEL) return false;
-      CADPrg().FreeParam(Param);
-      next = CADPrg().IdleClass();
-      return true;
-    default:
-      return false;
-  }
+  if (PickBoxEvent(kind, CADPrg(), view, *p, box_)) return false;
+  if (kind == cadUserDefined && key == CADPRG_CANCEL) return FreeAndIdle(*this, next);
+  if (kind != cadMouseUp || button != cmbLeft) return false;
+  TObject2D* hit = PickObject(view, *p, CADPrg().GetCurrentViewportPoint());
+  if (!hit) return false;
+  box_.Hide(view, [&] { p->DrawPickBox(view, p->CurrentPoint); });
+  p->SelectedObjects.Add(hit);
+  CallSelected(CADPrg(), *p, *hit, true, p->LastPickCode);
+  return FollowUpOrEnd(*this, next);
 }
 
 // --- Picking two objects ------------------------------------------------------------------------
@@ -462,78 +447,52 @@ bool TCAD2DSeleziona2Ogg::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, 
   if (!p) return false;
   TKQPrg2D& prg = Prg2DOf(CADPrg());
   TKQViewport2D& view = View2DOf(prg);
-  auto draw = [&] { p->DrawPickBox(view, p->CurrentPoint); };
-  switch (kind) {
-    case cadMouseMove:
-      box_.Hide(view, draw);
-      p->CurrentPoint = prg.GetCurrentViewportPoint();
-      box_.Show(view, draw);
-      return false;
-    case cadMouseUp: {
-      if (button != cmbLeft) return false;
-      box_.Hide(view, draw);
-      const TPoint2D at = prg.GetCurrentViewportPoint();
-      TObject2D* hit = PickObject(view, *p, at);
-      if (hit) {
-        prg.PickPoints[size_t(count_)] = at;
-        const bool selected = !InList(p->SelectedObjects, hit);
-        if (selected) {
-          p->SelectedObjects.Add(hit);
-          ++count_;
-        } else {
-          // Taken out by identity: another object may carry the same ID.
-          auto it = p->SelectedObjects.GetExclusiveIterator();
-          for (TGraphicObject* o = it->First(); o; o = it->Next())
-            if (o == hit) {
-              it->RemoveCurrent();
-              break;
-            }
-          --count_;
-        }
-        CallSelected(prg, *p, *hit, selected, p->LastPickCode);
-        if (count_ == 2) {
-          view.Refresh();
-          next = p->AfterState;
-          if (!next) {
-            prg.FreeParam(Param);
-            next = prg.IdleClass();
-          }
-          return true;
-        }
-      }
-      box_.Show(view, draw);
-      return false;
+  if (PickBoxEvent(kind, prg, view, *p, box_)) {
+    if (kind == cadViewportPainted && p->OnSelected) {
+      // The highlights are drawn again; the list is not held while the main window draws.
+      std::vector<TObject2D*> selected;
+      auto it = p->SelectedObjects.GetIterator();
+      for (TGraphicObject* o = it->First(); o; o = it->Next()) selected.push_back(static_cast<TObject2D*>(o));
+      it.reset();
+      for (TObject2D* o : selected) CallSelected(prg, *p, *o, true, PICK_NOOBJECT);
     }
-    case cadViewportPainted:
-      box_.Show(view, draw);
-      if (p->OnSelected) {
-        std::vector<TObject2D*> selected;
-        auto it = p->SelectedObjects.GetIterator();
-        for (TGraphicObject* o = it->First(); o; o = it->Next()) selected.push_back(static_cast<TObject2D*>(o));
-        it.reset();
-        for (TObject2D* o : selected) CallSelected(prg, *p, *o, true, PICK_NOOBJECT);
-      }
-      return false;
-    case cadUserDefined:
-      if (key == CADPRG_ACCEPT) {
-        view.Refresh();
-        // A command acts only on two picked objects: with fewer, Enter ends the pick.
-        next = count_ == 2 ? p->AfterState : nullptr;
-        if (!next) {
-          prg.FreeParam(Param);
-          next = prg.IdleClass();
-        }
-        return true;
-      }
-      if (key == CADPRG_CANCEL) {
-        prg.FreeParam(Param);
-        next = prg.IdleClass();
-        return true;
-      }
-      return false;
-    default:
-      return false;
+    return false;
   }
+  if (kind == cadUserDefined) {
+    if (key == CADPRG_CANCEL) return FreeAndIdle(*this, next);
+    if (key != CADPRG_ACCEPT) return false;
+    view.Refresh();
+    // A command acts only on two picked objects: with fewer, Enter ends the pick.
+    return count_ == 2 ? FollowUpOrEnd(*this, next) : FreeAndIdle(*this, next);
+  }
+  if (kind != cadMouseUp || button != cmbLeft) return false;
+  auto draw = [&] { p->DrawPickBox(view, p->CurrentPoint); };
+  box_.Hide(view, draw);
+  const TPoint2D at = prg.GetCurrentViewportPoint();
+  if (TObject2D* hit = PickObject(view, *p, at)) {
+    prg.PickPoints[size_t(count_)] = at;
+    const bool selected = !InList(p->SelectedObjects, hit);
+    if (selected) {
+      p->SelectedObjects.Add(hit);
+      ++count_;
+    } else {
+      // Taken out by identity: another object may carry the same ID.
+      auto it = p->SelectedObjects.GetExclusiveIterator();
+      for (TGraphicObject* o = it->First(); o; o = it->Next())
+        if (o == hit) {
+          it->RemoveCurrent();
+          break;
+        }
+      --count_;
+    }
+    CallSelected(prg, *p, *hit, selected, p->LastPickCode);
+    if (count_ == 2) {
+      view.Refresh();
+      return FollowUpOrEnd(*this, next);
+    }
+  }
+  box_.Show(view, draw);
+  return false;
 }
 
 // --- The crop rectangle -------------------------------------------------------------------------
@@ -679,20 +638,12 @@ bool TKQ2D_EditPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, 
     case cadUserDefined:
       if (key == CADPRG_ACCEPT) {
         p.SourcePrimitive->Assign(*p.WorkingCopy);
-        {
-          TIgnoreEventsScope ignore(CADPrg());
-          view.Repaint();
-        }
-        CADPrg().FreeParam(Param);
-        next = CADPrg().IdleClass();
-        return true;
+        TIgnoreEventsScope ignore(CADPrg());
+        view.Repaint();
+      } else if (key != CADPRG_CANCEL) {
+        return false;
       }
-      if (key == CADPRG_CANCEL) {
-        CADPrg().FreeParam(Param);
-        next = CADPrg().IdleClass();
-        return true;
-      }
-      return false;
+      return FreeAndIdle(*this, next);
     default:
       return false;
   }
