@@ -131,12 +131,14 @@ TEST_F(ViewportTest, RepaintCopiesToTheScreenEveryCopingFrequencyObjects) {
     int frequency;
     int copies;
   };
+  // Counted outside the loop: the handlers outlive each case.
+  int paints = 0, ends = 0;
+  view->OnPaint = [&](TKQViewport&) { ++paints; };
+  view->OnEndRedraw = [&](TKQViewport&) { ++ends; };
   for (const Case c : {Case{0, 1}, Case{5, 3}, Case{1, 13}, Case{12, 2}}) {
     view->SetCopingFrequency(c.frequency);
     const uint64_t before = view->ScreenCopies();
-    int paints = 0, ends = 0;
-    view->OnPaint = [&](TKQViewport&) { ++paints; };
-    view->OnEndRedraw = [&](TKQViewport&) { ++ends; };
+    paints = ends = 0;
     view->Repaint();
     EXPECT_EQ(view->ScreenCopies() - before, uint64_t(c.copies)) << "frequency " << c.frequency;
     EXPECT_EQ(paints, 1) << "OnPaint only after the last copy";
