@@ -2,7 +2,7 @@
 // LocalPrg: what the window asks of them, and their events bound to the window's handlers.
 #include "app/cursors.h"
 #include "app/main_window.h"
-#include "app/view2d_tasks.h"
+#include "cad/kq2d_tasks.h"
 #include "cad/vect_text2d.h"
 #include "platform/dialogs.h"
 #include "platform/qt_dialogs.h"
@@ -144,28 +144,30 @@ void TfrmMain::Prg2DSendUserCode(int code) { LocalPrg_->PostUserCode(code); }
 void TfrmMain::Prg2DStopOperation() { LocalPrg_->StopOperation(); }
 
 void TfrmMain::Prg2DStartPointPick() {
-  LocalPrg_->StartOperation(PointPickOperation(), std::make_unique<PointPickParam>(kZNoCutPointId));
+  cad::StartDrawSizedPrimitive(*LocalPrg_, std::make_unique<cad::TPunto2D>(kZNoCutPointId, cad::Point2D(0, 0)));
 }
 
 void TfrmMain::Prg2DStartCropRectangle() {
-  LocalPrg_->StartOperation(
-      CropRectangleOperation(),
-      std::make_unique<CropRectangleParam>(
-          [this](const cad::TPoint2D& first, const cad::TPoint2D& second) {
-            InfoCut(first.X, first.Y, second.X, second.Y);
-          },
-          [this](bool ready) { SetCropAreaReady(ready); }));
+  cad::StartCropRectangle(
+      *LocalPrg_,
+      [this](const cad::TPoint2D& first, const cad::TPoint2D& second) {
+        // A new first corner took the finished rectangle away: the crop waits for its second corner.
+        if (cropAreaReady_ && !LocalPrg_->CropAreaReady) SetCropAreaReady(false);
+        InfoCut(first.X, first.Y, second.X, second.Y);
+      },
+      [this] { SetCropAreaReady(true); });
 }
 
-void TfrmMain::Prg2DNestZoomArea() { LocalPrg_->NestOperation(ZoomAreaOperation()); }
+void TfrmMain::Prg2DNestZoomArea() { cad::StartZoomWindow(*LocalPrg_); }
 
-void TfrmMain::Prg2DNestPan() { LocalPrg_->NestOperation(RealTimePanOperation()); }
+void TfrmMain::Prg2DNestPan() { cad::StartRealTimePan(*LocalPrg_); }
 
 bool TfrmMain::Prg2DOperationRunning() const { return LocalPrg_->IsBusy(); }
 
 bool TfrmMain::Prg2DBusy() const {
   const cad::TCADStateClass* operation = LocalPrg_->CurrentOperation();
-  return LocalPrg_->IsNested() || operation == ZoomAreaOperation() || operation == RealTimePanOperation();
+  return LocalPrg_->IsNested() || operation == cad::StateClassOf<cad::TCADPrgZoomArea>() ||
+         operation == cad::StateClassOf<cad::TCADPrgRealTimePan>();
 }
 
 }  // namespace app

@@ -191,7 +191,9 @@ TEST_F(View2DTest, CropRectangleByClicksFeedsTheCutCommand) {
 
   // A new first corner takes the readiness away until the second.
   LeftClick(At(5, 5));
+  Move(At(20, 20));
   EXPECT_FALSE(w.CropAreaReady());
+  EXPECT_FALSE(Enabled("sbtCutSel"));
   // The window closes with a pan nested into the rectangle.
   Click("sbtPan");
   EXPECT_TRUE(w.LocalPrg().IsNested());
