@@ -3,6 +3,7 @@
 // and a screenshot of a loaded picture.
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -119,6 +120,12 @@ TEST_F(View2DTest, PointerReadoutFollowsTheMouseSnappedToTheGrid) {
 
 TEST_F(View2DTest, ZoomWindowAndPanRunAsOperationsOfTheView) {
   RecordingMain& w = StartShown();
+  // The context-menu request of the right button opens the view's menu.
+  auto* menu = Get<QMenu>("PopupDestro");
+  QContextMenuEvent request(QContextMenuEvent::Mouse, QPoint(50, 50), View().mapToGlobal(QPoint(50, 50)));
+  QApplication::sendEvent(&View(), &request);
+  EXPECT_TRUE(menu->isVisible());
+  menu->hide();
   // Two clicks on one point leave the window; two apart show the framed window (widened to shape).
   for (bool samePoint : {true, false}) {
     const cad::TRect2D before = Window();
