@@ -58,7 +58,7 @@ class TGLContour : public TCollectionItem {
   void Assign(const TPersistent* source) override;
   // The points fed to the tessellator: the nodes, or the spline through them.
   std::vector<TVector3f> OutlinePoints() const {
-    return nodes_->OutlinePoints(splineMode_ != lsmLines && division_ >= 2 ? division_ : 1);
+    return nodes_->CurvePoints(splineMode_ != lsmLines && division_ >= 2 ? division_ : 1);
   }
 
  private:

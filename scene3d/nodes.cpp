@@ -185,14 +185,13 @@ std::unique_ptr<TCubicSpline> TGLNodes::BuildCubicSpline() const {
   return std::make_unique<TCubicSpline>(xs.data(), ys.data(), zs.data(), nullptr, n);
 }
 
-std::vector<TVector3f> TGLNodes::OutlinePoints(int splineDivisions) const {
+std::vector<TVector3f> TGLNodes::CurvePoints(int splineDivisions) const {
   const int n = Count();
   std::vector<TVector3f> points;
   if (splineDivisions > 1) {
     const std::unique_ptr<TCubicSpline> spline = BuildCubicSpline();
     const int last = splineDivisions * (n - 1);
-    const float f = 1.0f / float(splineDivisions);
-    for (int k = 0; k <= last; ++k) points.push_back(spline->EvaluateAffine(float(k) * f));
+    for (int k = 0; k <= last; ++k) points.push_back(spline->EvaluateAffine(float(k) / float(splineDivisions)));
   } else {
     for (int k = 0; k < n; ++k) points.push_back(Items(k)->AsAffine());
   }
@@ -208,7 +207,7 @@ void TGLNodes::RenderTessellated(bool textured, const TVector3f* normal, int spl
     tess.SetNormal(*normal);
   }
   tess.BeginPolygon();
-  tess.Contour(OutlinePoints(splineDivisions), reversed);
+  tess.Contour(CurvePoints(splineDivisions), reversed);
   tess.EndPolygon();
 }
 
