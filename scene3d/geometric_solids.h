@@ -222,9 +222,6 @@ class TGLFrustrum : public TGLStageObject {
   TNormalDirection normalDirection_ = ndOutside;
 };
 
-using TPolygonParts = uint8_t;
-inline constexpr TPolygonParts ppTop = 1, ppBottom = 2;
-
 // The flat polygon through its nodes, filled on its top side, its bottom side or both.
 class TGLPolygon : public TGLPolygonBase {
  public:

@@ -1,5 +1,7 @@
 #include "scene3d/hud_objects.h"
 
+#include "scene3d/gl_entry_points.h"
+#include "scene3d/gl_multitexture.h"
 #include "scene3d/gl_transformation.h"
 #include "scene3d/matrices.h"
 #include "scene3d/scene_classes.h"
@@ -24,6 +26,37 @@ class DepthTestOff {
   TGLStateCache& states_;
   bool wasOn_;
 };
+
+// Draws with the model matrix that takes an object's own units (pixels at 96 dpi, scaled, turned by
+// `rotation` degrees) to the screen point (x, y) (pixels from the top-left at 96 dpi) at depth z,
+// without depth test; the matrices and depth test as they were afterwards.
+template <class Draw>
+void DrawOnScreen(RenderContextInfo& rci, const TGLBaseSceneObject& object, float x, float y, float z, float rotation,
+                  Draw draw) {
+  const float w = float(rci.viewPortSizeX), h = float(rci.viewPortSizeY);
+  const float s = float(rci.renderDPI > 0 ? rci.renderDPI : 96) / 96.0f;
+  // Row vectors: the transformation applied first stands first. The object is scaled, turned, moved
+  // to its pixel (y downwards from the top) and mapped onto the viewport's -1..1.
+  TMatrix4f m = MatrixScaling({s * object.Scale().X(), s * object.Scale().Y(), 1});
+  if (rotation != 0) m = MatrixProduct(m, MatrixRotationZ(rotation * DegToRadFactor));
+  m = MatrixProduct(m, MatrixTranslation(TVector3f{s * x - w / 2, h / 2 - s * y, z}));
+  m = MatrixProduct(m, MatrixScaling({2 / w, 2 / h, 1}));
+  m = MatrixProduct(m, rci.buffer ? rci.buffer->BaseProjectionMatrix() : IdentityMatrix);
+
+  TGLPipelineTransformation& pipeline = *rci.PipelineTransformation;
+  pipeline.PushMatrices();
+  try {
+    pipeline.SetViewMatrix(IdentityMatrix);
+    pipeline.SetModelMatrix(m);
+    pipeline.SetProjectionMatrix(IdentityMatrix);
+    DepthTestOff depth(*rci.GLStates);
+    draw();
+  } catch (...) {
+    pipeline.PopMatrices();
+    throw;
+  }
+  pipeline.PopMatrices();
+}
 
 }  // namespace
 
@@ -96,31 +129,9 @@ void TGLHUDText::SetRotation(float degrees) {
 
 void TGLHUDText::RenderTextAt(RenderContextInfo& rci, float x, float y, float z) {
   if (!HasSomethingToDraw() || rci.viewPortSizeX <= 0 || rci.viewPortSizeY <= 0) return;
-  TGLStateCache& states = *rci.GLStates;
-  states.SetPolygonMode(pmFill);
-  const float w = float(rci.viewPortSizeX), h = float(rci.viewPortSizeY);
-  const float s = float(rci.renderDPI > 0 ? rci.renderDPI : 96) / 96.0f;
-  // Row vectors: the transformation applied first stands first. The text is scaled, turned, moved to
-  // its pixel (y downwards from the top) and mapped onto the viewport's -1..1.
-  TMatrix4f m = MatrixScaling({s * Scale().X(), s * Scale().Y(), 1});
-  if (rotation_ != 0) m = MatrixProduct(m, MatrixRotationZ(rotation_ * DegToRadFactor));
-  m = MatrixProduct(m, MatrixTranslation(TVector3f{s * x - w / 2, h / 2 - s * y, z}));
-  m = MatrixProduct(m, MatrixScaling({2 / w, 2 / h, 1}));
-  m = MatrixProduct(m, rci.buffer ? rci.buffer->BaseProjectionMatrix() : IdentityMatrix);
-
-  TGLPipelineTransformation& pipeline = *rci.PipelineTransformation;
-  pipeline.PushMatrices();
-  try {
-    pipeline.SetViewMatrix(IdentityMatrix);
-    pipeline.SetModelMatrix(m);
-    pipeline.SetProjectionMatrix(IdentityMatrix);
-    DepthTestOff depth(states);
-    BitmapFont()->DrawText(rci, Text(), Alignment(), Layout(), ModulateColor().GetColor());
-  } catch (...) {
-    pipeline.PopMatrices();
-    throw;
-  }
-  pipeline.PopMatrices();
+  rci.GLStates->SetPolygonMode(pmFill);
+  DrawOnScreen(rci, *this, x, y, z, rotation_,
+               [&] { BitmapFont()->DrawText(rci, Text(), Alignment(), Layout(), ModulateColor().GetColor()); });
 }
 
 void TGLHUDText::DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) {
@@ -187,7 +198,48 @@ void TGLFlatText::Assign(const TPersistent* source) {
   TGLFontTextObject::Assign(source);
 }
 
+// --- Heads-up sprite ------------------------------------------------------------------------------------------
+
+TGLHUDSprite::TGLHUDSprite(TComponent* owner) : TGLSprite(owner) {
+  SetWidth(16);
+  SetHeight(16);
+}
+
+void TGLHUDSprite::SetXTiles(int32_t tiles) {
+  if (StoreChanged(xTiles_, tiles)) StructureChanged();
+}
+
+void TGLHUDSprite::SetYTiles(int32_t tiles) {
+  if (StoreChanged(yTiles_, tiles)) StructureChanged();
+}
+
+void TGLHUDSprite::BuildList(RenderContextInfo& rci) {
+  if (rci.viewPortSizeX <= 0 || rci.viewPortSizeY <= 0) return;
+  DrawOnScreen(rci, *this, Position().X(), Position().Y(), Position().Z(), Rotation(), [&] {
+    const float w = Width() * 0.5f, h = Height() * 0.5f, s = float(xTiles_), t = float(yTiles_);
+    TGLExtensionsAndEntryPoints& gl = ActiveGLTable();
+    TGLMultitextureCoordinator& coordinator = CurrentCoordinator();
+    gl.Normal3f(0, 0, 1);
+    gl.Begin(GL_QUADS);
+    const float corners[4][4] = {{s, t, w, h}, {0, t, -w, h}, {0, 0, -w, -h}, {s, 0, w, -h}};
+    for (const auto& c : corners) {
+      coordinator.TexCoord2f(c[0], c[1]);
+      gl.Vertex3f(c[2], c[3], 0);
+    }
+    gl.End();
+  });
+}
+
+void TGLHUDSprite::Assign(const TPersistent* source) {
+  if (auto* from = dynamic_cast<const TGLHUDSprite*>(source)) {
+    xTiles_ = from->xTiles_;
+    yTiles_ = from->yTiles_;
+  }
+  TGLSprite::Assign(source);
+}
+
 void RegisterHUDClasses() {
+  RegisterSceneObjectClass<TGLHUDSprite>();
   RegisterSceneObjectClass<TGLHUDText>();
   RegisterSceneObjectClass<TGLResolutionIndependantHUDText>();
   RegisterSceneObjectClass<TGLAbsoluteHUDText>();

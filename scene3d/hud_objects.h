@@ -11,7 +11,8 @@
 //   text->SetText("Prova");                       // bytes are Windows-1252 characters
 // TGLResolutionIndependantHUDText takes X and Y as fractions of the viewport; TGLAbsoluteHUDText
 // stands where its absolute 3D position falls on the screen; TGLFlatText draws the text in its own
-// 3D frame (one unit a pixel of the font).
+// 3D frame (one unit a pixel of the font). TGLHUDSprite draws its material on a Width x Height pixel
+// quad centred on its screen Position, the texture repeated XTiles x YTiles times.
 #pragma once
 
 #include <cstdint>
@@ -21,6 +22,7 @@
 #include "scene3d/bitmap_font.h"
 #include "scene3d/colors.h"
 #include "scene3d/custom_scene_object.h"
+#include "scene3d/sprite.h"
 
 namespace scene3d {
 
@@ -111,6 +113,24 @@ class TGLFlatText : public TGLFontTextObject {
 
  private:
   uint8_t options_ = 0;
+};
+
+// A sprite in screen space: Position in pixels from the viewport's top-left (96 dpi), Width and
+// Height in pixels (16 at start), drawn over the frame without depth test.
+class TGLHUDSprite : public TGLSprite {
+ public:
+  explicit TGLHUDSprite(TComponent* owner);
+  std::string ClassName() const override { return "TGLHUDSprite"; }
+  int32_t XTiles() const { return xTiles_; }
+  int32_t YTiles() const { return yTiles_; }
+  void SetXTiles(int32_t tiles);
+  void SetYTiles(int32_t tiles);
+
+  void BuildList(RenderContextInfo& rci) override;
+  void Assign(const TPersistent* source) override;
+
+ private:
+  int32_t xTiles_ = 1, yTiles_ = 1;
 };
 
 // The text objects and fonts in the register of stored definitions.

@@ -98,7 +98,7 @@ void TGLLineBase::Assign(const TPersistent* source) {
   TGLImmaterialSceneObject::Assign(source);
 }
 
-void TGLLineBase::ApplyLineStyle(RenderContextInfo& rci) {
+void TGLLineBase::ApplyLineStyle(RenderContextInfo& rci, bool smooth) {
   TGLStateCache& states = *rci.GLStates;
   auto blend = [&states] {
     states.EnableState(stBlend);
@@ -113,7 +113,7 @@ void TGLLineBase::ApplyLineStyle(RenderContextInfo& rci) {
   } else {
     states.DisableState(stLineStipple);
   }
-  if (antiAliased_) {
+  if (smooth) {
     states.EnableState(stLineSmooth);
     blend();
   } else {
@@ -122,7 +122,7 @@ void TGLLineBase::ApplyLineStyle(RenderContextInfo& rci) {
   states.SetLineWidth(lineWidth_);
   const TVector4f& c = lineColor_->GetColor();
   if (c.w != 1) {
-    if (!antiAliased_) blend();
+    if (!smooth) blend();
     ActiveGLTable().Color4fv(&c.x);
   } else {
     ActiveGLTable().Color3f(c.x, c.y, c.z);

@@ -54,7 +54,9 @@ class TGLLineBase : public TGLImmaterialSceneObject {
 
  protected:
   // Lighting off, stipple, smoothing, width and colour as the properties say.
-  void ApplyLineStyle(RenderContextInfo& rci);
+  void ApplyLineStyle(RenderContextInfo& rci) { ApplyLineStyle(rci, antiAliased_); }
+  // The same with smoothing on when `smooth` (a class with smoothing of its own).
+  void ApplyLineStyle(RenderContextInfo& rci, bool smooth);
 
  private:
   std::unique_ptr<TGLColor> lineColor_;

@@ -17,43 +17,22 @@
 #include "scene3d/bounding_boxes.h"
 #include "scene3d/collection.h"
 #include "scene3d/custom_scene_object.h"
+#include "scene3d/nodes.h"
+#include "scene3d/polygon_base.h"
+#include "scene3d/polygon_tessellator.h"
 
 namespace scene3d {
 
 class TGLContour;
-class TGLContours;
 class TMultiPolygonBase;
 
-enum TLineSplineMode : uint8_t { lsmLines, lsmCubicSpline, lsmBezierSpline, lsmNURBSCurve, lsmSegments };
-
-// A point of a contour.
-class TGLContourNode : public TCollectionItem {
- public:
-  TGLContourNode() = default;
-  std::string ClassName() const override { return "TGLContourNode"; }
-  const TVector3f& AsAffineVector() const { return position_; }
-  float X() const { return position_.x; }
-  float Y() const { return position_.y; }
-  float Z() const { return position_.z; }
-  void SetPosition(const TVector3f& position);
-  void Assign(const TPersistent* source) override;
-
- private:
-  TVector3f position_{0, 0, 0};
-};
-
-class TGLContourNodes : public TOwnedCollection {
+// The nodes of a contour: a change of any node marks the contour changed.
+class TGLContourNodes : public TGLNodes {
  public:
   explicit TGLContourNodes(TGLContour* contour);
   ~TGLContourNodes() override;
   std::string ClassName() const override { return "TGLContourNodes"; }
-  TGLContourNode& AddNode(float x, float y, float z);
-  TGLContourNode& Item(int index) const { return static_cast<TGLContourNode&>(*Items(index)); }
-  // Per-axis minimum and maximum of the nodes, grown into `box`; false without nodes.
-  bool Extents(TAxisBox& box) const;
-
- protected:
-  void Update(TCollectionItem* item) override;
+  void NotifyChange() override;
 
  private:
   TGLContour* contour_;
@@ -78,7 +57,9 @@ class TGLContour : public TCollectionItem {
   void SetDescription(const std::string& text);
   void Assign(const TPersistent* source) override;
   // The points fed to the tessellator: the nodes, or the spline through them.
-  std::vector<TVector3f> OutlinePoints() const;
+  std::vector<TVector3f> OutlinePoints() const {
+    return nodes_->CurvePoints(splineMode_ != lsmLines && division_ >= 2 ? division_ : 1);
+  }
 
  private:
   friend class TGLContourNodes;
@@ -106,8 +87,6 @@ class TGLContours : public TOwnedCollection {
  private:
   TMultiPolygonBase* owner_;
 };
-
-using TPolygonList = std::vector<std::vector<TVector3f>>;
 
 class TMultiPolygonBase : public TGLCustomSceneObject {
  public:
@@ -142,19 +121,17 @@ class TMultiPolygonBase : public TGLCustomSceneObject {
   mutable TVector4f halfExtents_{};
 };
 
-enum TMultiPolygonPart : uint8_t { ppTop = 1, ppBottom = 2 };
-
 class TGLMultiPolygon : public TMultiPolygonBase {
  public:
   using TMultiPolygonBase::TMultiPolygonBase;
   std::string ClassName() const override { return "TGLMultiPolygon"; }
-  uint8_t Parts() const { return parts_; }
-  void SetParts(uint8_t parts);
+  TPolygonParts Parts() const { return parts_; }
+  void SetParts(TPolygonParts parts);
   void BuildList(RenderContextInfo& rci) override;
   void Assign(const TPersistent* source) override;
 
  private:
-  uint8_t parts_ = ppTop | ppBottom;
+  TPolygonParts parts_ = ppTop | ppBottom;
 };
 
 }  // namespace scene3d

@@ -185,9 +185,21 @@ std::unique_ptr<TCubicSpline> TGLNodes::BuildCubicSpline() const {
   return std::make_unique<TCubicSpline>(xs.data(), ys.data(), zs.data(), nullptr, n);
 }
 
-void TGLNodes::RenderTessellated(bool textured, const TVector3f* normal, int splineDivisions, bool reversed) const {
+std::vector<TVector3f> TGLNodes::CurvePoints(int splineDivisions) const {
   const int n = Count();
-  if (n < 3) return;
+  std::vector<TVector3f> points;
+  if (splineDivisions > 1) {
+    const std::unique_ptr<TCubicSpline> spline = BuildCubicSpline();
+    const int last = splineDivisions * (n - 1);
+    for (int k = 0; k <= last; ++k) points.push_back(spline->EvaluateAffine(float(k) / float(splineDivisions)));
+  } else {
+    for (int k = 0; k < n; ++k) points.push_back(Items(k)->AsAffine());
+  }
+  return points;
+}
+
+void TGLNodes::RenderTessellated(bool textured, const TVector3f* normal, int splineDivisions, bool reversed) const {
+  if (Count() < 3) return;
   TPolygonTessellator tess(textured);
   if (!tess.Ready()) return;
   if (normal) {
@@ -195,16 +207,7 @@ void TGLNodes::RenderTessellated(bool textured, const TVector3f* normal, int spl
     tess.SetNormal(*normal);
   }
   tess.BeginPolygon();
-  tess.BeginContour();
-  if (splineDivisions > 1) {
-    const std::unique_ptr<TCubicSpline> spline = BuildCubicSpline();
-    const int last = splineDivisions * (n - 1);
-    const float f = 1.0f / float(splineDivisions);
-    for (int k = 0; k <= last; ++k) tess.Vertex(spline->EvaluateAffine(float(reversed ? last - k : k) * f));
-  } else {
-    for (int k = 0; k < n; ++k) tess.Vertex(Items(reversed ? n - 1 - k : k)->AsAffine());
-  }
-  tess.EndContour();
+  tess.Contour(CurvePoints(splineDivisions), reversed);
   tess.EndPolygon();
 }
 

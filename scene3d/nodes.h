@@ -10,6 +10,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "scene3d/collection.h"
 #include "scene3d/cubic_spline.h"
@@ -88,6 +89,9 @@ class TGLNodes : public TOwnedCollection {
   void RotateAllAroundY(float angle);
   // X, Y and Z through the nodes in order (W empty).
   std::unique_ptr<TCubicSpline> BuildCubicSpline() const;
+  // The points of the path through the nodes: the nodes themselves, or, with splineDivisions > 1,
+  // the spline at t = i / splineDivisions for i = 0..splineDivisions·(count - 1).
+  std::vector<TVector3f> CurvePoints(int splineDivisions) const;
   // Fills the closed polygon through the nodes (or, with splineDivisions > 1, through the spline
   // at steps of 1/splineDivisions) with triangles; nothing with fewer than three nodes. A normal,
   // when given, is sent with Normal3fv and steers the tessellation.

@@ -74,17 +74,15 @@ void TGLPipe::BuildList(RenderContextInfo&) {
   std::vector<PathPoint> path;
   const int divisions = SplineDivisions();
   auto node = [&](int i) { return static_cast<const TGLPipeNode*>(nodes.Items(std::clamp(i, 0, count - 1))); };
-  if (divisions > 1) {
-    const std::unique_ptr<TCubicSpline> spline = nodes.BuildCubicSpline();
-    for (int i = 0; i <= (count - 1) * divisions; ++i) {
-      const int k = i / divisions;
-      const float f = float(i % divisions) / float(divisions);
-      path.push_back({spline->EvaluateAffine(float(i) / float(divisions)),
-                      radius_ * (node(k)->RadiusFactor() * (1 - f) + node(k + 1)->RadiusFactor() * f),
-                      VectorLerp4(node(k)->Color(), node(k + 1)->Color(), f)});
-    }
-  } else {
-    for (int i = 0; i < count; ++i) path.push_back({node(i)->AsAffine(), radius_ * node(i)->RadiusFactor(), node(i)->Color()});
+  // Radius factors and colours blend between the nodes along the spline (at the nodes themselves
+  // without one).
+  const std::vector<TVector3f> points = nodes.CurvePoints(divisions);
+  const int perNode = std::max(divisions, 1);
+  for (int i = 0; i < int(points.size()); ++i) {
+    const int k = i / perNode;
+    const float f = float(i % perNode) / float(perNode);
+    path.push_back({points[size_t(i)], radius_ * (node(k)->RadiusFactor() * (1 - f) + node(k + 1)->RadiusFactor() * f),
+                    VectorLerp4(node(k)->Color(), node(k + 1)->Color(), f)});
   }
   const size_t n = path.size();
 

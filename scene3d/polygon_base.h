@@ -14,6 +14,10 @@
 
 namespace scene3d {
 
+// The faces a flat polygon fills: its top (facing its normal), its bottom, or both.
+using TPolygonParts = uint8_t;
+inline constexpr TPolygonParts ppTop = 1, ppBottom = 2;
+
 class TGLPolygonBase : public TGLStageObject {
  public:
   explicit TGLPolygonBase(TComponent* owner);

@@ -16,6 +16,7 @@ struct GluTess {
   decltype(&::gluDeleteTess) deleteTess = nullptr;
   decltype(&::gluTessCallback) callback = nullptr;
   decltype(&::gluTessNormal) normal = nullptr;
+  decltype(&::gluTessProperty) property = nullptr;
   decltype(&::gluTessBeginPolygon) beginPolygon = nullptr;
   decltype(&::gluTessBeginContour) beginContour = nullptr;
   decltype(&::gluTessVertex) vertex = nullptr;
@@ -23,7 +24,7 @@ struct GluTess {
   decltype(&::gluTessEndPolygon) endPolygon = nullptr;
 
   bool Complete() const {
-    return newTess && deleteTess && callback && normal && beginPolygon && beginContour && vertex && endContour &&
+    return newTess && deleteTess && callback && normal && property && beginPolygon && beginContour && vertex && endContour &&
            endPolygon;
   }
 };
@@ -44,6 +45,7 @@ const GluTess& Tess() {
     Find(tess.deleteTess, "gluDeleteTess");
     Find(tess.callback, "gluTessCallback");
     Find(tess.normal, "gluTessNormal");
+    Find(tess.property, "gluTessProperty");
     Find(tess.beginPolygon, "gluTessBeginPolygon");
     Find(tess.beginContour, "gluTessBeginContour");
     Find(tess.vertex, "gluTessVertex");
@@ -57,14 +59,26 @@ const GluTess& Tess() {
 
 // The callbacks get the tessellator object as their polygon data.
 struct TessCallbacks {
-  static void GLAPIENTRY Begin(GLenum type, void*) { ActiveGLTable().Begin(type); }
+  static void GLAPIENTRY Begin(GLenum type, void* data) {
+    auto* self = static_cast<TPolygonTessellator*>(data);
+    if (self->outline_)
+      self->outline_->emplace_back();
+    else
+      ActiveGLTable().Begin(type);
+  }
   static void GLAPIENTRY Vertex(void* vertex, void* data) {
     auto* self = static_cast<TPolygonTessellator*>(data);
     const auto* v = static_cast<const GLfloat*>(vertex);
+    if (self->outline_) {
+      self->outline_->back().push_back({v[0], v[1], v[2]});
+      return;
+    }
     if (self->textured_) CurrentCoordinator().TexCoord3fv(v);
     ActiveGLTable().Vertex3fv(v);
   }
-  static void GLAPIENTRY End(void*) { ActiveGLTable().End(); }
+  static void GLAPIENTRY End(void* data) {
+    if (!static_cast<TPolygonTessellator*>(data)->outline_) ActiveGLTable().End();
+  }
   static void GLAPIENTRY Error(GLenum, void*) {}
   static void GLAPIENTRY Combine(GLdouble coords[3], void*[4], GLfloat[4], void** out, void* data) {
     auto* self = static_cast<TPolygonTessellator*>(data);
@@ -74,7 +88,14 @@ struct TessCallbacks {
   }
 };
 
-TPolygonTessellator::TPolygonTessellator(bool textured) : textured_(textured) {
+TPolygonTessellator::TPolygonTessellator(bool textured) : textured_(textured) { Create(); }
+
+TPolygonTessellator::TPolygonTessellator(TPolygonList& outline) : outline_(&outline) {
+  Create();
+  if (tess_) Tess().property(tess_, GLU_TESS_BOUNDARY_ONLY, GL_TRUE);
+}
+
+void TPolygonTessellator::Create() {
   const GluTess& glu = Tess();
   if (!glu.Complete()) {
     LogLine(lkError, "The GLU tessellator is missing: polygon not filled");
@@ -98,6 +119,10 @@ void TPolygonTessellator::SetNormal(const TVector3f& normal) {
   if (tess_) Tess().normal(tess_, normal.x, normal.y, normal.z);
 }
 
+void TPolygonTessellator::SetPositiveWinding() {
+  if (tess_) Tess().property(tess_, GLU_TESS_WINDING_RULE, GLU_TESS_WINDING_POSITIVE);
+}
+
 void TPolygonTessellator::BeginPolygon() {
   if (tess_) Tess().beginPolygon(tess_, this);
 }
@@ -115,6 +140,13 @@ void TPolygonTessellator::Vertex(const TVector3f& point) {
 
 void TPolygonTessellator::EndContour() {
   if (tess_) Tess().endContour(tess_);
+}
+
+void TPolygonTessellator::Contour(std::span<const TVector3f> points, bool reversed) {
+  BeginContour();
+  const size_t n = points.size();
+  for (size_t i = 0; i < n; ++i) Vertex(points[reversed ? n - 1 - i : i]);
+  EndContour();
 }
 
 void TPolygonTessellator::EndPolygon() {

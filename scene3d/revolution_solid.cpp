@@ -103,22 +103,11 @@ void TGLRevolutionSolid::BuildList(RenderContextInfo&) {
   const bool invert = normalDirection_ == ndInside;
 
   // The profile: the nodes, or the spline through them, with the texture's T along it.
-  std::vector<TVector3f> profile;
-  std::vector<float> texT;
   const int divisions = SplineDivisions();
-  if (divisions > 1) {
-    const std::unique_ptr<TCubicSpline> spline = nodes.BuildCubicSpline();
-    const int n = (count - 1) * divisions;
-    for (int i = 0; i <= n; ++i) {
-      profile.push_back(spline->EvaluateAffine(float(i) / float(divisions)));
-      texT.push_back(float(i) / float(n));
-    }
-  } else {
-    for (int i = 0; i < count; ++i) {
-      profile.push_back(nodes.Items(i)->AsAffine());
-      texT.push_back(float(i) / float(count - 1));
-    }
-  }
+  const std::vector<TVector3f> profile = nodes.CurvePoints(divisions);
+  const int last = int(profile.size()) - 1;
+  std::vector<float> texT;
+  for (int i = 0; i <= last; ++i) texT.push_back(float(i) / float(last));
 
   // The normals of the previous segment at every angle step, for smooth shading.
   std::vector<TVector3f> previous(size_t(steps) + 1);

@@ -2,22 +2,12 @@
 
 namespace scene3d {
 
-TGLXYZGrid::TGLXYZGrid(TComponent* owner)
-    : TGLImmaterialSceneObject(owner), lineColor_(std::make_unique<TGLColor>(this, clrWhite)) {
+TGLXYZGrid::TGLXYZGrid(TComponent* owner) : TGLLineBase(owner) {
   for (auto& scale : scales_) scale = std::make_unique<TGLSamplingScale>(this);
 }
 
 TGLXYZGrid::~TGLXYZGrid() = default;
 
-void TGLXYZGrid::SetLinePattern(uint16_t pattern) {
-  if (StoreChanged(linePattern_, pattern)) StructureChanged();
-}
-void TGLXYZGrid::SetLineWidth(float width) {
-  if (StoreChanged(lineWidth_, width)) StructureChanged();
-}
-void TGLXYZGrid::SetAntiAliased(bool flag) {
-  if (StoreChanged(antiAliased_, flag)) StructureChanged();
-}
 void TGLXYZGrid::SetParts(uint8_t parts) {
   if (StoreChanged(parts_, uint8_t(parts & (gpX | gpY | gpZ)))) StructureChanged();
 }
@@ -29,49 +19,15 @@ void TGLXYZGrid::SetLinesSmoothing(bool flag) {
 }
 
 void TGLXYZGrid::NotifyChange(TObject* sender) {
-  if (sender && sender != this &&
-      (sender == lineColor_.get() || sender == scales_[0].get() || sender == scales_[1].get() || sender == scales_[2].get())) {
+  if (sender && (sender == scales_[0].get() || sender == scales_[1].get() || sender == scales_[2].get())) {
     StructureChanged();
     return;
   }
-  TGLImmaterialSceneObject::NotifyChange(sender);
-}
-
-void TGLXYZGrid::ApplyLineStyle(RenderContextInfo& rci) {
-  TGLStateCache& states = *rci.GLStates;
-  states.DisableState(stLighting);
-  bool blending = false;
-  auto blend = [&] {
-    states.EnableState(stBlend);
-    states.SetBlendFunction(bfSrcAlpha, bfOneMinusSrcAlpha);
-    blending = true;
-  };
-  if (linePattern_ == 0xFFFF) {
-    states.DisableState(stLineStipple);
-  } else {
-    states.EnableState(stLineStipple);
-    blend();
-    states.SetLineStippleFactor(1);
-    states.SetLineStipplePattern(linePattern_);
-  }
-  if (antiAliased_ || linesSmoothing_) {
-    states.EnableState(stLineSmooth);
-    blend();
-  } else {
-    states.DisableState(stLineSmooth);
-  }
-  states.SetLineWidth(lineWidth_);
-  const TVector4f& color = lineColor_->GetColor();
-  if (color.w != 1) {
-    if (!blending) blend();
-    ActiveGLTable().Color4fv(&color.x);
-  } else {
-    ActiveGLTable().Color3f(color.x, color.y, color.z);
-  }
+  TGLLineBase::NotifyChange(sender);
 }
 
 void TGLXYZGrid::BuildList(RenderContextInfo& rci) {
-  ApplyLineStyle(rci);
+  ApplyLineStyle(rci, AntiAliased() || linesSmoothing_);
   float start[3], step[3], end[3];
   int32_t count[3];
   for (int a = 0; a < 3; ++a) {
@@ -109,16 +65,12 @@ void TGLXYZGrid::BuildList(RenderContextInfo& rci) {
 
 void TGLXYZGrid::Assign(const TPersistent* source) {
   if (auto* from = dynamic_cast<const TGLXYZGrid*>(source)) {
-    lineColor_->Assign(from->lineColor_.get());
-    linePattern_ = from->linePattern_;
-    lineWidth_ = from->lineWidth_;
-    antiAliased_ = from->antiAliased_;
     for (int a = 0; a < 3; ++a) scales_[a]->Assign(from->scales_[a].get());
     parts_ = from->parts_;
     linesStyle_ = from->linesStyle_;
     linesSmoothing_ = from->linesSmoothing_;
   }
-  TGLImmaterialSceneObject::Assign(source);
+  TGLLineBase::Assign(source);
 }
 
 }  // namespace scene3d

@@ -10,30 +10,19 @@
 #include <memory>
 #include <string>
 
-#include "scene3d/colors.h"
-#include "scene3d/custom_scene_object.h"
 #include "scene3d/height_field.h"
+#include "scene3d/lines.h"
 
 namespace scene3d {
 
 enum TXYZGridPart : uint8_t { gpX = 1, gpY = 2, gpZ = 4 };
 enum TXYZGridLinesStyle : uint8_t { glsLine, glsSegments };
 
-class TGLXYZGrid : public TGLImmaterialSceneObject {
+class TGLXYZGrid : public TGLLineBase {
  public:
   explicit TGLXYZGrid(TComponent* owner);
   ~TGLXYZGrid() override;
   std::string ClassName() const override { return "TGLXYZGrid"; }
-
-  // The line style every line object has: colour (white), stipple pattern ($FFFF solid), width (1),
-  // anti-aliasing (off).
-  TGLColor& LineColor() { return *lineColor_; }
-  uint16_t LinePattern() const { return linePattern_; }
-  void SetLinePattern(uint16_t pattern);
-  float LineWidth() const { return lineWidth_; }
-  void SetLineWidth(float width);
-  bool AntiAliased() const { return antiAliased_; }
-  void SetAntiAliased(bool flag);
 
   TGLSamplingScale& XSamplingScale() { return *scales_[0]; }
   TGLSamplingScale& YSamplingScale() { return *scales_[1]; }
@@ -46,18 +35,12 @@ class TGLXYZGrid : public TGLImmaterialSceneObject {
   bool LinesSmoothing() const { return linesSmoothing_; }
   void SetLinesSmoothing(bool flag);
 
-  // A change of the colour or a scale rebuilds the lines.
+  // A change of a scale (or of the line colour) rebuilds the lines.
   void NotifyChange(TObject* sender) override;
   void BuildList(RenderContextInfo& rci) override;
   void Assign(const TPersistent* source) override;
 
  private:
-  void ApplyLineStyle(RenderContextInfo& rci);
-
-  std::unique_ptr<TGLColor> lineColor_;
-  uint16_t linePattern_ = 0xFFFF;
-  float lineWidth_ = 1;
-  bool antiAliased_ = false;
   std::unique_ptr<TGLSamplingScale> scales_[3];
   uint8_t parts_ = gpX | gpY;
   TXYZGridLinesStyle linesStyle_ = glsSegments;

@@ -107,3 +107,25 @@ TEST(HUDText, DrawsNothingOnceItsFontIsFreedOrWithoutText) {
   s.Render();
   EXPECT_GE(s.Ink().Left, s.Ink().Right) << "no font, no ink";
 }
+
+TEST(HUDSprite, CoversItsPixelBoxAroundItsScreenPosition) {
+  SKIP_WITHOUT_EGL();
+  SceneFixture f(500, 533);
+  f.viewer.Buffer().SetLighting(false);
+  auto* sprite = f.scene.Objects()->CreateChild<TGLHUDSprite>();
+  EXPECT_EQ(sprite->Width(), 16);
+  EXPECT_EQ(sprite->XTiles(), 1);
+  sprite->Material().FrontProperties().Diffuse().SetColor({0, 0, 1, 1});
+  sprite->Position().SetPointXYZ(100, 50, 0);
+  sprite->SetWidth(40);
+  sprite->SetHeight(20);
+  f.Render();
+  // Centred on (100, 50) counted from the top-left: x 80..120, y 40..60.
+  const struct {
+    int x, y;
+    bool inked;
+  } probes[] = {{100, 50, true}, {82, 42, true}, {117, 57, true}, {77, 50, false}, {123, 50, false},
+                {100, 37, false}, {100, 63, false}, {100, 483, false}};
+  for (const auto& p : probes)
+    EXPECT_EQ(f.At(p.x, p.y), p.inked ? (Rgb{0, 0, 255}) : (Rgb{0, 0, 0})) << "at (" << p.x << ", " << p.y << ")";
+}

@@ -84,4 +84,14 @@ TEST(XYZGrid, LineStyleOfATranslucentStippledLine) {
   EXPECT_TRUE(states.IsEnabled(stLineStipple));
   EXPECT_TRUE(states.IsEnabled(stBlend)) << "stipple and a translucent colour blend";
   EXPECT_EQ(fake.gl.Count("Color4fv"), 1);
+  EXPECT_FALSE(states.IsEnabled(stLineSmooth));
+
+  // The grid's own smoothing smooths like the line style's anti-aliasing.
+  grid.SetLinesSmoothing(true);
+  grid.BuildList(rci);
+  EXPECT_TRUE(states.IsEnabled(stLineSmooth));
+  grid.SetLinesSmoothing(false);
+  grid.SetAntiAliased(true);
+  grid.BuildList(rci);
+  EXPECT_TRUE(states.IsEnabled(stLineSmooth));
 }
