@@ -110,9 +110,9 @@ void TfrmMain::BuildWindow() {
   pnlVistaGrafica_ = Add(new QFrame(client), "pnlVistaGrafica");
   static_cast<QFrame*>(pnlVistaGrafica_)->setFrameShape(QFrame::StyledPanel);
   pnlVistaGrafica_->setGeometry(5, 5, kDesignWidth - 245, kDesignHeight - 37);
-  // The 2D view plugs in here (TKQViewport2D over the drawing LocalCad, driven by LocalPrg).
-  VistaGrafica_ = Add(new QWidget(pnlVistaGrafica_), "VistaGrafica");
-  VistaGrafica_->setAutoFillBackground(true);
+  // The 2D view over the drawing LocalCad, driven by the interaction program LocalPrg.
+  VistaGrafica_ = Add(new cad::TKQViewport2D(pnlVistaGrafica_), "VistaGrafica");
+  VistaGrafica_->setGeometry(0, 0, kDesignWidth - 245, kDesignHeight - 37);
   VistaGrafica_->setContextMenuPolicy(Qt::CustomContextMenu);
   Add(new QObject(this), "LocalCad");
   Add(new QObject(this), "LocalPrg");

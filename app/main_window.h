@@ -5,9 +5,10 @@
 //
 // Everything the window asks of the 2D drawing, viewport and interaction program, and of the 3D scene,
 // goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below.
-// The Cad2D... ones work on the window's drawing LocalCad; the others are the places where the views
-// plug in. Until they do, the window keeps the values the views will take (View2DState, Prg2DState,
-// the toolpath nodes) so nothing the user set is lost.
+// The Cad2D... ones work on the window's drawing LocalCad, the View2D... ones on its 2D view
+// VistaGrafica, the Prg2D... ones on the interaction program LocalPrg that drives that view; the
+// Scene3D... ones are where the 3D scene plugs in. The window keeps what the views show in
+// View2DState and Prg2DState (the visible window follows the view) and the toolpath nodes.
 #pragma once
 
 #include <QPointer>
@@ -25,6 +26,7 @@
 #include "app/settings.h"
 #include "app/stl_dialog.h"
 #include "cad/drawing.h"
+#include "cad/kq_prg2d.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
 #include "cad/construction.h"
@@ -212,6 +214,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The 2D drawing: the picture as bitmap entity 0 on layer 0, and what is drawn over it.
   cad::TKQCmp2D& LocalCad() { return LocalCad_; }
   const cad::TKQCmp2D& LocalCad() const { return LocalCad_; }
+  // The 2D view over LocalCad and the interaction program that drives it.
+  cad::TKQViewport2D& VistaGrafica() const { return *VistaGrafica_; }
+  cad::TKQPrg2D& LocalPrg() const { return *LocalPrg_; }
 
   // Start-up, layout, keys and closing. FormCreate is the window's creation handler: the main routine
   // runs it once, right after constructing the window (so a derived window's views take part).
@@ -355,6 +360,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void VistaGraficaMouseUp2D();
   void VistaGraficaMouseEnter();
   void VistaGraficaMouseLeave();
+  // Edits the text of a vector text under the pointer in an input box.
+  void VistaGraficaDblClick();
   std::string PointerReadout() const;
 
   // The interaction program's events and the pop-up menu of the 2D view.
@@ -512,8 +519,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void keyPressEvent(QKeyEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
-  // --- The 2D drawing LocalCad, and where the 2D view VistaGrafica and the interaction program
-  // LocalPrg plug in (the View2D... and Prg2D... ones keep what they are given until they exist).
+  // --- The 2D drawing LocalCad, the 2D view VistaGrafica and the interaction program LocalPrg.
   // Reads the block library into the drawing; a damaged one raises (the blocks read so far stay).
   virtual void Cad2DLoadBlockLibrary(const std::string& path);
   virtual int Cad2DObjectCount() const;
@@ -619,6 +625,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void SetCurrentLayerPen(const platform::Pen& pen);
   void ConnectPreviewHandlers();
   void CheckSurfaceMode(const char* entry);
+  // Binds the 2D view to the drawing and the interaction program, and their events to the handlers;
+  // DisconnectView2D lets go of them before the window goes.
+  void ConnectView2D();
+  void DisconnectView2D();
 
   void ApplySettings();
   // A picture read and checked, not yet shown.
@@ -714,6 +724,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   float toolRadius_ = 0.0f;
   bool timeShown_ = false;
   int mode_ = 999;
+  int modeBeforeNest_ = 999;  // the mode of the operation a zoom window or pan interrupted
   int cutPicture_ = 0;
   int currentLayer_ = 0;
   platform::TColor formColor_ = platform::clWindow;
@@ -746,12 +757,14 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::vector<int32_t> picked_;
   std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry
 
-  // The drawing; the viewport that will show it detaches itself when it goes.
+  // The drawing; the viewport that shows it detaches itself when it goes.
   cad::TKQCmp2D LocalCad_;
+  // After the drawing, so that it goes first: its states may still touch the drawing.
+  std::unique_ptr<cad::TKQPrg2D> LocalPrg_;
 
   // Components the handlers use.
   QWidget* pnlVistaGrafica_ = nullptr;
-  QWidget* VistaGrafica_ = nullptr;
+  cad::TKQViewport2D* VistaGrafica_ = nullptr;
   scene3d::TGLStageViewer* GLViewPort_ = nullptr;
   std::unique_ptr<MainScene> scene_;
   QLabel* GLText_ = nullptr;

@@ -7,12 +7,15 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
+#include <algorithm>
 #include <numbers>
 #include <string>
 
 #include "app/drawing_edits.h"
 #include "app/glyphs.h"
 #include "app/main_window.h"
+#include "cad/construction_commands.h"
+#include "cad/viewport2d.h"
 #include "lang/lang.h"
 #include "platform/exception.h"
 #include "platform/numbers.h"
@@ -144,8 +147,44 @@ void TfrmMain::MyLinePerpClick() {
   Prg2DStartCadOperation(CadOperation::LinePerpendicular);
 }
 
-void TfrmMain::Prg2DStartCadOperation(CadOperation) {
-  // LocalPrg starts the command's selection and its construction state here.
+void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
+  cad::TKQPrg2D& prg = *LocalPrg_;
+  // The construction states read the program-wide values when they run.
+  prg.ConstructionSettings = construction_;
+  // Picked objects show as rubber bands with their control points.
+  cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
+    VistaGrafica_->DrawRubberObject(object, true);
+  };
+  switch (operation) {
+    case CadOperation::Trim:
+      cad::StartTrim(prg, highlight);
+      break;
+    case CadOperation::Break:
+      cad::StartBreak(prg, highlight);
+      break;
+    case CadOperation::MoveNode:
+      cad::StartMoveControlPoints(prg);
+      break;
+    case CadOperation::LineTangent2Arcs:
+      cad::StartLineTangent2Arcs(prg, highlight);
+      break;
+    case CadOperation::LinePerpendicular:
+      cad::StartLinePerpendicular(prg, highlight);
+      break;
+    case CadOperation::ArcTangent1:
+      cad::StartArcTangent1(prg, highlight);
+      break;
+    case CadOperation::ArcTangent2:
+      cad::StartArcTangent2(prg, highlight);
+      break;
+    case CadOperation::PickObjects:
+      // Each pick adds its object to those the page's Done transforms.
+      cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
+        VistaGrafica_->DrawRubberObject(object, true);
+        if (selected && std::find(picked_.begin(), picked_.end(), object.ID) == picked_.end()) picked_.push_back(object.ID);
+      });
+      break;
+  }
 }
 
 void TfrmMain::sbtDelSmallClick() {

@@ -82,13 +82,24 @@ void TfrmMain::sbtZoomWinClick() {
     button->setChecked(false);
     return;
   }
+  // A zoom window or pan already running takes no other: the buttons keep showing what runs.
+  if (Prg2DBusy()) {
+    button->setChecked(mode_ == 52);
+    return;
+  }
   button->setChecked(true);
+  modeBeforeNest_ = Prg2DOperationRunning() ? mode_ : 999;
   mode_ = 52;
   Prg2DNestZoomArea();
 }
 
 void TfrmMain::sbtPanClick() {
+  if (Prg2DBusy()) {
+    Get<QToolButton>("sbtPan")->setChecked(panMode_);
+    return;
+  }
   Get<QToolButton>("sbtPan")->setChecked(true);
+  modeBeforeNest_ = Prg2DOperationRunning() ? mode_ : 999;
   mode_ = 51;
   panMode_ = true;
   View2DSetCursor(kCursorPan);
@@ -172,9 +183,11 @@ void TfrmMain::LocalPrgEndOperation() {
     Get<QToolButton>("sbtPan")->setChecked(false);
     panMode_ = false;
     dragPan_ = false;
-    mode_ = 999;
+    // The operation the pan interrupted goes on, and its end must find its own mode.
+    mode_ = modeBeforeNest_;
   } else if (mode_ == 52) {
     Get<QToolButton>("sbtZoomWin")->setChecked(false);
+    mode_ = modeBeforeNest_;
   } else if (mode_ == 58) {
     FinishZNoCutPick();
   }

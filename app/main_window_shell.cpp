@@ -85,6 +85,7 @@ TfrmMain::~TfrmMain() {
   GLViewPort_->OnMouseDown = nullptr;
   GLViewPort_->OnMouseMove = nullptr;
   QObject::disconnect(focusConnection_);
+  DisconnectView2D();
 }
 
 void TfrmMain::SetToolWindow(TfrmTool* tool) {

@@ -16,7 +16,6 @@
 #include <QSpinBox>
 #include <QToolButton>
 
-#include "app/cursors.h"
 #include "app/key_filters.h"
 #include "app/main_window.h"
 #include "app/page_control.h"
@@ -26,16 +25,6 @@
 #include "scene3d/stage_viewer.h"
 
 namespace app {
-
-namespace {
-
-void SetBackground(QWidget* widget, platform::TColor color) {
-  QPalette palette = widget->palette();
-  palette.setColor(QPalette::Window, platform::ToQColor(color));
-  widget->setPalette(palette);
-}
-
-}  // namespace
 
 // --- the view place ---
 
@@ -63,84 +52,6 @@ void TfrmMain::AbilitaBt3d(bool threeD) {
     Get<QToolButton>(name)->setEnabled(threeD);
 }
 
-// --- the 2D view and interaction program plug in here (the drawing's functions: main_window_drawing.cpp) ---
-
-void TfrmMain::View2DApply() {
-  // The viewport VistaGrafica takes view2d_ here; until then its place shows the background.
-  SetBackground(VistaGrafica_, view2d_.background);
-  VistaGrafica_->update();
-}
-
-void TfrmMain::View2DZoomExtent() {
-  // The viewport zooms to the drawing's extent here.
-}
-
-void TfrmMain::View2DZoomIn() {
-  const double quarterX = (view2d_.windowX2 - view2d_.windowX1) / 4.0;
-  const double quarterY = (view2d_.windowY2 - view2d_.windowY1) / 4.0;
-  view2d_.windowX1 += quarterX;
-  view2d_.windowX2 -= quarterX;
-  view2d_.windowY1 += quarterY;
-  view2d_.windowY2 -= quarterY;
-  View2DApply();
-}
-
-void TfrmMain::View2DZoomOut() {
-  const double quarterX = (view2d_.windowX2 - view2d_.windowX1) / 4.0;
-  const double quarterY = (view2d_.windowY2 - view2d_.windowY1) / 4.0;
-  view2d_.windowX1 -= quarterX;
-  view2d_.windowX2 += quarterX;
-  view2d_.windowY1 -= quarterY;
-  view2d_.windowY2 += quarterY;
-  View2DApply();
-}
-
-std::pair<double, double> TfrmMain::View2DScreenToDrawing(int pixelX, int pixelY) const {
-  // The visible window spread over the view; the screen's Y runs down.
-  const double width = std::max(1, VistaGrafica_->width()), height = std::max(1, VistaGrafica_->height());
-  return {view2d_.windowX1 + pixelX / width * (view2d_.windowX2 - view2d_.windowX1),
-          view2d_.windowY2 - pixelY / height * (view2d_.windowY2 - view2d_.windowY1)};
-}
-
-void TfrmMain::View2DSetCursor(int slot) {
-  if (slot == kCursorDefault) VistaGrafica_->unsetCursor();
-  else VistaGrafica_->setCursor(ScreenCursors().Get(slot));
-}
-
-void TfrmMain::View2DRepaint() { VistaGrafica_->update(); }
-
-void TfrmMain::Prg2DApply() {
-  // The interaction program LocalPrg takes prg2d_ here.
-}
-
-void TfrmMain::Prg2DSendUserCode(int) {
-  // The running operation of LocalPrg gets the user code here.
-}
-
-void TfrmMain::Prg2DStopOperation() {
-  // LocalPrg stops its running operation here.
-}
-
-void TfrmMain::Prg2DStartPointPick() {
-  // LocalPrg starts the one-point drawing state of the "Z no cut" pick here.
-}
-
-void TfrmMain::Prg2DStartCropRectangle() {
-  // LocalPrg starts the crop rectangle's state here.
-}
-
-void TfrmMain::Prg2DNestZoomArea() {
-  // LocalPrg nests the zoom-area operation here.
-}
-
-void TfrmMain::Prg2DNestPan() {
-  // LocalPrg nests the real-time pan here.
-}
-
-bool TfrmMain::Prg2DOperationRunning() const { return false; }
-
-bool TfrmMain::Prg2DBusy() const { return false; }
-
 // --- events ---
 
 namespace {
@@ -155,6 +66,7 @@ void On(QObject* context, Sender* sender, Signal signal, Handler handler) {
 }  // namespace
 
 void TfrmMain::ConnectHandlers() {
+  ConnectView2D();
   auto click = [this](const char* name, void (TfrmMain::*handler)()) {
     QAbstractButton* button = Find<QAbstractButton>(name);
     if (!button) throw platform::Exception(std::string("frmMain has no button ") + name);

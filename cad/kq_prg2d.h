@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "cad/cad_prg.h"
+#include "cad/construction.h"
 #include "cad/viewport2d.h"
 
 namespace cad {
@@ -50,6 +51,12 @@ class TKQPrg2D : public TCADPrg {
   bool ObjectSnapActive = false;
   // The last point a drawing state placed, handed to SnapFilter; (1e8, 1e8) for none.
   TPoint2D LastPoint = Point2D(1e8, 1e8);
+  // Where the first and second object of a two-object pick were picked (the commands read them).
+  TPickPoints PickPoints{};
+  // The crop rectangle has both corners (the main window's crop command clears it).
+  bool CropAreaReady = false;
+  // The values of the construction commands; the main window fills them from its fields.
+  TConstructionSettings ConstructionSettings;
 
   MouseMoveFilterEvent MouseMoveFilter;
   MouseButtonFilterEvent MouseButtonFilter;

@@ -1,7 +1,8 @@
 // The main window in a program folder of its own (a test language file, pst/Fanuc_mm.pst, a one-tool
-// Tool.db, a generated 40 x 30 BMP), driven by objectName with the dialogs scripted. Its 2D drawing is
-// the real one (what the interaction program would add, a test adds to LocalCad itself); its 2D view,
-// interaction program and 3D scene record what they are asked.
+// Tool.db, a generated 40 x 30 BMP), driven by objectName with the dialogs scripted. Its 2D drawing and
+// view are the real ones; its interaction program's operations and its 3D scene record what they are
+// asked (what an operation would add, a test adds to LocalCad itself) unless the test asks for the
+// real interaction program.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -68,12 +69,14 @@ inline const char kLanguage[] =
     "782=Only ISO programs play exactly.\n";
 
 // A main window whose 2D view and interaction program record what they are asked, whose 3D scene records
-// some of it besides doing it, and whose drawing notes some of what it is asked before doing it.
+// some of it besides doing it, and whose drawing notes some of what it is asked before doing it. With
+// `real2D` the interaction program and the view's zoom to the extent do what they are asked too.
 class RecordingMain : public app::TfrmMain {
  public:
   std::vector<std::string> calls;
   bool operationRunning = false;
   bool busy = false;
+  bool real2D = false;
 
   bool Called(const std::string& call) const {
     for (const std::string& c : calls)
@@ -104,15 +107,36 @@ class RecordingMain : public app::TfrmMain {
     calls.push_back("take " + std::to_string(id));
     return TfrmMain::Cad2DTakePoint(id);
   }
-  void Prg2DSendUserCode(int code) override { calls.push_back("code " + std::to_string(code)); }
-  void Prg2DStopOperation() override { calls.push_back("stop"); }
-  void Prg2DStartPointPick() override { calls.push_back("pick"); }
-  void Prg2DStartCropRectangle() override { calls.push_back("crop rectangle"); }
-  void Prg2DNestZoomArea() override { calls.push_back("zoom area"); }
-  void Prg2DNestPan() override { calls.push_back("pan"); }
-  bool Prg2DOperationRunning() const override { return operationRunning; }
-  bool Prg2DBusy() const override { return busy; }
-  void View2DZoomExtent() override { calls.push_back("zoom extent"); }
+  void Prg2DSendUserCode(int code) override {
+    calls.push_back("code " + std::to_string(code));
+    if (real2D) TfrmMain::Prg2DSendUserCode(code);
+  }
+  void Prg2DStopOperation() override {
+    calls.push_back("stop");
+    if (real2D) TfrmMain::Prg2DStopOperation();
+  }
+  void Prg2DStartPointPick() override {
+    calls.push_back("pick");
+    if (real2D) TfrmMain::Prg2DStartPointPick();
+  }
+  void Prg2DStartCropRectangle() override {
+    calls.push_back("crop rectangle");
+    if (real2D) TfrmMain::Prg2DStartCropRectangle();
+  }
+  void Prg2DNestZoomArea() override {
+    calls.push_back("zoom area");
+    if (real2D) TfrmMain::Prg2DNestZoomArea();
+  }
+  void Prg2DNestPan() override {
+    calls.push_back("pan");
+    if (real2D) TfrmMain::Prg2DNestPan();
+  }
+  bool Prg2DOperationRunning() const override { return real2D ? TfrmMain::Prg2DOperationRunning() : operationRunning; }
+  bool Prg2DBusy() const override { return real2D ? TfrmMain::Prg2DBusy() : busy; }
+  void View2DZoomExtent() override {
+    calls.push_back("zoom extent");
+    if (real2D) TfrmMain::View2DZoomExtent();
+  }
   void Scene3DAutozoom() override {
     TfrmMain::Scene3DAutozoom();
     calls.push_back("3D autozoom");

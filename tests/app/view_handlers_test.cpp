@@ -58,10 +58,20 @@ class ViewHandlersTest : public MainWindowTest {
 TEST_F(ViewHandlersTest, ZoomPanAndAutozoomByViewMode) {
   RecordingMain& w = Start();
   // 2D: each side moves by a quarter of the window.
-  Click("sbtZoomIn");
-  EXPECT_EQ(Window(), std::tuple(65.0, 65.0, 215.0, 215.0));
-  Click("sbtZoomBack");
-  EXPECT_EQ(Window(), std::tuple(27.5, 27.5, 252.5, 252.5));
+  auto quarters = [&](const char* button, double sign) {
+    const auto [x1, y1, x2, y2] = Window();
+    const double qx = (x2 - x1) / 4 * sign, qy = (y2 - y1) / 4 * sign;
+    Click(button);
+    const auto [a1, b1, a2, b2] = Window();
+    EXPECT_NEAR(a1, x1 + qx, 1e-9) << button;
+    EXPECT_NEAR(b1, y1 + qy, 1e-9) << button;
+    EXPECT_NEAR(a2, x2 - qx, 1e-9) << button;
+    EXPECT_NEAR(b2, y2 - qy, 1e-9) << button;
+  };
+  EXPECT_EQ(std::get<0>(Window()), -10.0);
+  quarters("sbtZoomIn", 1.0);
+  EXPECT_EQ(std::get<0>(Window()), 65.0);
+  quarters("sbtZoomBack", -1.0);
   // Autozoom of an empty drawing has no extent to fit.
   Click("sbtAutozoom");
   EXPECT_FALSE(w.Called("zoom extent"));
@@ -105,7 +115,12 @@ TEST_F(ViewHandlersTest, ZoomPanAndAutozoomByViewMode) {
   EXPECT_EQ(Window(), window);
   w.SetNcExtent(0.0, 0.0, 100.0, 50.0);
   w.sbtAutozoomClick();
-  EXPECT_EQ(Window(), std::tuple(-5.0, -5.0, 105.0, 55.0));
+  // Widened to the view's shape (the view is taller than wide).
+  const QWidget* view = Get<QWidget>("VistaGrafica");
+  ASSERT_GT(view->height(), view->width());
+  const auto [x1, y1, x2, y2] = Window();
+  EXPECT_EQ(std::tuple(x1, y1, x2), std::tuple(-5.0, -5.0, 105.0));
+  EXPECT_NEAR(y2, -5.0 + 110.0 * view->height() / view->width(), 1e-9);
 }
 
 TEST_F(ViewHandlersTest, PointerReadoutAndDrags) {
@@ -222,7 +237,13 @@ TEST_F(ViewHandlersTest, PopUpMenuFollowsTheRunningOperation) {
     for (const char* name : {"mnuZoomWindow", "mnuZoomIn", "mnuZoomOut", "mnuAutozoom", "mnuPan"})
       EXPECT_EQ(Get<QAction>(name)->isEnabled(), !c.busy) << name;
   }
+  // While busy, a pan is refused and its button stays up.
   w.calls.clear();
+  Click("sbtPan");
+  EXPECT_FALSE(w.PanMode());
+  EXPECT_FALSE(Get<QToolButton>("sbtPan")->isChecked());
+  EXPECT_TRUE(w.calls.empty());
+  w.busy = false;
   Get<QAction>("mnuDone")->trigger();
   Click("sbtPan");
   Get<QAction>("btnCancel")->trigger();

@@ -6,45 +6,12 @@
 // file and a quarter of a million flips), meant for an AddressSanitizer build.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstdlib>
-#include <new>
 
 #include "gif/painter.h"
 #include "gif_builder.h"
 #include "gif_oracle.h"
-
-// The largest single allocation made through operator new while `tracking` is on.
-namespace {
-std::atomic<bool> tracking{false};
-std::atomic<size_t> largest{0};
-void* Allocate(size_t size) {
-  if (tracking.load(std::memory_order_relaxed)) {
-    size_t seen = largest.load(std::memory_order_relaxed);
-    while (size > seen && !largest.compare_exchange_weak(seen, size)) {
-    }
-  }
-  if (void* p = std::malloc(size ? size : 1)) return p;
-  throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(size_t size) { return Allocate(size); }
-void* operator new[](size_t size) { return Allocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, size_t) noexcept { std::free(p); }
-void operator delete[](void* p, size_t) noexcept { std::free(p); }
-void* operator new(size_t size, const std::nothrow_t&) noexcept {
-  try {
-    return Allocate(size);
-  } catch (...) {
-    return nullptr;
-  }
-}
-void* operator new[](size_t size, const std::nothrow_t& tag) noexcept { return operator new(size, tag); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "platform/largest_allocation.h"
 
 namespace {
 
@@ -143,8 +110,7 @@ TEST(GIFHostile, DamagedFilesEndWithWarningsOrTheGIFException) {
                                                   zeroSizes.Bytes(), cutApp.Bytes()};
 
   Outcome outcome;
-  largest = 0;
-  tracking = true;
+  const testing_support::LargestAllocation watch;
   for (size_t f = 0; f < announced.size(); ++f) Exercise(announced[f], outcome, "announced " + std::to_string(f));
   for (size_t f = 0; f < 3; ++f) {
     TGIFImage image;
@@ -175,14 +141,14 @@ TEST(GIFHostile, DamagedFilesEndWithWarningsOrTheGIFException) {
     }
     Exercise(bytes, outcome, "flip " + std::to_string(k), longRun || k % 8 == 0);
   }
-  tracking = false;
+  const size_t largest = watch.Bytes();
   EXPECT_GT(outcome.loaded, 0);
   EXPECT_GT(outcome.refused, 0);
   // Pixel data is the largest thing the reader allocates; Qt's images are allocated with malloc
   // and are bounded by the same budget through the frame and screen sizes.
-  EXPECT_LE(largest.load(), size_t(gif::kMaxFramePixels));
+  EXPECT_LE(largest, size_t(gif::kMaxFramePixels));
   std::printf("hostile corpus: %d loaded, %d refused, largest allocation %zu bytes\n", outcome.loaded,
-              outcome.refused, largest.load());
+              outcome.refused, largest);
 }
 
 }  // namespace

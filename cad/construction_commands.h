@@ -1,0 +1,66 @@
+// The construction commands of the 2D view as states: the follow-ups of the pick tasks. Each does
+// its whole work in its creation: it reads the two picked objects and where they were picked, makes
+// one construction call with the values the main window put in the program's ConstructionSettings,
+// marks the crossings, frees the pick parameter and goes idle, so the operation ends at once.
+//
+//   prg.ConstructionSettings.TangentArcRadius = 2.5;      // the main window's fields
+//   StartArcTangent2(prg, highlight);                     // "2 entities"
+#pragma once
+
+#include "cad/kq2d_tasks.h"
+
+namespace cad {
+
+// Trim or extend both objects to their corner (the fillet state).
+class TMyRaccordo : public TCADState {
+ public:
+  TMyRaccordo(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// The arc of the tangent-arc radius tangent to both objects, trimming them on request.
+class TMyArcoTan2 : public TCADState {
+ public:
+  TMyArcoTan2(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// Both objects broken at their crossings.
+class TMyBreak : public TCADState {
+ public:
+  TMyBreak(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// The line tangent to two arcs or circles nearest to where they were picked.
+class TMyLineaTan2A : public TCADState {
+ public:
+  TMyLineaTan2A(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// Tangent arc from one object and a centre point, and the perpendicular line: no construction yet;
+// they free their parameter and go idle.
+class TMyArcoTan1 : public TCADState {
+ public:
+  TMyArcoTan1(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+class TMyLineaPer : public TCADState {
+ public:
+  TMyLineaPer(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// The two objects of a finished two-object pick that are still in the drawing, distinct, with
+// where they were picked; false otherwise (read without touching an object that has gone).
+bool ResolveTwoObjectPick(TKQPrg2D& prg, TCADPrgParam* param, TTwoObjectPick& pick);
+
+// --- How the main window starts them (aperture 5 pixels, `onSelected` its highlight) -----------
+
+// "Trim": the fillet radius becomes 0 and the corner command follows the two-object pick.
+bool StartTrim(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+bool StartBreak(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+bool StartLineTangent2Arcs(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+// "2 entities" of the tangent arc page.
+bool StartArcTangent2(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+// "1 entity + center point" and "Line Perpend.": one-object picks.
+bool StartArcTangent1(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+bool StartLinePerpendicular(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+
+}  // namespace cad
