@@ -14,6 +14,7 @@
 #include "app/page_control.h"
 #include "cad/bitmap2d.h"
 #include "cad/construction.h"
+#include "cad/viewport2d.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -284,6 +285,34 @@ TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
   Get<QAction>("mnuCircleCtDia")->trigger();
   Click("SpeedButton6");
   EXPECT_TRUE(w.Called("code 2"));
+}
+
+TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
+  testing_support::RecordingMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  Get<QLineEdit>("txtRaccordo")->setText("3");
+  const int32_t a = AddLine(0, 0, 100, 0), b = AddLine(50, -50, 50, 50);
+  Get<QAction>("mnuTrim")->trigger();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{50.0, 30.0}}) {
+    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+    QTest::mouseMove(&view, pixel);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+  }
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  auto end = [&](int32_t id, int index) {
+    return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
+  };
+  EXPECT_NEAR(end(a, 1).X, 50, 1e-9);
+  EXPECT_NEAR(end(a, 1).Y, 0, 1e-9);
+  EXPECT_NEAR(end(b, 0).X, 50, 1e-9);
+  EXPECT_NEAR(end(b, 0).Y, 0, 1e-9);
+  // The fillet radius of the page is the program's again for the next fillet.
+  Get<QLineEdit>("txtRaccordo")->setText("2");
+  EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.0);
 }
 
 }  // namespace
