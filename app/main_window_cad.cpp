@@ -82,6 +82,8 @@ const TransformPage kTransformPages[] = {{kPageTranslate, "rbtTransCopy", "txtTr
                                          {kPageScale, "rbtScaleCopy", "txtScaleRepeat"},
                                          {kPageMirror, "rbtMirrorCopy", nullptr}};
 
+constexpr int kMaxRepeat = 1000;
+
 std::optional<double> Number(const QLineEdit* edit) { return platform::ParseDouble(edit->text().toStdString()); }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -223,7 +225,9 @@ void TfrmMain::TransformPageDone(int page) {
     if (t.page != page || !valid || picked_.empty()) continue;
     // The page's own Copy / Move choice and repeat count, so another page's choice cannot leak in.
     const bool copy = Get<QRadioButton>(t.copy)->isChecked();
-    const int repeat = t.repeat ? static_cast<int>(Number(Get<QLineEdit>(t.repeat)).value_or(1.0)) : 1;
+    // Bounded, so that a slip of the finger cannot fill the drawing (or the memory) with copies.
+    const double wanted = t.repeat ? Number(Get<QLineEdit>(t.repeat)).value_or(1.0) : 1.0;
+    const int repeat = static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxRepeat)));
     TransformObjectsRepeated(LocalCad_, picked_, step, copy, repeat);
     View2DRepaint();
   }
@@ -276,7 +280,7 @@ void TfrmMain::ConnectCadHandlers() {
   for (const char* name : {"txtTransRepeat", "txtRotateRepeat", "txtScaleRepeat"}) {
     QLineEdit* edit = Get<QLineEdit>(name);
     edited(name, [this, edit] {
-      if (const std::optional<int64_t> n = platform::ParseInt(edit->text().toStdString())) repeatCount_ = static_cast<int>(*n);
+      if (const std::optional<int64_t> n = platform::ParseInt(edit->text().toStdString())) repeatCount_ = static_cast<int>(std::clamp<int64_t>(*n, 1, kMaxRepeat));
     });
   }
   QLineEdit* offset = Get<QLineEdit>("txtOffsetDist");

@@ -198,6 +198,9 @@ TEST_F(CadCommandsTest, TransformPagesMoveOrCopyThePickedObjectsTheGivenNumberOf
       {"mnuRotate", {{"txtRotateAngle", "90"}, {"txtRotateRepeat", "2"}}, "rbtRotateCopy", "sbtRotateOk",
        {{1, 1}, {-1, 1}, {-1, -1}}},
       {"mnuScale", {{"txtScaleX", "2"}, {"txtScaleRepeat", "1"}}, "rbtScaleMove", "SpeedButton3", {{2, 2}}},
+      // A repeat count beyond any use moves the object no further than 1000 steps.
+      {"mnuTranslate", {{"txtTransDx", "1"}, {"txtTransDy", "0"}, {"txtTransRepeat", "1e300"}}, "rbtTransMove",
+       "sbtTranslateOk", {{1001, 1}}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
@@ -237,12 +240,17 @@ TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
   CadMain& w = StartCad();
   w.show();
   QApplication::setActiveWindow(&w);
-  Get<QAction>("mnuRotate")->trigger();
-  QLineEdit* angle = Get<QLineEdit>("txtRotateAngle");
-  angle->clear();
-  angle->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return angle->hasFocus(); }));
-  w.calls.clear();
+  // The entry's page with the edit emptied and focused, nothing recorded yet.
+  auto typeInto = [&](const char* entry, const char* name) {
+    Get<QAction>(entry)->trigger();
+    QLineEdit* edit = Get<QLineEdit>(name);
+    edit->clear();
+    edit->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); })) << name;
+    w.calls.clear();
+    return edit;
+  };
+  QLineEdit* angle = typeInto("mnuRotate", "txtRotateAngle");
   QTest::keyClicks(angle, "1.5");
   EXPECT_EQ(w.Count("code 4"), 3);
   QTest::keyClick(angle, Qt::Key_Return);
@@ -251,12 +259,7 @@ TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
   w.calls.clear();
   Get<QLineEdit>("txtTransDx")->setText("5");
   EXPECT_EQ(w.Count("code 6"), 0);
-  Get<QAction>("mnuTranslate")->trigger();
-  QLineEdit* dx = Get<QLineEdit>("txtTransDx");
-  dx->clear();
-  dx->setFocus();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dx->hasFocus(); }));
-  w.calls.clear();
+  QLineEdit* dx = typeInto("mnuTranslate", "txtTransDx");
   QTest::keyClicks(dx, "-");
   EXPECT_EQ(w.Count("code 6"), 0);
   QTest::keyClicks(dx, "2");
