@@ -82,9 +82,4 @@ std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<
   return copies;
 }
 
-cad::TTransform2D AboutPoint2D(const cad::TTransform2D& transform, double cx, double cy) {
-  return cad::MultiplyTransform2D(cad::MultiplyTransform2D(cad::Translate2D(-cx, -cy), transform),
-                                  cad::Translate2D(cx, cy));
-}
-
 }  // namespace app

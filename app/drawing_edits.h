@@ -27,7 +27,4 @@ void TransformAllButBitmaps(cad::TKQCmp2D& drawing, const cad::TTransform2D& tra
 std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<const int32_t> ids,
                                               const cad::TTransform2D& step, bool copy, int repeat);
 
-// `transform` about the point (cx, cy) instead of the origin.
-cad::TTransform2D AboutPoint2D(const cad::TTransform2D& transform, double cx, double cy);
-
 }  // namespace app
