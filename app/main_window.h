@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -28,6 +29,7 @@
 #include "cad/kq_prg2d.h"
 #include "cad/layers.h"
 #include "app/tool_window.h"
+#include "cad/construction.h"
 #include "machining/backplot.h"
 #include "machining/document_record.h"
 #include "machining/nc_words.h"
@@ -371,6 +373,40 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void mnuDoneClick();
   void btnCancelClick();
 
+  // The CAD commands of the drop-down buttons lsbLine, lsbArc, lsbPoint, lsbModify, lsbXform and
+  // lsbDelete: a menu entry makes its command the button's current one (glyph, hint, click) and runs
+  // it. The operations that pick objects start through Prg2DStartCadOperation.
+  enum class CadOperation {
+    Trim,               // two objects, then the fillet state with radius 0
+    Break,              // two objects, then the break state
+    MoveNode,           // one object, then its control points are edited
+    LineTangent2Arcs,   // two objects, then the tangent line
+    LinePerpendicular,  // one object, then the perpendicular line
+    ArcTangent1,        // one object, then the tangent arc through a centre point
+    ArcTangent2,        // two objects, then the tangent arc of the page's radius
+    PickObjects,        // objects for the transform pages (SetPickedObjects)
+  };
+  void RunCadMenuEntry(const std::string& entry);
+  void MyTrimClick();
+  void MyBreakClick();
+  void MyMoveNodeClick();
+  void MyLineTangent2ArcClick();
+  void MyLinePerpClick();
+  void sbtDelSmallClick();
+  void sbtMirrorAllClick();
+  // The objects the transform pages work on, as the selection picked them.
+  void SetPickedObjects(std::vector<int32_t> ids) { picked_ = std::move(ids); }
+  const std::vector<int32_t>& PickedObjects() const { return picked_; }
+  // Done of a transform page (translate 40, rotate 39, scale 10, mirror 9): moves or copies the picked
+  // objects by the page's transform, the page's repeat count of times; then user code 1.
+  void TransformPageDone(int page);
+  // The program-wide values the construction states read (fillet radius, tangent arc).
+  const cad::TConstructionSettings& Construction() const { return construction_; }
+  int CopyFlag() const { return copyFlag_; }
+  int RepeatCount() const { return repeatCount_; }
+  float OffsetDistance() const { return offsetDistance_; }
+  bool EntityEdit() const { return entityEdit_; }
+
   // Grid, axes and snap.
   void sbtGridOnOffClick();
   void ShowGridDialog();  // the grid and snap buttons' right button, "Set grid spacing..."
@@ -527,6 +563,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual bool Prg2DOperationRunning() const;
   // The zoom-area or pan state is current, or a nested operation runs.
   virtual bool Prg2DBusy() const;
+  // Starts a CAD command's operation (aperture 5 pixels; the picks highlighted).
+  virtual void Prg2DStartCadOperation(CadOperation operation);
 
   // --- Where the 3D scene plugs in (the viewer GLViewPort, the stock box GLEstensioneCnc, the relief
   // surface GLSuperficie, the tool body GLUtensile, the toolpath GLCncMov, the text GLText).
@@ -566,6 +604,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void BuildStatusPanels();
   void ConnectHandlers();
   void ConnectListingHandlers();
+  void ConnectCadHandlers();
+  // The user code, while the edit has the focus and holds a number.
+  void SendWhileTyping(const QLineEdit* edit, int code);
 
   // The NC listing's backplot draws through the seams with this.
   class BackplotSeams;
@@ -707,6 +748,14 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QSlider* TrackBar1_ = nullptr;
   QLabel* stxLimits_[4] = {};  // stxLimXmin, stxLimXmax, stxLimYmin, stxLimYmax
   QMetaObject::Connection focusConnection_;
+
+  // The CAD commands' program-wide values and the button commands current now.
+  cad::TConstructionSettings construction_;
+  int copyFlag_ = 0;
+  int repeatCount_ = 1;
+  float offsetDistance_ = 0.0f;
+  std::vector<int32_t> picked_;
+  std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry
 
   // The drawing; the viewport that shows it detaches itself when it goes.
   cad::TKQCmp2D LocalCad_;

@@ -77,6 +77,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectHandlers();
   ConnectListingHandlers();
   ConnectPreviewHandlers();
+  ConnectCadHandlers();
 }
 
 TfrmMain::~TfrmMain() {

@@ -1,0 +1,346 @@
+// The CAD commands of the 2D view: the menu entries of the drop-down buttons, the operations they
+// start, and the command pages' edits, radio buttons and buttons.
+#include <QAction>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+#include <algorithm>
+#include <numbers>
+#include <string>
+
+#include "app/drawing_edits.h"
+#include "app/glyphs.h"
+#include "app/main_window.h"
+#include "cad/construction_commands.h"
+#include "cad/viewport2d.h"
+#include "lang/lang.h"
+#include "platform/exception.h"
+#include "platform/numbers.h"
+#include "platform/qt_dialogs.h"
+
+namespace app {
+
+namespace {
+
+// A menu entry: its button, the image of ImageListGlyph and the hint text it gives the button, the
+// page it shows (none: -1) and what it runs.
+struct CadMenuEntry {
+  const char* entry;
+  const char* button;
+  int glyph;
+  const char* hint;  // a message number; none: the button's hint of the language file
+  int page;
+  void (TfrmMain::*run)();
+  const char* focus;  // the page's edit that takes the focus
+};
+
+constexpr int kPageCircleCtDia = 4, kPageMirror = 9, kPageScale = 10, kPageOffset = 18, kPageFillet = 22,
+              kPageArcPolar = 25, kPageDelSmall = 28, kPageLinePolar = 36, kPageLineTanAngle = 37,
+              kPageArcTan = 38, kPageRotate = 39;
+
+const CadMenuEntry kCadMenu[] = {
+    {"mnuCircleCtPt", "lsbArc", 33, "200", -1, nullptr, nullptr},
+    {"mnuCircleCtDia", "lsbArc", 1, "201", kPageCircleCtDia, nullptr, "txtDiamArco"},
+    {"mnuArcCtPtSaEa", "lsbArc", 2, "202", -1, nullptr, nullptr},
+    {"mnuArcTangent", "lsbArc", 32, "247", kPageArcTan, nullptr, "txtArcTanRadius"},
+    {"mnuArcPolar", "lsbArc", 3, "203", kPageArcPolar, nullptr, "txtDiamArcoPolare"},
+    {"mnuFillet", "lsbModify", 6, "206", kPageFillet, nullptr, "txtRaccordo"},
+    {"mnuTrim", "lsbModify", 7, "207", -1, &TfrmMain::MyTrimClick, nullptr},
+    {"mnuBreak", "lsbModify", 12, "208", -1, &TfrmMain::MyBreakClick, nullptr},
+    {"mnuExtend", "lsbModify", 8, "209", -1, nullptr, nullptr},
+    {"mnuChangeLayer", "lsbModify", 9, "210", -1, nullptr, nullptr},
+    {"mnuMoveNode", "lsbModify", 11, "212", -1, &TfrmMain::MyMoveNodeClick, nullptr},
+    {"mnuTranslate", "lsbXform", 13, "213", kPageTranslate, nullptr, "txtTransDx"},
+    {"mnuRotate", "lsbXform", 14, "214", kPageRotate, nullptr, "txtRotateAngle"},
+    {"mnuMirror", "lsbXform", 15, "215", kPageMirror, nullptr, nullptr},
+    {"mnuScale", "lsbXform", 16, "216", kPageScale, nullptr, "txtScaleX"},
+    {"mnuOffset", "lsbXform", 17, "217", kPageOffset, nullptr, "txtOffsetDist"},
+    {"mnuDelete", "lsbDelete", 19, nullptr, -1, nullptr, nullptr},
+    {"mnuDeleteSmall", "lsbDelete", 26, "222", kPageDelSmall, nullptr, "txtSmallX"},
+    {"mnuUndelete", "lsbDelete", 21, "223", -1, nullptr, nullptr},
+    {"mnuLinePolar", "lsbLine", 28, "243", kPageLinePolar, nullptr, "txtLinePolLen"},
+    {"mnuLineTangent2Arc", "lsbLine", 29, "244", -1, &TfrmMain::MyLineTangent2ArcClick, nullptr},
+    {"mnuLineTangentAngle", "lsbLine", 30, "245", kPageLineTanAngle, nullptr, "txtLenTanAng"},
+    {"mnuLinePerp", "lsbLine", 31, "246", -1, &TfrmMain::MyLinePerpClick, nullptr},
+    {"mnuPointGrid", "lsbPoint", 38, "248", kPagePointGrid, nullptr, "txtPtGridDx"},
+};
+
+// Entries that are there and do nothing at all.
+const char* const kIdleEntries[] = {"mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"};
+
+// The transform pages: their copy radio button and repeat edit (the mirror page has none).
+struct TransformPage {
+  int page;
+  const char* copy;
+  const char* repeat;
+};
+const TransformPage kTransformPages[] = {{kPageTranslate, "rbtTransCopy", "txtTransRepeat"},
+                                         {kPageRotate, "rbtRotateCopy", "txtRotateRepeat"},
+                                         {kPageScale, "rbtScaleCopy", "txtScaleRepeat"},
+                                         {kPageMirror, "rbtMirrorCopy", nullptr}};
+
+constexpr int kMaxRepeat = 1000;
+
+std::optional<double> Number(const QLineEdit* edit) { return platform::ParseDouble(edit->text().toStdString()); }
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+}  // namespace
+
+void TfrmMain::RunCadMenuEntry(const std::string& entry) {
+  for (const CadMenuEntry& e : kCadMenu) {
+    if (entry != e.entry) continue;
+    auto* button = Get<QToolButton>(e.button);
+    button->setIcon(QIcon(CommandGlyph(e.glyph)));
+    button->setToolTip(Q(e.hint ? lang::LangString(e.hint) : lang::LangMainHint(e.button)));
+    buttonCommand_[e.button] = e.entry;
+    if (entry == "mnuDelete") {
+      mode_ = 21;
+      entityEdit_ = false;
+    }
+    if (e.page >= 0) {
+      VisPagine({e.page});
+      SetActivePage(e.page);
+    }
+    if (e.run) (this->*e.run)();
+    if (e.page == kPageTranslate || e.page == kPageRotate || e.page == kPageScale || e.page == kPageMirror) {
+      picked_.clear();
+      Prg2DStartCadOperation(CadOperation::PickObjects);
+    }
+    // The arc-tangent page's radius only while its two-entity group shows.
+    const bool focusable = entry != "mnuArcTangent" || Get<QGroupBox>("grpArcTan")->isVisible();
+    if (e.focus && focusable) Get<QLineEdit>(e.focus)->setFocus();
+    return;
+  }
+}
+
+void TfrmMain::MyTrimClick() {
+  VisPagine({kPageHideAll});
+  mode_ = 15;
+  // A trim is a fillet of radius 0, whatever the fillet page shows.
+  construction_.FilletRadius = 0;
+  Prg2DStartCadOperation(CadOperation::Trim);
+}
+
+void TfrmMain::MyBreakClick() {
+  VisPagine({kPageHideAll});
+  mode_ = 16;
+  Prg2DStartCadOperation(CadOperation::Break);
+}
+
+void TfrmMain::MyMoveNodeClick() {
+  VisPagine({kPageHideAll});
+  mode_ = 18;
+  Prg2DStopOperation();
+  Prg2DStartCadOperation(CadOperation::MoveNode);
+}
+
+void TfrmMain::MyLineTangent2ArcClick() {
+  mode_ = 31;
+  VisPagine({kPageHideAll});
+  Prg2DStartCadOperation(CadOperation::LineTangent2Arcs);
+}
+
+void TfrmMain::MyLinePerpClick() {
+  mode_ = 33;
+  Prg2DStartCadOperation(CadOperation::LinePerpendicular);
+}
+
+void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
+  cad::TKQPrg2D& prg = *LocalPrg_;
+  // The construction states read the program-wide values when they run.
+  prg.ConstructionSettings = construction_;
+  // Picked objects show as rubber bands with their control points.
+  cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
+    VistaGrafica_->DrawRubberObject(object, true);
+  };
+  switch (operation) {
+    case CadOperation::Trim:
+      cad::StartTrim(prg, highlight);
+      break;
+    case CadOperation::Break:
+      cad::StartBreak(prg, highlight);
+      break;
+    case CadOperation::MoveNode:
+      cad::StartMoveControlPoints(prg);
+      break;
+    case CadOperation::LineTangent2Arcs:
+      cad::StartLineTangent2Arcs(prg, highlight);
+      break;
+    case CadOperation::LinePerpendicular:
+      cad::StartLinePerpendicular(prg, highlight);
+      break;
+    case CadOperation::ArcTangent1:
+      cad::StartArcTangent1(prg, highlight);
+      break;
+    case CadOperation::ArcTangent2:
+      cad::StartArcTangent2(prg, highlight);
+      break;
+    case CadOperation::PickObjects:
+      // Each pick adds its object to those the page's Done transforms.
+      cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
+        VistaGrafica_->DrawRubberObject(object, true);
+        if (selected && std::find(picked_.begin(), picked_.end(), object.ID) == picked_.end()) picked_.push_back(object.ID);
+      });
+      break;
+  }
+}
+
+void TfrmMain::sbtDelSmallClick() {
+  const double size = Number(Get<QLineEdit>("txtSmallX")).value_or(0.0);
+  const int removed = DeleteSmallObjects(LocalCad_, size);
+  View2DRepaint();
+  Get<QLabel>("stxReportSmall")->setText(Q(lang::LangString("411") + " " + std::to_string(removed)));
+}
+
+void TfrmMain::sbtMirrorAllClick() {
+  const int axis = Get<platform::RadioGroup>("gprMirrorAxis")->ItemIndex();
+  if (axis >= 0) TransformAllButBitmaps(LocalCad_, cad::Mirror2D(axis));
+  View2DRepaint();
+  Prg2DSendUserCode(1);
+}
+
+void TfrmMain::TransformPageDone(int page) {
+  cad::TTransform2D step;
+  bool valid = true;
+  auto value = [&](const char* name) {
+    const std::optional<double> v = Number(Get<QLineEdit>(name));
+    valid = valid && v.has_value();
+    return v.value_or(0.0);
+  };
+  if (page == kPageTranslate) {
+    step = cad::Translate2D(value("txtTransDx"), value("txtTransDy"));
+  } else if (page == kPageRotate) {
+    step = cad::Rotate2D(value("txtRotateAngle") * std::numbers::pi / 180.0);
+  } else if (page == kPageScale) {
+    const double sx = value("txtScaleX");
+    step = cad::Scale2D(sx, Get<QRadioButton>("rbtScaleUniform")->isChecked() ? sx : value("txtScaleY"));
+  } else if (page == kPageMirror) {
+    step = cad::Mirror2D(Get<platform::RadioGroup>("gprMirrorAxis")->ItemIndex());
+  }
+  for (const TransformPage& t : kTransformPages) {
+    if (t.page != page || !valid || picked_.empty()) continue;
+    // The page's own Copy / Move choice and repeat count, so another page's choice cannot leak in.
+    const bool copy = Get<QRadioButton>(t.copy)->isChecked();
+    // Bounded, so that a slip of the finger cannot fill the drawing (or the memory) with copies.
+    const double wanted = t.repeat ? Number(Get<QLineEdit>(t.repeat)).value_or(1.0) : 1.0;
+    const int repeat = static_cast<int>(std::clamp(wanted, 1.0, static_cast<double>(kMaxRepeat)));
+    TransformObjectsRepeated(LocalCad_, picked_, step, copy, repeat);
+    View2DRepaint();
+  }
+  Prg2DSendUserCode(1);
+}
+
+void TfrmMain::SendWhileTyping(const QLineEdit* edit, int code) {
+  if (edit->hasFocus() && Number(edit)) Prg2DSendUserCode(code);
+}
+
+void TfrmMain::ConnectCadHandlers() {
+  auto guarded = [this](auto handler) { return [this, handler](auto&&...) { platform::RunGuarded([&] { handler(); }); }; };
+  for (const CadMenuEntry& e : kCadMenu)
+    connect(Get<QAction>(e.entry), &QAction::triggered, this, guarded([this, name = std::string(e.entry)] { RunCadMenuEntry(name); }));
+  for (const char* name : kIdleEntries) (void)Get<QAction>(name);
+  // A drop-down button's own click runs its current command.
+  buttonCommand_ = {{"lsbArc", "mnuCircleCtPt"}, {"lsbModify", "mnuFillet"}, {"lsbXform", "mnuTranslate"},
+                    {"lsbDelete", "mnuDelete"}};
+  for (const char* button : {"lsbLine", "lsbArc", "lsbPoint", "lsbModify", "lsbXform", "lsbDelete"})
+    connect(Get<QToolButton>(button), &QToolButton::clicked, this, guarded([this, button = std::string(button)] {
+              const auto current = buttonCommand_.find(button);
+              if (current != buttonCommand_.end()) RunCadMenuEntry(current->second);
+            }));
+
+  auto click = [&](const char* name, auto handler) {
+    connect(Get<QAbstractButton>(name), &QAbstractButton::clicked, this, guarded(handler));
+  };
+  auto edited = [&](const char* name, auto handler) {
+    connect(Get<QLineEdit>(name), &QLineEdit::textChanged, this, guarded(handler));
+  };
+  click("sbtDelSmall", [this] { sbtDelSmallClick(); });
+  click("sbtMirrorAll", [this] { sbtMirrorAllClick(); });
+  click("sbtTranslateOk", [this] { TransformPageDone(kPageTranslate); });
+  click("sbtRotateOk", [this] { TransformPageDone(kPageRotate); });
+  click("SpeedButton3", [this] { TransformPageDone(kPageScale); });
+  for (const char* name : {"sbtClosePoly", "sbtSplineClose"}) click(name, [this] { Prg2DSendUserCode(3); });
+  click("SpeedButton5", [this] {
+    entityEdit_ = false;
+    Prg2DSendUserCode(2);
+    VisPagine({kPageDimension});
+  });
+  for (const char* name : {"SpeedButton6", "SpeedButton19", "SpeedButton20"})
+    click(name, [this] {
+      VisPagine({kPageRestoreSet});
+      AbilitaPnl(true, true);
+      Prg2DSendUserCode(2);
+    });
+  for (const char* name : {"rbtTransCopy", "rbtMirrorCopy", "rbtScaleCopy", "rbtRotateCopy"}) click(name, [this] { copyFlag_ = 1; });
+  for (const char* name : {"rbtTransMove", "rbtMirrorMove", "rbtScaleMove", "rbtRotateMove"}) click(name, [this] { copyFlag_ = 0; });
+  for (const char* name : {"txtTransRepeat", "txtRotateRepeat", "txtScaleRepeat"}) {
+    QLineEdit* edit = Get<QLineEdit>(name);
+    edited(name, [this, edit] {
+      if (const std::optional<int64_t> n = platform::ParseInt(edit->text().toStdString())) repeatCount_ = static_cast<int>(std::clamp<int64_t>(*n, 1, kMaxRepeat));
+    });
+  }
+  QLineEdit* offset = Get<QLineEdit>("txtOffsetDist");
+  edited("txtOffsetDist", [this, offset] {
+    if (const std::optional<double> d = Number(offset)) offsetDistance_ = static_cast<float>(*d);
+  });
+  for (const char* name : {"txtTransDx", "txtTransDy"}) {
+    QLineEdit* edit = Get<QLineEdit>(name);
+    edited(name, [this, edit] { SendWhileTyping(edit, 6); });
+  }
+  QLineEdit* angle = Get<QLineEdit>("txtRotateAngle");
+  edited("txtRotateAngle", [this, angle] { SendWhileTyping(angle, 4); });
+  // Enter in it reaches the window's key handler, which sends user code 1: a second Done here would
+  // end the next operation too.
+  QLineEdit* scaleX = Get<QLineEdit>("txtScaleX");
+  QLineEdit* scaleY = Get<QLineEdit>("txtScaleY");
+  QRadioButton* uniform = Get<QRadioButton>("rbtScaleUniform");
+  edited("txtScaleX", [this, scaleX, scaleY, uniform] {
+    if (uniform->isChecked()) scaleY->setText(scaleX->text());
+    SendWhileTyping(scaleX, 5);
+  });
+  edited("txtScaleY", [this, scaleY] { SendWhileTyping(scaleY, 5); });
+  auto scaleMode = [this, uniform, scaleY] {
+    const bool one = uniform->isChecked();
+    scaleY->setVisible(!one);
+    Get<QLabel>("lblScaleY")->setVisible(!one);
+    Get<QLabel>("lblScaleX")->setText(Q(lang::LangString(one ? "310" : "311")));
+  };
+  click("rbtScaleUniform", scaleMode);
+  click("rbtScaleXy", scaleMode);
+  // The tangent arc: through one entity and a centre, or between two entities with the group's radius.
+  QRadioButton* tanTo1 = Get<QRadioButton>("rbtTanTo1");
+  QRadioButton* tanTo2 = Get<QRadioButton>("rbtTanTo2");
+  click("rbtTanTo1", [this, tanTo1] {
+    if (!tanTo1->isChecked()) return;
+    Get<QGroupBox>("grpArcTan")->hide();
+    Prg2DStartCadOperation(CadOperation::ArcTangent1);
+  });
+  click("rbtTanTo2", [this, tanTo2] {
+    if (!tanTo2->isChecked()) return;
+    Get<QGroupBox>("grpArcTan")->show();
+    Prg2DStartCadOperation(CadOperation::ArcTangent2);
+  });
+  // The program-wide construction values follow their fields.
+  QLineEdit* fillet = Get<QLineEdit>("txtRaccordo");
+  QLineEdit* tanRadius = Get<QLineEdit>("txtArcTanRadius");
+  QCheckBox* tanTrim = Get<QCheckBox>("chkArcTanTrim");
+  auto readFillet = [this, fillet] {
+    if (const std::optional<double> r = Number(fillet); r && *r >= 0) construction_.FilletRadius = *r;
+  };
+  auto readTangent = [this, tanRadius, tanTrim] {
+    if (const std::optional<double> r = Number(tanRadius); r && *r > 0) construction_.TangentArcRadius = *r;
+    construction_.TangentArcTrim = tanTrim->isChecked();
+  };
+  tanTrim->setChecked(construction_.TangentArcTrim);
+  readFillet();
+  readTangent();
+  edited("txtRaccordo", readFillet);
+  edited("txtArcTanRadius", readTangent);
+  connect(tanTrim, &QCheckBox::toggled, this, guarded(readTangent));
+}
+
+}  // namespace app

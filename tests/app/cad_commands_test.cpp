@@ -1,0 +1,321 @@
+// The CAD commands of the main window: the drop-down buttons' menu entries, the operations they
+// start, delete small, mirror all, the transform pages and the user codes of the pages' fields.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/drawing_edits.h"
+#include "app/glyphs.h"
+#include "app/page_control.h"
+#include "cad/bitmap2d.h"
+#include "cad/construction.h"
+#include "cad/viewport2d.h"
+#include "main_window_fixture.h"
+
+namespace {
+
+using testing_support::MainWindowTest;
+using Op = app::TfrmMain::CadOperation;
+
+// Records the operations started and the interaction mode each was started in.
+class CadMain : public testing_support::RecordingMain {
+ public:
+  std::vector<Op> operations;
+
+ protected:
+  void Prg2DStartCadOperation(Op operation) override { operations.push_back(operation); }
+};
+
+// The hint texts (appended to the test language's last section, "String"), so a wrong number shows.
+const char kHints[] =
+    "200=h200\n201=h201\n202=h202\n203=h203\n206=h206\n207=h207\n208=h208\n209=h209\n210=h210\n"
+    "212=h212\n213=h213\n214=h214\n215=h215\n216=h216\n217=h217\n222=h222\n223=h223\n243=h243\n"
+    "244=h244\n245=h245\n246=h246\n247=h247\n248=h248\n310=Factor\n311=Factor X\n411=Deleted:\n";
+
+class CadCommandsTest : public MainWindowTest {
+ protected:
+  CadMain& StartCad() {
+    std::string text = testing_support::kLanguage;
+    text.replace(text.find("[frmMain]\n"), 10, "[frmMain]\nlsbDelete.Hint=Delete: pick\n");
+    text += kHints;
+    dir_.Write("language/english.lng", text);
+    return Start<CadMain>();
+  }
+  cad::TKQCmp2D& Cad() { return main_->LocalCad(); }
+  int32_t AddLine(double x1, double y1, double x2, double y2) {
+    return Cad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(x1, y1), cad::Point2D(x2, y2)))->ID;
+  }
+  // The first point of a primitive in drawing coordinates.
+  cad::TPoint2D FirstPoint(int32_t id) {
+    auto* primitive = dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id));
+    EXPECT_NE(primitive, nullptr);
+    return primitive ? cad::CartesianPoint2D(cad::DrawingPoint2D(*primitive, 0)) : cad::Point2D(1e9, 1e9);
+  }
+  bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
+  static QImage Image(const QIcon& icon) {
+    return icon.pixmap(QSize(app::kGlyphSize, app::kGlyphSize)).toImage().convertToFormat(QImage::Format_ARGB32);
+  }
+};
+
+TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
+  CadMain& w = StartCad();
+  Open(picture_);  // the drawing buttons wait for a picture
+  struct Row {
+    const char* entry;
+    const char* button;
+    int glyph;
+    const char* hint;
+    std::optional<Op> operation;
+    int mode;  // 999: unchanged
+  };
+  const Row rows[] = {
+      {"mnuCircleCtPt", "lsbArc", 33, "h200", {}, 999},      {"mnuCircleCtDia", "lsbArc", 1, "h201", {}, 999},
+      {"mnuArcCtPtSaEa", "lsbArc", 2, "h202", {}, 999},      {"mnuArcTangent", "lsbArc", 32, "h247", {}, 999},
+      {"mnuArcPolar", "lsbArc", 3, "h203", {}, 999},         {"mnuFillet", "lsbModify", 6, "h206", {}, 999},
+      {"mnuTrim", "lsbModify", 7, "h207", Op::Trim, 15},     {"mnuBreak", "lsbModify", 12, "h208", Op::Break, 16},
+      {"mnuExtend", "lsbModify", 8, "h209", {}, 999},        {"mnuChangeLayer", "lsbModify", 9, "h210", {}, 999},
+      {"mnuMoveNode", "lsbModify", 11, "h212", Op::MoveNode, 18},
+      {"mnuTranslate", "lsbXform", 13, "h213", Op::PickObjects, 999},
+      {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
+      {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
+      {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
+      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", {}, 21},
+      {"mnuDeleteSmall", "lsbDelete", 26, "h222", {}, 999},  {"mnuUndelete", "lsbDelete", 21, "h223", {}, 999},
+      {"mnuLinePolar", "lsbLine", 28, "h243", {}, 999},
+      {"mnuLineTangent2Arc", "lsbLine", 29, "h244", Op::LineTangent2Arcs, 31},
+      {"mnuLineTangentAngle", "lsbLine", 30, "h245", {}, 999},
+      {"mnuLinePerp", "lsbLine", 31, "h246", Op::LinePerpendicular, 33},
+      {"mnuPointGrid", "lsbPoint", 38, "h248", {}, 999},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    w.operations.clear();
+    w.calls.clear();
+    Get<QAction>(row.entry)->trigger();
+    auto* button = Get<QToolButton>(row.button);
+    EXPECT_EQ(Image(button->icon()), Image(QIcon(app::CommandGlyph(row.glyph))));
+    EXPECT_EQ(button->toolTip().toStdString(), row.hint);
+    if (row.operation) {
+      EXPECT_EQ(w.operations, std::vector<Op>{*row.operation});
+    } else {
+      EXPECT_TRUE(w.operations.empty());
+    }
+    if (row.mode != 999) {
+      EXPECT_EQ(w.InteractionMode(), row.mode);
+    }
+    // The button's own click runs the command again.
+    w.operations.clear();
+    button->click();
+    EXPECT_EQ(w.operations.size(), row.operation ? 1u : 0u);
+  }
+  // Move Ctrl Pt stops the running operation before it starts its own.
+  EXPECT_FALSE(w.Called("stop"));
+  Get<QAction>("mnuMoveNode")->trigger();
+  EXPECT_TRUE(w.Called("stop"));
+  // The entries with nothing behind them leave the buttons alone.
+  const QImage before = Image(Get<QToolButton>("lsbArc")->icon());
+  for (const char* idle : {"mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"}) Get<QAction>(idle)->trigger();
+  EXPECT_EQ(Image(Get<QToolButton>("lsbArc")->icon()), before);
+}
+
+TEST_F(CadCommandsTest, TrimHandsTheFilletStateRadiusZeroAndTheTangentArcFollowsItsPage) {
+  CadMain& w = StartCad();
+  Get<QLineEdit>("txtRaccordo")->setText("2.5");
+  EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.5);
+  Get<QAction>("mnuTrim")->trigger();
+  EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 0.0);
+  EXPECT_TRUE(main_->PageControl()->isHidden());
+  Get<QLineEdit>("txtArcTanRadius")->setText("4");
+  Get<QCheckBox>("chkArcTanTrim")->setChecked(false);
+  EXPECT_DOUBLE_EQ(w.Construction().TangentArcRadius, 4.0);
+  EXPECT_FALSE(w.Construction().TangentArcTrim);
+  // A radius that is no number leaves the last good one.
+  Get<QLineEdit>("txtArcTanRadius")->setText("-");
+  EXPECT_DOUBLE_EQ(w.Construction().TangentArcRadius, 4.0);
+  Click("rbtTanTo2");
+  Click("rbtTanTo1");
+  EXPECT_EQ(w.operations, (std::vector<Op>{Op::Trim, Op::ArcTangent2, Op::ArcTangent1}));
+}
+
+TEST_F(CadCommandsTest, DeleteSmallRemovesOnlyObjectsUnderTheSizeAndNeverThePicture) {
+  StartCad();
+  Open(picture_);
+  ASSERT_TRUE(HasBitmap());
+  const int32_t small = AddLine(1, 1, 6, 6);      // 5 x 5
+  const int32_t flat = AddLine(0, 0, 20, 2);      // 20 x 2: wide
+  const int32_t big = AddLine(0, 0, 15, 15);      // 15 x 15
+  Cad().AddObject(-1, std::make_unique<cad::TPunto2D>(-1, cad::Point2D(3, 3)));
+  const int objects = Cad().NumObjects();
+  struct Row {
+    const char* size;
+    int removed;
+  };
+  for (const Row& row : {Row{"0", 0}, Row{"10", 1}, Row{"10", 0}, Row{"1000", 2}}) {
+    SCOPED_TRACE(row.size);
+    Get<QLineEdit>("txtSmallX")->setText(row.size);
+    Click("sbtDelSmall");
+    EXPECT_EQ(Get<QLabel>("stxReportSmall")->text().toStdString(), "Deleted: " + std::to_string(row.removed));
+    EXPECT_TRUE(HasBitmap());
+  }
+  EXPECT_EQ(Cad().GetObject(small), nullptr);
+  EXPECT_EQ(Cad().GetObject(flat), nullptr);
+  EXPECT_EQ(Cad().GetObject(big), nullptr);
+  EXPECT_EQ(Cad().NumObjects(), objects - 3);  // the picture and the point stay
+}
+
+TEST_F(CadCommandsTest, MirrorAllMirrorsEverythingButThePicture) {
+  CadMain& w = StartCad();
+  Open(picture_);
+  const cad::TPoint2D corner = FirstPoint(0);
+  const int32_t line = AddLine(1, 2, 3, 4);
+  Get<platform::RadioGroup>("gprMirrorAxis")->SetItemIndex(2);
+  Click("sbtMirrorAll");
+  EXPECT_DOUBLE_EQ(FirstPoint(line).X, -1.0);
+  EXPECT_DOUBLE_EQ(FirstPoint(line).Y, -2.0);
+  EXPECT_DOUBLE_EQ(FirstPoint(0).X, corner.X);
+  EXPECT_DOUBLE_EQ(FirstPoint(0).Y, corner.Y);
+  EXPECT_TRUE(w.Called("code 1"));
+}
+
+TEST_F(CadCommandsTest, TransformPagesMoveOrCopyThePickedObjectsTheGivenNumberOfTimes) {
+  struct Row {
+    const char* entry;
+    std::vector<std::pair<const char*, const char*>> fields;
+    const char* choice;  // Copy or Move radio button
+    const char* done;
+    std::vector<std::pair<double, double>> firstPoints;  // of the source, then of each copy
+  };
+  const Row rows[] = {
+      {"mnuTranslate", {{"txtTransDx", "10"}, {"txtTransDy", "-5"}, {"txtTransRepeat", "3"}}, "rbtTransCopy",
+       "sbtTranslateOk", {{1, 1}, {11, -4}, {21, -9}, {31, -14}}},
+      {"mnuTranslate", {{"txtTransDx", "10"}, {"txtTransDy", "0"}, {"txtTransRepeat", "2"}}, "rbtTransMove",
+       "sbtTranslateOk", {{21, 1}}},
+      {"mnuRotate", {{"txtRotateAngle", "90"}, {"txtRotateRepeat", "2"}}, "rbtRotateCopy", "sbtRotateOk",
+       {{1, 1}, {-1, 1}, {-1, -1}}},
+      {"mnuScale", {{"txtScaleX", "2"}, {"txtScaleRepeat", "1"}}, "rbtScaleMove", "SpeedButton3", {{2, 2}}},
+      // A repeat count beyond any use moves the object no further than 1000 steps.
+      {"mnuTranslate", {{"txtTransDx", "1"}, {"txtTransDy", "0"}, {"txtTransRepeat", "1e300"}}, "rbtTransMove",
+       "sbtTranslateOk", {{1001, 1}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.entry);
+    CadMain& w = StartCad();
+    const int32_t line = AddLine(1, 1, 2, 1);
+    Get<QAction>(row.entry)->trigger();
+    ASSERT_EQ(w.operations.back(), Op::PickObjects);
+    w.SetPickedObjects({line});
+    for (const auto& [name, text] : row.fields) Get<QLineEdit>(name)->setText(text);
+    Click(row.choice);
+    Click(row.done);
+    EXPECT_TRUE(w.Called("code 1"));
+    ASSERT_EQ(Cad().NumObjects(), static_cast<int>(row.firstPoints.size()));
+    auto objects = Cad().ObjectsIterator();
+    size_t i = 0;
+    for (cad::TGraphicObject* o = objects->First(); o; o = objects->Next(), ++i) {
+      const cad::TPoint2D p = FirstPoint(o->ID);
+      EXPECT_NEAR(p.X, row.firstPoints[i].first, 1e-9) << i;
+      EXPECT_NEAR(p.Y, row.firstPoints[i].second, 1e-9) << i;
+    }
+  }
+}
+
+TEST_F(CadCommandsTest, MirrorPageAndPictureAreSafeFromPickedTransforms) {
+  StartCad();
+  Open(picture_);
+  const cad::TPoint2D corner = FirstPoint(0);
+  const int32_t line = AddLine(1, 2, 3, 2);
+  main_->SetPickedObjects({0, line, 12345});
+  Get<platform::RadioGroup>("gprMirrorAxis")->SetItemIndex(0);
+  main_->TransformPageDone(9);
+  EXPECT_DOUBLE_EQ(FirstPoint(line).Y, -2.0);
+  EXPECT_DOUBLE_EQ(FirstPoint(0).Y, corner.Y);
+}
+
+TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
+  CadMain& w = StartCad();
+  w.show();
+  QApplication::setActiveWindow(&w);
+  // The entry's page with the edit emptied and focused, nothing recorded yet.
+  auto typeInto = [&](const char* entry, const char* name) {
+    Get<QAction>(entry)->trigger();
+    QLineEdit* edit = Get<QLineEdit>(name);
+    edit->clear();
+    edit->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return edit->hasFocus(); })) << name;
+    w.calls.clear();
+    return edit;
+  };
+  QLineEdit* angle = typeInto("mnuRotate", "txtRotateAngle");
+  QTest::keyClicks(angle, "1.5");
+  EXPECT_EQ(w.Count("code 4"), 3);
+  QTest::keyClick(angle, Qt::Key_Return);
+  EXPECT_EQ(w.Count("code 1"), 1);
+  // Typed without the focus, nothing is sent.
+  w.calls.clear();
+  Get<QLineEdit>("txtTransDx")->setText("5");
+  EXPECT_EQ(w.Count("code 6"), 0);
+  QLineEdit* dx = typeInto("mnuTranslate", "txtTransDx");
+  QTest::keyClicks(dx, "-");
+  EXPECT_EQ(w.Count("code 6"), 0);
+  QTest::keyClicks(dx, "2");
+  EXPECT_EQ(w.Count("code 6"), 1);
+  // Uniform scale: Y follows X and hides; XY shows it with its own label text.
+  Get<QAction>("mnuScale")->trigger();
+  Get<QLineEdit>("txtScaleX")->setText("3");
+  EXPECT_EQ(Get<QLineEdit>("txtScaleY")->text(), "3");
+  Click("rbtScaleXy");
+  EXPECT_EQ(Get<QLabel>("lblScaleX")->text(), "Factor X");
+  EXPECT_TRUE(Get<QLineEdit>("txtScaleY")->isVisible());
+  Click("rbtScaleUniform");
+  EXPECT_EQ(Get<QLabel>("lblScaleX")->text(), "Factor");
+  EXPECT_FALSE(Get<QLineEdit>("txtScaleY")->isVisible());
+  // Copy / Move and the repeat count are program-wide.
+  Click("rbtScaleCopy");
+  EXPECT_EQ(w.CopyFlag(), 1);
+  Get<QLineEdit>("txtScaleRepeat")->setText("4");
+  EXPECT_EQ(w.RepeatCount(), 4);
+  Get<QLineEdit>("txtOffsetDist")->setText("1.25");
+  EXPECT_FLOAT_EQ(w.OffsetDistance(), 1.25f);
+  // The page-close buttons cancel; "Closed" closes the figure.
+  w.calls.clear();
+  Click("sbtClosePoly");
+  EXPECT_TRUE(w.Called("code 3"));
+  Get<QAction>("mnuCircleCtDia")->trigger();
+  Click("SpeedButton6");
+  EXPECT_TRUE(w.Called("code 2"));
+}
+
+TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
+  testing_support::RecordingMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  Get<QLineEdit>("txtRaccordo")->setText("3");
+  const int32_t a = AddLine(0, 0, 100, 0), b = AddLine(50, -50, 50, 50);
+  Get<QAction>("mnuTrim")->trigger();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{50.0, 30.0}}) {
+    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+    QTest::mouseMove(&view, pixel);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+  }
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  auto end = [&](int32_t id, int index) {
+    return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
+  };
+  EXPECT_NEAR(end(a, 1).X, 50, 1e-9);
+  EXPECT_NEAR(end(a, 1).Y, 0, 1e-9);
+  EXPECT_NEAR(end(b, 0).X, 50, 1e-9);
+  EXPECT_NEAR(end(b, 0).Y, 0, 1e-9);
+  // The fillet radius of the page is the program's again for the next fillet.
+  Get<QLineEdit>("txtRaccordo")->setText("2");
+  EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.0);
+}
+
+}  // namespace
