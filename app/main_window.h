@@ -6,8 +6,8 @@
 // Everything the window asks of the 2D drawing, viewport and interaction program, and of the 3D scene,
 // goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below.
 // The Cad2D... ones work on the window's drawing LocalCad; the others are the places where the views
-// plug in. Until they do, the window keeps the values the views will take (View2DState, Prg2DState,
-// the toolpath nodes) so nothing the user set is lost.
+// plug in. Until they do, the window keeps the values the views will take (View2DState, Prg2DState)
+// so nothing the user set is lost.
 #pragma once
 
 #include <QPointer>
@@ -203,7 +203,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   float ZNoCutHeight() const { return zNoCutHeight_; }
   float ToolRadius() const { return toolRadius_; }
   const std::vector<int>& RememberedPages() const { return pageSet_; }
-  const std::vector<ToolpathNode>& ToolpathNodes() const { return toolpath_; }
+  // The nodes of the drawn toolpath GLCncMov.
+  std::vector<ToolpathNode> ToolpathNodes() const;
   const View2DState& View2D() const { return view2d_; }
   const Prg2DState& Prg2D() const { return prg2d_; }
   TPageControl* PageControl() const { return PageControl1_; }
@@ -463,7 +464,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool Playing() const { return playing_; }
   const machining::Backplot& NcBackplot() const { return backplot_; }
   const ToolpathNode& ToolPosition() const { return toolPosition_; }
-  const std::vector<machining::ProfilePoint>& ToolProfile() const { return toolProfile_; }
+  // The profile GLUtensile turns.
+  std::vector<machining::ProfilePoint> ToolProfile() const;
   const std::vector<NcDrawing2D>& NcDrawing() const { return ncDrawing_; }
 
  signals:
@@ -660,7 +662,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   View2DState view2d_;
   Prg2DState prg2d_;
   double savedGridX_ = 10.0, savedGridY_ = 10.0;
-  std::vector<ToolpathNode> toolpath_;
   std::vector<int> pageSet_;
   bool mode3d_ = false;
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
@@ -688,8 +689,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int penLayer_ = -1;               // the layer a play draws with; -1: the current layer
   uint64_t listingRevision_ = 0;    // grows with every change of the listing
   ToolpathNode toolPosition_;       // where GLUtensile stands
-  // What the seams keep until the views take it.
-  std::vector<machining::ProfilePoint> toolProfile_;
+  // What the seams keep until the 2D view takes it.
   std::vector<NcDrawing2D> ncDrawing_;
   // Components the play reads on every line.
   QAction* mnuShowTool_ = nullptr;
@@ -705,7 +705,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QWidget* VistaGrafica_ = nullptr;
   scene3d::TGLStageViewer* GLViewPort_ = nullptr;
   std::unique_ptr<MainScene> scene_;
-  QLabel* GLText_ = nullptr;
   QFrame* pnlCmd_ = nullptr;
   QFrame* pnlTbr1_ = nullptr;
   QFrame* pnlTbr2_ = nullptr;
