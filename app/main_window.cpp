@@ -116,13 +116,10 @@ void TfrmMain::BuildWindow() {
   VistaGrafica_->setContextMenuPolicy(Qt::CustomContextMenu);
   Add(new QObject(this), "LocalCad");
   Add(new QObject(this), "LocalPrg");
-  // The 3D viewer over the main scene; GLText is its heads-up text (the time estimate).
+  // The 3D viewer over the main scene (whose heads-up text GLText shows the time estimate).
   GLViewPort_ = Add(new scene3d::TGLStageViewer(pnlVistaGrafica_), "GLViewPort");
   GLViewPort_->hide();
   scene_ = std::make_unique<MainScene>(*GLViewPort_);
-  GLText_ = Add(new QLabel(GLViewPort_), "GLText");
-  GLText_->setStyleSheet(QStringLiteral("color: white; background: transparent;"));
-  GLText_->hide();
 
   // The NC listing's side panel (shown with the backplot in 2D).
   auto* pnlIso = Add(new QFrame(pnlVistaGrafica_), "pnlIso");

@@ -7,8 +7,8 @@
 // goes through the protected functions named Cad2D..., View2D..., Prg2D... and Scene3D... below.
 // The Cad2D... ones work on the window's drawing LocalCad, the View2D... ones on its 2D view
 // VistaGrafica, the Prg2D... ones on the interaction program LocalPrg that drives that view; the
-// Scene3D... ones are where the 3D scene plugs in. The window keeps what the views show in
-// View2DState and Prg2DState (the visible window follows the view) and the toolpath nodes.
+// Scene3D... ones on the 3D scene. The window keeps what the views show in View2DState and Prg2DState
+// (the visible window follows the view).
 #pragma once
 
 #include <QPointer>
@@ -207,7 +207,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   float ZNoCutHeight() const { return zNoCutHeight_; }
   float ToolRadius() const { return toolRadius_; }
   const std::vector<int>& RememberedPages() const { return pageSet_; }
-  const std::vector<ToolpathNode>& ToolpathNodes() const { return toolpath_; }
+  // The nodes of the drawn toolpath GLCncMov.
+  std::vector<ToolpathNode> ToolpathNodes() const;
   const View2DState& View2D() const { return view2d_; }
   const Prg2DState& Prg2D() const { return prg2d_; }
   TPageControl* PageControl() const { return PageControl1_; }
@@ -506,7 +507,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool Playing() const { return playing_; }
   const machining::Backplot& NcBackplot() const { return backplot_; }
   const ToolpathNode& ToolPosition() const { return toolPosition_; }
-  const std::vector<machining::ProfilePoint>& ToolProfile() const { return toolProfile_; }
+  // The profile GLUtensile turns.
+  std::vector<machining::ProfilePoint> ToolProfile() const;
   const std::vector<NcDrawing2D>& NcDrawing() const { return ncDrawing_; }
 
  signals:
@@ -711,7 +713,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   View2DState view2d_;
   Prg2DState prg2d_;
   double savedGridX_ = 10.0, savedGridY_ = 10.0;
-  std::vector<ToolpathNode> toolpath_;
   std::vector<int> pageSet_;
   bool mode3d_ = false;
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
@@ -740,8 +741,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int penLayer_ = -1;               // the layer a play draws with; -1: the current layer
   uint64_t listingRevision_ = 0;    // grows with every change of the listing
   ToolpathNode toolPosition_;       // where GLUtensile stands
-  // What the seams keep until the views take it.
-  std::vector<machining::ProfilePoint> toolProfile_;
+  // What the seams keep until the 2D view takes it.
   std::vector<NcDrawing2D> ncDrawing_;
   // Components the play reads on every line.
   QAction* mnuShowTool_ = nullptr;
@@ -767,7 +767,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   cad::TKQViewport2D* VistaGrafica_ = nullptr;
   scene3d::TGLStageViewer* GLViewPort_ = nullptr;
   std::unique_ptr<MainScene> scene_;
-  QLabel* GLText_ = nullptr;
   QFrame* pnlCmd_ = nullptr;
   QFrame* pnlTbr1_ = nullptr;
   QFrame* pnlTbr2_ = nullptr;

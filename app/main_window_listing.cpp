@@ -110,18 +110,6 @@ class TfrmMain::BackplotSeams final : public machining::BackplotView {
 
 // --- the seams the backplot draws through ---
 
-void TfrmMain::Scene3DAddToolpathArc(float cx, float cy, float z, float radius, float startAngle, float stopAngle,
-                                     int count) {
-  // GLCncMov's AddArcNodes goes here.
-  for (const machining::BackplotNode& node : machining::ArcNodes(cx, cy, z, radius, startAngle, stopAngle, count))
-    toolpath_.push_back({false, node.x, node.y, node.z});
-}
-
-void TfrmMain::Scene3DSetToolProfile(const std::vector<machining::ProfilePoint>& profile) {
-  // GLUtensile's nodes take the profile here.
-  toolProfile_ = profile;
-}
-
 cad::TLayer& TfrmMain::PenLayer() {
   // A play draws with the layer that was current when it started, even when the user picks another
   // one meanwhile: that one's pen is never touched, and the play's layer gets its own pen back.

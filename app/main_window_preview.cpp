@@ -2,7 +2,6 @@
 // show menu, the mouse in the 3D viewer, and the places where the window drives the 3D scene.
 #include <QAction>
 #include <QApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMouseEvent>
@@ -17,6 +16,7 @@
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 #include "scene3d/direct_opengl.h"
+#include "scene3d/lines.h"
 #include "scene3d/render_context_info.h"
 #include "scene3d/stage_viewer.h"
 
@@ -160,15 +160,36 @@ void TfrmMain::Scene3DMoveTool(float x, float y, float z) { scene_->MoveTool(x, 
 
 void TfrmMain::Scene3DShowTool(bool on) { scene_->ShowTool(on); }
 
-void TfrmMain::Scene3DClearToolpath() { toolpath_.clear(); }
+void TfrmMain::Scene3DClearToolpath() { scene_->ClearToolpath(); }
 
-void TfrmMain::Scene3DAddToolpathNode(bool rapid, float x, float y, float z) { toolpath_.push_back({rapid, x, y, z}); }
+void TfrmMain::Scene3DAddToolpathNode(bool rapid, float x, float y, float z) { scene_->AddToolpathNode(rapid, x, y, z); }
+
+void TfrmMain::Scene3DAddToolpathArc(float cx, float cy, float z, float radius, float startAngle, float stopAngle,
+                                     int count) {
+  scene_->AddToolpathArc(cx, cy, z, radius, startAngle, stopAngle, count);
+}
+
+void TfrmMain::Scene3DSetToolProfile(const std::vector<machining::ProfilePoint>& profile) {
+  scene_->SetToolProfile(profile);
+}
 
 void TfrmMain::Scene3DShowText(const std::string& text) {
-  GLText_->setText(QString::fromStdString(text));
-  GLText_->setVisible(!text.empty());
-  GLText_->raise();
+  scene_->ShowText(text);
 }
+
+std::vector<ToolpathNode> TfrmMain::ToolpathNodes() const {
+  const scene3d::TGLLinesNodes& nodes = scene_->Toolpath().Nodes();
+  std::vector<ToolpathNode> path;
+  path.reserve(size_t(nodes.Count()));
+  for (int i = 0; i < nodes.Count(); ++i) {
+    const scene3d::TGLLinesNode& node = *nodes.Items(i);
+    // Yellow (1, 1, 0) is a rapid move, cyan (0, 1, 1) a feed move.
+    path.push_back({node.Color().z == 0, node.X(), node.Y(), node.Z()});
+  }
+  return path;
+}
+
+std::vector<machining::ProfilePoint> TfrmMain::ToolProfile() const { return scene_->ToolProfile(); }
 
 // --- events ---
 

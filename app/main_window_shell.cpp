@@ -236,7 +236,7 @@ void TfrmMain::FormResize() {
   VistaGrafica_->setGeometry(0, 0, std::max(0, viewWidth - (ncMode2D_ ? kNcSidePanel : 0)), viewHeight);
   GLViewPort_->setGeometry(0, 0, viewWidth, viewHeight);
   Get<QWidget>("pnlIso")->setGeometry(viewWidth - kNcSidePanel, 0, kNcSidePanel, viewHeight);
-  GLText_->setGeometry(10, std::max(0, viewHeight - 40), std::max(0, viewWidth - 20), 24);
+  scene_->MoveText();
   pnlCmd_->move(w - kColumnOffset, 5);
   PageControl1_->setGeometry(w - kColumnOffset, 143, PageControl1_->width(), std::max(0, h - 177));
   const int top = h - 28;

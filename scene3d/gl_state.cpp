@@ -280,9 +280,12 @@ void TGLStateCache::SetMaterialAlphaChannel(TCullFaceMode face, float alpha) {
 }
 
 void TGLStateCache::SetColor(const TVector4f& colour) {
-  if (colour == color_) return;
+  if (colorKnown_ && colour == color_) return;
   // Compiled into a list the colour is not current yet: the cache keeps the value it had.
-  if (!insideList_) color_ = colour;
+  if (!insideList_) {
+    color_ = colour;
+    colorKnown_ = true;
+  }
   GL().Color4fv(&colour.x);
 }
 
@@ -564,6 +567,7 @@ void TGLStateCache::CallList(GLuint list) {
   if (groups) GL().PushAttrib(AttribBitsOf(groups));
   GL().CallList(list);
   if (groups) GL().PopAttrib();
+  if (!(groups & StateTypeBit(sttCurrent))) colorKnown_ = false;
 }
 
 void TGLStateCache::PushAttributes(TGLStateTypes groups) { GL().PushAttrib(AttribBitsOf(groups)); }

@@ -276,6 +276,8 @@ class TGLStateCache : public TObject {
   TVector4i viewport_{};
   TVector4f clearColor_{0, 0, 0, 0};
   TVector4f color_{1, 1, 1, 1};
+  // False once a list ran: lists send colours of their own (vertex and node colours).
+  bool colorKnown_ = true;
 
   int32_t unpackAlignment_ = 4;
   int32_t unpackRowLength_ = 0;

@@ -28,6 +28,7 @@
 
 #include "app/cursors.h"
 #include "app/main_routine.h"
+#include "app/main_scene.h"
 #include "app/page_control.h"
 #include "app/settings.h"
 #include "app/splash_screen.h"
@@ -38,6 +39,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "scene3d/hud_objects.h"
 #include "cad/drawing_test_support.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -191,9 +193,9 @@ TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {
   EXPECT_FALSE(w.ToolpathNodes().empty());
   EXPECT_TRUE(get("ProgressBar1")->isHidden());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the hourglass is gone";
-  auto* hud = qobject_cast<QLabel*>(get("GLText"));
-  EXPECT_FALSE(hud->isHidden());
-  EXPECT_TRUE(hud->text().startsWith("Time: ")) << hud->text().toStdString();
+  const scene3d::TGLHUDText& hud = w.Scene().Text();
+  EXPECT_TRUE(hud.Visible());
+  EXPECT_EQ(hud.Text().rfind("Time: ", 0), 0u) << hud.Text();
 
   // Any parameter change makes the program stale again.
   qobject_cast<QLineEdit*>(get("txtIncXY"))->setText("1.5");
@@ -575,7 +577,7 @@ TEST_F(MainWindowTest, EveryComponentTheLanguageFileNamesExists) {
   }
   // Components the window's handlers and the coming views reach by name.
   for (const char* name :
-       {"VistaGrafica", "LocalCad", "LocalPrg", "GLViewPort", "GLText", "pnlVistaGrafica", "pnlCmd", "pnlTbr1",
+       {"VistaGrafica", "LocalCad", "LocalPrg", "GLViewPort", "pnlVistaGrafica", "pnlCmd", "pnlTbr1",
         "pnlTbr2", "pnlTbr3", "pnlTbr4", "pnlTbr5", "nol_pnlStatus1", "pnlStatus2", "pnlStatus3", "pnlIso",
         "pnlTbr1Iso", "pnlTbrIsoView", "pnlLimits", "ProgressBar1", "PopupDestro", "ImageListGlyph", "ImageList2",
         "treInfoRas", "imgCutPar", "imgTool", "ricIso", "grpZNC", "lblZNC", "stxNcFileName", "lblNomeNcFile",

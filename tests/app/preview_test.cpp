@@ -2,16 +2,27 @@
 // menu, and (on Mesa) the relief as the viewer shows it, built again only when it changes.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QSlider>
+#include <algorithm>
 #include <cmath>
 
 #include "app/main_scene.h"
 #include "main_window_fixture.h"
 #include "scene3d/camera.h"
+#include "scene3d/cube.h"
 #include "scene3d/direct_opengl.h"
+#include "scene3d/dummy_cube.h"
 #include "scene3d/gl_egl_context.h"
+#include "scene3d/hud_objects.h"
+#include "scene3d/lines.h"
+#include "scene3d/matrices.h"
+#include "scene3d/revolution_solid.h"
+#include "scene3d/sphere.h"
+#include "scene3d/windows_font.h"
 #include "scene3d/stage_viewer.h"
 
 using testing_support::MainWindowTest;
@@ -21,6 +32,10 @@ namespace {
 using Vec3 = app::Vec3;
 
 Vec3 Of(const scene3d::TGLCoordinates3& c) { return {c.X(), c.Y(), c.Z()}; }
+
+bool Same(const scene3d::TVector4f& a, const scene3d::TVector4f& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w;
+}
 
 double Distance(const Vec3& a, const Vec3& b) {
   return std::sqrt((a[0] - b[0]) * (a[0] - b[0]) + (a[1] - b[1]) * (a[1] - b[1]) + (a[2] - b[2]) * (a[2] - b[2]));
@@ -203,6 +218,9 @@ TEST_F(PreviewTest, ReliefInTheViewerIsBuiltOnlyWhenItChanges) {
   OpenToDepthPage();
   app::MainScene& scene = w.Scene();
   scene.FitToStockBox(scene.StockBox());
+  // The relief alone.
+  scene.ShowStockBox(false);
+  scene.ToggleAxes();
   Click("sbtTopView");
   scene3d::TGLStageViewer& viewer = w.Viewer3D();
   ASSERT_TRUE(viewer.RenderFrame());
@@ -260,10 +278,163 @@ TEST_F(PreviewTest, APressInTheViewerHidesTheTimeEstimate) {
   app::TfrmMain& w = Start();
   OpenAndWalkToCutting(dir_.File("estimate"));
   Click("sbtNcCalc");
-  QWidget* text = Get<QWidget>("GLText");
-  ASSERT_FALSE(text->isHidden()) << "Calculate shows the estimate";
+  const scene3d::TGLHUDText& text = w.Scene().Text();
+  ASSERT_TRUE(text.Visible()) << "Calculate shows the estimate";
   Mouse(w.Viewer3D(), QEvent::MouseMove, 10, 10, Qt::NoButton, Qt::NoModifier);
-  EXPECT_FALSE(text->isHidden()) << "moving over the view leaves it";
+  EXPECT_TRUE(text.Visible()) << "moving over the view leaves it";
   Mouse(w.Viewer3D(), QEvent::MouseButtonPress, 10, 10, Qt::LeftButton, Qt::NoModifier);
-  EXPECT_TRUE(text->isHidden());
+  EXPECT_FALSE(text.Visible());
+}
+
+TEST_F(PreviewTest, StockBoxAxesToolToolpathAndTextInTheScene) {
+  app::TfrmMain& w = Start();
+  app::MainScene& scene = w.Scene();
+  EXPECT_FALSE(scene.StockBoxShown());
+  EXPECT_TRUE(scene.AxesShown());
+  EXPECT_FALSE(scene.ToolShown());
+  EXPECT_FALSE(scene.Text().Visible());
+  EXPECT_EQ(scene.Text().BitmapFont(), &scene.Font());
+  EXPECT_EQ(scene.Font().Font().Height, -16);
+
+  // The stock box covers the picture, its CubeHeight along X; the axes are a quarter of its width.
+  OpenToDepthPage();
+  EXPECT_TRUE(scene.StockBoxShown());
+  const machining::ReliefModel& relief = w.Relief();
+  const machining::StockBox box = scene.StockBox();
+  EXPECT_FLOAT_EQ(box.cubeHeight, relief.width);
+  EXPECT_FLOAT_EQ(box.cubeWidth, relief.height);
+  scene3d::TGLCube& cube = scene.StockBoxCube();
+  const scene3d::TVector4f corner =
+      scene3d::VectorTransform4({cube.CubeWidth() / 2, cube.CubeHeight() / 2, cube.CubeDepth() / 2, 1}, cube.AbsoluteMatrix());
+  EXPECT_NEAR(std::abs(corner.x - box.positionX), relief.width / 2, 1e-3) << "CubeHeight runs along X";
+  EXPECT_NEAR(std::abs(corner.y - box.positionY), relief.height / 2, 1e-3);
+  EXPECT_NEAR(std::abs(corner.z - box.positionZ), relief.depth / 2, 1e-3);
+  EXPECT_NEAR(box.positionX, relief.originX + relief.width / 2, 1e-4);
+  const float quarter = relief.width / 4;
+  for (int i = 0; i < 3; ++i) {
+    // Each axis's shaft and arrow head end where the axis is a quarter of the width long and more.
+    scene3d::TGLBaseSceneObject& shaft = *scene.Axes().Children(2 * i);
+    const scene3d::TVector4f tip = scene3d::VectorTransform4({0, 1, 0, 1}, shaft.AbsoluteMatrix());
+    for (int axis = 0; axis < 3; ++axis)
+      EXPECT_NEAR(tip[axis], axis == i ? quarter : 0.0f, 1e-3) << shaft.Name() << ", axis " << axis;
+    const scene3d::TVector4f head = scene.Axes().Children(2 * i + 1)->AbsolutePosition();
+    EXPECT_NEAR(head[i], quarter, 1e-3) << "the arrow head on " << shaft.Name();
+  }
+  Get<QAction>("mnuShowXYZ")->trigger();
+  EXPECT_FALSE(scene.Axes().Visible());
+
+  // The tool body stands on its tip, its axis along Z.
+  scene.SetToolProfile({{0, 0}, {1.5f, 0}, {1.5f, 10}, {0, 10}});
+  scene.MoveTool(5, 6, 7);
+  EXPECT_EQ(w.ToolProfile().size(), 4u);
+  const scene3d::TVector4f top = scene3d::VectorTransform4({0, 10, 0, 1}, scene.Tool().AbsoluteMatrix());
+  const scene3d::TVector4f rim = scene3d::VectorTransform4({1.5f, 0, 0, 1}, scene.Tool().AbsoluteMatrix());
+  EXPECT_NEAR(top.x, 5, 1e-4);
+  EXPECT_NEAR(top.y, 6, 1e-4);
+  EXPECT_NEAR(top.z, 17, 1e-4);
+  EXPECT_NEAR(std::hypot(rim.x - 5, rim.y - 6), 1.5, 1e-4);
+  EXPECT_NEAR(rim.z, 7, 1e-4);
+
+  // The toolpath: rapids yellow, feeds and arcs cyan.
+  scene.ClearToolpath();
+  scene.AddToolpathNode(true, 0, 0, 2);
+  scene.AddToolpathNode(false, 1, 0, -1);
+  scene.AddToolpathArc(0, 0, -1, 1, 0, 3.14159265f, 4);
+  const scene3d::TGLLinesNodes& nodes = scene.Toolpath().Nodes();
+  ASSERT_EQ(nodes.Count(), 7);
+  EXPECT_TRUE(Same(nodes.Items(0)->Color(), {1, 1, 0, 1}));
+  for (int i = 1; i < 7; ++i) EXPECT_TRUE(Same(nodes.Items(i)->Color(), {0, 1, 1, 1})) << i;
+  EXPECT_NEAR(nodes.Items(6)->X(), -1, 1e-5) << "the arc ends half way round";
+  const std::vector<app::ToolpathNode> path = w.ToolpathNodes();
+  ASSERT_EQ(path.size(), 7u);
+  EXPECT_TRUE(path[0].rapid);
+  EXPECT_FALSE(path[6].rapid);
+  scene.ClearToolpath();
+  EXPECT_TRUE(w.ToolpathNodes().empty());
+
+  // The text in the font's code page, 40 pixels above the view's bottom; none hides it.
+  scene.ShowText("Zeit f\xC3\xBCr 5'");
+  EXPECT_EQ(scene.Text().Text(), "Zeit f\xFCr 5'");
+  EXPECT_TRUE(scene.Text().Visible());
+  EXPECT_EQ(scene.Text().Position().Y(), float(w.Viewer3D().height() - 40));
+  EXPECT_EQ(scene.Text().Position().X(), 20);
+  EXPECT_TRUE(Same(scene.Text().ModulateColor().GetColor(), {1, 1, 0, 1}));
+  scene.ShowText("");
+  EXPECT_FALSE(scene.Text().Visible());
+}
+
+// From a picture to the played program: Calculate, the listing, Simulate at speed 10, and the 3D view
+// shows the toolpath's colours over the relief, with the stock box, the axes and the tool.
+TEST_F(PreviewTest, SimulatedProgramOverTheRelief) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = Start();
+  w.show();
+  w.resize(900, 650);
+  OpenAndWalkToCutting(dir_.File("played"));
+  // Rows and columns: a rapid crosses from the one pass to the other.
+  Get<QCheckBox>("chkOrizzontale")->setChecked(true);
+  Get<QCheckBox>("chkVerticale")->setChecked(true);
+  Click("sbtNcCalc");
+  Click("sbtNextB6");
+  ASSERT_EQ(Page(), app::kPageListing);
+  ASSERT_TRUE(w.Mode3D());
+  ASSERT_EQ(Get<QSlider>("TrackBar1")->value(), 10);
+  Get<QAction>("mnuShowTool")->trigger();
+  Click("sbtIsoRev");
+  EXPECT_TRUE(w.ToolpathNodes().empty()) << "Rewind clears the drawn toolpath";
+  Click("sbtIsoPlay");
+  const std::vector<app::ToolpathNode> path = w.ToolpathNodes();
+  ASSERT_GT(path.size(), 50u);
+  EXPECT_TRUE(std::any_of(path.begin(), path.end(), [](const app::ToolpathNode& n) { return n.rapid; }));
+  EXPECT_TRUE(std::any_of(path.begin(), path.end(), [](const app::ToolpathNode& n) { return !n.rapid; }));
+  EXPECT_TRUE(w.Scene().ToolShown());
+
+  // The frame read back: the relief's white-to-blue crossed by cyan feed moves and yellow rapids, and
+  // the time estimate in yellow in its box.
+  scene3d::TGLStageViewer& viewer = w.Viewer3D();
+  const scene3d::TGLHUDText& text = w.Scene().Text();
+  ASSERT_TRUE(text.Visible()) << "no click in the view yet";
+  const int textLeft = int(text.Position().X()), textTop = int(text.Position().Y());
+  const QRect textBox(textLeft, textTop, w.Scene().Font().TextWidth(text.Text()), w.Scene().Font().CharHeight());
+  struct Count {
+    int relief = 0, feed = 0, rapid = 0, textYellow = 0, textOther = 0;
+  };
+  auto count = [&] {
+    EXPECT_TRUE(viewer.RenderFrame());
+    const scene3d::TGLOutputDevice& device = viewer.Buffer().Device();
+    const QRgb background = device.Pixel(0, 0);
+    Count n;
+    for (int y = 0; y < device.ImageHeight(); ++y)
+      for (int x = 0; x < device.ImageWidth(); ++x) {
+        const QColor c = QColor::fromRgb(device.Pixel(x, y));
+        const bool yellow = c.red() > 200 && c.green() > 200 && c.blue() < 60;
+        if (textBox.contains(x, y)) {
+          // Yellow, or the glyphs' smoothed edges over the grey: red and green well above blue.
+          const QColor g = QColor::fromRgb(background);
+          if (std::max({std::abs(c.red() - g.red()), std::abs(c.green() - g.green()), std::abs(c.blue() - g.blue())}) > 24)
+            ++(c.red() - c.blue() > 40 ? n.textYellow : n.textOther);
+        } else if (c.red() < 60 && c.green() > 200 && c.blue() > 200) {
+          ++n.feed;
+        } else if (yellow) {
+          ++n.rapid;
+        } else if (c.blue() > 200 && std::abs(c.red() - c.green()) < 12 && c.red() < 250) {
+          ++n.relief;
+        }
+      }
+    return n;
+  };
+  Click("sbtTopView");
+  const Count top = count();
+  EXPECT_GT(top.feed, 500) << "the feed moves";
+  EXPECT_GT(top.relief, 2000) << "the relief between the passes";
+  EXPECT_GT(top.textYellow, 30) << "the estimate is yellow";
+  EXPECT_LT(top.textOther * 4, top.textYellow) << "the estimate is yellow";
+  // The rapids run mostly up and down: from the diagonal.
+  Click("sbtIsoView");
+  EXPECT_GT(count().rapid, 20) << "the rapids";
+
+  // For a person to look at: the played program from the diagonal.
+  QApplication::processEvents();
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_3d_toolpath.png")));
 }

@@ -131,6 +131,14 @@ TEST(GLStateCache, CallListSavesExactlyTheRecordedGroups) {
   fake.gl.ClearCalls();
   cache.CallList(5000);
   EXPECT_EQ(fake.gl.Trace(), std::vector<std::string>{"CallList(5000)"}) << "a list compiled elsewhere records nothing";
+
+  // A list may leave a colour of its own behind: the cached one is sent again after it, once.
+  cache.SetColor({1, 1, 0, 1});
+  cache.CallList(5);
+  fake.gl.ClearCalls();
+  cache.SetColor({1, 1, 0, 1});
+  cache.SetColor({1, 1, 0, 1});
+  EXPECT_EQ(fake.gl.Count("Color4fv"), 1);
   EXPECT_EQ(AttribBitsOf(StateTypeBit(sttMultisample) | StateTypeBit(sttCurrent)), GLbitfield(GL_MULTISAMPLE_BIT | GL_CURRENT_BIT));
   EXPECT_EQ(AttribBitsOf(StateTypeBit(sttScissor)), GLbitfield(GL_SCISSOR_BIT));
 }
