@@ -620,6 +620,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ShowExtents();
   // Wipes the backplot's entities off the 2D view.
   void ClearNcDrawing();
+  // Draws one backplot entity straight on the 2D view's screen, where the next repaint wipes it.
+  void View2DShowNcEntity(const NcDrawing2D& entity);
   // The pen of the drawing's current layer, which the NC backplot draws with. The backplot changes it
   // only for a while and gives it back, so the layer's modified flag is left as it was.
   platform::Pen CurrentLayerPen();

@@ -134,6 +134,7 @@ void TfrmMain::View2DDrawNcLine(double x1, double y1, double x2, double y2) {
   line.x2 = x2;
   line.y2 = y2;
   ncDrawing_.push_back(line);
+  View2DShowNcEntity(line);
 }
 
 void TfrmMain::View2DDrawNcArc(double cx, double cy, double radius, double startAngle, double endAngle) {
@@ -146,6 +147,7 @@ void TfrmMain::View2DDrawNcArc(double cx, double cy, double radius, double start
   arc.startAngle = startAngle;
   arc.endAngle = endAngle;
   ncDrawing_.push_back(arc);
+  View2DShowNcEntity(arc);
 }
 
 void TfrmMain::View2DDrawNcPoint(double x, double y) {
@@ -155,6 +157,7 @@ void TfrmMain::View2DDrawNcPoint(double x, double y) {
   point.x1 = x;
   point.y1 = y;
   ncDrawing_.push_back(point);
+  View2DShowNcEntity(point);
 }
 
 void TfrmMain::PlaceTool(float x, float y, float z) {

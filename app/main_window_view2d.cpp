@@ -1,5 +1,9 @@
 // The main window's 2D view VistaGrafica over the drawing LocalCad and its interaction program
 // LocalPrg: what the window asks of them, and their events bound to the window's handlers.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "app/cursors.h"
 #include "app/main_window.h"
 #include "cad/kq2d_tasks.h"
@@ -15,6 +19,46 @@ namespace {
 constexpr int kDblClickAperture = 5;
 
 }  // namespace
+
+void TfrmMain::View2DShowNcEntity(const NcDrawing2D& entity) {
+  if (!VistaGrafica_ || VistaGrafica_->width() <= 0 || VistaGrafica_->height() <= 0) return;
+  cad::TKQViewport2D& view = *VistaGrafica_;
+  platform::Canvas& canvas = view.ScreenCanvas().Canvas();
+  platform::CanvasStateSaver saved(canvas);
+  canvas.SetPen(platform::Pen{entity.color});
+  auto screen = [&view](double x, double y) {
+    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+    return platform::Point{int(std::lround(p.X)), int(std::lround(p.Y))};
+  };
+  std::vector<platform::Point> points;
+  switch (entity.kind) {
+    case NcDrawing2D::Line:
+      points = {screen(entity.x1, entity.y1), screen(entity.x2, entity.y2)};
+      break;
+    case NcDrawing2D::Arc: {
+      // Counter-clockwise from start to end; equal angles are the whole circle.
+      double sweep = entity.endAngle - entity.startAngle;
+      while (sweep <= 0) sweep += 2 * M_PI;
+      const int steps = std::clamp(int(std::ceil(sweep / (M_PI / 36))), 2, 144);
+      for (int i = 0; i <= steps; ++i) {
+        const double a = entity.startAngle + sweep * i / steps;
+        points.push_back(screen(entity.x1 + entity.radius * std::cos(a), entity.y1 + entity.radius * std::sin(a)));
+      }
+      break;
+    }
+    case NcDrawing2D::Point: {
+      const platform::Point p = screen(entity.x1, entity.y1);
+      canvas.SetPixel(p.X, p.Y, entity.color);
+      break;
+    }
+  }
+  if (points.size() >= 2) {
+    canvas.Polyline(points.data(), int(points.size()));
+    // The canvas leaves out a line's last pixel.
+    canvas.SetPixel(points.back().X, points.back().Y, entity.color);
+  }
+  view.ShowScreen();
+}
 
 void TfrmMain::ConnectView2D() {
   cad::TKQViewport2D& view = *VistaGrafica_;

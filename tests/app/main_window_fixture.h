@@ -77,6 +77,8 @@ class RecordingMain : public app::TfrmMain {
   bool operationRunning = false;
   bool busy = false;
   bool real2D = false;
+  using TfrmMain::View2DDrawNcArc;
+  using TfrmMain::View2DDrawNcLine;
 
   bool Called(const std::string& call) const {
     for (const std::string& c : calls)

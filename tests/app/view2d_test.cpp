@@ -13,8 +13,10 @@
 #include <QPushButton>
 #include <QToolButton>
 #include <cmath>
+#include <functional>
 
 #include "cad/primitives2d.h"
+#include "platform/bitmap_qimage.h"
 #include "cad/vect_text2d.h"
 #include "machining/nc_words.h"
 #include "machining/relief.h"
@@ -285,6 +287,45 @@ TEST_F(View2DTest, DoubleClickEditsOnlyAVectorText) {
 
 // The main window with a picture on its 2D view, as a PNG file in "screenshots" beside the test
 // program.
+// The backplot draws its moves straight on the view's screen, in the pen it was given.
+TEST_F(View2DTest, BackplotMovesAreDrawnOnTheScreen) {
+  RecordingMain& w = StartShown();
+  View().ShowWindowRect(cad::TRect2D{cad::Point2D(0, 0), cad::Point2D(100, 100)});
+  QApplication::processEvents();
+  // A pen colour nothing else on the view has (magenta).
+  for (int layer = 0; layer < cad::TLayers::kCount; ++layer)
+    w.LocalCad().Layers().Layer(uint8_t(layer)).SetPen(platform::Pen{platform::TColor(0xFF00FF)});
+  struct Case {
+    const char* what;
+    std::function<void()> draw;
+    double x, y;  // a drawing point the move passes through
+  };
+  const Case cases[] = {
+      {"line", [&] { w.View2DDrawNcLine(10, 20, 90, 20); }, 50, 20},
+      {"arc a quarter turn", [&] { w.View2DDrawNcArc(50, 50, 30, 0, M_PI / 2); }, 50 + 30 * std::cos(M_PI / 4),
+       50 + 30 * std::sin(M_PI / 4)},
+      {"closed arc: the whole circle", [&] { w.View2DDrawNcArc(50, 50, 10, 1, 1); }, 50, 40},
+  };
+  for (const Case& c : cases) {
+    const platform::Point p = View().ViewportToPixel(cad::Point2D(c.x, c.y));
+    // The pixel or one of its neighbours: the curve is drawn as chords.
+    auto inked = [&] {
+      const QImage& screen = View().ScreenImage();
+      const QRgb pen = platform::ToQColor(w.NcDrawing().back().color).rgb() & 0xFFFFFF;
+      for (int dy = -1; dy <= 1; ++dy)
+        for (int dx = -1; dx <= 1; ++dx)
+          if ((screen.pixel(p.X + dx, p.Y + dy) & 0xFFFFFF) == pen) return true;
+      return false;
+    };
+    c.draw();
+    EXPECT_TRUE(inked()) << c.what;
+  }
+  // Nothing drawn where no move passed.
+  const platform::Point empty = View().ViewportToPixel(cad::Point2D(80, 80));
+  EXPECT_NE(View().ScreenImage().pixel(empty.X, empty.Y) & 0xFFFFFF,
+            platform::ToQColor(w.NcDrawing().back().color).rgb() & 0xFFFFFF);
+}
+
 TEST_F(View2DTest, ScreenshotOfAPictureOnThe2DView) {
   RecordingMain& w = StartShown();
   platform::Bitmap picture(160, 120, 24);
