@@ -52,13 +52,7 @@ void RunTwoObjectCommand(TCADState& state, const TCADStateClass*& next, const TC
       view.DrawRubberObject(*IntersectionMarker2D(at, std::abs(w.Second.X - w.First.X)), false);
     if (repaintAtEnd) prg.RepaintAfterOperation();
   }
-  prg.FreeParam(state.Param);
-  next = prg.IdleClass();
-}
-
-void EndWithoutConstruction(TCADState& state, const TCADStateClass*& next) {
-  state.CADPrg().FreeParam(state.Param);
-  next = state.CADPrg().IdleClass();
+  FreeAndIdle(state, next);
 }
 
 }  // namespace
@@ -91,11 +85,11 @@ TMyLineaTan2A::TMyLineaTan2A(TCADPrg& prg, TCADPrgParam* param, const TCADStateC
 }
 
 TMyArcoTan1::TMyArcoTan1(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
-  EndWithoutConstruction(*this, next);
+  FreeAndIdle(*this, next);
 }
 
 TMyLineaPer::TMyLineaPer(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
-  EndWithoutConstruction(*this, next);
+  FreeAndIdle(*this, next);
 }
 
 bool StartTrim(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {

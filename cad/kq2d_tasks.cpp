@@ -70,13 +70,6 @@ bool InList(TGraphicObjList& list, const TGraphicObject* object) {
   return false;
 }
 
-// Frees the parameter and ends the task (or resumes what a nested one suspended).
-bool FreeAndIdle(TCADState& state, const TCADStateClass*& next) {
-  state.CADPrg().FreeParam(state.Param);
-  next = state.CADPrg().IdleClass();
-  return true;
-}
-
 // The parameter's follow-up, or with none the task ends.
 bool FollowUpOrEnd(TCADState& state, const TCADStateClass*& next) {
   next = state.Param ? state.Param->AfterState : nullptr;
@@ -103,6 +96,12 @@ void CallSelected(TCADPrg& prg, TKQD2D_SelectObjectsParam& p, TObject2D& object,
 }
 
 }  // namespace
+
+bool FreeAndIdle(TCADState& state, const TCADStateClass*& next) {
+  state.CADPrg().FreeParam(state.Param);
+  next = state.CADPrg().IdleClass();
+  return true;
+}
 
 TKQPrg2D& Prg2DOf(TCADPrg& prg) {
   auto* p = dynamic_cast<TKQPrg2D*>(&prg);

@@ -255,6 +255,8 @@ class TKQ2D_EditPrimitive : public TCADState {
 // The 2D program a state runs in; EKQSysException when it is none or has no 2D view.
 TKQPrg2D& Prg2DOf(TCADPrg& prg);
 TKQViewport2D& View2DOf(TCADPrg& prg);
+// Frees the state's parameter and ends the task (or resumes what a nested one suspended); true.
+bool FreeAndIdle(TCADState& state, const TCADStateClass*& next);
 
 // Zoom window and pan nest into a running operation (which then resumes with its selection), or
 // start one when nothing runs. True when the task runs.
