@@ -743,7 +743,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int penLayer_ = -1;               // the layer a play draws with; -1: the current layer
   uint64_t listingRevision_ = 0;    // grows with every change of the listing
   ToolpathNode toolPosition_;       // where GLUtensile stands
-  // The backplot's 2D moves; kept here, not drawn on the 2D view yet.
+  // The backplot's 2D moves, drawn on the 2D view's screen as they come (a repaint wipes them).
   std::vector<NcDrawing2D> ncDrawing_;
   // Components the play reads on every line.
   QAction* mnuShowTool_ = nullptr;

@@ -1,6 +1,6 @@
 // The NC listing page: the listing ricIso with its status line, find and save, and the backplot of
 // the program (Step, Simulate, Rewind, End, Stop). The moves go through the seams below: the 3D ones
-// to the 3D view, the 2D ones into a list the 2D view does not draw yet.
+// to the 3D view, the 2D ones onto the 2D view's screen.
 #include <QAction>
 #include <QCoreApplication>
 #include <QComboBox>
