@@ -155,6 +155,13 @@ GLProc GLUProc(const std::string& name) {
   return Held().glu ? reinterpret_cast<GLProc>(dlsym(Held().glu, name.c_str())) : nullptr;
 }
 
+bool GLULoadedAnew(void*& seen) {
+  if (!Held().glu) LoadGLLibraries();
+  if (seen == Held().glu) return false;
+  seen = Held().glu;
+  return true;
+}
+
 bool HasMesaResizeBuffers(TGLResolver& resolver) { return resolver.GetProcAddress("glResizeBuffersMESA") != nullptr; }
 
 // --- Version ----------------------------------------------------------------------------------------

@@ -59,6 +59,14 @@ void* OpenGLLibraryHandle();
 void* GLULibraryHandle();
 // A function of libGLU by its full name ("gluNewQuadric"), null when absent or not loaded.
 GLProc GLUProc(const std::string& name);
+// Sets `slot` to libGLU's function `name` as its own pointer type (null when absent).
+template <class F>
+void FindGLUProc(F& slot, const char* name) {
+  slot = reinterpret_cast<F>(GLUProc(name));
+}
+// Loads the libraries when libGLU is not held, then tells whether its handle differs from `seen`
+// and stores it there: entry points found in an earlier library went with it.
+bool GLULoadedAnew(void*& seen);
 // True when the platform lookup finds "glResizeBuffersMESA".
 bool HasMesaResizeBuffers(TGLResolver& resolver = SystemGLResolver());
 

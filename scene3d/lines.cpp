@@ -5,7 +5,6 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
-#include <type_traits>
 
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/gl_state.h"
@@ -35,19 +34,15 @@ struct GluNurbs {
 const GluNurbs& Nurbs() {
   static GluNurbs glu;
   static void* library = nullptr;
-  if (!GLULibraryHandle()) LoadGLLibraries();
-  // Found again whenever libGLU was loaded anew: the old addresses went with the old library.
-  if (!glu.Complete() || library != GLULibraryHandle()) {
-    library = GLULibraryHandle();
-    auto find = [](auto& slot, const char* name) { slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(GLUProc(name)); };
-    find(glu.create, "gluNewNurbsRenderer");
-    find(glu.destroy, "gluDeleteNurbsRenderer");
-    find(glu.property, "gluNurbsProperty");
-    find(glu.callback, "gluNurbsCallback");
-    find(glu.matrices, "gluLoadSamplingMatrices");
-    find(glu.begin, "gluBeginCurve");
-    find(glu.curve, "gluNurbsCurve");
-    find(glu.end, "gluEndCurve");
+  if (GLULoadedAnew(library) || !glu.Complete()) {
+    FindGLUProc(glu.create, "gluNewNurbsRenderer");
+    FindGLUProc(glu.destroy, "gluDeleteNurbsRenderer");
+    FindGLUProc(glu.property, "gluNurbsProperty");
+    FindGLUProc(glu.callback, "gluNurbsCallback");
+    FindGLUProc(glu.matrices, "gluLoadSamplingMatrices");
+    FindGLUProc(glu.begin, "gluBeginCurve");
+    FindGLUProc(glu.curve, "gluNurbsCurve");
+    FindGLUProc(glu.end, "gluEndCurve");
   }
   return glu;
 }

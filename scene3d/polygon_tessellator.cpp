@@ -29,28 +29,20 @@ struct GluTess {
   }
 };
 
-template <class F>
-void Find(F& slot, const char* name) {
-  slot = reinterpret_cast<F>(GLUProc(name));
-}
-
 const GluTess& Tess() {
   static GluTess tess;
   static void* library = nullptr;
-  if (!GLULibraryHandle()) LoadGLLibraries();
-  // Found again whenever libGLU was loaded anew: the old addresses went with the old library.
-  if (!tess.Complete() || library != GLULibraryHandle()) {
-    library = GLULibraryHandle();
-    Find(tess.newTess, "gluNewTess");
-    Find(tess.deleteTess, "gluDeleteTess");
-    Find(tess.callback, "gluTessCallback");
-    Find(tess.normal, "gluTessNormal");
-    Find(tess.property, "gluTessProperty");
-    Find(tess.beginPolygon, "gluTessBeginPolygon");
-    Find(tess.beginContour, "gluTessBeginContour");
-    Find(tess.vertex, "gluTessVertex");
-    Find(tess.endContour, "gluTessEndContour");
-    Find(tess.endPolygon, "gluTessEndPolygon");
+  if (GLULoadedAnew(library) || !tess.Complete()) {
+    FindGLUProc(tess.newTess, "gluNewTess");
+    FindGLUProc(tess.deleteTess, "gluDeleteTess");
+    FindGLUProc(tess.callback, "gluTessCallback");
+    FindGLUProc(tess.normal, "gluTessNormal");
+    FindGLUProc(tess.property, "gluTessProperty");
+    FindGLUProc(tess.beginPolygon, "gluTessBeginPolygon");
+    FindGLUProc(tess.beginContour, "gluTessBeginContour");
+    FindGLUProc(tess.vertex, "gluTessVertex");
+    FindGLUProc(tess.endContour, "gluTessEndContour");
+    FindGLUProc(tess.endPolygon, "gluTessEndPolygon");
   }
   return tess;
 }
