@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "app/page_control.h"
+#include "app/save_target.h"
 #include "cad/curves2d.h"
 #include "cad/primitives2d.h"
 #include "ezdxf_reader.h"
@@ -179,7 +180,7 @@ TEST_F(DocumentTest, TheReplayTakesNoInputAndOpeningOverAJobAsks) {
   // Without a replay a click on the open button opens its dialog.
   dialogs_.fileNames = {""};
   SendClick(Get<QToolButton>("sbtOpen"));
-  ASSERT_EQ(dialogs_.fileRequests.size(), 3u) << "open, save, and this one";
+  ASSERT_EQ(dialogs_.fileRequests.size(), 4u) << "open, NC file, save, and this one";
 
   // Opening over the job asks first; No keeps everything.
   const platform::Bitmap* before = w.WorkingBitmap();
@@ -223,7 +224,8 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
   // Cancelled: nothing written, the status text stays.
   Save("", 1);
   EXPECT_EQ(Status(), "save where?");
-  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, "relief") << "the picture's name without folder and type";
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, app::UserDocumentsFolder() + "relief")
+      << "the picture's name without folder and type, in the user's documents";
   EXPECT_EQ(dialogs_.fileRequests.back().filter,
             "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL|Dxf files (3D FACE) (*.dxf)|*.DXF");
 
@@ -303,7 +305,7 @@ TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   w.LocalCad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(0, 0), cad::Point2D(1, 1)));
   Save("", 1);
   ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
-  EXPECT_EQ(dialogs_.fileRequests[0].initialPath, "t");
+  EXPECT_EQ(dialogs_.fileRequests[0].initialPath, app::UserDocumentsFolder() + "t");
   w.LocalCad().ClearObjects();
   OpenAndWalkToCutting(dir_.File("nc"));
   const std::string path = dir_.File("job.qvx");
