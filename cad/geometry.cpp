@@ -13,8 +13,6 @@ namespace {
 
 std::atomic<double> g_tolerance{5e-05};
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
 }  // namespace
 
 double GeometryTolerance() { return g_tolerance.load(std::memory_order_relaxed); }
@@ -73,6 +71,11 @@ TRect2D EnlargeRect2D(const TRect2D& r, double d) {
 }
 
 double RadToDeg(double radians) { return radians * 180.0 / std::numbers::pi; }
+
+double NormalAngle2D(double radians) {
+  const double a = std::fmod(radians, kTwoPi);
+  return a < 0 ? a + kTwoPi : a;
+}
 
 // ---- Comparisons and measures ----
 

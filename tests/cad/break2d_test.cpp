@@ -36,6 +36,33 @@ TEST_F(Break2DTest, Lines) {
   for (const auto& l : lines) EXPECT_GT(l.Size(), 1) << "piece " << l.ID;
 }
 
+TEST_F(Break2DTest, SmallObjectsCutOnTheirLines) {
+  // Objects a few thousandths long, as lines and as two-point polylines (cut like any profile).
+  for (bool polylines : {false, true}) {
+    drawing.ClearObjects();
+    auto add = [&](TPoint2D p, TPoint2D q) {
+      const TPoint2D points[] = {p, q};
+      return polylines ? drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID
+                       : AddLine(p.X, p.Y, q.X, q.Y);
+    };
+    const auto done = Break(add(Point2D(0, 0), Point2D(0.005, 0.005)), add(Point2D(0, 0.005), Point2D(0.005, 0)));
+    ASSERT_EQ(done.Crossings.size(), 1u) << polylines;
+    ExpectPoint(done.Crossings[0], 0.0025, 0.0025, "the crossing of two short objects");
+    int pieces = 0;
+    auto it = drawing.ObjectsIterator();
+    for (TGraphicObject* o = it->First(); o; o = it->Next(), ++pieces) {
+      const TPointsSet2D& points = static_cast<TPrimitive2D&>(*o).Points();
+      ASSERT_EQ(points.Count(), 2) << polylines;
+      for (int i = 0; i < 2; ++i) {
+        const TPoint2D p = points.Points()[i];
+        EXPECT_TRUE(std::abs(p.X - p.Y) < 1e-12 || std::abs(p.X + p.Y - 0.005) < 1e-12)
+            << (polylines ? "polyline" : "line") << " piece " << o->ID << " point " << i << " is on neither line";
+      }
+    }
+    EXPECT_EQ(pieces, 4) << polylines;
+  }
+}
+
 TEST_F(Break2DTest, LineAndArc) {
   // The line x = 9 across the arc from 5 pi / 3 to pi / 3 (through angle 0), picked either way.
   for (bool arcFirst : {false, true}) {
