@@ -130,6 +130,19 @@ TEST_F(Curves2DTest, BSplineProfiles) {
     EXPECT_GT(line[i].X, line[i - 1].X) << i;
   }
 
+  // Order 3 over a zig-zag of five points: knots 0 0 0 1 2 3 3 3, the parameter 3 i / 50. At t = 0.6
+  // the basis is 0.16, 0.66, 0.18 on points 0-2; at 1.5, 1/8, 6/8, 1/8 on points 1-3; at 2.4 the
+  // mirror of 0.6.
+  const TPoint2D zigzag[] = {Point2D(0, 0), Point2D(10, 20), Point2D(20, 0), Point2D(30, 20), Point2D(40, 0)};
+  TBSpline2D uniform(4, zigzag);
+  const auto wave = Profile(uniform);
+  ASSERT_EQ(wave.size(), 51u);
+  ExpectNear(wave[0], 0, 0, "starts at the first control point");
+  ExpectNear(wave[10], 10.2, 13.2, "t = 0.6");
+  ExpectNear(wave[25], 20, 5, "t = 1.5");
+  ExpectNear(wave[40], 29.8, 13.2, "t = 2.4");
+  ExpectNear(wave[50], 40, 0, "ends at the last control point");
+
   // Too few points for the order, or an order below 2: the control polygon.
   const TPoint2D two[] = {Point2D(0, 0), Point2D(3, 1)};
   TBSpline2D shortSpline(3, two);
