@@ -36,8 +36,6 @@ std::unique_ptr<TCerchio2D> IntersectionMarker2D(const TPoint2D& at, double visi
   return std::make_unique<TCerchio2D>(-1, c, Point2D(c.X + visibleWidth / 150, c.Y));
 }
 
-bool IsFinitePoint2D(const TPoint2D& p) { return std::isfinite(p.X) && std::isfinite(p.Y) && std::isfinite(p.W); }
-
 TPoint2D DrawingPoint2D(const TPrimitive2D& object, int index) {
   return CartesianPoint2D(TransformPoint2D(object.Points().Points()[index], object.GetModelTransform()));
 }

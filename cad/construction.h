@@ -115,7 +115,4 @@ int SplitArc2D(TKQCmp2D& drawing, int32_t arcId, std::span<const TPoint2D> at);
 // new ID and deletes the circle; the arc's ID, or the ID itself when it names no circle.
 int32_t CircleToArc2D(TKQCmp2D& drawing, int32_t id);
 
-// Every coordinate finite.
-bool IsFinitePoint2D(const TPoint2D& p);
-
 }  // namespace cad

@@ -83,6 +83,10 @@ bool IsSameValueTol(double tolerance, double a, double b) {
   const double d = b - a;
   return -tolerance <= d && d <= tolerance;
 }
+bool IsFinitePoint2D(const TPoint2D& p) { return std::isfinite(p.X) && std::isfinite(p.Y) && std::isfinite(p.W); }
+
+bool IsFiniteRect2D(const TRect2D& r) { return IsFinitePoint2D(r.First) && IsFinitePoint2D(r.Second); }
+
 bool IsSameFloat(double a, double b) { return IsSameValueTol(GeometryTolerance(), a, b); }
 bool IsDifferentTol(double tolerance, double a, double b) { return !IsSameValueTol(tolerance, a, b); }
 bool IsDifferentFloat(double a, double b) { return !IsSameFloat(a, b); }

@@ -91,6 +91,9 @@ bool IsDifferentFloat(double a, double b);
 bool IsGreaterOrSame(double a, double b);
 bool IsSameVector2D(const TVector2D& a, const TVector2D& b);
 bool IsSamePoint2D(const TPoint2D& a, const TPoint2D& b);
+// Every coordinate (W included) finite; for a rectangle, of both corners.
+bool IsFinitePoint2D(const TPoint2D& p);
+bool IsFiniteRect2D(const TRect2D& r);
 bool IsSameTransform2D(const TTransform2D& a, const TTransform2D& b);
 double Distance2D(double x1, double y1, double x2, double y2);
 double SquaredDistance2D(double x1, double y1, double x2, double y2);

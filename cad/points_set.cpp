@@ -1,7 +1,6 @@
 #include "cad/points_set.h"
 
 #include <algorithm>
-#include <cmath>
 #include <string>
 
 #include "cad/cad_exceptions.h"
@@ -109,7 +108,7 @@ TPoint2D ReadPoint2D(platform::ByteReader& stream, const char* where) {
   p.Y = stream.F64();
   p.W = stream.F64();
   // Drawn, such a point would land on pixel 0; measured, it would poison every extent it joins.
-  if (!std::isfinite(p.X) || !std::isfinite(p.Y) || !std::isfinite(p.W))
+  if (!IsFinitePoint2D(p))
     throw ECADFileNotValid(std::string(where) + ": A point is not a finite number");
   return p;
 }
