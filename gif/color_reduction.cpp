@@ -93,8 +93,8 @@ int TSlowColorLookup::Lookup(uint8_t red, uint8_t green, uint8_t blue, TGIFColor
 }
 
 int TNetscapeColorLookup::Lookup(uint8_t red, uint8_t green, uint8_t blue, TGIFColor& color) const {
-  // Nearest step: (c + 25) / 51 (a plain (c + 3) / 51 would send 48 to 0 rather than 51).
-  const int r = (red + 25) / 51, g = (green + 25) / 51, b = (blue + 25) / 51;
+  // Step (c + 3) / 51, the cube's customary rounding: 0..47 give step 0, 48..98 step 1, 252..255 step 5.
+  const int r = (red + 3) / 51, g = (green + 3) / 51, b = (blue + 3) / 51;
   color = TGIFColor{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
   return r * 36 + g * 6 + b;
 }
