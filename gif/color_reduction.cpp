@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "gif/checked_image.h"
 #include "gif/gif_exception.h"
 #include "gif/octree.h"
 
@@ -208,11 +209,11 @@ std::unique_ptr<TColorLookup> MakeColorLookup(const QImage& source, int method, 
     case rmQuantize: {
       if (bits < 1 || bits > 8) throw GIFException(texts::kInvalidReduction);
       return std::make_unique<TSlowColorLookup>(
-          QuantizedPalette(source.convertToFormat(QImage::Format_RGB888), 1 << bits));
+          QuantizedPalette(ConvertedImage(source, QImage::Format_RGB888), 1 << bits));
     }
     case rmQuantizeWindows: {
       std::vector<TGIFColor> p(std::begin(kSystemFirstTen), std::end(kSystemFirstTen));
-      const std::vector<TGIFColor> middle = QuantizedPalette(source.convertToFormat(QImage::Format_RGB888), 236);
+      const std::vector<TGIFColor> middle = QuantizedPalette(ConvertedImage(source, QImage::Format_RGB888), 236);
       p.insert(p.end(), middle.begin(), middle.end());
       p.insert(p.end(), std::begin(kSystemLastTen), std::end(kSystemLastTen));
       return std::make_unique<TSlowColorLookup>(p);
@@ -243,7 +244,7 @@ TReducedImage ReduceColors(const QImage& source, int method, int bits, int dithe
                            const std::vector<TGIFColor>* palette) {
   if (source.isNull() || source.width() <= 0 || source.height() <= 0)
     throw GIFException(texts::kInvalidDimensions);
-  const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+  const QImage rgb = ConvertedImage(source, QImage::Format_RGB888);
   TReducedImage result;
   result.Width = rgb.width();
   result.Height = rgb.height();

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "gif/canvas_painter.h"
+#include "gif/checked_image.h"
 #include "gif/color_reduction.h"
 #include "platform/gui_calls.h"
 #include "gif/optimizer.h"
@@ -421,7 +422,7 @@ QImage TGIFImage::GetBitmap() {
   const TGIFSubImage& first = *images_[0];
   QImage composed;
   if (first.Left() == 0 && first.Top() == 0 && first.Width() == GetWidth() && first.Height() == GetHeight()) {
-    composed = first.Bitmap().convertToFormat(QImage::Format_RGB32);
+    composed = ConvertedImage(first.Bitmap(), QImage::Format_RGB32);
   } else {
     platform::Canvas canvas(GetWidth(), GetHeight(), platform::clBlack);
     first.Draw(canvas, {0, 0, GetWidth(), GetHeight()}, false, false);

@@ -5,6 +5,7 @@
 #include <new>
 
 #include "gif/canvas_painter.h"
+#include "gif/checked_image.h"
 #include "gif/color_reduction.h"
 #include "gif/dib.h"
 #include "gif/encoders.h"
@@ -177,8 +178,7 @@ void TGIFSubImage::BuildBitmap() const {
     }
     bitmap_ = empty;
   } else {
-    QImage image(width_, height_, QImage::Format_Indexed8);
-    if (image.isNull()) throw GIFException(texts::kDIBAllocation);
+    QImage image = AllocImage(width_, height_, QImage::Format_Indexed8);
     image.setColorTable(ActiveColorMap().ColorTable());
     TGIFImage* picture = Image();
     for (int y = 0; y < height_; ++y) {
@@ -197,8 +197,7 @@ void TGIFSubImage::BuildBitmap() const {
     bitmap_ = image;
     if (Transparent()) {
       const uint8_t key = uint8_t(TransparentIndex());
-      QImage mask(width_, height_, QImage::Format_Mono);
-      if (mask.isNull()) throw GIFException(texts::kDIBAllocation);
+      QImage mask = AllocImage(width_, height_, QImage::Format_Mono);
       mask.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
       mask.fill(0);
       bool any = false;
@@ -246,8 +245,7 @@ QImage TGIFSubImage::MaskedBitmap() const {
   BuildBitmapChecked();
   if (mask_.isNull()) return bitmap_;
   if (masked_.isNull()) {
-    QImage masked = bitmap_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    if (masked.isNull()) throw GIFException(texts::kDIBAllocation);
+    QImage masked = ConvertedImage(bitmap_, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < height_; ++y) {
       const uchar* bits = mask_.constScanLine(y);
       auto* row = reinterpret_cast<QRgb*>(masked.scanLine(y));
@@ -342,8 +340,7 @@ void TGIFSubImage::Assign(const platform::Bitmap& source) {
     TakeIndexedPixels(indices, source.Width(), source.Height(), palette);
   } else {
     const TDIBReader dib(source, 24);
-    QImage image(source.Width(), source.Height(), QImage::Format_RGB32);
-    if (image.isNull()) throw GIFException(texts::kTooLarge);
+    QImage image = AllocImage(source.Width(), source.Height(), QImage::Format_RGB32);
     for (int y = 0; y < source.Height(); ++y) {
       const uint8_t* bgr = dib.ScanLine(y);
       auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -362,7 +359,7 @@ void TGIFSubImage::Assign(const QImage& source) {
                        source.format() == QImage::Format_MonoLSB;
   TReducedImage reduced;
   if (indexed && !source.hasAlphaChannel() && source.colorCount() > 0 && source.colorCount() <= 256) {
-    const QImage eight = source.convertToFormat(QImage::Format_Indexed8);
+    const QImage eight = ConvertedImage(source, QImage::Format_Indexed8);
     reduced.Width = eight.width();
     reduced.Height = eight.height();
     reduced.Pixels.resize(size_t(reduced.Width) * size_t(reduced.Height));
@@ -390,7 +387,7 @@ void TGIFSubImage::Assign(const QImage& source) {
   TakeIndexedPixels(reduced.Pixels, reduced.Width, reduced.Height, reduced.Palette);
 
   if (source.hasAlphaChannel() && colorMap_.Count() < TGIFColorMap::kMaxColors) {
-    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    const QImage argb = ConvertedImage(source, QImage::Format_ARGB32);
     const int key = colorMap_.Add(TGIFColor{});
     bool any = false;
     for (int y = 0; y < height_; ++y) {
