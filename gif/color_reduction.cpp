@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <unordered_map>
 
+#include "gif/checked_image.h"
 #include "gif/gif_exception.h"
 #include "gif/octree.h"
 
@@ -93,8 +94,8 @@ int TSlowColorLookup::Lookup(uint8_t red, uint8_t green, uint8_t blue, TGIFColor
 }
 
 int TNetscapeColorLookup::Lookup(uint8_t red, uint8_t green, uint8_t blue, TGIFColor& color) const {
-  // Nearest step: (c + 25) / 51 (a plain (c + 3) / 51 would send 48 to 0 rather than 51).
-  const int r = (red + 25) / 51, g = (green + 25) / 51, b = (blue + 25) / 51;
+  // Step (c + 3) / 51, the cube's customary rounding: 0..47 give step 0, 48..98 step 1, 252..255 step 5.
+  const int r = (red + 3) / 51, g = (green + 3) / 51, b = (blue + 3) / 51;
   color = TGIFColor{uint8_t(r * 51), uint8_t(g * 51), uint8_t(b * 51)};
   return r * 36 + g * 6 + b;
 }
@@ -208,11 +209,11 @@ std::unique_ptr<TColorLookup> MakeColorLookup(const QImage& source, int method, 
     case rmQuantize: {
       if (bits < 1 || bits > 8) throw GIFException(texts::kInvalidReduction);
       return std::make_unique<TSlowColorLookup>(
-          QuantizedPalette(source.convertToFormat(QImage::Format_RGB888), 1 << bits));
+          QuantizedPalette(ConvertedImage(source, QImage::Format_RGB888), 1 << bits));
     }
     case rmQuantizeWindows: {
       std::vector<TGIFColor> p(std::begin(kSystemFirstTen), std::end(kSystemFirstTen));
-      const std::vector<TGIFColor> middle = QuantizedPalette(source.convertToFormat(QImage::Format_RGB888), 236);
+      const std::vector<TGIFColor> middle = QuantizedPalette(ConvertedImage(source, QImage::Format_RGB888), 236);
       p.insert(p.end(), middle.begin(), middle.end());
       p.insert(p.end(), std::begin(kSystemLastTen), std::end(kSystemLastTen));
       return std::make_unique<TSlowColorLookup>(p);
@@ -243,7 +244,7 @@ TReducedImage ReduceColors(const QImage& source, int method, int bits, int dithe
                            const std::vector<TGIFColor>* palette) {
   if (source.isNull() || source.width() <= 0 || source.height() <= 0)
     throw GIFException(texts::kInvalidDimensions);
-  const QImage rgb = source.convertToFormat(QImage::Format_RGB888);
+  const QImage rgb = ConvertedImage(source, QImage::Format_RGB888);
   TReducedImage result;
   result.Width = rgb.width();
   result.Height = rgb.height();

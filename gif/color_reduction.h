@@ -69,7 +69,7 @@ class TSlowColorLookup : public TColorLookup {
   mutable std::vector<uint8_t> cacheIndices_;
 };
 
-// The cube: each component goes to its nearest step of 51.
+// The cube: each component c goes to step (c + 3) / 51 of 51.
 class TNetscapeColorLookup : public TColorLookup {
  public:
   TNetscapeColorLookup() : TColorLookup(NetscapePalette()) {}

@@ -12,10 +12,21 @@ namespace {
 constexpr int kMaxCodes = 4096;
 }  // namespace
 
+size_t TGIFStream::Read(void*, size_t) { throw GIFException(texts::kInvalidStream); }
+size_t TGIFStream::Write(const void*, size_t) { throw GIFException(texts::kInvalidStream); }
+void TGIFStream::SetPosition(uint64_t) { throw GIFException(texts::kInvalidStream); }
+
+size_t TGIFWriter::Write(const void* buffer, size_t count) {
+  const auto* bytes = static_cast<const uint8_t*>(buffer);
+  for (size_t i = 0; i < count; ++i) Put(bytes[i]);
+  return count;
+}
+
 void TGIFWriter::Flush() {
   if (count_ == 0) return;
   buffer_[0] = uint8_t(count_);
   stream_.Write(buffer_, size_t(count_) + 1);
+  handedOn_ += uint64_t(count_) + 1;
   count_ = 0;
 }
 

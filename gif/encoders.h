@@ -7,20 +7,36 @@
 
 #include "gif/interlace.h"
 #include "platform/binary_stream.h"
+#include "platform/stream.h"
 
 namespace gif {
 
 class TGIFSubImage;
 
+// The codec's stream class. It holds no bytes of its own: reading, writing and seeking raise
+// "Invalid stream operation"; its position and size count the bytes it has handed on.
+class TGIFStream : public platform::Stream {
+ public:
+  size_t Read(void* buffer, size_t count) override;
+  size_t Write(const void* buffer, size_t count) override;
+  uint64_t Position() const override { return handedOn_; }
+  void SetPosition(uint64_t position) override;
+  uint64_t Size() const override { return handedOn_; }
+
+ protected:
+  uint64_t handedOn_ = 0;
+};
+
 // Packs bytes into data sub-blocks of at most 255 bytes; an empty flush writes nothing.
-class TGIFWriter {
+class TGIFWriter : public TGIFStream {
  public:
   explicit TGIFWriter(platform::ByteWriter& stream) : stream_(stream) {}
   void Put(uint8_t byte) {
     buffer_[++count_] = byte;
     if (count_ == 255) Flush();
   }
-  void Flush();
+  size_t Write(const void* buffer, size_t count) override;
+  void Flush() override;
 
  private:
   platform::ByteWriter& stream_;

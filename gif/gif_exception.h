@@ -15,11 +15,18 @@ class GIFException : public platform::Exception {
 
 enum class TGIFSeverity { Info, Warning, Error };
 
-// Pixel budget: a hostile header can announce 65535 x 65535 pixels in a few bytes, so sizes are
+// Memory budget: a hostile header can announce 65535 x 65535 pixels in a few bytes, so sizes are
 // measured in 64 bits and refused before anything is allocated. One frame or the logical screen
-// holds at most kMaxFramePixels; all frames of a picture together at most kMaxPicturePixels.
-inline constexpr int64_t kMaxFramePixels = int64_t(1) << 25;    // 32 Mpixel, e.g. 8192 x 4096
-inline constexpr int64_t kMaxPicturePixels = int64_t(1) << 27;  // 128 MB of indices in all
+// holds at most kMaxFramePixels. A picture holds at most kMaxPictureBytes in all: its frames with
+// what they cache once drawn, the composed bitmap and the painters' work bitmaps; a few frames of
+// nothing but a clear code would otherwise grow to gigabytes when animated.
+inline constexpr int64_t kMaxFramePixels = int64_t(1) << 25;   // 32 Mpixel, e.g. 8192 x 4096
+inline constexpr int64_t kMaxPictureBytes = int64_t(1) << 29;  // 512 MiB
+// A frame's pixel: its index, the 8-bit bitmap, the mask with its row padding and the 32-bit copy
+// drawn through the mask.
+inline constexpr int64_t kFrameBytesPerPixel = 1 + 1 + 1 + 4;
+// The composed bitmap and the painters' work bitmaps are 32 bits a pixel.
+inline constexpr int64_t kBitmapBytesPerPixel = 4;
 
 namespace texts {
 // Reading
@@ -56,6 +63,9 @@ inline constexpr const char* kColorNotInTable = "Color not in color table";
 inline constexpr const char* kInvalidReduction = "Invalid reduction method";
 inline constexpr const char* kInvalidDimensions = "Invalid image dimensions";
 inline constexpr const char* kDIBAllocation = "Failed to allocate memory for GIF DIB";
+inline constexpr const char* kUnsupportedPixelFormat = "Unsupported PixelFormat";
+inline constexpr const char* kNoDIB = "Image has no DIB";
+inline constexpr const char* kInvalidStream = "Invalid stream operation";
 inline constexpr const char* kClipboardStore = "Failed to store GIF on clipboard";
 inline constexpr const char* kClipboardFormat = "Unsupported clipboard format";
 // Progress

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "gif/canvas_painter.h"
+#include "gif/checked_image.h"
 #include "gif/color_reduction.h"
 #include "platform/gui_calls.h"
 #include "gif/optimizer.h"
@@ -94,9 +95,9 @@ bool TGIFImage::DitherActive() const {
   return (DrawOptions & DrawDither) && (!(DrawOptions & DrawAutoDither) || ScreenHasPalette());
 }
 
-void TGIFImage::ReservePixels(int64_t count) {
-  if (pixelsInUse_.fetch_add(count) + count > kMaxPicturePixels) {
-    pixelsInUse_ -= count;
+void TGIFImage::ReserveBytes(int64_t count) {
+  if (bytesInUse_.fetch_add(count) + count > kMaxPictureBytes) {
+    bytesInUse_ -= count;
     throw GIFException(texts::kTooLarge);
   }
 }
@@ -411,17 +412,24 @@ void TGIFImage::PaintStop() {
 void TGIFImage::DropBitmap() {
   bitmapCanvas_.reset();
   bitmap_.reset();
+  ReleaseBytes(bitmapBytes_);
+  bitmapBytes_ = 0;
 }
 
 QImage TGIFImage::GetBitmap() {
   if (images_.Empty()) return QImage();
   if (bitmap_) return *bitmap_;
   const TGIFSubImage& first = *images_[0];
-  if (first.Left() == 0 && first.Top() == 0 && first.Width() == GetWidth() && first.Height() == GetHeight())
-    return first.Bitmap().convertToFormat(QImage::Format_RGB32);
-  platform::Canvas canvas(GetWidth(), GetHeight(), platform::clBlack);
-  first.Draw(canvas, {0, 0, GetWidth(), GetHeight()}, false, false);
-  return canvas.Image();
+  QImage composed;
+  if (first.Left() == 0 && first.Top() == 0 && first.Width() == GetWidth() && first.Height() == GetHeight()) {
+    composed = ConvertedImage(first.Bitmap(), QImage::Format_RGB32);
+  } else {
+    platform::Canvas canvas(GetWidth(), GetHeight(), platform::clBlack);
+    first.Draw(canvas, {0, 0, GetWidth(), GetHeight()}, false, false);
+    composed = canvas.Image();
+  }
+  if (composed.isNull() && GetWidth() > 0 && GetHeight() > 0) throw GIFException(texts::kTooLarge);
+  return composed;
 }
 
 void TGIFImage::DrawBitmap(platform::Canvas& canvas, const platform::Rect& rect) {
@@ -498,9 +506,12 @@ void TGIFImage::Draw(platform::Canvas& canvas, const platform::Rect& rect) {
     } else {
       if (GetWidth() <= 0 || GetHeight() <= 0) return;
       // The composed bitmap starts as what lies under the picture.
+      const int64_t bytes = int64_t(GetWidth()) * GetHeight() * kBitmapBytesPerPixel;
+      ReserveBytes(bytes);
+      bitmapBytes_ = bytes;
       bitmap_ = std::make_unique<QImage>(GetWidth(), GetHeight(), QImage::Format_RGB32);
       if (bitmap_->isNull()) {
-        bitmap_.reset();
+        DropBitmap();
         throw GIFException(texts::kTooLarge);
       }
       {

@@ -24,6 +24,7 @@
 #include "gif/gif_header.h"
 #include "gif/graphic.h"
 #include "gif/sub_image.h"
+#include "platform/thread_priority.h"
 
 namespace gif {
 
@@ -43,7 +44,8 @@ inline constexpr uint16_t DrawTile = 0x100;
 inline constexpr uint16_t DrawDither = 0x200;
 inline constexpr uint16_t DrawAutoDither = 0x400;
 
-enum class TThreadPriority { Idle, Lowest, Lower, Normal, Higher, Highest, TimeCritical };
+// The priority of painter threads (platform/thread_priority.h).
+using TThreadPriority = platform::ThreadPriority;
 enum class TProgressStage { Starting, Running, Ending };
 
 using TGIFWarningEvent = std::function<void(TGIFImage& sender, const TGIFItem* item, TGIFSeverity severity,
@@ -167,9 +169,10 @@ class TGIFImage : public TGraphic {
   // an empty picture or rectangle.
   TGIFPainter* Paint(platform::Canvas& canvas, const platform::Rect& rect, uint16_t options);
 
-  // Pixel budget bookkeeping of the frames (see kMaxPicturePixels).
-  void ReservePixels(int64_t count);
-  void ReleasePixels(int64_t count) { pixelsInUse_ -= count; }
+  // Memory budget bookkeeping (see kMaxPictureBytes): "Image is too large" past the budget.
+  void ReserveBytes(int64_t count);
+  void ReleaseBytes(int64_t count) { bytesInUse_ -= count; }
+  int64_t BytesInUse() const { return bytesInUse_; }
 
  private:
   friend class TGIFPainter;
@@ -196,7 +199,8 @@ class TGIFImage : public TGraphic {
   bool paletteModified_ = false;
   bool drawing_ = false;
   bool insidePaletteQuery_ = false;
-  std::atomic<int64_t> pixelsInUse_{0};
+  std::atomic<int64_t> bytesInUse_{0};
+  int64_t bitmapBytes_ = 0;
 };
 
 }  // namespace gif

@@ -62,21 +62,41 @@ void TColorQuantizer::Reduce() {
     node = reducible_[level].back();
     reducible_[level].pop_back();
   }
-  TOctreeNode& n = nodes_[size_t(node)];
-  int merged = 0;
-  for (int& child : n.Children) {
-    if (child < 0) continue;
+  // The deepest level goes first, so every child here is a leaf.
+  std::vector<int> children;
+  for (int child : nodes_[size_t(node)].Children)
+    if (child >= 0) children.push_back(child);
+  const int excess = leafCount_ - maxColors_;
+  auto fold = [&](TOctreeNode& into, int child) {
     const TOctreeNode& c = nodes_[size_t(child)];
-    n.PixelCount += c.PixelCount;
-    n.RedSum += c.RedSum;
-    n.GreenSum += c.GreenSum;
-    n.BlueSum += c.BlueSum;
+    into.PixelCount += c.PixelCount;
+    into.RedSum += c.RedSum;
+    into.GreenSum += c.GreenSum;
+    into.BlueSum += c.BlueSum;
     free_.push_back(child);
-    child = -1;
-    ++merged;
+  };
+  TOctreeNode& n = nodes_[size_t(node)];
+  if (int(children.size()) - 1 <= excess) {
+    for (int& child : n.Children) {
+      if (child < 0) continue;
+      fold(n, child);
+      child = -1;
+    }
+    n.Leaf = true;
+    leafCount_ -= int(children.size()) - 1;
+    return;
   }
-  n.Leaf = true;
-  leafCount_ -= merged - 1;
+  // Merging all children would leave fewer colours than asked: only the least used ones are folded
+  // into one of them, and the node keeps the rest.
+  std::sort(children.begin(), children.end(),
+            [&](int a, int b) { return nodes_[size_t(a)].PixelCount < nodes_[size_t(b)].PixelCount; });
+  for (int i = 1; i <= excess; ++i) {
+    fold(nodes_[size_t(children[0])], children[size_t(i)]);
+    for (int& child : nodes_[size_t(node)].Children)
+      if (child == children[size_t(i)]) child = -1;
+  }
+  leafCount_ -= excess;
+  if (node != root_) reducible_[level].push_back(node);
 }
 
 std::vector<TGIFColor> TColorQuantizer::Palette() const {

@@ -1,7 +1,8 @@
 // Octree colour quantisation: every colour of a picture goes down a tree of eight levels (the
 // child at depth d takes bit 7 - d of red, green and blue, red the most significant); while there
 // are more leaves than colours wanted, the deepest level that still has a reducible node merges
-// that node's children into it. The palette is the leaves' average colours.
+// that node's children into it (or, where that would leave fewer colours than asked, only its least
+// used children into one of them). The palette is the leaves' average colours.
 #pragma once
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "gif/checked_image.h"
 #include "gif/color_reduction.h"
 #include "gif/gif_image.h"
 #include "gif/octree.h"
@@ -17,7 +18,7 @@ TGIFColor ColorAt(const TGIFColorMap& map, int index) {
 
 // The frame's own colours, never dithered.
 QImage FrameColors(const TGIFSubImage& frame) {
-  QImage rgb(frame.Width(), frame.Height(), QImage::Format_RGB888);
+  QImage rgb = AllocImage(frame.Width(), frame.Height(), QImage::Format_RGB888);
   const TGIFColorMap& map = frame.ActiveColorMap();
   for (int y = 0; y < frame.Height(); ++y) {
     uchar* out = rgb.scanLine(y);

@@ -37,7 +37,13 @@ bool UsesDisposal(const TGIFImage& image, int method) {
 }  // namespace
 
 TGIFPainter::TGIFPainter(TGIFImage& image, platform::Canvas& canvas, const platform::Rect& rect, uint16_t options)
-    : image_(image), canvas_(canvas), rect_(rect), options_(options), speed_(image.AnimationSpeed) {
+    : image_(image),
+      canvas_(canvas),
+      rect_(rect),
+      options_(options),
+      speed_(image.AnimationSpeed),
+      priority_(image.ThreadPriority),
+      canvasHandle_(canvas.Handle()) {
   if (image.BackgroundColor)
     backgroundColor_ = platform::ColorToRGB(*image.BackgroundColor);
   else if (image.Header().ColorMap().Empty())
@@ -54,27 +60,45 @@ TGIFPainter::TGIFPainter(TGIFImage& image, platform::Canvas& canvas, const platf
   const bool restorePrevious = UsesDisposal(image, dmPrevious);
   const platform::Rect whole{0, 0, rect_.Width(), rect_.Height()};
   if (whole.IsEmpty()) return;
-  if (restoreBackground && (options_ & DrawTransparent)) {
-    background_ = std::make_unique<platform::Canvas>(whole.Right, whole.Bottom, backgroundColor_);
+  const bool needBackground = restoreBackground && (options_ & DrawTransparent);
+  const bool needBackup = restoreBackground || restorePrevious;
+  // The work bitmaps count in the picture's memory budget while the painter lives.
+  const int64_t bytes = int64_t(whole.Right) * whole.Bottom * kBitmapBytesPerPixel * ((needBackground ? 1 : 0) + (needBackup ? 2 : 0));
+  image_.ReserveBytes(bytes);
+  reservedBytes_ = bytes;
+  auto workBitmap = [&] {
+    auto bitmap = std::make_unique<platform::Canvas>(whole.Right, whole.Bottom, backgroundColor_);
+    if (bitmap->Image().isNull()) {
+      image_.ReleaseBytes(reservedBytes_);
+      throw GIFException(texts::kTooLarge);
+    }
+    bitmap->SetBrush(platform::Brush{backgroundColor_, platform::BrushStyle::Solid});
+    return bitmap;
+  };
+  if (needBackground) {
+    background_ = workBitmap();
     CopyArea(*background_, whole, canvas_, rect_);
   }
-  if (restoreBackground || restorePrevious) {
-    backupBuffer_ = std::make_unique<platform::Canvas>(whole.Right, whole.Bottom, backgroundColor_);
-    backupBuffer_->SetBrush(platform::Brush{backgroundColor_, platform::BrushStyle::Solid});
+  if (needBackup) {
+    backupBuffer_ = workBitmap();
     CopyArea(*backupBuffer_, whole, canvas_, rect_);
-    frameBuffer_ = std::make_unique<platform::Canvas>(whole.Right, whole.Bottom, backgroundColor_);
-    frameBuffer_->SetBrush(platform::Brush{backgroundColor_, platform::BrushStyle::Solid});
+    frameBuffer_ = workBitmap();
   }
 }
 
 TGIFPainter::~TGIFPainter() {
   Stop();
   Join();
+  image_.ReleaseBytes(reservedBytes_);
 }
 
 void TGIFPainter::Start() {
   if (!Asynchronous() || thread_.joinable()) return;
-  thread_ = std::thread([this] { Run(); });
+  thread_ = std::thread([this] {
+    threadId_ = platform::CurrentThreadId();
+    if (!terminated_) platform::SetThreadPriority(threadId_, priority_);
+    Run();
+  });
 }
 
 void TGIFPainter::Run() {
@@ -98,6 +122,9 @@ void TGIFPainter::SignalEvent() {
 
 void TGIFPainter::Stop() {
   terminated_ = true;
+  // A painter of low priority is not kept waiting for the processor on its way out.
+  if (const int id = threadId_; id != 0 && priority_ != TThreadPriority::Normal && !finished_)
+    platform::SetThreadPriority(id, TThreadPriority::Normal);
   SignalEvent();
   platform::GuiCalls::Instance().Wake();
 }
@@ -211,7 +238,9 @@ void TGIFPainter::Execute() {
             last = now;
           }
           if (async) {
-            if ((wait > 0 || wait < 0 || speed_ == 0) && WaitEvent(wait)) {
+            // A late frame (a computed wait of 0 or less) is shown at once; only an animation
+            // without a positive speed waits without a limit.
+            if ((wait > 0 || speed_ < 1) && WaitEvent(speed_ < 1 ? -1 : wait)) {
               lag = 0;
               last = NowMs();
             }
@@ -254,6 +283,12 @@ void TGIFPainter::Execute() {
 }
 
 void TGIFPainter::PaintFrame(TGIFSubImage& frame, int index) {
+  // A target freed meanwhile ends the painter before anything touches it, with or without the
+  // work bitmaps (a direct painter draws on its caller's canvas).
+  if ((options_ & DrawValidateCanvas) && !platform::Canvas::IsCanvas(canvasHandle_)) {
+    Stop();
+    return;
+  }
   const bool tile = (options_ & DrawTile) != 0;
   const bool transparent = (options_ & DrawTransparent) != 0;
   canvas_.Lock();

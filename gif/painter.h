@@ -60,6 +60,10 @@ class TGIFPainter {
   const platform::Rect& Rect() const { return rect_; }
   uint16_t DrawOptions() const { return options_; }
   int AnimationSpeed() const { return speed_; }
+  // The picture's ThreadPriority at creation, which an asynchronous painter's thread runs at.
+  TThreadPriority Priority() const { return priority_; }
+  // The kernel's id of the painter's thread once it runs, else 0.
+  int ThreadId() const { return threadId_; }
   platform::TColor BackgroundColor() const { return backgroundColor_; }
   // The frame being shown, -1 when idle. An OnAfterPaint handler may set it to choose the next.
   int ActiveImage() const { return activeImage_; }
@@ -85,6 +89,10 @@ class TGIFPainter {
   platform::Rect rect_;
   uint16_t options_;
   int speed_;
+  TThreadPriority priority_;
+  std::atomic<int> threadId_{0};
+  // The target's handle, checked before each frame with DrawValidateCanvas.
+  uint64_t canvasHandle_;
   platform::TColor backgroundColor_ = 0;
   std::atomic<int> activeImage_{-1};
   std::atomic<bool> started_{false};
@@ -94,6 +102,7 @@ class TGIFPainter {
   std::atomic<bool> inGuiCall_{false};
   const std::atomic<bool> never_{false};
   std::unique_ptr<platform::Canvas> backupBuffer_, frameBuffer_, background_;
+  int64_t reservedBytes_ = 0;
   int disposal_ = dmNoDisposal;
   int previousDisposal_ = dmNoDisposal;
 

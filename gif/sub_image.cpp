@@ -5,7 +5,9 @@
 #include <new>
 
 #include "gif/canvas_painter.h"
+#include "gif/checked_image.h"
 #include "gif/color_reduction.h"
+#include "gif/dib.h"
 #include "gif/encoders.h"
 #include "gif/gif_image.h"
 #include "gif/lzw_decoder.h"
@@ -44,7 +46,7 @@ const TGIFColorMap& TGIFSubImage::ActiveColorMap() const {
 }
 
 void TGIFSubImage::ReleasePixels() {
-  if (Image() && !pixels_.empty()) Image()->ReleasePixels(int64_t(pixels_.size()));
+  if (Image() && !pixels_.empty()) Image()->ReleaseBytes(int64_t(pixels_.size()) * kFrameBytesPerPixel);
   std::vector<uint8_t>().swap(pixels_);
 }
 
@@ -57,11 +59,13 @@ void TGIFSubImage::NewImage(int width, int height, uint8_t fill) {
   width_ = width;
   height_ = height;
   if (count > 0) {
-    if (Image()) Image()->ReservePixels(count);
+    // What the frame caches once drawn counts from the start, so a picture too large to show is
+    // refused while it is read.
+    if (Image()) Image()->ReserveBytes(count * kFrameBytesPerPixel);
     try {
       pixels_.assign(size_t(count), fill);
     } catch (const std::bad_alloc&) {
-      if (Image()) Image()->ReleasePixels(count);
+      if (Image()) Image()->ReleaseBytes(count * kFrameBytesPerPixel);
       throw GIFException(texts::kTooLarge);
     }
   }
@@ -103,7 +107,7 @@ void TGIFSubImage::Crop(const platform::Rect& wanted) {
                 pixels_.data() + size_t(y) * size_t(width_) + size_t(keep.Left), size_t(keep.Width()));
   const int left = left_ + keep.Left, top = top_ + keep.Top;
   ReleasePixels();
-  if (Image() && !kept.empty()) Image()->ReservePixels(int64_t(kept.size()));
+  if (Image() && !kept.empty()) Image()->ReserveBytes(int64_t(kept.size()) * kFrameBytesPerPixel);
   pixels_ = std::move(kept);
   width_ = pixels_.empty() ? 0 : keep.Width();
   height_ = pixels_.empty() ? 0 : keep.Height();
@@ -174,8 +178,7 @@ void TGIFSubImage::BuildBitmap() const {
     }
     bitmap_ = empty;
   } else {
-    QImage image(width_, height_, QImage::Format_Indexed8);
-    if (image.isNull()) throw GIFException(texts::kDIBAllocation);
+    QImage image = AllocImage(width_, height_, QImage::Format_Indexed8);
     image.setColorTable(ActiveColorMap().ColorTable());
     TGIFImage* picture = Image();
     for (int y = 0; y < height_; ++y) {
@@ -194,7 +197,7 @@ void TGIFSubImage::BuildBitmap() const {
     bitmap_ = image;
     if (Transparent()) {
       const uint8_t key = uint8_t(TransparentIndex());
-      QImage mask(width_, height_, QImage::Format_Mono);
+      QImage mask = AllocImage(width_, height_, QImage::Format_Mono);
       mask.setColorTable({qRgb(255, 255, 255), qRgb(0, 0, 0)});
       mask.fill(0);
       bool any = false;
@@ -214,24 +217,35 @@ void TGIFSubImage::BuildBitmap() const {
   bitmapDithered_ = dither;
 }
 
+void TGIFSubImage::BuildBitmapChecked() const {
+  try {
+    BuildBitmap();
+  } catch (const std::bad_alloc&) {
+    // The dithering's work buffers; what was half built is dropped.
+    bitmap_ = mask_ = masked_ = QImage();
+    bitmapBuilt_ = false;
+    throw GIFException(texts::kDIBAllocation);
+  }
+}
+
 QImage TGIFSubImage::Bitmap() const {
   std::lock_guard<std::recursive_mutex> guard(bitmapLock_);
-  BuildBitmap();
+  BuildBitmapChecked();
   return bitmap_;
 }
 
 QImage TGIFSubImage::Mask() const {
   std::lock_guard<std::recursive_mutex> guard(bitmapLock_);
-  BuildBitmap();
+  BuildBitmapChecked();
   return mask_;
 }
 
 QImage TGIFSubImage::MaskedBitmap() const {
   std::lock_guard<std::recursive_mutex> guard(bitmapLock_);
-  BuildBitmap();
+  BuildBitmapChecked();
   if (mask_.isNull()) return bitmap_;
   if (masked_.isNull()) {
-    QImage masked = bitmap_.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage masked = ConvertedImage(bitmap_, QImage::Format_ARGB32_Premultiplied);
     for (int y = 0; y < height_; ++y) {
       const uchar* bits = mask_.constScanLine(y);
       auto* row = reinterpret_cast<QRgb*>(masked.scanLine(y));
@@ -315,24 +329,22 @@ void TGIFSubImage::TakeIndexedPixels(const std::vector<uint8_t>& indices, int wi
 void TGIFSubImage::Assign(const platform::Bitmap& source) {
   if (source.Empty()) throw GIFException(texts::kInvalidDimensions);
   if (Image()) Image()->Progress(TProgressStage::Starting, 0, texts::kConverting);
+  const size_t width = size_t(source.Width());
   if (source.BitsPerPixel() <= 8) {
     // Indexed pictures keep their pixels and palette as they are.
-    std::vector<uint8_t> indices(size_t(source.Width()) * size_t(source.Height()));
-    for (int y = 0; y < source.Height(); ++y)
-      for (int x = 0; x < source.Width(); ++x) indices[size_t(y) * size_t(source.Width()) + size_t(x)] = source.Index(x, y);
-    std::vector<TGIFColor> palette;
-    for (const platform::RgbQuad& q : source.Colors()) palette.push_back(TGIFColor{q.red, q.green, q.blue});
+    const TDIBReader dib(source, 8);
+    std::vector<uint8_t> indices(width * size_t(source.Height()));
+    for (int y = 0; y < source.Height(); ++y) std::memcpy(indices.data() + size_t(y) * width, dib.ScanLine(y), width);
+    std::vector<TGIFColor> palette = dib.Palette();
     if (palette.empty()) palette.push_back(TGIFColor{});
     TakeIndexedPixels(indices, source.Width(), source.Height(), palette);
   } else {
-    QImage image(source.Width(), source.Height(), QImage::Format_RGB32);
-    if (image.isNull()) throw GIFException(texts::kTooLarge);
+    const TDIBReader dib(source, 24);
+    QImage image = AllocImage(source.Width(), source.Height(), QImage::Format_RGB32);
     for (int y = 0; y < source.Height(); ++y) {
+      const uint8_t* bgr = dib.ScanLine(y);
       auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-      for (int x = 0; x < source.Width(); ++x) {
-        const platform::RgbQuad q = source.Pixel(x, y);
-        row[x] = qRgb(q.red, q.green, q.blue);
-      }
+      for (size_t x = 0; x < width; ++x) row[x] = qRgb(bgr[3 * x + 2], bgr[3 * x + 1], bgr[3 * x]);
     }
     Assign(image);
     return;
@@ -347,7 +359,7 @@ void TGIFSubImage::Assign(const QImage& source) {
                        source.format() == QImage::Format_MonoLSB;
   TReducedImage reduced;
   if (indexed && !source.hasAlphaChannel() && source.colorCount() > 0 && source.colorCount() <= 256) {
-    const QImage eight = source.convertToFormat(QImage::Format_Indexed8);
+    const QImage eight = ConvertedImage(source, QImage::Format_Indexed8);
     reduced.Width = eight.width();
     reduced.Height = eight.height();
     reduced.Pixels.resize(size_t(reduced.Width) * size_t(reduced.Height));
@@ -375,7 +387,7 @@ void TGIFSubImage::Assign(const QImage& source) {
   TakeIndexedPixels(reduced.Pixels, reduced.Width, reduced.Height, reduced.Palette);
 
   if (source.hasAlphaChannel() && colorMap_.Count() < TGIFColorMap::kMaxColors) {
-    const QImage argb = source.convertToFormat(QImage::Format_ARGB32);
+    const QImage argb = ConvertedImage(source, QImage::Format_ARGB32);
     const int key = colorMap_.Add(TGIFColor{});
     bool any = false;
     for (int y = 0; y < height_; ++y) {

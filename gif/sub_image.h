@@ -107,6 +107,8 @@ class TGIFSubImage : public TGIFItem {
  private:
   void ReleasePixels();
   void BuildBitmap() const;
+  // BuildBitmap with a failed allocation raised as "Failed to allocate memory for GIF DIB".
+  void BuildBitmapChecked() const;
   void TakeIndexedPixels(const std::vector<uint8_t>& indices, int width, int height,
                          const std::vector<TGIFColor>& palette);
 

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <unordered_set>
 
 namespace platform {
 
@@ -214,14 +215,40 @@ Rect IntersectRect(const Rect& a, const Rect& b) {
   return r;
 }
 
+namespace {
+// The handles of the canvases alive.
+std::mutex canvasesLock;
+std::unordered_set<uint64_t>& LiveCanvases() {
+  static std::unordered_set<uint64_t> live;
+  return live;
+}
+uint64_t NewCanvasHandle() {
+  static uint64_t last = 0;
+  std::lock_guard<std::mutex> guard(canvasesLock);
+  LiveCanvases().insert(++last);
+  return last;
+}
+}  // namespace
+
+bool Canvas::IsCanvas(uint64_t handle) {
+  std::lock_guard<std::mutex> guard(canvasesLock);
+  return LiveCanvases().count(handle) != 0;
+}
+
+Canvas::~Canvas() {
+  std::lock_guard<std::mutex> guard(canvasesLock);
+  LiveCanvases().erase(handle_);
+}
+
 Canvas::Canvas(int width, int height, TColor fill)
     : owned_(std::make_unique<QImage>(std::max(0, width), std::max(0, height), QImage::Format_RGB32)),
-      image_(owned_.get()) {
+      image_(owned_.get()),
+      handle_(NewCanvasHandle()) {
   image_->fill(QColor::fromRgb(0xFF000000u | ToRgb(fill)));
   ResetClipRect();
 }
 
-Canvas::Canvas(QImage* target) : image_(target) {
+Canvas::Canvas(QImage* target) : image_(target), handle_(NewCanvasHandle()) {
   if (image_->format() != QImage::Format_RGB32) *image_ = image_->convertToFormat(QImage::Format_RGB32);
   ResetClipRect();
 }

@@ -170,8 +170,14 @@ class Canvas {
   Canvas(int width, int height, TColor fill = clWhite);
   // A canvas over an image owned elsewhere (a view's back buffer); it is converted to 32-bit RGB.
   explicit Canvas(QImage* target);
+  ~Canvas();
   Canvas(const Canvas&) = delete;
   Canvas& operator=(const Canvas&) = delete;
+
+  // A number that names this canvas while it lives and is never given again, where a device context
+  // handle stood: a painting thread keeps it to learn whether its target still exists (IsCanvas).
+  uint64_t Handle() const { return handle_; }
+  static bool IsCanvas(uint64_t handle);
 
   int Width() const { return image_->width(); }
   int Height() const { return image_->height(); }
@@ -250,6 +256,7 @@ class Canvas {
 
   std::unique_ptr<QImage> owned_;
   QImage* image_;
+  uint64_t handle_;
   Pen pen_;
   Brush brush_;
   Font font_;

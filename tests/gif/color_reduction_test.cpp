@@ -26,9 +26,11 @@ TEST(ColorReduction, LookupsGiveTheirPaletteEntry) {
     TGIFColor out;
   };
   std::vector<LookupCase> cases;
-  cases.push_back({"cube: 25 goes down", std::make_unique<TNetscapeColorLookup>(), {25, 0, 0}, 0, {0, 0, 0}});
-  cases.push_back({"cube: 26 goes up", std::make_unique<TNetscapeColorLookup>(), {26, 0, 0}, 36, {51, 0, 0}});
-  cases.push_back({"cube: 48 is nearer 51 than 0", std::make_unique<TNetscapeColorLookup>(), {0, 48, 0}, 6, {0, 51, 0}});
+  // Each component c takes step (c + 3) / 51.
+  cases.push_back({"cube: 47 goes down", std::make_unique<TNetscapeColorLookup>(), {47, 0, 0}, 0, {0, 0, 0}});
+  cases.push_back({"cube: 48 goes up", std::make_unique<TNetscapeColorLookup>(), {48, 0, 0}, 36, {51, 0, 0}});
+  cases.push_back({"cube: 98 stays at 51", std::make_unique<TNetscapeColorLookup>(), {0, 98, 0}, 6, {0, 51, 0}});
+  cases.push_back({"cube: 252 is the top step", std::make_unique<TNetscapeColorLookup>(), {0, 0, 252}, 5, {0, 0, 255}});
   cases.push_back({"cube: red varies slowest", std::make_unique<TNetscapeColorLookup>(), {255, 102, 204}, 5 * 36 + 2 * 6 + 4,
                    {255, 102, 204}});
   cases.push_back({"grey: weighted", std::make_unique<TGrayScaleLookup>(), {100, 200, 50}, (77 * 100 + 150 * 200 + 29 * 50) >> 8,
@@ -124,6 +126,37 @@ TEST(ColorReduction, RefusalsAndExactColours) {
   }
   EXPECT_LE(quantizer.Palette().size(), 16u);
   EXPECT_GE(quantizer.Palette().size(), 9u);
+
+  // Asked for few colours, it gives as many as the picture has room for, never fewer: three
+  // colours of three octants, or of one octant that parts only in the last bit.
+  struct FewCase {
+    const char* name;
+    int wanted;
+    std::vector<TGIFColor> colors;
+    size_t expected;
+  };
+  const FewCase few[] = {
+      {"three octants, two wanted", 2, {{0, 0, 0}, {255, 255, 255}, {255, 0, 0}}, 2},
+      {"one octant, two wanted", 2, {{0, 0, 0}, {0, 0, 1}, {1, 0, 0}}, 2},
+      {"five colours, three wanted", 3, {{0, 0, 0}, {255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}}, 3},
+      {"two colours, one wanted", 1, {{0, 0, 0}, {255, 255, 255}}, 1},
+  };
+  for (const FewCase& c : few) {
+    SCOPED_TRACE(c.name);
+    TColorQuantizer q(c.wanted);
+    for (int repeat = 0; repeat < 3; ++repeat)
+      for (const TGIFColor& color : c.colors) q.AddColor(color.Red, color.Green, color.Blue);
+    EXPECT_EQ(q.Palette().size(), c.expected);
+    EXPECT_EQ(q.LeafCount(), int(c.expected));
+  }
+  // Reduction to 2^1 colours of a picture of black, white and red keeps black and a light colour.
+  QImage three(3, 1, QImage::Format_RGB32);
+  three.setPixel(0, 0, qRgb(0, 0, 0));
+  three.setPixel(1, 0, qRgb(255, 255, 255));
+  three.setPixel(2, 0, qRgb(255, 0, 0));
+  const TReducedImage two = ReduceColors(three, rmQuantize, 1, dmNearest);
+  ASSERT_EQ(two.Palette.size(), 2u);
+  EXPECT_NE(two.Pixels[0], two.Pixels[1]);
 }
 
 }  // namespace

@@ -198,11 +198,12 @@ TEST(GIFImage, FramesFromOtherPictures) {
   EXPECT_EQ(frame->Pixel(1, 0), 0);
   EXPECT_EQ(frame->Pixel(9, 1), 1);
 
-  // A true-colour picture is reduced (by default to the colour cube, nearest colour); only the
-  // colours used enter the map; pixels with little alpha become one transparent entry.
+  // A true-colour picture is reduced (by default to the colour cube, each component to step
+  // (c + 3) / 51); only the colours used enter the map; pixels with little alpha become one
+  // transparent entry.
   QImage picture(3, 1, QImage::Format_ARGB32);
-  picture.setPixel(0, 0, qRgba(250, 0, 0, 255));
-  picture.setPixel(1, 0, qRgba(0, 40, 100, 255));
+  picture.setPixel(0, 0, qRgba(252, 0, 0, 255));
+  picture.setPixel(1, 0, qRgba(0, 48, 100, 255));
   picture.setPixel(2, 0, qRgba(9, 9, 9, 10));
   TGIFSubImage* converted = image.Add(picture);
   ASSERT_EQ(converted->ColorMap().Count(), 4);

@@ -7,7 +7,9 @@
 #include <chrono>
 #include <thread>
 
+#include "gif/logos.h"
 #include "platform/gui_calls.h"
+#include "platform/thread_priority.h"
 #include "gif_oracle.h"
 
 namespace {
@@ -150,6 +152,75 @@ TEST(GIFPainter, StoppingEndsAWaitAtOnce) {
     EXPECT_LT(MsSince(start), 100.0);
     EXPECT_EQ(image->PainterCount(), 0);
     EXPECT_EQ(events.paints.size(), 1u);
+  }
+}
+
+TEST(GIFPainter, AnimationGoesOnAfterTheGuiThreadStalls) {
+  // A frame that comes late after a busy GUI thread has a negative wait: it is shown at once, and
+  // the animation keeps its pace afterwards instead of waiting for ever. Both a painter of its own
+  // and the About logo as its window draws it (each new frame a change of the picture).
+  for (bool logo : {false, true}) {
+    SCOPED_TRACE(logo ? "the About logo" : "a painter");
+    std::unique_ptr<TGIFImage> image = logo ? gif::LoadAboutLogo() : Animation(3, 5, 0);
+    // The logo holds its last frame for 3.6 s; four times as fast it stays within the test's time.
+    if (logo) image->AnimationSpeed = 400;
+    int frames = 0;
+    image->OnChange = [&] { ++frames; };
+    image->OnPaint = [&](TGIFPainter&) { ++frames; };
+    platform::Canvas canvas(image->GetWidth(), image->GetHeight());
+    if (logo) {
+      image->Draw(canvas, {0, 0, canvas.Width(), canvas.Height()});
+      image->OnPaint = nullptr;
+    } else {
+      image->OnChange = nullptr;
+      image->Paint(canvas, {0, 0, canvas.Width(), canvas.Height()}, gif::DrawAsync | gif::DrawAnimate | gif::DrawLoop);
+    }
+    ASSERT_TRUE(PumpUntil([&] { return frames >= 3; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1000));  // the GUI thread runs none of its calls
+    const int before = frames;
+    EXPECT_TRUE(PumpUntil([&] { return frames >= before + 5; }, 3000)) << "the animation froze after " << before;
+    ASSERT_EQ(image->PainterCount(), 1);
+    image->PaintStop();
+    EXPECT_EQ(image->PainterCount(), 0);
+  }
+}
+
+TEST(GIFPainter, AValidatingPainterEndsWhenItsCanvasIsFreed) {
+  // Drawn straight on the caller's canvas, with and without the work bitmaps of a disposal.
+  for (bool backup : {false, true}) {
+    SCOPED_TRACE(backup ? "restoring the background" : "straight on the canvas");
+    auto image = Animation(3, 1, 0);
+    if (backup) image->Images()[1]->GraphicControlExtension()->SetDisposal(gif::dmBackground);
+    image->AnimationSpeed = 1000;
+    Events events;
+    events.Watch(*image);
+    auto canvas = std::make_unique<platform::Canvas>(4, 4);
+    image->DrawOptions |= gif::DrawDirect | gif::DrawValidateCanvas;
+    image->Draw(*canvas, {0, 0, 4, 4});
+    ASSERT_TRUE(PumpUntil([&] { return events.paints.size() >= 4; }));
+    canvas.reset();
+    EXPECT_TRUE(PumpUntil([&] { return image->DrawPainter() == nullptr; }, 2000)) << "still painting";
+    const size_t painted = events.paints.size();
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(events.paints.size(), painted);
+    EXPECT_NO_THROW(image->StopDraw());
+    EXPECT_EQ(image->PainterCount(), 0);
+  }
+}
+
+TEST(GIFPainter, PainterThreadsRunAtThePicturesPriority) {
+  for (gif::TThreadPriority priority :
+       {gif::TThreadPriority::Lowest, gif::TThreadPriority::Idle, gif::TThreadPriority::Normal}) {
+    auto image = Animation(2, 1, 0);
+    image->ThreadPriority = priority;
+    platform::Canvas canvas(4, 4);
+    TGIFPainter* painter = image->Paint(canvas, {0, 0, 4, 4}, gif::DrawAsync | gif::DrawAnimate | gif::DrawLoop);
+    ASSERT_NE(painter, nullptr);
+    ASSERT_TRUE(PumpUntil([&] { return painter->Started(); }));
+    ASSERT_NE(painter->ThreadId(), 0);
+    EXPECT_NE(painter->ThreadId(), platform::CurrentThreadId());
+    EXPECT_EQ(platform::ThreadNice(painter->ThreadId()), platform::NiceValue(priority)) << int(priority);
+    image->PaintStop();
   }
 }
 
