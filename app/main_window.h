@@ -299,6 +299,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void LoadDocumentFile(const std::string& path, machining::Document document);
   // Writes the relief as STL after the STL-choice dialog; nothing when it is cancelled.
   void Scrive_Stl(const std::string& path);
+  // The drawing as a DXF file; a drawing the file could carry nothing of is said, and no file written.
+  void SaveDxf(const std::string& path);
   const std::string& DocumentFileName() const { return documentFile_; }
   // The wait before each step of the replay (200 ms); tests make it run the events only.
   void SetReplayWait(std::function<void(int milliseconds)> wait) { replayWait_ = std::move(wait); }
@@ -542,6 +544,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // Writes the drawing as a DXF file beside `path` and renames it over `path` once complete, so a
   // failed write leaves an earlier file whole; raises platform::FileError or WriteError.
   virtual void Cad2DWriteDxf(const std::string& path);
+  // Whether that file would hold an entity (the picture has none).
+  virtual bool Cad2DHasDxfEntity();
   virtual void View2DApply();
   virtual void View2DZoomExtent();
   // Each side of the visible window moves in (out) by a quarter of its size.

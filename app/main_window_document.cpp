@@ -342,7 +342,7 @@ void TfrmMain::sbtSaveClick() {
       Scrive_Stl(path);
       break;
     case kSaveDxf:
-      Cad2DWriteDxf(path);
+      SaveDxf(path);
       break;
     default:
       throw platform::Exception("Choose a file type to save.");
@@ -356,6 +356,19 @@ void TfrmMain::Scrive_Stl(const std::string& path) {
   if (relief_.gridStale && workBitmap_) ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
   WaitCursor wait;
   machining::WriteStlFile(path, relief_, stl_->Solid());
+}
+
+void TfrmMain::SaveDxf(const std::string& path) {
+  // After a plain job the drawing holds the picture alone, which DXF cannot carry: an empty file would
+  // look saved, and would replace whatever an earlier one held.
+  if (!Cad2DHasDxfEntity()) {
+    platform::CurrentDialogs().Message(
+        "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, only "
+        "lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file was written.",
+        "", platform::MessageKind::Information, platform::Buttons::Ok);
+    return;
+  }
+  Cad2DWriteDxf(path);
 }
 
 }  // namespace app
