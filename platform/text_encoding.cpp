@@ -59,6 +59,26 @@ size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& code) {
   return length;
 }
 
+// Each character of UTF-8 text through put(out, code point); a byte that is not valid UTF-8 becomes
+// '?' in its place.
+template <typename Put>
+std::string EachCharacter(std::string_view text, Put put) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    uint32_t code = 0;
+    const size_t length = DecodeUtf8(text, i, code);
+    if (length == 0) {
+      out += '?';
+      ++i;
+    } else {
+      put(out, code);
+      i += length;
+    }
+  }
+  return out;
+}
+
 // Plain letters of U+00C0..U+00FF and U+0100..U+017F (Latin-1 and Latin Extended-A).
 constexpr const char* kLatin1Letters[64] = {
     "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
@@ -114,37 +134,24 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToWindows1252(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t code = 0;
-    const size_t length = DecodeUtf8(text, i, code);
-    i += length ? length : 1;
+  return EachCharacter(text, [](std::string& out, uint32_t code) {
     char byte = '?';
-    if (length && (code < 0x80 || (code >= 0xA0 && code <= 0xFF))) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
       byte = static_cast<char>(code);
-    } else if (length) {
+    } else {
       for (int k = 0; k < 32; ++k)
         if (kHighControls[k] == code) byte = static_cast<char>(0x80 + k);
     }
     out += byte;
-  }
-  return out;
+  });
 }
 
 std::string TransliterateToAscii(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t code = 0;
-    const size_t length = DecodeUtf8(text, i, code);
-    i += length ? length : 1;
-    if (length == 0) out += '?';
-    else if (code < 0x80) out += static_cast<char>(code);
+  return EachCharacter(text, [](std::string& out, uint32_t code) {
+    if (code < 0x80) out += static_cast<char>(code);
     else if (const char* plain = PlainForm(code)) out += plain;
     else out += '?';
-  }
-  return out;
+  });
 }
 
 std::string DecodeTextFile(std::string_view bytes) {
