@@ -32,6 +32,7 @@
 #include "cad/construction.h"
 #include "machining/backplot.h"
 #include "machining/document_record.h"
+#include "machining/job.h"
 #include "machining/nc_words.h"
 #include "machining/post_processor.h"
 #include "machining/relief.h"
@@ -187,12 +188,13 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::string Formatta(double value) const;
   const std::string& StartCaption() const { return startCaption_; }
   const std::string& TutorialPath() const { return tutorialPath_; }
-  const machining::ReliefModel& Relief() const { return relief_; }
-  const machining::NcJob& Job() const { return job_; }
+  const machining::ReliefModel& Relief() const { return job_.relief; }
+  const machining::NcJob& Job() const { return job_.nc; }
+  const machining::Job& CurrentJob() const { return job_; }
   const machining::NcWriter& Writer() const { return writer_; }
-  const platform::Bitmap* WorkingBitmap() const { return workBitmap_.get(); }
+  const platform::Bitmap* WorkingBitmap() const { return job_.workBitmap.get(); }
   const std::string& BitDepthText() const { return bitDepthText_; }
-  int ReferenceCode() const { return referenceCode_; }
+  int ReferenceCode() const { return job_.referenceCode; }
   bool OriginPickArmed() const { return originPickArmed_; }
   bool CropAreaReady() const { return cropAreaReady_; }
   bool PanMode() const { return panMode_; }
@@ -202,9 +204,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool NcMode2D() const { return ncMode2D_; }
   int InteractionMode() const { return mode_; }
   bool Updating() const { return updating_; }
-  bool ProgramComputed() const { return programComputed_; }
-  bool ZNoCutOn() const { return zNoCutOn_; }
-  float ZNoCutHeight() const { return zNoCutHeight_; }
+  bool ProgramComputed() const { return job_.programComputed; }
+  bool ZNoCutOn() const { return job_.zNoCutOn; }
+  float ZNoCutHeight() const { return job_.zNoCutHeight; }
   float ToolRadius() const { return toolRadius_; }
   const std::vector<int>& RememberedPages() const { return pageSet_; }
   // The nodes of the drawn toolpath GLCncMov.
@@ -289,19 +291,28 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void sbtNewClick();
   void sbtOpenClick();
   void sbtSaveClick();
-  // Asks "452"; on Yes frees the job, resets the layers and empties the drawing.
+  // A changed job is offered for saving first (Save, Discard, Cancel); an unchanged one asks "452".
+  // Then frees the job, resets the layers and empties the drawing. False when the user keeps the job.
   bool CancellatoTutto();
+  // What became of the job when it was to go: it had not changed since it was opened or saved, the
+  // user saved it (to its document, or through the save dialog for a job never saved), discarded it,
+  // or cancelled (the job stays).
+  enum class JobKept { Unchanged, Saved, Discarded, Cancelled };
+  JobKept OfferToSaveJob();
   // The record of the job from the fields; raises platform::FormatError naming a field that is no number.
   machining::TDocumentRecord AggRecDaForm();
+  // Writes the job as a document to `path` once the record passes the reader's checks (DocumentError
+  // says what Open would refuse, and nothing is written); the job counts as saved there.
+  void WriteDocument(const std::string& path);
   // The fields from a record: both sizes with the ratio off, then the ratio ticked.
   void AggFormDaRec(const machining::TDocumentRecord& record);
   // Shows a checked document: its picture, its fields, then the wizard replayed to the cutting page.
   void LoadDocumentFile(const std::string& path, machining::Document document);
   // Writes the relief as STL after the STL-choice dialog; nothing when it is cancelled.
   void Scrive_Stl(const std::string& path);
-  // The drawing as a DXF file; a drawing the file could carry nothing of is said, and no file written.
-  void SaveDxf(const std::string& path);
-  const std::string& DocumentFileName() const { return documentFile_; }
+  // Whether the drawing holds something a DXF file carries; when it does not, says so.
+  bool DxfHasEntity();
+  const std::string& DocumentFileName() const { return job_.documentFile; }
   // The wait before each step of the replay (200 ms); tests make it run the events only.
   void SetReplayWait(std::function<void(int milliseconds)> wait) { replayWait_ = std::move(wait); }
   bool Replaying() const { return replaying_; }
@@ -639,6 +650,16 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void DisconnectView2D();
 
   void ApplySettings();
+  // The job's document: the record from the fields, without the long-path message of AggRecDaForm.
+  machining::TDocumentRecord RecordFromFields() const;
+  void WriteDocument(const std::string& path, const machining::TDocumentRecord& record);
+  bool SaveJobToItsFile();
+  // The fingerprint of what a save would write now; none when a field cannot be saved.
+  std::optional<uint64_t> CurrentFingerprint() const;
+  void MarkJobSaved();
+  // The next job starts: the job object, and what the window shows of the last one (NC file, listing,
+  // toolpath, time, "Z no cut").
+  void StartNextJob();
   // A picture read and checked, not yet shown.
   struct Picture {
     std::unique_ptr<platform::Bitmap> bitmap;
@@ -653,6 +674,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void SizeChanged();
   void ResizeReliefBox();
   void ShowSizeFields();
+  void ApplySize();
+  // The work of Next on page 45: the relief built when stale, the 3D view shown. Raises when the
+  // relief cannot be built (the page control then goes back to page 45).
+  bool EnterReliefPages();
   bool SizeFieldsValid() const;
   void SizeFieldChange(bool width);
   void ImageEdited(bool sizeChanged);
@@ -689,11 +714,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::string openDialogFile_;  // the image dialog's file name
   std::string openDialogDir_;
   std::string ncFolder_;
-  machining::ReliefModel relief_;
+  // The job the user works on.
+  machining::Job job_;
   machining::NcWriter writer_;
-  machining::NcJob job_;
-  std::unique_ptr<platform::Bitmap> workBitmap_;
-  std::unique_ptr<platform::Bitmap> secondBitmap_;
   machining::CropBox cropBox_;
   bool cropAreaReady_ = false;
   bool originPickArmed_ = false;
@@ -704,7 +727,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int last3dX_ = 0, last3dY_ = 0;  // the last mouse position in the 3D viewer
   std::string pointerReadout_;
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
-  std::string documentFile_;
   std::function<void(int)> replayWait_;
   bool replaying_ = false;
   QPointer<TfrmGrid> grid_;
@@ -713,7 +735,6 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;
-  int referenceCode_ = 0;
   int dxfRotation_ = 0;
   machining::StockBox stockBox_;
   View2DState view2d_;
@@ -724,12 +745,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
   bool ncMode2D_ = false;
   bool updating_ = false;
-  bool programComputed_ = false;
-  bool zNoCutOn_ = false;
-  float zNoCutHeight_ = machining::kZNoCutNone;
-  float zNoCutTolerance_ = 0.1f;
   float toolRadius_ = 0.0f;
-  bool timeShown_ = false;
   int mode_ = 999;
   int modeBeforeNest_ = 999;  // the mode of the operation a zoom window or pan interrupted
   int cutPicture_ = 0;

@@ -153,6 +153,8 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   cad::TKQPrg2D& prg = *LocalPrg_;
   // The construction states read the program-wide values when they run.
   prg.ConstructionSettings = construction_;
+  // A construction that cannot act says why in the status line.
+  prg.OnConstructionMessage = [this](const std::string& text) { Messaggio(text); };
   // Picked objects show as rubber bands with their control points.
   cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
     VistaGrafica_->DrawRubberObject(object, true);

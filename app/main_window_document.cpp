@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "app/main_window.h"
+#include "app/save_target.h"
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
 #include "lang/lang.h"
@@ -111,15 +112,63 @@ void TfrmMain::ResetLayers() {
   FillLayerLists();
 }
 
-bool TfrmMain::CancellatoTutto() {
-  const platform::Answer answer =
-      platform::CurrentDialogs().Message(Text("452", "The current job will be discarded. Continue?"),
-                                         Text("450", "Confirm"), platform::MessageKind::Warning, platform::Buttons::YesNo);
-  if (answer != platform::Answer::Yes) return false;
-  workBitmap_.reset();
-  secondBitmap_.reset();
-  documentFile_.clear();
+TfrmMain::JobKept TfrmMain::OfferToSaveJob() {
+  if (!job_.Changed(CurrentFingerprint())) return JobKept::Unchanged;
+  const platform::Answer answer = platform::CurrentDialogs().Message(
+      "The job has changed since it was opened or last saved.\r\nSave it first?", Text("450", "Confirm"),
+      platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
+  if (answer == platform::Answer::No) return JobKept::Discarded;
+  if (answer != platform::Answer::Yes) return JobKept::Cancelled;
+  return SaveJobToItsFile() ? JobKept::Saved : JobKept::Cancelled;
+}
+
+bool TfrmMain::SaveJobToItsFile() {
+  if (!job_.savedDocument.empty()) {
+    WriteDocument(job_.savedDocument);
+    return true;
+  }
+  sbtSaveClick();
+  return !job_.Changed(CurrentFingerprint());
+}
+
+std::optional<uint64_t> TfrmMain::CurrentFingerprint() const {
+  try {
+    return machining::JobFingerprint(job_.workBitmap.get(), machining::DocumentRecordBytes(RecordFromFields()));
+  } catch (const std::exception&) {
+    // A field the record cannot hold is a change nobody has saved.
+    return std::nullopt;
+  }
+}
+
+void TfrmMain::MarkJobSaved() { job_.MarkSaved(CurrentFingerprint().value_or(0)); }
+
+void TfrmMain::StartNextJob() {
+  job_.Reset();
+  writer_.ResetBlockCounter();
+  Get<QPushButton>("sbtNextB4")->setEnabled(false);
+  SetNcFileLabel();
+  ricIso_->clear();
   Scene3DClearToolpath();
+  Scene3DShowText("");
+  // "Z no cut" belongs to the picture it was picked on.
+  const bool blocked = chkCutColor_->blockSignals(true);
+  chkCutColor_->setChecked(false);
+  chkCutColor_->blockSignals(blocked);
+  for (const char* name : {"btnZNC", "txtFiltroZNC", "lblZNC", "sbtZNCRegen"}) Get<QWidget>(name)->setEnabled(false);
+  btnZNC_->setText(Q(lang::LangString("753")));
+  job_.relief.parametersChanged = true;
+}
+
+bool TfrmMain::CancellatoTutto() {
+  const JobKept kept = OfferToSaveJob();
+  if (kept == JobKept::Cancelled) return false;
+  if (kept == JobKept::Unchanged) {
+    const platform::Answer answer =
+        platform::CurrentDialogs().Message(Text("452", "The current job will be discarded. Continue?"),
+                                           Text("450", "Confirm"), platform::MessageKind::Warning, platform::Buttons::YesNo);
+    if (answer != platform::Answer::Yes) return false;
+  }
+  StartNextJob();
   SetActivePage(kPageDimension);
   modo3d(false, false);
   VistaGrafica_->show();
@@ -132,7 +181,6 @@ bool TfrmMain::CancellatoTutto() {
 
 void TfrmMain::sbtNewClick() {
   if (Cad2DObjectCount() == 0 || !CancellatoTutto()) return;
-  programComputed_ = false;
   VisPagine({kPageHideAll});
   setWindowTitle(Q(startCaption_));
 }
@@ -142,6 +190,16 @@ void TfrmMain::sbtNewClick() {
 void TfrmMain::sbtOpenClick() {
   platform::ForceCNumericLocale();
   Scene3DShowTool(false);
+  // The open prompt lasts as long as the dialog and the reading: a cancel or a failure brings the
+  // page's text back.
+  struct RestoreStatus {
+    TfrmMain& window;
+    std::string text;
+    bool keep = false;
+    ~RestoreStatus() {
+      if (!keep) window.Messaggio(text);
+    }
+  } status{*this, StatusText()};
   Messaggio(lang::LangString("400"));
   const std::string start = openDialogFile_.empty() ? openDialogDir_ : openDialogFile_;
   const platform::FileChoice choice = platform::CurrentDialogs().OpenFile({"", start, kOpenFilter, 1});
@@ -170,8 +228,10 @@ void TfrmMain::sbtOpenClick() {
   if (Cad2DObjectCount() > 0) {
     if (!CancellatoTutto()) return;
     VisPagine({kPageHideAll});
-    programComputed_ = false;
+  } else {
+    StartNextJob();
   }
+  status.keep = true;
   WaitCursor wait;
   setWindowTitle(Q(path + " - " + startCaption_));
   // The resolution of the 3D surface by the picture's size (a choice of the program, not a click).
@@ -181,28 +241,27 @@ void TfrmMain::sbtOpenClick() {
   resolution->setChecked(true);
   resolution->blockSignals(blocked);
   if (document) {
-    documentFile_ = path;
+    job_.documentFile = path;
+    job_.savedDocument = path;
     LoadDocumentFile(path, std::move(*parsed));
   } else {
     ShowPicture(path, std::move(*picture));
   }
   Get<QPushButton>("sbtDimApply")->setEnabled(false);
   Get<QPushButton>("sbtNextB1")->setEnabled(true);
-  referenceCode_ = 0;
+  job_.referenceCode = 0;
   dxfRotation_ = 0;
-  if (!document) {
-    AbilitaBt3d(false);
-    zNoCutHeight_ = machining::kZNoCutNone;
-    chkCutColor_->setChecked(false);
-  }
+  if (!document) AbilitaBt3d(false);
+  // As opened, the job has nothing to save.
+  MarkJobSaved();
 }
 
 // --- the record ---
 
-machining::TDocumentRecord TfrmMain::AggRecDaForm() {
+machining::TDocumentRecord TfrmMain::RecordFromFields() const {
   if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
   auto number = [](const QLineEdit* field, const char* what) {
-    return static_cast<float>(platform::StrToFloat(field->text().toStdString(), what));
+    return platform::ReadSingleField(field->text().toStdString(), what);
   };
   machining::TDocumentRecord r;
   r.width = number(txtVecLarg_, "Width");
@@ -220,15 +279,19 @@ machining::TDocumentRecord TfrmMain::AggRecDaForm() {
   r.rows0 = chkOrizzontale_->isChecked();
   r.rows90 = chkVerticale_->isChecked();
   r.tool = tool_->ToolRecordFromFields();
-  r.postName = cboPostName_->currentText().toStdString();
+  // The post-processor loaded, which the box shows only once page 47 has filled it.
+  r.postName = settings_.pst;
   // A cut path would name another file: the document keeps none rather than a wrong one.
-  if (job_.ncFileName.size() <= machining::kNcPathMax) {
-    r.ncPath = job_.ncFileName;
-  } else {
+  if (job_.nc.ncFileName.size() <= machining::kNcPathMax) r.ncPath = job_.nc.ncFileName;
+  return r;
+}
+
+machining::TDocumentRecord TfrmMain::AggRecDaForm() {
+  machining::TDocumentRecord r = RecordFromFields();
+  if (job_.nc.ncFileName.size() > machining::kNcPathMax)
     platform::CurrentDialogs().Message("The NC file's path is longer than " + std::to_string(machining::kNcPathMax) +
-                                           " bytes, so the document keeps no NC file:\r\n" + job_.ncFileName,
+                                           " bytes, so the document keeps no NC file:\r\n" + job_.nc.ncFileName,
                                        "", platform::MessageKind::Warning, platform::Buttons::Ok);
-  }
   return r;
 }
 
@@ -245,16 +308,18 @@ void TfrmMain::AggFormDaRec(const machining::TDocumentRecord& record) {
   txtWhiteD_->setText(plain(record.zWhite));
   txtBlackD_->setText(plain(record.zBlack));
 
-  job_.ncFileName = record.ncPath;
-  programComputed_ = false;
+  job_.nc.ncFileName = record.ncPath;
+  job_.programComputed = false;
   Get<QPushButton>("sbtNextB4")->setEnabled(!record.ncPath.empty());
   SetNcFileLabel();
   ricIso_->clear();
 
-  // The post-processor as on a change of its box; a missing file is reported by its reader.
-  int index = cboPostName_->findText(Q(record.postName), Qt::MatchFixedString);
+  // The post-processor as on a change of its box; a missing file is reported by its reader. A document
+  // that names none (saved before the box was filled) keeps the one loaded.
+  const std::string postName = platform::Trim(record.postName).empty() ? settings_.pst : record.postName;
+  int index = cboPostName_->findText(Q(postName), Qt::MatchFixedString);
   if (index < 0) {
-    cboPostName_->addItem(Q(record.postName));
+    cboPostName_->addItem(Q(postName));
     index = cboPostName_->count() - 1;
   }
   cboPostName_->setCurrentIndex(index);
@@ -307,68 +372,82 @@ void TfrmMain::sbtSaveClick() {
   if (Cad2DObjectCount() == 0) return;
   Messaggio(lang::LangString("402"));
   std::string proposed;
-  if (!documentFile_.empty()) {
-    proposed = std::filesystem::path(documentFile_).replace_extension().string();
+  if (!job_.documentFile.empty()) {
+    proposed = std::filesystem::path(job_.documentFile).replace_extension().string();
   } else {
-    // No picture opened yet (the dialog's own "*.*", or nothing): "t".
+    // No picture opened yet (the dialog's own "*.*", or nothing): "t". A job never saved starts in the
+    // user's documents, not in the program's folder.
     const std::filesystem::path name = std::filesystem::path(settings_.fOpen).filename();
     const bool none = name.empty() || name == "*.*";
-    proposed = none ? std::string("t") : std::filesystem::path(name).replace_extension().string();
+    proposed = UserDocumentsFolder() + (none ? std::string("t") : std::filesystem::path(name).replace_extension().string());
   }
   const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", proposed, kSaveFilter, 1});
   if (choice.path.empty()) return;
   std::string path = choice.path;
   const int type = choice.filterIndex;
+  if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception("Choose a file type to save.");
   // The filter's suffix first, so the question below is asked of the file really written.
-  if (!std::filesystem::path(path).has_extension() && type >= kSaveDocument && type <= kSaveDxf)
-    path += kSaveSuffixes[type - 1];
-  documentFile_ = path;
-  if (platform::FileExists(path) &&
-      platform::CurrentDialogs().Message(path + " already exists.\r\nDo you want to replace it?",
-                                         Text("450", "Confirm"), platform::MessageKind::Warning,
-                                         platform::Buttons::YesNo) != platform::Answer::Yes)
-    return;
+  if (!std::filesystem::path(path).has_extension()) path += kSaveSuffixes[type - 1];
+  // What Open would refuse is said before anything is asked or written.
+  std::optional<machining::TDocumentRecord> record;
+  if (type == kSaveDocument) {
+    if (!job_.workBitmap || job_.workBitmap->Empty())
+      throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
+    record = AggRecDaForm();
+    machining::CheckDocumentRecord(*record);
+  }
+  if (type == kSaveDxf && !DxfHasEntity()) return;
+  if (!ConfirmReplace(path)) return;
+  job_.documentFile = path;
   Messaggio("");
   switch (type) {
-    case kSaveDocument: {
-      if (!workBitmap_ || workBitmap_->Empty())
-        throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
-      const platform::Bytes bytes = machining::DocumentBytes(*workBitmap_, AggRecDaForm());
-      platform::WriteFileBytes(path, bytes);
-      setWindowTitle(Q(path + " - " + startCaption_));
+    case kSaveDocument:
+      WriteDocument(path, *record);
       break;
-    }
     case kSaveStl:
       Scrive_Stl(path);
       break;
-    case kSaveDxf:
-      SaveDxf(path);
-      break;
     default:
-      throw platform::Exception("Choose a file type to save.");
+      Cad2DWriteDxf(path);
+      break;
   }
+}
+
+void TfrmMain::WriteDocument(const std::string& path) {
+  const machining::TDocumentRecord record = AggRecDaForm();
+  machining::CheckDocumentRecord(record);
+  WriteDocument(path, record);
+}
+
+void TfrmMain::WriteDocument(const std::string& path, const machining::TDocumentRecord& record) {
+  if (!job_.workBitmap || job_.workBitmap->Empty())
+    throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
+  const platform::Bytes bytes = machining::DocumentBytes(*job_.workBitmap, record);
+  platform::WriteFileBytes(path, bytes);
+  setWindowTitle(Q(path + " - " + startCaption_));
+  job_.documentFile = path;
+  job_.savedDocument = path;
+  job_.MarkSaved(machining::JobFingerprint(job_.workBitmap.get(), machining::DocumentRecordBytes(record)));
 }
 
 void TfrmMain::Scrive_Stl(const std::string& path) {
   if (!stl_) throw platform::Exception("The STL output dialog is missing.");
   if (!stl_->Choose(path)) return;
   // A relief made stale since it was built is built again first, so the file shows the picture as it is.
-  if (relief_.gridStale && workBitmap_) ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
+  if (job_.relief.gridStale && job_.workBitmap) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
   WaitCursor wait;
-  machining::WriteStlFile(path, relief_, stl_->Solid());
+  machining::WriteStlFile(path, job_.relief, stl_->Solid());
 }
 
-void TfrmMain::SaveDxf(const std::string& path) {
+bool TfrmMain::DxfHasEntity() {
   // After a plain job the drawing holds the picture alone, which DXF cannot carry: an empty file would
   // look saved, and would replace whatever an earlier one held.
-  if (!Cad2DHasDxfEntity()) {
-    platform::CurrentDialogs().Message(
-        "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, only "
-        "lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file was written.",
-        "", platform::MessageKind::Information, platform::Buttons::Ok);
-    return;
-  }
-  Cad2DWriteDxf(path);
+  if (Cad2DHasDxfEntity()) return true;
+  platform::CurrentDialogs().Message(
+      "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, only "
+      "lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file was written.",
+      "", platform::MessageKind::Information, platform::Buttons::Ok);
+  return false;
 }
 
 }  // namespace app

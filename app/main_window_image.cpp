@@ -59,18 +59,18 @@ void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
   struct Normalise {
     std::unique_ptr<platform::Bitmap>& bitmap;
     ~Normalise() { NormalisePixelFormat(bitmap); }
-  } normalise{workBitmap_};
+  } normalise{job_.workBitmap};
 
   settings_.fOpen = path;
   openDialogFile_ = path;
   openDialogDir_ = std::filesystem::path(path).parent_path().string();
-  secondBitmap_.reset();
-  workBitmap_ = std::move(picture.bitmap);
+  job_.secondBitmap.reset();
+  job_.workBitmap = std::move(picture.bitmap);
   resolutionDpi_ = picture.dpi;
-  const int bits = workBitmap_->BitsPerPixel();
+  const int bits = job_.workBitmap->BitsPerPixel();
   bitDepthText_ = std::to_string(bits == 15 ? 16 : bits) + " bit";
   pixelKind_ = bits <= 4 ? 0 : bits == 8 ? 1 : 3;
-  machining::SetReliefSizeFromBitmap(relief_, *workBitmap_, picture.dpi, Inches());
+  machining::SetReliefSizeFromBitmap(job_.relief, *job_.workBitmap, picture.dpi, Inches());
   // The reference point starts at the lower-left corner; its click runs even when it was checked.
   auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
   const bool blocked = lowerLeft->blockSignals(true);
@@ -89,7 +89,7 @@ void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
   Get<QLabel>("nol_lblUnita2")->setText(cboUnits_->currentText());
 
   PlaceImage(true);
-  secondBitmap_ = std::make_unique<platform::Bitmap>();
+  job_.secondBitmap = std::make_unique<platform::Bitmap>();
   savedGridX_ = view2d_.gridDeltaX;
   savedGridY_ = view2d_.gridDeltaY;
   view2d_.gridDeltaX = view2d_.gridDeltaY = Inches() ? 1.0 : 10.0;
@@ -112,8 +112,8 @@ void TfrmMain::FillInfoTree() {
   const std::string fileName = std::filesystem::path(settings_.fOpen).filename().string();
   const std::pair<const char*, std::string> rows[] = {
       {"110", fileName},
-      {"111", std::to_string(relief_.columns)},
-      {"112", std::to_string(relief_.rows)},
+      {"111", std::to_string(job_.relief.columns)},
+      {"112", std::to_string(job_.relief.rows)},
       {"113", bitDepthText_},
       {"114", std::to_string(resolutionDpi_)},
   };
@@ -122,10 +122,10 @@ void TfrmMain::FillInfoTree() {
 }
 
 void TfrmMain::PlaceImage(bool zoom) {
-  if (!workBitmap_) return;
+  if (!job_.workBitmap) return;
   const int remembered = currentLayer_;
   Cad2DSetCurrentLayer(0);
-  Cad2DPlaceImage(*workBitmap_, relief_);
+  Cad2DPlaceImage(*job_.workBitmap, job_.relief);
   if (zoom) View2DZoomExtent();
   View2DRepaint();
   // Drawing commands go to layer 1 unless the user chose another.
@@ -143,9 +143,10 @@ namespace {
 
 // A size field's value: a positive number, or none.
 std::optional<float> PositiveValue(const QLineEdit* field) {
-  const auto value = platform::ParseDouble(field->text().toStdString());
-  if (!value || !std::isfinite(*value) || *value <= 0.0 || *value > 1e30) return std::nullopt;
-  return static_cast<float>(*value);
+  const auto value = platform::ParseSingleField(field->text().toStdString(), platform::FieldRange::Positive);
+  // A size the relief could not span (its pitch and extents overflow) is no size.
+  if (!value || *value > 1e30f) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -154,14 +155,14 @@ bool TfrmMain::SizeFieldsValid() const { return PositiveValue(txtVecLarg_) && Po
 
 void TfrmMain::ShowSizeFields() {
   SetUpdating(true);
-  txtVecLarg_->setText(Q(Formatta(relief_.width)));
-  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  txtVecLarg_->setText(Q(Formatta(job_.relief.width)));
+  txtVecAlt_->setText(Q(Formatta(job_.relief.height)));
   SetUpdating(false);
 }
 
 void TfrmMain::ResizeReliefBox() {
-  if (!workBitmap_) return;
-  stockBox_ = machining::ImpostaBoxLimite(relief_);
+  if (!job_.workBitmap) return;
+  stockBox_ = machining::ImpostaBoxLimite(job_.relief);
   Scene3DPlaceStockBox(stockBox_);
 }
 
@@ -172,23 +173,23 @@ void TfrmMain::SizeChanged() {
 }
 
 void TfrmMain::SizeFieldChange(bool width) {
-  if (updating_ || !workBitmap_) return;
+  if (updating_ || !job_.workBitmap) return;
   Get<QPushButton>("sbtNextB1")->setEnabled(false);
   const auto value = PositiveValue(width ? txtVecLarg_ : txtVecAlt_);
   if (!value) {
     Get<QPushButton>("sbtDimApply")->setEnabled(false);
     return;
   }
-  const float columns = static_cast<float>(relief_.columns), rows = static_cast<float>(relief_.rows);
-  (width ? relief_.width : relief_.height) = *value;
+  const float columns = static_cast<float>(job_.relief.columns), rows = static_cast<float>(job_.relief.rows);
+  (width ? job_.relief.width : job_.relief.height) = *value;
   if (Get<QCheckBox>("chkRatio")->isChecked()) {
-    if (width) relief_.height = relief_.width / columns * rows;
-    else relief_.width = relief_.height / rows * columns;
+    if (width) job_.relief.height = job_.relief.width / columns * rows;
+    else job_.relief.width = job_.relief.height / rows * columns;
     SetUpdating(true);
-    (width ? txtVecAlt_ : txtVecLarg_)->setText(Q(Formatta(width ? relief_.height : relief_.width)));
+    (width ? txtVecAlt_ : txtVecLarg_)->setText(Q(Formatta(width ? job_.relief.height : job_.relief.width)));
     SetUpdating(false);
   }
-  relief_.unitsPerPixel = relief_.width / (columns - 1.0f);
+  job_.relief.unitsPerPixel = job_.relief.width / (columns - 1.0f);
   Get<QPushButton>("sbtDimApply")->setEnabled(SizeFieldsValid());
   SizeChanged();
 }
@@ -197,25 +198,34 @@ void TfrmMain::txtVecLargChange() { SizeFieldChange(true); }
 
 void TfrmMain::txtVecAltChange() { SizeFieldChange(false); }
 
+void TfrmMain::ApplySize() {
+  // The fields show the extent the relief is made with (one pitch both ways).
+  machining::FitHeightToPitch(job_.relief);
+  ShowSizeFields();
+  ResizeReliefBox();
+}
+
 void TfrmMain::SizeFieldEnter() {
-  if (!workBitmap_ || !SizeFieldsValid()) return;
+  if (!job_.workBitmap || !SizeFieldsValid()) return;
+  ApplySize();
   PlaceImage(true);
   Get<QPushButton>("sbtNextB1")->setEnabled(true);
   Get<QPushButton>("sbtDimApply")->setEnabled(false);
 }
 
 void TfrmMain::chkRatioClick() {
-  if (updating_ || !workBitmap_ || !Get<QCheckBox>("chkRatio")->isChecked() || !PositiveValue(txtVecLarg_)) return;
-  relief_.height = relief_.width / static_cast<float>(relief_.columns) * static_cast<float>(relief_.rows);
+  if (updating_ || !job_.workBitmap || !Get<QCheckBox>("chkRatio")->isChecked() || !PositiveValue(txtVecLarg_)) return;
+  job_.relief.height = job_.relief.width / static_cast<float>(job_.relief.columns) * static_cast<float>(job_.relief.rows);
   SetUpdating(true);
-  txtVecAlt_->setText(Q(Formatta(relief_.height)));
+  txtVecAlt_->setText(Q(Formatta(job_.relief.height)));
   SetUpdating(false);
   PlaceImage(true);
   SizeChanged();
 }
 
 void TfrmMain::sbtDimApplyClick() {
-  if (!workBitmap_ || !SizeFieldsValid()) return;
+  if (!job_.workBitmap || !SizeFieldsValid()) return;
+  ApplySize();
   Cad2DClearObjects();
   PlaceImage(true);
   Get<QPushButton>("sbtNextB1")->setEnabled(true);
@@ -237,7 +247,7 @@ void TfrmMain::SetCropAreaReady(bool ready) {
 }
 
 void TfrmMain::InfoCut(double x1, double y1, double x2, double y2) {
-  cropBox_ = machining::InfoCut(relief_, x1, y1, x2, y2, Inches());
+  cropBox_ = machining::InfoCut(job_.relief, x1, y1, x2, y2, Inches());
   Get<QLineEdit>("txtCutDx")->setText(Q(cropBox_.widthText));
   Get<QLineEdit>("txtCutDy")->setText(Q(cropBox_.heightText));
   Get<QLineEdit>("txtPixelW")->setText(Q(cropBox_.columnsText));
@@ -258,7 +268,7 @@ void TfrmMain::ImageEdited(bool sizeChanged) {
 }
 
 void TfrmMain::MarkReliefStale() {
-  relief_.gridStale = true;
+  job_.relief.gridStale = true;
   Get<QPushButton>("sbtNextB3")->setEnabled(false);
   Get<QPushButton>("sbtProfApply")->setEnabled(true);
   sbtSave_->setEnabled(false);
@@ -266,32 +276,32 @@ void TfrmMain::MarkReliefStale() {
 
 void TfrmMain::sbtFlipHClick() {
   SetCropAreaReady(false);
-  if (!workBitmap_) return;
-  machining::FlipHorizontal(*workBitmap_);
+  if (!job_.workBitmap) return;
+  machining::FlipHorizontal(*job_.workBitmap);
   ImageEdited(false);
 }
 
 void TfrmMain::sbtFlipVClick() {
   SetCropAreaReady(false);
-  if (!workBitmap_) return;
-  machining::FlipVertical(*workBitmap_);
+  if (!job_.workBitmap) return;
+  machining::FlipVertical(*job_.workBitmap);
   ImageEdited(false);
 }
 
 void TfrmMain::sbtRotateClick() {
   SetCropAreaReady(false);
-  if (!workBitmap_) return;
-  machining::Rotate90(*workBitmap_);
-  std::swap(relief_.width, relief_.height);
-  std::swap(relief_.columns, relief_.rows);
+  if (!job_.workBitmap) return;
+  machining::Rotate90(*job_.workBitmap);
+  std::swap(job_.relief.width, job_.relief.height);
+  std::swap(job_.relief.columns, job_.relief.rows);
   ImageEdited(true);
 }
 
 void TfrmMain::sbt2GrayClick() {
   SetCropAreaReady(false);
-  if (!workBitmap_) return;
-  machining::MakeGreyPaletteBitmap(*workBitmap_, workBitmap_->Height(), workBitmap_->Width(), false);
-  bitDepthText_ = machining::MakeEightBit(*workBitmap_);
+  if (!job_.workBitmap) return;
+  machining::MakeGreyPaletteBitmap(*job_.workBitmap, job_.workBitmap->Height(), job_.workBitmap->Width(), false);
+  bitDepthText_ = machining::MakeEightBit(*job_.workBitmap);
   pixelKind_ = 1;
   FillInfoTree();
   ImageEdited(false);
@@ -300,9 +310,9 @@ void TfrmMain::sbt2GrayClick() {
 void TfrmMain::sbtCutSelClick() {
   const bool picked = cropAreaReady_;
   SetCropAreaReady(false);
-  if (!picked || !workBitmap_ || relief_.unitsPerPixel <= 0.0f) return;
-  const double perPixel = relief_.unitsPerPixel;
-  const int64_t columns = relief_.columns, rows = relief_.rows;
+  if (!picked || !job_.workBitmap || job_.relief.unitsPerPixel <= 0.0f) return;
+  const double perPixel = job_.relief.unitsPerPixel;
+  const int64_t columns = job_.relief.columns, rows = job_.relief.rows;
   // The rectangle in pixels, cut to the picture.
   const int64_t firstColumn = platform::Round(cropBox_.originX / perPixel);
   const int64_t firstRow = rows - platform::Round(cropBox_.originY / perPixel);
@@ -317,16 +327,16 @@ void TfrmMain::sbtCutSelClick() {
         platform::MessageKind::Warning, platform::Buttons::Ok);
     return;
   }
-  if (!secondBitmap_) secondBitmap_ = std::make_unique<platform::Bitmap>();
-  machining::CropBitmap(*workBitmap_, *secondBitmap_, static_cast<int>(left), static_cast<int>(top), width, height);
+  if (!job_.secondBitmap) job_.secondBitmap = std::make_unique<platform::Bitmap>();
+  machining::CropBitmap(*job_.workBitmap, *job_.secondBitmap, static_cast<int>(left), static_cast<int>(top), width, height);
   // The cut part stays where it lay, then the reference point goes back to its lower-left corner.
-  relief_.originX += static_cast<float>(left * perPixel);
-  relief_.originY += static_cast<float>((rows - top - height) * perPixel);
-  relief_.columns = width;
-  relief_.rows = height;
-  relief_.width = static_cast<float>(perPixel * (width - 1));
-  relief_.height = static_cast<float>(perPixel * (height - 1));
-  *workBitmap_ = *secondBitmap_;
+  job_.relief.originX += static_cast<float>(left * perPixel);
+  job_.relief.originY += static_cast<float>((rows - top - height) * perPixel);
+  job_.relief.columns = width;
+  job_.relief.rows = height;
+  job_.relief.width = static_cast<float>(perPixel * (width - 1));
+  job_.relief.height = static_cast<float>(perPixel * (height - 1));
+  *job_.workBitmap = *job_.secondBitmap;
   auto* lowerLeft = Get<QRadioButton>("rbtOrigine1");
   const bool blocked = lowerLeft->blockSignals(true);
   lowerLeft->setChecked(true);
@@ -344,10 +354,10 @@ void TfrmMain::rbtOrigineClick() {
     if (button->isChecked()) code = button->property("Tag").toInt();
   }
   if (code == 0) return;
-  referenceCode_ = code;
+  job_.referenceCode = code;
   Get<QPushButton>("sbtNextB2")->setEnabled(true);
   sbtSave_->setEnabled(false);
-  const float w = relief_.width, h = relief_.height;
+  const float w = job_.relief.width, h = job_.relief.height;
   float x = 0.0f, y = 0.0f;
   switch (code) {
     case 2: y = -h; break;
@@ -356,10 +366,10 @@ void TfrmMain::rbtOrigineClick() {
     case 5: x = -w / 2.0f; y = -h / 2.0f; break;
     default: break;
   }
-  Cad2DTranslateAll(x - relief_.originX, y - relief_.originY);
-  ShiftViewWindow(x - relief_.originX, y - relief_.originY);
-  relief_.originX = x;
-  relief_.originY = y;
+  Cad2DTranslateAll(x - job_.relief.originX, y - job_.relief.originY);
+  ShiftViewWindow(x - job_.relief.originX, y - job_.relief.originY);
+  job_.relief.originX = x;
+  job_.relief.originY = y;
   SetUpdating(true);
   // + 0.0 turns the -0 of a zero origin into 0.
   txtOriginX_->setText(Q(machining::FormatPlainNumber(-x + 0.0, Inches())));
@@ -383,18 +393,18 @@ void TfrmMain::txtOriginChange() {
 namespace {
 // The origin the reference fields give (the fields show the origin with its sign changed).
 std::optional<std::pair<float, float>> OriginOf(const QLineEdit* x, const QLineEdit* y) {
-  const auto valueX = platform::ParseDouble(x->text().toStdString());
-  const auto valueY = platform::ParseDouble(y->text().toStdString());
-  if (!valueX || !valueY || !std::isfinite(*valueX) || !std::isfinite(*valueY)) return std::nullopt;
-  return std::pair{static_cast<float>(-*valueX), static_cast<float>(-*valueY)};
+  const auto valueX = platform::ParseSingleField(x->text().toStdString());
+  const auto valueY = platform::ParseSingleField(y->text().toStdString());
+  if (!valueX || !valueY) return std::nullopt;
+  return std::pair{-*valueX, -*valueY};
 }
 }  // namespace
 
 void TfrmMain::OriginFieldEnter() {
   const auto origin = OriginOf(txtOriginX_, txtOriginY_);
-  if (!origin || !workBitmap_) return;
-  relief_.originX = origin->first;
-  relief_.originY = origin->second;
+  if (!origin || !job_.workBitmap) return;
+  job_.relief.originX = origin->first;
+  job_.relief.originY = origin->second;
   Cad2DClearObjects();
   PlaceImage(true);
   ResizeReliefBox();
@@ -403,7 +413,7 @@ void TfrmMain::OriginFieldEnter() {
 void TfrmMain::sbtSetOriginClick() { originPickArmed_ = true; }
 
 void TfrmMain::sbtOrigineApplyClick() {
-  if (!OriginOf(txtOriginX_, txtOriginY_) || !workBitmap_) return;
+  if (!OriginOf(txtOriginX_, txtOriginY_) || !job_.workBitmap) return;
   OriginFieldEnter();
   Get<QPushButton>("sbtNextB2")->setEnabled(true);
   Get<QPushButton>("sbtOrigineApply")->setEnabled(false);
@@ -426,10 +436,10 @@ void TfrmMain::togliChk() {
 
 void TfrmMain::OrigineRast(double x, double y) {
   SetUpdating(true);
-  relief_.originX = static_cast<float>(relief_.originX - x);
-  relief_.originY = static_cast<float>(relief_.originY - y);
-  txtOriginX_->setText(Q(Formatta(-relief_.originX + 0.0)));
-  txtOriginY_->setText(Q(Formatta(-relief_.originY + 0.0)));
+  job_.relief.originX = static_cast<float>(job_.relief.originX - x);
+  job_.relief.originY = static_cast<float>(job_.relief.originY - y);
+  txtOriginX_->setText(Q(Formatta(-job_.relief.originX + 0.0)));
+  txtOriginY_->setText(Q(Formatta(-job_.relief.originY + 0.0)));
   Cad2DTranslateAll(-x, -y);
   ShiftViewWindow(-x, -y);
   togliChk();
@@ -441,16 +451,14 @@ namespace {
 std::optional<float> DepthValue(const QLineEdit* field) {
   const std::string text = field->text().toStdString();
   if (text.empty() || text == "-" || text == ".") return std::nullopt;
-  auto value = platform::ParseDouble(text);
-  if (!value || !std::isfinite(*value)) return std::nullopt;
-  return static_cast<float>(*value);
+  return platform::ParseSingleField(text);
 }
 }  // namespace
 
 void TfrmMain::DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float)) {
   const auto value = DepthValue(field);
   if (!value) return;
-  set(relief_, *value);
+  set(job_.relief, *value);
   MarkReliefStale();
 }
 
@@ -464,9 +472,9 @@ void TfrmMain::txtWhiteDChange() { DepthChanged(txtWhiteD_, machining::SetWhiteD
 void TfrmMain::txtBlackDChange() { DepthChanged(txtBlackD_, machining::SetBlackDepth); }
 
 void TfrmMain::sbtProfApplyClick() {
-  if (relief_.gridStale) ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
-  stockBox_.positionZ = relief_.zWhite - relief_.depth / 2.0f;
-  stockBox_.cubeDepth = relief_.depth;
+  if (job_.relief.gridStale) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+  stockBox_.positionZ = job_.relief.zWhite - job_.relief.depth / 2.0f;
+  stockBox_.cubeDepth = job_.relief.depth;
   Scene3DPlaceStockBox(stockBox_);
   Scene3DRebuildSurface();
   Get<QPushButton>("sbtNextB3")->setEnabled(true);

@@ -21,6 +21,7 @@
 
 #include "app/find_dialog.h"
 #include "app/main_window.h"
+#include "app/save_target.h"
 #include "app/nc_file_name.h"
 #include "app/page_control.h"
 #include "cad/layers.h"
@@ -228,7 +229,7 @@ void TfrmMain::tabIsoShow() {
   sbtIsoStopClick();
   auto* name = Get<QLabel>("nol_lblNomeNcFile1");
   const platform::FontTextMeasure measure(name->font());
-  name->setText(Q(machining::FitTextToWidth(measure, job_.ncFileName, name->width())));
+  name->setText(Q(machining::FitTextToWidth(measure, job_.nc.ncFileName, name->width())));
   Get<QLabel>("nol_IsoStatus2")->setText(Q(settings_.pst));
   backplot_.Reset(writer_.settings, txtFeedPlane_->text().toStdString());
   SetNcExtent(backplot_.MinX(), backplot_.MinY(), backplot_.MaxX(), backplot_.MaxY());
@@ -266,12 +267,11 @@ void TfrmMain::FindDialog1Find() {
 
 void TfrmMain::sbtIsoSaveClick() {
   const std::string extension = writer_.settings.fileExtension;
-  const std::string start = std::filesystem::path(job_.ncFileName).replace_extension().string();
+  const std::string start = std::filesystem::path(job_.nc.ncFileName).replace_extension().string();
   const std::string description = lang::LangString("701");
   const std::string filter = NcFileFilter(description.empty() ? "NC files" : description, extension);
-  std::string chosen = platform::CurrentDialogs().SaveFileName("", start, filter);
+  const std::string chosen = ChooseFileToWrite(start, filter, extension);
   if (chosen.empty()) return;
-  chosen = WithDefaultExtension(chosen, extension);
   // Every line with the CR LF the program's NC files end their lines with.
   QByteArray text;
   const int lines = ListingLineCount();
@@ -308,7 +308,7 @@ void TfrmMain::DisegnaUtensile() {
   shape.taperAngle = field("txtAngolo");
   Scene3DSetToolProfile(machining::ToolBodyProfile(shape, field("txtUtLen")));
   Scene3DShowTool(mnuShowTool_->isChecked());
-  PlaceTool(toolPosition_.x, toolPosition_.y, static_cast<float>(FieldValue(txtFeedPlane_, job_.referenceHeight)));
+  PlaceTool(toolPosition_.x, toolPosition_.y, static_cast<float>(FieldValue(txtFeedPlane_, job_.nc.referenceHeight)));
 }
 
 void TfrmMain::DisegnaNc3d(const machining::NcMove& move) {
@@ -412,7 +412,7 @@ void TfrmMain::sbtIsoPlayClick() {
 void TfrmMain::sbtIsoRevClick() {
   if (playing_) return;
   Scene3DClearToolpath();
-  PlaceTool(kParkedTool, kParkedTool, static_cast<float>(FieldValue(txtFeedPlane_, job_.referenceHeight)));
+  PlaceTool(kParkedTool, kParkedTool, static_cast<float>(FieldValue(txtFeedPlane_, job_.nc.referenceHeight)));
   ricIso_->moveCursor(QTextCursor::Start);
   ricIso_->verticalScrollBar()->setValue(0);
   currentLine_ = 0;

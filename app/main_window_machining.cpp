@@ -15,6 +15,7 @@
 #include "app/cut_pictures.h"
 #include "app/main_window.h"
 #include "app/nc_file_name.h"
+#include "app/save_target.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
@@ -66,28 +67,33 @@ void TfrmMain::TogliAssoc() {
   Get<QPushButton>("sbtNextB6")->setEnabled(false);
   Get<QPushButton>("sbtNcCalc")->setEnabled(true);
   Scene3DClearToolpath();
-  relief_.parametersChanged = true;
+  job_.relief.parametersChanged = true;
 }
 
 // --- NC-file page ---
 
 void TfrmMain::SetNcFileLabel() {
   const platform::FontTextMeasure measure(stxNcFileName_->font());
-  stxNcFileName_->setText(Q(machining::FitTextToWidth(measure, job_.ncFileName, lblNomeNcFile_->width())));
+  stxNcFileName_->setText(Q(machining::FitTextToWidth(measure, job_.nc.ncFileName, lblNomeNcFile_->width())));
 }
 
 void TfrmMain::sbtNewNcClick() {
-  ShowPageStatus(kPagePointGrid);
+  // The NC-file page's own text while its dialog is open (the slot before it is the point grid's).
+  ShowPageStatus(kPageNcFile);
   const std::string name = CleanNcBaseName(settings_.fOpen);
   std::error_code error;
   if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_.clear();
   const std::string extension = writer_.settings.fileExtension;
   const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
                                           extension);
-  std::string chosen = platform::CurrentDialogs().SaveFileName("", ncFolder_ + name, filter);
-  if (chosen.empty()) return;
-  chosen = WithDefaultExtension(chosen, extension);
-  job_.ncFileName = chosen;
+  const std::string chosen = ChooseFileToWrite(ncFolder_ + name, filter, extension);
+  if (chosen.empty()) {
+    // The page's own text comes back: the dialog's prompt belongs to no page.
+    ShowPageStatus(kPageNcFile);
+    return;
+  }
+  job_.nc.ncFileName = chosen;
+  job_.ncFileChosen = true;
   ncFolder_ = std::filesystem::path(chosen).parent_path().string() + "/";
   ShowPageStatus(kPageNcFile);
   Get<QPushButton>("sbtNextB4")->setEnabled(true);
@@ -110,7 +116,10 @@ void TfrmMain::FillPostProcessorList() {
 }
 
 void TfrmMain::cboPostNameChange() {
-  settings_.pst = cboPostName_->currentText().toStdString();
+  // An empty box names no post-processor: the one loaded stays the job's.
+  const std::string name = cboPostName_->currentText().toStdString();
+  if (platform::Trim(name).empty()) return;
+  settings_.pst = name;
   machining::ReadPostProcessor(platform::ProgramDir(), settings_.pst, writer_);
   stxPstCommento_->setText(ListingText(writer_.settings.postComment));
   TogliAssoc();
@@ -129,8 +138,8 @@ void TfrmMain::aggTabDatiUt() {
   Get<QLabel>("nol_lblFeedrate")->setText(text("709") + field("txtFeedrate"));
   Get<QLabel>("nol_lblPlunge")->clear();
   Get<QLabel>("nol_lblToolDia")->setText(text("711") + field("txtDiametro"));
-  if (auto diameter = platform::ParseDouble(field("txtDiametro").toStdString()))
-    toolRadius_ = static_cast<float>(*diameter / 2.0);
+  if (auto diameter = platform::ParseSingleField(field("txtDiametro").toStdString()))
+    toolRadius_ = *diameter / 2.0f;
   auto* flat = Get<QLabel>("nol_lblFlat");
   auto* varia = Get<QLabel>("nol_lblVariaUt");
   flat->hide();
@@ -153,7 +162,7 @@ void TfrmMain::aggTabDatiUt() {
   }
   tool_->Mostra_Nasconde(type);
   imgTool_->setPixmap(ToolPicture(type));
-  if (relief_.parametersChanged) TogliAssoc();
+  if (job_.relief.parametersChanged) TogliAssoc();
 }
 
 void TfrmMain::sbtSelecToolClick() {
@@ -195,12 +204,12 @@ void TfrmMain::chkCutColorClick() {
   TogliAssoc();
   const bool on = chkCutColor_->isChecked();
   for (const char* name : {"btnZNC", "txtFiltroZNC", "lblZNC", "sbtZNCRegen"}) Get<QWidget>(name)->setEnabled(on);
-  const bool picked = std::fabs(zNoCutHeight_ - machining::kZNoCutNone) > cad::GeometryTolerance();
+  const bool picked = std::fabs(job_.zNoCutHeight - machining::kZNoCutNone) > cad::GeometryTolerance();
   if (on && picked) {
-    zNoCutOn_ = true;
-    btnZNC_->setText(QStringLiteral(" Z ") + Q(Formatta(zNoCutHeight_)));
+    job_.zNoCutOn = true;
+    btnZNC_->setText(QStringLiteral(" Z ") + Q(Formatta(job_.zNoCutHeight)));
   } else {
-    zNoCutOn_ = false;
+    job_.zNoCutOn = false;
     btnZNC_->setText(Q(lang::LangString("753")));
   }
   Scene3DRebuildSurface();
@@ -217,7 +226,7 @@ void TfrmMain::btnZNCClick() {
 void TfrmMain::sbtZNCRegenClick() { Scene3DRebuildSurface(); }
 
 void TfrmMain::txtFiltroZNCChange() {
-  if (!relief_.parametersChanged) TogliAssoc();
+  if (!job_.relief.parametersChanged) TogliAssoc();
 }
 
 void TfrmMain::grpZNCExit() { ShowPageStatus(kPageCutting); }
@@ -227,15 +236,17 @@ void TfrmMain::grpZNCExit() { ShowPageStatus(kPageCutting); }
 void TfrmMain::FillJobFromToolWindow() {
   if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
   auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
-  job_.toolNumber = tool_->Find<QSpinBox>("sedToolNum")->value();
-  job_.toolName = tool_->Find<QLineEdit>("txtUtName")->text().toLatin1().toStdString();
-  job_.spindleSpeedText = field("txtGiri");
-  job_.feedRateText = field("txtFeedrate");
-  job_.plungeRateText = field("txtPlungeRate");
+  job_.nc.toolNumber = tool_->Find<QSpinBox>("sedToolNum")->value();
+  job_.nc.toolName = tool_->Find<QLineEdit>("txtUtName")->text().toLatin1().toStdString();
+  job_.nc.spindleSpeedText = field("txtGiri");
+  job_.nc.feedRateText = field("txtFeedrate");
+  job_.nc.plungeRateText = field("txtPlungeRate");
 }
 
 bool TfrmMain::scrive_nci() {
   FillJobFromToolWindow();
+  // A page reached past the Next buttons (Ctrl+Tab) has not built the relief: build it now.
+  if (job_.relief.gridStale && job_.workBitmap) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
   auto text = [](const QLineEdit* e) { return e->text().toStdString(); };
   auto toolField = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
   machining::CalculateFields fields;
@@ -252,9 +263,23 @@ bool TfrmMain::scrive_nci() {
   fields.taperAngle = toolField("txtAngolo");
   fields.rows0 = chkOrizzontale_->isChecked();
   fields.rows90 = chkVerticale_->isChecked();
-  fields.zNoCut = zNoCutOn_;
-  fields.zNoCutHeight = zNoCutHeight_;
-  fields.zNoCutTolerance = zNoCutTolerance_;
+  fields.zNoCut = job_.zNoCutOn;
+  fields.zNoCutHeight = job_.zNoCutHeight;
+  fields.zNoCutTolerance = job_.zNoCutTolerance;
+  fields.postProcessor = settings_.pst;
+
+  // Everything that refuses the job does so before the user is asked anything.
+  machining::CheckPostProcessorFits(fields.postProcessor, writer_);
+  const machining::CalculateParameters parameters = machining::ReadCalculateParameters(fields, job_.nc);
+  const std::string warning = machining::StepoverWarning(parameters, Inches());
+  if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangString("450"), platform::MessageKind::Warning,
+                                                             platform::Buttons::YesNo) != platform::Answer::Yes)
+    return false;
+  // A name the user did not choose here (one a document brought) never replaces a file unasked.
+  if (!job_.ncFileChosen && !job_.nc.ncFileName.empty()) {
+    if (!ConfirmReplace(job_.nc.ncFileName)) return false;
+    job_.ncFileChosen = true;
+  }
 
   machining::CalculateResult result;
   {
@@ -267,17 +292,17 @@ bool TfrmMain::scrive_nci() {
       ProgressBar1_->setValue(std::min(position, ProgressBar1_->maximum()));
       ProgressBar1_->repaint();
     };
-    result = machining::Calculate(fields, relief_, writer_, job_, callbacks);
+    result = machining::Calculate(fields, job_.relief, writer_, job_.nc, callbacks);
   }
   ricIso_->setPlainText(ListingText(result.ncText));
   // The listing holds the program even when the file could not take it.
   if (!result.fileWritten) throw platform::FileError("The NC file could not be written: " + result.fileError);
   if (result.seconds) {
     Scene3DShowText(lang::LangString("754") + result.timeText);
-    timeShown_ = true;
+    job_.timeShown = true;
   } else {
     Scene3DShowText("");
-    timeShown_ = false;
+    job_.timeShown = false;
   }
   return true;
 }
@@ -288,8 +313,8 @@ void TfrmMain::sbtNcCalcClick() {
     if (!scrive_nci()) return;
     Get<QPushButton>("sbtNextB6")->setEnabled(true);
     Get<QPushButton>("sbtNcCalc")->setEnabled(false);
-    relief_.parametersChanged = false;
-    programComputed_ = true;
+    job_.relief.parametersChanged = false;
+    job_.programComputed = true;
   });
 }
 

@@ -115,7 +115,7 @@ void TfrmMain::VistaGraficaMouseMove2D(const Mouse2D& mouse) {
   pointerReadout_ =
       "X: " + platform::FormatPrintf(format, mouse.x) + " Y: " + platform::FormatPrintf(format, mouse.y);
   if (mode_ == 58)
-    pointerReadout_ += machining::ProfZNoCut(relief_, static_cast<float>(mouse.x), static_cast<float>(mouse.y),
+    pointerReadout_ += machining::ProfZNoCut(job_.relief, static_cast<float>(mouse.x), static_cast<float>(mouse.y),
                                              Inches()).text;
   nol_pnlStatus1_->setText(Q(pointerReadout_));
   if (!mouse.left) return;
@@ -205,10 +205,10 @@ void TfrmMain::FinishZNoCutPick() {
   // its own point.
   if (const auto point = Cad2DTakePoint(kZNoCutPointId)) {
     const machining::ZNoCutPick pick =
-        machining::ProfZNoCut(relief_, static_cast<float>(point->first), static_cast<float>(point->second), Inches());
+        machining::ProfZNoCut(job_.relief, static_cast<float>(point->first), static_cast<float>(point->second), Inches());
     btnZNC_->setText(Q(pick.text));
-    zNoCutHeight_ = pick.z;
-    zNoCutOn_ = pick.inside;
+    job_.zNoCutHeight = pick.z;
+    job_.zNoCutOn = pick.inside;
     View2DRepaint();
   }
   // Back to the relief the pick was started from.

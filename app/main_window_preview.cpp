@@ -69,10 +69,10 @@ Mouse3D MouseOf(const QMouseEvent& event) {
 
 ReliefSurface TfrmMain::SurfaceToDraw() const {
   ReliefSurface surface;
-  surface.model = &relief_;
-  if (workBitmap_) {
-    surface.pixelWidth = workBitmap_->Width();
-    surface.pixelHeight = workBitmap_->Height();
+  surface.model = &job_.relief;
+  if (job_.workBitmap) {
+    surface.pixelWidth = job_.workBitmap->Width();
+    surface.pixelHeight = job_.workBitmap->Height();
   }
   if (Get<QAction>("mnuSPWire")->isChecked()) surface.mode = SurfaceMode::Wire;
   else if (Get<QAction>("mnuSPNone")->isChecked()) surface.mode = SurfaceMode::None;
@@ -80,9 +80,9 @@ ReliefSurface TfrmMain::SurfaceToDraw() const {
   if (Get<QRadioButton>("rbtShResCoarse")->isChecked()) surface.resolution = SurfaceResolution::Coarse;
   else if (Get<QRadioButton>("rbtShResMedium")->isChecked()) surface.resolution = SurfaceResolution::Medium;
   else surface.resolution = SurfaceResolution::Fine;
-  surface.zNoCut = zNoCutOn_;
-  surface.zNoCutHeight = zNoCutHeight_;
-  surface.zNoCutTolerance = zNoCutTolerance_;
+  surface.zNoCut = job_.zNoCutOn;
+  surface.zNoCutHeight = job_.zNoCutHeight;
+  surface.zNoCutTolerance = job_.zNoCutTolerance;
   return surface;
 }
 
@@ -121,9 +121,9 @@ void TfrmMain::mnuShowXYZClick() { scene_->ToggleAxes(); }
 void TfrmMain::GLViewPortMouseDown(const Mouse3D& mouse) {
   last3dX_ = mouse.x;
   last3dY_ = mouse.y;
-  if (timeShown_) {
+  if (job_.timeShown) {
     Scene3DShowText("");
-    timeShown_ = false;
+    job_.timeShown = false;
   }
 }
 
@@ -147,8 +147,8 @@ void TfrmMain::Scene3DShowStockBox(bool on) { scene_->ShowStockBox(on); }
 
 void TfrmMain::Scene3DRebuildSurface() {
   // The "Z no cut" tolerance the surface leaves out is the one Calculate takes.
-  if (auto tolerance = platform::ParseDouble(txtFiltroZNC_->text().toStdString()))
-    zNoCutTolerance_ = static_cast<float>(*tolerance);
+  if (auto tolerance = platform::ParseSingleField(txtFiltroZNC_->text().toStdString()))
+    job_.zNoCutTolerance = *tolerance;
   scene_->RebuildSurface();
 }
 

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <QStandardPaths>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <filesystem>
@@ -21,6 +20,7 @@
 #include "app/cut_pictures.h"
 #include "app/main_scene.h"
 #include "app/main_window.h"
+#include "app/save_target.h"
 #include "app/page_control.h"
 #include "app/tool_window.h"
 #include "app/version_info.h"
@@ -93,7 +93,7 @@ void TfrmMain::SetToolWindow(TfrmTool* tool) {
   if (!tool) return;
   tool->SetInches(Inches());
   // Every change of a tool field marks the computed program out of date.
-  connect(tool, &TfrmTool::ParametersChanged, this, [this] { relief_.parametersChanged = true; });
+  connect(tool, &TfrmTool::ParametersChanged, this, [this] { job_.relief.parametersChanged = true; });
 }
 
 std::string TfrmMain::Formatta(double value) const { return platform::FormatPrintf(LengthFormat(), value); }
@@ -200,10 +200,7 @@ void TfrmMain::ApplySettings() {
     openDialogDir_ = platform::JoinPath(platform::ProgramDir(), "sample");
   }
   ncFolder_ = s.ncPath;
-  if (ncFolder_.empty()) {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    ncFolder_ = documents.isEmpty() ? std::string("/") : documents.toStdString() + "/";
-  }
+  if (ncFolder_.empty()) ncFolder_ = UserDocumentsFolder();
 }
 
 void TfrmMain::ApplyFormColor(platform::TColor color) {
@@ -275,10 +272,15 @@ void TfrmMain::sbtExitClick() { close(); }
 bool TfrmMain::FormClose() {
   // A play of the listing ends before anything else (it lets window messages run, this among them).
   sbtIsoStopClick();
-  const platform::Answer answer = platform::CurrentDialogs().Message(
-      Text("451", "Do you really want to quit Velkora?"), Text("450", "Confirm"), platform::MessageKind::Warning,
-      platform::Buttons::YesNo);
-  if (answer != platform::Answer::Yes) return false;
+  // A changed job is offered for saving; only a job with nothing to lose gets the plain question.
+  const JobKept kept = OfferToSaveJob();
+  if (kept == JobKept::Cancelled) return false;
+  if (kept == JobKept::Unchanged) {
+    const platform::Answer answer = platform::CurrentDialogs().Message(
+        Text("451", "Do you really want to quit Velkora?"), Text("450", "Confirm"), platform::MessageKind::Warning,
+        platform::Buttons::YesNo);
+    if (answer != platform::Answer::Yes) return false;
+  }
   WriteSettingsBack();
   lang::ProgramLanguage().LangIni.reset();
   FreeJob();
@@ -322,8 +324,8 @@ void TfrmMain::WriteSettingsBack() {
 }
 
 void TfrmMain::FreeJob() {
-  workBitmap_.reset();
-  secondBitmap_.reset();
+  job_.workBitmap.reset();
+  job_.secondBitmap.reset();
 }
 
 // --- helpers called by nothing in the program, kept for measuring and support ---

@@ -82,9 +82,45 @@ int TfrmMain::ActivePage() const { return PageControl1_->ActivePageIndex(); }
 void TfrmMain::PageControl1Change() {
   const int page = ActivePage();
   ShowPageStatus(page);
-  if (page == kPageDimension || page == kPageReference) modo3d(false, false);
-  if (page == kPageNcFile && job_.ncFileName.empty()) sbtNewNcClick();
+  if (page == kPageDimension || page == kPageReference) {
+    modo3d(false, false);
+    AbilitaBt3d(false);
+  }
+  // A page past the depth page reached without its Next buttons (Ctrl+Tab) gets their work done: the
+  // relief built and shown in 3D, the post-processors listed.
+  if (page >= kPageDepth && page <= kPageCutting && job_.workBitmap) {
+    if (!EnterReliefPages()) return;
+    if (page >= kPageNcFile && cboPostName_->count() == 0) FillPostProcessorList();
+    if (page == kPageCutting && job_.relief.parametersChanged) {
+      Get<QPushButton>("sbtNextB6")->setEnabled(false);
+      Get<QPushButton>("sbtNcCalc")->setEnabled(true);
+    }
+  }
+  if (page == kPageNcFile && job_.nc.ncFileName.empty()) sbtNewNcClick();
   if (page == kPageListing) tabIsoShow();
+}
+
+bool TfrmMain::EnterReliefPages() {
+  // The relief is built before anything switches, so a picture it refuses leaves the page as it was.
+  if (job_.relief.gridStale) {
+    try {
+      ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+    } catch (...) {
+      if (ActivePage() != kPageReference && ActivePage() >= kPageDepth) {
+        SetActivePage(kPageReference);
+        ShowPageStatus(kPageReference);
+      }
+      throw;
+    }
+    Scene3DAutozoom();
+  }
+  if (!mode3d_) {
+    VistaGrafica_->hide();
+    modo3d(true, false);
+    Scene3DShowStockBox(true);
+    AbilitaBt3d(true);
+  }
+  return true;
 }
 
 // --- the wizard ---
@@ -106,17 +142,9 @@ void TfrmMain::sbtPrevB2Click() {
 }
 
 void TfrmMain::sbtNextB2Click() {
-  // The relief is built before anything switches, so a picture it refuses leaves the page as it was.
-  if (relief_.gridStale) {
-    ApplyReliefBuild(machining::ElaboraImmagine(relief_, workBitmap_.get(), false));
-    Scene3DAutozoom();
-  }
+  EnterReliefPages();
   SetActivePage(kPageDepth);
   ShowPageStatus(kPageDepth);
-  VistaGrafica_->hide();
-  modo3d(true, false);
-  Scene3DShowStockBox(true);
-  AbilitaBt3d(true);
 }
 
 void TfrmMain::sbtPrevB3Click() {
@@ -130,7 +158,7 @@ void TfrmMain::sbtNextB3Click() {
   SetActivePage(kPageNcFile);
   ShowPageStatus(kPageNcFile);
   FillPostProcessorList();
-  if (job_.ncFileName.empty()) sbtNewNcClick();
+  if (job_.nc.ncFileName.empty()) sbtNewNcClick();
 }
 
 void TfrmMain::sbtPrevB4Click() {
@@ -151,7 +179,7 @@ void TfrmMain::sbtPrevB5Click() {
 void TfrmMain::sbtNextB5Click() {
   SetActivePage(kPageCutting);
   ShowPageStatus(kPageCutting);
-  if (relief_.parametersChanged) {
+  if (job_.relief.parametersChanged) {
     Get<QPushButton>("sbtNextB6")->setEnabled(false);
     Get<QPushButton>("sbtNcCalc")->setEnabled(true);
   }
@@ -164,7 +192,7 @@ void TfrmMain::sbtPrevB6Click() {
 
 void TfrmMain::sbtNextB6Click() {
   // The tool body goes out of sight until the listing moves it.
-  PlaceTool(10000.0f, 10000.0f, static_cast<float>(job_.referenceHeight));
+  PlaceTool(10000.0f, 10000.0f, static_cast<float>(job_.nc.referenceHeight));
   SetActivePage(kPageListing);
   ShowPageStatus(kPageListing);
   tabIsoShow();

@@ -27,8 +27,8 @@ std::string CleanNcBaseName(const std::string& imagePath) {
 }
 
 std::string NcFileFilter(const std::string& description, const std::string& extension) {
-  const std::string pattern = extension.empty() ? "*" : "*." + extension;
-  return description + " (" + pattern + ")";
+  const std::string pattern = extension.empty() ? "*.*" : "*." + extension;
+  return description + " (" + pattern + ")|" + pattern;
 }
 
 std::string WithDefaultExtension(const std::string& path, const std::string& extension) {

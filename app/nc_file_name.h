@@ -11,8 +11,9 @@ namespace app {
 // gives "mypic".
 std::string CleanNcBaseName(const std::string& imagePath);
 
-// The NC files' filter of the file dialogs, in the dialogs' form: `description` (message "701"),
-// " (*." and the post-processor's extension, ")". An empty extension matches every file.
+// The NC files' filter of the file dialogs, in the Windows form: `description` (message "701"),
+// " (*." and the post-processor's extension, ")|*." and the extension again. An empty extension
+// matches every file.
 std::string NcFileFilter(const std::string& description, const std::string& extension);
 
 // `path` with ".<extension>" appended when its file name has no extension (the dialogs' default

@@ -2,6 +2,7 @@
 
 #include "platform/files.h"
 #include "platform/ini_file.h"
+#include "platform/numbers.h"
 
 namespace app {
 
@@ -35,7 +36,9 @@ ProgramSettings ReadSettings(const platform::IniFile& ini) {
   s.feedPlane = ini.ReadString(kDefault, "FeedPlane", s.feedPlane);
   s.stepOver = ini.ReadString(kDefault, "StepOver", s.stepOver);
   s.filter = ini.ReadString(kDefault, "Filter", s.filter);
-  s.pst = ini.ReadString(kDefault, "Pst", s.pst);
+  // An empty name (written by an earlier version) names no post-processor: the default stands.
+  const std::string pst = ini.ReadString(kDefault, "Pst", s.pst);
+  if (!platform::Trim(pst).empty()) s.pst = pst;
   s.tool = ini.ReadInteger(kDefault, "Tool", s.tool);
   s.fOpen = ini.ReadString(kDefault, "FOpen", s.fOpen);
   s.ncPath = ini.ReadString(kDefault, "NcPath", s.ncPath);
@@ -57,7 +60,7 @@ void WriteSettings(platform::IniFile& ini, const ProgramSettings& s) {
   ini.WriteString(kDefault, "FOpen", s.fOpen);
   ini.WriteString(kDefault, "NcPath", s.ncPath);
   ini.WriteString(kDefault, "Language", s.language);
-  ini.WriteString(kDefault, "Pst", s.pst);
+  if (!platform::Trim(s.pst).empty()) ini.WriteString(kDefault, "Pst", s.pst);
   ini.WriteInteger(kDefault, "Tool", s.tool);
 }
 

@@ -74,7 +74,7 @@ QString Message(lang::MessageNumber number, const char* fallback) {
 }
 
 float FieldFloat(const QLineEdit* field, const char* what) {
-  return static_cast<float>(platform::StrToFloat(field->text().toStdString(), what));
+  return platform::ReadSingleField(field->text().toStdString(), what);
 }
 
 }  // namespace

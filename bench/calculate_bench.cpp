@@ -105,6 +105,7 @@ void RunCalculate(benchmark::State& state, int32_t toolType, const char* stepove
                   const ReliefModel& picture = Picture()) {
   ReliefModel relief = picture;
   NcWriter writer;  // the defaults are Fanuc-like ISO
+  writer.postName = "iso";
   NcJob job;
   job.feedRateText = "1000";
   job.plungeRateText = "300";

@@ -5,6 +5,7 @@
 
 #include "cad/cad_exceptions.h"
 #include "cad/geometry_drawing.h"
+#include "cad/points_set.h"
 
 namespace cad {
 
@@ -23,20 +24,6 @@ class NestingLevel {
   NestingLevel& operator=(const NestingLevel&) = delete;
   bool TooDeep() const { return g_nesting > TContainer2D::kMaxNesting; }
 };
-
-TPoint2D ReadPoint(platform::ByteReader& stream) {
-  TPoint2D p;
-  p.X = stream.F64();
-  p.Y = stream.F64();
-  p.W = stream.F64();
-  return p;
-}
-
-void WritePoint(platform::ByteWriter& stream, const TPoint2D& p) {
-  stream.F64(p.X);
-  stream.F64(p.Y);
-  stream.F64(p.W);
-}
 
 // Files may hold an oversized length or leftovers after the name; names are compared over the whole
 // field, so both are made plain: the length at most 12, every byte after the name zero.
@@ -218,7 +205,7 @@ TBlock2D::TBlock2D(int32_t id, TSourceBlock2D& source, const TPoint2D& insertion
 
 TBlock2D::TBlock2D(platform::ByteReader& stream, const std::string& versionTag) : TObject2D(stream, versionTag) {
   sourceName_ = ReadBlockName(stream);
-  InsertionPoint = ReadPoint(stream);
+  InsertionPoint = ReadPoint2D(stream, "TBlock2D.CreateFromStream");
 }
 
 TBlock2D::~TBlock2D() { SetSource(nullptr); }
@@ -233,7 +220,7 @@ void TBlock2D::SetSource(TSourceBlock2D* source) {
 void TBlock2D::SaveToStream(platform::ByteWriter& stream) {
   TObject2D::SaveToStream(stream);
   stream.Write(sourceName_.data(), sourceName_.size());
-  WritePoint(stream, InsertionPoint);
+  WritePoint2D(stream, InsertionPoint);
 }
 
 void TBlock2D::UpdateReference(TGraphicObjIterator& sourceBlocks) {

@@ -153,14 +153,9 @@ TConstructionResult BreakOutlines(TKQCmp2D& drawing, TObject2D& first, TObject2D
   return result;
 }
 
-bool IsLine(const TObject2D& o) { return dynamic_cast<const TLine2D*>(&o) != nullptr; }
-bool IsArcOrCircle(const TObject2D& o) {
-  return dynamic_cast<const TArco2D*>(&o) != nullptr || dynamic_cast<const TCerchio2D*>(&o) != nullptr;
-}
+bool IsLine(const TObject2D& o) { return Is<TLine2D>(o); }
 // The classes the break command cuts: lines, frames, arcs, circles, polylines and other curves.
-bool IsBreakable(const TObject2D& o) {
-  return IsLine(o) || dynamic_cast<const TCurve2D*>(&o) != nullptr || dynamic_cast<const TPolyline2D*>(&o) != nullptr;
-}
+bool IsBreakable(const TObject2D& o) { return IsLine(o) || Is<TCurve2D>(o) || Is<TPolyline2D>(o); }
 
 }  // namespace
 
@@ -189,7 +184,7 @@ TConstructionResult BreakAtCrossings2D(TKQCmp2D& drawing, const TTwoObjectPick& 
   if (IsLine(*first) && IsLine(*second)) return BreakLines(drawing, *first, *second);
 
   // Circles become full arcs first, whatever follows.
-  const bool firstCurved = IsArcOrCircle(*first), secondCurved = IsArcOrCircle(*second);
+  const bool firstCurved = IsArcOrCircle2D(*first), secondCurved = IsArcOrCircle2D(*second);
   TConstructionResult result;
   if (IsLine(*first) && secondCurved) {
     const int32_t arcId = CircleToArc2D(drawing, pick.SecondID);

@@ -256,6 +256,8 @@ void TCADPrg::EndOperation(const TCADStateClass*, TCADPrgParam*) {
 }
 
 void TCADPrg::RefreshViewport() {
+  std::vector<std::function<void(TKQViewport&)>> drawings = std::move(afterOperation_);
+  afterOperation_.clear();
   if (!viewport_) return;
   if (!repaintRequest_) {
     if (RefreshAfterOperation) viewport_->Refresh();
@@ -264,11 +266,16 @@ void TCADPrg::RefreshViewport() {
   } else {
     viewport_->RepaintRect(repaintRect_);
   }
+  for (const auto& draw : drawings) draw(*viewport_);
 }
 
 void TCADPrg::RepaintAfterOperation() {
   repaintRequest_ = true;
   repaintRect_ = Rect2D(0, 0, 0, 0);
+}
+
+void TCADPrg::DrawAfterOperation(std::function<void(TKQViewport& viewport)> draw) {
+  if (draw) afterOperation_.push_back(std::move(draw));
 }
 
 void TCADPrg::SendEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState shift) {

@@ -183,6 +183,9 @@ class TCADPrg {
   void SendEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState shift);
   // The whole view is repainted when the operation ends.
   void RepaintAfterOperation();
+  // Drawn on the viewport's screen when the operation has ended, after the refresh that ends it, so
+  // that it lasts until the view is next refreshed or repainted (the crossings a command marks).
+  void DrawAfterOperation(std::function<void(TKQViewport& viewport)> draw);
 
   // --- Parameters (see above) ---
   TCADPrgParam* AdoptParam(std::unique_ptr<TCADPrgParam> param);
@@ -270,6 +273,7 @@ class TCADPrg {
   bool RunChain(const TCADStateClass* operation, TCADPrgParam* param);
   void EndOperation(const TCADStateClass* ended, TCADPrgParam* param);
   void MakeIdleState();
+  // The refresh or repaint that ends an operation, then what it asked to draw after it.
   void RefreshViewport();
   // The viewport's paint handler: the states draw their rubber bands again.
   void ViewportPainted(TKQViewport& viewport);
@@ -291,6 +295,7 @@ class TCADPrg {
   std::vector<OwnedParam> params_;
   bool repaintRequest_ = false;
   TRect2D repaintRect_;
+  std::vector<std::function<void(TKQViewport&)>> afterOperation_;
   int16_t lastKey_ = 0;
   platform::TColor cursorColor_ = platform::clGray;
   bool showCursorCross_ = false;

@@ -2,18 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace cad {
 
 namespace {
-
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
-double NormalAngle(double a) {
-  a = std::fmod(a, kTwoPi);
-  return a < 0 ? a + kTwoPi : a;
-}
 
 // A piece of the arc between the sweeps `from` and `to` is worth keeping: neither its sweep nor its
 // length lies within the tolerance (a zero sweep would read back as a full turn).
@@ -43,8 +35,6 @@ std::unique_ptr<TCerchio2D> IntersectionMarker2D(const TPoint2D& at, double visi
   const TPoint2D c = CartesianPoint2D(at);
   return std::make_unique<TCerchio2D>(-1, c, Point2D(c.X + visibleWidth / 150, c.Y));
 }
-
-bool IsFinitePoint2D(const TPoint2D& p) { return std::isfinite(p.X) && std::isfinite(p.Y) && std::isfinite(p.W); }
 
 TPoint2D DrawingPoint2D(const TPrimitive2D& object, int index) {
   return CartesianPoint2D(TransformPoint2D(object.Points().Points()[index], object.GetModelTransform()));
@@ -81,9 +71,15 @@ bool ReadCircle2D(const TObject2D& object, TArcPoints& arc) {
   return IsFinitePoint2D(arc.Centre) && std::isfinite(arc.Radius) && arc.Radius > GeometryTolerance();
 }
 
+bool ReadArcOrCircle2D(const TObject2D& object, TArcPoints& arc) {
+  return ReadArc2D(object, arc) || ReadCircle2D(object, arc);
+}
+
+bool IsArcOrCircle2D(const TObject2D& object) { return Is<TArco2D>(object) || Is<TCerchio2D>(object); }
+
 double SweepToPoint2D(const TArcPoints& arc, const TPoint2D& p) {
   const double a = std::atan2(p.Y - arc.Centre.Y, p.X - arc.Centre.X);
-  return NormalAngle(arc.Clockwise ? arc.StartAngle - a : a - arc.StartAngle);
+  return NormalAngle2D(arc.Clockwise ? arc.StartAngle - a : a - arc.StartAngle);
 }
 
 bool IsPointOnArc2D(const TArcPoints& arc, const TPoint2D& p) {
@@ -122,9 +118,9 @@ std::vector<TArcPiece> ArcPieces2D(const TArcPoints& arc, std::span<const TPoint
     const double from = bounds[i], to = bounds[i + 1];
     // Pieces are made counter-clockwise: a clockwise arc's piece runs from its far end.
     if (arc.Clockwise)
-      pieces.push_back({NormalAngle(arc.StartAngle - to), NormalAngle(arc.StartAngle - from)});
+      pieces.push_back({NormalAngle2D(arc.StartAngle - to), NormalAngle2D(arc.StartAngle - from)});
     else
-      pieces.push_back({NormalAngle(arc.StartAngle + from), NormalAngle(arc.StartAngle + to)});
+      pieces.push_back({NormalAngle2D(arc.StartAngle + from), NormalAngle2D(arc.StartAngle + to)});
   }
   return pieces;
 }

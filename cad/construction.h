@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "cad/curves2d.h"
@@ -48,6 +49,9 @@ struct TConstructionResult {
   bool Changed = false;
   // The crossings the command marks on the view (IntersectionMarker2D).
   std::vector<TPoint2D> Crossings;
+  // Why the command left the drawing as it was, for the status line; empty when it acted or had
+  // nothing to say.
+  std::string Message;
 };
 
 // The marker of a crossing: a circle of radius W / 150 round the point, W the width of the view's
@@ -66,6 +70,10 @@ bool ReadLine2D(const TObject2D& object, TPoint2D& first, TPoint2D& second);
 bool ReadArc2D(const TObject2D& object, TArcPoints& arc);
 // A circle as a full arc (from angle 0 round to 0) in drawing coordinates.
 bool ReadCircle2D(const TObject2D& object, TArcPoints& arc);
+// An arc, or a circle as a full arc.
+bool ReadArcOrCircle2D(const TObject2D& object, TArcPoints& arc);
+// An arc or a circle, whether or not its geometry reads.
+bool IsArcOrCircle2D(const TObject2D& object);
 
 // --- Cutting -------------------------------------------------------------------------------------
 
@@ -106,8 +114,5 @@ int SplitArc2D(TKQCmp2D& drawing, int32_t arcId, std::span<const TPoint2D> at);
 // Replaces a circle by a full arc with the same centre and radius (from angle 0 round to 0) under a
 // new ID and deletes the circle; the arc's ID, or the ID itself when it names no circle.
 int32_t CircleToArc2D(TKQCmp2D& drawing, int32_t id);
-
-// Every coordinate finite.
-bool IsFinitePoint2D(const TPoint2D& p);
 
 }  // namespace cad

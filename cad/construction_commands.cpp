@@ -47,9 +47,16 @@ void RunTwoObjectCommand(TCADState& state, const TCADStateClass*& next, const TC
   if (ResolveTwoObjectPick(prg2d, state.Param, pick)) {
     TKQViewport2D& view = *prg2d.Viewport2D();
     const TConstructionResult done = work(*view.CADCmp2D(), pick, prg2d.ConstructionSettings);
-    const TRect2D w = view.VisibleWindow();
-    for (const TPoint2D& at : done.Crossings)
-      view.DrawRubberObject(*IntersectionMarker2D(at, std::abs(w.Second.X - w.First.X)), false);
+    // The refresh that ends the operation would wipe the markers at once: they follow it.
+    if (!done.Crossings.empty())
+      prg.DrawAfterOperation([crossings = done.Crossings](TKQViewport& viewport) {
+        auto* view2d = dynamic_cast<TKQViewport2D*>(&viewport);
+        if (!view2d) return;
+        const TRect2D w = view2d->VisibleWindow();
+        for (const TPoint2D& at : crossings)
+          view2d->DrawRubberObject(*IntersectionMarker2D(at, std::abs(w.Second.X - w.First.X)), false);
+      });
+    if (!done.Message.empty() && prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(done.Message);
     if (repaintAtEnd) prg.RepaintAfterOperation();
   }
   FreeAndIdle(state, next);

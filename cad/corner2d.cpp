@@ -1,7 +1,8 @@
 #include "cad/corner2d.h"
 
 #include <cmath>
-#include <numbers>
+#include <initializer_list>
+#include <string>
 
 #include "cad/break2d.h"
 #include "cad/intersections.h"
@@ -11,7 +12,6 @@ namespace cad {
 
 namespace {
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
 // Without a tangent arc the objects are shifted by this small probe distance only to learn which
 // way each one runs from the corner; the corner itself is exact.
 constexpr double kProbeDistance = 0.1;
@@ -58,10 +58,7 @@ double ShiftedRadius(const TArcPoints& arc, const TPoint2D& p, double h) {
 
 // The tangent arc runs counter-clockwise the shorter way from one tangent point to the other.
 TArcPiece TangentArcAngles(const TPoint2D& centre, const TPoint2D& t1, const TPoint2D& t2) {
-  auto angle = [&](const TPoint2D& t) {
-    const double a = std::atan2(t.Y - centre.Y, t.X - centre.X);
-    return a < 0 ? a + kTwoPi : a;
-  };
+  auto angle = [&](const TPoint2D& t) { return NormalAngle2D(std::atan2(t.Y - centre.Y, t.X - centre.X)); };
   const double a1 = angle(t1), a2 = angle(t2);
   double ccw = a2 - a1;
   if (ccw < 0) ccw += kTwoPi;
@@ -97,14 +94,37 @@ struct TCorner {
   double Shift() const { return AddArc ? Radius : kProbeDistance; }
 };
 
-bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how) {
+// The corner and the tangent points lie within this many diagonals of both objects' box: nearly
+// parallel lines meet far out, and ends moved there would leave the drawing behind.
+constexpr double kCornerReach = 100;
+
+bool IsNearBoth(const TRect2D& box, std::initializer_list<TPoint2D> points) {
+  const TRect2D r = ReorderRect2D(box);
+  const TRect2D reach = EnlargeRect2D(r, kCornerReach * PointDistance2D(r.First, r.Second));
+  for (const TPoint2D& p : points)
+    if (!IsPointInRect2D(p, reach)) return false;
+  return true;
+}
+
+TRect2D SegmentsBox(const TPoint2D& p0, const TPoint2D& p1, const TPoint2D& q0, const TPoint2D& q1) {
+  return UnionRect2D(Rect2D(p0.X, p0.Y, p1.X, p1.Y), Rect2D(q0.X, q0.Y, q1.X, q1.Y));
+}
+
+bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how,
+              std::string& why) {
   TPoint2D p0, p1, q0, q1;
   if (!ReadLine2D(first, p0, p1) || !ReadLine2D(second, q0, q1)) return false;
   const TImplicitLine l1 = ImplicitLine(p0, p1), l2 = ImplicitLine(q0, q1);
   const double d = l1.A * l2.B - l2.A * l1.B;
-  if (d == 0) return false;
+  if (d == 0) {
+    why = kParallelLinesText;
+    return false;
+  }
   const double e = SignedDistance(l1, picks[1]), f = SignedDistance(l2, picks[0]);
-  if (IsSameFloat(e, 0) || IsSameFloat(f, 0)) return false;
+  if (IsSameFloat(e, 0) || IsSameFloat(f, 0)) {
+    why = kPickOnObjectText;
+    return false;
+  }
   // Each line shifted towards the side where the other object was picked.
   const double h = how.Shift();
   const double c1 = l1.C - std::hypot(l1.A, l1.B) * (e > 0 ? h : -h);
@@ -112,12 +132,18 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   const TPoint2D centre = Point2D((l1.B * c2 - l2.B * c1) / d, (c1 * l2.A - c2 * l1.A) / d);
   const TPoint2D corner = Point2D((l1.B * l2.C - l2.B * l1.C) / d, (l1.C * l2.A - l2.C * l1.A) / d);
   const TPoint2D t1 = PerpendicularFoot2D(centre, p0, p1), t2 = PerpendicularFoot2D(centre, q0, q1);
-  if (!IsFinitePoint2D(centre) || !IsFinitePoint2D(corner) || !IsFinitePoint2D(t1) || !IsFinitePoint2D(t2))
+  if (!IsFinitePoint2D(centre) || !IsFinitePoint2D(corner) || !IsFinitePoint2D(t1) || !IsFinitePoint2D(t2) ||
+      !IsNearBoth(SegmentsBox(p0, p1, q0, q1), {corner, t1, t2})) {
+    why = kFarCornerText;
     return false;
+  }
   const TPoint2D oldP0 = p0, oldP1 = p1, oldQ0 = q0, oldQ1 = q1;
   MoveEnd(p0, p1, t1, corner, how.AddArc ? t1 : corner);
   MoveEnd(q0, q1, t2, corner, how.AddArc ? t2 : corner);
-  if (how.Trim && (!IsSoundTrim(oldP0, oldP1, p0, p1) || !IsSoundTrim(oldQ0, oldQ1, q0, q1))) return false;
+  if (how.Trim && (!IsSoundTrim(oldP0, oldP1, p0, p1) || !IsSoundTrim(oldQ0, oldQ1, q0, q1))) {
+    why = kPickBeyondCornerText;
+    return false;
+  }
   if (how.AddArc) AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, t1, t2), how.Trim);
   if (how.Trim) {
     SetLinePoints2D(first, p0, p1);
@@ -126,11 +152,15 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   return true;
 }
 
-// picks[0] where the line was picked, picks[1] where the arc was.
-bool LineArc(TKQCmp2D& drawing, TObject2D& line, TObject2D& arcObject, const TPickPoints& picks, const TCorner& how) {
+// picks[0] where the line was picked, picks[1] where the arc (or circle) was. A circle becomes a
+// full arc only when the construction acts on it; `arcId` then names that arc.
+bool LineArc(TKQCmp2D& drawing, TObject2D& line, int32_t& arcId, const TPickPoints& picks, const TCorner& how,
+             std::string& why) {
   TPoint2D p0, p1;
   TArcPoints arc;
-  if (!ReadLine2D(line, p0, p1) || !IsRealSegment(p0, p1) || !ReadArc2D(arcObject, arc)) return false;
+  const TObject2D* arcObject = drawing.GetObject(arcId);
+  if (!ReadLine2D(line, p0, p1) || !IsRealSegment(p0, p1) || !arcObject || !ReadArcOrCircle2D(*arcObject, arc))
+    return false;
   const double h = how.Shift();
   // The line shifted towards the side where the arc was picked, the circle away from the line's pick.
   const TVector2D back = PointDelta2D(p1, p0);
@@ -139,102 +169,131 @@ bool LineArc(TKQCmp2D& drawing, TObject2D& line, TObject2D& arcObject, const TPi
   const double shifted = ShiftedRadius(arc, picks[0], h);
   const TPoint2D middle = Midpoint(picks[0], picks[1]);
   TPoint2D a, b, k1, k2;
-  if (shifted == 0 || !LineCrossesCircle(s0, s1, arc.Centre, shifted, a, b)) return false;
-  if (!LineCrossesCircle(p0, p1, arc.Centre, arc.Radius, k1, k2)) return false;
+  if (shifted == 0) {
+    why = kPickOnObjectText;
+    return false;
+  }
+  // Without a crossing of the line and the circle there is no corner to trim to; a tangent arc still
+  // finds its place, the line's end moving as if the corner were where the line comes nearest.
+  const bool crosses = LineCrossesCircle(p0, p1, arc.Centre, arc.Radius, k1, k2);
+  if (!crosses && !how.AddArc) {
+    why = kNoCrossingText;
+    return false;
+  }
+  if (!LineCrossesCircle(s0, s1, arc.Centre, shifted, a, b)) {
+    why = kNoTangentArcText;
+    return false;
+  }
   const TPoint2D centre = NearerTo(middle, a, b);
-  const TPoint2D corner = NearerTo(middle, k1, k2);
+  const TPoint2D corner = crosses ? NearerTo(middle, k1, k2) : PerpendicularFoot2D(arc.Centre, p0, p1);
   const TPoint2D onLine = PerpendicularFoot2D(centre, p0, p1);
   const TPoint2D onArc = ProjectToCircle2D(centre, arc.Centre, arc.Radius);
   const TPoint2D old0 = p0, old1 = p1;
   MoveEnd(p0, p1, onLine, corner, how.AddArc ? onLine : corner);
-  if (how.Trim && !IsSoundTrim(old0, old1, p0, p1)) return false;
+  if (how.Trim && !IsSoundTrim(old0, old1, p0, p1)) {
+    why = kPickBeyondCornerText;
+    return false;
+  }
+  arcId = CircleToArc2D(drawing, arcId);
   if (how.Trim) {
     SetLinePoints2D(line, p0, p1);
     const TPoint2D at[] = {how.AddArc ? onArc : corner};
-    SplitArc2D(drawing, arcObject.ID, at);
+    SplitArc2D(drawing, arcId, at);
   }
   if (how.AddArc) AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, onLine, onArc), how.Trim);
   return true;
 }
 
-bool ArcArc(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how) {
+bool ArcArc(TKQCmp2D& drawing, int32_t& firstId, int32_t& secondId, const TPickPoints& picks, const TCorner& how,
+            std::string& why) {
   TArcPoints a1, a2;
-  if (!ReadArc2D(first, a1) || !ReadArc2D(second, a2)) return false;
+  const TObject2D* first = drawing.GetObject(firstId);
+  const TObject2D* second = drawing.GetObject(secondId);
+  if (!first || !second || !ReadArcOrCircle2D(*first, a1) || !ReadArcOrCircle2D(*second, a2)) return false;
   const double h = how.Shift();
   const double r1 = ShiftedRadius(a1, picks[1], h), r2 = ShiftedRadius(a2, picks[0], h);
   TPoint2D x1, x2;
-  if (r1 == 0 || r2 == 0 || !CircleCircleIntersection2D(a1.Centre, r1, a2.Centre, r2, x1, x2)) return false;
+  if (r1 == 0 || r2 == 0) {
+    why = kPickOnObjectText;
+    return false;
+  }
+  if (!CircleCircleIntersection2D(a1.Centre, r1, a2.Centre, r2, x1, x2)) {
+    why = kNoTangentArcText;
+    return false;
+  }
   const TPoint2D centre = NearerTo(Midpoint(picks[0], picks[1]), x1, x2);
   const TPoint2D t1 = ProjectToCircle2D(centre, a1.Centre, a1.Radius);
   const TPoint2D t2 = ProjectToCircle2D(centre, a2.Centre, a2.Radius);
+  firstId = CircleToArc2D(drawing, firstId);
+  secondId = CircleToArc2D(drawing, secondId);
   if (how.Trim) {
-    const int32_t secondId = second.ID;
-    SplitArc2D(drawing, first.ID, std::span<const TPoint2D>(&t1, 1));
+    SplitArc2D(drawing, firstId, std::span<const TPoint2D>(&t1, 1));
     SplitArc2D(drawing, secondId, std::span<const TPoint2D>(&t2, 1));
   }
   AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, t1, t2), how.Trim);
   return true;
 }
 
-bool IsPlainLine(const TObject2D& o) { return dynamic_cast<const TLine2D*>(&o) != nullptr; }
 bool IsLineLike(const TObject2D& o) {
   TPoint2D p, q;
   return ReadLine2D(o, p, q);
 }
-bool IsArc(const TObject2D& o) { return dynamic_cast<const TArco2D*>(&o) != nullptr; }
-bool IsCircle(const TObject2D& o) { return dynamic_cast<const TCerchio2D*>(&o) != nullptr; }
-bool IsArcOrCircle(const TObject2D& o) { return IsArc(o) || IsCircle(o); }
 
 }  // namespace
 
 TConstructionResult CornerConstruction2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, bool addArc, bool trim,
-                                         double radius) {
+                                         double radius, double filletRadius) {
   TConstructionResult result;
   TObject2D* first = drawing.GetObject(pick.FirstID);
   TObject2D* second = drawing.GetObject(pick.SecondID);
   if (!first || !second || first == second || drawing.HasIterators()) return result;
   // A tangent arc needs a real radius; a negative one would put it on the wrong side.
-  if (addArc && !(std::isfinite(radius) && radius > GeometryTolerance())) return result;
+  auto isRadius = [](double r) { return std::isfinite(r) && r > GeometryTolerance(); };
+  if (addArc && !isRadius(radius)) return result;
   const TCorner how{addArc, trim, radius};
   TPickPoints picks = pick.PickPoints;
   int32_t firstId = pick.FirstID, secondId = pick.SecondID;
 
   bool done = false;
-  if (IsLineLike(*first) && IsLineLike(*second)) {
-    done = LineLine(drawing, *first, *second, picks, how);
-  } else if (IsArcOrCircle(*first) && IsArcOrCircle(*second)) {
-    // Circles become full arcs first, whatever follows.
-    firstId = CircleToArc2D(drawing, firstId);
-    secondId = CircleToArc2D(drawing, secondId);
-    result.Changed = firstId != pick.FirstID || secondId != pick.SecondID;
+  if (Is<TLine2D>(*first) && Is<TLine2D>(*second)) {
+    done = LineLine(drawing, *first, *second, picks, how, result.Message);
+  } else if (IsLineLike(*first) && IsLineLike(*second)) {
+    // A two-point polyline gets the fillet of the fillet radius whichever command runs, the objects
+    // trimmed to it; a fillet of no radius is the plain corner.
+    const TCorner fillet = isRadius(filletRadius) ? TCorner{true, true, filletRadius} : TCorner{false, true, 0};
+    done = LineLine(drawing, *first, *second, picks, fillet, result.Message);
+  } else if (IsArcOrCircle2D(*first) && IsArcOrCircle2D(*second)) {
     if (!addArc) {
+      // Circles become full arcs first, whatever follows.
+      firstId = CircleToArc2D(drawing, firstId);
+      secondId = CircleToArc2D(drawing, secondId);
       TConstructionResult broken = BreakArcs2D(drawing, firstId, secondId);
-      broken.Changed = broken.Changed || result.Changed;
+      broken.Changed = broken.Changed || firstId != pick.FirstID || secondId != pick.SecondID;
       if (broken.Changed) drawing.RepaintViewports();
       return broken;
     }
-    done = ArcArc(drawing, *drawing.GetObject(firstId), *drawing.GetObject(secondId), picks, how);
-  } else if (IsPlainLine(*first) && IsArcOrCircle(*second)) {
-    secondId = CircleToArc2D(drawing, secondId);
-    result.Changed = secondId != pick.SecondID;
-    done = LineArc(drawing, *first, *drawing.GetObject(secondId), picks, how);
-  } else if (IsArcOrCircle(*first) && IsPlainLine(*second)) {
-    firstId = CircleToArc2D(drawing, firstId);
-    result.Changed = firstId != pick.FirstID;
+    done = ArcArc(drawing, firstId, secondId, picks, how, result.Message);
+  } else if (Is<TLine2D>(*first) && IsArcOrCircle2D(*second)) {
+    done = LineArc(drawing, *first, secondId, picks, how, result.Message);
+  } else if (IsArcOrCircle2D(*first) && Is<TLine2D>(*second)) {
     std::swap(picks[0], picks[1]);
-    done = LineArc(drawing, *second, *drawing.GetObject(firstId), picks, how);
+    done = LineArc(drawing, *second, firstId, picks, how, result.Message);
   }
-  result.Changed = result.Changed || done;
-  if (result.Changed) drawing.RepaintViewports();
+  result.Changed = done;
+  if (done) {
+    result.Message.clear();
+    drawing.RepaintViewports();
+  }
   return result;
 }
 
 TConstructionResult TrimCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
-  return CornerConstruction2D(drawing, pick, false, true, settings.FilletRadius);
+  return CornerConstruction2D(drawing, pick, false, true, settings.FilletRadius, settings.FilletRadius);
 }
 
 TConstructionResult TangentArc2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
-  return CornerConstruction2D(drawing, pick, true, settings.TangentArcTrim, settings.TangentArcRadius);
+  return CornerConstruction2D(drawing, pick, true, settings.TangentArcTrim, settings.TangentArcRadius,
+                              settings.FilletRadius);
 }
 
 }  // namespace cad

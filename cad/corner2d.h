@@ -16,8 +16,19 @@ TConstructionResult TrimCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, 
 // other (the shorter way), when the trim switch is on and the objects then trimmed to it; with the
 // switch off the full tangent circle and the objects unchanged.
 TConstructionResult TangentArc2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings);
-// What both run: `addArc` adds the tangent arc of `radius`, `trim` changes the objects.
+// What both run: `addArc` adds the tangent arc of `radius`, `trim` changes the objects. A line and
+// a two-point polyline, or two such polylines, get the fillet of `filletRadius` whatever the switches
+// (trimmed to it; of no radius, trimmed to the corner). A circle is replaced by a full arc only when
+// the construction acts; when it cannot act the result says why.
 TConstructionResult CornerConstruction2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, bool addArc, bool trim,
-                                         double radius);
+                                         double radius, double filletRadius);
+
+// Why a corner command left the drawing as it was (TConstructionResult::Message).
+inline constexpr const char* kParallelLinesText = "The lines are parallel: they have no corner";
+inline constexpr const char* kPickOnObjectText = "Pick each object beside the other one, not on it";
+inline constexpr const char* kFarCornerText = "The corner lies too far beyond both objects";
+inline constexpr const char* kPickBeyondCornerText = "Pick each object on the part that stays, not beyond the corner";
+inline constexpr const char* kNoCrossingText = "The line does not cross the circle: there is no corner";
+inline constexpr const char* kNoTangentArcText = "No arc of this radius touches both objects";
 
 }  // namespace cad

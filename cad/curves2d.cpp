@@ -11,8 +11,6 @@ namespace cad {
 
 namespace {
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
 // An ellipse's box in drawing units, for the measurement display.
 void ReportBoxOf(const TPrimitive2D& ellipse) {
   if (!KQSysMeasureDisplay()) return;
@@ -39,11 +37,6 @@ void BoxEllipse(const TPoint2D& p, const TPoint2D& q, TPoint2D& centre, double& 
   centre = Point2D((P.X + Q.X) / 2, (P.Y + Q.Y) / 2);
   a = std::abs(Q.X - P.X) / 2;
   b = std::abs(Q.Y - P.Y) / 2;
-}
-
-template <typename T>
-const T* As(const TGraphicObject& o) {
-  return dynamic_cast<const T*>(&o);
 }
 
 }  // namespace

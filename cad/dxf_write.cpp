@@ -79,17 +79,7 @@ std::string ShortestNumber(double value) {
   return std::string(digits, end);
 }
 
-double Degrees(double radians) {
-  double d = RadToDeg(radians);
-  d = std::fmod(d, 360.0);
-  if (d < 0) d += 360.0;
-  return d;
-}
-
-template <typename T>
-T* As(TGraphicObject& object) {
-  return dynamic_cast<T*>(&object);
-}
+double Degrees(double radians) { return RadToDeg(NormalAngle2D(radians)); }
 
 TPoint2D Through(const TPoint2D& p, const TTransform2D& m) { return CartesianPoint2D(TransformPoint2D(p, m)); }
 

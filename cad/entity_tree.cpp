@@ -7,15 +7,6 @@
 
 namespace cad {
 
-namespace {
-
-template <typename T>
-bool Is(const TGraphicObject& object) {
-  return dynamic_cast<const T*>(&object) != nullptr;
-}
-
-}  // namespace
-
 bool TreeNodeKind(const TGraphicObject& object, int& imageIndex, std::string& captionKey) {
   struct Row {
     bool (*test)(const TGraphicObject&);

@@ -13,8 +13,6 @@ namespace {
 
 std::atomic<double> g_tolerance{5e-05};
 
-constexpr double kTwoPi = 2 * std::numbers::pi;
-
 }  // namespace
 
 double GeometryTolerance() { return g_tolerance.load(std::memory_order_relaxed); }
@@ -74,12 +72,21 @@ TRect2D EnlargeRect2D(const TRect2D& r, double d) {
 
 double RadToDeg(double radians) { return radians * 180.0 / std::numbers::pi; }
 
+double NormalAngle2D(double radians) {
+  const double a = std::fmod(radians, kTwoPi);
+  return a < 0 ? a + kTwoPi : a;
+}
+
 // ---- Comparisons and measures ----
 
 bool IsSameValueTol(double tolerance, double a, double b) {
   const double d = b - a;
   return -tolerance <= d && d <= tolerance;
 }
+bool IsFinitePoint2D(const TPoint2D& p) { return std::isfinite(p.X) && std::isfinite(p.Y) && std::isfinite(p.W); }
+
+bool IsFiniteRect2D(const TRect2D& r) { return IsFinitePoint2D(r.First) && IsFinitePoint2D(r.Second); }
+
 bool IsSameFloat(double a, double b) { return IsSameValueTol(GeometryTolerance(), a, b); }
 bool IsDifferentTol(double tolerance, double a, double b) { return !IsSameValueTol(tolerance, a, b); }
 bool IsDifferentFloat(double a, double b) { return !IsSameFloat(a, b); }

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <cstdint>
+#include <numbers>
 #include <span>
 
 #include "platform/canvas.h"
 
 namespace cad {
+
+inline constexpr double kTwoPi = 2 * std::numbers::pi;
 
 // Homogeneous point; W = 1 for an ordinary point.
 struct TPoint2D {
@@ -75,6 +78,8 @@ TRect2D RectToRect2D(const platform::Rect& r);
 platform::Rect Rect2DToRect(const TRect2D& r);
 TRect2D EnlargeRect2D(const TRect2D& r, double d);
 double RadToDeg(double radians);
+// The same direction as an angle from 0 up to 2 pi.
+double NormalAngle2D(double radians);
 // Rounds a screen coordinate half to even, keeping far-off values within the int range.
 int ScreenRound(double value);
 
@@ -86,6 +91,9 @@ bool IsDifferentFloat(double a, double b);
 bool IsGreaterOrSame(double a, double b);
 bool IsSameVector2D(const TVector2D& a, const TVector2D& b);
 bool IsSamePoint2D(const TPoint2D& a, const TPoint2D& b);
+// Every coordinate (W included) finite; for a rectangle, of both corners.
+bool IsFinitePoint2D(const TPoint2D& p);
+bool IsFiniteRect2D(const TRect2D& r);
 bool IsSameTransform2D(const TTransform2D& a, const TTransform2D& b);
 double Distance2D(double x1, double y1, double x2, double y2);
 double SquaredDistance2D(double x1, double y1, double x2, double y2);

@@ -49,4 +49,18 @@ class TGraphicObject {
   ChangeEvent OnChange;
 };
 
+// The object belongs to class T (or an heir of it); As<T> gives it as one, or nullptr.
+template <typename T>
+bool Is(const TGraphicObject& object) {
+  return dynamic_cast<const T*>(&object) != nullptr;
+}
+template <typename T>
+const T* As(const TGraphicObject& object) {
+  return dynamic_cast<const T*>(&object);
+}
+template <typename T>
+T* As(TGraphicObject& object) {
+  return dynamic_cast<T*>(&object);
+}
+
 }  // namespace cad

@@ -164,11 +164,24 @@ bool SegmentIntersection2D(const TPoint2D& a1, const TPoint2D& a2, const TPoint2
   } else {
     if (d > 0 || d < f || e > 0 || e < f) return false;
   }
-  if (IsDifferentFloat(f, 0)) {
+  // f is the product of both lengths and the sine between them: taken against the tolerance as it
+  // stands, short or slightly slanted segments would pass for parallel. Scaled by the longer length,
+  // it asks whether the shorter segment turns off the other's direction by more than the tolerance.
+  const double longer = std::max(std::hypot(ax, ay), std::hypot(bx, by));
+  if (std::abs(f) > GeometryTolerance() * longer) {
     p = Lerp(a1, a2, d / f);
-  } else {
-    p = IsSameFloat(ay * cx, ax * cy) ? Point2D(b1.X, b1.Y) : Point2D(b2.X, b2.Y);
+    return true;
   }
+  // Parallel within the tolerance: an end of one segment that lies on the other, b1 first.
+  auto onSegment = [](const TPoint2D& q, const TPoint2D& s1, const TPoint2D& s2) {
+    return PointDistance2D(ClosestPointOnSegment2D(q, s1, s2), q) <= GeometryTolerance();
+  };
+  if (onSegment(b1, a1, a2))
+    p = Point2D(b1.X, b1.Y);
+  else if (onSegment(b2, a1, a2))
+    p = Point2D(b2.X, b2.Y);
+  else
+    p = Point2D(a1.X, a1.Y);  // A lies within B
   return true;
 }
 

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 
 #include "cad/cad_prg.h"
 #include "cad/construction.h"
@@ -61,6 +62,8 @@ class TKQPrg2D : public TCADPrg {
   MouseMoveFilterEvent MouseMoveFilter;
   MouseButtonFilterEvent MouseButtonFilter;
   SnapFilterEvent SnapFilter;
+  // Why a construction command left the drawing as it was (the main window's status line).
+  std::function<void(const std::string& text)> OnConstructionMessage;
 
  protected:
   void DrawCursorCross() override;

@@ -1,6 +1,7 @@
 #include "cad/points_set.h"
 
 #include <algorithm>
+#include <string>
 
 #include "cad/cad_exceptions.h"
 #include "cad/geometry_drawing.h"
@@ -99,6 +100,23 @@ void TPointsSet2D::DrawAsPolyline(TDecorativeCanvas& canvas, const TRect2D& clip
 void TPointsSet2D::DrawAsPolygon(TDecorativeCanvas& canvas, const TRect2D& clip, const TTransform2D& view,
                                  const TRect2D& extents) const {
   FillClippedPolygon2D(canvas, points_.data(), count_, 0, count_ - 1, view, extents, clip);
+}
+
+TPoint2D ReadPoint2D(platform::ByteReader& stream, const char* where) {
+  TPoint2D p;
+  p.X = stream.F64();
+  p.Y = stream.F64();
+  p.W = stream.F64();
+  // Drawn, such a point would land on pixel 0; measured, it would poison every extent it joins.
+  if (!IsFinitePoint2D(p))
+    throw ECADFileNotValid(std::string(where) + ": A point is not a finite number");
+  return p;
+}
+
+void WritePoint2D(platform::ByteWriter& stream, const TPoint2D& p) {
+  stream.F64(p.X);
+  stream.F64(p.Y);
+  stream.F64(p.W);
 }
 
 }  // namespace cad

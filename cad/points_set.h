@@ -9,6 +9,7 @@
 
 #include "cad/decorative_pen.h"
 #include "cad/geometry.h"
+#include "platform/binary_stream.h"
 
 namespace cad {
 
@@ -56,5 +57,10 @@ class TPointsSet2D {
   std::vector<TPoint2D> points_;  // size() is the capacity
   int count_ = 0;
 };
+
+// A point record of the drawing streams: X, Y and W as doubles. A coordinate that is not a finite
+// number marks a damaged stream: ECADFileNotValid naming `where`.
+TPoint2D ReadPoint2D(platform::ByteReader& stream, const char* where);
+void WritePoint2D(platform::ByteWriter& stream, const TPoint2D& p);
 
 }  // namespace cad

@@ -20,13 +20,7 @@ TPrimitive2D::TPrimitive2D(platform::ByteReader& stream, const std::string& vers
   const uint16_t count = stream.U16();
   stream.Require(size_t(count) * 24 + 1);
   points_ = std::make_unique<TPointsSet2D>(count);
-  for (int i = 0; i < count; ++i) {
-    TPoint2D p;
-    p.X = stream.F64();
-    p.Y = stream.F64();
-    p.W = stream.F64();
-    points_->PutPoint(i, p);
-  }
+  for (int i = 0; i < count; ++i) points_->PutPoint(i, ReadPoint2D(stream, "TPrimitive2D.CreateFromStream"));
   points_->GrowingEnabled = stream.U8() != 0;
   BindPoints();
   SetHandler(KQSysPrimitiveHandler());
@@ -43,12 +37,7 @@ void TPrimitive2D::UpdateExtension() {
 void TPrimitive2D::SaveToStream(platform::ByteWriter& stream) {
   TObject2D::SaveToStream(stream);
   stream.U16(uint16_t(points_->Count()));
-  for (int i = 0; i < points_->Count(); ++i) {
-    const TPoint2D& p = points_->Points()[i];
-    stream.F64(p.X);
-    stream.F64(p.Y);
-    stream.F64(p.W);
-  }
+  for (int i = 0; i < points_->Count(); ++i) WritePoint2D(stream, points_->Points()[i]);
   stream.U8(points_->GrowingEnabled ? 1 : 0);
 }
 

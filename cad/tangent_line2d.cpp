@@ -5,12 +5,6 @@
 
 namespace cad {
 
-namespace {
-
-bool ReadArcOrCircle(const TObject2D& object, TArcPoints& arc) { return ReadArc2D(object, arc) || ReadCircle2D(object, arc); }
-
-}  // namespace
-
 void TangentCandidate2D(int k, const TPoint2D& c1, double r1, const TPoint2D& c2, double r2, TPoint2D& t1,
                         TPoint2D& t2) {
   const double d = PointDistance2D(c1, c2);
@@ -32,7 +26,7 @@ TConstructionResult TangentLine2D(TKQCmp2D& drawing, const TTwoObjectPick& pick)
   const TObject2D* second = drawing.GetObject(pick.SecondID);
   TArcPoints a1, a2;
   if (!first || !second || first == second || drawing.HasIterators()) return result;
-  if (!ReadArcOrCircle(*first, a1) || !ReadArcOrCircle(*second, a2)) return result;
+  if (!ReadArcOrCircle2D(*first, a1) || !ReadArcOrCircle2D(*second, a2)) return result;
   // A tangent that does not exist (one circle inside the other, a shared centre) or has no length
   // never wins, however far the picks lie from the real ones; the lowest k wins a tie.
   TPoint2D best1, best2;

@@ -49,11 +49,6 @@ bool IsFiniteTransform(const TTransform2D& m) {
   return DetTransform2D(m) != 0;
 }
 
-bool IsFiniteRect(const TRect2D& r) {
-  return std::isfinite(r.First.X) && std::isfinite(r.First.Y) && std::isfinite(r.Second.X) &&
-         std::isfinite(r.Second.Y);
-}
-
 }  // namespace
 
 TKQViewport::TKQViewport(QWidget* parent)
@@ -119,7 +114,7 @@ void TKQViewport::ShowWindowRect(const TRect2D& rect) {
   StopRepaint();
   AdoptClientSize(false);
   const TRect2D r = ReorderRect2D(CartesianRect2D(rect));
-  if (!IsFiniteRect(r) || r.Second.X - r.First.X == 0 || r.Second.Y - r.First.Y == 0) return;
+  if (!IsFiniteRect2D(r) || r.Second.X - r.First.X == 0 || r.Second.Y - r.First.Y == 0) return;
   const TRect2D previous = VisibleWindow();
   {
     TKQSysLock lock(windowLock_);
@@ -147,7 +142,7 @@ void TKQViewport::RebuildView() {
   if (client.IsEmpty()) return;
   TRect2D window = VisibleWindow();
   const TTransform2D m = BuildViewTransform(window, client, aspectRatio_, aspectMode_);
-  if (!IsFiniteTransform(m) || !IsFiniteRect(window))
+  if (!IsFiniteTransform(m) || !IsFiniteRect2D(window))
     throw EKQSysException("TKQViewport.ShowWindowRect: The window cannot be shown.");
   {
     TKQSysLock lock(windowLock_);

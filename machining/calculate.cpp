@@ -20,11 +20,11 @@ namespace {
 constexpr int32_t kMaxDepthCuts = 255;  // the spin edit's range
 
 float ReadSingle(const std::string& text, const char* field) {
-  auto value = platform::ParseDouble(text);
-  if (!value) throw CalculateError(std::string(field) + ": \"" + text + "\" is not a number.");
-  if (std::fabs(*value) > std::numeric_limits<float>::max())
-    throw CalculateError(std::string(field) + ": \"" + text + "\" is out of range.");
-  return static_cast<float>(*value);
+  try {
+    return platform::ReadSingleField(text, field);
+  } catch (const platform::FormatError& e) {
+    throw CalculateError(e.Message());
+  }
 }
 
 // Feed texts go into the NC program as typed (F + text), so only plain decimals pass: "1e3" would
@@ -177,6 +177,8 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
 
   p.tool.toolType = p.toolType;
   p.tool.diameter = p.toolDiameter;
+  if (!(p.toolDiameter > 0.0f))
+    throw ToolShapeError("Tool diameter: " + f.toolDiameter + " cannot cut; the tool's diameter must be above 0.");
   switch (p.toolType) {
     case kToolBullNose:
       p.tool.cornerRadius = ReadSingle(f.cornerRadius, "Corner radius");
@@ -189,6 +191,7 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
     default:
       break;
   }
+  ValidateToolShape(p.tool);
   p.feedRate = ReadRate(job.feedRateText, "Feed rate");
   ReadRate(job.plungeRateText, "Plunge rate");
 
@@ -200,6 +203,29 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
   p.passes.zNoCutHeight = f.zNoCutHeight;
   p.passes.zNoCutTolerance = f.zNoCutTolerance;
   return p;
+}
+
+void CheckPostProcessorFits(const std::string& chosen, const NcWriter& writer) {
+  if (writer.postName.empty())
+    throw CalculateError("No post-processor is loaded" + (chosen.empty() ? std::string() : " (\"" + chosen + "\" could not be read)") +
+                         ": choose one on the NC-file page. Nothing was written.");
+  if (!chosen.empty() && !platform::EqualsNoCase(chosen, writer.postName))
+    throw CalculateError("The post-processor \"" + chosen + "\" could not be read; the one loaded is \"" +
+                         writer.postName + "\". Choose a post-processor on the NC-file page. Nothing was written.");
+  const PostUnit unit = writer.settings.unit;
+  const PostUnit jobUnit = writer.inches ? PostUnit::Inches : PostUnit::Millimetres;
+  if (unit != PostUnit::Undeclared && unit != jobUnit)
+    throw CalculateError("The post-processor \"" + writer.postName + "\" writes its program in " + PostUnitName(unit) +
+                         ", but the job is in " + PostUnitName(jobUnit) + ". Choose a post-processor for " +
+                         PostUnitName(jobUnit) + ", or set the units to " + PostUnitName(unit) +
+                         " and size the job again. Nothing was written.");
+}
+
+std::string StepoverWarning(const CalculateParameters& params, bool inches) {
+  if (!(params.maxStepover > params.toolDiameter)) return {};
+  return "The stepover " + FormatPlainNumber(params.maxStepover, inches) + " is wider than the tool's diameter " +
+         FormatPlainNumber(params.toolDiameter, inches) +
+         ": material will stay uncut between the passes. Calculate anyway?";
 }
 
 double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
@@ -220,6 +246,7 @@ double WriteNcProgram(const PassList& list, const CalculateParameters& params, N
 
 CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
                           const CalculateCallbacks& callbacks) {
+  CheckPostProcessorFits(fields.postProcessor, writer);
   const CalculateParameters p = ReadCalculateParameters(fields, job);
   relief.stockToLeave = p.stockToLeave;
   job.referenceHeight = p.referenceHeight;

@@ -44,6 +44,8 @@ struct CalculateFields {
   bool zNoCut = false;               // the "Z no cut" switch
   float zNoCutHeight = kNoZNoCutHeight;  // picked height
   float zNoCutTolerance = 0.1f;          // txtFiltroZNC as the 3D surface last took it
+  // The post-processor chosen on the NC-file page; empty takes whichever the writer has loaded.
+  std::string postProcessor;
 };
 
 // The fields as numbers, read in this order: feed plane, stepover, tool diameter, tool type,
@@ -64,9 +66,20 @@ struct CalculateParameters {
   PassParameters passes;
 };
 
-// Raises CalculateError naming the first field that is not a number (or out of range). The feed and
-// plunge rates are the job's texts.
+// Raises CalculateError naming the first field that is not a number (or out of range), and
+// ToolShapeError for a tool that cannot cut (a diameter not above 0, a shape the probes refuse). The
+// feed and plunge rates are the job's texts.
 CalculateParameters ReadCalculateParameters(const CalculateFields& fields, const NcJob& job);
+
+// Raises CalculateError unless the writer holds a post-processor read from its file (and, when
+// `chosen` names one, that very one) whose declared unit is the job's: a program framed by the built-in
+// defaults has no start or end, and numbers in one unit under the other unit's G20/G21 carve the
+// relief 25.4 times too large or too small.
+void CheckPostProcessorFits(const std::string& chosen, const NcWriter& writer);
+
+// A warning for the user when the stepover is wider than the tool (ridges stay uncut between the
+// passes); empty otherwise.
+std::string StepoverWarning(const CalculateParameters& params, bool inches);
 
 struct CalculateCallbacks {
   // The drawn toolpath starts empty.
@@ -94,7 +107,8 @@ struct CalculateResult {
 double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
                      const CalculateCallbacks& callbacks, std::string& out);
 
-// Runs Calculate. Parameter, tool and grid problems (a feed plane below the relief among them) raise
+// Runs Calculate. A post-processor that does not fit (CheckPostProcessorFits), parameter, tool and grid
+// problems (a feed plane below the relief among them) raise
 // (CalculateError, ToolShapeError, PassError, or the post-processor's errors) before anything is
 // written to the NC file. Sets the relief's stock to leave and the job's reference height, and resets
 // the writer's memory. A file that cannot be written does not raise: the result keeps the text and

@@ -113,6 +113,12 @@ TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
   return r;
 }
 
+void CheckDocumentRecord(const TDocumentRecord& record) {
+  const platform::Bytes bytes = DocumentRecordBytes(record);
+  platform::ByteReader in(bytes.data(), bytes.size());
+  ReadDocumentRecord(in);
+}
+
 Document ParseDocument(const uint8_t* data, size_t size) {
   if (size < kBmpHeaderSize + kDocumentRecordSize)
     throw DocumentError("The file is too short to be a Velkora document.");

@@ -77,6 +77,10 @@ platform::Bytes DocumentRecordBytes(const TDocumentRecord& record);
 // post-processor name is taken as at most its first 80 bytes. DocumentError says what is wrong.
 TDocumentRecord ReadDocumentRecord(platform::ByteReader& in);
 
+// Raises DocumentError with the reader's own words when ReadDocumentRecord would refuse the record
+// once written: Save checks with it before it writes, so no document is saved that Open refuses.
+void CheckDocumentRecord(const TDocumentRecord& record);
+
 struct Document {
   platform::Bitmap bitmap;
   TDocumentRecord record;

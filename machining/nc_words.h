@@ -32,6 +32,9 @@ class NcWriter {
   explicit NcWriter(const PostProcessorSettings& postSettings, bool inchUnits = false);
 
   PostProcessorSettings settings;
+  // The post-processor file the settings were read from; empty while they are the built-in defaults,
+  // which frame no program (no start, tool change or end).
+  std::string postName;
   bool inches = false;  // unit of the job: number formats "%0.4f" instead of "%0.3f"
 
   // The writer's memory, visible for Calculate and tests.

@@ -75,6 +75,17 @@ std::string CommentText(std::string_view text, const PostProcessorSettings& s) {
 
 }  // namespace
 
+const char* PostUnitName(PostUnit unit) {
+  switch (unit) {
+    case PostUnit::Millimetres:
+      return "millimetres";
+    case PostUnit::Inches:
+      return "inches";
+    default:
+      return "no unit";
+  }
+}
+
 PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const PostProcessorSettings& previous) {
   PostProcessorSettings s;
   s.outputSeq = ini.ReadBool("Block Numbering", "OutputSeq", false);
@@ -152,6 +163,12 @@ PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const Pos
     c.cycleCancel = ini.ReadString(section, "Cycle_cancel", "");
   }
   s.simulate = ini.ReadBool("Default", "Simulate", true);
+  const std::string unit = platform::Trim(ini.ReadString("Default", "Unit", ""));
+  if (platform::EqualsNoCase(unit, "mm")) s.unit = PostUnit::Millimetres;
+  else if (platform::EqualsNoCase(unit, "inch")) s.unit = PostUnit::Inches;
+  else if (!unit.empty())
+    throw platform::FormatError("Post-processor \"" + ini.FileName() + "\", section [Default], key Unit: \"" + unit +
+                                "\" is neither mm nor inch");
 
   auto differs = [](double scale) { return !(std::fabs(scale - 1.0) <= kPostScaleTolerance); };
   s.scaled = differs(s.xScale) || differs(s.yScale) || differs(s.zScale);
@@ -197,6 +214,7 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
     // The defaults stand, but a job written with them would lack its start and end: say so.
     writer.settings = ParsePostProcessor(platform::IniFile(), writer.settings);
     writer.ResetBlockCounter();
+    writer.postName.clear();
     platform::ShowMessage("Pst not found: " + path);
     return false;
   }
@@ -208,6 +226,7 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
     }
     writer.settings = ParsePostProcessor(ini, writer.settings);
     writer.ResetBlockCounter();
+    writer.postName = name;
     return true;
   } catch (const platform::FormatError& e) {
     platform::ShowMessage(e.Message());

@@ -22,6 +22,12 @@ enum class NcDialect : int32_t { ISO = 0, HEI = 1, XIL = 2, SBO = 3, CSH = 4 };
 // Motion word indexes of [GCode].
 enum MotionIndex : int { kRapidMotion = 0, kLinearMotion = 1, kArcCWMotion = 2, kArcCCWMotion = 3 };
 
+// The unit a post-processor's program is written in, as its [Default] Unit key declares it ("mm" or
+// "inch"); files without the key declare none and are taken at the job's unit.
+enum class PostUnit : int32_t { Undeclared = 0, Millimetres = 1, Inches = 2 };
+// "millimetres", "inches", or "no unit".
+const char* PostUnitName(PostUnit unit);
+
 // Everything a post-processor file says, with the defaults that hold for a key the file lacks.
 // Number formats are kept as built formats ("%1.3f", tool "%1.1d"); their file text has been checked
 // to be digits with at most one '.', so no file text ever reaches a formatter as a format.
@@ -75,6 +81,7 @@ struct PostProcessorSettings {
   std::string startComment = "(";
   std::string endComment = ")";
   NcDialect dialect = NcDialect::ISO;
+  PostUnit unit = PostUnit::Undeclared;  // Unit
   // Multi-line texts, each line ending in CR LF.
   std::string postComment;  // [Post Comment], shown on the NC-file page
   std::string startOfFile;  // [Start_of_file]
@@ -109,7 +116,7 @@ struct NcJob {
 
 // Reads the settings from an ini text. Starts from the defaults except Dialect, whose unknown texts
 // leave `previous.dialect`. Raises platform::FormatError naming the file, section and key when a
-// number format is not digits with at most one '.'.
+// number format is not digits with at most one '.', or a Unit is neither "mm" nor "inch".
 PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const PostProcessorSettings& previous);
 
 // The path of "<folder>/pst/<name>.pst", the file name matched without regard to case; when no file

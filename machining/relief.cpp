@@ -17,6 +17,13 @@ void CheckReliefPictureSize(int64_t columns, int64_t rows) {
                       " pixels cannot become a relief: it needs at least 2 x 2 pixels.");
 }
 
+void FitHeightToPitch(ReliefModel& model) {
+  if (model.columns < kMinReliefPixels || model.rows < kMinReliefPixels) return;
+  const double pitch = static_cast<double>(model.width) / (model.columns - 1);
+  model.unitsPerPixel = static_cast<float>(pitch);
+  model.height = static_cast<float>(pitch * (model.rows - 1));
+}
+
 void SetWhiteDepth(ReliefModel& model, float zWhite) {
   model.zWhite = zWhite;
   model.depth = model.zWhite - model.zBlack;

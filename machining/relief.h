@@ -26,6 +26,11 @@ inline constexpr int kMinReliefPixels = 2;
 // Raises ReliefError unless columns and rows are both at least kMinReliefPixels.
 void CheckReliefPictureSize(int64_t columns, int64_t rows);
 
+// The grid has one pitch both ways, width / (columns - 1), so the height it really spans is that pitch
+// times (rows - 1), whatever height was typed: sets the height (and the units per pixel) to what the
+// relief, the NC program and the STL are made with. Nothing for a picture below 2 x 2 pixels.
+void FitHeightToPitch(ReliefModel& model);
+
 // The depth fields: each sets its depth, recomputes depth = zWhite - zBlack and marks the grid stale.
 // The window then disables sbtNextB3 and sbtSave and enables sbtProfApply.
 void SetWhiteDepth(ReliefModel& model, float zWhite);

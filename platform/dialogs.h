@@ -12,7 +12,8 @@
 namespace platform {
 
 enum class MessageKind { Information, Warning, Error, Confirmation };
-enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel };
+// SaveDiscardCancel answers Yes for Save and No for Discard.
+enum class Buttons { Ok, OkCancel, YesNo, YesNoCancel, SaveDiscardCancel };
 enum class Answer { Ok, Cancel, Yes, No };
 
 // A file dialog as the program asks for one. The filter is in the Windows form the program's texts

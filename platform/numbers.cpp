@@ -5,6 +5,7 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <limits>
 #include <system_error>
 
 #include "platform/exception.h"
@@ -222,6 +223,40 @@ double StrToFloat(std::string_view text, std::string_view what) {
     throw FormatError(message);
   }
   return *value;
+}
+
+namespace {
+
+// Why the text is no value of the field; empty when it is one.
+std::string SingleFieldProblem(std::string_view text, FieldRange range, float* value) {
+  const std::optional<double> parsed = ParseDouble(text);
+  if (!parsed || !std::isfinite(*parsed)) return "is not a number.";
+  // A single holds about 3.4e38; a wider value would become infinite on the way.
+  if (std::fabs(*parsed) > static_cast<double>(std::numeric_limits<float>::max())) return "is too large for this field.";
+  const float single = static_cast<float>(*parsed);
+  if (range == FieldRange::Positive && !(single > 0.0f)) return "must be above 0.";
+  if (range == FieldRange::NotNegative && single < 0.0f) return "must not be below 0.";
+  if (value) *value = single;
+  return {};
+}
+
+}  // namespace
+
+float ReadSingleField(std::string_view text, std::string_view field, FieldRange range) {
+  float value = 0.0f;
+  const std::string problem = SingleFieldProblem(text, range, &value);
+  if (!problem.empty()) {
+    std::string message = "\"" + std::string(text) + "\" " + problem;
+    if (!field.empty()) message = std::string(field) + ": " + message;
+    throw FormatError(message);
+  }
+  return value;
+}
+
+std::optional<float> ParseSingleField(std::string_view text, FieldRange range) {
+  float value = 0.0f;
+  if (!SingleFieldProblem(text, range, &value).empty()) return std::nullopt;
+  return value;
 }
 
 int64_t StrToInt(std::string_view text, std::string_view what) {

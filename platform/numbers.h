@@ -42,6 +42,17 @@ std::optional<int64_t> ParseInt(std::string_view text);
 double StrToFloat(std::string_view text, std::string_view what = {});
 int64_t StrToInt(std::string_view text, std::string_view what = {});
 
+// What a number field of a window may hold.
+enum class FieldRange { Any, Positive, NotNegative };
+// Reads the single-precision value of a number field (a window's edit, a record's field). Nothing but
+// a number within a single's range passes, and with `range` only values above 0 (or 0 and above):
+// FormatError otherwise, its message naming the field ("Feed plane: \"1e39\" is too large for this
+// field."). The one way every number field of the program is read, so what one place accepts the
+// others accept too.
+float ReadSingleField(std::string_view text, std::string_view field, FieldRange range = FieldRange::Any);
+// The same without raising: nullopt where ReadSingleField would raise.
+std::optional<float> ParseSingleField(std::string_view text, FieldRange range = FieldRange::Any);
+
 // Trims blanks (space, tab, CR, LF) at both ends.
 std::string Trim(std::string_view text);
 // ASCII case folding for comparisons of names and keys.

@@ -41,6 +41,7 @@ QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {
     case Buttons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
     case Buttons::YesNo: return QMessageBox::Yes | QMessageBox::No;
     case Buttons::YesNoCancel: return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    case Buttons::SaveDiscardCancel: return QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel;
   }
   return QMessageBox::Ok;
 }
@@ -49,8 +50,10 @@ QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {
 Answer AnswerOf(int pressed, Buttons buttons) {
   switch (pressed) {
     case QMessageBox::Ok: return Answer::Ok;
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
+    case QMessageBox::Yes:
+    case QMessageBox::Save: return Answer::Yes;
+    case QMessageBox::No:
+    case QMessageBox::Discard: return Answer::No;
     case QMessageBox::Cancel: return Answer::Cancel;
     default: break;
   }

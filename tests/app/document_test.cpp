@@ -18,6 +18,7 @@
 #include <filesystem>
 
 #include "app/page_control.h"
+#include "app/save_target.h"
 #include "cad/curves2d.h"
 #include "cad/primitives2d.h"
 #include "ezdxf_reader.h"
@@ -179,7 +180,7 @@ TEST_F(DocumentTest, TheReplayTakesNoInputAndOpeningOverAJobAsks) {
   // Without a replay a click on the open button opens its dialog.
   dialogs_.fileNames = {""};
   SendClick(Get<QToolButton>("sbtOpen"));
-  ASSERT_EQ(dialogs_.fileRequests.size(), 3u) << "open, save, and this one";
+  ASSERT_EQ(dialogs_.fileRequests.size(), 4u) << "open, NC file, save, and this one";
 
   // Opening over the job asks first; No keeps everything.
   const platform::Bitmap* before = w.WorkingBitmap();
@@ -223,7 +224,8 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
   // Cancelled: nothing written, the status text stays.
   Save("", 1);
   EXPECT_EQ(Status(), "save where?");
-  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, "relief") << "the picture's name without folder and type";
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, app::UserDocumentsFolder() + "relief")
+      << "the picture's name without folder and type, in the user's documents";
   EXPECT_EQ(dialogs_.fileRequests.back().filter,
             "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL|Dxf files (3D FACE) (*.dxf)|*.DXF");
 
@@ -269,13 +271,13 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
 TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
   RecordingMain& w = StartFast();
   OpenAndWalkToCutting(dir_.File("nc"));
-  // The picture alone: said, and no file written over an earlier one.
+  // The picture alone: said before the overwrite question, and no file written over an earlier one.
   dir_.Write("drawing.dxf", std::string("earlier"));
   dialogs_.messages.clear();
   dialogs_.answers = {platform::Answer::Yes};
   Save(dir_.File("drawing"), 3);
-  ASSERT_EQ(dialogs_.messages.size(), 2u) << "the overwrite question, then the message";
-  EXPECT_NE(dialogs_.messages[1].text.find("nothing a DXF file can carry"), std::string::npos) << dialogs_.messages[1].text;
+  ASSERT_EQ(dialogs_.messages.size(), 1u) << "the message alone";
+  EXPECT_NE(dialogs_.messages[0].text.find("nothing a DXF file can carry"), std::string::npos) << dialogs_.messages[0].text;
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(FileText(dir_.File("drawing.dxf")), "earlier");
   EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf.tmp~")));
@@ -315,7 +317,7 @@ TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   w.LocalCad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(0, 0), cad::Point2D(1, 1)));
   Save("", 1);
   ASSERT_EQ(dialogs_.fileRequests.size(), 1u);
-  EXPECT_EQ(dialogs_.fileRequests[0].initialPath, "t");
+  EXPECT_EQ(dialogs_.fileRequests[0].initialPath, app::UserDocumentsFolder() + "t");
   w.LocalCad().ClearObjects();
   OpenAndWalkToCutting(dir_.File("nc"));
   const std::string path = dir_.File("job.qvx");

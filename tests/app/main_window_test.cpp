@@ -157,7 +157,7 @@ TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {
   EXPECT_EQ(w.Relief().grid.Columns(), 40) << "the relief was built";
   EXPECT_EQ(dialogs_.started.size(), 2u) << "the NC file dialog opened once: page 47 again did not reopen it";
   EXPECT_EQ(dialogs_.started[1], "relief") << "no NC folder yet: the picture's name";
-  EXPECT_EQ(dialogs_.filters[1], "NC programs (*.nc)");
+  EXPECT_EQ(dialogs_.fileRequests[1].filter, "NC programs (*.nc)|*.nc") << "the post-processor's own extension";
   EXPECT_EQ(w.Job().ncFileName, ncFile + ".nc");
   EXPECT_EQ(w.NcFolder(), dir_.File("nc") + "/");
   auto* posts = qobject_cast<QComboBox*>(get("cboPostName"));
@@ -229,11 +229,13 @@ TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {
   EXPECT_EQ(w.ActivePage(), app::kPageCutting);
   EXPECT_EQ(w.StatusText(), "page 50: listing") << "Prev of the listing keeps the status line";
 
-  // Closing with Yes writes the settings, in their order.
-  dialogs_.answers = {platform::Answer::Yes};
+  // The walked job (its NC file, its fields) was never saved: closing offers it for saving first; Discard
+  // closes and writes the settings, in their order.
+  dialogs_.messages.clear();
+  dialogs_.answers = {platform::Answer::No};
   EXPECT_TRUE(w.close());
   ASSERT_EQ(dialogs_.messages.size(), 1u);
-  EXPECT_EQ(dialogs_.messages[0].text, "Leave?");
+  EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel);
   EXPECT_EQ(dialogs_.messages[0].caption, "Question");
   EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Warning);
   const std::vector<std::string> expected = {

@@ -24,8 +24,9 @@ TEST(NcFileName, ProposedNameDropsFolderForbiddenCharactersAndExtension) {
 }
 
 TEST(NcFileName, FilterAndDefaultExtension) {
-  EXPECT_EQ(app::NcFileFilter("NC files", "nc"), "NC files (*.nc)");
-  EXPECT_EQ(app::NcFileFilter("NC files", ""), "NC files (*)");
+  EXPECT_EQ(app::NcFileFilter("NC files", "nc"), "NC files (*.nc)|*.nc");
+  EXPECT_EQ(app::NcFileFilter("ShopBot", "sbp"), "ShopBot (*.sbp)|*.sbp");
+  EXPECT_EQ(app::NcFileFilter("NC files", ""), "NC files (*.*)|*.*");
   EXPECT_EQ(app::WithDefaultExtension("/x/mypic", "nc"), "/x/mypic.nc");
   EXPECT_EQ(app::WithDefaultExtension("/x/mypic.tap", "nc"), "/x/mypic.tap") << "a typed extension stays";
   EXPECT_EQ(app::WithDefaultExtension("/x.d/mypic", "nc"), "/x.d/mypic.nc") << "a dot in the folder is no extension";

@@ -36,16 +36,60 @@ TEST_F(Break2DTest, Lines) {
   for (const auto& l : lines) EXPECT_GT(l.Size(), 1) << "piece " << l.ID;
 }
 
-TEST_F(Break2DTest, LineAndArc) {
-  // The line x = 9 across the arc from 5 pi / 3 to pi / 3 (through angle 0), picked either way.
-  for (bool arcFirst : {false, true}) {
+TEST_F(Break2DTest, SmallObjectsCutOnTheirLines) {
+  // Objects a few thousandths long, as lines and as two-point polylines (cut like any profile).
+  for (bool polylines : {false, true}) {
     drawing.ClearObjects();
-    const int32_t line = AddLine(9, -20, 9, 20), arc = AddArc(0, 0, 10, 5 * kPi / 3, kPi / 3);
-    const auto done = arcFirst ? Break(arc, line) : Break(line, arc);
-    EXPECT_EQ(done.Crossings.size(), 2u);
-    EXPECT_EQ(Lines().size(), 3u);
-    EXPECT_EQ(Arcs().size(), 3u);
-    EXPECT_NEAR(SweepSum(), 2 * kPi / 3, 1e-9) << "no piece runs the long way round";
+    auto add = [&](TPoint2D p, TPoint2D q) {
+      const TPoint2D points[] = {p, q};
+      return polylines ? drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID
+                       : AddLine(p.X, p.Y, q.X, q.Y);
+    };
+    const auto done = Break(add(Point2D(0, 0), Point2D(0.005, 0.005)), add(Point2D(0, 0.005), Point2D(0.005, 0)));
+    ASSERT_EQ(done.Crossings.size(), 1u) << polylines;
+    ExpectPoint(done.Crossings[0], 0.0025, 0.0025, "the crossing of two short objects");
+    int pieces = 0;
+    auto it = drawing.ObjectsIterator();
+    for (TGraphicObject* o = it->First(); o; o = it->Next(), ++pieces) {
+      const TPointsSet2D& points = static_cast<TPrimitive2D&>(*o).Points();
+      ASSERT_EQ(points.Count(), 2) << polylines;
+      for (int i = 0; i < 2; ++i) {
+        const TPoint2D p = points.Points()[i];
+        EXPECT_TRUE(std::abs(p.X - p.Y) < 1e-12 || std::abs(p.X + p.Y - 0.005) < 1e-12)
+            << (polylines ? "polyline" : "line") << " piece " << o->ID << " point " << i << " is on neither line";
+      }
+    }
+    EXPECT_EQ(pieces, 4) << polylines;
+  }
+}
+
+TEST_F(Break2DTest, LineAndArc) {
+  // The line x = 9 across the arc from 5 pi / 3 to pi / 3 (through angle 0), picked either way;
+  // the same arc run clockwise from pi / 3 to 5 pi / 3.
+  for (bool clockwise : {false, true}) {
+    for (bool arcFirst : {false, true}) {
+      drawing.ClearObjects();
+      const int32_t line = AddLine(9, -20, 9, 20);
+      const int32_t arc = clockwise ? AddArc(0, 0, 10, kPi / 3, 5 * kPi / 3) : AddArc(0, 0, 10, 5 * kPi / 3, kPi / 3);
+      if (clockwise) static_cast<TArco2D*>(drawing.GetObject(arc))->SetDirection(0);
+      TArcPoints before;
+      ASSERT_TRUE(ReadArc2D(*drawing.GetObject(arc), before));
+      ASSERT_EQ(before.Clockwise, clockwise);
+      ASSERT_NEAR(before.Sweep, 2 * kPi / 3, 1e-9);
+      const auto done = arcFirst ? Break(arc, line) : Break(line, arc);
+      const std::string what = std::string(clockwise ? "clockwise" : "counter-clockwise") + (arcFirst ? ", arc first" : "");
+      EXPECT_EQ(done.Crossings.size(), 2u) << what;
+      EXPECT_EQ(Lines().size(), 3u) << what;
+      const auto pieces = Arcs();
+      ASSERT_EQ(pieces.size(), 3u) << what;
+      EXPECT_NEAR(SweepSum(), 2 * kPi / 3, 1e-9) << what << ": no piece runs the long way round";
+      for (const TCurve& piece : pieces) {
+        EXPECT_TRUE(IsPointOnArc2D(before, piece.Middle)) << what << ": piece " << piece.ID << " off the arc";
+        for (const TPoint2D& end : {piece.P0, piece.P1})
+          EXPECT_TRUE(IsPointOnArc2D(before, end) && (IsSameFloat(end.X, 9) || IsSameFloat(end.X, 5)))
+              << what << ": piece " << piece.ID << " ends at a crossing or at an end of the arc";
+      }
+    }
   }
 
   // No crossing: a line whose ends lie inside the circle, one crossing the circle in the arc's gap.

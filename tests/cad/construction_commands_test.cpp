@@ -2,6 +2,8 @@
 // view of the window (-10, -10)-(15, 15) (four pixels a drawing unit).
 #include "cad/construction_commands.h"
 
+#include "cad/corner2d.h"
+
 #include <gtest/gtest.h>
 
 #include <QtTest/QTest>
@@ -27,7 +29,7 @@ class CommandsTest : public ViewportTest {
   }
   void Click(const TPoint2D& p) {
     const platform::Point s = Pixel(p.X, p.Y);
-    QTest::mouseMove(view.get(), QPoint(s.X, s.Y));
+    MoveMouse(view.get(), QPoint(s.X, s.Y));
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, QPoint(s.X, s.Y));
   }
   int32_t Line(double x1, double y1, double x2, double y2) { return AddLine(x1, y1, x2, y2)->ID; }
@@ -93,6 +95,22 @@ TEST_F(CommandsTest, TrimAndTangentArcThroughThePick) {
     ExpectAngle(arcs[0].Arc.StartAngle, c.command == kArcTrimmed ? 3 * kPi / 2 : 0, c.what);
     ExpectAngle(arcs[0].Arc.EndAngle, 0, c.what);
   }
+
+  // A command that cannot act says why, and only then.
+  std::vector<std::string> said;
+  prg.OnConstructionMessage = [&](const std::string& text) { said.push_back(text); };
+  drawing.ClearObjects();
+  Line(0, 0, 10, 0), Line(0, 2, 10, 2);
+  ASSERT_TRUE(StartTrim(prg, nullptr));
+  Click(Point2D(5, 0));
+  Click(Point2D(5, 2));
+  EXPECT_EQ(said, std::vector<std::string>{kParallelLinesText});
+  drawing.ClearObjects();
+  Line(0, 0, 10, 0), Line(5, -5, 5, 5);
+  ASSERT_TRUE(StartTrim(prg, nullptr));
+  Click(Point2D(2, 0));
+  Click(Point2D(5, 3));
+  EXPECT_EQ(said.size(), 1u) << "a trim that acted says nothing";
 }
 
 TEST_F(CommandsTest, BreakThroughThePick) {
@@ -100,14 +118,15 @@ TEST_F(CommandsTest, BreakThroughThePick) {
     std::function<void(CommandsTest&)> make;
     TPoint2D at0, at1;
     size_t lines, arcs;
+    TPoint2D crossing;  // one of them
     const char* what;
   } cases[] = {
       {[](CommandsTest& t) { t.Line(0, 0, 10, 0), t.Line(5, -5, 5, 5); }, Point2D(2, 0), Point2D(5, 3), 4, 0,
-       "two crossing lines"},
+       Point2D(5, 0), "two crossing lines"},
       {[](CommandsTest& t) { t.Line(0, 0, 10, 0), t.Line(5, 0, 5, 5); }, Point2D(2, 0), Point2D(5, 3), 3, 0,
-       "an end on the other line"},
+       Point2D(5, 0), "an end on the other line"},
       {[](CommandsTest& t) { t.Line(9, -20, 9, 20), t.Arc(0, 0, 10, 5 * kPi / 3, kPi / 3); }, Point2D(9, 12),
-       Point2D(5, 8.66), 3, 3, "a line across an arc"},
+       Point2D(5, 8.66), 3, 3, Point2D(9, std::sqrt(19.0)), "a line across an arc"},
   };
   for (const auto& c : cases) {
     drawing.ClearObjects();
@@ -117,6 +136,18 @@ TEST_F(CommandsTest, BreakThroughThePick) {
     Click(c.at0);
     Click(c.at1);
     EXPECT_FALSE(prg.IsBusy()) << c.what;
+    // The crossings stay marked on the screen after the refresh that ends the command; nothing
+    // else differs from the buffer.
+    const QImage screen = view->ScreenImage(), buffer = view->BufferImage();
+    const platform::Point x = Pixel(c.crossing.X, c.crossing.Y);
+    int marked = 0, elsewhere = 0;
+    for (int py = 0; py < screen.height(); ++py)
+      for (int px = 0; px < screen.width(); ++px)
+        if (screen.pixel(px, py) != buffer.pixel(px, py)) ++(std::abs(px - x.X) <= 4 && std::abs(py - x.Y) <= 4 ? marked : elsewhere);
+    EXPECT_GT(marked, 0) << c.what << ": the crossing is marked";
+    if (c.arcs == 0) {
+      EXPECT_EQ(elsewhere, 0) << c.what;
+    }
     EXPECT_EQ(drawing.GetObject(first), nullptr) << c.what << ": the original is gone";
     const auto lines = Curves(true), arcs = Curves(false);
     EXPECT_EQ(lines.size(), c.lines) << c.what;

@@ -1,5 +1,9 @@
 #include "cad/corner2d.h"
 
+#include <array>
+#include <functional>
+#include <string>
+
 #include "construction_test_support.h"
 #include "drawing_test_support.h"
 
@@ -20,15 +24,20 @@ TEST_F(Corner2DTest, TwoLines) {
     double aEnd, bStart;  // A (0,0)-(aEnd,0), B (5,bStart)-(5,5), picked at (2,0) and (5,3)
     bool polylines;
     int command;
+    double fillet;  // the fillet radius; the tangent arc's radius is 1
     TPoint2D a1, b0;
+    double arcRadius;  // 0: no arc
+    bool fullArc;
     const char* what;
   } cases[] = {
-      {10, -5, false, kTrim, Point2D(5, 0), Point2D(5, 0), "crossing lines trimmed; the radius adds no arc"},
-      {4, 1, false, kTrim, Point2D(5, 0), Point2D(5, 0), "lines that do not reach each other extended"},
-      {4, 1, true, kTrim, Point2D(5, 0), Point2D(5, 0), "two-point polylines extended to the corner"},
-      {10, -5, false, kArcTrimmed, Point2D(4, 0), Point2D(5, 1), "trimmed to the tangent arc"},
-      {10, -5, false, kArcOnly, Point2D(10, 0), Point2D(5, -5), "a full tangent circle, lines unchanged"},
-      {10, -5, true, kArcOnly, Point2D(10, 0), Point2D(5, -5), "polylines keep the caller's trim switch"},
+      {10, -5, false, kTrim, 10, Point2D(5, 0), Point2D(5, 0), 0, false, "crossing lines trimmed; the radius adds no arc"},
+      {4, 1, false, kTrim, 0, Point2D(5, 0), Point2D(5, 0), 0, false, "lines that do not reach each other extended"},
+      {4, 1, true, kTrim, 0, Point2D(5, 0), Point2D(5, 0), 0, false, "two-point polylines, no fillet radius: the corner"},
+      {10, -5, true, kTrim, 2, Point2D(3, 0), Point2D(5, 2), 2, false, "two-point polylines get the fillet arc"},
+      {10, -5, false, kArcTrimmed, 10, Point2D(4, 0), Point2D(5, 1), 1, false, "trimmed to the tangent arc"},
+      {10, -5, false, kArcOnly, 10, Point2D(10, 0), Point2D(5, -5), 1, true, "a full tangent circle, lines unchanged"},
+      {10, -5, true, kArcOnly, 2, Point2D(3, 0), Point2D(5, 2), 2, false,
+       "polylines: the fillet of the fillet radius, trimmed whatever the switch"},
   };
   for (const auto& c : cases) {
     drawing.ClearObjects();
@@ -37,8 +46,10 @@ TEST_F(Corner2DTest, TwoLines) {
     const int32_t a = c.polylines ? AddPolyline(0, 0, c.aEnd, 0) : AddLine(0, 0, c.aEnd, 0);
     const int32_t b = c.polylines ? AddPolyline(5, c.bStart, 5, 5) : AddLine(5, c.bStart, 5, 5);
     const TTwoObjectPick pick = Pick(a, b, Point2D(2, 0), Point2D(5, 3));
-    const TConstructionSettings settings{10, 1, c.command == kArcTrimmed};
-    EXPECT_TRUE((c.command == kTrim ? TrimCorner2D : TangentArc2D)(drawing, pick, settings).Changed) << c.what;
+    const TConstructionSettings settings{c.fillet, 1, c.command == kArcTrimmed};
+    const TConstructionResult done = (c.command == kTrim ? TrimCorner2D : TangentArc2D)(drawing, pick, settings);
+    EXPECT_TRUE(done.Changed) << c.what;
+    EXPECT_EQ(done.Message, "") << c.what;
     EXPECT_GT(view.repaints, 0) << c.what;
     drawing.RemoveViewport(&view);
     const auto lines = Lines();
@@ -50,11 +61,11 @@ TEST_F(Corner2DTest, TwoLines) {
     ExpectPoint(lines[1].P0, c.b0.X, c.b0.Y, c.what);
     ExpectPoint(lines[1].P1, 5, 5, c.what);
     const auto arcs = Arcs();
-    ASSERT_EQ(arcs.size(), c.command == kTrim ? 0u : 1u) << c.what;
-    if (c.command == kTrim) continue;
-    ExpectPoint(arcs[0].Arc.Centre, 4, 1, c.what);
-    EXPECT_NEAR(arcs[0].Arc.Radius, 1, 1e-9) << c.what;
-    ExpectAngle(arcs[0].Arc.StartAngle, c.command == kArcTrimmed ? 3 * kPi / 2 : 0, c.what);
+    ASSERT_EQ(arcs.size(), c.arcRadius > 0 ? 1u : 0u) << c.what;
+    if (arcs.empty()) continue;
+    ExpectPoint(arcs[0].Arc.Centre, 5 - c.arcRadius, c.arcRadius, c.what);
+    EXPECT_NEAR(arcs[0].Arc.Radius, c.arcRadius, 1e-9) << c.what;
+    ExpectAngle(arcs[0].Arc.StartAngle, c.fullArc ? 0 : 3 * kPi / 2, c.what);
     ExpectAngle(arcs[0].Arc.EndAngle, 0, c.what);
   }
 }
@@ -76,12 +87,80 @@ TEST_F(Corner2DTest, NothingToDo) {
       {Pick(a, 99, Point2D(2, 0), Point2D(3, 0)), "an ID that no longer resolves"},
   };
   for (const auto& c : cases) {
-    EXPECT_FALSE(CornerConstruction2D(drawing, c.pick, true, true, 1).Changed) << c.what;
-    EXPECT_FALSE(CornerConstruction2D(drawing, c.pick, false, true, 0).Changed) << c.what;
+    EXPECT_FALSE(CornerConstruction2D(drawing, c.pick, true, true, 1, 1).Changed) << c.what;
+    EXPECT_FALSE(CornerConstruction2D(drawing, c.pick, false, true, 0, 0).Changed) << c.what;
     EXPECT_EQ(drawing.NumObjects(), 4) << c.what;
   }
-  EXPECT_FALSE(CornerConstruction2D(drawing, Pick(a, b, Point2D(2, 0), Point2D(5, 3)), true, true, 0).Changed)
+  EXPECT_FALSE(CornerConstruction2D(drawing, Pick(a, b, Point2D(2, 0), Point2D(5, 3)), true, true, 0, 0).Changed)
       << "a tangent arc of no radius";
+}
+
+TEST_F(Corner2DTest, WhenNothingCanBeDoneTheDrawingStaysAndTheResultSaysWhy) {
+  enum { kTrim, kArc };
+  const struct {
+    std::function<std::array<int32_t, 2>()> make;
+    TPoint2D at0, at1;
+    int command;
+    const char* why;
+    const char* what;
+  } cases[] = {
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(0, 1, 10, 1 + 1e-7)}; },
+       Point2D(5, 0), Point2D(5, 1), kTrim, kFarCornerText, "lines at a slope of 1e-8 meet at x = -1e8"},
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(0, 1, 10, 1 + 1e-7)}; },
+       Point2D(5, 0), Point2D(5, 1), kArc, kFarCornerText, "the same with a tangent arc"},
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(0, 2, 10, 2)}; }, Point2D(5, 0),
+       Point2D(5, 2), kTrim, kParallelLinesText, "parallel lines"},
+      {[this] { return std::array{AddLine(-20, 0, 20, 0), AddCircle(0, 10, 5)}; },
+       Point2D(-15, 0), Point2D(-3, 6), kTrim, kNoCrossingText, "a line that does not reach the circle"},
+      {[this] { return std::array{AddCircle(0, 10, 5), AddLine(-20, 0, 20, 0)}; },
+       Point2D(-3, 6), Point2D(-15, 0), kTrim, kNoCrossingText, "the same picked the other way round"},
+      {[this] { return std::array{AddCircle(0, 0, 1), AddCircle(20, 0, 1)}; }, Point2D(1, 0),
+       Point2D(19, 0), kArc, kNoTangentArcText, "circles too far apart for the radius"},
+      {[this] { return std::array{AddLine(-20, 0, 20, 0), AddCircle(0, 10, 5)}; },
+       Point2D(-15, 0), Point2D(-3, 16), kArc, kNoTangentArcText, "a radius too small to bridge the gap"},
+  };
+  for (const auto& c : cases) {
+    drawing.ClearObjects();
+    const auto ids = c.make();
+    std::vector<std::string> before;
+    for (const TCurve& curve : Objects()) before.push_back(std::to_string(curve.ID) + " " +
+                                                           std::to_string(curve.P0.X) + " " + std::to_string(curve.P1.Y));
+    const TTwoObjectPick pick = Pick(ids[0], ids[1], c.at0, c.at1);
+    const TConstructionResult done =
+        c.command == kTrim ? TrimCorner2D(drawing, pick, {}) : TangentArc2D(drawing, pick, {0, 1, true});
+    EXPECT_FALSE(done.Changed) << c.what;
+    EXPECT_EQ(done.Message, c.why) << c.what;
+    std::vector<std::string> after;
+    for (const TCurve& curve : Objects()) after.push_back(std::to_string(curve.ID) + " " +
+                                                          std::to_string(curve.P0.X) + " " + std::to_string(curve.P1.Y));
+    EXPECT_EQ(after, before) << c.what << ": the drawing as it was, circles under their own IDs";
+    for (int32_t id : ids) EXPECT_NE(drawing.GetObject(id), nullptr) << c.what;
+  }
+}
+
+TEST_F(Corner2DTest, TangentArcOfALineAndACircleItDoesNotCross) {
+  // The line y = 0 below the circle of radius 5 round (0, 10); a tangent arc of radius 3.
+  for (bool circleFirst : {false, true}) {
+    drawing.ClearObjects();
+    const int32_t line = AddLine(-20, 0, 20, 0), circle = AddCircle(0, 10, 5);
+    const TPoint2D atLine = Point2D(-15, 0), atCircle = Point2D(-3, 6);
+    const auto done = TangentArc2D(drawing, circleFirst ? Pick(circle, line, atCircle, atLine)
+                                                        : Pick(line, circle, atLine, atCircle),
+                                   {0, 3, true});
+    EXPECT_TRUE(done.Changed);
+    const double x = -std::sqrt(15.0);
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), 1u);
+    ExpectPoint(lines[0].P0, -20, 0, "the picked part of the line stays");
+    ExpectPoint(lines[0].P1, x, 0, "the far end moves to the tangent point");
+    const auto arcs = Arcs();
+    ASSERT_EQ(arcs.size(), 2u);
+    EXPECT_TRUE(arcs[0].Full()) << "the circle as a full arc";
+    ExpectPoint(arcs[1].Arc.Centre, x, 3, "3 from the line and 5 + 3 from the circle's centre");
+    EXPECT_NEAR(arcs[1].Arc.Radius, 3, 1e-9);
+    ExpectPoint(arcs[1].P0, x, 0, "from the line");
+    ExpectPoint(arcs[1].P1, 5 * x / 8, 10 - 35.0 / 8, "to the circle, the shorter way");
+  }
 }
 
 TEST_F(Corner2DTest, LineAndArc) {

@@ -1,6 +1,9 @@
 #include "cad/curves2d.h"
 
 #include <numbers>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "cad/cad_exceptions.h"
 #include "entity_test_support.h"
@@ -109,13 +112,30 @@ TEST_F(Curves2DTest, ArcPointsKeepTheirSweepUnderAMirror) {
 }
 
 TEST_F(Curves2DTest, BSplineProfiles) {
+  // Order 3 (quadratic) samples at indices of the 51-point profile. Over a zig-zag of five points
+  // the knots are 0 0 0 1 2 3 3 3 and the parameter 3 i / 50: at t = 0.6 the basis is 0.16, 0.66,
+  // 0.18 on points 0-2; at 1.5, 1/8, 6/8, 1/8 on points 1-3; at 2.4 the mirror of 0.6.
+  const struct {
+    std::vector<TPoint2D> points;
+    std::vector<std::pair<size_t, TPoint2D>> samples;
+    const char* what;
+  } quadratics[] = {
+      {{Point2D(0, 0), Point2D(10, 10), Point2D(20, 0)},
+       {{0, Point2D(0, 0)}, {25, Point2D(10, 5)}, {50, Point2D(20, 0)}},
+       "a tent: first point, middle, last control point"},
+      {{Point2D(0, 0), Point2D(10, 20), Point2D(20, 0), Point2D(30, 20), Point2D(40, 0)},
+       {{0, Point2D(0, 0)}, {10, Point2D(10.2, 13.2)}, {25, Point2D(20, 5)}, {40, Point2D(29.8, 13.2)},
+        {50, Point2D(40, 0)}},
+       "a zig-zag: the uniform pieces between the ends"},
+  };
+  for (const auto& q : quadratics) {
+    TBSpline2D quadratic(1, q.points);
+    const auto curve = Profile(quadratic);
+    ASSERT_EQ(curve.size(), 51u) << q.what;
+    for (const auto& [i, p] : q.samples) ExpectNear(curve[i], p.X, p.Y, q.what + (" at " + std::to_string(i)));
+  }
   const TPoint2D tent[] = {Point2D(0, 0), Point2D(10, 10), Point2D(20, 0)};
   TBSpline2D spline(1, tent);
-  const auto curve = Profile(spline);
-  ASSERT_EQ(curve.size(), 51u);
-  ExpectNear(curve[0], 0, 0, "first");
-  ExpectNear(curve[25], 10, 5, "middle point");
-  ExpectNear(curve[50], 20, 0, "last control point");
 
   // Order 4 over five points on a line: every sample on the line, running forward, none past the
   // last knot (where the basis vanishes and points fall to the origin).

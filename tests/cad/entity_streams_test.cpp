@@ -2,6 +2,8 @@
 // class fed to the reader. VELKORA_FUZZ_ROUNDS sets how many damaged records each class gets and
 // VELKORA_FUZZ_SEED where the damage starts (longer runs under AddressSanitizer are made by hand).
 #include <cstdlib>
+#include <cstring>
+#include <limits>
 #include <numbers>
 #include <random>
 
@@ -182,6 +184,34 @@ TEST_F(EntityStreamsTest, CountsBeyondTheBytesPresentAreRefused) {
   platform::ByteReader g(children);
   EXPECT_EQ(ErrorText<ECADFileNotValid>([&] { KQSysReadObject2D(g, "KQ-002"); }),
             "TContainer2D.CreateFromStream: Child count out of bounds");
+
+  // Points that are no finite numbers (they would draw at pixel 0 and poison every extent).
+  TGraphicObjList sources;
+  auto* door = new TSourceBlock2D(0, "Door");
+  sources.Add(door);
+  TLine2D line(3, Point2D(1, 2), Point2D(3, 4));
+  TBlock2D placed(4, *door, Point2D(2, 3));
+  const platform::Bytes lineRecord = RecordOf(line), blockRecord = RecordOf(placed);
+  const size_t firstPointAt = 2 + 6 + 72 + 2;
+  const struct {
+    const platform::Bytes& record;
+    size_t at;
+    double value;
+    const char* where;
+  } points[] = {
+      {lineRecord, firstPointAt, std::numeric_limits<double>::quiet_NaN(), "TPrimitive2D"},
+      {lineRecord, firstPointAt + 24 + 8, -std::numeric_limits<double>::infinity(), "TPrimitive2D"},
+      {lineRecord, firstPointAt + 24 + 16, std::numeric_limits<double>::infinity(), "TPrimitive2D"},
+      {blockRecord, blockRecord.size() - 16, std::numeric_limits<double>::quiet_NaN(), "TBlock2D"},
+  };
+  for (const auto& c : points) {
+    platform::Bytes damaged = c.record;
+    std::memcpy(damaged.data() + c.at, &c.value, sizeof c.value);
+    platform::ByteReader d(damaged);
+    EXPECT_EQ(ErrorText<ECADFileNotValid>([&] { KQSysReadObject2D(d, "KQ-002"); }),
+              std::string(c.where) + ".CreateFromStream: A point is not a finite number")
+        << c.where << " byte " << c.at;
+  }
 
   // A record that is not a 2D object cannot be a child.
   platform::ByteWriter w;

@@ -39,23 +39,35 @@ TEST(Intersections, CircleCircle) {
 }
 
 TEST(Intersections, SegmentSegment) {
-  TPoint2D p;
-  ASSERT_TRUE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 10), Point2D(0, 10), Point2D(10, 0), p));
-  ExpectPoint(p, 5, 5, "crossing");
-  ASSERT_TRUE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(4, -3), Point2D(4, 7), p));
-  ExpectPoint(p, 4, 0, "perpendicular crossing");
-  ASSERT_TRUE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(5, 0), Point2D(5, 5), p));
-  ExpectPoint(p, 5, 0, "touching in the middle");
-  EXPECT_FALSE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(10, 0), Point2D(10, 5), p))
-      << "shared end";
-  EXPECT_FALSE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(0, 1), Point2D(10, 1), p))
-      << "parallel";
-  EXPECT_FALSE(SegmentIntersection2D(Point2D(0, 0), Point2D(1, 1), Point2D(3, 0), Point2D(2, 1), p))
-      << "lines cross outside the segments";
-  EXPECT_FALSE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(5, 1), Point2D(6, 5), p))
-      << "boxes overlap, segments do not";
-  ASSERT_TRUE(SegmentIntersection2D(Point2D(0, 0), Point2D(10, 0), Point2D(5, 0), Point2D(15, 0), p));
-  ExpectPoint(p, 5, 0, "collinear overlap answers b1");
+  const struct {
+    TPoint2D a1, a2, b1, b2;
+    bool cross;
+    TPoint2D at;
+    const char* what;
+  } cases[] = {
+      {Point2D(0, 0), Point2D(10, 10), Point2D(0, 10), Point2D(10, 0), true, Point2D(5, 5), "crossing"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(4, -3), Point2D(4, 7), true, Point2D(4, 0), "perpendicular crossing"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(5, 0), Point2D(5, 5), true, Point2D(5, 0), "touching in the middle"},
+      {Point2D(0, 0), Point2D(0.005, 0.005), Point2D(0, 0.005), Point2D(0.005, 0), true, Point2D(0.0025, 0.0025),
+       "short segments: their product of lengths is no slant"},
+      {Point2D(0, 0), Point2D(2e-4, 1e-4), Point2D(0, 1e-4), Point2D(2e-4, 0), true, Point2D(1e-4, 5e-5),
+       "segments a few tolerances long"},
+      {Point2D(0, 0), Point2D(1000, 0.01), Point2D(0, 0.01), Point2D(1000, 0), true, Point2D(500, 0.005),
+       "long segments at a slant far below the tolerance's sine"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(5, 0), Point2D(15, 0), true, Point2D(5, 0), "collinear overlap answers b1"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(15, 0), Point2D(5, 0), true, Point2D(5, 0),
+       "collinear overlap: the end of B that lies on A"},
+      {Point2D(2, 0), Point2D(3, 0), Point2D(0, 0), Point2D(10, 0), true, Point2D(2, 0), "A within B"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(10, 0), Point2D(10, 5), false, {}, "shared end"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(0, 1), Point2D(10, 1), false, {}, "parallel"},
+      {Point2D(0, 0), Point2D(1, 1), Point2D(3, 0), Point2D(2, 1), false, {}, "lines cross outside the segments"},
+      {Point2D(0, 0), Point2D(10, 0), Point2D(5, 1), Point2D(6, 5), false, {}, "boxes overlap, segments do not"},
+  };
+  for (const auto& c : cases) {
+    TPoint2D p = Point2D(-1, -1);
+    ASSERT_EQ(SegmentIntersection2D(c.a1, c.a2, c.b1, c.b2, p), c.cross) << c.what;
+    if (c.cross) ExpectPoint(p, c.at.X, c.at.Y, c.what);
+  }
 }
 
 TEST(Intersections, SegmentCircleOfEveryKind) {

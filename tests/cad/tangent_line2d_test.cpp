@@ -29,6 +29,8 @@ TEST_F(TangentLine2DTest, NearestCandidateOrNothing) {
        "picked far away: a tangent that does not exist never wins"},
       {touching, touched, Point2D(51, 0.1), Point2D(51, 0.1), true, Point2D(50, 1), Point2D(52, 1),
        "touching circles picked at the touch: a real line, not the point"},
+      {a, b, Point2D(-5, 0), Point2D(15, 0), true, Point2D(0, 1), Point2D(10, 1),
+       "picked on the centre line: both outer tangents score the same, the first candidate wins"},
       {a, outer, Point2D(0, 1), Point2D(0, 5), false, {}, {}, "concentric circles"},
       {outer, inside, Point2D(0, 5), Point2D(1, 2), false, {}, {}, "one circle inside the other"},
   };

@@ -322,6 +322,10 @@ TEST(PostProcessor, ShippedPostProcessorsFrameAProgram) {
     EXPECT_FALSE(w.settings.postComment.empty()) << "each file says what machine it is for";
     EXPECT_FALSE(w.settings.startOfFile.empty());
     EXPECT_FALSE(w.settings.endOfFile.empty());
+    EXPECT_EQ(w.postName, name);
+    EXPECT_EQ(w.settings.unit, name.find("inch") != std::string::npos ? machining::PostUnit::Inches
+                                                                     : machining::PostUnit::Millimetres)
+        << "each shipped file declares the unit its words are in";
 
     // A small job the way Calculate writes it.
     NcJob job = SampleJob();

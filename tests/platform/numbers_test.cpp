@@ -78,6 +78,45 @@ TEST(Numbers, FloatPatterns) {
   EXPECT_EQ(FormatFloatPattern("#.##", 0.0), "0");
 }
 
+TEST(Numbers, NumberFieldsHoldOnlyWhatASingleHolds) {
+  using platform::FieldRange;
+  const struct {
+    const char* text;
+    FieldRange range;
+    bool accepted;
+    const char* said;  // part of the message when refused
+  } cases[] = {
+      {"2.5", FieldRange::Any, true, ""},
+      {"-2.5", FieldRange::Any, true, ""},
+      {"3.4e38", FieldRange::Any, true, ""},
+      {"1e39", FieldRange::Any, false, "is too large for this field"},
+      {"-1e39", FieldRange::Any, false, "is too large for this field"},
+      {"1234567890123456789012345678901234567890", FieldRange::Any, false, "too large"},
+      {"abc", FieldRange::Any, false, "is not a number"},
+      {"", FieldRange::Any, false, "is not a number"},
+      {"1,5", FieldRange::Any, false, "is not a number"},
+      {"0", FieldRange::Positive, false, "must be above 0"},
+      {"1e-50", FieldRange::Positive, false, "must be above 0"},  // a single holds it as 0
+      {"0.001", FieldRange::Positive, true, ""},
+      {"0", FieldRange::NotNegative, true, ""},
+      {"-0.5", FieldRange::NotNegative, false, "must not be below 0"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(platform::ParseSingleField(c.text, c.range).has_value(), c.accepted) << c.text;
+    if (c.accepted) {
+      EXPECT_FLOAT_EQ(platform::ReadSingleField(c.text, "Width", c.range), static_cast<float>(std::stod(c.text)));
+      continue;
+    }
+    try {
+      platform::ReadSingleField(c.text, "Feed plane", c.range);
+      ADD_FAILURE() << c.text << " was accepted";
+    } catch (const FormatError& e) {
+      EXPECT_EQ(e.Message().rfind("Feed plane: \"" + std::string(c.text) + "\"", 0), 0u) << e.Message();
+      EXPECT_NE(e.Message().find(c.said), std::string::npos) << e.Message();
+    }
+  }
+}
+
 TEST(Numbers, ParsingAcceptsOnlyPlainDecimals) {
   EXPECT_EQ(ParseDouble(" -5 ").value(), -5.0);
   EXPECT_EQ(ParseDouble("1e3").value(), 1000.0);

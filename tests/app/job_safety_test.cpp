@@ -1,0 +1,344 @@
+// A job is never lost and its NC program never wrong: units and post-processors that must match, tools
+// that cannot cut, the size shown is the size made, no file replaced unasked, changed jobs offered for
+// saving, no document saved that Open refuses, the next job starts clean, and pages reached past the
+// Next buttons.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <filesystem>
+
+#include "app/main_scene.h"
+#include "app/page_control.h"
+#include "app/save_target.h"
+#include "cad/primitives2d.h"
+#include "machining/document_record.h"
+#include "main_window_fixture.h"
+#include "platform/mapped_file.h"
+#include "platform/qt_dialogs.h"
+#include "scene3d/hud_objects.h"
+
+namespace {
+
+using platform::Answer;
+using testing_support::FileText;
+
+class JobSafetyTest : public testing_support::MainWindowTest {
+ protected:
+  JobSafetyTest() {
+    for (const char* post : {"Fanuc_inch", "ShopBot_mm"})
+      dir_.Write(std::string("pst/") + post + ".pst", FileText(std::string(VELKORA_SOURCE_DIR) + "/pst/" + post + ".pst"));
+    std::filesystem::create_directories(dir_.File("nc"));
+  }
+  // Next up to the depth page, the relief applied (Save is enabled from there).
+  void WalkToDepth() {
+    for (const char* next : {"sbtNextB1", "sbtNextB2"}) Click(next);
+    if (Enabled("sbtProfApply")) Click("sbtProfApply");
+    ASSERT_TRUE(Enabled("sbtSave")) << "saving is possible from the depth page on";
+  }
+
+  QLineEdit* Edit(const char* name) const { return Get<QLineEdit>(name); }
+  // The texts of every message shown so far, one after the other.
+  std::string Messages() const {
+    std::string all;
+    for (const auto& shown : dialogs_.messages) all += shown.text + "\n";
+    return all;
+  }
+  // Walks from a fresh start to the cutting page with `ncFile` chosen (without extension).
+  void WalkToCutting(const std::string& ncFile) {
+    Start();
+    OpenAndWalkToCutting(ncFile);
+  }
+  // Chooses the post-processor `name` on the NC-file page as the user does.
+  void ChoosePost(const char* name) {
+    auto* posts = Get<QComboBox>("cboPostName");
+    const int index = posts->findText(name);
+    ASSERT_GE(index, 0) << name;
+    posts->setCurrentIndex(index);
+    main_->cboPostNameChange();
+  }
+  void SaveDocumentAs(const std::string& path) {
+    dialogs_.fileNames = {path};
+    dialogs_.filterIndexes = {1};
+    Click("sbtSave");
+  }
+};
+
+TEST_F(JobSafetyTest, CalculateRefusesAPostProcessorOfTheOtherUnitAndAToolThatCannotCut) {
+  WalkToCutting(dir_.File("nc/job"));
+  ChoosePost("Fanuc_inch");
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  EXPECT_FALSE(platform::FileExists(dir_.File("nc/job.nc"))) << "nothing written in the wrong unit";
+  EXPECT_NE(Messages().find("in inches, but the job is in millimetres"), std::string::npos) << Messages();
+  EXPECT_TRUE(Enabled("sbtNcCalc"));
+  EXPECT_FALSE(Enabled("sbtNextB6"));
+
+  // Back to the post of the job's unit: Calculate runs.
+  ChoosePost("Fanuc_mm");
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  ASSERT_TRUE(platform::FileExists(dir_.File("nc/job.nc"))) << Messages();
+  const std::string written = FileText(dir_.File("nc/job.nc"));
+
+  // A tool of diameter 0 cannot cut: refused, and the file of the last run stays.
+  tool_->Find<QLineEdit>("txtDiametro")->setText("0");
+  main_->TogliAssoc();
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  EXPECT_NE(Messages().find("must be above 0"), std::string::npos) << Messages();
+  EXPECT_EQ(FileText(dir_.File("nc/job.nc")), written);
+
+  // A stepover wider than the tool is the user's call: No stops, Yes calculates.
+  tool_->Find<QLineEdit>("txtDiametro")->setText("3");
+  Edit("txtIncXY")->setText("5");
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::No};
+  Click("sbtNcCalc");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_NE(dialogs_.messages[0].text.find("wider than the tool's diameter"), std::string::npos);
+  EXPECT_EQ(FileText(dir_.File("nc/job.nc")), written) << "No writes nothing";
+  dialogs_.answers = {Answer::Yes};
+  Click("sbtNcCalc");
+  EXPECT_NE(FileText(dir_.File("nc/job.nc")), written) << "Yes calculates with the wide stepover";
+}
+
+TEST_F(JobSafetyTest, ADocumentSavedBeforeThePostPageKeepsItsPostProcessor) {
+  Start();
+  Open(picture_);
+  WalkToDepth();
+  const std::string document = dir_.File("early.qvx");
+  SaveDocumentAs(document);
+  const platform::MappedFile file(document);
+  const machining::Document saved = machining::ParseDocument(file.Data(), file.Size());
+  EXPECT_EQ(saved.record.postName, "Fanuc_mm") << "the post-processor loaded, not the empty box";
+
+  // Reopened, the job keeps its post-processor and calculates a whole program.
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Yes};
+  Open(document);
+  EXPECT_EQ(Messages().find("Pst not found"), std::string::npos) << Messages();
+  EXPECT_EQ(main_->Settings().pst, "Fanuc_mm");
+}
+
+TEST_F(JobSafetyTest, TheHeightShownAfterApplyIsTheReliefsExtent) {
+  const std::string wide = WritePicture("pictures/wide.bmp", 600, 400);
+  Start();
+  Open(wide);
+  Get<QCheckBox>("chkRatio")->setChecked(true);
+  Edit("txtVecLarg")->setText("150");
+  EXPECT_EQ(Edit("txtVecAlt")->text(), "100.000") << "the ratio as typed";
+  Click("sbtDimApply");
+  const machining::ReliefModel& relief = main_->Relief();
+  const double extent = static_cast<double>(relief.gridStep) * (relief.rows - 1);
+  EXPECT_NEAR(extent, 150.0 * 399 / 599, 1e-4);
+  EXPECT_EQ(Edit("txtVecAlt")->text().toStdString(), main_->Formatta(extent)) << "99.917, what is made";
+  EXPECT_EQ(Edit("txtVecLarg")->text(), "150.000");
+}
+
+TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
+  // The first job writes its program.
+  WalkToCutting(dir_.File("nc/first"));
+  Click("sbtNcCalc");
+  const std::string first = FileText(dir_.File("nc/first.nc"));
+  ASSERT_FALSE(first.empty());
+
+  // A second picture starts with no NC file: the NC-file page asks for one, and cancelling it leaves
+  // nothing to write to.
+  const std::string second = WritePicture("pictures/second.bmp", 30, 20);
+  dialogs_.answers = {Answer::No};  // discard the first job (its NC file made it a changed one)
+  dialogs_.fileNames = {second, ""};
+  Click("sbtOpen");
+  EXPECT_TRUE(main_->Job().ncFileName.empty()) << "the last job's NC file is not the new one's";
+  for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3"}) Click(next);
+  EXPECT_EQ(Status(), "page 47: nc file") << "a cancelled dialog leaves the page's own text";
+  EXPECT_FALSE(Enabled("sbtNextB4"));
+  EXPECT_EQ(FileText(dir_.File("nc/first.nc")), first);
+
+  // Typing the old name without extension asks about the file really written; No keeps it.
+  dialogs_.messages.clear();
+  dialogs_.fileNames = {dir_.File("nc/first")};
+  dialogs_.answers = {Answer::No};
+  main_->sbtNewNcClick();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text.rfind(dir_.File("nc/first.nc") + " already exists.", 0), 0u)
+      << dialogs_.messages[0].text;
+  EXPECT_TRUE(main_->Job().ncFileName.empty());
+
+  // A document that names an existing file (a received one) asks before Calculate replaces it.
+  dialogs_.fileNames = {dir_.File("nc/other")};
+  main_->sbtNewNcClick();
+  Click("sbtNextB4");
+  Click("sbtNextB5");
+  const std::string document = dir_.File("received.qvx");
+  SaveDocumentAs(document);
+  {
+    platform::MappedFile file(document);
+    machining::Document parsed = machining::ParseDocument(file.Data(), file.Size());
+    parsed.record.ncPath = dir_.File("nc/first.nc");
+    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
+  }
+  dialogs_.answers = {Answer::Yes};
+  Open(document);
+  ASSERT_EQ(main_->Job().ncFileName, dir_.File("nc/first.nc"));
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::No};
+  Click("sbtNcCalc");
+  ASSERT_EQ(dialogs_.messages.size(), 1u) << Messages();
+  EXPECT_NE(dialogs_.messages[0].text.find("already exists"), std::string::npos);
+  EXPECT_EQ(FileText(dir_.File("nc/first.nc")), first) << "No leaves the file byte for byte";
+}
+
+TEST_F(JobSafetyTest, TheNcDialogOffersThePostProcessorsExtension) {
+  WalkToCutting(dir_.File("nc/job"));
+  Click("sbtPrevB6");
+  Click("sbtPrevB5");
+  ChoosePost("ShopBot_mm");
+  dialogs_.fileNames = {dir_.File("nc/shop")};
+  Click("sbtNewNc");
+  EXPECT_EQ(dialogs_.fileRequests.back().filter, "NC programs (*.sbp)|*.sbp");
+  EXPECT_EQ(main_->Job().ncFileName, dir_.File("nc/shop.sbp"));
+}
+
+TEST_F(JobSafetyTest, AChangedJobIsOfferedForSavingBeforeItGoes) {
+  Start();
+  Open(picture_);
+  // Unchanged since it was opened: the plain question.
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::No};
+  EXPECT_FALSE(main_->FormClose());
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "Leave?");
+  dialogs_.answers = {Answer::Yes};  // "452" before the picture is opened again, unchanged
+  OpenAndWalkToCutting(dir_.File("nc/job"));
+
+  // Changed: Save, Discard or Cancel.
+  Edit("txtFeedPlane")->setText("7");
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Cancel};
+  EXPECT_FALSE(main_->FormClose()) << "Cancel keeps the window";
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel);
+
+  // Save of a job never saved runs the save dialog, which starts in the user's documents; New goes on
+  // once it is saved.
+  const std::string document = dir_.File("job.qvx");
+  dialogs_.answers = {Answer::Yes};
+  dialogs_.fileNames = {document};
+  dialogs_.filterIndexes = {1};
+  Click("sbtNew");
+  ASSERT_TRUE(platform::FileExists(document));
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, app::UserDocumentsFolder() + "relief") << "not the program's folder";
+  EXPECT_EQ(main_->WorkingBitmap(), nullptr) << "saved, then the next job";
+  auto feedPlaneIn = [&] {
+    const platform::MappedFile file(document);
+    return machining::ParseDocument(file.Data(), file.Size()).record.feedPlane;
+  };
+  EXPECT_FLOAT_EQ(feedPlaneIn(), 7.0f);
+
+  // Reopened and changed: Save writes to the job's own document without a dialog.
+  Open(document);
+  Edit("txtFeedPlane")->setText("8");
+  const size_t requests = dialogs_.fileRequests.size();
+  dialogs_.answers = {Answer::Yes};
+  Click("sbtNew");
+  EXPECT_EQ(dialogs_.fileRequests.size(), requests);
+  EXPECT_FLOAT_EQ(feedPlaneIn(), 8.0f);
+
+  // Discard at closing writes nothing, and no other question follows.
+  Open(document);
+  Edit("txtFeedPlane")->setText("9");
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::No};
+  EXPECT_TRUE(main_->FormClose());
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel);
+  EXPECT_FLOAT_EQ(feedPlaneIn(), 8.0f);
+}
+
+TEST_F(JobSafetyTest, SaveRefusesWhatOpenWouldRefuse) {
+  Start();
+  Open(picture_);
+  WalkToDepth();
+  const struct {
+    const char* field;
+    const char* text;
+    const char* said;
+  } cases[] = {
+      {"txtVecLarg", "0", "image width is not above 0"},
+      {"txtFeedPlane", "1e39", "Feed plane: \"1e39\" is too large"},
+      {"txtOriginX", "1234567890123456789012345678901234567890", "Reference point X:"},
+      {"txtWhiteD", "abc", "Depth for white: \"abc\" is not a number"},
+  };
+  for (const auto& c : cases) {
+    const QString before = Edit(c.field)->text();
+    Edit(c.field)->setText(c.text);
+    dialogs_.messages.clear();
+    const std::string document = dir_.File(std::string("bad_") + c.field + ".qvx");
+    dialogs_.fileNames = {document};
+    dialogs_.filterIndexes = {1};
+    // Straight to the command: some fields disable the button while they are being changed.
+    platform::RunGuarded([this] { main_->sbtSaveClick(); });
+    EXPECT_FALSE(platform::FileExists(document)) << c.field << " " << c.text;
+    EXPECT_NE(Messages().find(c.said), std::string::npos) << c.field << ": " << Messages();
+    Edit(c.field)->setText(before);
+  }
+}
+
+TEST_F(JobSafetyTest, NewAndOpenStartTheNextJobClean) {
+  WalkToCutting(dir_.File("nc/job"));
+  // A "Z no cut" height picked and on, a time shown.
+  Get<QCheckBox>("chkCutColor")->setChecked(true);
+  Click("btnZNC");
+  main_->LocalCad().AddObject(app::kZNoCutPointId, std::make_unique<cad::TPunto2D>(app::kZNoCutPointId, cad::Point2D(10, 10)));
+  main_->LocalPrgEndOperation();
+  ASSERT_TRUE(main_->ZNoCutOn());
+  Click("sbtNcCalc");
+  ASSERT_TRUE(main_->Scene().Text().Visible());
+
+  dialogs_.answers = {Answer::No};  // Discard
+  Click("sbtNew");
+  EXPECT_FALSE(main_->ZNoCutOn());
+  EXPECT_FLOAT_EQ(main_->ZNoCutHeight(), machining::kZNoCutNone);
+  EXPECT_FALSE(Get<QCheckBox>("chkCutColor")->isChecked());
+  EXPECT_FALSE(main_->Scene().Text().Visible()) << "no time over the next relief";
+  EXPECT_TRUE(main_->Job().ncFileName.empty());
+  EXPECT_TRUE(main_->ToolpathNodes().empty());
+  EXPECT_TRUE(Get<QPlainTextEdit>("ricIso")->toPlainText().isEmpty());
+  EXPECT_EQ(Edit("txtFeedPlane")->text(), "2") << "the cutting values are the user's defaults";
+
+  // A failed open gives the status line back.
+  main_->Messaggio("before");
+  dir_.Write("pictures/broken.bmp", "BM not a picture");
+  dialogs_.fileNames = {dir_.File("pictures/broken.bmp")};
+  Click("sbtOpen");
+  EXPECT_EQ(Status(), "before");
+  dialogs_.fileNames = {""};
+  Click("sbtOpen");
+  EXPECT_EQ(Status(), "before") << "a cancelled open too";
+}
+
+TEST_F(JobSafetyTest, PagesReachedWithCtrlTabBuildTheReliefFirst) {
+  Start();
+  dialogs_.fileNames = {picture_, dir_.File("nc/tabbed")};
+  Click("sbtOpen");
+  ASSERT_EQ(Page(), app::kPageDimension);
+  app::TPageControl* pages = main_->PageControl();
+  for (int i = 0; i < 5; ++i) {
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::ControlModifier);
+    QApplication::sendEvent(pages, &tab);
+  }
+  ASSERT_EQ(Page(), app::kPageCutting);
+  EXPECT_EQ(main_->Relief().grid.Columns(), 40) << "the relief was built on the way";
+  EXPECT_TRUE(main_->Mode3D());
+  EXPECT_EQ(Get<QComboBox>("cboPostName")->currentText(), "Fanuc_mm");
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  EXPECT_EQ(Messages().find("0 x 30"), std::string::npos) << Messages();
+  EXPECT_TRUE(platform::FileExists(dir_.File("nc/tabbed.nc"))) << Messages();
+}
+
+}  // namespace
