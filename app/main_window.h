@@ -310,6 +310,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void LoadDocumentFile(const std::string& path, machining::Document document);
   // Writes the relief as STL after the STL-choice dialog; nothing when it is cancelled.
   void Scrive_Stl(const std::string& path);
+  // Whether the drawing holds something a DXF file carries; when it does not, says so.
+  bool DxfHasEntity();
   const std::string& DocumentFileName() const { return job_.documentFile; }
   // The wait before each step of the replay (200 ms); tests make it run the events only.
   void SetReplayWait(std::function<void(int milliseconds)> wait) { replayWait_ = std::move(wait); }
@@ -553,6 +555,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // Writes the drawing as a DXF file beside `path` and renames it over `path` once complete, so a
   // failed write leaves an earlier file whole; raises platform::FileError or WriteError.
   virtual void Cad2DWriteDxf(const std::string& path);
+  // Whether that file would hold an entity (the picture has none).
+  virtual bool Cad2DHasDxfEntity();
   virtual void View2DApply();
   virtual void View2DZoomExtent();
   // Each side of the visible window moves in (out) by a quarter of its size.

@@ -396,6 +396,7 @@ void TfrmMain::sbtSaveClick() {
     record = AggRecDaForm();
     machining::CheckDocumentRecord(*record);
   }
+  if (type == kSaveDxf && !DxfHasEntity()) return;
   if (!ConfirmReplace(path)) return;
   job_.documentFile = path;
   Messaggio("");
@@ -436,6 +437,17 @@ void TfrmMain::Scrive_Stl(const std::string& path) {
   if (job_.relief.gridStale && job_.workBitmap) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
   WaitCursor wait;
   machining::WriteStlFile(path, job_.relief, stl_->Solid());
+}
+
+bool TfrmMain::DxfHasEntity() {
+  // After a plain job the drawing holds the picture alone, which DXF cannot carry: an empty file would
+  // look saved, and would replace whatever an earlier one held.
+  if (Cad2DHasDxfEntity()) return true;
+  platform::CurrentDialogs().Message(
+      "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, only "
+      "lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file was written.",
+      "", platform::MessageKind::Information, platform::Buttons::Ok);
+  return false;
 }
 
 }  // namespace app

@@ -77,6 +77,8 @@ void TfrmMain::Cad2DTranslateAll(double dx, double dy) {
   LocalCad_.TransformObjects(every, cad::Translate2D(dx, dy));
 }
 
+bool TfrmMain::Cad2DHasDxfEntity() { return cad::TDXF2DExport::HasEntity(LocalCad_); }
+
 void TfrmMain::Cad2DWriteDxf(const std::string& path) {
   platform::WriteThroughTemporary(path, [this](const std::string& temporary) {
     cad::TDXF2DExport dxf(temporary, &LocalCad_);

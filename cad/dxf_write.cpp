@@ -142,11 +142,17 @@ int DXFLayerColor(const TLayer& layer) {
 
 TDXFWrite::TDXFWrite(const std::string& fileName) : fileName_(fileName) { Open(); }
 
+TDXFWrite::TDXFWrite() : discard_(true) {}
+
 TDXFWrite::~TDXFWrite() {
   if (file_) std::fclose(file_);
 }
 
 void TDXFWrite::Open() {
+  if (discard_) {
+    buffer_.clear();
+    return;
+  }
   if (file_) std::fclose(file_);
   file_ = std::fopen(fileName_.c_str(), "wb");
   if (!file_) throw platform::FileError("Cannot create file \"" + fileName_ + "\"");
@@ -157,6 +163,7 @@ void TDXFWrite::Open() {
 void TDXFWrite::Rewrite() { Open(); }
 
 void TDXFWrite::Flush() {
+  if (discard_) buffer_.clear();
   if (buffer_.empty()) return;
   if (!file_ || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
   buffer_.clear();
@@ -211,6 +218,7 @@ void TDXFWrite::WriteEndSection() { WriteGroup(0, "ENDSEC"); }
 
 void TDXFWrite::Finish() {
   Flush();
+  if (discard_) return;
   if (!file_) throw platform::WriteError("Cannot write file \"" + fileName_ + "\"");
   if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
@@ -222,6 +230,9 @@ void TDXFWrite::Finish() {
 
 TDXF2DExport::TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing)
     : writer_(std::make_unique<TDXFWrite>(fileName)), drawing_(drawing) {}
+
+TDXF2DExport::TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing)
+    : writer_(std::move(writer)), drawing_(drawing) {}
 
 TDXF2DExport::~TDXF2DExport() = default;
 
@@ -238,6 +249,17 @@ void TDXF2DExport::WriteDXF() {
 void TDXF2DExport::Finish() {
   writer_->WriteGroup(0, "EOF");
   writer_->Finish();
+}
+
+bool TDXF2DExport::HasEntity(TKQCmp2D& drawing) {
+  // The entity writer itself decides, into a writer that keeps nothing; the first entity settles it.
+  TDXF2DExport dry(std::make_unique<TDXFWrite>(), &drawing);
+  auto it = drawing.ObjectsIterator();
+  for (TGraphicObject* o = it->First(); o; o = it->Next()) {
+    if (o->ToBeSaved) dry.WriteEntity(*o, IdentityTransform2D);
+    if (dry.entities_ > 0) return true;
+  }
+  return false;
 }
 
 void TDXF2DExport::MarkUsed(TGraphicObject& object) {
@@ -350,6 +372,7 @@ const std::string& TDXF2DExport::LayerName(const TGraphicObject& object) const {
 }
 
 void TDXF2DExport::WriteEntityStart(const char* name, const TGraphicObject& object) {
+  ++entities_;
   writer_->WriteGroup(0, name);
   writer_->WriteGroup(8, LayerName(object));
 }

@@ -47,6 +47,8 @@ class TDXFWrite {
  public:
   // Opens the file for writing, created or emptied; FileError when it cannot.
   explicit TDXFWrite(const std::string& fileName);
+  // A writer without a file that keeps nothing, for finding out what a drawing would write.
+  TDXFWrite();
   // Closes the file; never raises (see Finish).
   ~TDXFWrite();
   TDXFWrite(const TDXFWrite&) = delete;
@@ -83,6 +85,7 @@ class TDXFWrite {
   std::FILE* file_ = nullptr;
   std::string buffer_;
   bool failed_ = false;
+  bool discard_ = false;
 };
 
 class TDXF2DExport {
@@ -100,6 +103,9 @@ class TDXF2DExport {
   void WriteDXF();
   // 0 "EOF", then the writer's Finish.
   void Finish();
+  // Whether the drawing's file would hold an entity: a drawing of nothing but the picture (and
+  // platform-font texts) has none. Writes no file.
+  static bool HasEntity(TKQCmp2D& drawing);
 
   TDXFWrite& Writer() { return *writer_; }
 
@@ -112,6 +118,7 @@ class TDXF2DExport {
   void WriteEntity(TGraphicObject& object, const TTransform2D& outer);
 
  private:
+  TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing);
   void MarkUsedLayers();
   void MarkUsed(TGraphicObject& object);
   void WriteHeader();
@@ -127,6 +134,7 @@ class TDXF2DExport {
   std::unique_ptr<TDXFWrite> writer_;
   TKQCmp2D* drawing_;
   std::array<bool, 256> used_{};
+  int64_t entities_ = 0;  // entities begun since the writer was made
 };
 
 }  // namespace cad

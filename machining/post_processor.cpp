@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "platform/numbers.h"
+#include "platform/text_encoding.h"
 
 namespace machining {
 
@@ -56,15 +57,20 @@ std::string FileNameWithoutFolder(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Text between the comment delimiters: their first characters become blanks so the text cannot
-// close the comment early or open a nested one.
-std::string CommentText(std::string text, const PostProcessorSettings& s) {
-  for (const std::string* delimiter : {&s.startComment, &s.endComment}) {
+// Text between the comment delimiters, as every control reads it: plain ASCII (many refuse bytes
+// above 127), upper-cased whole, on one line. The delimiters' first characters become blanks so the
+// text cannot close the comment early or open a nested one.
+std::string CommentText(std::string_view text, const PostProcessorSettings& s) {
+  std::string body = platform::ToUpperAscii(platform::TransliterateToAscii(text));
+  for (char& c : body)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  const std::string start = platform::ToUpperAscii(s.startComment), end = platform::ToUpperAscii(s.endComment);
+  for (const std::string* delimiter : {&start, &end}) {
     if (delimiter->empty()) continue;
-    for (char& c : text)
+    for (char& c : body)
       if (c == delimiter->front()) c = ' ';
   }
-  return platform::ToUpperAscii(s.startComment + text + s.endComment);
+  return start + body + end;
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #include "machining/stl_writer.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "machining/relief.h"
 #include "platform/atomic_file.h"
@@ -26,32 +29,106 @@ Vec Cross(const Vec& a, const Vec& b) {
 
 Vec Minus(const Vec& a, const Vec& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
 
-// Facets gathered in a buffer and handed to the sink a block at a time.
+// Facets packed into a block and handed to the sink a block at a time. A reversed writer turns every
+// facet over (second and third vertex exchanged), for a solid whose base lies on top.
 class FacetWriter {
  public:
-  explicit FacetWriter(const std::function<void(const uint8_t*, size_t)>& sink) : sink_(sink) {}
-  ~FacetWriter() = default;
+  FacetWriter(const std::function<void(const uint8_t*, size_t)>& sink, bool reversed)
+      : sink_(sink), reversed_(reversed), block_(kBlock) {}
 
   void Facet(const Vec& normal, const Vec& a, const Vec& b, const Vec& c) {
-    for (const Vec* v : {&normal, &a, &b, &c})
-      for (double coordinate : *v) out_.F32(static_cast<float>(coordinate));
-    out_.U16(0);
-    if (out_.Size() >= kBlock) Flush();
+    if (used_ + kStlFacetSize > block_.size()) Flush();
+    uint8_t* out = block_.data() + used_;
+    for (const Vec* v : {&normal, &a, reversed_ ? &c : &b, reversed_ ? &b : &c})
+      for (double coordinate : *v) out = PutF32(out, static_cast<float>(coordinate));
+    out[0] = out[1] = 0;
+    used_ += kStlFacetSize;
   }
-  // A facet whose normal comes from its own edges.
-  void Facet(const Vec& a, const Vec& b, const Vec& c) { Facet(Unit(Cross(Minus(b, a), Minus(c, a))), a, b, c); }
+  // A facet whose normal comes from its own edges, as it is written.
+  void Facet(const Vec& a, const Vec& b, const Vec& c) {
+    const Vec& second = reversed_ ? c : b;
+    const Vec& third = reversed_ ? b : c;
+    Facet(Unit(Cross(Minus(second, a), Minus(third, a))), a, b, c);
+  }
   void Flush() {
-    if (out_.Size() == 0) return;
-    const platform::Bytes block = out_.Take();
-    sink_(block.data(), block.size());
-    out_ = platform::ByteWriter();
+    if (used_ > 0) sink_(block_.data(), used_);
+    used_ = 0;
   }
 
  private:
+  static uint8_t* PutF32(uint8_t* out, float value) {
+    const uint32_t bits = std::bit_cast<uint32_t>(value);
+    for (int i = 0; i < 4; ++i) out[i] = static_cast<uint8_t>(bits >> (8 * i));
+    return out + 4;
+  }
+
   static constexpr size_t kBlock = kStlFacetSize * 20000;
   const std::function<void(const uint8_t*, size_t)>& sink_;
-  platform::ByteWriter out_;
+  const bool reversed_;
+  std::vector<uint8_t> block_;
+  size_t used_ = 0;
 };
+
+// Every step of the rim in the walls' order, front, right, back, left (counter-clockwise seen from
+// above): step(x, y, dx, dy, outward normal) from node (x, y) to node (x + dx, y + dy).
+template <typename Step>
+void ForEachRimStep(int columns, int rows, Step step) {
+  for (int x = 0; x + 1 < columns; ++x) step(x, 0, 1, 0, Vec{0, -1, 0});
+  for (int y = 0; y + 1 < rows; ++y) step(columns - 1, y, 0, 1, Vec{1, 0, 0});
+  for (int x = columns - 1; x >= 1; --x) step(x, rows - 1, -1, 0, Vec{0, 1, 0});
+  for (int y = rows - 1; y >= 1; --y) step(0, y, 0, -1, Vec{-1, 0, 0});
+}
+
+// Where a solid's base lies and whether the surface stands above it.
+struct SolidBase {
+  float z = 0.0f;
+  bool surfaceAbove = true;
+};
+
+const char* const kNoRelief = "There is no relief to write: build it on the depth page first.";
+
+// Refuses a grid too small for a facet or holding a height that is no number (it would make every
+// reader of the file fail); for a solid, finds its base: at the black depth, on the side of it where
+// the surface lies. The picture's black lands on the black depth only to the depth table's rounding,
+// and a surface reaching past the black depth takes the base with it, so walls never cross the base
+// and a black rim gives no sliver of a wall.
+SolidBase CheckedBase(const ReliefModel& model, bool solid) {
+  const HeightGrid& grid = model.grid;
+  if (StlFacetCount(grid.Columns(), grid.Rows(), solid) == 0) throw ReliefError(kNoRelief);
+  float lo = std::numeric_limits<float>::infinity(), hi = -lo;
+  for (int x = 0; x < grid.Columns(); ++x) {
+    const float* column = grid.Column(x);
+    for (int y = 0; y < grid.Rows(); ++y) {
+      lo = std::min(lo, column[y]);
+      hi = std::max(hi, column[y]);
+      if (!std::isfinite(column[y])) throw ReliefError("The relief holds a height that is no number: build it again on the depth page.");
+    }
+  }
+  SolidBase base;
+  const float black = model.zBlack;
+  if (!solid) return base;
+  if (!std::isfinite(black)) throw ReliefError("The black depth is no number: set it again on the depth page.");
+  base.surfaceAbove = double(hi) - black >= double(black) - lo;
+  const float nearest = base.surfaceAbove ? lo : hi;
+  const float slack = 1e-6f * std::max({1.0f, std::fabs(black), std::fabs(lo), std::fabs(hi)});
+  const bool beyond = base.surfaceAbove ? nearest < black : nearest > black;
+  base.z = beyond || std::fabs(nearest - black) <= slack ? nearest : black;
+  if (lo == hi && lo == base.z)
+    throw ReliefError("The relief lies flat at the black depth: there is no solid to write.");
+  return base;
+}
+
+uint64_t FacetCount(const ReliefModel& model, bool solid, const SolidBase& base) {
+  const int columns = model.grid.Columns(), rows = model.grid.Rows();
+  uint64_t count = StlFacetCount(columns, rows, solid);
+  // A rim node on the base takes the wall facet on either side of it.
+  if (solid)
+    ForEachRimStep(columns, rows, [&](int x, int y, int, int, const Vec&) {
+      if (model.grid.At(x, y) == base.z) count -= 2;
+    });
+  if (count > std::numeric_limits<uint32_t>::max()) throw ReliefError("The relief has too many facets for an STL file.");
+  return count;
+}
 
 }  // namespace
 
@@ -59,52 +136,58 @@ uint64_t StlFacetCount(int64_t columns, int64_t rows, bool solid) {
   if (columns < 2 || rows < 2) return 0;
   const uint64_t cellsX = static_cast<uint64_t>(columns - 1), cellsY = static_cast<uint64_t>(rows - 1);
   uint64_t count = 2 * cellsX * cellsY;
-  if (solid) count += 2 * (2 * cellsX + 2 * cellsY) + 2;
+  // Two wall facets and one base facet a rim step.
+  if (solid) count += 3 * (2 * cellsX + 2 * cellsY);
   return count;
 }
 
+uint64_t StlFacetCount(const ReliefModel& model, bool solid) {
+  return FacetCount(model, solid, CheckedBase(model, solid));
+}
+
 void WriteStl(const ReliefModel& model, bool solid, const std::function<void(const uint8_t*, size_t)>& sink) {
+  const SolidBase base = CheckedBase(model, solid);
+  const uint64_t count = FacetCount(model, solid, base);
   const HeightGrid& grid = model.grid;
   const int columns = grid.Columns(), rows = grid.Rows();
-  const uint64_t count = StlFacetCount(columns, rows, solid);
-  if (count == 0) throw ReliefError("There is no relief to write: build it on the depth page first.");
-  if (count > std::numeric_limits<uint32_t>::max()) throw ReliefError("The relief has too many facets for an STL file.");
   const double step = model.gridStep, originX = model.gridOriginX, originY = model.gridOriginY;
   auto node = [&](int x, int y) -> Vec { return {originX + x * step, originY + y * step, grid.At(x, y)}; };
-  auto base = [&](int x, int y) -> Vec { return {originX + x * step, originY + y * step, model.zBlack}; };
+  auto onBase = [&](int x, int y) -> Vec { return {originX + x * step, originY + y * step, base.z}; };
 
   platform::ByteWriter header;
   header.Fill(0, 80);
   header.U32(static_cast<uint32_t>(count));
   sink(header.Data().data(), header.Size());
 
-  FacetWriter out(sink);
+  // The surface of a solid over its base faces up, under it (the base on top) down.
+  FacetWriter out(sink, solid && !base.surfaceAbove);
   for (int y = 0; y + 1 < rows; ++y)
     for (int x = 0; x + 1 < columns; ++x) {
       out.Facet(node(x, y), node(x + 1, y), node(x, y + 1));
       out.Facet(node(x + 1, y + 1), node(x, y + 1), node(x + 1, y));
     }
   if (solid) {
-    // Two facets of the wall from node (x, y) to node (x + dx, y + dy), down to the base.
-    auto wall = [&](int x, int y, int dx, int dy, const Vec& normal) {
-      out.Facet(normal, node(x, y), base(x, y), base(x + dx, y + dy));
-      out.Facet(normal, node(x, y), base(x + dx, y + dy), node(x + dx, y + dy));
-    };
-    for (int x = 0; x + 1 < columns; ++x) wall(x, 0, 1, 0, {0, -1, 0});
-    for (int y = 0; y + 1 < rows; ++y) wall(columns - 1, y, 0, 1, {1, 0, 0});
-    for (int x = columns - 1; x >= 1; --x) wall(x, rows - 1, -1, 0, {0, 1, 0});
-    for (int y = rows - 1; y >= 1; --y) wall(0, y, 0, -1, {-1, 0, 0});
-    const Vec down = {0, 0, -1};
-    out.Facet(down, base(0, 0), base(0, rows - 1), base(columns - 1, 0));
-    out.Facet(down, base(0, rows - 1), base(columns - 1, rows - 1), base(columns - 1, 0));
+    // Two facets of the wall from node (x, y) to node (x + dx, y + dy), down to the base; a facet
+    // whose node lies on the base has no area and is left out, the surface meeting the base there.
+    ForEachRimStep(columns, rows, [&](int x, int y, int dx, int dy, const Vec& normal) {
+      if (grid.At(x, y) != base.z) out.Facet(normal, node(x, y), onBase(x, y), onBase(x + dx, y + dy));
+      if (grid.At(x + dx, y + dy) != base.z)
+        out.Facet(normal, node(x, y), onBase(x + dx, y + dy), node(x + dx, y + dy));
+    });
+    // The base: a fan from the middle of a cell (never a node, which the surface might touch there)
+    // to every rim step, each facet sharing the rim step's edge with the wall or the surface.
+    const Vec middle = {originX + ((columns - 1) / 2 + 0.5) * step, originY + ((rows - 1) / 2 + 0.5) * step, base.z};
+    const Vec outward = {0, 0, base.surfaceAbove ? -1.0 : 1.0};
+    ForEachRimStep(columns, rows, [&](int x, int y, int dx, int dy, const Vec&) {
+      out.Facet(outward, middle, onBase(x + dx, y + dy), onBase(x, y));
+    });
   }
   out.Flush();
 }
 
 void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid) {
   // Refused before a file is made.
-  if (StlFacetCount(model.grid.Columns(), model.grid.Rows(), solid) == 0)
-    throw ReliefError("There is no relief to write: build it on the depth page first.");
+  CheckedBase(model, solid);
   platform::AtomicFile file(path);
   WriteStl(model, solid, [&](const uint8_t* data, size_t size) { file.Write(data, size); });
   file.Commit();

@@ -59,6 +59,58 @@ size_t DecodeUtf8(std::string_view s, size_t i, uint32_t& code) {
   return length;
 }
 
+// Each character of UTF-8 text through put(out, code point); a byte that is not valid UTF-8 becomes
+// '?' in its place.
+template <typename Put>
+std::string EachCharacter(std::string_view text, Put put) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t i = 0; i < text.size();) {
+    uint32_t code = 0;
+    const size_t length = DecodeUtf8(text, i, code);
+    if (length == 0) {
+      out += '?';
+      ++i;
+    } else {
+      put(out, code);
+      i += length;
+    }
+  }
+  return out;
+}
+
+// Plain letters of U+00C0..U+00FF and U+0100..U+017F (Latin-1 and Latin Extended-A).
+constexpr const char* kLatin1Letters[64] = {
+    "A", "A", "A", "A", "A", "A", "AE", "C", "E", "E", "E", "E", "I", "I", "I", "I",
+    "D", "N", "O", "O", "O", "O", "O", "x", "O", "U", "U", "U", "U", "Y", "TH", "ss",
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i",
+    "d", "n", "o", "o", "o", "o", "o", "/", "o", "u", "u", "u", "u", "y", "th", "y",
+};
+constexpr const char* kLatinExtendedALetters[128] = {
+    "A", "a", "A", "a", "A", "a", "C", "c", "C", "c", "C", "c", "C", "c", "D", "d",
+    "D", "d", "E", "e", "E", "e", "E", "e", "E", "e", "E", "e", "G", "g", "G", "g",
+    "G", "g", "G", "g", "H", "h", "H", "h", "I", "i", "I", "i", "I", "i", "I", "i",
+    "I", "i", "IJ", "ij", "J", "j", "K", "k", "k", "L", "l", "L", "l", "L", "l", "L",
+    "l", "L", "l", "N", "n", "N", "n", "N", "n", "n", "N", "n", "O", "o", "O", "o",
+    "O", "o", "OE", "oe", "R", "r", "R", "r", "R", "r", "S", "s", "S", "s", "S", "s",
+    "S", "s", "T", "t", "T", "t", "T", "t", "U", "u", "U", "u", "U", "u", "U", "u",
+    "U", "u", "U", "u", "W", "w", "Y", "y", "Y", "Z", "z", "Z", "z", "Z", "z", "s",
+};
+
+// The plain form of a character outside ASCII; nullptr when it has none.
+const char* PlainForm(uint32_t code) {
+  if (code >= 0xC0 && code <= 0xFF) return kLatin1Letters[code - 0xC0];
+  if (code >= 0x100 && code <= 0x17F) return kLatinExtendedALetters[code - 0x100];
+  switch (code) {
+    case 0xA0: return " ";
+    case 0xB4: case 0x2018: case 0x2019: case 0x201A: case 0x2032: return "'";
+    case 0x201C: case 0x201D: case 0x201E: case 0x2033: return "\"";
+    case 0xAD: case 0x2010: case 0x2011: case 0x2012: case 0x2013: case 0x2014: case 0x2212: return "-";
+    case 0x2026: return "...";
+    default: return nullptr;
+  }
+}
+
 }  // namespace
 
 bool IsValidUtf8(std::string_view bytes) {
@@ -82,22 +134,24 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
 }
 
 std::string Utf8ToWindows1252(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size();) {
-    uint32_t code = 0;
-    const size_t length = DecodeUtf8(text, i, code);
-    i += length ? length : 1;
+  return EachCharacter(text, [](std::string& out, uint32_t code) {
     char byte = '?';
-    if (length && (code < 0x80 || (code >= 0xA0 && code <= 0xFF))) {
+    if (code < 0x80 || (code >= 0xA0 && code <= 0xFF)) {
       byte = static_cast<char>(code);
-    } else if (length) {
+    } else {
       for (int k = 0; k < 32; ++k)
         if (kHighControls[k] == code) byte = static_cast<char>(0x80 + k);
     }
     out += byte;
-  }
-  return out;
+  });
+}
+
+std::string TransliterateToAscii(std::string_view text) {
+  return EachCharacter(text, [](std::string& out, uint32_t code) {
+    if (code < 0x80) out += static_cast<char>(code);
+    else if (const char* plain = PlainForm(code)) out += plain;
+    else out += '?';
+  });
 }
 
 std::string DecodeTextFile(std::string_view bytes) {

@@ -17,6 +17,12 @@ std::string Windows1252ToUtf8(std::string_view bytes);
 // valid UTF-8) becomes '?'.
 std::string Utf8ToWindows1252(std::string_view text);
 
+// UTF-8 text as plain ASCII, for machine controls that refuse bytes above 127: Latin letters lose
+// their accents ("ö" becomes "o", "ß" "ss", "Æ" "AE"), typographic quotes, dashes and the ellipsis
+// take their plain forms, a no-break space is a blank; any other character, and any byte that is not
+// valid UTF-8, becomes '?'. ASCII stays as it is.
+std::string TransliterateToAscii(std::string_view text);
+
 // The text of a file as UTF-8: without a UTF-8 byte-order mark, as it stands when it is valid UTF-8,
 // otherwise read as Windows-1252.
 std::string DecodeTextFile(std::string_view bytes);

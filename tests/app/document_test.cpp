@@ -247,7 +247,7 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
   EXPECT_TRUE(stl("relief", true, true));
   EXPECT_EQ(dialogs_.fileRequests.back().initialPath, dir_.File("odd")) << "now the document's name";
   EXPECT_EQ(stl_->windowTitle().toStdString(), dir_.File("relief.stl")) << "the file's name as caption";
-  EXPECT_EQ(std::filesystem::file_size(dir_.File("relief.stl")), 84 + 50 * machining::StlFacetCount(40, 30, true));
+  EXPECT_EQ(std::filesystem::file_size(dir_.File("relief.stl")), 84 + 50 * machining::StlFacetCount(w.Relief(), true));
   EXPECT_TRUE(stl("surface", false, true));
   EXPECT_EQ(std::filesystem::file_size(dir_.File("surface.stl")), 84 + 50 * machining::StlFacetCount(40, 30, false));
   EXPECT_TRUE(stl("cancelled", true, false));
@@ -271,6 +271,18 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
 TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
   RecordingMain& w = StartFast();
   OpenAndWalkToCutting(dir_.File("nc"));
+  // The picture alone: said before the overwrite question, and no file written over an earlier one.
+  dir_.Write("drawing.dxf", std::string("earlier"));
+  dialogs_.messages.clear();
+  dialogs_.answers = {platform::Answer::Yes};
+  Save(dir_.File("drawing"), 3);
+  ASSERT_EQ(dialogs_.messages.size(), 1u) << "the message alone";
+  EXPECT_NE(dialogs_.messages[0].text.find("nothing a DXF file can carry"), std::string::npos) << dialogs_.messages[0].text;
+  EXPECT_TRUE(Errors().empty());
+  EXPECT_EQ(FileText(dir_.File("drawing.dxf")), "earlier");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf.tmp~")));
+  std::filesystem::remove(dir_.File("drawing.dxf"));
+
   // Over the picture (on layer 0, no DXF entity of its own): a line on the drawing layer 1 and a circle
   // on a named layer 3.
   cad::TKQCmp2D& drawing = w.LocalCad();

@@ -4,6 +4,7 @@
 
 #include <clocale>
 #include <cstdio>
+#include <functional>
 #include <numbers>
 #include <sstream>
 
@@ -134,6 +135,53 @@ TEST_F(DXFWriteTest, WriteErrorsAreRaisedNotReportedAsSaved) {
     dropped.WriteDXF();
   }
   EXPECT_EQ(testing_support::FileText(dir.File("cut.dxf")).find("EOF"), std::string::npos);
+}
+
+// Whether a file would carry anything is the entity writer's own answer, group children included.
+TEST_F(DXFWriteTest, HasEntityOnlyForWhatTheFileCarries) {
+  const auto picture = [] { return std::make_unique<TBitmap2D>(0, platform::Bitmap(3, 2, 8), Point2D(0, 0), Point2D(3, 2)); };
+  const struct {
+    const char* name;
+    std::function<void(TKQCmp2D&)> fill;
+    bool entity;
+  } cases[] = {
+      {"empty", [](TKQCmp2D&) {}, false},
+      {"the picture alone", [&](TKQCmp2D& d) { d.AddObject(0, picture()); }, false},
+      {"the picture and a platform-font text",
+       [&](TKQCmp2D& d) {
+         d.AddObject(0, picture());
+         d.AddObject(-1, std::make_unique<TText2D>(-1, Point2D(0, 0), Point2D(30, 10), 4, "no entity"));
+       },
+       false},
+      {"a line not to be saved",
+       [](TKQCmp2D& d) { d.AddObject(-1, Line(0, 0, 1, 1))->ToBeSaved = false; }, false},
+      {"a group of a picture",
+       [&](TKQCmp2D& d) {
+         auto group = std::make_unique<TContainer2D>(-1);
+         group->AddChild(picture());
+         d.AddObject(-1, std::move(group));
+       },
+       false},
+      {"a group holding a line",
+       [&](TKQCmp2D& d) {
+         auto group = std::make_unique<TContainer2D>(-1);
+         group->AddChild(picture());
+         group->AddChild(Line(0, 0, 1, 1));
+         d.AddObject(-1, std::move(group));
+       },
+       true},
+      {"the picture and a point",
+       [&](TKQCmp2D& d) {
+         d.AddObject(0, picture());
+         d.AddObject(-1, std::make_unique<TPunto2D>(-1, Point2D(7, 7)));
+       },
+       true},
+  };
+  for (const auto& c : cases) {
+    TKQCmp2D drawing;
+    c.fill(drawing);
+    EXPECT_EQ(TDXF2DExport::HasEntity(drawing), c.entity) << c.name;
+  }
 }
 
 using testing_support::ReadWithEzdxf;

@@ -200,7 +200,8 @@ TEST(PostProcessor, FilesThatAreNoPostProcessorSayWhy) {
   ASSERT_TRUE(machining::ReadPostProcessor(folder.Path(), "windows", w));
   NcJob job;
   job.toolName = "Kugel \u00D8 6";
-  EXPECT_EQ(ExpandPostTemplate(w.settings.startOfFile, 0, 0, job, w), "(Fr\u00E4ser \u2013 (KUGEL \u00D8 6))\r\n");
+  EXPECT_EQ(ExpandPostTemplate(w.settings.startOfFile, 0, 0, job, w), "(Fr\u00E4ser \u2013 (KUGEL O 6))\r\n")
+      << "the post's own text as written, the tool name in plain ASCII";
 }
 
 TEST(PostProcessor, TemplateSeparatorsAndLineStarts) {
@@ -275,6 +276,33 @@ TEST(PostProcessor, KeyValues) {
   EXPECT_EQ(PostKeyValue("progname", 0, 0, job, w), ";FACE.NC");
   job.toolName = "a;b";
   EXPECT_EQ(PostKeyValue("toolname", 0, 0, job, w), ";A B");
+}
+
+// The file and tool names in comments: plain ASCII, upper-cased whole, on one line, never holding a
+// character that opens or closes the post's comments.
+TEST(PostProcessor, CommentsArePlainAsciiInCapitals) {
+  const struct {
+    const char *start, *end, *key, *name, *expected;
+  } cases[] = {
+      {"(", ")", "progname", "/home/anna/M\u00F6nch (Relief) \u00E4.nc", "(MONCH  RELIEF  A.NC)"},
+      {"(", ")", "progname", "C:\\Jobs\\Stra\u00DFe \u00C6r\u00F8 \u0141\u00F3d\u017A.nc", "(STRASSE AERO LODZ.NC)"},
+      {"(", ")", "progname", "caf\u00E9 \u2013 \u201Cneu\u201D \u2026 \u2713 \U0001F600.nc", "(CAFE - \"NEU\" ... ? ?.NC)"},
+      {"(", ")", "progname", "bad\xFF\xC3.nc", "(BAD??.NC)"},
+      {"'", "", "progname", "Bob\u2019s job.sbp", "'BOB S JOB.SBP"},
+      {"(", ")", "toolname", "Ball\r\n6 mm\t\x7F(x)", "(BALL  6 MM   X )"},
+      {"[c", "]", "toolname", "a[b]c", "[CA B C]"},
+  };
+  for (const auto& c : cases) {
+    NcWriter w;
+    w.settings.startComment = c.start;
+    w.settings.endComment = c.end;
+    NcJob job;
+    job.ncFileName = c.name;
+    job.toolName = c.name;
+    const std::string comment = PostKeyValue(c.key, 0, 0, job, w);
+    EXPECT_EQ(comment, c.expected) << c.name;
+    for (char ch : comment) EXPECT_TRUE(ch >= 0x20 && ch < 0x7F) << c.name << ": byte " << int(ch);
+  }
 }
 
 // Every shipped post-processor reads cleanly and frames a small job correctly for its controller.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
+
 using namespace platform;
 
 TEST(TextEncoding, Windows1252BothWays) {
@@ -33,4 +35,27 @@ TEST(TextEncoding, Utf8ValidityAndFileText) {
   EXPECT_EQ(DecodeTextFile("caf\xE9"), "caf\u00E9");
   EXPECT_EQ(DecodeTextFile("\xEF\xBB\xBF" "caf\xE9"), "caf\u00E9");
   EXPECT_EQ(DecodeTextFile(""), "");
+}
+
+TEST(TextEncoding, TransliterationToAscii) {
+  const struct {
+    const char *text, *ascii;
+  } cases[] = {
+      {"plain ASCII, (as) it \"stands\" ~\x01", "plain ASCII, (as) it \"stands\" ~\x01"},
+      {"M\u00F6nch \u00E4 \u00DC\u00DF \u00C6\u00E6 \u00D8\u00FE\u00FF", "Monch a Uss AEae Othy"},
+      {"\u0141\u00F3d\u017A \u010C\u0161 \u0152\u0153 \u0130\u0131 \u017F", "Lodz Cs OEoe Ii s"},
+      {"\u2018a\u2019 \u201Eb\u201C c\u2013d\u2014e \u2026\u00A0f", "'a' \"b\" c-d-e ... f"},
+      {"\u20AC \u00B0 \u2713 \U0001F600 \u0180", "? ? ? ? ?"},
+      {"a\xFF" "b\xC3" "c\xE2\x82", "a?b?c??"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TransliterateToAscii(c.text), c.ascii) << c.text;
+  // Every character of Latin-1 and Latin Extended-A has a plain form of one or two ASCII letters.
+  for (uint32_t code = 0xC0; code <= 0x17F; ++code) {
+    const std::string utf8 = {char(0xC0 | (code >> 6)), char(0x80 | (code & 0x3F))};
+    const std::string ascii = TransliterateToAscii(utf8);
+    EXPECT_TRUE(ascii.size() >= 1 && ascii.size() <= 2) << std::hex << code;
+    if (code == 0xD7 || code == 0xF7) continue;  // the multiplication and division signs
+    for (char ch : ascii) EXPECT_TRUE(std::isalpha(static_cast<unsigned char>(ch))) << std::hex << code << " " << ascii;
+  }
 }
