@@ -579,6 +579,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual void Scene3DMoveTool(float x, float y, float z);
   virtual void Scene3DShowTool(bool on);
   void Scene3DClearToolpath();
+  void Scene3DHoldFrames(bool hold);
   void Scene3DAddToolpathNode(bool rapid, float x, float y, float z);
   void Scene3DShowText(const std::string& text);
   // The NC backplot's arcs on GLCncMov: AddArcNodes with count + 1 feed-coloured nodes at height z
