@@ -750,6 +750,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QAction* mnuShowTool_ = nullptr;
   QSlider* TrackBar1_ = nullptr;
   QLabel* stxLimits_[4] = {};  // stxLimXmin, stxLimXmax, stxLimYmin, stxLimYmax
+  QLabel* isoStatus1_ = nullptr;  // nol_IsoStatus1, set at every line a play selects
   QMetaObject::Connection focusConnection_;
 
   // The CAD commands' program-wide values and the button commands current now.

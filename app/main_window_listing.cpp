@@ -209,6 +209,7 @@ void TfrmMain::ConnectListingHandlers() {
   TrackBar1_ = Get<QSlider>("TrackBar1");
   const char* limits[] = {"stxLimXmin", "stxLimXmax", "stxLimYmin", "stxLimYmax"};
   for (int i = 0; i < 4; ++i) stxLimits_[i] = Get<QLabel>(limits[i]);
+  isoStatus1_ = Get<QLabel>("nol_IsoStatus1");
   // Nothing to save until the listing holds something.
   Get<QPushButton>("sbtIsoSave")->setEnabled(false);
 
@@ -253,8 +254,7 @@ void TfrmMain::ShowListingStatus(int caretLine) {
   // The caret after the last line break (Find's "not found" puts it there) is on the last line.
   const int count = ListingLineCount();
   if (count > 0) caretLine = std::min(caretLine, count - 1);
-  Get<QLabel>("nol_IsoStatus1")
-      ->setText(Q(lang::LangString("717") + std::to_string(caretLine + 1) + "/" + std::to_string(count)));
+  isoStatus1_->setText(Q(lang::LangString("717") + std::to_string(caretLine + 1) + "/" + std::to_string(count)));
 }
 
 void TfrmMain::ShowExtents() {
@@ -414,12 +414,11 @@ void TfrmMain::sbtIsoPlayClick() {
   try {
     // The listing and its status line are held too: they select, scroll and count every 15 lines,
     // painted only with the frames.
-    QLabel* status = Get<QLabel>("nol_IsoStatus1");
-    PlayFrames frames([this, alive, status](bool hold) {
+    PlayFrames frames([this, alive](bool hold) {
       if (!alive) return;
       Scene3DHoldFrames(hold);
       ricIso_->setUpdatesEnabled(!hold);
-      status->setUpdatesEnabled(!hold);
+      isoStatus1_->setUpdatesEnabled(!hold);
     });
     int line = ricIso_->textCursor().blockNumber();
     bool first = true;
