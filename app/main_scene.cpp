@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/toolpath_lines.h"
 #include "platform/text_encoding.h"
 #include "scene3d/camera.h"
 #include "scene3d/cube.h"
@@ -87,7 +88,8 @@ MainScene::MainScene(scene3d::TGLStageViewer& viewer)
 
   surface_ = root->CreateChild<scene3d::TGLDirectOpenGL>();
   surface_->SetName("GLSuperficie");
-  surface_->SetUseBuildList(true);
+  // Drawn from its mesh at every frame: compiling a million quads into a list took longer than making them.
+  surface_->SetUseBuildList(false);
   surface_->SetBlend(false);
 
   // Rolled, so that its CubeHeight runs along X.
@@ -117,7 +119,7 @@ MainScene::MainScene(scene3d::TGLStageViewer& viewer)
   tool_->SetNormalDirection(scene3d::ndInside);
   tool_->SetVisible(false);
 
-  toolpath_ = root->CreateChild<scene3d::TGLLines>();
+  toolpath_ = root->CreateChild<ToolpathLines>();
   toolpath_->SetName("GLCncMov");
   toolpath_->SetNodesAspect(scene3d::lnaInvisible);
   toolpath_->SetOptions(scene3d::loUseNodeColorForLines);
@@ -146,6 +148,8 @@ MainScene::MainScene(scene3d::TGLStageViewer& viewer)
 }
 
 MainScene::~MainScene() = default;
+
+scene3d::TGLLines& MainScene::Toolpath() const { return *toolpath_; }
 
 void MainScene::BuildAxes() {
   axes_ = stage_->Objects()->CreateChild<scene3d::TGLSphere>();
@@ -192,11 +196,17 @@ void MainScene::BuildAxes() {
 void MainScene::SetBackground(platform::TColor color) { viewer_.Buffer().SetBackgroundColor(color); }
 
 void MainScene::RebuildSurface() {
+  surfaceDrawing_.Invalidate();
   surface_->StructureChanged();
   if (!viewer_.isVisible()) return;
   outsidePaint_ = true;
   viewer_.RenderFrame();
   outsidePaint_ = false;
+}
+
+void MainScene::HoldFrames(bool hold) {
+  if (hold) stage_->BeginUpdate();
+  else stage_->EndUpdate();
 }
 
 void MainScene::PlaceStockBox(const machining::StockBox& box) {
@@ -258,12 +268,12 @@ std::vector<machining::ProfilePoint> MainScene::ToolProfile() const {
 void MainScene::ClearToolpath() { toolpath_->Nodes().Clear(); }
 
 void MainScene::AddToolpathNode(bool rapid, float x, float y, float z) {
-  toolpath_->AddNode(x, y, z, rapid ? kRapid : kFeed);
+  toolpath_->AppendNode(x, y, z, rapid ? kRapid : kFeed);
 }
 
 void MainScene::AddToolpathArc(float cx, float cy, float z, float radius, float startAngle, float stopAngle,
                                int count) {
-  toolpath_->Nodes().AddArcNodes(0, {cx, cy, z}, radius, startAngle, stopAngle, count);
+  toolpath_->AppendArc(cx, cy, z, radius, startAngle, stopAngle, count);
 }
 
 void MainScene::ShowText(const std::string& text) {

@@ -1,7 +1,7 @@
 // The main window's 3D scene GLStage1 as its viewer GLViewPort shows it: the orthogonal camera
 // GLCamera1 aimed at the dummy cube GLDummyCube1, the light GlLuce1 under the origin sphere
-// GLOrigine, the relief surface GLSuperficie (a direct-drawing object whose drawing, the window's, is
-// compiled into a display list and made again only when the surface changes), the wire stock box
+// GLOrigine, the relief surface GLSuperficie (a direct-drawing object whose drawing, the window's,
+// draws a mesh of quads made again only when the surface changes), the wire stock box
 // GLEstensioneCnc, the axes GLAssi (a hub sphere with three shafts and arrow heads), the tool body
 // GLUtensile (the tool's profile turned about its axis, tip down), the toolpath lines GLCncMov (rapid
 // moves yellow, feed moves cyan) and the heads-up text GLText in GLWindowsBitmapFont1.
@@ -16,6 +16,7 @@
 #include <string>
 
 #include "app/camera_fit.h"
+#include "app/relief_surface.h"
 #include "machining/backplot.h"
 #include "machining/relief.h"
 #include "platform/canvas.h"
@@ -38,6 +39,8 @@ class TGLWindowsBitmapFont;
 
 namespace app {
 
+class ToolpathLines;
+
 enum class StandardView { Top, Front, Side, Iso };
 
 class MainScene {
@@ -58,14 +61,20 @@ class MainScene {
   scene3d::TGLCube& StockBoxCube() const { return *stockBox_; }
   scene3d::TGLSphere& Axes() const { return *axes_; }
   scene3d::TGLRevolutionSolid& Tool() const { return *tool_; }
-  scene3d::TGLLines& Toolpath() const { return *toolpath_; }
+  scene3d::TGLLines& Toolpath() const;
   scene3d::TGLHUDText& Text() const { return *text_; }
   scene3d::TGLWindowsBitmapFont& Font() const { return *font_; }
+
+  // The surface's quads as the window's render event draws them, kept until RebuildSurface.
+  ReliefSurfaceDrawing& SurfaceDrawing() { return surfaceDrawing_; }
 
   void SetBackground(platform::TColor color);
   // The surface is drawn again at the next frame. When the viewer shows, that frame is rendered
   // at once, outside a paint, so the progress of a long drawing can be painted meanwhile.
   void RebuildSurface();
+  // While held (the calls nest), the scene's changes ask the viewer for no repaint; the last let-go
+  // asks for one. A play holds them so that it repaints only as often as it chooses.
+  void HoldFrames(bool hold);
   // True while RebuildSurface renders that frame.
   bool RenderingOutsidePaint() const { return outsidePaint_; }
 
@@ -126,9 +135,10 @@ class MainScene {
   scene3d::TGLCube* stockBox_ = nullptr;
   scene3d::TGLSphere* axes_ = nullptr;
   scene3d::TGLRevolutionSolid* tool_ = nullptr;
-  scene3d::TGLLines* toolpath_ = nullptr;
+  ToolpathLines* toolpath_ = nullptr;
   scene3d::TGLWindowsBitmapFont* font_ = nullptr;
   scene3d::TGLHUDText* text_ = nullptr;
+  ReliefSurfaceDrawing surfaceDrawing_;
   bool outsidePaint_ = false;
 };
 

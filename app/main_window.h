@@ -594,6 +594,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual void Scene3DMoveTool(float x, float y, float z);
   virtual void Scene3DShowTool(bool on);
   void Scene3DClearToolpath();
+  void Scene3DHoldFrames(bool hold);
   void Scene3DAddToolpathNode(bool rapid, float x, float y, float z);
   void Scene3DShowText(const std::string& text);
   // The NC backplot's arcs on GLCncMov: AddArcNodes with count + 1 feed-coloured nodes at height z
@@ -769,6 +770,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QAction* mnuShowTool_ = nullptr;
   QSlider* TrackBar1_ = nullptr;
   QLabel* stxLimits_[4] = {};  // stxLimXmin, stxLimXmax, stxLimYmin, stxLimYmax
+  QLabel* isoStatus1_ = nullptr;  // nol_IsoStatus1, set at every line a play selects
   QMetaObject::Connection focusConnection_;
 
   // The CAD commands' program-wide values and the button commands current now.

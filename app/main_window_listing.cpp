@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -65,6 +66,41 @@ class ListingPressFilter : public QObject {
  private:
   QPlainTextEdit* listing_;
   std::function<void(int)> onPress_;
+};
+
+// How often a play lets the 3D view and the listing show its progress: about 30 frames a second at
+// most, and never more time painting than reading, however slow a frame is. Meanwhile their changes
+// ask for no repaint, so a round of window messages paints nothing but what else is due.
+class PlayFrames {
+ public:
+  explicit PlayFrames(std::function<void(bool)> hold) : hold_(std::move(hold)) {
+    hold_(true);
+    sinceFrame_.start();
+  }
+  ~PlayFrames() { hold_(false); }
+  PlayFrames(const PlayFrames&) = delete;
+  PlayFrames& operator=(const PlayFrames&) = delete;
+
+  // Before a round of window messages: lets a frame be painted in it when one is due.
+  void BeforeMessages() {
+    if (sinceFrame_.elapsed() < std::max(kFrameMilliseconds, lastFrame_)) return;
+    hold_(false);
+    hold_(true);
+    painting_ = true;
+    sinceFrame_.restart();
+  }
+  void AfterMessages() {
+    if (!painting_) return;
+    painting_ = false;
+    lastFrame_ = sinceFrame_.restart();
+  }
+
+ private:
+  static constexpr qint64 kFrameMilliseconds = 33;
+  std::function<void(bool)> hold_;
+  QElapsedTimer sinceFrame_;
+  qint64 lastFrame_ = 0;
+  bool painting_ = false;
 };
 
 double FieldValue(const QLineEdit* field, double fallback) {
@@ -174,6 +210,7 @@ void TfrmMain::ConnectListingHandlers() {
   TrackBar1_ = Get<QSlider>("TrackBar1");
   const char* limits[] = {"stxLimXmin", "stxLimXmax", "stxLimYmin", "stxLimYmax"};
   for (int i = 0; i < 4; ++i) stxLimits_[i] = Get<QLabel>(limits[i]);
+  isoStatus1_ = Get<QLabel>("nol_IsoStatus1");
   // Nothing to save until the listing holds something.
   Get<QPushButton>("sbtIsoSave")->setEnabled(false);
 
@@ -210,11 +247,15 @@ void TfrmMain::SelectListingLine(int line) {
   QTextCursor cursor(block);
   cursor.movePosition(QTextCursor::EndOfBlock, QTextCursor::KeepAnchor);
   ricIso_->setTextCursor(cursor);
+  // Step and Simulate select the line they read: the status follows them.
+  ShowListingStatus(line);
 }
 
 void TfrmMain::ShowListingStatus(int caretLine) {
-  Get<QLabel>("nol_IsoStatus1")
-      ->setText(Q(lang::LangString("717") + std::to_string(caretLine + 1) + "/" + std::to_string(ListingLineCount())));
+  // The caret after the last line break (Find's "not found" puts it there) is on the last line.
+  const int count = ListingLineCount();
+  if (count > 0) caretLine = std::min(caretLine, count - 1);
+  isoStatus1_->setText(Q(lang::LangString("717") + std::to_string(caretLine + 1) + "/" + std::to_string(count)));
 }
 
 void TfrmMain::ShowExtents() {
@@ -263,6 +304,7 @@ void TfrmMain::FindDialog1Find() {
   else cursor = found;
   ricIso_->setTextCursor(cursor);
   ricIso_->ensureCursorVisible();
+  ShowListingStatus(cursor.blockNumber());
 }
 
 void TfrmMain::sbtIsoSaveClick() {
@@ -370,6 +412,14 @@ void TfrmMain::sbtIsoPlayClick() {
   };
 
   try {
+    // The listing and its status line are held too: they select, scroll and count every 15 lines,
+    // painted only with the frames.
+    PlayFrames frames([this, alive](bool hold) {
+      if (!alive) return;
+      Scene3DHoldFrames(hold);
+      ricIso_->setUpdatesEnabled(!hold);
+      isoStatus1_->setUpdatesEnabled(!hold);
+    });
     int line = ricIso_->textCursor().blockNumber();
     bool first = true;
     int batch = 0;
@@ -388,16 +438,20 @@ void TfrmMain::sbtIsoPlayClick() {
       const int wait = machining::PlayWaitMilliseconds(TrackBar1_->value());
       if (wait > 0) {
         SelectListingLine(line);
+        frames.BeforeMessages();
         DelayWithMessages(wait);
         if (!alive) return;
+        frames.AfterMessages();
       }
       if (++batch == kPlayBatch) {
         batch = 0;
         SelectListingLine(line);
         QScrollBar* scroll = ricIso_->verticalScrollBar();
         scroll->setValue(scroll->value() + kPlayBatch);
+        frames.BeforeMessages();
         QCoreApplication::processEvents();
         if (!alive) return;
+        frames.AfterMessages();
       }
       if (listingRevision_ != revision || ActivePage() != page) playing_ = false;
     }

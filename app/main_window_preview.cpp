@@ -88,7 +88,7 @@ ReliefSurface TfrmMain::SurfaceToDraw() const {
 
 void TfrmMain::GLSuperficieRender(scene3d::RenderContextInfo& rci) {
   WindowSurfaceProgress progress(*ProgressBar1_, scene_->RenderingOutsidePaint());
-  DrawReliefSurface(SurfaceToDraw(), *rci.GLStates, progress);
+  scene_->SurfaceDrawing().Draw(SurfaceToDraw(), *rci.GLStates, progress);
 }
 
 void TfrmMain::CheckSurfaceMode(const char* entry) {
@@ -161,6 +161,8 @@ void TfrmMain::Scene3DMoveTool(float x, float y, float z) { scene_->MoveTool(x, 
 void TfrmMain::Scene3DShowTool(bool on) { scene_->ShowTool(on); }
 
 void TfrmMain::Scene3DClearToolpath() { scene_->ClearToolpath(); }
+
+void TfrmMain::Scene3DHoldFrames(bool hold) { scene_->HoldFrames(hold); }
 
 void TfrmMain::Scene3DAddToolpathNode(bool rapid, float x, float y, float z) { scene_->AddToolpathNode(rapid, x, y, z); }
 

@@ -1,8 +1,10 @@
 #include "app/relief_surface.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "machining/relief.h"
+#include "scene3d/gl_context.h"
 #include "scene3d/gl_entry_points.h"
 
 namespace app {
@@ -11,18 +13,8 @@ namespace {
 
 // No quad is left out unless "Z no cut" names a height.
 constexpr float kNoReferenceHeight = 99999.125f;
-
-// Begin ... End always closes, also when a call inside aborts the drawing.
-class QuadsBlock {
- public:
-  explicit QuadsBlock(scene3d::TGLExtensionsAndEntryPoints& gl) : gl_(gl) { gl_.Begin(GL_QUADS); }
-  ~QuadsBlock() { gl_.End(); }
-  QuadsBlock(const QuadsBlock&) = delete;
-  QuadsBlock& operator=(const QuadsBlock&) = delete;
-
- private:
-  scene3d::TGLExtensionsAndEntryPoints& gl_;
-};
+// Quads a draw call takes at most: a band of rows, so no call holds the whole grid.
+constexpr size_t kBandQuads = 65536;
 
 class ProgressShown {
  public:
@@ -35,37 +27,89 @@ class ProgressShown {
   SurfaceProgress& progress_;
 };
 
-void DrawQuads(const ReliefSurface& surface, int w, int h, SurfaceProgress& progress) {
-  const machining::ReliefModel& model = *surface.model;
-  const machining::HeightGrid& grid = model.grid;
-  const float reference = surface.zNoCut ? surface.zNoCutHeight : kNoReferenceHeight;
-  const float tolerance = surface.zNoCutTolerance;
-  const int sx = SurfaceStep(surface.resolution, w);
-  const int sy = SurfaceStep(surface.resolution, h);
-  const std::vector<int> columns = SurfaceIndices(w, sx);
-  const std::vector<int> rows = SurfaceIndices(h, sy);
-  const int divisor = std::max(1, h / 10);
+// The node indices the quads of one side touch (each index i and i - step), ascending, and for each
+// node index its place among them (-1 where no quad touches it).
+struct SideNodes {
+  std::vector<int> nodes;
+  std::vector<int> place;
+};
 
-  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
-  ProgressShown shown(progress);
-  QuadsBlock quads(gl);
-  auto vertex = [&](int column, int row) {
-    const float z = grid.At(column, row);
-    const float g = machining::SurfaceShade(model, z);
-    gl.Color3f(g, g, 1.0f);
-    gl.Vertex3f(float(column) * model.gridStep + model.gridOriginX, float(row) * model.gridStep + model.gridOriginY, z);
-  };
-  for (int c : rows) {
-    if (c % divisor == 0) progress.Advance(10);
-    for (int l : columns) {
-      // A quad whose corner (l, c) lies at the reference height is left out.
-      if (!(std::fabs(grid.At(l, c) - reference) > tolerance)) continue;
-      vertex(l - sx, c - sy);
-      vertex(l, c - sy);
-      vertex(l, c);
-      vertex(l - sx, c);
+SideNodes NodesOf(const std::vector<int>& indices, int n, int step) {
+  SideNodes side;
+  side.place.assign(size_t(n) + 1, -1);
+  for (int i : indices) side.place[size_t(i)] = side.place[size_t(i - step)] = 0;
+  for (int i = 0; i <= n; ++i)
+    if (side.place[size_t(i)] == 0) {
+      side.place[size_t(i)] = int(side.nodes.size());
+      side.nodes.push_back(i);
     }
+  return side;
+}
+
+bool DrawsQuads(const ReliefSurface& surface) {
+  if (!surface.model || surface.mode == SurfaceMode::None) return false;
+  // A picture of one pixel across has no quad (and no grid step); a grid of another size is stale.
+  const machining::HeightGrid& grid = surface.model->grid;
+  return surface.pixelWidth >= 2 && surface.pixelHeight >= 2 && grid.Columns() == surface.pixelWidth &&
+         grid.Rows() == surface.pixelHeight;
+}
+
+// Colour material on and culling off while the surface draws; afterwards culling on, colour material
+// off and the polygons filled again, so the objects drawn after it are not left in wire frame.
+template <class Draw>
+void WithSurfaceState(SurfaceMode mode, scene3d::TGLStateCache& states, Draw draw) {
+  states.EnableState(scene3d::stColorMaterial);
+  states.DisableState(scene3d::stCullFace);
+  if (mode == SurfaceMode::Wire) states.SetPolygonMode(scene3d::pmLines);
+  if (mode == SurfaceMode::Shade) states.SetPolygonMode(scene3d::pmFill);
+  struct Restore {
+    scene3d::TGLStateCache& states;
+    ~Restore() {
+      states.EnableState(scene3d::stCullFace);
+      states.DisableState(scene3d::stColorMaterial);
+      states.SetPolygonMode(scene3d::pmFill);
+    }
+  } restore{states};
+  if (mode != SurfaceMode::None) draw();
+}
+
+// The client arrays are switched off again also when a call inside aborts the drawing.
+class ClientArrays {
+ public:
+  // `vertices` is the interleaved array, or null for the bound buffer.
+  ClientArrays(scene3d::TGLExtensionsAndEntryPoints& gl, const float* vertices) : gl_(gl) {
+    constexpr GLsizei stride = GLsizei(SurfaceMesh::kFloatsPerVertex * sizeof(float));
+    gl_.EnableClientState(GL_VERTEX_ARRAY);
+    gl_.EnableClientState(GL_COLOR_ARRAY);
+    // As an address, since from a buffer it is an offset from null.
+    const auto at = reinterpret_cast<uintptr_t>(vertices);
+    gl_.VertexPointer(3, GL_FLOAT, stride, vertices);
+    gl_.ColorPointer(3, GL_FLOAT, stride, reinterpret_cast<const void*>(at + 3 * sizeof(float)));
   }
+  ~ClientArrays() {
+    gl_.DisableClientState(GL_COLOR_ARRAY);
+    gl_.DisableClientState(GL_VERTEX_ARRAY);
+  }
+  ClientArrays(const ClientArrays&) = delete;
+  ClientArrays& operator=(const ClientArrays&) = delete;
+
+ private:
+  scene3d::TGLExtensionsAndEntryPoints& gl_;
+};
+
+// One draw per band; `quads` is the index array or, from a buffer object, null (offsets from 0).
+void DrawBands(scene3d::TGLExtensionsAndEntryPoints& gl, const std::vector<size_t>& bands, const uint32_t* quads) {
+  for (size_t b = 0; b + 1 < bands.size(); ++b) {
+    const size_t first = bands[b], end = bands[b + 1];
+    if (end > first) gl.DrawElements(GL_QUADS, GLsizei(end - first), GL_UNSIGNED_INT, quads + first);
+  }
+}
+
+void DrawMesh(const SurfaceMesh& mesh) {
+  if (mesh.quads.empty()) return;
+  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+  ClientArrays arrays(gl, mesh.vertices.data());
+  DrawBands(gl, mesh.bands, mesh.quads.data());
 }
 
 }  // namespace
@@ -86,26 +130,122 @@ std::vector<int> SurfaceIndices(int n, int step) {
   return indices;
 }
 
+SurfaceMesh BuildSurfaceMesh(const ReliefSurface& surface, SurfaceProgress& progress) {
+  SurfaceMesh mesh;
+  if (!DrawsQuads(surface)) return mesh;
+  const machining::ReliefModel& model = *surface.model;
+  const machining::HeightGrid& grid = model.grid;
+  const int w = surface.pixelWidth - 1, h = surface.pixelHeight - 1;
+  const float reference = surface.zNoCut ? surface.zNoCutHeight : kNoReferenceHeight;
+  const float tolerance = surface.zNoCutTolerance;
+  const int sx = SurfaceStep(surface.resolution, w);
+  const int sy = SurfaceStep(surface.resolution, h);
+  const std::vector<int> columns = SurfaceIndices(w, sx);
+  const std::vector<int> rows = SurfaceIndices(h, sy);
+  const int divisor = std::max(1, h / 10);
+  ProgressShown shown(progress);
+
+  const SideNodes across = NodesOf(columns, w, sx), up = NodesOf(rows, h, sy);
+  const size_t width = across.nodes.size();
+  mesh.vertices.reserve(width * up.nodes.size() * SurfaceMesh::kFloatsPerVertex);
+  for (int row : up.nodes) {
+    const float y = float(row) * model.gridStep + model.gridOriginY;
+    for (int column : across.nodes) {
+      const float z = grid.At(column, row);
+      const float g = machining::SurfaceShade(model, z);
+      mesh.vertices.insert(mesh.vertices.end(), {float(column) * model.gridStep + model.gridOriginX, y, z, g, g, 1.0f});
+    }
+  }
+  auto vertex = [&](int column, int row) {
+    return uint32_t(size_t(up.place[size_t(row)]) * width + size_t(across.place[size_t(column)]));
+  };
+  mesh.quads.reserve(columns.size() * rows.size() * 4);
+  mesh.bands.push_back(0);
+  for (int c : rows) {
+    if (c % divisor == 0) progress.Advance(10);
+    for (int l : columns) {
+      // A quad whose corner (l, c) lies at the reference height is left out.
+      if (!(std::fabs(grid.At(l, c) - reference) > tolerance)) continue;
+      mesh.quads.insert(mesh.quads.end(), {vertex(l - sx, c - sy), vertex(l, c - sy), vertex(l, c), vertex(l - sx, c)});
+    }
+    if (mesh.quads.size() - mesh.bands.back() >= kBandQuads * 4) mesh.bands.push_back(mesh.quads.size());
+  }
+  if (mesh.bands.back() != mesh.quads.size()) mesh.bands.push_back(mesh.quads.size());
+  return mesh;
+}
+
 void DrawReliefSurface(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress) {
   if (!surface.model || surface.pixelWidth <= 0 || surface.pixelHeight <= 0) return;
-  states.EnableState(scene3d::stColorMaterial);
-  states.DisableState(scene3d::stCullFace);
-  if (surface.mode == SurfaceMode::Wire) states.SetPolygonMode(scene3d::pmLines);
-  if (surface.mode == SurfaceMode::Shade) states.SetPolygonMode(scene3d::pmFill);
-  struct Restore {
-    scene3d::TGLStateCache& states;
-    ~Restore() {
-      states.EnableState(scene3d::stCullFace);
-      states.DisableState(scene3d::stColorMaterial);
-      states.SetPolygonMode(scene3d::pmFill);
+  WithSurfaceState(surface.mode, states, [&] { DrawMesh(BuildSurfaceMesh(surface, progress)); });
+}
+
+// The vertex buffer (positions, then colours) and the index buffer, one pair per context.
+struct ReliefSurfaceDrawing::Buffers {
+  Buffers() {
+    for (scene3d::TGLVirtualHandle* handle : {&vertices, &indices}) {
+      handle->SetOnAllocate([](scene3d::TGLVirtualHandle*, GLuint& name) { scene3d::ActiveGLTable().GenBuffers(1, &name); });
+      handle->SetOnDestroy([](scene3d::TGLVirtualHandle*, GLuint& name) { scene3d::ActiveGLTable().DeleteBuffers(1, &name); });
     }
-  } restore{states};
-  if (surface.mode == SurfaceMode::None) return;
-  // A picture of one pixel across has no quad (and no grid step); a grid of another size is stale.
-  const int w = surface.pixelWidth - 1, h = surface.pixelHeight - 1;
-  const machining::HeightGrid& grid = surface.model->grid;
-  if (w < 1 || h < 1 || grid.Columns() != surface.pixelWidth || grid.Rows() != surface.pixelHeight) return;
-  DrawQuads(surface, w, h, progress);
+  }
+  scene3d::TGLVirtualHandle vertices{scene3d::GLContextManager()};
+  scene3d::TGLVirtualHandle indices{scene3d::GLContextManager()};
+};
+
+ReliefSurfaceDrawing::ReliefSurfaceDrawing() : buffers_(std::make_unique<Buffers>()) {}
+
+ReliefSurfaceDrawing::~ReliefSurfaceDrawing() = default;
+
+void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateCache& states,
+                                SurfaceProgress& progress) {
+  if (!surface.model || surface.pixelWidth <= 0 || surface.pixelHeight <= 0) return;
+  WithSurfaceState(surface.mode, states, [&] {
+    scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+    const bool buffered = gl.GLVersion1_5;
+    if (buffered) {
+      for (scene3d::TGLVirtualHandle* handle : {&buffers_->vertices, &buffers_->indices}) {
+        // A context that has no buffers yet (the first, or a new one) has no mesh either.
+        if (handle->Identifier() == 0) {
+          handle->AllocateIdentifier();
+          stale_ = true;
+        }
+      }
+      if (buffers_->vertices.Identifier() == 0 || buffers_->indices.Identifier() == 0) return;
+    }
+    if (stale_) {
+      mesh_ = SurfaceMesh();
+      SurfaceMesh mesh = BuildSurfaceMesh(surface, progress);
+      quads_ = mesh.QuadCount();
+      bands_ = mesh.bands;
+      if (buffered) {
+        gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
+        gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.vertices.size() * sizeof(float)), mesh.vertices.data(),
+                      GL_STATIC_DRAW);
+        gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
+        gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.quads.size() * sizeof(uint32_t)), mesh.quads.data(),
+                      GL_STATIC_DRAW);
+      } else {
+        mesh_ = std::move(mesh);
+      }
+      stale_ = false;
+    }
+    if (quads_ == 0) return;
+    if (!buffered) {
+      DrawMesh(mesh_);
+      return;
+    }
+    // The buffers are unbound again for the objects drawn after, which pass their arrays as pointers.
+    struct Unbind {
+      scene3d::TGLExtensionsAndEntryPoints& gl;
+      ~Unbind() {
+        gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+        gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+      }
+    } unbind{gl};
+    gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
+    gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
+    ClientArrays arrays(gl, nullptr);
+    DrawBands(gl, bands_, nullptr);
+  });
 }
 
 }  // namespace app

@@ -3,13 +3,18 @@
 // with the quads at the "Z no cut" height left out. Plain drawing through the state cache and the
 // active OpenGL table; the window supplies the values and shows the progress.
 //
-// The scene compiles this drawing into the surface's display list, so it runs again only when the
-// surface changes (a new grid, mode, resolution or "Z no cut" height), not on every frame:
+// The quads are made once into a mesh (a vertex and a colour per grid node, shared by the quads
+// that meet there, four indices a quad) and drawn from it by vertex arrays, one draw per band of
+// rows, at every frame until the surface changes (a new grid, mode, resolution or "Z no cut"
+// height): a display list of a million quads took longer to compile than the mesh to make.
 //   surface->OnRender = [&](TObject*, RenderContextInfo& rci) {
-//     DrawReliefSurface(ReliefSurfaceOf(...), *rci.GLStates, progress);
+//     drawing.Draw(ReliefSurfaceOf(...), *rci.GLStates, progress);   // drawing.Invalidate() on a change
 //   };
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "machining/relief_model.h"
@@ -50,11 +55,51 @@ struct ReliefSurface {
   float zNoCutTolerance = 0.0f;
 };
 
+// The quads of a surface: the grid nodes they use, each its position (x, y, z) and colour (g, g, 1),
+// four vertex indices a quad in the order (l - sx, c - sy), (l, c - sy), (l, c), (l - sx, c), and
+// where each band of rows begins in `quads` (the last entry is the end).
+struct SurfaceMesh {
+  static constexpr size_t kFloatsPerVertex = 6;
+  std::vector<float> vertices;  // x, y, z, r, g, b
+  std::vector<uint32_t> quads;
+  std::vector<size_t> bands;
+  size_t VertexCount() const { return vertices.size() / kFloatsPerVertex; }
+  size_t QuadCount() const { return quads.size() / 4; }
+};
+
+// Makes the quads, showing the progress while it runs. Empty for a surface that draws no quad ("None",
+// a picture narrower or lower than 2 pixels, or a grid built for another picture size).
+SurfaceMesh BuildSurfaceMesh(const ReliefSurface& surface, SurfaceProgress& progress);
+
 // Draws the surface into the current context (or the display list being compiled). Colour material
 // on and face culling off while it draws; afterwards culling is on, colour material off and the
 // polygon mode filled again, so the objects drawn after it are not left in wire frame. Draws no quad
 // for a picture narrower or lower than 2 pixels, or when the grid was built for another picture size
 // (it is out of date until the depth page applies it again).
 void DrawReliefSurface(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress);
+
+// The same from a mesh kept between frames in buffer objects of the context: made again at the
+// first Draw after Invalidate (or in a new context), drawn as it is otherwise; the progress shows only
+// while it is made. Without buffer objects the mesh is kept here and drawn from client arrays.
+class ReliefSurfaceDrawing {
+ public:
+  ReliefSurfaceDrawing();
+  ~ReliefSurfaceDrawing();
+  ReliefSurfaceDrawing(const ReliefSurfaceDrawing&) = delete;
+  ReliefSurfaceDrawing& operator=(const ReliefSurfaceDrawing&) = delete;
+
+  void Invalidate() { stale_ = true; }
+  void Draw(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress);
+  // The quads drawn at each frame.
+  size_t QuadCount() const { return quads_; }
+
+ private:
+  struct Buffers;
+  std::unique_ptr<Buffers> buffers_;
+  SurfaceMesh mesh_;  // kept only without buffer objects
+  std::vector<size_t> bands_;
+  size_t quads_ = 0;
+  bool stale_ = true;
+};
 
 }  // namespace app

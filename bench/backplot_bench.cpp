@@ -12,46 +12,49 @@
 #include <string>
 #include <vector>
 
+#include "app/main_scene.h"
 #include "app/main_window.h"
 #include "machining/backplot.h"
 #include "platform/numbers.h"
+#include "scene3d/stage_viewer.h"
 
 namespace {
 
 constexpr int kLines = 35000;
 
 // Rows of 500 feed moves 0.2 apart, joined by rapids; every 10th row ends with an arc and a cycle.
-const std::string& Program() {
-  static const std::string text = [] {
-    std::string nc = "%\n(RELIEF.NC)\nG21 G90\nG0 X0 Y0 Z2\n";
-    char line[96];
-    int written = 4, row = 0;
-    while (written < kLines) {
-      const double y = row * 0.5;
-      for (int i = 0; i < 500 && written < kLines; ++i, ++written) {
-        const int column = row % 2 ? 499 - i : i;
-        std::snprintf(line, sizeof line, "N%d G1 X%.3f Y%.3f Z%.3f\n", written * 10, column * 0.2, y,
-                      -1.0 - 0.5 * ((column * 7 + row * 3) % 11) / 11.0);
-        nc += line;
-      }
-      if (++row % 10 == 0 && written + 2 < kLines) {
-        std::snprintf(line, sizeof line, "G2 X%.3f Y%.3f R2.5\nG81 X5 Y5 Z-3 R1\n", row % 2 ? 0.0 : 99.8, y + 0.5);
-        nc += line;
-        written += 2;
-      } else if (written < kLines) {
-        std::snprintf(line, sizeof line, "G0 Z2\n");
-        nc += line;
-        ++written;
-      }
+std::string MakeProgram(int lines) {
+  std::string nc = "%\n(RELIEF.NC)\nG21 G90\nG0 X0 Y0 Z2\n";
+  char line[96];
+  int written = 4, row = 0;
+  while (written < lines) {
+    const double y = row * 0.5;
+    for (int i = 0; i < 500 && written < lines; ++i, ++written) {
+      const int column = row % 2 ? 499 - i : i;
+      std::snprintf(line, sizeof line, "N%d G1 X%.3f Y%.3f Z%.3f\n", written * 10, column * 0.2, y,
+                    -1.0 - 0.5 * ((column * 7 + row * 3) % 11) / 11.0);
+      nc += line;
     }
-    return nc;
-  }();
+    if (++row % 10 == 0 && written + 2 < lines) {
+      std::snprintf(line, sizeof line, "G2 X%.3f Y%.3f R2.5\nG81 X5 Y5 Z-3 R1\n", row % 2 ? 0.0 : 99.8, y + 0.5);
+      nc += line;
+      written += 2;
+    } else if (written < lines) {
+      std::snprintf(line, sizeof line, "G0 Z2\n");
+      nc += line;
+      ++written;
+    }
+  }
+  return nc;
+}
+
+const std::string& Program() {
+  static const std::string text = MakeProgram(kLines);
   return text;
 }
 
-std::vector<std::string> Lines() {
+std::vector<std::string> Lines(const std::string& text = Program()) {
   std::vector<std::string> lines;
-  const std::string& text = Program();
   for (size_t at = 0; at < text.size();) {
     const size_t end = text.find('\n', at);
     lines.push_back(text.substr(at, end - at));
@@ -114,6 +117,38 @@ void BM_SimulateAtSpeed10(benchmark::State& state) {
   state.counters["nodes"] = static_cast<double>(window.ToolpathNodes().size());
 }
 BENCHMARK(BM_SimulateAtSpeed10)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// Simulate at speed 10 right after Calculate: a 50,000-line program whose path Calculate has drawn
+// (a node per line already in the 3D view), played from the start in a 1200 x 880 window.
+void BM_SimulateAfterCalculate(benchmark::State& state) {
+  static const std::string program = MakeProgram(50000);
+  app::TfrmMain window;
+  window.resize(1200, 880);
+  window.show();
+  QApplication::processEvents();
+  auto* listing = window.Find<QPlainTextEdit>("ricIso");
+  listing->setPlainText(QString::fromStdString(program));
+  window.modo3d(true, false);
+  window.SetActivePage(app::kPageListing);
+  window.tabIsoShow();
+  machining::Backplot plot;
+  plot.Reset(machining::PostProcessorSettings(), "2");
+  RecordingView calculated;
+  for (const std::string& line : Lines(program))
+    if (plot.Read(line)) plot.Draw3D(calculated, plot.Move(), false);
+  for (auto _ : state) {
+    state.PauseTiming();
+    window.Scene().ClearToolpath();
+    for (const machining::BackplotNode& node : calculated.nodes) window.Scene().AddToolpathNode(false, node.x, node.y, node.z);
+    window.Viewer3D().RenderFrame();
+    listing->moveCursor(QTextCursor::Start);
+    state.ResumeTiming();
+    window.sbtIsoPlayClick();
+  }
+  state.counters["lines"] = window.ListingLineCount();
+  state.counters["nodes"] = static_cast<double>(window.ToolpathNodes().size());
+}
+BENCHMARK(BM_SimulateAfterCalculate)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 

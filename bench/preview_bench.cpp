@@ -54,7 +54,7 @@ struct Preview {
     surface.pixelHeight = kSide;
     surface.resolution = resolution;
     scene.Surface().OnRender = [this](scene3d::TObject*, scene3d::RenderContextInfo& rci) {
-      app::DrawReliefSurface(surface, *rci.GLStates, progress);
+      scene.SurfaceDrawing().Draw(surface, *rci.GLStates, progress);
     };
     machining::StockBox box;
     box.cubeHeight = box.cubeWidth = 100;
@@ -107,7 +107,7 @@ void BM_RebuildRelief(benchmark::State& state) {
   Preview p(static_cast<app::SurfaceResolution>(state.range(0)));
   p.viewer.RenderFrame();
   for (auto _ : state) {
-    p.scene.Surface().StructureChanged();
+    p.scene.RebuildSurface();
     p.viewer.RenderFrame();
   }
 }

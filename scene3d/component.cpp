@@ -7,9 +7,14 @@
 namespace scene3d {
 
 namespace {
+// Searched from the end: components are freed last made first, so the one that goes is found at once.
 void Erase(std::vector<TComponent*>& list, TComponent* item) {
-  auto it = std::find(list.begin(), list.end(), item);
-  if (it != list.end()) list.erase(it);
+  auto it = std::find(list.rbegin(), list.rend(), item);
+  if (it != list.rend()) list.erase(std::next(it).base());
+}
+
+bool Holds(const std::vector<TComponent*>& list, const TComponent* item) {
+  return std::find(list.begin(), list.end(), item) != list.end();
 }
 }  // namespace
 
@@ -50,6 +55,7 @@ void TComponent::InsertComponent(TComponent* component) {
   if (!component || component == this || component->owner_ == this) return;
   if (component->owner_) component->owner_->RemoveComponent(component);
   components_.push_back(component);
+  if (component->HearsSiblings()) listeners_.push_back(component);
   component->owner_ = this;
   Notification(component, opInsert);
 }
@@ -58,6 +64,7 @@ void TComponent::RemoveComponent(TComponent* component) {
   if (!component || component->owner_ != this) return;
   Notification(component, opRemove);
   Erase(components_, component);
+  if (component->HearsSiblings()) Erase(listeners_, component);
   component->owner_ = nullptr;
 }
 
@@ -70,13 +77,19 @@ void TComponent::EndLoading() {
   Loaded();
 }
 
+void TComponent::HearSiblings() {
+  if (HearsSiblings()) return;
+  style_ |= csHearsSiblings;
+  if (owner_) owner_->listeners_.push_back(this);
+}
+
 void TComponent::SetSubComponent(bool isSubComponent) {
   style_ = isSubComponent ? (style_ | csSubComponent) : (style_ & ~csSubComponent);
 }
 
 void TComponent::FreeNotification(TComponent* other) {
   if (!other || other == this) return;
-  if (std::find(freeNotifies_.begin(), freeNotifies_.end(), other) == freeNotifies_.end()) {
+  if (!Holds(freeNotifies_, other)) {
     freeNotifies_.push_back(other);
     other->freeNotifies_.push_back(this);
   }
@@ -93,11 +106,11 @@ void TComponent::Unlink(TComponent* other) {
 
 void TComponent::Notification(TComponent* component, TOperation operation) {
   if (operation == opRemove && component) Unlink(component);
-  // Siblings hear it too; copied, because a handler may free or move components.
-  std::vector<TComponent*> owned = components_;
-  for (auto it = owned.rbegin(); it != owned.rend(); ++it) {
-    if (*it != component && std::find(components_.begin(), components_.end(), *it) != components_.end())
-      (*it)->Notification(component, operation);
+  if (listeners_.empty()) return;
+  // Siblings that listen hear it too; copied, because a handler may free or move components.
+  const std::vector<TComponent*> listeners = listeners_;
+  for (auto it = listeners.rbegin(); it != listeners.rend(); ++it) {
+    if (*it != component && Holds(listeners_, *it)) (*it)->Notification(component, operation);
   }
 }
 

@@ -4,10 +4,12 @@
 // hand; a component without an owner is held by whoever made it (a std::unique_ptr).
 //
 // Notification: when a component joins or leaves an owner, the owner's Notification(component,
-// opInsert/opRemove) runs, and the base Notification passes it on to every component the owner
-// holds, so siblings that point at each other (a viewer at its scene) hear when the other goes.
-// A component that points at one outside its owner asks for FreeNotification and hears opRemove
-// when that one is freed. A class that overrides Notification calls the base.
+// opInsert/opRemove) runs, and the base Notification passes it on to those of the owner's components
+// that asked to hear their siblings (HearSiblings), so siblings that point at each other (a viewer at
+// its scene) hear when the other goes. Only those are told: a scene owns thousands of objects, and
+// telling each of them of every other one that comes or goes would cost the square of their number.
+// A component that points at one elsewhere asks for FreeNotification and hears opRemove when that one
+// is freed. A class that overrides Notification calls the base.
 //
 // During the owner's own destructor the derived parts of the owner are already gone, so overrides of
 // Notification on the owner do not run for the components it frees; a derived class that must hear
@@ -35,6 +37,7 @@ inline constexpr uint32_t csReading = 0x2;
 inline constexpr uint32_t csDestroying = 0x4;
 
 inline constexpr uint32_t csSubComponent = 0x1;
+inline constexpr uint32_t csHearsSiblings = 0x2;
 
 class TComponent : public TPersistent {
  public:
@@ -77,6 +80,8 @@ class TComponent : public TPersistent {
 
  protected:
   virtual void Notification(TComponent* component, TOperation operation);
+  // From now on this component's Notification hears the components that join or leave its owner.
+  void HearSiblings();
   // Marks the component as being destroyed and tells those who asked for FreeNotification now, so a
   // derived destructor can let them look at it while it is still whole; the base destructor tells
   // whoever is left.
@@ -86,10 +91,13 @@ class TComponent : public TPersistent {
 
  private:
   void Unlink(TComponent* other);
+  bool HearsSiblings() const { return (style_ & csHearsSiblings) != 0; }
 
   TComponent* owner_ = nullptr;
   std::string name_;
   std::vector<TComponent*> components_;
+  // Those of components_ that hear their siblings, in the order they joined.
+  std::vector<TComponent*> listeners_;
   std::vector<TComponent*> freeNotifies_;
   uint32_t state_ = 0;
   uint32_t style_ = 0;

@@ -135,9 +135,10 @@ void TGLBaseSceneObject::AttachAt(int index, TGLBaseSceneObject* child) {
 }
 
 void TGLBaseSceneObject::Detach(TGLBaseSceneObject* child) {
-  auto it = std::find(children_.begin(), children_.end(), child);
-  if (it == children_.end()) return;
-  children_.erase(it);
+  // From the end: children are freed last first.
+  auto it = std::find(children_.rbegin(), children_.rend(), child);
+  if (it == children_.rend()) return;
+  children_.erase(std::next(it).base());
   child->parent_ = nullptr;
   child->SetScene(nullptr);
   child->MarkAbsoluteStale();

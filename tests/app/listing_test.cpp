@@ -119,6 +119,7 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   EXPECT_EQ(Selected(), "(start)");
   EXPECT_EQ(w.moves, 0);
   w.sbtIsoStepClick();
+  EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 2/3") << "the status follows Step";
   w.sbtIsoStepClick();
   EXPECT_EQ(w.penWidths, (std::vector<int>{2, 2})) << "the tool moved twice, drawn with a 2-pixel pen";
   EXPECT_EQ(w.LayerPen(), pen);
@@ -151,12 +152,14 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   find->SetFindText("z-1");
   w.FindDialog1Find();
   EXPECT_TRUE(Listing()->textCursor().atEnd());
+  EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 3/3") << "the status follows Find";
   find->SetFindText("X");
   w.ricIsoMouseDown(0);
   Listing()->moveCursor(QTextCursor::Start);
   w.FindDialog1Find();
   EXPECT_EQ(Selected(), "X");
   EXPECT_EQ(Listing()->textCursor().blockNumber(), 1);
+  EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 2/3");
 
   // Save: every line with CR LF, the post-processor's extension added.
   dialogs_.fileNames = {dir_.File("copy")};
@@ -200,6 +203,7 @@ TEST_F(ListingTest, SimulateWaitsBySpeedAndDisablesTheCommandsMeanwhile) {
     EXPECT_FALSE(Listing()->isReadOnly());
     EXPECT_FALSE(w.Playing());
     EXPECT_EQ(Selected(), "G1 X39 Y0 Z-1") << "the last line is selected at the end";
+    EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 40/40") << "the status follows the play";
     if (c.waits) {
       EXPECT_GE(dialogs_.tickReads, 40 * 2);
       EXPECT_GE(selections, 40);

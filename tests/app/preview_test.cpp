@@ -83,7 +83,7 @@ TEST_F(PreviewTest, SceneAsStoredAndViewButtonsAboutTheTarget) {
   EXPECT_EQ(camera.CameraStyle(), scene3d::csOrthogonal);
   EXPECT_EQ(camera.TargetObject(), &scene.Target());
   EXPECT_EQ(scene.Target().Name(), "GLDummyCube1");
-  EXPECT_TRUE(scene.Surface().UseBuildList()) << "the surface is compiled into a display list";
+  EXPECT_FALSE(scene.Surface().UseBuildList()) << "the surface draws its kept mesh at every frame";
   EXPECT_EQ(w.Viewer3D().Camera(), &camera);
   EXPECT_NEAR(camera.GetFieldOfView(500), 179.083282, 1e-3) << "the stored field of view at 500 pixels";
   EXPECT_TRUE(w.Viewer3D().isHidden());
@@ -245,7 +245,7 @@ TEST_F(PreviewTest, ReliefInTheViewerIsBuiltOnlyWhenItChanges) {
   EXPECT_GT(row.back().blue(), 200);
   const size_t shaded = row.size();
 
-  // Orbiting renders new frames from the display list.
+  // Orbiting renders new frames from the kept mesh.
   progress.shows = 0;
   Mouse(viewer, QEvent::MouseButtonPress, 100, 100, Qt::LeftButton, Qt::NoModifier);
   Mouse(viewer, QEvent::MouseMove, 90, 104, Qt::LeftButton, Qt::NoModifier);

@@ -1,5 +1,6 @@
-// The relief surface's quads, counted through a recording OpenGL table: steps by resolution, the last
-// row and column, "Z no cut" gaps, colours, the modes and the state left for the objects after it.
+// The relief surface's quads, read from the mesh the drawing makes and drawn through a recording
+// OpenGL table: steps by resolution, the last row and column, "Z no cut" gaps, colours, the modes, the
+// state left for the objects after it, and the mesh kept in buffer objects between frames.
 #include "app/relief_surface.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <set>
 #include <utility>
 
+#include "scene3d/fake_context.h"
 #include "scene3d/fake_gl.h"
 
 using app::ReliefSurface;
@@ -50,12 +52,15 @@ struct Relief {
 
 struct Drawn {
   std::vector<std::pair<int, int>> quads;  // the (l, c) corner of each quad, its third vertex
-  std::vector<std::array<double, 3>> colours;
+  std::vector<std::array<double, 3>> colours;  // of every quad's four vertices in order
+  std::vector<std::array<double, 3>> positions;
   std::vector<std::string> trace;
-  int begins = 0, ends = 0;
+  size_t drawnIndices = 0;  // what the draw calls took
+  int draws = 0;
 };
 
-// Draws with a state cache as a frame leaves it: face culling on.
+// Draws with a state cache as a frame leaves it (face culling on) and reads the quads from the mesh
+// the drawing makes: positions and colours by the four indices of each quad.
 Drawn Draw(const ReliefSurface& surface, RecordingProgress& progress) {
   ActiveFakeTable fake;
   scene3d::TGLStateCache states;
@@ -63,14 +68,23 @@ Drawn Draw(const ReliefSurface& surface, RecordingProgress& progress) {
   fake.gl.ClearCalls();
   app::DrawReliefSurface(surface, states, progress);
   Drawn drawn;
-  int vertex = 0;
-  for (const testing_support::GLCall& call : fake.gl.calls) {
-    if (call.name == "Vertex3f" && vertex++ % 4 == 2) drawn.quads.emplace_back(int(call.args[0]), int(call.args[1]));
-    if (call.name == "Color3f") drawn.colours.push_back({call.args[0], call.args[1], call.args[2]});
-    drawn.begins += call.name == "Begin";
-    drawn.ends += call.name == "End";
-  }
+  for (const testing_support::GLCall& call : fake.gl.calls)
+    if (call.name == "DrawElements") {
+      EXPECT_EQ(call.args[0], GL_QUADS);
+      EXPECT_EQ(call.args[2], GL_UNSIGNED_INT);
+      drawn.drawnIndices += size_t(call.args[1]);
+      ++drawn.draws;
+    }
   drawn.trace = fake.gl.Trace();
+  RecordingProgress quiet;
+  const app::SurfaceMesh mesh = app::BuildSurfaceMesh(surface, quiet);
+  EXPECT_EQ(mesh.quads.size(), drawn.drawnIndices) << "every quad of the mesh is drawn, once";
+  for (size_t i = 0; i < mesh.quads.size(); ++i) {
+    const float* v = &mesh.vertices[size_t(mesh.quads[i]) * app::SurfaceMesh::kFloatsPerVertex];
+    drawn.positions.push_back({v[0], v[1], v[2]});
+    drawn.colours.push_back({v[3], v[4], v[5]});
+    if (i % 4 == 2) drawn.quads.emplace_back(int(v[0]), int(v[1]));
+  }
   return drawn;
 }
 
@@ -110,8 +124,7 @@ TEST(ReliefSurface, QuadsCoverThePictureAtEveryResolution) {
     const std::set<std::pair<int, int>> distinct(drawn.quads.begin(), drawn.quads.end());
     EXPECT_EQ(drawn.quads.size(), 2500u) << int(resolution);
     EXPECT_EQ(distinct.size(), 2500u) << "no quad twice";
-    EXPECT_EQ(drawn.begins, 1);
-    EXPECT_EQ(drawn.ends, 1);
+    EXPECT_EQ(drawn.draws, 1) << "one band of rows";
     EXPECT_EQ(progress.starts, 1);
     EXPECT_EQ(progress.finishes, 1);
     EXPECT_EQ(progress.advanced, 100) << "a tenth of the rows at a time";
@@ -135,6 +148,16 @@ TEST(ReliefSurface, QuadsCoverThePictureAtEveryResolution) {
   EXPECT_EQ(columns, expectColumns);
   EXPECT_EQ(rows, expectRows);
   EXPECT_EQ(drawn.quads.size(), 100u * 30u);
+
+  // Fine over 300 x 300: 89,401 quads in two bands of rows, each node made once for all its quads.
+  Relief fine(300, 300);
+  const Drawn many = Draw(fine.surface, progress);
+  EXPECT_EQ(many.quads.size(), 299u * 299u);
+  EXPECT_EQ(many.draws, 2);
+  RecordingProgress quiet;
+  EXPECT_EQ(app::BuildSurfaceMesh(fine.surface, quiet).VertexCount(), 300u * 300u);
+  EXPECT_EQ(app::BuildSurfaceMesh(wide.surface, quiet).VertexCount(), 102u * 32u)
+      << "Coarse nodes: 0, 10, ... 990, 989 and 999 across, 0 ... 290, 289 and 299 up";
 }
 
 TEST(ReliefSurface, QuadOrderPositionsAndColours) {
@@ -145,14 +168,13 @@ TEST(ReliefSurface, QuadOrderPositionsAndColours) {
   relief.model.gridOriginY = 200.0f;
   RecordingProgress progress;
   const Drawn drawn = Draw(relief.surface, progress);
-  std::vector<std::string> vertices;
-  for (const std::string& call : drawn.trace)
-    if (call.rfind("Vertex3f", 0) == 0 || call.rfind("Color3f", 0) == 0) vertices.push_back(call);
-  ASSERT_EQ(vertices.size(), 16u);
-  // The second quad (l = 2, c = 1): (1, 0), (2, 0), (2, 1), (1, 1), each after its colour.
-  EXPECT_EQ(std::vector<std::string>(vertices.begin() + 8, vertices.end()),
-            (std::vector<std::string>{"Color3f(1,1,1)", "Vertex3f(102,200,0)", "Color3f(0,0,1)", "Vertex3f(104,200,-5)",
-                                      "Color3f(0,0,1)", "Vertex3f(104,202,-5)", "Color3f(1,1,1)", "Vertex3f(102,202,0)"}));
+  ASSERT_EQ(drawn.positions.size(), 8u);
+  // The second quad (l = 2, c = 1): (1, 0), (2, 0), (2, 1), (1, 1) with their colours.
+  using P = std::array<double, 3>;
+  EXPECT_EQ(std::vector<P>(drawn.positions.begin() + 4, drawn.positions.end()),
+            (std::vector<P>{{102, 200, 0}, {104, 200, -5}, {104, 202, -5}, {102, 202, 0}}));
+  EXPECT_EQ(std::vector<P>(drawn.colours.begin() + 4, drawn.colours.end()),
+            (std::vector<P>{{1, 1, 1}, {0, 0, 1}, {0, 0, 1}, {1, 1, 1}}));
 
   // A relief without depth is white, never a NaN colour.
   Relief flat(2, 2);
@@ -222,8 +244,7 @@ TEST(ReliefSurface, ModesStateAndPicturesWithoutQuads) {
     RecordingProgress progress;
     const Drawn drawn = Draw(relief.surface, progress);
     EXPECT_EQ(!drawn.quads.empty(), c.quads) << c.what;
-    EXPECT_EQ(drawn.begins, c.quads ? 1 : 0) << c.what;
-    EXPECT_EQ(drawn.ends, drawn.begins) << c.what;
+    EXPECT_EQ(drawn.draws, c.quads ? 1 : 0) << c.what;
     EXPECT_EQ(progress.starts, c.quads ? 1 : 0) << c.what << ": the progress bar shows only for quads";
     EXPECT_EQ(progress.finishes, progress.starts) << c.what;
     // Colour material on and culling off before; culling on, colour material off and the polygons
@@ -231,7 +252,10 @@ TEST(ReliefSurface, ModesStateAndPicturesWithoutQuads) {
     const bool wire = c.mode == SurfaceMode::Wire;
     std::vector<std::string> expected = {Call("Enable", {GL_COLOR_MATERIAL}), Call("Disable", {GL_CULL_FACE})};
     if (wire) expected.push_back(lines);
-    if (c.quads) expected.insert(expected.end(), {Call("Begin", {GL_QUADS}), "End()"});
+    if (c.quads)
+      expected.insert(expected.end(), {Call("EnableClientState", {GL_VERTEX_ARRAY}),
+                                       Call("DrawElements", {GL_QUADS, 9 * 4, GL_UNSIGNED_INT, 1}),
+                                       Call("DisableClientState", {GL_VERTEX_ARRAY})});
     expected.insert(expected.end(), {Call("Enable", {GL_CULL_FACE}), Call("Disable", {GL_COLOR_MATERIAL})});
     if (wire) expected.push_back(filled);
     EXPECT_TRUE(InOrder(drawn.trace, expected)) << c.what;
@@ -242,4 +266,61 @@ TEST(ReliefSurface, ModesStateAndPicturesWithoutQuads) {
   ReliefSurface none;
   RecordingProgress progress;
   EXPECT_TRUE(Draw(none, progress).trace.empty());
+}
+
+TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
+  struct Case {
+    const char* version;
+    bool buffers;
+  };
+  for (const Case& c : {Case{"4.5", true}, Case{"1.4", false}}) {
+    SCOPED_TRACE(c.version);
+    testing_support::FakeGL gl;
+    gl.strings[GL_VERSION] = c.version;
+    testing_support::FakeContext rc(scene3d::GLContextManager(), gl);
+    rc.CreateOnDevice(nullptr);
+    rc.Activate();
+    Relief relief(21, 11);
+    RecordingProgress progress;
+    {
+      app::ReliefSurfaceDrawing drawing;
+      scene3d::TGLStateCache states;
+      auto frame = [&] {
+        gl.ClearCalls();
+        drawing.Draw(relief.surface, states, progress);
+        return gl.Trace();
+      };
+      auto count = [](const std::vector<std::string>& trace, const std::string& prefix) {
+        return std::count_if(trace.begin(), trace.end(), [&](const std::string& call) { return call.rfind(prefix, 0) == 0; });
+      };
+      const std::vector<std::string> first = frame();
+      EXPECT_EQ(progress.starts, 1);
+      EXPECT_EQ(drawing.QuadCount(), 200u);
+      EXPECT_EQ(count(first, "GenBuffers"), c.buffers ? 2 : 0);
+      EXPECT_EQ(count(first, "BufferData"), c.buffers ? 2 : 0);
+      // From a buffer the indices are an offset (null); else the mesh's own array.
+      EXPECT_EQ(count(first, Call("DrawElements", {GL_QUADS, 800, GL_UNSIGNED_INT, c.buffers ? 0 : 1})), 1);
+      if (c.buffers) {
+        EXPECT_TRUE(InOrder(first, {Call("BindBuffer", {GL_ARRAY_BUFFER, 0})})) << "unbound for what comes after";
+      }
+
+      const std::vector<std::string> next = frame();
+      EXPECT_EQ(progress.starts, 1) << "the next frame does not make the quads again";
+      EXPECT_EQ(count(next, "BufferData"), 0);
+      EXPECT_EQ(count(next, "DrawElements"), 1);
+
+      relief.surface.zNoCut = true;  // every quad lies at height 0
+      relief.surface.zNoCutHeight = 0;
+      relief.surface.zNoCutTolerance = 0.5f;
+      drawing.Invalidate();
+      const std::vector<std::string> changed = frame();
+      EXPECT_EQ(progress.starts, 2);
+      EXPECT_EQ(drawing.QuadCount(), 0u);
+      EXPECT_EQ(count(changed, "DrawElements"), 0);
+      gl.ClearCalls();
+    }
+    EXPECT_EQ(gl.Count("DeleteBuffers"), c.buffers ? 2 : 0)
+        << "the buffers go with the drawing";
+    rc.Deactivate();
+  }
 }

@@ -177,4 +177,24 @@ TEST(Bitmap, ShownThroughAQImageCopy) {
   wide.SetPixel(1, 0, Rgb(255, 255, 0));
   EXPECT_EQ(ToQImage(wide).pixel(1, 0), qRgb(255, 255, 0));
   EXPECT_TRUE(ToQImage(Bitmap()).isNull() || ToQImage(Bitmap()).width() == 0);
+
+  // The formats copied row by row give what Pixel gives, a palette index past the colours black.
+  for (int bits : {8, 24, 32}) {
+    Bitmap b(5, 3, bits);
+    if (bits == 8) {
+      b.SetColors({Rgb(1, 2, 3), Rgb(200, 10, 20), Rgb(7, 250, 9)});
+      for (int x = 0; x < 5; ++x) b.SetIndex(x, 2, uint8_t(x));
+    } else {
+      for (int x = 0; x < 5; ++x) b.SetPixel(x, 2, Rgb(uint8_t(40 * x), uint8_t(255 - x), uint8_t(x * x)));
+    }
+    const QImage copy = ToQImage(b);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < 5; ++x) {
+        const RgbQuad c = b.Pixel(x, y);
+        EXPECT_EQ(copy.pixel(x, y), qRgb(c.red, c.green, c.blue)) << bits << " bits at " << x << ", " << y;
+      }
+    if (bits == 8) {
+      EXPECT_EQ(copy.pixel(4, 2), qRgb(0, 0, 0));
+    }
+  }
 }

@@ -19,7 +19,8 @@ int PointeeCount(const std::string& name) {
       {"Fogfv", 4},        {"Color4fv", 4},        {"Vertex3fv", 3},   {"Vertex4fv", 4},       {"Normal3fv", 3},
       {"TexCoord2fv", 2},  {"TexCoord3fv", 3},     {"TexCoord4fv", 4}, {"MultiTexCoord2fv", 2}, {"MultiTexCoord3fv", 3},
       {"MultiTexCoord4fv", 4}, {"TexGenfv", 4},    {"TexGeniv", 4},    {"TexEnvfv", 4},        {"TexParameterfv", 4},
-      {"ClipPlane", 4},    {"DeleteTextures", 1},  {"DeleteFramebuffers", 1}, {"DeleteRenderbuffers", 1}};
+      {"ClipPlane", 4},    {"DeleteTextures", 1},  {"DeleteFramebuffers", 1}, {"DeleteRenderbuffers", 1},
+      {"DeleteBuffers", 1}};
   auto it = counts.find(name);
   return it == counts.end() ? 0 : it->second;
 }
@@ -104,6 +105,12 @@ void APIENTRY Special_GenTextures(GLsizei n, GLuint* names) {
   for (GLsizei i = 0; i < n; ++i) names[i] = gl.nextName++;
 }
 
+void APIENTRY Special_GenBuffers(GLsizei n, GLuint* names) {
+  FakeGL& gl = FakeGL::Current();
+  gl.Record("GenBuffers", {double(n)});
+  for (GLsizei i = 0; i < n; ++i) names[i] = gl.nextName++;
+}
+
 void APIENTRY Special_DebugMessageCallback(GLDEBUGPROC callback, const void*) {
   FakeGL& gl = FakeGL::Current();
   gl.Record("DebugMessageCallback", {callback ? 1.0 : 0.0});
@@ -136,6 +143,7 @@ FakeGL::FakeGL() {
   procs["glGetError"] = AsProc(&Special_GetError);
   procs["glGenLists"] = AsProc(&Special_GenLists);
   procs["glGenTextures"] = AsProc(&Special_GenTextures);
+  procs["glGenBuffers"] = AsProc(&Special_GenBuffers);
   procs["glDebugMessageCallback"] = AsProc(&Special_DebugMessageCallback);
   procs["glIsList"] = AsProc(&Special_IsList);
   procs["glIsTexture"] = AsProc(&Special_IsTexture);

@@ -116,7 +116,7 @@ TEST(ChangeNotification, NotifyCollectionTellsItsComponentOncePerBatch) {
 
 TEST(Components, OwnersFreeTheirComponentsAndEveryoneHearsOfLeaving) {
   struct TWatcher : TComponent {
-    using TComponent::TComponent;
+    explicit TWatcher(TComponent* owner) : TComponent(owner) { HearSiblings(); }
     TComponent* watched = nullptr;
     std::vector<std::string>* log = nullptr;
     ~TWatcher() override {
@@ -167,4 +167,36 @@ TEST(Components, OwnersFreeTheirComponentsAndEveryoneHearsOfLeaving) {
   EXPECT_EQ(log, (std::vector<std::string>{"freed scene", "freed far"}));
   elsewhere.DestroyComponents();
   EXPECT_EQ(log.back(), "freed viewer");
+}
+
+TEST(Components, OnlySiblingsThatListenHearComingsAndGoings) {
+  struct TCounter : TComponent {
+    TCounter(TComponent* owner, bool listen) : TComponent(owner) {
+      if (listen) HearSiblings();
+    }
+    int inserted = 0, removed = 0;
+    void Notification(TComponent* c, TOperation op) override {
+      (op == opInsert ? inserted : removed) += 1;
+      TComponent::Notification(c, op);
+    }
+  };
+  TComponent owner(nullptr);
+  auto* listener = new TCounter(&owner, true);
+  auto* deaf = new TCounter(&owner, false);
+  for (int i = 0; i < 3; ++i) new TComponent(&owner);
+  delete owner.Component(4);
+  EXPECT_EQ(listener->inserted, 4) << "the deaf one and the three plain ones joined after it";
+  EXPECT_EQ(listener->removed, 1);
+  EXPECT_EQ(deaf->inserted + deaf->removed, 0) << "a sibling that did not ask hears nothing";
+
+  TComponent other(nullptr);
+  other.InsertComponent(listener);
+  new TComponent(&owner);
+  EXPECT_EQ(listener->inserted, 4) << "moved away, it no longer hears its former owner";
+  new TComponent(&other);
+  EXPECT_EQ(listener->inserted, 5) << "and hears its new one";
+  delete listener;
+  EXPECT_EQ(other.ComponentCount(), 1);
+  owner.DestroyComponents();
+  EXPECT_EQ(owner.ComponentCount(), 0);
 }
