@@ -205,6 +205,8 @@ TEST(DummyCube, DrawsOnlyWhenAskedAndCompilesItsGroupOnce) {
   ASSERT_EQ(drawn.size(), 2u);
   EXPECT_EQ(drawn[0].vertices.size() + drawn[1].vertices.size(), 16u) << "the twelve edges";
   EXPECT_EQ(r.Count("LineStipple"), 1);
+  EXPECT_FALSE(r.states.IsEnabled(stLineSmooth) || r.states.IsEnabled(stLineStipple))
+      << "what comes after draws plain lines";
 
   // Amalgamated: the first frame compiles the group list, the next calls it.
   r.gl.ClearCalls();
@@ -242,4 +244,23 @@ TEST(Lines, ToolpathOnMesaRunsFromYellowToCyan) {
   EXPECT_LT(right.r, 60) << "cyan end";
   EXPECT_GT(right.b, 200);
   EXPECT_EQ(f.At(30, 80), (Rgb{0, 0, 0})) << "off the line";
+}
+
+// Mesa's evaluators refuse curves of more than 30 nodes: such a curve once drew nothing at all.
+TEST(Lines, BezierCurvesOfAnyNodeCountDrawOnMesa) {
+  SKIP_WITHOUT_EGL();
+  for (int nodes : {3, 40}) {
+    SceneFixture f;
+    f.viewer.Buffer().SetLighting(false);
+    auto* lines = f.scene.Objects()->CreateChild<TGLLines>();
+    lines->SetNodesAspect(lnaInvisible);
+    lines->SetSplineMode(lsmBezierSpline);
+    lines->SetDivision(32);
+    lines->SetLineWidth(3);
+    // Evenly spaced nodes on one line: the curve is that line, from end to end.
+    for (int i = 0; i < nodes; ++i) lines->AddNode(-8 + 16 * float(i) / float(nodes - 1), 0, 0, {1, 0, 0, 1});
+    f.Render();
+    for (int x : {30, 100, 170}) EXPECT_EQ(f.At(x, 100), (Rgb{255, 0, 0})) << nodes << " nodes, x " << x;
+    EXPECT_EQ(f.At(100, 80), (Rgb{0, 0, 0})) << nodes << " nodes: off the line";
+  }
 }
