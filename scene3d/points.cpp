@@ -64,9 +64,9 @@ void TGLPoints::BuildList(RenderContextInfo& rci) {
   gl.EnableClientState(GL_VERTEX_ARRAY);
   const int colours = colors_.Count();
   if (colours == 0) {
-    gl.Color4fv(&clrWhite.x);
+    states.SetColor(clrWhite);
   } else if (colours == 1) {
-    gl.Color4fv(&colors_[0].x);
+    states.SetColor(colors_[0]);
   } else {
     drawn = std::min(count, colours);
     gl.ColorPointer(4, GL_FLOAT, 0, colors_.List());
@@ -76,7 +76,10 @@ void TGLPoints::BuildList(RenderContextInfo& rci) {
   if (lock) gl.LockArrays(0, drawn);
   gl.DrawArrays(GL_POINTS, 0, drawn);
   if (lock) gl.UnlockArrays();
-  if (colours > 1) gl.DisableClientState(GL_COLOR_ARRAY);
+  if (colours > 1) {
+    gl.DisableClientState(GL_COLOR_ARRAY);
+    states.ColorSetBehind();  // the array leaves the current colour undefined
+  }
   gl.DisableClientState(GL_VERTEX_ARRAY);
   if (noZWrite_) states.SetDepthWriteMask(true);
   if (style_ != psSquare) {

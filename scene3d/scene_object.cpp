@@ -667,6 +667,7 @@ void TGLBaseSceneObject::DrawAxes(RenderContextInfo& rci) {
     gl.Vertex3f(axis.end.x, axis.end.y, axis.end.z);
   }
   gl.End();
+  states.ColorSetBehind();
   states.DisableState(stLineStipple);
 }
 
