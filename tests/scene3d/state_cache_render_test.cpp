@@ -9,7 +9,7 @@
 #include "scene3d/cylinder.h"
 #include "scene3d/direct_opengl.h"
 #include "scene3d/dummy_cube.h"
-//EXTRUSION #include "scene3d/extrusion_solid.h"
+#include "scene3d/extrusion_solid.h"
 #include "scene3d/geometric_solids.h"
 #include "scene3d/height_field.h"
 #include "scene3d/light_source.h"
@@ -129,7 +129,7 @@ const Case kCases[] = {
      }},
     {"multi-polygon",
      [](TGLStage& s) { AddOutline(Make<TGLMultiPolygon>(s)->Contours().Add().Nodes()); }},
-//EXTRUSION    {"extrusion solid", [](TGLStage& s) { AddOutline(Make<TGLExtrusionSolid>(s)->Contours().Add().Nodes()); }},
+    {"extrusion solid", [](TGLStage& s) { AddOutline(Make<TGLExtrusionSolid>(s)->Contours().Add().Nodes()); }},
     {"polygon", [](TGLStage& s) { AddOutline(Make<TGLPolygon>(s)->Nodes()); }},
     {"revolution solid",
      [](TGLStage& s) {
