@@ -7,6 +7,7 @@
 #include "expect_vectors.h"
 #include "fake_gl.h"
 #include "recording_render.h"
+#include "scene3d/direct_opengl.h"
 #include "scene3d/dummy_cube.h"
 #include "scene_fixture.h"
 
@@ -224,6 +225,30 @@ TEST(DummyCube, DrawsOnlyWhenAskedAndCompilesItsGroupOnce) {
   r.gl.ClearCalls();
   cube.RenderObject(r.rci);
   EXPECT_EQ(r.Count("CallList"), 0) << "hidden by its event";
+}
+
+// Sorted farthest first, a group stands where its members are: a dummy cube near the camera whose
+// child lies far behind is drawn before an object between them.
+TEST(DummyCube, SortsAtTheAverageOfItsChildren) {
+  SKIP_WITHOUT_EGL();
+  SceneFixture f;
+  std::vector<std::string> order;
+  auto marker = [&](TGLBaseSceneObject* parent, const std::string& name, float z) {
+    auto* object = parent->CreateChild<TGLDirectOpenGL>();
+    object->Position().SetPointXYZ(0, 0, z);
+    object->OnRender = [&order, name](TObject*, RenderContextInfo&) { order.push_back(name); };
+    return object;
+  };
+  auto* group = f.scene.Objects()->CreateChild<TGLDummyCube>();
+  group->Position().SetPointXYZ(0, 0, 50);
+  EXPECT_FLOAT_EQ(group->SortPosition().z, 50) << "without children, its own position";
+  marker(group, "far", -100);
+  marker(group, "farther", -140);
+  marker(f.scene.Objects(), "between", -20);
+  EXPECT_FLOAT_EQ(group->SortPosition().z, -70) << "the children's average, in absolute coordinates";
+  f.scene.Objects()->SetObjectsSorting(osRenderFarthestFirst);
+  f.Render();
+  EXPECT_EQ(order, (std::vector<std::string>{"farther", "far", "between"}));
 }
 
 TEST(Lines, ToolpathOnMesaRunsFromYellowToCyan) {
