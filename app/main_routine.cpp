@@ -21,6 +21,7 @@
 #include "machining/tool_database.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
+#include "scene3d/rendering_log.h"
 
 namespace app {
 
@@ -110,6 +111,9 @@ int RunProgram(int argc, char** argv) {
   InitialiseLocale();
   platform::QtDialogs dialogs;
   platform::ScopedDialogs installed(&dialogs);
+  // The 3D library's log runs from before the first window to after the last; it ends with its counts
+  // and, when errors were written, shows itself through the desktop (the dialogs are still there).
+  scene3d::TRenderingLogScope renderingLog;
   // The help window is the HTML Help entry point; the viewer takes it when it is created.
   HelpWindows helpWindows;
   platform::ScopedHtmlHelp helpEntry(&helpWindows);

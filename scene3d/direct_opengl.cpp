@@ -20,6 +20,9 @@ void TGLDirectOpenGL::BuildList(RenderContextInfo& rci) {
   if (!OnRender) return;
   CurrentCoordinator().MapMain();
   OnRender(this, rci);
+  // The handler draws with OpenGL itself: what it set of colour and material the cache cannot know.
+  rci.GLStates->ColorSetBehind();
+  rci.GLStates->MaterialSetBehind(cmFrontAndBack);
 }
 
 void TGLDirectOpenGL::Assign(const TPersistent* source) {

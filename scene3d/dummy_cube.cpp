@@ -29,6 +29,20 @@ void TGLDummyCube::SetAmalgamate(bool flag) {
   NotifyChange(this);
 }
 
+TVector4f TGLDummyCube::SortPosition() {
+  if (Count() == 0) return TGLCameraInvariantObject::SortPosition();
+  double x = 0, y = 0, z = 0, w = 0;
+  for (int i = 0; i < Count(); ++i) {
+    const TVector4f p = Children(i)->SortPosition();
+    x += p.x;
+    y += p.y;
+    z += p.z;
+    w += p.w;
+  }
+  const double n = Count();
+  return {float(x / n), float(y / n), float(z / n), float(w / n)};
+}
+
 TVector4f TGLDummyCube::HalfExtents() const {
   const float h = std::fabs(cubeSize_) * 0.5f;
   return {h, h, h, 0};

@@ -36,6 +36,8 @@ class TGLDummyCube : public TGLCameraInvariantObject {
 
   // |CubeSize| / 2 on every axis.
   TVector4f HalfExtents() const override;
+  // With children, the average of their sort positions: a group sorts where its members are.
+  TVector4f SortPosition() override;
   // Never hit.
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   void BuildList(RenderContextInfo& rci) override;

@@ -104,6 +104,13 @@ void TGLContext::Activate() {
   ++activationCount_;
 }
 
+void TGLContext::Resume() {
+  if (activationCount_ <= 0 || !HasNativeContext()) return;
+  NativeMakeCurrent();
+  SetActiveGLTable(gl_.get());
+  Program().current = this;
+}
+
 void TGLContext::Deactivate() {
   if (activationCount_ <= 0) throw EGLContext("Unbalanced context activations");
   if (--activationCount_ > 0) return;

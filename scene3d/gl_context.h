@@ -95,6 +95,9 @@ class TGLContext : public TObject {
   void DestroyNative();
   // Makes this context's table the active one without activating the context.
   void UseAsActiveTable();
+  // Makes this active context current again after another one was current for a moment (a swap of
+  // a context that was not current).
+  void Resume();
 
   TGLStateCache& GLStates() { return *states_; }
   TGLExtensionsAndEntryPoints& GL() { return *gl_; }

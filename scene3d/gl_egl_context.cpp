@@ -414,8 +414,14 @@ void TGLEGLContext::NativeReleaseCurrent() {
 
 void TGLEGLContext::SwapBuffers() {
   if (!HasNativeContext() || !device_) return;
-  bool activated = CurrentContext() != this;
+  // Another context may be current: it is current again afterwards.
+  TGLContext* previous = CurrentContext();
+  bool activated = previous != this;
   if (activated) Activate();
+  auto restore = [&] {
+    Deactivate();
+    if (previous) previous->Resume();
+  };
   try {
     TGLExtensionsAndEntryPoints& gl = GL();
     std::vector<uint32_t> pixels(size_t(surfaceWidth_) * size_t(surfaceHeight_));
@@ -424,10 +430,10 @@ void TGLEGLContext::SwapBuffers() {
     gl.ReadPixels(0, 0, surfaceWidth_, surfaceHeight_, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, pixels.data());
     device_->StoreFrame(surfaceWidth_, surfaceHeight_, pixels);
   } catch (...) {
-    if (activated) Deactivate();
+    if (activated) restore();
     throw;
   }
-  if (activated) Deactivate();
+  if (activated) restore();
 }
 
 void TGLEGLContext::SetVSync(TVSyncMode mode) {

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cfenv>
 #include <charconv>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "scene3d/rendering_log.h"
@@ -66,6 +68,7 @@ class EGLResolver : public TGLResolver {
     void* handle = Held().gl;
     return handle ? reinterpret_cast<GLProc>(dlsym(handle, name.c_str())) : nullptr;
   }
+  bool AnswersUnknownNames() const override { return true; }
   std::string PlatformExtensions() override {
     EGLDisplay display = eglGetCurrentDisplay();
     if (display == EGL_NO_DISPLAY) return "";
@@ -104,6 +107,16 @@ void APIENTRY AMDDebugCallback(GLuint, GLenum, GLenum, GLsizei length, const GLc
 }
 
 std::string Text(const GLubyte* text) { return text ? reinterpret_cast<const char*>(text) : ""; }
+
+// The versions and extensions that bring each function name, from the published headers.
+const std::unordered_multimap<std::string, std::string>& Providers() {
+  static const std::unordered_multimap<std::string, std::string> providers = {
+#define GL_PROVIDER(function, provider) {function, provider},
+#include "scene3d/gl_entry_providers.inc"
+#undef GL_PROVIDER
+  };
+  return providers;
+}
 
 bool AllDigits(const std::string& text) {
   if (text.empty()) return false;
@@ -202,13 +215,34 @@ void MissingEntryStub() {
 
 TGLExtensionsAndEntryPoints::TGLExtensionsAndEntryPoints(TGLResolver& resolver) : resolver_(&resolver) {}
 
+bool TGLExtensionsAndEntryPoints::Provided(const std::string& fullName) const {
+  if (!checkProviders_) return true;
+  auto [first, last] = Providers().equal_range(fullName);
+  for (auto it = first; it != last; ++it) {
+    const std::string& provider = it->second;
+    constexpr std::string_view kVersion = "GL_VERSION_";
+    if (provider.starts_with(kVersion)) {
+      const int major = provider[kVersion.size()] - '0', minor = provider[kVersion.size() + 2] - '0';
+      if (VersionAtLeast(major, minor, major_, minor_)) return true;
+    } else if (WordIn(buffer_, provider)) {
+      return true;
+    }
+  }
+  return false;
+}
+
+GLProc TGLExtensionsAndEntryPoints::Lookup(const std::string& fullName) const {
+  return Provided(fullName) ? resolver_->GetProcAddress(fullName) : nullptr;
+}
+
 GLProc TGLExtensionsAndEntryPoints::ResolveEntry(const std::string& name) const {
   const std::string full = "gl" + name;
-  if (GLProc p = resolver_->GetProcAddress(full)) return p;
-  if (GLProc p = resolver_->GetProcAddress(full + "ARB")) return p;
-  if (GLProc p = resolver_->LibraryProc(full)) return p;
+  if (GLProc p = Lookup(full)) return p;
+  if (GLProc p = Lookup(full + "ARB")) return p;
+  if (Provided(full))
+    if (GLProc p = resolver_->LibraryProc(full)) return p;
   for (const char* suffix : {"EXT", "NV", "ATI"})
-    if (GLProc p = resolver_->GetProcAddress(full + suffix)) return p;
+    if (GLProc p = Lookup(full + suffix)) return p;
   return &MissingEntryStub;
 }
 
@@ -218,7 +252,7 @@ GLProc TGLExtensionsAndEntryPoints::ResolveEntryOrAlternative(const std::string&
 }
 
 GLProc TGLExtensionsAndEntryPoints::ResolveEntryPlain(const std::string& name) const {
-  GLProc p = resolver_->GetProcAddress("gl" + name);
+  GLProc p = Lookup("gl" + name);
   return p ? p : &MissingEntryStub;
 }
 
@@ -243,8 +277,8 @@ void TGLExtensionsAndEntryPoints::LoadForCurrentContext(bool basicOnly) {
   entries.GetIntegerv = ResolveEntry("GetIntegerv");
   entries.GetError = ResolveEntry("GetError");
 
-  int major = 0;
-  int minor = 0;
+  int& major = major_;
+  int& minor = minor_;
   ParseGLVersion(Text(GetString(GL_VERSION)), major, minor);
   GLVersion1_0 = true;
   GLVersion1_1 = VersionAtLeast(1, 1, major, minor);
@@ -280,6 +314,7 @@ void TGLExtensionsAndEntryPoints::LoadForCurrentContext(bool basicOnly) {
 #include "scene3d/gl_extension_list.inc"
 #undef GL_EXTENSION
 
+  checkProviders_ = resolver_->AnswersUnknownNames();
 #define GL_ENTRY(name) entries.name = ResolveEntry(#name);
 #define GL_ENTRY_OR_ALTERNATIVE(name, alternative) entries.name = ResolveEntryOrAlternative(#name, #alternative);
 #define GL_ENTRY_PLAIN(name) entries.name = ResolveEntryPlain(#name);
@@ -287,6 +322,7 @@ void TGLExtensionsAndEntryPoints::LoadForCurrentContext(bool basicOnly) {
 #undef GL_ENTRY
 #undef GL_ENTRY_OR_ALTERNATIVE
 #undef GL_ENTRY_PLAIN
+  checkProviders_ = false;
 
   if (debug_) ConnectDebugOutput();
 

@@ -41,6 +41,10 @@ class TGLResolver {
   // The window-system extensions of the current context as one blank-separated list, in the names
   // the table's platform flags test (gl_platform_extension_list.inc); empty without a context.
   virtual std::string PlatformExtensions() = 0;
+  // True when GetProcAddress answers names the driver lacks too (Mesa's dispatch answers every
+  // "gl..." name with a function that does nothing): the table then asks only for the names that the
+  // context's version or extensions bring (gl_entry_providers.inc).
+  virtual bool AnswersUnknownNames() const { return false; }
 };
 
 // eglGetProcAddress, dlsym on the loaded libOpenGL, and the EGL display's extensions.
@@ -97,7 +101,8 @@ class TGLExtensionsAndEntryPoints : public TObject {
   // Drains pending OpenGL errors without logging; initialised or not.
   void DrainGLErrors();
 
-  // Lookups of one entry by its name less "gl" and any vendor suffix ("BindTexture").
+  // Lookups of one entry by its name less "gl" and any vendor suffix ("BindTexture"). During a full
+  // load with a resolver that answers unknown names, a name is tried only when the context provides it.
   GLProc ResolveEntry(const std::string& name) const;
   GLProc ResolveEntryOrAlternative(const std::string& name, const std::string& altName) const;
   GLProc ResolveEntryPlain(const std::string& name) const;
@@ -151,8 +156,14 @@ class TGLExtensionsAndEntryPoints : public TObject {
   void ConnectDebugOutput();
   void DisconnectDebugOutput();
   void LogContextInformation();
+  // Whether the full name may be asked for now (see ResolveEntry).
+  bool Provided(const std::string& fullName) const;
+  GLProc Lookup(const std::string& fullName) const;
 
   TGLResolver* resolver_;
+  int major_ = 0;
+  int minor_ = 0;
+  bool checkProviders_ = false;
   std::string buffer_;
   bool initialised_ = false;
   bool debug_ = false;

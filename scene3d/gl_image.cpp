@@ -215,6 +215,8 @@ void TGLImage::ConvertLevels(const std::vector<int64_t>& oldOffsets) {
 // --- Pixel tools -----------------------------------------------------------------------------------------
 
 std::span<uint8_t> TGLImage::RGBA8Pixels() {
+  // Narrowing a block that does not hold the pixels would fail and put the error picture in place.
+  if (unallocated_) return {};
   NarrowToRGBA8();
   const size_t size = size_t(width_) * size_t(height_) * 4;
   if (size == 0 || data_.size() < size) return {};

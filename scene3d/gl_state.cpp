@@ -235,8 +235,9 @@ void TGLStateCache::SetMaterial(TCullFaceMode face, const TVector4f& emission, c
   std::vector<TGLMaterialState*> targets;
   if (face != cmBack) targets.push_back(&frontMaterial_);
   if (face != cmFront) targets.push_back(&backMaterial_);
+  const bool known = (face == cmBack || materialKnown_[0]) && (face == cmFront || materialKnown_[1]);
   auto differs = [&](auto field, const auto& value) {
-    return std::any_of(targets.begin(), targets.end(), [&](TGLMaterialState* m) { return !(m->*field == value); });
+    return !known || std::any_of(targets.begin(), targets.end(), [&](TGLMaterialState* m) { return !(m->*field == value); });
   };
   bool shine = insideList_ || differs(&TGLMaterialState::shininess, shininess);
   bool emi = insideList_ || differs(&TGLMaterialState::emission, emission);
@@ -248,6 +249,8 @@ void TGLStateCache::SetMaterial(TCullFaceMode face, const TVector4f& emission, c
     Record(sttLighting);
   } else {
     for (TGLMaterialState* m : targets) *m = {emission, ambient, diffuse, specular, shininess};
+    if (face != cmBack) materialKnown_[0] = true;
+    if (face != cmFront) materialKnown_[1] = true;
   }
   GLenum glFace = kFaces[face];
   if (shine) GL().Materiali(glFace, GL_SHININESS, shininess);
@@ -263,20 +266,40 @@ void TGLStateCache::SetMaterialAlphaChannel(TCullFaceMode face, float alpha) {
     return;
   }
   if (Fixed() || face > cmFrontAndBack) return;
-  TGLMaterialState& source = face == cmBack ? backMaterial_ : frontMaterial_;
-  TVector4f diffuse = source.diffuse;
-  diffuse.w = alpha;
-  bool changed = insideList_;
-  if (face != cmBack) changed = changed || !(frontMaterial_.diffuse == diffuse);
-  if (face != cmFront) changed = changed || !(backMaterial_.diffuse.w == alpha);
-  if (!changed) return;
+  // Each face keeps its own diffuse colour and takes the new alpha: sending the front's colour to
+  // both faces would leave the cache believing the back kept its own.
+  TVector4f front = frontMaterial_.diffuse, back = backMaterial_.diffuse;
+  front.w = back.w = alpha;
+  const bool sendFront = face != cmBack && (insideList_ || !materialKnown_[0] || !(frontMaterial_.diffuse == front));
+  const bool sendBack = face != cmFront && (insideList_ || !materialKnown_[1] || !(backMaterial_.diffuse == back));
+  if (!sendFront && !sendBack) return;
   if (insideList_) {
     Record(sttLighting);
   } else {
-    if (face != cmBack) frontMaterial_.diffuse.w = alpha;
-    if (face != cmFront) backMaterial_.diffuse.w = alpha;
+    if (sendFront) frontMaterial_.diffuse.w = alpha;
+    if (sendBack) backMaterial_.diffuse.w = alpha;
   }
-  GL().Materialfv(kFaces[face], GL_DIFFUSE, &diffuse.x);
+  if (sendFront && sendBack && front == back) {
+    GL().Materialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, &front.x);
+    return;
+  }
+  if (sendFront) GL().Materialfv(GL_FRONT, GL_DIFFUSE, &front.x);
+  if (sendBack) GL().Materialfv(GL_BACK, GL_DIFFUSE, &back.x);
+}
+
+void TGLStateCache::ColorSetBehind() {
+  // A list's colours are dealt with when it is called (CallList).
+  if (!insideList_) colorKnown_ = false;
+}
+
+void TGLStateCache::MaterialSetBehind(TCullFaceMode face) {
+  if (face > cmFrontAndBack) return;
+  if (insideList_) {
+    Record(sttLighting);
+    return;
+  }
+  if (face != cmBack) materialKnown_[0] = false;
+  if (face != cmFront) materialKnown_[1] = false;
 }
 
 void TGLStateCache::SetColor(const TVector4f& colour) {

@@ -128,6 +128,11 @@ class TGLStateCache : public TObject {
   const TGLMaterialState& Material(TCullFaceMode face) const { return face == cmBack ? backMaterial_ : frontMaterial_; }
   void SetColor(const TVector4f& colour);
   const TVector4f& Color() const { return color_; }
+  // A drawing routine that sets the current colour or a material itself (vertex and node colours,
+  // colour material, glMaterial through the table) says so here, so that the next SetColor or
+  // SetMaterial is sent whatever the cache held.
+  void ColorSetBehind();
+  void MaterialSetBehind(TCullFaceMode face);
 
   // Per-fragment state.
   void SetAlphaFunction(TComparisonFunction function, float reference);
@@ -278,6 +283,8 @@ class TGLStateCache : public TObject {
   TVector4f color_{1, 1, 1, 1};
   // False once a list ran: lists send colours of their own (vertex and node colours).
   bool colorKnown_ = true;
+  // False (front, back) once a material was set behind the cache's back.
+  std::array<bool, 2> materialKnown_{true, true};
 
   int32_t unpackAlignment_ = 4;
   int32_t unpackRowLength_ = 0;

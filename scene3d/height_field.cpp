@@ -53,8 +53,9 @@ float TGLSamplingScale::StepBase() const {
   // The largest lattice point at or below Min, one step on: floor for both signs of the quotient
   // (a sample exactly at Min is kept), with a hair of tolerance for the single's rounding.
   const double quotient = (double(origin_) - double(min_)) / double(step_);
-  const double k = std::floor(quotient + 1e-6);
-  return float(double(origin_) - k * double(step_));
+  const double k = std::floor(quotient + std::max(1e-6, std::fabs(quotient) * 1e-6));
+  // The lattice point taken for Min itself may lie a rounding below it.
+  return std::max(min_, float(double(origin_) - k * double(step_)));
 }
 
 void TGLSamplingScale::SetupLoop(bool enabled, float& start, float& step, float& end) const {
@@ -64,16 +65,16 @@ void TGLSamplingScale::SetupLoop(bool enabled, float& start, float& step, float&
     return;
   }
   start = StepBase();
-  end = max_ + (max_ - start) / step_ * 1e-6f;
+  end = max_;
 }
 
 int32_t LoopSampleCount(float start, float step, float end) {
-  if (!(step > 0) || start > end) return start <= end ? 1 : 0;
-  int32_t count = int32_t(std::floor((double(end) - double(start)) / double(step))) + 1;
-  // The index form of "while x <= end": the floor may be one off where the division rounds.
-  while (count > 0 && start + float(count - 1) * step > end) --count;
-  while (start + float(count) * step <= end) ++count;
-  return count;
+  if (!(start <= end)) return 0;
+  if (!(step > 0) || start == end) return 1;
+  const double steps = (double(end) - double(start)) / double(step);
+  // The singles' rounding may leave the sample at end a millionth of the count short of it.
+  const double whole = std::floor(steps + std::max(1e-4, steps * 1e-6));
+  return whole >= double(kMaxLoopSamples - 1) ? kMaxLoopSamples : int32_t(whole) + 1;
 }
 
 void EnableDefaultColorMaterial(TGLStateCache& states, GLenum mode) {
@@ -81,6 +82,9 @@ void EnableDefaultColorMaterial(TGLStateCache& states, GLenum mode) {
   states.EnableState(stColorMaterial);
   for (TCullFaceMode face : {cmFront, cmBack})
     states.SetMaterial(face, {0, 0, 0, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.8f, 0.8f, 0.8f, 1}, {0, 0, 0, 1}, 0);
+  // The colours sent from now on become the material.
+  states.ColorSetBehind();
+  states.MaterialSetBehind(cmFrontAndBack);
 }
 
 // --- Height field -------------------------------------------------------------------------------------------------
@@ -158,11 +162,11 @@ void TGLHeightField::BuildList(RenderContextInfo& rci) {
   std::vector<HeightVertex> buffers[3];
   for (auto& buffer : buffers) buffer.resize(size_t(columns));
   auto sampleRow = [&](int32_t row, std::vector<HeightVertex>& out) {
-    const float y = yStart + float(row) * yStep;
+    const float y = LoopSample(yStart, yStep, yEnd, row);
     for (int32_t i = 0; i < columns; ++i) {
       HeightVertex& v = out[size_t(i)];
       v = HeightVertex{};
-      v.x = xStart + float(i) * xStep;
+      v.x = LoopSample(xStart, xStep, xEnd, i);
       v.y = y;
       height(v.x, v.y, v.z, v.color, v.texPoint);
     }

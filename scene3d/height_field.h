@@ -45,8 +45,7 @@ class TGLSamplingScale : public TGLUpdateAbleObject {
   int32_t StepCount() const;
   // The first sample at or above Min on the lattice Origin + k·step (Min when Origin is Min).
   float StepBase() const;
-  // The loop's start, step and end (max with a tolerance, so that a sample at max is kept); disabled,
-  // start and end are Origin.
+  // The loop's start, step and end (max itself); disabled, start and end are Origin.
   void SetupLoop(bool enabled, float& start, float& step, float& end) const;
 
  private:
@@ -56,9 +55,17 @@ class TGLSamplingScale : public TGLUpdateAbleObject {
   float step_ = 0.1f;
 };
 
-// The sample positions of a loop from SetupLoop: start + i·step while not past end (computed from
-// the index, so no error builds up along the row).
+// No loop takes more samples than this per axis: a step far below the range's size would otherwise
+// ask for billions of them.
+inline constexpr int32_t kMaxLoopSamples = 65536;
+
+// The samples of a loop from SetupLoop: start + i·step for i < LoopSampleCount, counted once from the
+// index (no error builds up along the row). A sample within a hair of end is kept; none passes end.
 int32_t LoopSampleCount(float start, float step, float end);
+inline float LoopSample(float start, float step, float end, int32_t i) {
+  const float x = start + float(i) * step;
+  return x < end ? x : end;
+}
 
 enum THeightFieldOption : uint8_t { hfoTextureCoordinates = 1, hfoTwoSided = 2 };
 enum THeightFieldColorMode : uint8_t { hfcmNone, hfcmEmission, hfcmAmbient, hfcmDiffuse, hfcmAmbientAndDiffuse };

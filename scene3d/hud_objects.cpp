@@ -246,6 +246,7 @@ void RegisterHUDClasses() {
   RegisterSceneObjectClass<TGLFlatText>();
   RegisterStreamingClass<TGLBitmapFont>();
   RegisterStreamingClass<TGLWindowsBitmapFont>();
+  RegisterStreamingClass<TGLStoredBitmapFont>();
 }
 
 }  // namespace scene3d

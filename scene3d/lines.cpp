@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/gl_state.h"
@@ -16,6 +17,21 @@ namespace scene3d {
 
 namespace {
 constexpr TVector4f kBlue{0, 0, 1, 1};
+// The order every OpenGL's evaluators take at least.
+constexpr GLint kMinimumEvalOrder = 8;
+
+// The point at t of the Bézier curve whose control points are the consecutive groups of `size` values
+// (de Casteljau's construction, stable for any number of points).
+template <int size>
+TVector4f BezierPoint(const std::vector<float>& points, float t) {
+  std::vector<float> work(points);
+  for (size_t count = work.size() / size; count > 1; --count)
+    for (size_t i = 0; i + 1 < count; ++i)
+      for (size_t k = 0; k < size_t(size); ++k) work[i * size + k] += t * (work[(i + 1) * size + k] - work[i * size + k]);
+  TVector4f result{0, 0, 0, 0};
+  for (int k = 0; k < size; ++k) (&result.x)[k] = work[size_t(k)];
+  return result;
+}
 
 bool SameColor(const TVector4f& a, const TVector4f& b) { return a.x == b.x && a.y == b.y && a.z == b.z && a.w == b.w; }
 // The NURBS renderer's entry points in the loaded libGLU.
@@ -116,12 +132,8 @@ void TGLLineBase::ApplyLineStyle(RenderContextInfo& rci, bool smooth) {
   }
   states.SetLineWidth(lineWidth_);
   const TVector4f& c = lineColor_->GetColor();
-  if (c.w != 1) {
-    if (!smooth) blend();
-    ActiveGLTable().Color4fv(&c.x);
-  } else {
-    ActiveGLTable().Color3f(c.x, c.y, c.z);
-  }
+  if (c.w != 1 && !smooth) blend();
+  states.SetColor(c);
 }
 
 // --- Nodes of lines ---------------------------------------------------------------------------------------
@@ -338,7 +350,15 @@ void TGLLines::BuildList(RenderContextInfo& rci) {
       colours.insert(colours.end(), {c.x, c.y, c.z, c.w});
     }
   }
-  if (splineMode_ == lsmBezierSpline) {
+  // OpenGL's evaluators take curves up to an order of its own (Mesa: 30); a curve of more nodes is
+  // evaluated here, which draws the same points.
+  bool evaluateHere = false;
+  if (splineMode_ == lsmBezierSpline && division_ >= 2) {
+    GLint maxOrder = 0;
+    gl.GetIntegerv(GL_MAX_EVAL_ORDER, &maxOrder);
+    evaluateHere = n > (maxOrder > 0 ? maxOrder : kMinimumEvalOrder);
+  }
+  if (splineMode_ == lsmBezierSpline && !evaluateHere) {
     gl.PushAttrib(GL_EVAL_BIT);
     gl.Enable(GL_MAP1_VERTEX_3);
     gl.Enable(GL_MAP1_COLOR_4);
@@ -366,6 +386,14 @@ void TGLLines::BuildList(RenderContextInfo& rci) {
         const TVector3f p = spline->EvaluateAffine(float(i) * step);
         gl.Vertex3fv(&p.x);
       }
+    } else if (evaluateHere) {
+      for (int i = 0; i <= division_; ++i) {
+        const float t = float(i) / float(division_);
+        const TVector4f c = BezierPoint<4>(colours, t);
+        gl.Color4fv(&c.x);
+        const TVector4f p = BezierPoint<3>(positions, t);
+        gl.Vertex3fv(&p.x);
+      }
     } else if (division_ >= 2 && splineMode_ == lsmBezierSpline) {
       for (int i = 0; i <= division_; ++i) gl.EvalCoord1f(float(i) / float(division_));
     } else {
@@ -378,7 +406,7 @@ void TGLLines::BuildList(RenderContextInfo& rci) {
     gl.End();
   }
   if (xorColors) states.DisableState(stColorLogicOp);
-  if (splineMode_ == lsmBezierSpline) gl.PopAttrib();
+  if (splineMode_ == lsmBezierSpline && !evaluateHere) gl.PopAttrib();
   if (NodesAspect() != lnaInvisible) {
     if (!rci.ignoreBlendingRequests) {
       states.EnableState(stBlend);

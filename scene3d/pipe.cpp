@@ -61,7 +61,7 @@ TVector4f TGLPipe::HalfExtents() const {
   return {extents.x + r, extents.y + r, extents.z + r, 0};
 }
 
-void TGLPipe::BuildList(RenderContextInfo&) {
+void TGLPipe::BuildList(RenderContextInfo& rci) {
   const TGLNodes& nodes = Nodes();
   const int count = nodes.Count();
   if (count < 2) return;
@@ -152,6 +152,7 @@ void TGLPipe::BuildList(RenderContextInfo&) {
   };
   if (parts_ & ppStartDisk) disk(0, true);
   if (parts_ & ppStopDisk) disk(n - 1, false);
+  if (colorMode_ != pncmNone) rci.GLStates->MaterialSetBehind(cmFront);
 }
 
 void TGLPipe::Assign(const TPersistent* source) {

@@ -8,6 +8,17 @@
 
 namespace scene3d {
 
+namespace {
+
+void SendPointParameters(TGLExtensionsAndEntryPoints& gl, const TGLPointParameters& p) {
+  gl.PointParameterf(GL_POINT_SIZE_MIN, p.MinSize);
+  gl.PointParameterf(GL_POINT_SIZE_MAX, p.MaxSize);
+  gl.PointParameterf(GL_POINT_FADE_THRESHOLD_SIZE, p.FadeTresholdSize);
+  gl.PointParameterfv(GL_POINT_DISTANCE_ATTENUATION, &p.DistanceAttenuation.x);
+}
+
+}  // namespace
+
 TGLPoints::TGLPoints(TComponent* owner) : TGLStageObject(owner) {
   SetObjectStyle(uint8_t(ObjectStyle() | osDirectDraw | osNoVisibilityCulling));
   positions_.Add(TVector3f{0, 0, 0});
@@ -64,19 +75,25 @@ void TGLPoints::BuildList(RenderContextInfo& rci) {
   gl.EnableClientState(GL_VERTEX_ARRAY);
   const int colours = colors_.Count();
   if (colours == 0) {
-    gl.Color4fv(&clrWhite.x);
+    states.SetColor(clrWhite);
   } else if (colours == 1) {
-    gl.Color4fv(&colors_[0].x);
+    states.SetColor(colors_[0]);
   } else {
     drawn = std::min(count, colours);
     gl.ColorPointer(4, GL_FLOAT, 0, colors_.List());
     gl.EnableClientState(GL_COLOR_ARRAY);
   }
+  const bool attenuate = PointParameters.Enabled && (gl.GLVersion1_4 || gl.ARB_point_parameters);
+  if (attenuate) SendPointParameters(gl, PointParameters);
   const bool lock = drawn > 64 && gl.EXT_compiled_vertex_array;
   if (lock) gl.LockArrays(0, drawn);
   gl.DrawArrays(GL_POINTS, 0, drawn);
   if (lock) gl.UnlockArrays();
-  if (colours > 1) gl.DisableClientState(GL_COLOR_ARRAY);
+  if (attenuate) SendPointParameters(gl, TGLPointParameters{});
+  if (colours > 1) {
+    gl.DisableClientState(GL_COLOR_ARRAY);
+    states.ColorSetBehind();  // the array leaves the current colour undefined
+  }
   gl.DisableClientState(GL_VERTEX_ARRAY);
   if (noZWrite_) states.SetDepthWriteMask(true);
   if (style_ != psSquare) {

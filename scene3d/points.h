@@ -13,8 +13,8 @@ namespace scene3d {
 
 enum TGLPointStyle : uint8_t { psSquare, psRound, psSmooth, psSmoothAdditive, psSquareAdditive };
 
-// How the point size follows the distance; kept and copied (the distance attenuation is an
-// extension the drawing does not use).
+// How the point size follows the distance: when Enabled and the context has point parameters
+// (OpenGL 1.4 or ARB_point_parameters), set around the drawing and put back to the defaults after.
 struct TGLPointParameters {
   bool Enabled = false;
   float MinSize = 0;

@@ -137,7 +137,8 @@ std::string RenderingLogFileName(const std::string& programFile, const std::stri
 void OpenInDesktopEditor(const std::string& fileName) { platform::CurrentDialogs().ShellOpen(fileName); }
 
 TRenderingLogScope::TRenderingLogScope(TLogSession::EditorHook editor) {
-  auto* session = new TLogSession(RenderingLogFileName(platform::ProgramFile(), platform::ProgramDir()), llAll, lsmElapsed);
+  // A bare name: the session puts it in the current directory.
+  auto* session = new TLogSession(platform::BaseNameWithoutExtension(platform::ProgramFile()) + ".log", llAll, lsmElapsed);
   session->SetEditorHook(std::move(editor));
   delete Current();
   Current() = session;

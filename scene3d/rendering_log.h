@@ -1,6 +1,6 @@
 // The rendering log: a plain-text file in which the 3D library notes its work with the graphics
 // system (entry points, context information, failures, errors). One session, RenderingLog(), lives
-// from the library's start to its end; main() holds a TRenderingLogScope for it. Each line is
+// from the library's start to its end; the main routine holds a TRenderingLogScope for it. Each line is
 // opened, appended and closed, so the file is whole whenever the program stops.
 //
 // A line: a time stamp by the session's mode, a tab (not in mode 0), the level's prefix, the text.
@@ -120,8 +120,8 @@ std::string RenderingLogFileName(const std::string& programFile, const std::stri
 // The editor hook of the running program: the desktop opens the log in its text editor.
 void OpenInDesktopEditor(const std::string& fileName);
 
-// Starts RenderingLog() for its lifetime: the log beside the program, named after it, every level
-// on, elapsed time mode; `editor` shows the log at the end when errors were written. Ends it (with
+// Starts RenderingLog() for its lifetime: the log in the current directory, named after the program
+// ("velkora.log"), every level on, elapsed time mode; `editor` shows the log at the end when errors were written. Ends it (with
 // its summary) when destroyed.
 class TRenderingLogScope {
  public:

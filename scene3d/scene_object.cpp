@@ -347,9 +347,7 @@ TVector4f TGLBaseSceneObject::RightVector() const { return VectorCross4(up_->Val
 TVector4f TGLBaseSceneObject::LeftVector() const { return VectorCross4(direction_->Value(), up_->Value()); }
 
 double TGLBaseSceneObject::SquaredDistanceTo(const TVector4f& point) {
-  const TVector4f p = AbsolutePosition();
-  const double dx = double(p.x) - point.x, dy = double(p.y) - point.y, dz = double(p.z) - point.z;
-  return dx * dx + dy * dy + dz * dz;
+  return AffineDistance2(Xyz(AbsolutePosition()), Xyz(point));
 }
 
 void TGLBaseSceneObject::CoordinatesChanged(TGLCustomCoordinates* sender) {
@@ -668,6 +666,7 @@ void TGLBaseSceneObject::DrawAxes(RenderContextInfo& rci) {
     gl.Vertex3f(axis.end.x, axis.end.y, axis.end.z);
   }
   gl.End();
+  states.ColorSetBehind();
   states.DisableState(stLineStipple);
 }
 
@@ -703,7 +702,8 @@ void TGLBaseSceneObject::RenderChildren(int first, int last, RenderContextInfo& 
       if (children_[size_t(i)]->Visible()) children_[size_t(i)]->RenderObject(rci);
     return;
   }
-  // Keys are squared distances from the camera plus one, so never negative.
+  // Keys are the squared distances of the children's sort positions from the camera plus one, so never
+  // negative.
   std::vector<std::pair<float, TGLBaseSceneObject*>> sorted;
   sorted.reserve(size_t(last - first + 1));
   for (int i = first; i <= last; ++i) {
@@ -713,7 +713,7 @@ void TGLBaseSceneObject::RenderChildren(int first, int last, RenderContextInfo& 
       child->RenderObject(rci);
       continue;
     }
-    sorted.emplace_back(float(child->SquaredDistanceTo(rci.cameraPosition) + 1), child);
+    sorted.emplace_back(float(AffineDistance2(Xyz(child->SortPosition()), Xyz(rci.cameraPosition)) + 1), child);
   }
   if (sorted.size() > 1)
     std::stable_sort(sorted.begin(), sorted.end(), [](const auto& a, const auto& b) { return a.first < b.first; });

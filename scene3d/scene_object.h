@@ -179,6 +179,8 @@ class TGLBaseSceneObject : public TGLCoordinatesUpdateAbleComponent {
   // --- Boxes ---
   // Half the object's size on each axis in its own coordinates, W 0; 0.5 here.
   virtual TVector4f HalfExtents() const;
+  // Where the object stands when its parent sorts its children by distance: its absolute position.
+  virtual TVector4f SortPosition() { return AbsolutePosition(); }
   // Length of the half extents scaled by Scale.
   float BoundingRadius();
   // The object's own box in its own coordinates.

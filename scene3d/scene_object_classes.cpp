@@ -3,6 +3,7 @@
 #include "scene3d/cube.h"
 #include "scene3d/cylinder.h"
 #include "scene3d/dummy_cube.h"
+#include "scene3d/extrusion_solid.h"
 #include "scene3d/geometric_solids.h"
 #include "scene3d/lines.h"
 #include "scene3d/pipe.h"
@@ -33,6 +34,7 @@ void RegisterSceneObjectClasses() {
   RegisterSceneObjectClass<TGLPolygon>();
   RegisterSceneObjectClass<TGLCapsule>();
   RegisterSceneObjectClass<TGLRevolutionSolid>();
+  RegisterSceneObjectClass<TGLExtrusionSolid>();
   RegisterSceneObjectClass<TGLPipe>();
 }
 

@@ -135,6 +135,44 @@ void TGLWindowsBitmapFont::DrawWindowsGlyphs() {
   SetTextureSize(bestWidth, bestHeight);
 }
 
+void TGLStoredBitmapFont::LoadGlyphs(const TStoredGlyphs& glyphs) {
+  const bool complete = glyphs.widths.size() == 256 && glyphs.rects.size() == 256 && glyphs.charWidth >= 1 &&
+                        glyphs.charHeight >= 1 && glyphs.textureWidth >= 1 && glyphs.textureHeight >= 1 &&
+                        glyphs.picture.Width() == glyphs.textureWidth && glyphs.picture.Height() == glyphs.textureHeight;
+  if (!complete) throw platform::Exception(kStoredGlyphsIncompleteText);
+  stored_ = glyphs;
+  loaded_ = true;
+  InvalidateUsers();
+  Restore();
+}
+
+void TGLStoredBitmapFont::ForgetGlyphs() {
+  stored_ = TStoredGlyphs{};
+  loaded_ = false;
+  InvalidateUsers();
+}
+
+void TGLStoredBitmapFont::Restore() {
+  GlyphsBitmap() = stored_.picture;
+  CharWidthTable() = stored_.widths;
+  GlyphRectTable() = stored_.rects;
+  SetCellSize(stored_.charWidth, stored_.charHeight);
+  SetHSpaceFix(stored_.hSpaceFix);
+  SetTextureSize(stored_.textureWidth, stored_.textureHeight);
+}
+
+void TGLStoredBitmapFont::DrawWindowsGlyphs() {
+  if (loaded_) {
+    Restore();
+    return;
+  }
+  TGLWindowsBitmapFont::DrawWindowsGlyphs();
+  if (CharWidthTable().size() != 256 || Glyphs().Width() == 0) return;  // no system fonts yet
+  stored_ = {Glyphs(), CharWidthTable(), GlyphRectTable(), CharWidth(), CharHeight(), HSpaceFix(), TextureWidth(),
+             TextureHeight()};
+  loaded_ = true;
+}
+
 void TGLWindowsBitmapFont::BuildGlyphTexture() {
   DrawWindowsGlyphs();
   TGLCustomBitmapFont::BuildGlyphTexture();

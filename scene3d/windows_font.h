@@ -12,6 +12,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/canvas.h"
 #include "platform/exception.h"
@@ -56,6 +57,46 @@ class TGLWindowsBitmapFont : public TGLCustomBitmapFont {
   int LayoutGlyphs(int width, int height, platform::Canvas* canvas);
 
   platform::Font font_;
+};
+
+// What a stored font keeps of its glyphs: the picture, the width and rectangle tables (256 entries
+// each), the cell, the advance correction and the texture size.
+struct TStoredGlyphs {
+  platform::Bitmap picture;
+  std::vector<int32_t> widths;
+  std::vector<TVector4f> rects;
+  int32_t charWidth = 0;
+  int32_t charHeight = 0;
+  int32_t hSpaceFix = 0;
+  int32_t textureWidth = 0;
+  int32_t textureHeight = 0;
+};
+
+inline constexpr const char* kStoredGlyphsIncompleteText = "The stored glyphs are incomplete";
+
+// A system font that draws its glyphs once: from then on (or from LoadGlyphs) it holds them as data
+// and builds its texture and tables from that, whatever its Font says, until ForgetGlyphs.
+class TGLStoredBitmapFont : public TGLWindowsBitmapFont {
+ public:
+  using TGLWindowsBitmapFont::TGLWindowsBitmapFont;
+  std::string ClassName() const override { return "TGLStoredBitmapFont"; }
+
+  bool GlyphsLoaded() const { return loaded_; }
+  const TStoredGlyphs& StoredGlyphs() const { return stored_; }
+  // Takes glyphs as data; raises platform::Exception kStoredGlyphsIncompleteText when the tables
+  // are not 256 entries, the cell or the texture is empty, or the picture is not the texture's size.
+  void LoadGlyphs(const TStoredGlyphs& glyphs);
+  // The glyphs are drawn from Font again at the next use.
+  void ForgetGlyphs();
+
+  // Restores the held glyphs; only a font that holds none draws them (and then holds them).
+  void DrawWindowsGlyphs() override;
+
+ private:
+  void Restore();
+
+  TStoredGlyphs stored_;
+  bool loaded_ = false;
 };
 
 }  // namespace scene3d

@@ -18,7 +18,7 @@ void BuildWireCube(TGLStateCache& states, float size, bool stipple, const TVecto
   }
   states.SetLineWidth(1);
   TGLExtensionsAndEntryPoints& gl = ActiveGLTable();
-  gl.Color4fv(&colour.x);
+  states.SetColor(colour);
   const float strip[][3] = {{h, -h, -h}, {h, h, -h},  {h, h, h},   {h, -h, h},   {h, -h, -h},
                             {-h, -h, -h}, {-h, -h, h}, {-h, h, h}, {-h, h, -h}, {h, h, -h}};
   gl.Begin(GL_LINE_STRIP);
@@ -28,6 +28,9 @@ void BuildWireCube(TGLStateCache& states, float size, bool stipple, const TVecto
   gl.Begin(GL_LINES);
   for (const auto& v : lines) gl.Vertex3fv(v);
   gl.End();
+  // What comes after draws unsmoothed, unstippled lines unless it asks otherwise.
+  states.DisableState(stLineSmooth);
+  if (stipple) states.DisableState(stLineStipple);
 }
 
 void DrawAxesLines(TGLStateCache& states, float length, uint16_t pattern) {
@@ -51,6 +54,7 @@ void DrawAxesLines(TGLStateCache& states, float length, uint16_t pattern) {
     gl.Vertex3fv(axis.end);
   }
   gl.End();
+  states.ColorSetBehind();
   states.DisableState(stLineStipple);
 }
 

@@ -34,7 +34,7 @@ void TGLXYZGrid::BuildList(RenderContextInfo& rci) {
     scales_[a]->SetupLoop((parts_ >> a) & 1, start[a], step[a], end[a]);
     count[a] = LoopSampleCount(start[a], step[a], end[a]);
   }
-  auto sample = [&](int axis, int32_t index) { return start[axis] + float(index) * step[axis]; };
+  auto sample = [&](int axis, int32_t index) { return LoopSample(start[axis], step[axis], end[axis], index); };
   TGLExtensionsAndEntryPoints& gl = ActiveGLTable();
   gl.Begin(GL_LINES);
   for (int a = 0; a < 3; ++a) {

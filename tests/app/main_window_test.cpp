@@ -25,6 +25,7 @@
 #include <clocale>
 #include <filesystem>
 #include <memory>
+#include <regex>
 
 #include "app/cursors.h"
 #include "app/main_routine.h"
@@ -40,6 +41,7 @@
 #include "platform/files.h"
 #include "platform/ini_file.h"
 #include "scene3d/hud_objects.h"
+#include "scene3d/rendering_log.h"
 #include "cad/drawing_test_support.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -95,6 +97,33 @@ TEST_F(MainWindowTest, StartUpWithoutSettingsShowsTheDefaults) {
   EXPECT_FALSE(w.Prg2D().snapToGrid);
   for (int slot = app::kCursorPan; slot <= app::kCursorCropPoint; ++slot)
     EXPECT_TRUE(app::ScreenCursors().Has(slot)) << "cursor " << slot;
+}
+
+// The program's start and stop around the rendering log, as the main routine has them: the log starts
+// before the windows, in the current directory, and ends with its counts after the last window.
+TEST_F(MainWindowTest, TheRenderingLogRunsFromBeforeTheWindowsToAfterThem) {
+  const std::filesystem::path started = std::filesystem::current_path();
+  std::filesystem::current_path(dir_.Dir());
+  std::vector<std::string> opened;
+  const std::string name = platform::BaseNameWithoutExtension(platform::ProgramFile()) + ".log";
+  {
+    scene3d::TRenderingLogScope log([&](const std::string& file) { opened.push_back(file); });
+    app::ProgramWindows windows = app::CreateWindows();
+    windows.main->show();
+    QApplication::processEvents();
+    windows.main->hide();
+  }
+  std::filesystem::current_path(started);
+  const std::vector<std::string> lines = NonEmptyLines(FileText(dir_.File(name)));
+  ASSERT_GE(lines.size(), 3u);
+  const std::regex stamp(R"(^\d+\t)");
+  EXPECT_TRUE(std::regex_search(lines.front(), stamp)) << lines.front();
+  EXPECT_EQ(std::regex_replace(lines.front(), stamp, ""), " (I)  Log subsystem started in elapsed time mode.");
+  EXPECT_TRUE(std::regex_match(std::regex_replace(lines[lines.size() - 2], stamp, ""),
+                               std::regex(R"( \(i\)  Logged fatal errors: 0, errors: 0, warnings: \d+, titles: \d+, infos: \d+, debug info: \d+)")))
+      << lines[lines.size() - 2];
+  EXPECT_EQ(std::regex_replace(lines.back(), stamp, ""), " (i)  Log session shutdown");
+  EXPECT_TRUE(opened.empty()) << "no errors: the log is not shown";
 }
 
 TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {

@@ -19,8 +19,8 @@ int PointeeCount(const std::string& name) {
       {"Fogfv", 4},        {"Color4fv", 4},        {"Vertex3fv", 3},   {"Vertex4fv", 4},       {"Normal3fv", 3},
       {"TexCoord2fv", 2},  {"TexCoord3fv", 3},     {"TexCoord4fv", 4}, {"MultiTexCoord2fv", 2}, {"MultiTexCoord3fv", 3},
       {"MultiTexCoord4fv", 4}, {"TexGenfv", 4},    {"TexGeniv", 4},    {"TexEnvfv", 4},        {"TexParameterfv", 4},
-      {"ClipPlane", 4},    {"DeleteTextures", 1},  {"DeleteFramebuffers", 1}, {"DeleteRenderbuffers", 1},
-      {"DeleteBuffers", 1}};
+      {"ClipPlane", 4},    {"PointParameterfv", 3}, {"DeleteTextures", 1},  {"DeleteFramebuffers", 1},
+      {"DeleteRenderbuffers", 1}, {"DeleteBuffers", 1}};
   auto it = counts.find(name);
   return it == counts.end() ? 0 : it->second;
 }

@@ -16,17 +16,21 @@
 #include "scene3d/scene_classes.h"
 #include "scene3d/sprite.h"
 #include "scene3d/stage.h"
+#include "scene_fixture.h"
 
 using namespace scene3d;
 using testing_support::Primitive;
 using testing_support::RecordingRender;
+using testing_support::Rgb;
+using testing_support::SceneFixture;
 
 TEST(GeometricSolids, EveryRegisteredSolidDrawsBalancedGeometry) {
   RegisterSceneClasses();
   TGLStage scene(nullptr);
   const char* names[] = {"TGLSphere", "TGLCube",    "TGLPlane", "TGLSprite",  "TGLPoints",    "TGLDummyCube",
                          "TGLLines",  "TGLCylinder", "TGLCone",  "TGLTorus",   "TGLDisk",      "TGLArrowLine",
-                         "TGLAnnulus", "TGLFrustrum", "TGLPolygon", "TGLCapsule", "TGLRevolutionSolid", "TGLPipe"};
+                         "TGLAnnulus", "TGLFrustrum", "TGLPolygon", "TGLCapsule", "TGLRevolutionSolid", "TGLPipe",
+                         "TGLExtrusionSolid"};
   for (const char* name : names) {
     TGLBaseSceneObject* object = scene.Objects()->CreateChild(name);
     ASSERT_EQ(object->ClassName(), name);
@@ -122,6 +126,35 @@ TEST(GeometricSolids, StoredAndClampedValues) {
     if (call.name == "DrawArrays") {
       EXPECT_EQ(call.args[2], 2) << "as many points as both lists hold";
     }
+  }
+  EXPECT_EQ(p.Count("PointParameterf"), 0) << "no point parameters unless enabled";
+
+  // Enabled, the parameters stand around the drawing and the defaults come back after it.
+  points.PointParameters = {true, 2, 64, 3, {0.5f, 0.25f, 0.125f}};
+  RecordingRender q;
+  points.BuildList(q.rci);
+  std::vector<std::string> parameters;
+  for (const std::string& call : q.gl.Trace())
+    if (call.rfind("PointParameter", 0) == 0 || call.rfind("DrawArrays", 0) == 0) parameters.push_back(call);
+  EXPECT_EQ(parameters, (std::vector<std::string>{
+                            "PointParameterf(33062,2)", "PointParameterf(33063,64)", "PointParameterf(33064,3)",
+                            "PointParameterfv(33065,0.500000,0.250000,0.125000)", "DrawArrays(0,0,2)",
+                            "PointParameterf(33062,0)", "PointParameterf(33063,128)", "PointParameterf(33064,1)",
+                            "PointParameterfv(33065,1,0,0)"}));
+}
+
+// Distance attenuation on Mesa: an attenuation of 1/16 makes a point of size 2 eight pixels wide.
+TEST(GeometricSolids, PointsAttenuateWithDistanceOnMesa) {
+  SKIP_WITHOUT_EGL();
+  for (bool enabled : {false, true}) {
+    SceneFixture f;
+    f.viewer.Buffer().SetLighting(false);
+    auto* points = f.scene.Objects()->CreateChild<TGLPoints>();
+    points->SetSize(2);
+    points->PointParameters = {enabled, 0, 128, 1, {1.0f / 16, 0, 0}};
+    f.Render();
+    EXPECT_EQ(f.At(100, 100), (Rgb{255, 255, 255}));
+    EXPECT_EQ(f.At(103, 100) == (Rgb{255, 255, 255}), enabled) << (enabled ? "attenuated" : "plain");
   }
 }
 

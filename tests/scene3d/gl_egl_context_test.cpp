@@ -48,6 +48,27 @@ void DrawTriangle(TGLContext& rc, TGLOutputDevice& device) {
 
 }  // namespace
 
+// Swapping a context that is not current once left the current one with nothing current.
+TEST(GLEGLContext, SwappingAnotherContextLeavesTheCurrentOneCurrent) {
+  SKIP_WITHOUT_EGL();
+  TGLOutputDevice first(dkMemory, 16, 16), second(dkMemory, 16, 16);
+  std::unique_ptr<TGLContext> a = MakeContext(first);
+  std::unique_ptr<TGLContext> b = MakeContext(second);
+  b->Activate();
+  DrawTriangle(*b, second);
+  b->Deactivate();
+  a->Activate();
+  b->SwapBuffers();
+  EXPECT_EQ(second.Pixel(2, 13), kRed) << "the other context's frame";
+  EXPECT_EQ(CurrentContext(), a.get());
+  EXPECT_EQ(&ActiveGLTable(), &a->GL());
+  DrawTriangle(*a, first);
+  a->SwapBuffers();
+  a->Deactivate();
+  EXPECT_EQ(first.Pixel(2, 13), kRed) << "the current context still draws";
+  EXPECT_EQ(first.Pixel(13, 2), kBlue);
+}
+
 TEST(GLEGLContext, RendersATriangleIntoA256SquareReadBackImage) {
   SKIP_WITHOUT_EGL();
   TGLOutputDevice device(dkMemory, 256, 256);

@@ -156,6 +156,18 @@ TEST(GLImage, UnallocatedImagesKeepTheirBlockAndTheToolsLeaveThemAlone) {
   EXPECT_EQ(image->RowPointer(0), nullptr);
   EXPECT_EQ(image->PixelData(), (Bytes{1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_FALSE(image->To32BitBitmap().has_value());
+  // Another layout would have to be narrowed first: that once failed and put the error picture in.
+  TGLImage rgb;
+  rgb.SetWidth(4);
+  rgb.SetHeight(4);
+  rgb.ChangeFormat(GL_RGB, GL_UNSIGNED_BYTE);
+  ASSERT_TRUE(rgb.Unallocated());
+  rgb.AlphaFromIntensity();
+  rgb.ApplyGamma(2);
+  EXPECT_EQ(rgb.RowPointer(1), nullptr);
+  EXPECT_EQ(rgb.Width(), 4) << "not the error picture";
+  EXPECT_EQ(rgb.ColorFormat(), GLenum(GL_RGB));
+  EXPECT_TRUE(rgb.Unallocated());
 
   // The element size follows a format change made before the block is sized.
   image->ChangeFormat(GL_RGBA, GL_FLOAT);

@@ -5,6 +5,7 @@
 
 #include "fake_gl.h"
 #include "scene3d/gl_entry_points.h"
+#include "scene3d/silent_abort.h"
 
 using namespace scene3d;
 using testing_support::RecordingLog;
@@ -96,5 +97,38 @@ TEST(GLMesaSmoke, TableLoadsLogsTheRendererAndClearsRed) {
   ASSERT_FALSE(log.lines.empty()) << "a plain context reports through the callback once debug output is on";
   EXPECT_EQ(log.lines[0].rfind(" (D)  ", 0), 0u) << log.lines[0];
   EXPECT_FALSE(log.Has("(EE)   OpenGL error - Invalid enum"));
+  table.ResetToStubs();
+}
+
+// Mesa's eglGetProcAddress answers every "gl..." name: an entry must come from what the context says it
+// has, else a function the driver lacks would be a silent no-op and a suffixed one would never be found.
+TEST(GLMesaSmoke, EntriesFollowTheContextsVersionAndExtensions) {
+  MesaContext mesa;
+  if (!mesa.Skip().empty()) GTEST_SKIP() << mesa.Skip();
+  ASSERT_TRUE(LoadGLLibraries());
+  RecordingLog log;
+  TGLExtensionsAndEntryPoints table;
+  table.LoadForCurrentContext(false);
+  const GLubyte* list = table.GetString(GL_EXTENSIONS);
+  const std::string extensions = std::string(" ") + (list ? reinterpret_cast<const char*>(list) : "") + " ";
+  ASSERT_TRUE(table.EXT_compiled_vertex_array) << "Mesa has EXT_compiled_vertex_array";
+  EXPECT_EQ(table.entries.LockArrays, eglGetProcAddress("glLockArraysEXT")) << "only the suffixed name exists";
+  EXPECT_EQ(table.entries.UnlockArrays, eglGetProcAddress("glUnlockArraysEXT"));
+  EXPECT_NE(table.entries.BindTexture, TGLExtensionsAndEntryPoints::StubAddress());
+
+  struct Missing {
+    const char* extension;
+    GLProc entry;
+  } missing[] = {
+      {"GL_GREMEDY_frame_terminator", table.entries.FrameTerminatorGREMEDY},
+      {"GL_GREMEDY_string_marker", table.entries.StringMarkerGREMEDY},
+      {"GL_NV_vertex_array_range", table.entries.VertexArrayRangeNV},
+  };
+  for (const Missing& m : missing) {
+    ASSERT_EQ(extensions.find(std::string(" ") + m.extension + " "), std::string::npos) << m.extension;
+    EXPECT_EQ(m.entry, TGLExtensionsAndEntryPoints::StubAddress()) << m.extension << " is not in the context";
+  }
+  EXPECT_THROW(table.entries.FrameTerminatorGREMEDY(), EAbort) << "calling a missing function aborts";
+  EXPECT_TRUE(log.Has("(EE)   Call OpenGL function with undefined entry point"));
   table.ResetToStubs();
 }

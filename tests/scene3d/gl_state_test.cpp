@@ -5,6 +5,7 @@
 #include <functional>
 
 #include "fake_gl.h"
+#include "scene3d/vectors.h"
 
 using namespace scene3d;
 using testing_support::ActiveFakeTable;
@@ -241,6 +242,26 @@ TEST(GLStateCache, MaterialsColourMaterialAndLightNotification) {
   cache.SetMaterialAlphaChannel(cmFront, 0.25f);
   EXPECT_EQ(fake.gl.Trace(), (std::vector<std::string>{"Color4fv(1,1,1,0.500000)", Call("Enable", {GL_LIGHTING}),
                                                        "Materialfv(1028,4609,1,0,0,0.250000)"}));
+
+  // Both faces each keep their own colour; the cache once took the back's while OpenGL got the front's.
+  cache.SetMaterial(cmBack, {0, 0, 0, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 1, 1}, {0, 0, 0, 1}, 0);
+  fake.gl.ClearCalls();
+  cache.SetMaterialAlphaChannel(cmFrontAndBack, 0.75f);
+  EXPECT_EQ(fake.gl.Trace(), (std::vector<std::string>{"Materialfv(1028,4609,1,0,0,0.750000)",
+                                                       "Materialfv(1029,4609,0,0,1,0.750000)"}));
+  EXPECT_TRUE(VectorEqual4(cache.Material(cmBack).diffuse, TVector4f{0, 0, 1, 0.75f}));
+
+  // A material set behind the cache's back is sent again, equal or not.
+  fake.gl.ClearCalls();
+  cache.SetMaterial(cmBack, {0, 0, 0, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 1, 0.75f}, {0, 0, 0, 1}, 0);
+  EXPECT_TRUE(fake.gl.calls.empty());
+  cache.MaterialSetBehind(cmBack);
+  cache.SetMaterial(cmBack, {0, 0, 0, 1}, {0.2f, 0.2f, 0.2f, 1}, {0, 0, 1, 0.75f}, {0, 0, 0, 1}, 0);
+  EXPECT_EQ(fake.gl.Count("Materialfv"), 4);
+  cache.ColorSetBehind();
+  fake.gl.ClearCalls();
+  cache.SetColor(cache.Color());
+  EXPECT_EQ(fake.gl.Count("Color4fv"), 1) << "a colour set behind the cache's back";
 
   // Switching colour material off sends both faces' whole material again.
   cache.EnableState(stColorMaterial);

@@ -61,6 +61,32 @@ TEST(SamplingScale, StepCountBaseAndLoop) {
   EXPECT_EQ(LoopSampleCount(0, 0.1f, 1 + 1e-5f), 11) << "the sample at max is kept";
 }
 
+// Fine steps once ran past max (the tolerance grew with the count) and a step of 1e-30 never ended.
+TEST(SamplingScale, LoopsEndAtMaxAndStayBounded) {
+  struct Case {
+    float step;
+    int32_t count;
+  } cases[] = {{0.5f, 5}, {0.1f, 21}, {0.001f, 2001}, {1e-4f, 20001}, {1e-30f, kMaxLoopSamples}};
+  for (const Case& c : cases) {
+    TGLSamplingScale scale(nullptr);
+    scale.SetMin(-1);
+    scale.SetMax(1);
+    scale.SetStep(c.step);
+    float start, step, end;
+    scale.SetupLoop(true, start, step, end);
+    const int32_t count = LoopSampleCount(start, step, end);
+    EXPECT_EQ(count, c.count) << "step " << c.step;
+    float largest = -2;
+    for (int32_t i = 0; i < count; ++i) largest = std::max(largest, LoopSample(start, step, end, i));
+    EXPECT_LE(largest, 1.0f) << "step " << c.step;
+    if (c.count < kMaxLoopSamples) {
+      EXPECT_EQ(LoopSample(start, step, end, count - 1), 1.0f) << "step " << c.step;
+    }
+  }
+  EXPECT_EQ(LoopSampleCount(1, 0.1f, 0), 0) << "start past end";
+  EXPECT_EQ(LoopSampleCount(0.5f, 0.1f, 0.5f), 1) << "a disabled axis: one sample at the origin";
+}
+
 namespace {
 
 struct FieldDrawing {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "scene3d/gl_context.h"
+#include "scene3d/streaming_classes.h"
 #include "scene3d/windows_font.h"
 #include "scene_fixture.h"
 
@@ -128,4 +129,47 @@ TEST(HUDSprite, CoversItsPixelBoxAroundItsScreenPosition) {
                 {100, 37, false}, {100, 63, false}, {100, 483, false}};
   for (const auto& p : probes)
     EXPECT_EQ(f.At(p.x, p.y), p.inked ? (Rgb{0, 0, 255}) : (Rgb{0, 0, 0})) << "at (" << p.x << ", " << p.y << ")";
+}
+
+// A stored font holds the glyphs it drew, or was given, and never draws them again: given the glyphs
+// of a 16-pixel font it draws with them though its own font is far too large to be drawn.
+TEST(StoredBitmapFont, DrawsTextTwiceFromItsHeldGlyphs) {
+  SKIP_WITHOUT_EGL();
+  HUDScene s;
+  s.Render();
+  const platform::Rect drawn = s.Ink();
+  ASSERT_LT(drawn.Left, drawn.Right);
+
+  auto* source = new TGLStoredBitmapFont(&s.scene);
+  source->SetFont(s.font->Font());
+  EXPECT_FALSE(source->GlyphsLoaded());
+  EXPECT_EQ(source->TextWidth(std::string_view("Prova")), s.font->TextWidth(std::string_view("Prova")));
+  ASSERT_TRUE(source->GlyphsLoaded()) << "held once drawn";
+  const TStoredGlyphs glyphs = source->StoredGlyphs();
+  EXPECT_EQ(glyphs.picture.Width(), glyphs.textureWidth);
+  EXPECT_EQ(glyphs.charHeight, s.font->CharHeight());
+
+  auto* stored = new TGLStoredBitmapFont(&s.scene);
+  platform::Font huge = s.font->Font();
+  huge.Height = -400;
+  stored->SetFont(huge);
+  EXPECT_THROW(stored->TextWidth(std::string_view("Prova")), EGLFontTooLarge) << "drawn, these glyphs don't fit";
+  stored->SetFont(huge);
+  stored->LoadGlyphs(glyphs);
+  s.text->SetBitmapFont(stored);
+  for (const char* text : {"Prova", "Prova!"}) {
+    s.text->SetText(text);
+    stored->InvalidateUsers();  // the texture is built again, from the held glyphs
+    EXPECT_NO_THROW(s.Render()) << text;
+    const platform::Rect ink = s.Ink();
+    EXPECT_EQ(ink.Left, drawn.Left) << text;
+    EXPECT_EQ(ink.Top, drawn.Top) << text;
+    EXPECT_EQ(ink.Bottom, drawn.Bottom) << text;
+  }
+  EXPECT_EQ(stored->CharHeight(), glyphs.charHeight);
+
+  TStoredGlyphs broken = glyphs;
+  broken.widths.resize(10);
+  EXPECT_THROW(stored->LoadGlyphs(broken), platform::Exception);
+  EXPECT_TRUE(StreamingClasses().Contains("TGLStoredBitmapFont"));
 }

@@ -7,6 +7,7 @@
 #include "expect_vectors.h"
 #include "fake_gl.h"
 #include "recording_render.h"
+#include "scene3d/direct_opengl.h"
 #include "scene3d/dummy_cube.h"
 #include "scene_fixture.h"
 
@@ -205,6 +206,8 @@ TEST(DummyCube, DrawsOnlyWhenAskedAndCompilesItsGroupOnce) {
   ASSERT_EQ(drawn.size(), 2u);
   EXPECT_EQ(drawn[0].vertices.size() + drawn[1].vertices.size(), 16u) << "the twelve edges";
   EXPECT_EQ(r.Count("LineStipple"), 1);
+  EXPECT_FALSE(r.states.IsEnabled(stLineSmooth) || r.states.IsEnabled(stLineStipple))
+      << "what comes after draws plain lines";
 
   // Amalgamated: the first frame compiles the group list, the next calls it.
   r.gl.ClearCalls();
@@ -222,6 +225,30 @@ TEST(DummyCube, DrawsOnlyWhenAskedAndCompilesItsGroupOnce) {
   r.gl.ClearCalls();
   cube.RenderObject(r.rci);
   EXPECT_EQ(r.Count("CallList"), 0) << "hidden by its event";
+}
+
+// Sorted farthest first, a group stands where its members are: a dummy cube near the camera whose
+// child lies far behind is drawn before an object between them.
+TEST(DummyCube, SortsAtTheAverageOfItsChildren) {
+  SKIP_WITHOUT_EGL();
+  SceneFixture f;
+  std::vector<std::string> order;
+  auto marker = [&](TGLBaseSceneObject* parent, const std::string& name, float z) {
+    auto* object = parent->CreateChild<TGLDirectOpenGL>();
+    object->Position().SetPointXYZ(0, 0, z);
+    object->OnRender = [&order, name](TObject*, RenderContextInfo&) { order.push_back(name); };
+    return object;
+  };
+  auto* group = f.scene.Objects()->CreateChild<TGLDummyCube>();
+  group->Position().SetPointXYZ(0, 0, 50);
+  EXPECT_FLOAT_EQ(group->SortPosition().z, 50) << "without children, its own position";
+  marker(group, "far", -100);
+  marker(group, "farther", -140);
+  marker(f.scene.Objects(), "between", -20);
+  EXPECT_FLOAT_EQ(group->SortPosition().z, -70) << "the children's average, in absolute coordinates";
+  f.scene.Objects()->SetObjectsSorting(osRenderFarthestFirst);
+  f.Render();
+  EXPECT_EQ(order, (std::vector<std::string>{"farther", "far", "between"}));
 }
 
 TEST(Lines, ToolpathOnMesaRunsFromYellowToCyan) {
@@ -242,4 +269,23 @@ TEST(Lines, ToolpathOnMesaRunsFromYellowToCyan) {
   EXPECT_LT(right.r, 60) << "cyan end";
   EXPECT_GT(right.b, 200);
   EXPECT_EQ(f.At(30, 80), (Rgb{0, 0, 0})) << "off the line";
+}
+
+// Mesa's evaluators refuse curves of more than 30 nodes: such a curve once drew nothing at all.
+TEST(Lines, BezierCurvesOfAnyNodeCountDrawOnMesa) {
+  SKIP_WITHOUT_EGL();
+  for (int nodes : {3, 40}) {
+    SceneFixture f;
+    f.viewer.Buffer().SetLighting(false);
+    auto* lines = f.scene.Objects()->CreateChild<TGLLines>();
+    lines->SetNodesAspect(lnaInvisible);
+    lines->SetSplineMode(lsmBezierSpline);
+    lines->SetDivision(32);
+    lines->SetLineWidth(3);
+    // Evenly spaced nodes on one line: the curve is that line, from end to end.
+    for (int i = 0; i < nodes; ++i) lines->AddNode(-8 + 16 * float(i) / float(nodes - 1), 0, 0, {1, 0, 0, 1});
+    f.Render();
+    for (int x : {30, 100, 170}) EXPECT_EQ(f.At(x, 100), (Rgb{255, 0, 0})) << nodes << " nodes, x " << x;
+    EXPECT_EQ(f.At(100, 80), (Rgb{0, 0, 0})) << nodes << " nodes: off the line";
+  }
 }

@@ -148,7 +148,7 @@ TEST(RenderingLog, LimitsSilenceALevelWithoutEndingTheProgram) {
   }
 }
 
-TEST(RenderingLog, ProgramLogIsNamedAfterTheProgramBesideIt) {
+TEST(RenderingLog, ProgramLogIsNamedAfterTheProgramInTheCurrentDirectory) {
   EXPECT_EQ(RenderingLogFileName("/opt/velkora/velkora", "/opt/velkora"), "/opt/velkora/velkora.log");
   EXPECT_EQ(RenderingLogFileName("/x/tool.bin", "/y"), "/y/tool.log");
 
@@ -156,13 +156,18 @@ TEST(RenderingLog, ProgramLogIsNamedAfterTheProgramBesideIt) {
   std::string savedDir = platform::ProgramDir();
   platform::SetProgramDir(scratch.Dir());
   std::vector<std::string> opened;
+  const std::filesystem::path started = std::filesystem::current_path();
+  testing_support::ScratchDir work("log-cwd");
+  std::filesystem::current_path(work.Dir());
   {
     TRenderingLogScope scope([&](const std::string& file) { opened.push_back(file); });
     ASSERT_NE(RenderingLog(), nullptr);
-    EXPECT_EQ(RenderingLog()->FileName(),
-              scratch.File(platform::BaseNameWithoutExtension(platform::ProgramFile()) + ".log"));
+    EXPECT_EQ(std::filesystem::path(RenderingLog()->FileName()),
+              std::filesystem::path(work.Dir()) / (platform::BaseNameWithoutExtension(platform::ProgramFile()) + ".log"))
+        << "the current directory, not the program's";
     RenderingLog()->WriteError("context lost");
   }
+  std::filesystem::current_path(started);
   platform::SetProgramDir(savedDir);
   EXPECT_EQ(RenderingLog(), nullptr);
   ASSERT_EQ(opened.size(), 1u);
