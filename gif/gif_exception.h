@@ -20,6 +20,9 @@ enum class TGIFSeverity { Info, Warning, Error };
 // holds at most kMaxFramePixels; all frames of a picture together at most kMaxPicturePixels.
 inline constexpr int64_t kMaxFramePixels = int64_t(1) << 25;    // 32 Mpixel, e.g. 8192 x 4096
 inline constexpr int64_t kMaxPicturePixels = int64_t(1) << 27;  // 128 MB of indices in all
+// A frame costs far more than its pixels (its object, maps, extensions, bitmaps): a file of many tiny
+// frames is held to this many, so a few megabytes never take gigabytes.
+inline constexpr int64_t kMaxFrames = 65536;
 
 namespace texts {
 // Reading
