@@ -330,7 +330,7 @@ TEST_F(ProgramTest, TheViewportsMessagesBecomeEvents) {
   QTest::keyPress(view.get(), Qt::Key_Return);
   QTest::keyRelease(view.get(), Qt::Key_Return);
   QTest::keyPress(view.get(), Qt::Key_Escape);
-  QTest::mouseMove(view.get(), QPoint(10, 10));
+  MoveMouse(view.get(), QPoint(10, 10));
   QTest::keyRelease(view.get(), Qt::Key_Escape);
   QTest::mousePress(view.get(), Qt::MiddleButton, {}, QPoint(10, 10));
   QTest::mouseRelease(view.get(), Qt::MiddleButton, {}, QPoint(10, 10));
@@ -363,7 +363,7 @@ TEST_F(ProgramTest, ClosingTheWindowDuringANestedPan) {
     ASSERT_TRUE(program->NestOperation(StateClassOf<TGreedyPan>()));
     EXPECT_EQ(program->CurrentState()->Param, program->SuspendedState()->Param) << "the pan took it";
     QTest::mousePress(viewport, Qt::LeftButton, {}, QPoint(20, 20));
-    QTest::mouseMove(viewport, QPoint(30, 25));
+    MoveMouse(viewport, QPoint(30, 25));
     Take();
     if (programFirst) {
       program.reset();

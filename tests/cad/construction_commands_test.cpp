@@ -27,7 +27,7 @@ class CommandsTest : public ViewportTest {
   }
   void Click(const TPoint2D& p) {
     const platform::Point s = Pixel(p.X, p.Y);
-    QTest::mouseMove(view.get(), QPoint(s.X, s.Y));
+    MoveMouse(view.get(), QPoint(s.X, s.Y));
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, QPoint(s.X, s.Y));
   }
   int32_t Line(double x1, double y1, double x2, double y2) { return AddLine(x1, y1, x2, y2)->ID; }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -281,8 +282,13 @@ TEST(GraphicObjList, OpeningAndChangingRaceUnderTheLock) {
       }
     }
   });
+  // On a busy machine the reader may not start before 20000 adds are done: the writer waits for
+  // its first walk and goes on until it has walked a few times while the list grew (at most 10 s).
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (walks == 0 && std::chrono::steady_clock::now() < giveUp) std::this_thread::yield();
+  const int walksBefore = walks;
   int added = 0;
-  for (int i = 0; i < 20000; ++i) {
+  for (int i = 0; (i < 20000 || walks < walksBefore + 10) && std::chrono::steady_clock::now() < giveUp; ++i) {
     auto* o = new TTestObject(i);
     try {
       list.Add(o);
@@ -294,7 +300,7 @@ TEST(GraphicObjList, OpeningAndChangingRaceUnderTheLock) {
   stop = true;
   reader.join();
   EXPECT_EQ(list.Count(), added);
-  EXPECT_GT(walks.load(), 0);
+  EXPECT_GE(walks.load(), walksBefore + 10) << "the reader walked while the list grew";
 }
 
 TEST(IndexedObjectList, BoundsAndOwnership) {

@@ -56,7 +56,7 @@ class TasksTest : public ViewportTest {
     const QPoint s = Screen(x, y);
     return CartesianPoint2D(view->ScreenToViewport(Point2D(s.x(), s.y())));
   }
-  void Move(double x, double y) { QTest::mouseMove(view.get(), Screen(x, y)); }
+  void Move(double x, double y) { MoveMouse(view.get(), Screen(x, y)); }
   void Click(double x, double y) {
     Move(x, y);
     QTest::mouseClick(view.get(), Qt::LeftButton, {}, Screen(x, y));

@@ -125,11 +125,11 @@ TEST_F(Program2DTest, SnapFilterAndMouseFiltersSeeAndChangeThePoint) {
   view->OnMouseMove2D = [&](TKQViewport2D&, platform::TShiftState, int, int, double x, double y) {
     moves.push_back(Point2D(x, y));
   };
-  QTest::mouseMove(view.get(), QPoint(20, 20));
+  MoveMouse(view.get(), QPoint(20, 20));
   ASSERT_EQ(moves.size(), 1u);
   EXPECT_TRUE(IsSamePoint2D(moves[0], CartesianPoint2D(view->ScreenToViewport(Point2D(20, 20)))));
   prg.MouseMoveFilter = [](TKQPrg2D&, TCADState*, int, int, TPoint2D& p) { p.X += 100; };
-  QTest::mouseMove(view.get(), QPoint(30, 20));
+  MoveMouse(view.get(), QPoint(30, 20));
   ASSERT_EQ(moves.size(), 2u) << "not a second time from the view";
   EXPECT_NEAR(moves[1].X, 130.5, 1e-9);
   EXPECT_NEAR(prg.GetCurrentViewportPoint().X, 130.5, 1e-9);
@@ -155,19 +155,19 @@ TEST_F(Program2DTest, TheCrossHairIsDrawnInExclusiveOrAndNeverLeftBehind) {
   // Its pen is CursorColor xor the background: over the background it shows in CursorColor.
   const platform::TColor cross = platform::clGray;
   prg.SetShowCursorCross(true);
-  QTest::mouseMove(view.get(), QPoint(30, 40));
+  MoveMouse(view.get(), QPoint(30, 40));
   EXPECT_EQ(PixelOf(view->ScreenImage(), 30, 10), cross) << "vertical line";
   EXPECT_EQ(PixelOf(view->ScreenImage(), 70, 40), cross) << "horizontal line";
   EXPECT_EQ(PixelOf(view->BufferImage(), 30, 10), platform::clSilver) << "only on the screen";
   EXPECT_TRUE(IsSamePoint2D(prg.CursorCrossPosition(), prg.GetCurrentViewportPoint()));
 
-  QTest::mouseMove(view.get(), QPoint(60, 70));
+  MoveMouse(view.get(), QPoint(60, 70));
   EXPECT_EQ(PixelOf(view->ScreenImage(), 30, 10), platform::clSilver) << "erased where it was";
   EXPECT_EQ(PixelOf(view->ScreenImage(), 60, 10), cross);
   // A copy of the buffer wipes the cross; it comes back once, not doubled away.
   view->Refresh();
   EXPECT_EQ(PixelOf(view->ScreenImage(), 60, 10), cross);
-  QTest::mouseMove(view.get(), QPoint(61, 71));
+  MoveMouse(view.get(), QPoint(61, 71));
   EXPECT_EQ(PixelOf(view->ScreenImage(), 60, 10), platform::clSilver) << "no ghost left behind";
   EXPECT_EQ(CountPixels(view->ScreenImage(), cross), 99 + 99) << "one cross: two lines less their crossing";
 
@@ -196,7 +196,7 @@ TEST_F(Program2DTest, AViewWithEverythingOnIt) {
   view->Repaint();
   prg.SetCursorColor(platform::clBlack);
   prg.SetShowCursorCross(true);
-  QTest::mouseMove(view.get(), QPoint(300, 80));
+  MoveMouse(view.get(), QPoint(300, 80));
   TLine2D band(-1, Point2D(0, 100), Point2D(60, 60));
   band.UpdateAndNotify();
   view->DrawRubberObject(band, false);
@@ -274,10 +274,10 @@ TEST_F(Program2DTest, AZoomWindowByTwoClicksOfTheMouse) {
     ++ended;
   };
   ASSERT_TRUE(prg.StartOperation(StateClassOf<TZoomCorner1>()));
-  QTest::mouseMove(view.get(), QPoint(20, 30));
+  MoveMouse(view.get(), QPoint(20, 30));
   QTest::mouseClick(view.get(), Qt::LeftButton, {}, QPoint(20, 30));
-  QTest::mouseMove(view.get(), QPoint(40, 50));
-  QTest::mouseMove(view.get(), QPoint(60, 80));
+  MoveMouse(view.get(), QPoint(40, 50));
+  MoveMouse(view.get(), QPoint(60, 80));
   EXPECT_NE(view->ScreenImage(), clean) << "the frame follows the pointer";
   QTest::mouseClick(view.get(), Qt::LeftButton, {}, QPoint(60, 80));
   EXPECT_EQ(ended, 1);

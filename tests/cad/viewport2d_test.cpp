@@ -166,7 +166,7 @@ TEST_F(Viewport2DTest, MouseEventsInDrawingUnits) {
   };
   int doubles = 0;
   view->OnDblClick = [&](TKQViewport&) { ++doubles; };
-  QTest::mouseMove(view.get(), QPoint(75, 25));
+  MoveMouse(view.get(), QPoint(75, 25));
   EXPECT_NEAR(at.X, 25.5, 1e-9);
   EXPECT_NEAR(at.Y, 24.5, 1e-9);
   QTest::mousePress(view.get(), Qt::RightButton, {}, QPoint(75, 25));
@@ -175,7 +175,7 @@ TEST_F(Viewport2DTest, MouseEventsInDrawingUnits) {
   EXPECT_EQ(events, (std::vector<std::string>{"move 75,25", "down 1", "up 1", "down 0 double"}));
   EXPECT_EQ(doubles, 1);
   view->SuppressMouse2DEvents = true;
-  QTest::mouseMove(view.get(), QPoint(10, 10));
+  MoveMouse(view.get(), QPoint(10, 10));
   EXPECT_EQ(events.size(), 4u) << "suppressed";
   view->SuppressMouse2DEvents = false;
 }

@@ -2,7 +2,10 @@
 // (window (0, 0)-(100, 100), so one drawing unit is one pixel), and pixel helpers on its images.
 #pragma once
 
+#include <QCoreApplication>
 #include <QImage>
+#include <QMouseEvent>
+#include <QtTest/QTest>
 
 #include <memory>
 
@@ -34,12 +37,23 @@ inline bool RowHas(const QImage& image, int y, platform::TColor color) {
   return CountPixels(image, color, QRect(0, y, image.width(), 1)) > 0;
 }
 
+// A mouse move over the widget carrying the buttons QTest holds. QTest's own move of an unpressed
+// mouse only sets the cursor, which sends nothing when a previous test left it at that very place.
+inline void MoveMouse(QWidget* widget, QPoint pos) {
+  QMouseEvent move(QEvent::MouseMove, QPointF(pos), widget->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                   QTestPrivate::qtestMouseButtons, Qt::NoModifier);
+  QCoreApplication::sendEvent(widget, &move);
+}
+
 class ViewportTest : public EntitiesTest {
  protected:
   static constexpr platform::TColor kLineColor = platform::clRed;
 
   void SetUp() override {
     EntitiesTest::SetUp();
+    // QTest keeps the buttons it pressed from one test to the next (a double click or a press with
+    // no release leaves its button held), and a later mouse move would carry them.
+    QTestPrivate::qtestMouseButtons = Qt::NoButton;
     view = std::make_unique<TKQViewport2D>();
     view->SetCADCmp(&drawing);
     view->resize(100, 100);
