@@ -144,8 +144,8 @@ namespace {
 // A size field's value: a positive number, or none.
 std::optional<float> PositiveValue(const QLineEdit* field) {
   const auto value = platform::ParseSingleField(field->text().toStdString(), platform::FieldRange::Positive);
-  // A size the relief could not span (its pitch and extents overflow) is no size.
-  if (!value || *value > 1e30f) return std::nullopt;
+  // A size the relief could not span (its pitch and extents overflow), or one shown as "0", is no size.
+  if (!value || !machining::IsReliefSize(*value)) return std::nullopt;
   return value;
 }
 

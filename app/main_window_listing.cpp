@@ -374,9 +374,10 @@ void TfrmMain::sbtIsoStepClick() {
   try {
     if (currentLine_ >= 0 && currentLine_ < ListingLineCount()) {
       SelectListingLine(currentLine_);
-      if (backplot_.Read(ListingLine(currentLine_))) DisegnaNc3d(backplot_.Move());
-      ++currentLine_;
+      // Past the line before it is read: a refused line is said once, and the next step goes on.
+      const int line = currentLine_++;
       ricIso_->ensureCursorVisible();
+      if (backplot_.Read(ListingLine(line), line + 1)) DisegnaNc3d(backplot_.Move());
     }
   } catch (...) {
     SetCurrentLayerPen(pen);
@@ -424,7 +425,7 @@ void TfrmMain::sbtIsoPlayClick() {
     bool first = true;
     int batch = 0;
     for (; playing_ && line < ListingLineCount(); ++line) {
-      if (backplot_.Read(ListingLine(line))) {
+      if (backplot_.Read(ListingLine(line), line + 1)) {
         const machining::NcMove move = backplot_.Move();
         if (first) {
           backplot_.SetPrevious(move.x, move.y);

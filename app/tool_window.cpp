@@ -414,6 +414,8 @@ machining::TToolRecord TfrmTool::agg_record_da_form() const {
   r.taperAngle = FieldFloat(txtAngolo_, "taper angle");
   r.flatDiameter = FieldFloat(txtDiamFlat_, "flat diameter");
   r.passDepth = FieldFloat(txtUtLen_, "pass depth");
+  if (const std::string problem = machining::ToolRecordSizeProblem(r); !problem.empty())
+    throw platform::FormatError(problem);
   return r;
 }
 

@@ -15,14 +15,22 @@ namespace {
 // placed (through blocks) inside itself, or a stream of containers within containers, must not
 // run the stack out.
 thread_local int g_nesting = 0;
+// Placements entered since the outermost level began: a block placing the one before it twice,
+// forty deep, would otherwise draw (or measure, or pick) 2^40 times.
+thread_local int64_t g_placements = 0;
 
 class NestingLevel {
  public:
-  NestingLevel() { ++g_nesting; }
+  NestingLevel() {
+    if (g_nesting++ == 0) g_placements = 0;
+    ++g_placements;
+  }
   ~NestingLevel() { --g_nesting; }
   NestingLevel(const NestingLevel&) = delete;
   NestingLevel& operator=(const NestingLevel&) = delete;
   bool TooDeep() const { return g_nesting > TContainer2D::kMaxNesting; }
+  // Too deep, or past the placements one drawing, measuring or pick may enter.
+  bool OverBudget() const { return TooDeep() || g_placements > TBlock2D::kMaxPlacements; }
 };
 
 // Files may hold an oversized length or leftovers after the name; names are compared over the whole
@@ -129,7 +137,18 @@ int TContainer2D::PickTest(const TPoint2D& p, double aperture, double& distance)
   return code;
 }
 
+SourceBlockIndex IndexSourceBlocks(TGraphicObjIterator& sourceBlocks) {
+  SourceBlockIndex index;
+  for (TGraphicObject* o = sourceBlocks.First(); o; o = sourceBlocks.Next())
+    if (auto* block = dynamic_cast<TSourceBlock2D*>(o)) index.emplace(block->Name(), block);
+  return index;
+}
+
 void TContainer2D::ResolveBlockReferences(TGraphicObjIterator& sourceBlocks) {
+  ResolveBlockReferences(IndexSourceBlocks(sourceBlocks));
+}
+
+void TContainer2D::ResolveBlockReferences(const SourceBlockIndex& sourceBlocks) {
   auto it = objects_.GetIterator();
   for (TGraphicObject* child = it->First(); child; child = it->Next()) {
     if (auto* group = dynamic_cast<TContainer2D*>(child))
@@ -223,14 +242,13 @@ void TBlock2D::SaveToStream(platform::ByteWriter& stream) {
   WritePoint2D(stream, InsertionPoint);
 }
 
-void TBlock2D::UpdateReference(TGraphicObjIterator& sourceBlocks) {
-  for (TGraphicObject* o = sourceBlocks.First(); o; o = sourceBlocks.Next()) {
-    auto* block = dynamic_cast<TSourceBlock2D*>(o);
-    if (block && block->Name() == sourceName_) {
-      SetSource(block);
-      UpdateAndNotify();
-      return;
-    }
+void TBlock2D::UpdateReference(TGraphicObjIterator& sourceBlocks) { UpdateReference(IndexSourceBlocks(sourceBlocks)); }
+
+void TBlock2D::UpdateReference(const SourceBlockIndex& sourceBlocks) {
+  if (const auto found = sourceBlocks.find(sourceName_); found != sourceBlocks.end()) {
+    SetSource(found->second);
+    UpdateAndNotify();
+    return;
   }
   SetSource(nullptr);
   throw ECADListObjNotFound("TBlock2D.UpdateReference: Source block not found");
@@ -239,14 +257,14 @@ void TBlock2D::UpdateReference(TGraphicObjIterator& sourceBlocks) {
 void TBlock2D::UpdateExtension() {
   if (!source_) return;
   NestingLevel level;
-  if (level.TooDeep()) return;
+  if (level.OverBudget()) return;
   source_->UpdateAndNotify();
   extents_ = ModelBoundingBox(source_->Extents());
 }
 
 void TBlock2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) {
   NestingLevel level;
-  if (!source_ || level.TooDeep()) return;
+  if (!source_ || level.OverBudget()) return;
   source_->Draw(HasTransform() ? MultiplyTransform2D(GetModelTransform(), view) : view, canvas, clip, mode);
 }
 
@@ -259,7 +277,7 @@ void TBlock2D::DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& ca
 int TBlock2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
   distance = kNoDistance;
   NestingLevel level;
-  if (!source_ || level.TooDeep()) return PICK_NOOBJECT;
+  if (!source_ || level.OverBudget()) return PICK_NOOBJECT;
   const int code = TObject2D::PickTest(p, aperture, distance);
   if (code != PICK_INBBOX) return code;
   double d;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <map>
 
 #include "cad/graphic_obj_list.h"
 #include "cad/object2d.h"
@@ -16,6 +17,12 @@ namespace cad {
 using TBlockName = std::array<uint8_t, 13>;
 TBlockName MakeBlockName(const std::string& name);
 std::string BlockNameText(const TBlockName& name);
+
+class TSourceBlock2D;
+// The source blocks by name field, the first of each name in list order (the one a search down the
+// list finds): a library of many blocks resolves each reference in one lookup.
+using SourceBlockIndex = std::map<TBlockName, TSourceBlock2D*>;
+SourceBlockIndex IndexSourceBlocks(TGraphicObjIterator& sourceBlocks);
 
 class TContainer2D : public TObject2D {
  public:
@@ -42,6 +49,7 @@ class TContainer2D : public TObject2D {
   // Resolves the blocks among the children (nested groups included) against the source blocks of
   // `sourceBlocks`, then notifies. A missing source block raises ECADListObjNotFound.
   void ResolveBlockReferences(TGraphicObjIterator& sourceBlocks);
+  void ResolveBlockReferences(const SourceBlockIndex& sourceBlocks);
 
   TGraphicObjList& Objects() { return objects_; }
   // Appends a child (the list refuses while an iterator is open; the child is then freed).
@@ -105,6 +113,9 @@ void RemoveSourceBlock(TExclusiveGraphicObjIterator& sourceBlocks);
 class TBlock2D : public TObject2D {
  public:
   explicit TBlock2D(int32_t id) : TObject2D(id) {}
+  // The most placements one Draw, UpdateExtension or PickTest enters, nested ones included; past it
+  // the rest are left out, so blocks that fan out are bounded in time, not only in depth.
+  static constexpr int64_t kMaxPlacements = int64_t(1) << 20;
   // Takes a reference to `source`.
   TBlock2D(int32_t id, TSourceBlock2D& source, const TPoint2D& insertionPoint = Point2D(0, 0));
   // After TObject2D's fields: the 13-byte name of its source block, the 24-byte insertion point.
@@ -129,6 +140,7 @@ class TBlock2D : public TObject2D {
   // reference; none found raises ECADListObjNotFound "TBlock2D.UpdateReference: Source block not
   // found" and the block keeps no source block.
   void UpdateReference(TGraphicObjIterator& sourceBlocks);
+  void UpdateReference(const SourceBlockIndex& sourceBlocks);
 
   TSourceBlock2D* SourceBlock() const { return source_; }
   const TBlockName& SourceName() const { return sourceName_; }

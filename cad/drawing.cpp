@@ -44,16 +44,15 @@ const TGraphicObjectClass* FindClass(int16_t classId) {
   }
 }
 
-// Resolves the block references of a group or a placement against the source blocks; false (the
-// user told) when one is missing.
-bool ResolveReferences(TObject2D& object, TGraphicObjIterator& sources) {
+// Resolves the block references of a group or a placement against the source blocks; false when
+// one is missing. The loaders tell the user once per file, not once per block left out.
+bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
   try {
     if (auto* group = dynamic_cast<TContainer2D*>(&object))
       group->ResolveBlockReferences(sources);
     else if (auto* block = dynamic_cast<TBlock2D*>(&object))
       block->UpdateReference(sources);
   } catch (const ECADListObjNotFound&) {
-    Report(kSourceNotFound);
     return false;
   }
   return true;
@@ -395,17 +394,25 @@ TRect2D TKQCmp2D::GetExtension(const TRect2D& empty) {
 void TKQCmp2D::LoadBlocks(platform::ByteReader& stream, const std::string& versionTag) {
   // Every record takes at least its class id.
   const int32_t count = ReadCheckedCount(stream, 2, "TCADCmp2D.LoadBlocks", "Block");
+  SourceBlockIndex index;
+  {
+    auto sources = SourceBlocksIterator();
+    index = IndexSourceBlocks(*sources);
+  }
+  bool missing = false;
   for (int32_t i = 0; i < count; ++i) {
     bool stop = false;
     std::unique_ptr<TObject2D> block = ReadRecord(stream, stream.I16(), versionTag, stop);
     if (stop) break;
     if (!block) continue;
-    {
-      auto sources = SourceBlocksIterator();
-      if (!ResolveReferences(*block, *sources)) continue;
+    if (!ResolveReferences(*block, index)) {
+      missing = true;
+      continue;
     }
-    TKQCmp::AddSourceBlock(-1, std::move(block));
+    TGraphicObject* added = TKQCmp::AddSourceBlock(-1, std::move(block));
+    if (auto* source = dynamic_cast<TSourceBlock2D*>(added)) index.emplace(source->Name(), source);
   }
+  if (missing) Report(kSourceNotFound);
 }
 
 void TKQCmp2D::SaveBlocks(platform::ByteWriter& stream, bool library) {
@@ -424,6 +431,8 @@ void TKQCmp2D::SaveBlocks(platform::ByteWriter& stream, bool library) {
 
 void TKQCmp2D::LoadObjects(platform::ByteReader& stream, const std::string& versionTag) {
   auto sources = SourceBlocksExclusiveIterator();
+  const SourceBlockIndex index = IndexSourceBlocks(*sources);
+  bool missing = false;
   // Left-out objects are counted but have no record, so the count bounds the records only from
   // above; each record checks its own bytes.
   const int32_t count = stream.I32();
@@ -435,10 +444,15 @@ void TKQCmp2D::LoadObjects(platform::ByteReader& stream, const std::string& vers
     std::unique_ptr<TObject2D> object = ReadRecord(stream, classId, versionTag, stop);
     if (stop) break;
     if (OnLoadProgress) OnLoadProgress(*this, 100 / count);
-    if (!object || !ResolveReferences(*object, *sources)) continue;
+    if (!object) continue;
+    if (!ResolveReferences(*object, index)) {
+      missing = true;
+      continue;
+    }
     CurrentLayer = object->Layer;
     AddObject(-1, std::move(object));
   }
+  if (missing) Report(kSourceNotFound);
 }
 
 void TKQCmp2D::SaveObjects(platform::ByteWriter& stream) {

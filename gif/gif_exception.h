@@ -27,6 +27,9 @@ inline constexpr int64_t kMaxPictureBytes = int64_t(1) << 29;  // 512 MiB
 inline constexpr int64_t kFrameBytesPerPixel = 1 + 1 + 1 + 4;
 // The composed bitmap and the painters' work bitmaps are 32 bits a pixel.
 inline constexpr int64_t kBitmapBytesPerPixel = 4;
+// A frame costs far more than its pixels (its object, maps, extensions, bitmaps): a file of many tiny
+// frames is held to this many, so a few megabytes never take gigabytes.
+inline constexpr int64_t kMaxFrames = 65536;
 
 namespace texts {
 // Reading

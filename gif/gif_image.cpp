@@ -49,6 +49,7 @@ void TGIFImageList::LoadFromStream(platform::ByteReader& stream, TGIFImage* imag
       image->Warning(nullptr, TGIFSeverity::Warning, texts::kUnknownBlock);
       break;
     }
+    if (Count() >= kMaxFrames) throw GIFException(texts::kTooLarge);
     auto frame = std::make_unique<TGIFSubImage>(image);
     frame->LoadFromStream(stream);
     Add(std::move(frame));

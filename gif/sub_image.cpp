@@ -58,6 +58,7 @@ void TGIFSubImage::NewImage(int width, int height, uint8_t fill) {
   ReleasePixels();
   width_ = width;
   height_ = height;
+  described_ = true;
   if (count > 0) {
     // What the frame caches once drawn counts from the start, so a picture too large to show is
     // refused while it is read.
@@ -151,7 +152,7 @@ void TGIFSubImage::LoadFromStream(platform::ByteReader& stream) {
 
 void TGIFSubImage::SaveToStream(platform::ByteWriter& stream) {
   extensions_.SaveToStream(stream);
-  if (Empty()) return;
+  if (Empty() && !(described_ && (width_ == 0 || height_ == 0))) return;
   stream.U8(kImageSeparator);
   stream.U16(uint16_t(std::clamp(left_, 0, 65535)));
   stream.U16(uint16_t(std::clamp(top_, 0, 65535)));
@@ -300,6 +301,7 @@ void TGIFSubImage::Assign(const TGIFSubImage& source) {
   NewImage(source.Empty() ? 0 : source.width_, source.Empty() ? 0 : source.height_);
   width_ = source.width_;
   height_ = source.height_;
+  described_ = source.described_;
   if (!source.pixels_.empty()) std::memcpy(pixels_.data(), source.pixels_.data(), pixels_.size());
   // Extensions are copied through a stream, so every kind copies itself as it would be written.
   platform::ByteWriter bytes;

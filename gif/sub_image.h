@@ -75,7 +75,9 @@ class TGIFSubImage : public TGIFItem {
   TGIFVersion Version() const override;
   // Extensions, then (when the next byte is ',') the descriptor, local map and image data.
   void LoadFromStream(platform::ByteReader& stream) override;
-  // Extensions, then unless the frame is empty the descriptor, local map and encoded data.
+  // Extensions, then the descriptor, local map and encoded data of a frame with pixels or of size 0
+  // (so it reads back as a frame); a frame of extensions alone, or with its pixels cleared, writes
+  // its extensions only.
   void SaveToStream(platform::ByteWriter& stream) override;
 
   // The frame as an 8-bit image with the active map's colours (indices past the map are black),
@@ -117,6 +119,9 @@ class TGIFSubImage : public TGIFItem {
   int width_ = 0;
   int height_ = 0;
   bool interlaced_ = false;
+  // The frame has an image (read from a descriptor or made by NewImage), if of size 0; a frame of
+  // trailing extensions alone has none and writes none.
+  bool described_ = false;
   TGIFLocalColorMap colorMap_;
   TGIFExtensionList extensions_;
   TGIFGraphicControlExtension* graphicControl_ = nullptr;

@@ -175,14 +175,26 @@ void Backplot::Reset(const PostProcessorSettings& settings, std::string_view fee
   z_ = z ? static_cast<float>(*z) : 0.0f;
 }
 
-bool Backplot::Read(std::string_view line) {
+bool Backplot::Read(std::string_view line, int lineNumber) {
+  const NcReaderState reader = reader_;
+  const NcLineMotion values = values_;
   bool read;
   if (syntax_.dialect == NcDialect::CSH) read = ParseNcLine(reader_, syntax_, platform::ToUpperAscii(line), values_);
   else read = ParseNcLine(reader_, syntax_, line, values_);
   // The reader keeps only Z texts that are numbers.
-  if (read) {
-    if (const auto z = platform::ParseDouble(reader_.currentZText)) z_ = static_cast<float>(*z);
+  std::optional<double> z;
+  if (read) z = platform::ParseDouble(reader_.currentZText);
+  const float words[] = {values_.x, values_.y, values_.arcR, values_.cycleR, values_.centreI, values_.centreJ};
+  const bool sound = (!z || std::fabs(*z) <= kMaxNcCoordinate) &&
+                     std::all_of(std::begin(words), std::end(words),
+                                 [](float v) { return std::fabs(v) <= kMaxNcCoordinate; });
+  if (!sound) {
+    reader_ = reader;
+    values_ = values;
+    throw NcListingError((lineNumber > 0 ? "Line " + std::to_string(lineNumber) + ": " : std::string()) +
+                         "a coordinate beyond 1e30 cannot be drawn.");
   }
+  if (z) z_ = static_cast<float>(*z);
   return read;
 }
 

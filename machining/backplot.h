@@ -13,8 +13,19 @@
 #include "machining/nc_reader.h"
 #include "machining/post_processor.h"
 #include "machining/tool_shape.h"
+#include "platform/exception.h"
 
 namespace machining {
+
+// The largest coordinate a listing line may give (X, Y, Z, arc radius and centre words, cycle R):
+// beyond it arc centres, radii and extents would overflow to infinities in the drawing's singles.
+inline constexpr float kMaxNcCoordinate = 1e30f;
+
+// A listing line the backplot refuses; the text names the line when the caller gave its number.
+class NcListingError : public platform::FormatError {
+ public:
+  using FormatError::FormatError;
+};
 
 // The 2D pens of the backplot, as colours of the 2D view (red in the low byte).
 inline constexpr uint32_t kBackplotFeedColor = 0xFFFF00;   // cyan
@@ -116,8 +127,10 @@ class Backplot {
   // Starts over with the post-processor's dialect, comment opener, rapid text and arc-centre rule;
   // the current Z starts as `feedPlaneText`.
   void Reset(const PostProcessorSettings& settings, std::string_view feedPlaneText);
-  // Reads one listing line (a CSH line upper-cased first); true when the reader read a value.
-  bool Read(std::string_view line);
+  // Reads one listing line (a CSH line upper-cased first); true when the reader read a value. A
+  // coordinate beyond kMaxNcCoordinate raises NcListingError, naming `lineNumber` (1-based) when it
+  // is above 0, and leaves the state as it was before the line.
+  bool Read(std::string_view line, int lineNumber = 0);
   // The move the lines read so far describe: words a line lacks keep their last values; Z is the
   // current Z (negated for CSH; 0 while the feed plane's text is no number).
   NcMove Move() const;

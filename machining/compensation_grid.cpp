@@ -124,7 +124,8 @@ CompensationGrid::CompensationGrid(const ToolProbe& probe, const HeightGrid& gri
   reach2_ = profile_.reach >= 0.0 ? reach * reach : -1.0;
 
   // The torus's bending bound for every whole squared distance within reach.
-  if (!profile_.cone && reach2_ >= 0.0) {
+  // A reach too wide for a table bends the torus on the fly (BendBound), with the same values.
+  if (!profile_.cone && reach2_ >= 0.0 && reach2_ < static_cast<double>(maxTableEntries_)) {
     torusBend_.resize(static_cast<size_t>(std::ceil(reach2_)) + 1);
     for (size_t k = 0; k < torusBend_.size(); ++k)
       torusBend_[k] = profile_.torus.Bend(0.0, std::sqrt(std::min(static_cast<double>(k), reach2_)));
@@ -584,7 +585,9 @@ double CompensationGrid::BendBound(const Lift& lift, double near2, double far2) 
   if constexpr (std::is_same_v<Lift, TorusLift>) {
     // The torus bends the more the farther out: look the bound up by the far distance.
     (void)lift, (void)near2;
-    return torusBend_[static_cast<size_t>(std::ceil(far2))];
+    const double k = std::ceil(far2);
+    if (k < static_cast<double>(torusBend_.size())) return torusBend_[static_cast<size_t>(k)];
+    return profile_.torus.Bend(0.0, std::sqrt(std::min(k, reach2_)));
   } else {
     return lift.Bend(std::sqrt(near2), std::sqrt(far2));
   }

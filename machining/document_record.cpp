@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "machining/image_helpers.h"
+#include "machining/relief.h"
 #include "machining/tool_shape.h"
 #include "platform/bmp.h"
+#include "platform/files.h"
 
 namespace machining {
 
@@ -31,8 +33,10 @@ float Finite(float value, const char* what) {
   return value;
 }
 
-float Positive(float value, const char* what) {
-  if (!(Finite(value, what) > 0.0f)) throw DocumentError(std::string("The document's ") + what + " is not above 0.");
+// A size the job applies as it stands: one the size fields would refuse is never shown in them.
+float ReliefSize(float value, const char* what) {
+  if (!IsReliefSize(Finite(value, what)))
+    throw DocumentError(std::string("The document's ") + what + " is not between 0.001 and 1e30.");
   return value;
 }
 
@@ -84,8 +88,8 @@ TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
     throw DocumentError("The document's parameters are cut short: " + std::to_string(in.Remaining()) + " of " +
                         std::to_string(kDocumentRecordSize) + " bytes.");
   TDocumentRecord r;
-  r.width = Positive(in.F32(), "image width");
-  r.height = Positive(in.F32(), "image height");
+  r.width = ReliefSize(in.F32(), "image width");
+  r.height = ReliefSize(in.F32(), "image height");
   in.Skip(4);
   r.referenceX = Finite(in.F32(), "reference X");
   r.referenceY = Finite(in.F32(), "reference Y");
@@ -93,12 +97,17 @@ TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
   r.zBlack = Finite(in.F32(), "black depth");
   r.ncPath = ReadTextField(in, kNcPathField, "NC file path");
   r.postName = CutUtf8(ReadTextField(in, kPostNameField, "post-processor name"), kPostNameReadMax);
+  // The name becomes a file name in the "pst" folder: it must not lead out of it.
+  if (!r.postName.empty() && !platform::IsPlainFileName(r.postName))
+    throw DocumentError("The document's post-processor name \"" + r.postName + "\" is no plain file name.");
   r.tool = ReadToolRecord(in);
   if (r.tool.toolType < 0 || r.tool.toolType >= kToolTypeCount)
     throw DocumentError("The document's tool type " + std::to_string(r.tool.toolType) + " is unknown.");
   for (float value : {r.tool.feedRate, r.tool.plungeRate, r.tool.diameter, r.tool.cornerRadius, r.tool.taperAngle,
                       r.tool.flatDiameter, r.tool.passDepth})
     Finite(value, "tool");
+  if (const std::string problem = ToolRecordSizeProblem(r.tool); !problem.empty())
+    throw DocumentError("The document's tool is refused: " + problem);
   r.feedPlane = Finite(in.F32(), "feed plane");
   r.maxStepover = Finite(in.F32(), "maximum stepover");
   r.stockToLeave = Finite(in.F32(), "stock to leave");

@@ -215,7 +215,10 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
     writer.settings = ParsePostProcessor(platform::IniFile(), writer.settings);
     writer.ResetBlockCounter();
     writer.postName.clear();
-    platform::ShowMessage("Pst not found: " + path);
+    // A name that would lead out of the "pst" folder is never shown as a path there.
+    platform::ShowMessage(platform::IsPlainFileName(name)
+                              ? "Pst not found: " + path
+                              : "The post-processor name \"" + name + "\" is refused: it holds a separator or \"..\".");
     return false;
   }
   try {

@@ -58,11 +58,14 @@ float ToolProbe::Probe(const HeightGrid& grid, int32_t ix, int32_t iy, float h) 
   if (columns == 0 || rows == 0 || !(reach >= 0.0)) return UpToSingle(m * d + e);
   // Only nodes on the grid: a node beyond the border reads its clamped node, which is as high and,
   // the centre being on the grid, no farther.
-  const auto span = static_cast<int64_t>(std::floor(reach));
+  // Reach beyond the grid's own extent reads no further node, and keeps the conversions in range.
+  const double extent = static_cast<double>(columns) + rows;
+  const auto span = static_cast<int64_t>(std::min(std::floor(reach), extent));
   const int64_t x0 = std::max<int64_t>(0, ix - span), x1 = std::min<int64_t>(columns - 1, ix + span);
   for (int64_t x = x0; x <= x1; ++x) {
     const double dx = static_cast<double>(x - ix);
-    const auto half = static_cast<int64_t>(std::floor(std::sqrt(std::max(0.0, reach * reach - dx * dx))));
+    const auto half =
+        static_cast<int64_t>(std::min(std::floor(std::sqrt(std::max(0.0, reach * reach - dx * dx))), extent));
     const int64_t y0 = std::max<int64_t>(0, iy - half), y1 = std::min<int64_t>(rows - 1, iy + half);
     const float* column = grid.Column(static_cast<int>(x));
     for (int64_t y = y0; y <= y1; ++y) {

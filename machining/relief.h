@@ -23,6 +23,11 @@ class ReliefError : public platform::Exception {
 
 // The grid step divides by columns - 1 and rows - 1: a picture needs at least two pixels each way.
 inline constexpr int kMinReliefPixels = 2;
+// The relief's width and height: the smallest the size fields show as other than "0", and the largest
+// whose pitch and extents stay finite.
+inline constexpr float kMinReliefSize = 0.001f;
+inline constexpr float kMaxReliefSize = 1e30f;
+inline bool IsReliefSize(float value) { return value >= kMinReliefSize && value <= kMaxReliefSize; }
 // Raises ReliefError unless columns and rows are both at least kMinReliefPixels.
 void CheckReliefPictureSize(int64_t columns, int64_t rows);
 

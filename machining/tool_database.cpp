@@ -56,7 +56,11 @@ TToolRecord ToolDatabase::Read(int index) const {
   const platform::Bytes bytes = Load();
   CheckIndex(index, WholeRecords(bytes));
   platform::ByteReader in(bytes.data() + static_cast<size_t>(index) * kToolRecordSize, kToolRecordSize);
-  return ReadToolRecord(in);
+  TToolRecord record = ReadToolRecord(in);
+  const std::string problem = ToolRecordSizeProblem(record);
+  if (!problem.empty())
+    throw ToolDatabaseError("Tool " + std::to_string(index + 1) + " of \"" + path_ + "\": " + problem);
+  return record;
 }
 
 int ToolDatabase::Add(const TToolRecord& record) const {

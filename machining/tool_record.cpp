@@ -1,6 +1,7 @@
 #include "machining/tool_record.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "platform/text_encoding.h"
 
@@ -56,6 +57,15 @@ std::string ToolNameText(const TToolRecord& record) { return platform::Windows12
 void SetToolNameText(TToolRecord& record, std::string_view text) {
   record.name = platform::Utf8ToWindows1252(text);
   if (record.name.size() > kToolNameMax) record.name.resize(kToolNameMax);
+}
+
+std::string ToolRecordSizeProblem(const TToolRecord& record) {
+  // Only the magnitude: the sign rules depend on the type and are the shape check's (tool_shape.h).
+  auto within = [](float value, double most) { return std::isfinite(value) && std::fabs(value) <= most; };
+  if (!within(record.diameter, kMaxToolDiameter) || !within(record.flatDiameter, kMaxToolDiameter) ||
+      !within(record.cornerRadius, kMaxToolDiameter / 2.0))
+    return "A tool diameter above 1000 (or a corner radius above 500) is no real cutter's.";
+  return {};
 }
 
 ToolShape ShapeOf(const TToolRecord& record) {

@@ -46,6 +46,11 @@ TToolRecord ReadToolRecord(platform::ByteReader& in);
 std::string ToolNameText(const TToolRecord& record);
 void SetToolNameText(TToolRecord& record, std::string_view text);
 
+// Empty when the record's diameters are at most kMaxToolDiameter across (a corner radius half that);
+// otherwise a message for the user. Tool.db, a document and the tool window's fields are
+// checked with it, so no absurd size reaches the probes.
+std::string ToolRecordSizeProblem(const TToolRecord& record);
+
 // The shape part of a record, as the probes and the tool body take it.
 ToolShape ShapeOf(const TToolRecord& record);
 

@@ -6,8 +6,8 @@ namespace machining {
 
 std::string ToolShapeProblem(const ToolShape& tool) {
   const bool cone = tool.toolType == kToolConicalFlat || tool.toolType == kToolConicalSpherical;
-  if (!std::isfinite(tool.diameter) || tool.diameter < 0.0)
-    return "The tool diameter must be 0 or more.";
+  if (!std::isfinite(tool.diameter) || tool.diameter < 0.0 || tool.diameter > kMaxToolDiameter)
+    return "The tool diameter must lie between 0 and 1000.";
   if (tool.toolType == kToolBullNose &&
       (!std::isfinite(tool.cornerRadius) || tool.cornerRadius < 0.0 || tool.cornerRadius > tool.diameter / 2.0))
     return "The corner radius must lie between 0 and half the tool diameter.";

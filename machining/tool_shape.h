@@ -30,6 +30,10 @@ struct ToolShape {
   double taperAngle = 0.0;    // a, degrees between the cone's side and the tool axis (cone tools only)
 };
 
+// No machine holds a cutter wider than a metre: a larger diameter is a damaged or mistyped value,
+// and its reach in grid steps would overflow the probes' tables and indices.
+constexpr double kMaxToolDiameter = 1000.0;
+
 // The thinnest cone the probes model, in degrees.
 constexpr double kMinTaperAngle = 0.01;
 

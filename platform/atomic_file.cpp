@@ -1,5 +1,8 @@
 #include "platform/atomic_file.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "platform/exception.h"
@@ -11,6 +14,15 @@ namespace {
 std::string TemporaryOf(const std::string& path) { return path + ".tmp~"; }
 
 [[noreturn]] void CannotWrite(const std::string& path) { throw FileError("Cannot write file \"" + path + "\""); }
+
+// A rename replaces a file whatever its own mode says; a file the user may not write (or one marked
+// read-only, no write bit at all, which binds even an administrator) must stay as it is.
+void CheckReplaceable(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return;  // nothing there yet
+  const bool noWriteBit = (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+  if (noWriteBit || ::access(path.c_str(), W_OK) != 0) CannotWrite(path);
+}
 
 // Renames a complete temporary over the target; the temporary goes when that fails.
 void ReplaceTarget(const std::string& temp, const std::string& path) {
@@ -24,6 +36,7 @@ void ReplaceTarget(const std::string& temp, const std::string& path) {
 }  // namespace
 
 AtomicFile::AtomicFile(const std::string& path) : path_(path), temp_(TemporaryOf(path)) {
+  CheckReplaceable(path_);
   file_ = std::fopen(temp_.c_str(), "wb");
   if (!file_) CannotWrite(path_);
 }
@@ -60,6 +73,7 @@ void AtomicFile::Commit() {
 }
 
 void WriteThroughTemporary(const std::string& path, const std::function<void(const std::string& temporary)>& write) {
+  CheckReplaceable(path);
   const std::string temp = TemporaryOf(path);
   std::error_code error;
   const auto status = std::filesystem::symlink_status(temp, error);

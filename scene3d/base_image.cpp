@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <limits>
 #include <optional>
 
@@ -20,6 +21,17 @@ namespace {
 constexpr int32_t kErrorImageSide = 64;
 constexpr int kCubeFaces = 6;
 
+// Far beyond the largest block (2 GiB): a level's size saturates here, so the sums over levels and
+// faces stay in range and meet the size check instead of wrapping past it.
+constexpr int64_t kSizeCeiling = int64_t(1) << 40;
+
+int64_t SaturatedProduct(std::initializer_list<int64_t> factors) {
+  int64_t product = 1;
+  for (const int64_t factor : factors)
+    if (__builtin_mul_overflow(product, factor, &product) || product > kSizeCeiling) return kSizeCeiling;
+  return product;
+}
+
 bool IsCubeFace(GLenum target) {
   return target >= GL_TEXTURE_CUBE_MAP_POSITIVE_X && target <= GL_TEXTURE_CUBE_MAP_NEGATIVE_Z;
 }
@@ -28,8 +40,10 @@ bool IsCubeFace(GLenum target) {
 // conversions do not know, whose size cannot be vouched for.
 std::optional<int64_t> PackedLevelBytes(GLenum colorFormat, GLenum dataType, int32_t width, int32_t height,
                                         int32_t depth) {
+  const int64_t rows = int64_t(height) * std::max(depth, 1);
+  if (rows > std::numeric_limits<int32_t>::max()) return std::nullopt;
   try {
-    return int64_t(ImageSizeInBytes(colorFormat, dataType, width, int32_t(int64_t(height) * std::max(depth, 1))));
+    return int64_t(ImageSizeInBytes(colorFormat, dataType, width, int32_t(rows)));
   } catch (const EGLImageUtils&) {
     return std::nullopt;
   }
@@ -215,7 +229,7 @@ int64_t TGLBaseImage::LevelSizeInBytes(int32_t level) const {
     w = (w + 3) / 4;
     h = (h + 3) / 4;
   }
-  const int64_t size = d * w * h * std::max(elementSize_, 0);
+  const int64_t size = SaturatedProduct({d, w, h, int64_t(std::max(elementSize_, 0))});
   return (size + 3) / 4 * 4;
 }
 

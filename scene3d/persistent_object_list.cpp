@@ -83,6 +83,8 @@ void TPersistentObjectList::FreeItems() {
     if (i >= count_) continue;
     TObject* item = items_[size_t(i)];
     items_[size_t(i)] = nullptr;
+    // A list that a read filled holds what the read made: it goes with its items, not without.
+    if (auto* list = dynamic_cast<TPersistentObjectList*>(item); list && list->readItems_) list->Clean();
     delete item;
   }
 }
@@ -103,6 +105,7 @@ void TPersistentObjectList::Clear() {
   items_.clear();
   items_.shrink_to_fit();
   count_ = 0;
+  readItems_ = false;
 }
 
 void TPersistentObjectList::AfterObjectCreatedByReader(TObject*) {}
@@ -167,6 +170,7 @@ void TPersistentObjectList::ReadFromArchive(TVirtualReader& reader) {
       item.release();
     }
     reader.ReadListEnd();
+    readItems_ = true;
   } catch (...) {
     // Half a list is no list: free what was read.
     FreeReadTree();

@@ -2,7 +2,8 @@
 //
 // The list does not own its items: Delete, Remove, Clear and the destructor leave them alone.
 // FreeItems and Clean free them, and ReadFromArchive starts with Clean, so whoever fills a list by
-// reading it calls Clean before letting it go. Null entries are allowed.
+// reading it calls Clean before letting it go; a list so read that is itself an item is cleaned as
+// FreeItems or Clean frees it, so nested lists take their items along. Null entries are allowed.
 //
 // Capacity grows by GrowthDelta (16) whenever an item is added to a full list. Every index is
 // checked: outside the list RaiseIndexError raises EListError "Invalid list index".
@@ -79,6 +80,7 @@ class TPersistentObjectList : public TPersistentObject {
   std::vector<TObject*> items_;  // sized to the capacity
   int count_ = 0;
   int growthDelta_ = 16;
+  bool readItems_ = false;  // filled by ReadFromArchive (and not cleared since)
 };
 
 }  // namespace scene3d

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <filesystem>
+#include <functional>
 
 #include "app/main_scene.h"
 #include "app/page_control.h"
@@ -192,6 +193,45 @@ TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
   EXPECT_EQ(FileText(dir_.File("nc/first.nc")), first) << "No leaves the file byte for byte";
 }
 
+TEST_F(JobSafetyTest, AReceivedDocumentNamingAnotherFileOrPostIsNeverTrusted) {
+  // A received document whose NC path names a text file elsewhere on the disk: Calculate asks, and
+  // No leaves it byte for byte.
+  WalkToCutting(dir_.File("nc/mine"));
+  const std::string letter = dir_.Write("elsewhere/letter.txt", std::string("Dear Anna,\r\n"));
+  const std::string document = dir_.File("received.qvx");
+  SaveDocumentAs(document);
+  auto rewrite = [&](const std::function<void(machining::TDocumentRecord&)>& change) {
+    const platform::Bytes bytes = platform::ReadFileBytes(document);
+    machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
+    change(parsed.record);
+    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
+  };
+  rewrite([&](machining::TDocumentRecord& r) { r.ncPath = letter; });
+  dialogs_.answers = {Answer::Yes};  // the drawing on screen goes
+  Open(document);
+  ASSERT_EQ(main_->Job().ncFileName, letter);
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::No};
+  Click("sbtNcCalc");
+  ASSERT_EQ(dialogs_.messages.size(), 1u) << Messages();
+  EXPECT_NE(dialogs_.messages[0].text.find(letter + " already exists"), std::string::npos) << Messages();
+  EXPECT_EQ(FileText(letter), "Dear Anna,\r\n");
+
+  // A post-processor name that leads out of the "pst" folder: the document is refused as it is opened.
+  const platform::Bytes good = platform::ReadFileBytes(document);
+  platform::Bytes bad = good;
+  const size_t record = bad.size() - machining::kDocumentRecordSize;
+  const char name[] = "../../../../etc/passwd";
+  std::copy(name, name + sizeof name, bad.begin() + static_cast<std::ptrdiff_t>(record + 289));
+  platform::WriteFileBytes(document, bad);
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Yes};
+  platform::RunGuarded([&] { Open(document); });
+  EXPECT_NE(Messages().find("is no plain file name"), std::string::npos) << Messages();
+  EXPECT_EQ(Messages().find("passwd.pst"), std::string::npos) << Messages();
+  EXPECT_EQ(main_->Job().ncFileName, letter) << "the refused document changed nothing";
+}
+
 TEST_F(JobSafetyTest, TheNcDialogOffersThePostProcessorsExtension) {
   WalkToCutting(dir_.File("nc/job"));
   Click("sbtPrevB6");
@@ -268,7 +308,7 @@ TEST_F(JobSafetyTest, SaveRefusesWhatOpenWouldRefuse) {
     const char* text;
     const char* said;
   } cases[] = {
-      {"txtVecLarg", "0", "image width is not above 0"},
+      {"txtVecLarg", "0", "image width is not between"},
       {"txtFeedPlane", "1e39", "Feed plane: \"1e39\" is too large"},
       {"txtOriginX", "1234567890123456789012345678901234567890", "Reference point X:"},
       {"txtWhiteD", "abc", "Depth for white: \"abc\" is not a number"},

@@ -177,6 +177,14 @@ TEST_F(ToolWindowTest, AddModifyAndLongName) {
   EXPECT_EQ(dialogs_.messages.size(), 2u);
   EXPECT_EQ(platform::ReadFileBytes(DbPath()), before);
   EXPECT_EQ(list->count(), 2);
+  // A diameter no cutter has (3e38 is a single still) is refused the same way, as the job takes it.
+  Get<QLineEdit>(w, "txtPlungeRate")->setText("300");
+  Get<QLineEdit>(w, "txtDiametro")->setText("3e38");
+  w.sbtAddToolClick();
+  ASSERT_EQ(dialogs_.messages.size(), 3u);
+  EXPECT_NE(dialogs_.messages[2].text.find("no real cutter"), std::string::npos) << dialogs_.messages[2].text;
+  EXPECT_THROW(w.ToolRecordFromFields(), platform::FormatError);
+  EXPECT_EQ(platform::ReadFileBytes(DbPath()), before);
 }
 
 TEST_F(ToolWindowTest, ListClickDeleteAndMove) {

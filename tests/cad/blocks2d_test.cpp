@@ -235,5 +235,50 @@ TEST_F(Blocks2DTest, ASourceBlockPlacedInsideItselfDoesNotRunAway) {
   EXPECT_TRUE(loop.CanFree());
 }
 
+// A line that counts how often it is drawn.
+class CountedLine : public TLine2D {
+ public:
+  using TLine2D::TLine2D;
+  void Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) override {
+    ++drawn;
+    TLine2D::Draw(view, canvas, clip, mode);
+  }
+  static inline int64_t drawn = 0;
+};
+
+TEST_F(Blocks2DTest, BlocksThatPlaceTheOneBeforeTwiceAreBoundedInWork) {
+  // 41 blocks, each placing the one before it twice: 2^40 lines unbounded. Drawing, measuring and
+  // picking the last enter at most kMaxPlacements placements, and the first ones still draw.
+  std::vector<std::unique_ptr<TSourceBlock2D>> blocks;
+  blocks.push_back(std::make_unique<TSourceBlock2D>(0, "B0"));
+  blocks[0]->AddChild(std::make_unique<CountedLine>(1, Point2D(0, 0), Point2D(1, 1)));
+  blocks[0]->UpdateAndNotify();
+  for (int i = 1; i <= 40; ++i) {
+    blocks.push_back(std::make_unique<TSourceBlock2D>(i, "B" + std::to_string(i)));
+    for (int k = 0; k < 2; ++k)
+      blocks[size_t(i)]->AddChild(std::make_unique<TBlock2D>(k, *blocks[size_t(i - 1)], Point2D(k, 0)));
+    blocks[size_t(i)]->UpdateAndNotify();
+  }
+  auto top = std::make_unique<TBlock2D>(99, *blocks.back());
+  top->UpdateAndNotify();
+  platform::Canvas c(8, 8);
+  TDecorativeCanvas dc(c);
+  CountedLine::drawn = 0;
+  top->Draw(IdentityTransform2D, dc, Rect2D(0, 0, 8, 8), 0);
+  EXPECT_GT(CountedLine::drawn, 0);
+  EXPECT_LE(CountedLine::drawn, TBlock2D::kMaxPlacements);
+  double d;
+  EXPECT_EQ(top->PickTest(Point2D(-50, -50), 0.1, d), PICK_NOOBJECT);
+  // A small fan-out is drawn whole.
+  auto small = std::make_unique<TBlock2D>(98, *blocks[10]);
+  CountedLine::drawn = 0;
+  small->Draw(IdentityTransform2D, dc, Rect2D(0, 0, 8, 8), 0);
+  EXPECT_EQ(CountedLine::drawn, 1024);
+  // The placements let go before their blocks are freed, the last block first.
+  top.reset();
+  small.reset();
+  while (!blocks.empty()) blocks.pop_back();
+}
+
 }  // namespace
 }  // namespace cad

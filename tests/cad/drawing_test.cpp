@@ -232,6 +232,50 @@ TEST_F(DrawingTest, BlockLibrary) {
   EXPECT_EQ(Shown(), std::vector<std::string>{"Object class not found. Object not load"});
 }
 
+TEST_F(DrawingTest, ALibraryOfChainedBlocksResolvesByNameAndReportsOnce) {
+  // Block i places block i - 1. Saved with or without the block the first one places, a library
+  // whose references all resolve, and one in which every block misses its source.
+  constexpr int kBlocks = 2000;
+  auto library = [](bool withFirstSource) {
+    TKQCmp2D drawing;
+    TSourceBlock2D* previous = AddBlock(drawing, "Gone");
+    previous->AddChild(Line(0, 0, 1, 1));
+    previous->IsLibraryBlock = withFirstSource;
+    for (int i = 0; i < kBlocks; ++i) {
+      TSourceBlock2D* block = AddBlock(drawing, "B" + std::to_string(i));
+      block->IsLibraryBlock = true;
+      block->AddChild(std::make_unique<TBlock2D>(1, *previous));
+      previous = block;
+    }
+    // A second block of a name already taken: references keep going to the first.
+    TSourceBlock2D* twin = AddBlock(drawing, "B0");
+    twin->IsLibraryBlock = true;
+    twin->AddChild(Line(5, 5, 6, 6));
+    platform::ByteWriter w;
+    w.Write("KQ-002", 6);
+    w.U8(2);
+    drawing.SaveBlocks(w, true);
+    return w.Take();
+  };
+  TKQCmp2D whole;
+  LoadLibrary(whole, library(true));
+  EXPECT_TRUE(Shown().empty());
+  ASSERT_EQ(whole.NumSourceBlocks(), kBlocks + 2);
+  for (int i : {1, 2, kBlocks / 2, kBlocks - 1}) {
+    auto* block = whole.FindSourceBlock("B" + std::to_string(i));
+    ASSERT_NE(block, nullptr) << i;
+    auto it = block->Objects().GetIterator();
+    auto* placement = dynamic_cast<TBlock2D*>(it->First());
+    ASSERT_NE(placement, nullptr) << i;
+    EXPECT_EQ(placement->SourceBlock(), whole.FindSourceBlock("B" + std::to_string(i - 1))) << i;
+  }
+  TKQCmp2D broken;
+  LoadLibrary(broken, library(false));
+  EXPECT_EQ(broken.NumSourceBlocks(), 1) << "only the twin places nothing";
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Source block not found. The block will not be loaded"})
+      << "one message for the file, not one per block";
+}
+
 TEST_F(DrawingTest, SourceBlocksAreFreedInPasses) {
   // B places A, so A can go only after B; the freeing goes round again.
   TKQCmp2D drawing;

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <utility>
 
 #include "gif/painter.h"
 #include "gif_builder.h"
@@ -152,3 +153,46 @@ TEST(GIFHostile, DamagedFilesEndWithWarningsOrTheGIFException) {
 }
 
 }  // namespace
+
+TEST(GIFHostile, FrameCountsAreBoundedAndFramesOfSizeZeroSurviveASave) {
+  // 1 x 1 frames cost a few bytes each in the file and far more in memory: past kMaxFrames the file
+  // is refused, just below it read.
+  auto tinyFrames = [](int64_t count) {
+    GifBuilder frames;
+    frames.Header(1, 1, 2);
+    for (int64_t i = 0; i < count; ++i) frames.Image(0, 0, 1, 1).LiteralData({1}, 1);
+    return frames.Trailer().Bytes();
+  };
+  {
+    TGIFImage image;
+    try {
+      LoadBytes(image, tinyFrames(gif::kMaxFrames + 1));
+      ADD_FAILURE() << "more than kMaxFrames frames were read";
+    } catch (const gif::GIFException& e) {
+      EXPECT_EQ(std::string(e.what()), gif::texts::kTooLarge);
+    }
+  }
+  TGIFImage most;
+  LoadBytes(most, tinyFrames(gif::kMaxFrames));
+  EXPECT_EQ(most.Images().Count(), gif::kMaxFrames);
+
+  // A frame of size 0 (on a screen of size 0 it stays so, and code can make one) is written, so the
+  // file reads back with its frame and the frame's extensions.
+  for (const auto& [width, height] : {std::pair{0, 0}, std::pair{4, 0}}) {
+    TGIFImage image;
+    image.Header().ColorMap().Add(gif::TGIFColor{1, 2, 3});
+    image.Header().ColorMap().Add(gif::TGIFColor{4, 5, 6});
+    auto frame = std::make_unique<gif::TGIFSubImage>(&image);
+    auto comment = std::make_unique<gif::TGIFCommentExtension>(frame.get());
+    comment->Text = {"zero"};
+    frame->Extensions().Add(std::move(comment));
+    frame->NewImage(width, height);
+    image.Add(std::move(frame));
+    TGIFImage back;
+    std::vector<std::string> warnings;
+    LoadBytes(back, SaveBytes(image), &warnings);
+    ASSERT_EQ(back.Images().Count(), 1) << width << " x " << height;
+    EXPECT_EQ(back.Images()[0]->Extensions().Count(), 1) << width << " x " << height;
+    EXPECT_TRUE(back.Images()[0]->Empty());
+  }
+}

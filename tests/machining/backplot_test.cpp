@@ -214,6 +214,39 @@ TEST(Backplot, DrawsTheMovesIn3D) {
   EXPECT_EQ(plot.PreviousX(), 5);
 }
 
+TEST(Backplot, CoordinatesNearTheSingleMaximumAreRefusedWithTheirLine) {
+  // Each would give infinite extents or nodes: arcs about a centre near the maximum, and plain moves
+  // whose extents and tool body would be drawn there.
+  // Written as Calculate writes numbers: digits, no exponent.
+  auto digits = [](int count) { return "3" + std::string(size_t(count - 1), '0') + ".000"; };
+  PostProcessorSettings iso;
+  iso.arcCenter = 2;
+  RecordingView view;
+  for (const std::string& line :
+       {"G1 X" + digits(39), "G0 Y-" + digits(39), "G1 Z" + digits(39), "G2 X1 Y1 I" + digits(39) + " J0",
+        "G3 X0 Y5 R" + digits(38), "G81 X1 Y1 Z-1 R" + digits(32)}) {
+    Backplot plot;
+    plot.Reset(iso, "5");
+    ASSERT_TRUE(plot.Read("G1 X2 Y3 Z-1"));
+    plot.Draw3D(view, plot.Move(), false);
+    try {
+      plot.Read(line, 12);
+      ADD_FAILURE() << line << " was read";
+    } catch (const NcListingError& e) {
+      EXPECT_EQ(std::string(e.what()), "Line 12: a coordinate beyond 1e30 cannot be drawn.") << line;
+    }
+    // The refused line changed nothing: the next move starts where the last one ended.
+    const NcMove kept = plot.Move();
+    EXPECT_EQ(kept.x, 2.0f) << line;
+    EXPECT_EQ(kept.y, 3.0f) << line;
+    EXPECT_EQ(kept.z, -1.0f) << line;
+    EXPECT_EQ(kept.centreI, 0.0f) << line;
+    ASSERT_TRUE(plot.Read("G1 X1" + std::string(30, '0') + " Y-1" + std::string(30, '0')));
+    plot.Draw3D(view, plot.Move(), true);
+    for (float extent : {plot.MinX(), plot.MaxX(), plot.MinY(), plot.MaxY()}) EXPECT_TRUE(std::isfinite(extent)) << line;
+  }
+}
+
 TEST(Backplot, DrawsTheMovesIn2D) {
   PostProcessorSettings iso;  // ArcCenter 1: the centre words are the centre
   Backplot plot;

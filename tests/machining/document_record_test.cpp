@@ -140,6 +140,16 @@ TEST(DocumentRecord, DamagedRecordsAreRefused) {
       {"256 depth cuts", with([&](auto& b) { setI32(b, 480, 256); }), "256 depth cuts"},
       {"endless NC path", with([&](auto& b) { std::memset(b.data() + 28, 'x', 261); }), "NC file path"},
       {"endless post name", with([&](auto& b) { std::memset(b.data() + 289, 'x', 83); }), "post-processor"},
+      // Sizes the size fields refuse (beyond the relief's span, or shown as "0") are never applied.
+      {"width 4e31", with([&](auto& b) { setF32(b, 0, 4e31f); }), "image width is not between"},
+      {"height 0.0004", with([&](auto& b) { setF32(b, 4, 0.0004f); }), "image height is not between"},
+      {"tool 3e38 wide", with([&](auto& b) { setF32(b, 372 + 72, 3e38f); }), "tool is refused"},
+      {"ball 1e30 wide", with([&](auto& b) { setF32(b, 372 + 72, 1e30f); }), "tool is refused"},
+      {"corner 1e4", with([&](auto& b) { setF32(b, 372 + 76, 1e4f); }), "tool is refused"},
+      {"post name up the tree", with([&](auto& b) { std::memcpy(b.data() + 289, "../../../../etc/passwd", 23); }),
+       "no plain file name"},
+      {"post name with a separator", with([&](auto& b) { std::memcpy(b.data() + 289, "pst\\x", 6); }),
+       "no plain file name"},
   };
   for (const auto& c : cases) {
     const std::string error = ErrorOf(c.bytes);

@@ -138,8 +138,8 @@ TEST(Job, SaveChecksTheRecordAsOpenReadsIt) {
     void (*spoil)(TDocumentRecord&);
     const char* said;
   } cases[] = {
-      {[](TDocumentRecord& r) { r.width = 0.0f; }, "image width is not above 0"},
-      {[](TDocumentRecord& r) { r.height = -1.0f; }, "image height is not above 0"},
+      {[](TDocumentRecord& r) { r.width = 0.0f; }, "image width is not between 0.001 and 1e30"},
+      {[](TDocumentRecord& r) { r.height = -1.0f; }, "image height is not between 0.001 and 1e30"},
       {[](TDocumentRecord& r) { r.feedPlane = std::numeric_limits<float>::infinity(); }, "feed plane"},
       {[](TDocumentRecord& r) { r.depthCuts = 0; }, "depth cuts"},
       {[](TDocumentRecord& r) { r.tool.toolType = 9; }, "tool type"},

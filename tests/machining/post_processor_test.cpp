@@ -152,7 +152,13 @@ TEST(PostProcessor, ReadFindsTheFileAndReportsWhatWentWrong) {
   folder.Write("../outside.pst", "[Default]\nDialect=XIL\n");
   EXPECT_FALSE(machining::ReadPostProcessor(folder.Path() + "/pst", "../outside", w));
   EXPECT_EQ(w.settings.dialect, NcDialect::ISO);
-  EXPECT_EQ(dialogs.messages.size(), 2u);
+  ASSERT_EQ(dialogs.messages.size(), 2u);
+  EXPECT_NE(dialogs.messages[1].text.find("is refused"), std::string::npos) << dialogs.messages[1].text;
+  EXPECT_EQ(dialogs.messages[1].text.find(".pst"), std::string::npos) << "no path out of the folder is shown";
+  EXPECT_FALSE(machining::ReadPostProcessor(folder.Path(), "../../../../etc/passwd", w));
+  ASSERT_EQ(dialogs.messages.size(), 3u);
+  EXPECT_EQ(dialogs.messages[2].text.find("pst/"), std::string::npos) << dialogs.messages[2].text;
+  dialogs.messages.pop_back();
 
   // A bad format: the message names file, section and key; what was loaded stays.
   ASSERT_TRUE(machining::ReadPostProcessor(folder.Path(), "fanuc_mm", w));

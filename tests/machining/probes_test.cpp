@@ -134,7 +134,9 @@ TEST(Probes, UnsoundToolsAreRefused) {
       Shape(kToolConicalSpherical, 6, 0, 1, 120), Shape(kToolConicalSpherical, 6, 0, 1, -5),
       Shape(kToolConicalFlat, 6, 0, 1, nan),   Shape(kToolFlat, -1),
       Shape(kToolBullNose, 6, -0.5),           Shape(kToolBullNose, 6, 3.5),
-      Shape(kToolConicalFlat, 6, 0, 7, 30),    Shape(kToolSpherical, nan)};
+      Shape(kToolConicalFlat, 6, 0, 7, 30),    Shape(kToolSpherical, nan),
+      // No cutter is wider than a metre: a reach of 3e38 or 1e30 would overflow every index.
+      Shape(kToolFlat, 3e38),                  Shape(kToolSpherical, 1e30), Shape(kToolFlat, 1000.001)};
   for (const ToolShape& shape : bad) {
     EXPECT_FALSE(ToolShapeProblem(shape).empty()) << "type " << shape.toolType;
     EXPECT_THROW(ToolProbe(Params(shape, grid, 0.1f)), ToolShapeError) << "type " << shape.toolType;
@@ -143,6 +145,7 @@ TEST(Probes, UnsoundToolsAreRefused) {
   // Angle, corner and flat fields that the type does not use are not judged.
   EXPECT_NO_THROW(ToolProbe(Params(Shape(kToolFlat, 6, -1, 99, 0), grid, 0.1f)));
   EXPECT_NO_THROW(ToolProbe(Params(Shape(kToolDrill, 6, 0, 0, 0), grid, 0.1f)));
+  EXPECT_NO_THROW(ToolProbe(Params(Shape(kToolFlat, 1000), grid, 0.1f)));
   // A grid that was never sized has no step.
   EXPECT_THROW(ToolProbe(Params(Shape(kToolFlat, 6), grid, 0.0f)), ToolShapeError);
 }
@@ -161,6 +164,19 @@ TEST(Probes, DegenerateButSoundConesStayFinite) {
     const float z = Compensated(probe, grid, 10, 10);
     EXPECT_TRUE(std::isfinite(z)) << "type " << shape.toolType << " angle " << shape.taperAngle;
     EXPECT_GE(z, 0.0f);
+  }
+}
+
+TEST(Probes, AReachFarBeyondTheGridReadsEveryNodeOnce) {
+  // A metre-wide tool on a grid of a 1e-30 step reaches 5e32 steps: the whole grid lies under it.
+  HeightGrid grid;
+  grid.Resize(6, 5, 0.0f);
+  grid.At(5, 4) = 2e-30f;
+  for (int32_t type : {kToolFlat, kToolSpherical}) {
+    const ToolProbe probe(Params(Shape(type, 1000), grid, 1e-30f));
+    const float z = Compensated(probe, grid, 0, 0);
+    EXPECT_TRUE(std::isfinite(z)) << "type " << type;
+    EXPECT_GE(z, type == kToolFlat ? 2e-30f : 0.0f) << "type " << type << ": the far corner's spike is under the flat";
   }
 }
 

@@ -176,6 +176,36 @@ TEST(ToolDatabase, DamagedFilesAreReadAndNeverCut) {
   EXPECT_EQ(db.ReadAll().front().toolNumber, 2);
 }
 
+TEST(ToolDatabase, AbsurdToolSizesAreRefusedWhenAToolIsTaken) {
+  // A tool 3e38 wide would reach past every index of the probes: it is listed, but taking it says why
+  // it cannot be used. A metre is the limit, a corner radius half of it.
+  ScratchDir dir("tooldb_absurd");
+  const std::string path = dir.File("Tool.db");
+  ToolDatabase db(path);
+  TToolRecord metre = Tool(1, "metre");
+  metre.diameter = 1000.0f;
+  metre.flatDiameter = 1000.0f;
+  metre.cornerRadius = 500.0f;
+  db.Add(metre);
+  for (auto change : {+[](TToolRecord& r) { r.diameter = 3e38f; }, +[](TToolRecord& r) { r.diameter = 1000.5f; },
+                      +[](TToolRecord& r) { r.flatDiameter = -1e30f; }, +[](TToolRecord& r) { r.cornerRadius = 501.0f; }}) {
+    TToolRecord absurd = Tool(2, "absurd");
+    change(absurd);
+    EXPECT_NE(machining::ToolRecordSizeProblem(absurd), "");
+    db.Add(absurd);
+  }
+  EXPECT_EQ(db.ReadAll().size(), 5u);
+  EXPECT_EQ(db.Read(0), metre);
+  for (int i = 1; i < 5; ++i) {
+    try {
+      db.Read(i);
+      ADD_FAILURE() << "tool " << i + 1 << " was taken";
+    } catch (const machining::ToolDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find("no real cutter"), std::string::npos) << e.what();
+    }
+  }
+}
+
 TEST(ToolDatabase, DefaultPathBesideProgram) {
   ScratchDir dir("tooldb_default");
   const std::string old = platform::ProgramDir();

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
+#include <utility>
+#include <vector>
 
 #include "platform/atomic_file.h"
 #include "platform/binary_stream.h"
@@ -122,6 +125,46 @@ TEST(Files, WritersByNameGoThroughATemporary) {
   WriteThroughTemporary(path, write("new"));
   EXPECT_EQ(testing_support::FileText(path), "new");
   EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
+}
+
+TEST(Files, AReadOnlyFileIsNeverReplaced) {
+  // Every save goes through one of these three: document, Tool.db, NC, listing, settings and language
+  // by WriteFileBytes/WriteFileText, STL by AtomicFile, DXF by WriteThroughTemporary.
+  testing_support::ScratchDir dir("readonly");
+  const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> savers = {
+      {"WriteFileBytes", [](const std::string& path) { WriteFileBytes(path, Bytes{'n', 'e', 'w'}); }},
+      {"WriteFileText", [](const std::string& path) { WriteFileText(path, "new"); }},
+      {"AtomicFile",
+       [](const std::string& path) {
+         AtomicFile file(path);
+         file.Write("new", 3);
+         file.Commit();
+       }},
+      {"WriteThroughTemporary",
+       [](const std::string& path) {
+         WriteThroughTemporary(path, [](const std::string& temporary) { WriteFileText(temporary, "new"); });
+       }},
+  };
+  namespace fs = std::filesystem;
+  for (const auto& [name, save] : savers) {
+    const std::string path = dir.Write(std::string(name) + ".txt", std::string("earlier"));
+    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    try {
+      save(path);
+      ADD_FAILURE() << name << " replaced a read-only file";
+    } catch (const FileError& e) {
+      EXPECT_EQ(e.Message(), "Cannot write file \"" + path + "\"") << name;
+    }
+    EXPECT_EQ(testing_support::FileText(path), "earlier") << name;
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)
+        << name;
+    EXPECT_FALSE(fs::exists(path + ".tmp~")) << name;
+    // Made writable again, the same save replaces it.
+    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
+    save(path);
+    EXPECT_EQ(testing_support::FileText(path), "new") << name;
+  }
 }
 
 TEST(Files, MappedFilesGiveTheFilesBytes) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <limits>
 #include <memory>
 #include <numeric>
 
@@ -119,6 +120,32 @@ TEST(GLBaseImage, LevelAndDataSizesFollowTheDescription) {
   EXPECT_EQ(MipLevelCount(256, 256, 0), 9);
   EXPECT_EQ(MipLevelCount(1, 5, 2), 3);
   EXPECT_EQ(HalveDimension(1), 1);
+}
+
+TEST(GLBaseImage, HugeDescriptionsAreRefusedAndNeverWrapPastTheCheck) {
+  // 2147483647 squared overflows 64 bits once times four bytes; 65536 x 65536 x 2^30 layers wraps
+  // to 0 bytes exactly. Both must meet "Image too large", not allocate what the wrapped size says.
+  const struct {
+    const char* what;
+    int32_t width, height, depth;
+    bool cube;
+  } cases[] = {
+      {"2147483647 squared", 2147483647, 2147483647, 0, false},
+      {"65536 x 65536 x 2^30", 65536, 65536, 1 << 30, false},
+      {"a cube of 2^31 - 1 squared", 2147483647, 2147483647, 0, true},
+      {"just past 2 GiB", 32768, 16385, 0, false},
+  };
+  for (const auto& c : cases) {
+    TGLImage image;
+    image.SetWidth(c.width);
+    image.SetHeight(c.height);
+    image.SetDepth(c.depth);
+    image.SetCubeMap(c.cube);
+    image.ChangeFormat(GL_RGBA, GL_UNSIGNED_BYTE);
+    EXPECT_GT(image.DataSize(), int64_t(std::numeric_limits<int32_t>::max())) << c.what;
+    EXPECT_THROW(image.SetUnallocated(false), EGLImageUtils) << c.what;
+    EXPECT_TRUE(image.PixelData().empty()) << c.what;
+  }
 }
 
 TEST(GLBaseImage, LevelDataFindsEachFaceAndLevelAndDropMipmapsKeepsLevelZeroOfEach) {

@@ -41,6 +41,16 @@ class TTestItem : public TPersistentObject {
   std::string name;
 };
 
+// Counts the instances alive, to see what a Clean frees.
+class TCountedItem : public TTestItem {
+ public:
+  TCountedItem() { ++alive; }
+  ~TCountedItem() override { --alive; }
+  std::string ClassName() const override { return "TCountedItem"; }
+  std::unique_ptr<TPersistentObject> CreateInstance() const override { return std::make_unique<TCountedItem>(); }
+  static inline int alive = 0;
+};
+
 // A file format with a signature.
 class TSignedList : public TPersistentObjectList {
  public:
@@ -68,7 +78,8 @@ class TTextFile : public TDataFile {
 // Forgot to say what it is.
 class TForgetful : public TTestItem {};
 
-const bool kRegistered = (RegisterPersistentClass<TTestItem>(), RegisterPersistentClass<TSignedList>(), true);
+const bool kRegistered = (RegisterPersistentClass<TTestItem>(), RegisterPersistentClass<TSignedList>(),
+                          RegisterPersistentClass<TCountedItem>(), true);
 
 Bytes StringBytes(const std::string& s) { return Bytes(s.begin(), s.end()); }
 
@@ -178,6 +189,36 @@ TEST(PersistentObjectList, EveryCutOfAnArchiveIsAReadErrorNeverACrash) {
   for (int i = 0; i < 5000; ++i) deep += std::string("\x02\x00\x01\x06\x15", 5) + "TPersistentObjectList";
   TPersistentObjectList nested;
   EXPECT_EQ(Message([&] { nested.LoadFromString(deep); }), "Archive nested too deeply");
+}
+
+TEST(PersistentObjectList, ListsReadInsideListsGoWithTheirItems) {
+  // Two levels of lists under the outer one, each holding counted items.
+  std::string archive;
+  {
+    TCountedItem a, b, c;
+    TPersistentObjectList deepest, inner, outer;
+    deepest.Add(&c);
+    inner.Add(&b);
+    inner.Add(&deepest);
+    outer.Add(&a);
+    outer.Add(&inner);
+    archive = outer.SaveToString();
+  }
+  ASSERT_EQ(TCountedItem::alive, 0);
+  TPersistentObjectList whole;
+  whole.LoadFromString(archive);
+  EXPECT_EQ(TCountedItem::alive, 3);
+  whole.Clean();
+  EXPECT_EQ(TCountedItem::alive, 0) << "the nested lists' items were freed with them";
+
+  // A list put in by hand lends its items: freeing it leaves them alone.
+  TCountedItem borrowed;
+  auto* lent = new TPersistentObjectList;
+  lent->Add(&borrowed);
+  TPersistentObjectList holder;
+  holder.Add(lent);
+  holder.Clean();
+  EXPECT_EQ(TCountedItem::alive, 1);
 }
 
 TEST(PersistentObjectList, ListOperationsGrowByTheDeltaAndCheckIndexes) {
