@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QToolButton>
 #include <QTimer>
 #include <filesystem>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
 #include "lang/lang.h"
+#include "lang/page_messages.h"
 #include "machining/image_helpers.h"
 #include "machining/nc_words.h"
 #include "machining/relief.h"
@@ -183,6 +185,9 @@ void TfrmMain::sbtNewClick() {
   if (Cad2DObjectCount() == 0 || !CancellatoTutto()) return;
   VisPagine({kPageHideAll});
   setWindowTitle(Q(startCaption_));
+  // As at start: nothing to save, and the prompt to open a picture.
+  sbtSave_->setEnabled(false);
+  Messaggio(lang::PageMessage(kPageBoltCircle));
 }
 
 // --- Open ---

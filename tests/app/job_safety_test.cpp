@@ -349,6 +349,8 @@ TEST_F(JobSafetyTest, NewAndOpenStartTheNextJobClean) {
   EXPECT_TRUE(main_->ToolpathNodes().empty());
   EXPECT_TRUE(Get<QPlainTextEdit>("ricIso")->toPlainText().isEmpty());
   EXPECT_EQ(Edit("txtFeedPlane")->text(), "2") << "the cutting values are the user's defaults";
+  EXPECT_FALSE(Enabled("sbtSave")) << "as at start";
+  EXPECT_EQ(Status(), "open a picture") << "the prompt of the start";
 
   // A failed open gives the status line back.
   main_->Messaggio("before");
