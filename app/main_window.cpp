@@ -360,6 +360,11 @@ struct PageRows {
     y += kRow;
     if (repeat) Field(nullptr, "Repeat", repeat)->setText(QStringLiteral("1"));
   }
+  // The Close button of a command page, on a row of its own below a row of buttons (`belowButtons`).
+  void Close(const char* name, bool belowButtons) {
+    if (belowButtons) y += kButtonH + 6;
+    Button(name, "Close", kLabelX, 90);
+  }
   // Prev and Next at the bottom of a wizard page.
   void PrevNext(const char* prev, const char* prevText, const char* next, const char* nextText) {
     const int top = y;
@@ -440,6 +445,7 @@ void TfrmMain::BuildCommandPages() {
     r.y += 96;
     r.CopyMove("rbtMirrorCopy", "rbtMirrorMove", nullptr);
     r.Button("sbtMirrorAll", "All entities", kLabelX, 110);
+    r.Close("sbtCloseMirror", true);
   }
   {
     PageRows r = rows(10);  // tabScale
@@ -450,6 +456,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblScaleY", "Scale Y", "txtScaleY")->setText(QStringLiteral("1"));
     r.CopyMove("rbtScaleCopy", "rbtScaleMove", "txtScaleRepeat");
     r.Button("SpeedButton3", "Done", kLabelX, 90);
+    r.Close("sbtCloseScale", true);
   }
   {
     PageRows r = rows(11);  // tabVisGridSet
@@ -493,6 +500,7 @@ void TfrmMain::BuildCommandPages() {
     r.y += kRow + 4;
     r.Button("sbtTransLng", "Translation ...", kLabelX, 110);
     r.Button("sbtReset", "Reset def.", 122, 95);
+    r.Close("sbtCloseSettings", true);
   }
   {
     PageRows r = rows(14);  // tabOpen2
@@ -508,10 +516,12 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblOffsetDist", "Distance", "txtOffsetDist");
     r.Button("sbtFlipOffset", "Flip", kLabelX, 90);
     r.Button("sbtOffsetOk", "Done", 110, 90);
+    r.Close("sbtCloseOffset", true);
   }
   {
     PageRows r = rows(22);  // tabFillet
     r.Field("lblRaccordo", "Radius", "txtRaccordo")->setText(QStringLiteral("1"));
+    r.Close("sbtCloseFillet", false);
   }
   {
     PageRows r = rows(25);  // tabArcPolar
@@ -535,6 +545,8 @@ void TfrmMain::BuildCommandPages() {
     r.Button("sbtDelSmall", "Delete All", kLabelX, 110);
     r.y += kButtonH + 6;
     r.Put(new QLabel(r.page), "stxReportSmall", kLabelX, r.y, kPageInner - 12, kRowHeight);
+    r.y += kRow;
+    r.Close("sbtCloseDelSmall", false);
   }
   {
     PageRows r = rows(29);  // tabLineInfo
@@ -562,11 +574,13 @@ void TfrmMain::BuildCommandPages() {
     PageRows r = rows(36);  // tabLinePolar
     r.Field("lblLinePolLen", "Length", "txtLinePolLen");
     r.Field("lblLinePolAngle", "Angle", "txtLinePolAngle");
+    r.Close("sbtCloseLinePolar", false);
   }
   {
     PageRows r = rows(37);  // tabLineTanAngle
     r.Field("lblLenTanAng", "Length", "txtLenTanAng");
     r.Field("lblLinTanAngle", "Angle", "txtLinTanAngle");
+    r.Close("sbtCloseLineTanAngle", false);
   }
   {
     PageRows r = rows(38);  // tabArcTan
@@ -586,6 +600,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblRotateAngle", "Angle", "txtRotateAngle")->setText(QStringLiteral("0"));
     r.CopyMove("rbtRotateCopy", "rbtRotateMove", "txtRotateRepeat");
     r.Button("sbtRotateOk", "Done", kLabelX, 90);
+    r.Close("sbtCloseRotate", true);
   }
   {
     PageRows r = rows(kPageTranslate);
@@ -593,6 +608,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblTransDy", "DY", "txtTransDy")->setText(QStringLiteral("0"));
     r.CopyMove("rbtTransCopy", "rbtTransMove", "txtTransRepeat");
     r.Button("sbtTranslateOk", "Done", kLabelX, 90);
+    r.Close("sbtCloseTranslate", true);
   }
   {
     PageRows r = rows(kPagePointGrid);
@@ -600,6 +616,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblPtGridDy", "Spacing Y", "txtPtGridDy");
     r.Field("lblPtGridNx", "Points in X", "txtPtGridNx");
     r.Field("lblPtGridNy", "Points in Y", "txtPtGridNy");
+    r.Close("sbtClosePointGrid", false);
   }
   {
     // tabDistance: the image edits, the crop rectangle's size and the measured distance.

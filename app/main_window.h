@@ -399,6 +399,18 @@ class TfrmMain : public platform::MainForm, public GridHost {
     PickObjects,        // objects for the transform pages (SetPickedObjects)
   };
   void RunCadMenuEntry(const std::string& entry);
+  // A command shows its page (kPageHideAll: none; kNoCommandPage: the pages stay) without touching
+  // the remembered page set; its end (done, Esc, Cancel, Close, a start that fails) shows that set
+  // again and gives the tool bars back.
+  static constexpr int kNoCommandPage = -1;
+  void BeginCommand(int page);
+  void EndCommand();
+  // The running operation ended (stopped: by a stop, not by its own last state).
+  void CommandOperationEnded(bool stopped);
+  static bool IsTransformPage(int page);
+  void StopCommandPick();
+  bool CommandActive() const { return commandActive_; }
+  int CommandPage() const { return commandPage_; }
   void MyTrimClick();
   void MyBreakClick();
   void MyMoveNodeClick();
@@ -737,6 +749,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   Prg2DState prg2d_;
   double savedGridX_ = 10.0, savedGridY_ = 10.0;
   std::vector<int> pageSet_;
+  bool commandActive_ = false;
+  bool startingOperation_ = false;
+  int commandPage_ = kNoCommandPage;
+  bool drawingBarWanted_ = false;  // the drawing tool bar as AbilitaPnl asked; it is off in 3D anyway
   bool mode3d_ = false;
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
   bool ncMode2D_ = false;

@@ -71,6 +71,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
                      static_cast<QWidget*>(Get<QLabel>("lblZNC")), static_cast<QWidget*>(Get<QPushButton>("sbtZNCRegen"))})
     w->setEnabled(false);
   imgCutPar_->setPixmap(CutParameterPicture(106));
+  drawingBarWanted_ = false;
   pnlTbr2_->setEnabled(false);
   AbilitaBt3d(false);
   modo3d(false, false);
@@ -250,6 +251,7 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 bool TfrmMain::FormKeyPress(int key) {
   if (key == Qt::Key_Escape) {
+    if (commandActive_) EndCommand();
     Prg2DSendUserCode(2);
     Prg2DStopOperation();
     return true;

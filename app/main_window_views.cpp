@@ -43,6 +43,7 @@ void TfrmMain::modo3d(bool on, bool ncSidePanel) {
     FormResize();
   }
   for (const char* name : viewButtons) Get<QToolButton>(name)->setEnabled(on);
+  pnlTbr2_->setEnabled(drawingBarWanted_ && !on);
 }
 
 void TfrmMain::AbilitaBt3d(bool threeD) {

@@ -68,11 +68,29 @@ void TfrmMain::VisPagina(int page) {
   ShowPageStatus(page);
 }
 
+void TfrmMain::BeginCommand(int page) {
+  // A command still going ends first, so its page and operation cannot outlive it.
+  if (commandActive_) EndCommand();
+  if (Prg2DOperationRunning() && !Prg2DBusy()) Prg2DStopOperation();
+  commandActive_ = true;
+  commandPage_ = page;
+  if (page != kNoCommandPage) VisPagina(page);
+}
+
+void TfrmMain::EndCommand() {
+  commandActive_ = false;
+  commandPage_ = kNoCommandPage;
+  VisPagine({kPageRestoreSet});
+  AbilitaPnl(true, true);
+}
+
 void TfrmMain::AbilitaPnl(bool mainToolBar, bool drawingToolBar) {
   pnlTbr1_->setEnabled(mainToolBar);
   for (const char* name : {"sbtAbout", "sbtOpen", "sbtExit", "sbtSave", "sbtSetting"})
     Get<QToolButton>(name)->setEnabled(mainToolBar);
-  pnlTbr2_->setEnabled(drawingToolBar);
+  drawingBarWanted_ = drawingToolBar;
+  // The drawing commands work on the 2D view: while the relief shows they would pick on a hidden view.
+  pnlTbr2_->setEnabled(drawingToolBar && !mode3d_);
 }
 
 void TfrmMain::SetActivePage(int page) { PageControl1_->SetActivePageIndex(page); }

@@ -5,6 +5,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
@@ -316,6 +317,132 @@ TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
   // The fillet radius of the page is the program's again for the next fillet.
   Get<QLineEdit>("txtRaccordo")->setText("2");
   EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.0);
+}
+
+// Whatever way a command ends, the column shows the pages it found, and a command page never takes
+// their place in the remembered set.
+TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
+  testing_support::RecordingMain& w = Start();
+  w.real2D = true;
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  Open(picture_);
+  const std::vector<int> wizard = w.RememberedPages();
+  ASSERT_EQ(wizard.size(), 6u);
+  auto shown = [&] {
+    std::vector<int> pages;
+    for (int i = 0; i < main_->PageControl()->PageCount(); ++i)
+      if (main_->PageControl()->Page(i)->PageVisible()) pages.push_back(i);
+    return main_->PageControl()->isVisible() ? pages : std::vector<int>{};
+  };
+  const std::vector<int> before = shown();
+  ASSERT_EQ(before, wizard);
+  enum class End { Esc, Cancel, Close, Done };
+  struct Row {
+    const char* start;  // a menu entry or a button
+    End end;
+    const char* button;  // Close or Done
+  };
+  const Row rows[] = {
+      {"mnuTrim", End::Esc, nullptr},          {"mnuBreak", End::Cancel, nullptr},
+      {"mnuMoveNode", End::Esc, nullptr},      {"mnuLineTangent2Arc", End::Cancel, nullptr},
+      {"mnuLinePerp", End::Esc, nullptr},      {"mnuCircleCtDia", End::Close, "SpeedButton6"},
+      {"mnuArcPolar", End::Esc, nullptr},      {"mnuArcTangent", End::Close, "SpeedButton20"},
+      {"mnuFillet", End::Close, "sbtCloseFillet"}, {"mnuMirror", End::Close, "sbtCloseMirror"},
+      {"mnuScale", End::Done, "SpeedButton3"}, {"mnuRotate", End::Close, "sbtCloseRotate"},
+      {"mnuTranslate", End::Done, "sbtTranslateOk"}, {"mnuOffset", End::Close, "sbtCloseOffset"},
+      {"mnuDeleteSmall", End::Close, "sbtCloseDelSmall"}, {"mnuLinePolar", End::Close, "sbtCloseLinePolar"},
+      {"mnuLineTangentAngle", End::Close, "sbtCloseLineTanAngle"},
+      {"mnuPointGrid", End::Close, "sbtClosePointGrid"}, {"mnuMirror", End::Done, "sbtMirrorAll"},
+      {"sbtSetting", End::Close, "sbtCloseSettings"}, {"mnuTranslate", End::Esc, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    if (row.start[0] == 'm') {
+      Get<QAction>(row.start)->trigger();
+    } else {
+      Click(row.start);
+    }
+    // Line Perpend. leaves the pages as they are; the others show their own page or none.
+    if (std::string(row.start) != "mnuLinePerp") {
+      EXPECT_NE(shown(), before);
+    }
+    EXPECT_EQ(w.RememberedPages(), wizard);
+    switch (row.end) {
+      case End::Esc:
+        w.FormKeyPress(Qt::Key_Escape);
+        break;
+      case End::Cancel:
+        Get<QAction>("btnCancel")->trigger();
+        break;
+      case End::Close:
+      case End::Done:
+        Click(row.button);
+        break;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown(), before);
+    EXPECT_FALSE(w.LocalPrg().IsBusy());
+    EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+  }
+  // Every command page offers its way out.
+  for (int page : {4, 9, 10, 13, 18, 22, 25, 28, 36, 37, 38, 39, 40, 41}) {
+    bool closes = false;
+    for (QPushButton* b : main_->PageControl()->Page(page)->findChildren<QPushButton*>())
+      closes = closes || b->text() == "Close";
+    EXPECT_TRUE(closes) << "page " << page;
+  }
+}
+
+// The drawing commands pick on the 2D view: while the relief shows they are out of reach, and the
+// way back to the 2D pages gives them back.
+TEST_F(CadCommandsTest, TheDrawingToolBarRestsWhileThe3DViewShows) {
+  testing_support::RecordingMain& w = Start();
+  w.real2D = true;
+  Open(picture_);
+  ASSERT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+  Click("sbtNextB1");
+  Click("sbtNextB2");
+  ASSERT_TRUE(w.Mode3D());
+  EXPECT_FALSE(Get<QWidget>("pnlTbr2")->isEnabled());
+  const std::vector<int> pages = w.RememberedPages();
+  Get<QAction>("mnuTrim")->trigger();
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  EXPECT_FALSE(main_->PageControl()->isHidden()) << "the cutting pages stay";
+  EXPECT_EQ(w.RememberedPages(), pages);
+  Click("sbtPrevB3");
+  EXPECT_FALSE(w.Mode3D());
+  EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+}
+
+// A transform page picks one object after another until its Done.
+TEST_F(CadCommandsTest, TranslateMovesEveryPickedObject) {
+  testing_support::RecordingMain& w = Start();
+  w.real2D = true;
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30);
+  Get<QAction>("mnuTranslate")->trigger();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{20.0, 30.0}}) {
+    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+    QTest::mouseMove(&view, pixel);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(w.PickedObjects(), (std::vector<int32_t>{a, b}));
+  Get<QLineEdit>("txtTransDx")->setText("5");
+  Get<QLineEdit>("txtTransDy")->setText("1");
+  Click("sbtTranslateOk");
+  EXPECT_NEAR(FirstPoint(a).X, 5, 1e-9);
+  EXPECT_NEAR(FirstPoint(a).Y, 1, 1e-9);
+  EXPECT_NEAR(FirstPoint(b).X, 5, 1e-9);
+  EXPECT_NEAR(FirstPoint(b).Y, 31, 1e-9);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(w.LocalPrg().IsBusy()) << "Done ends the picking";
 }
 
 }  // namespace
