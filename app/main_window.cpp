@@ -6,7 +6,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,7 +26,9 @@
 #include "app/cut_pictures.h"
 #include "app/glyphs.h"
 #include "app/main_scene.h"
+#include "app/menu_speed_buttons.h"
 #include "app/page_control.h"
+#include "app/real_spin.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
 #include "platform/bitmap_qimage.h"
@@ -154,21 +155,36 @@ void TfrmMain::BuildToolBars() {
     return panel;
   };
   // Buttons stand at x pixels into their bar; drop-down buttons are wider for their arrow.
-  auto button = [this](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x) {
-    auto* b = Add(new QToolButton(panel), name);
+  auto place = [](QToolButton* b, Glyph glyph, const char* hint, int x) {
     b->setIcon(ToolGlyph(glyph));
     b->setIconSize(QSize(kGlyphSize, kGlyphSize));
     b->setToolTip(QString::fromUtf8(hint));
     b->setAutoRaise(true);
     b->setGeometry(x, 1, 26, 24);
+  };
+  auto button = [this, place](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x) {
+    auto* b = Add(new QToolButton(panel), name);
+    place(b, glyph, hint, x);
     return b;
   };
+  // Help and Show: a click anywhere on the button drops its menu.
   auto menuButton = [&](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x, const char* menuName) {
-    QToolButton* b = button(panel, name, glyph, hint, x);
-    b->resize(36, 24);
+    auto* b = Add(new TVexaMenuSpeedButton(panel), name);
+    place(b, glyph, hint, x);
     auto* menu = Add(new QMenu(this), menuName);
-    b->setMenu(menu);
-    b->setPopupMode(QToolButton::MenuButtonPopup);
+    b->SetActiveMenu(menu);
+    return menu;
+  };
+  // The drawing commands: the body runs the current command, the arrow glued to its right drops the
+  // command menu.
+  auto splitButton = [&](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x, const char* menuName) {
+    auto* b = Add(new TVexaLinkedSpeedButton(panel), name);
+    place(b, glyph, hint, x);
+    b->resize(36 - TVexaLinkedMenuSpeedButton::kWidth, 24);
+    auto* arrow = new TVexaLinkedMenuSpeedButton(panel);
+    b->SetMenuButton(arrow);
+    auto* menu = Add(new QMenu(this), menuName);
+    arrow->SetActiveMenu(menu);
     return menu;
   };
   auto action = [this](QMenu* menu, const char* name, const char* text) {
@@ -190,24 +206,24 @@ void TfrmMain::BuildToolBars() {
   action(help, "mnuWeb", "&Web Page");
   button(pnlTbr1_, "sbtExit", Glyph::Exit, "Close application", 196);
 
-  // Drawing and editing commands of the 2D view (drop-down buttons: the menu speed buttons plug in
-  // here).
+  // Drawing and editing commands of the 2D view: split menu speed buttons, the body runs the current
+  // command and the arrow drops the command menu.
   pnlTbr2_ = bar("pnlTbr2", 1);
-  QMenu* lines = menuButton(pnlTbr2_, "lsbLine", Glyph::Line, "Line", 2, "popLine");
+  QMenu* lines = splitButton(pnlTbr2_, "lsbLine", Glyph::Line, "Line", 2, "popLine");
   action(lines, "mnuLinePolar", "Line Polar");
   action(lines, "mnuLineTangent2Arc", "Line Tangent 2 Arcs");
   action(lines, "mnuLineTangentAngle", "Line Tangent Angle");
   action(lines, "mnuLinePerp", "Line Perpend.");
-  QMenu* arcs = menuButton(pnlTbr2_, "lsbArc", Glyph::Line, "Circle Ct+Pt", 39, "popArc");
+  QMenu* arcs = splitButton(pnlTbr2_, "lsbArc", Glyph::Line, "Circle Ct+Pt", 39, "popArc");
   action(arcs, "mnuCircleCtPt", "Circle Ct+Pt");
   action(arcs, "mnuCircleCtDia", "Circle Ct+Dia");
   action(arcs, "mnuArcCtPtSaEa", "Arc Ct+Pt+Sa+Ea");
   action(arcs, "mnuArcTangent", "Arc Tangent");
   action(arcs, "mnuArcPolar", "Arc Polar");
   action(arcs, "mnuEllipseOpen", "Ellipse Open");
-  QMenu* points = menuButton(pnlTbr2_, "lsbPoint", Glyph::Point, "Point", 76, "popPoint");
+  QMenu* points = splitButton(pnlTbr2_, "lsbPoint", Glyph::Point, "Point", 76, "popPoint");
   action(points, "mnuPointGrid", "Point Grid");
-  QMenu* modify = menuButton(pnlTbr2_, "lsbModify", Glyph::Line, "Fillet", 113, "popModify");
+  QMenu* modify = splitButton(pnlTbr2_, "lsbModify", Glyph::Line, "Fillet", 113, "popModify");
   action(modify, "mnuFillet", "Fillet");
   action(modify, "mnuTrim", "Trim");
   action(modify, "mnuBreak", "Break");
@@ -215,13 +231,13 @@ void TfrmMain::BuildToolBars() {
   action(modify, "mnuChangeLayer", "Change Layer");
   action(modify, "mnuMoveNode", "Move Ctrl Pt");
   action(modify, "mnuPolySemplify", "Poly-simplify");
-  QMenu* xform = menuButton(pnlTbr2_, "lsbXform", Glyph::Line, "Translate", 150, "popXform");
+  QMenu* xform = splitButton(pnlTbr2_, "lsbXform", Glyph::Line, "Translate", 150, "popXform");
   action(xform, "mnuTranslate", "Translate");
   action(xform, "mnuRotate", "Rotate");
   action(xform, "mnuMirror", "Mirror");
   action(xform, "mnuScale", "Scale");
   action(xform, "mnuOffset", "Offset");
-  QMenu* deletes = menuButton(pnlTbr2_, "lsbDelete", Glyph::Delete, "Delete", 187, "popDelete");
+  QMenu* deletes = splitButton(pnlTbr2_, "lsbDelete", Glyph::Delete, "Delete", 187, "popDelete");
   action(deletes, "mnuDelete", "Delete");
   action(deletes, "mnuDeleteSmall", "Del small entities");
   action(deletes, "mnuUndelete", "Undelete");
@@ -528,8 +544,9 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblDiamArcoPolare", "Diameter", "txtDiamArcoPolare");
     for (const char* name : {"rseArcoPolareSa", "rseArcoPolareEa"}) {
       r.Text(name == std::string("rseArcoPolareSa") ? "Start angle" : "End angle", kLabelX, 110);
-      auto* s = r.Put(new QDoubleSpinBox(r.page), name, kFieldX, r.y, 80, kRowHeight);
-      s->setRange(0.0, 360.0);
+      auto* s = r.Put(new TRealSpinEdit(r.page), name, kFieldX, r.y, 80, kRowHeight);
+      s->SetMinValue(Fixed4::FromInt(0));
+      s->SetMaxValue(Fixed4::FromInt(360));
       r.y += kRow;
     }
     r.Button("SpeedButton19", "Close", kLabelX, 90);

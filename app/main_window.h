@@ -67,6 +67,7 @@ struct RenderContextInfo;
 namespace app {
 
 class TFindDialog;
+class TFlatMenu;
 class MainScene;
 
 class TfrmEditLng;
@@ -740,6 +741,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QPointer<TfrmGrid> grid_;
   QPointer<TfrmStlDxf> stl_;
   QPointer<QWidget> about_;
+  TFlatMenu* FlatMenu1_ = nullptr;  // paints the window's menus and pop-ups
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;

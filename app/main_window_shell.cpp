@@ -18,6 +18,7 @@
 
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
+#include "app/flat_menu.h"
 #include "app/main_scene.h"
 #include "app/main_window.h"
 #include "app/save_target.h"
@@ -79,6 +80,11 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectListingHandlers();
   ConnectPreviewHandlers();
   ConnectCadHandlers();
+  // Every menu and pop-up of the window is built by now, so the flat painting takes them all.
+  FlatMenu1_ = new TFlatMenu(this);
+  FlatMenu1_->setObjectName(QStringLiteral("FlatMenu1"));
+  FlatMenu1_->SetIconBackColor(formColor_);
+  FlatMenu1_->SetActive(true);
 }
 
 TfrmMain::~TfrmMain() {
@@ -207,6 +213,7 @@ void TfrmMain::ApplySettings() {
 void TfrmMain::ApplyFormColor(platform::TColor color) {
   formColor_ = color;
   settings_.form = color;
+  if (FlatMenu1_) FlatMenu1_->SetIconBackColor(color);
   const QColor colour = platform::ToQColor(color);
   std::vector<QWidget*> panels = {this, pnlCmd_, pnlTbr1_, pnlTbr2_, nol_pnlStatus1_, pnlStatus2_};
   for (const char* name : {"pnlTbr3", "pnlTbr4", "pnlTbr5", "pnlTbr1Iso", "pnlIso", "pnlTbrIsoView", "pnlLimits"})

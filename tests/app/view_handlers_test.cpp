@@ -20,10 +20,13 @@
 
 #include "app/about_window.h"
 #include "app/camera_fit.h"
+#include "app/flat_menu.h"
 #include "app/lurn_url_label.h"
+#include "app/menu_speed_buttons.h"
 #include "app/help_manager.h"
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
+#include "app/real_spin.h"
 #include "cad/primitives2d.h"
 #include "main_window_fixture.h"
 #include "platform/html_help.h"
@@ -490,6 +493,60 @@ TEST_F(ViewHandlersTest, Screenshots) {
   save(&w, QStringLiteral("image_tabSettings"));
   WhileShown(grid_.get(), [&] { w.ShowGridDialog(); }, [&] { save(grid_.get(), "frmGrid"); });
   WhileShown(stl_.get(), [&] { stl_->Choose("relief.stl"); }, [&] { save(stl_.get(), "frmStlDxf"); });
+}
+
+// The window is made of its own controls: spin edits for the polar arc, menu speed buttons that drop
+// their menus from a click on the body, and every menu painted flat in the settings' window colour.
+TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
+  RecordingMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  for (const char* name : {"rseArcoPolareSa", "rseArcoPolareEa"}) {
+    auto* spin = qobject_cast<app::TRealSpinEdit*>(Get<QWidget>(name));
+    ASSERT_NE(spin, nullptr) << name;
+    EXPECT_DOUBLE_EQ(spin->MinValue().ToDouble(), 0.0) << name;
+    EXPECT_DOUBLE_EQ(spin->MaxValue().ToDouble(), 360.0) << name;
+  }
+  for (const char* name : {"lsbLine", "lsbArc", "lsbPoint", "lsbModify", "lsbXform", "lsbDelete"}) {
+    auto* split = qobject_cast<app::TVexaLinkedSpeedButton*>(Get<QWidget>(name));
+    ASSERT_NE(split, nullptr) << name;
+    EXPECT_NE(split->MenuButton(), nullptr) << name;
+  }
+  auto* flat = w.findChild<app::TFlatMenu*>("FlatMenu1");
+  ASSERT_NE(flat, nullptr);
+  ASSERT_TRUE(flat->Active());
+  // A window colour chosen in the settings becomes the menus' icon column.
+  Click("sbtSetting");
+  auto* form = Get<QComboBox>("ColorBoxForm");
+  const int other = form->currentIndex() == 1 ? 2 : 1;
+  form->setCurrentIndex(other);
+  emit form->activated(other);
+  const platform::TColor chosen = form->currentData().value<platform::TColor>();
+  EXPECT_EQ(flat->Colors().IconBackColor, chosen);
+  for (const char* name : {"sbtAbout", "sbtShow"}) {
+    SCOPED_TRACE(name);
+    auto* button = qobject_cast<app::TVexaMenuSpeedButton*>(Get<QWidget>(name));
+    ASSERT_NE(button, nullptr);
+    button->setEnabled(true);
+    QMenu* menu = button->ActiveMenu();
+    ASSERT_NE(menu, nullptr);
+    bool dropped = false;
+    QImage image;
+    // The menu runs its own loop: look at it from there and close it.
+    QTimer::singleShot(50, &w, [&] {
+      dropped = menu->isVisible();
+      image = menu->grab().toImage();
+      menu->close();
+    });
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, 12));
+    EXPECT_TRUE(dropped) << "a click on the body drops the menu";
+    EXPECT_EQ(menu->style(), flat->Style());
+    ASSERT_FALSE(image.isNull());
+    const QRect first = menu->actionGeometry(menu->actions().front());
+    const QColor c = image.pixelColor(first.left() + 2, first.top() + 2);
+    EXPECT_EQ(platform::RGBColor(c.red(), c.green(), c.blue()), flat->WorkingColors().IconColumn);
+  }
 }
 
 }  // namespace
