@@ -157,8 +157,9 @@ void TfrmMain::ConnectHandlers() {
   On(this, txtBlackD_, &QLineEdit::textChanged, [this] { txtBlackDChange(); });
   On(this, txtVecLarg_, &QLineEdit::textChanged, [this] { txtVecLargChange(); });
   On(this, txtVecAlt_, &QLineEdit::textChanged, [this] { txtVecAltChange(); });
+  // Enter, and leaving the field with a changed size, take the size.
   for (QLineEdit* field : {txtVecLarg_, txtVecAlt_})
-    On(this, field, &QLineEdit::returnPressed, [this] { SizeFieldEnter(); });
+    On(this, field, &QLineEdit::editingFinished, [this] { SizeFieldEnter(); });
   for (QLineEdit* field : {txtOriginX_, txtOriginY_}) {
     On(this, field, &QLineEdit::textChanged, [this] { txtOriginChange(); });
     On(this, field, &QLineEdit::returnPressed, [this] { OriginFieldEnter(); });
