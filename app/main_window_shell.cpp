@@ -19,6 +19,8 @@
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
 #include "app/flat_menu.h"
+#include "app/help_manager.h"
+#include "app/help_topics.h"
 #include "app/main_scene.h"
 #include "app/main_window.h"
 #include "app/save_target.h"
@@ -265,6 +267,11 @@ bool TfrmMain::FormKeyPress(int key) {
   }
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Prg2DSendUserCode(1);
+    return true;
+  }
+  if (key == Qt::Key_F1) {
+    // The topic of the page in view; with none, the topic of the start.
+    ProgramHelpManager().HelpContext(HelpContextOfPage(PageControl1_->isHidden() ? -1 : ActivePage()));
     return true;
   }
   return false;

@@ -24,6 +24,7 @@
 #include "app/lurn_url_label.h"
 #include "app/menu_speed_buttons.h"
 #include "app/help_manager.h"
+#include "app/help_topics.h"
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
 #include "app/real_spin.h"
@@ -390,6 +391,14 @@ TEST_F(ViewHandlersTest, HelpMenuCommands) {
   Get<QAction>("mnuTutor")->trigger();
   Get<QAction>("mnuWeb")->trigger();
   EXPECT_EQ(dialogs_.opened, (std::vector<std::string>{w.TutorialPath(), "http://www.velkora.example/"}));
+  // F1 opens the topic of the page in view.
+  Open(picture_);
+  entry.calls.clear();
+  EXPECT_TRUE(w.FormKeyPress(Qt::Key_F1));
+  ASSERT_EQ(entry.calls.size(), 1u);
+  EXPECT_EQ(entry.calls[0].command, platform::kHhHelpContext);
+  EXPECT_EQ(entry.calls[0].data.context, static_cast<uint32_t>(app::HelpContextOfPage(app::kPageDimension)));
+  EXPECT_NE(app::HelpContextOfPage(app::kPageDimension), app::HelpContextOfPage(-1));
   help.SetApplicationHelpFile("");
 }
 
