@@ -299,12 +299,16 @@ TEST_F(ViewHandlersTest, GridDialogAppliesAtOnceAndRestoresUnlessOk) {
     Choose(box("nol_cboGridX"), "25");
     Choose(box("nol_cboGridY"), "0");
     Choose(box("nol_cboGridSubX"), "5");
+    Choose(box("nol_cboXSnap"), "1e-320");
+    Choose(box("nol_cboYSnap"), "0.0000009");
     grid_->Find<QPushButton>("btnOk")->click();
   });
   EXPECT_EQ(w.View2D().gridDeltaX, 25.0);
   EXPECT_EQ(w.View2D().gridDeltaY, 10.0);
   EXPECT_EQ(w.View2D().gridSubX, 5);
   EXPECT_EQ(w.View2D().gridSubY, 5);
+  EXPECT_EQ(w.Prg2D().snapX, 10.0) << "a step finer than 1e-6 is no step";
+  EXPECT_EQ(w.Prg2D().snapY, 10.0);
   // The snap button toggles snapping, and the dialog's box follows.
   Click("sbmSnap");
   EXPECT_TRUE(w.Prg2D().snapToGrid);
