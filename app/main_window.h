@@ -398,6 +398,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
     ArcTangent1,        // one object, then the tangent arc through a centre point
     ArcTangent2,        // two objects, then the tangent arc of the page's radius
     PickObjects,        // objects for the transform pages (SetPickedObjects)
+    DeleteObjects,      // objects that go, one pick after another
   };
   void RunCadMenuEntry(const std::string& entry);
   // A command shows its page (kPageHideAll: none; kNoCommandPage: the pages stay) without touching
@@ -417,6 +418,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MyMoveNodeClick();
   void MyLineTangent2ArcClick();
   void MyLinePerpClick();
+  void MyDeleteClick();
+  void MyUndeleteClick();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.
@@ -791,6 +794,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int repeatCount_ = 1;
   float offsetDistance_ = 0.0f;
   std::vector<int32_t> picked_;
+  std::vector<std::unique_ptr<cad::TObject2D>> deleted_;  // what the last Delete removed, for Undelete
   std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry
 
   // The drawing; the viewport that shows it detaches itself when it goes.

@@ -59,9 +59,9 @@ const CadMenuEntry kCadMenu[] = {
     {"mnuMirror", "lsbXform", 15, "215", kPageMirror, nullptr, nullptr},
     {"mnuScale", "lsbXform", 16, "216", kPageScale, nullptr, "txtScaleX"},
     {"mnuOffset", "lsbXform", 17, "217", kPageOffset, nullptr, "txtOffsetDist"},
-    {"mnuDelete", "lsbDelete", 19, nullptr, -1, nullptr, nullptr},
+    {"mnuDelete", "lsbDelete", 19, nullptr, -1, &TfrmMain::MyDeleteClick, nullptr},
     {"mnuDeleteSmall", "lsbDelete", 26, "222", kPageDelSmall, nullptr, "txtSmallX"},
-    {"mnuUndelete", "lsbDelete", 21, "223", -1, nullptr, nullptr},
+    {"mnuUndelete", "lsbDelete", 21, "223", -1, &TfrmMain::MyUndeleteClick, nullptr},
     {"mnuLinePolar", "lsbLine", 28, "243", kPageLinePolar, nullptr, "txtLinePolLen"},
     {"mnuLineTangent2Arc", "lsbLine", 29, "244", -1, &TfrmMain::MyLineTangent2ArcClick, nullptr},
     {"mnuLineTangentAngle", "lsbLine", 30, "245", kPageLineTanAngle, nullptr, "txtLenTanAng"},
@@ -131,6 +131,19 @@ bool TfrmMain::IsTransformPage(int page) {
 
 void TfrmMain::CommandOperationEnded(bool stopped) {
   if (!commandActive_ || startingOperation_) return;
+  if (!stopped && mode_ == 21 && commandPage_ == kNoCommandPage) {
+    // Delete takes the picked object away and waits for the next, until Esc or Cancel.
+    QTimer::singleShot(0, this, [this] {
+      platform::RunGuarded([&] {
+        if (!commandActive_ || mode_ != 21 || Prg2DOperationRunning()) return;
+        for (auto& kept : DeleteObjectsKept(LocalCad_, picked_)) deleted_.push_back(std::move(kept));
+        picked_.clear();
+        View2DRepaint();
+        Prg2DStartCadOperation(CadOperation::DeleteObjects);
+      });
+    });
+    return;
+  }
   if (commandPage_ == kNoCommandPage || commandPage_ == kPageHideAll) {
     // The operation was the whole command.
     EndCommand();
@@ -181,6 +194,21 @@ void TfrmMain::MyLinePerpClick() {
   Prg2DStartCadOperation(CadOperation::LinePerpendicular);
 }
 
+void TfrmMain::MyDeleteClick() {
+  // Undelete brings back what this Delete takes.
+  deleted_.clear();
+  picked_.clear();
+  Prg2DStartCadOperation(CadOperation::DeleteObjects);
+}
+
+void TfrmMain::MyUndeleteClick() {
+  RestoreObjects(LocalCad_, deleted_);
+  deleted_.clear();
+  View2DRepaint();
+  // Done at once: the pages come back.
+  EndCommand();
+}
+
 void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   cad::TKQPrg2D& prg = *LocalPrg_;
   // The construction states read the program-wide values when they run.
@@ -206,7 +234,8 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
       case CadOperation::ArcTangent2:
         return cad::StartArcTangent2(prg, highlight);
       case CadOperation::PickObjects:
-        // Each pick adds its object to those the page's Done transforms.
+      case CadOperation::DeleteObjects:
+        // Each pick adds its object to those the page's Done transforms (or Delete removes).
         return cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
           VistaGrafica_->DrawRubberObject(object, true);
           if (selected && std::find(picked_.begin(), picked_.end(), object.ID) == picked_.end()) picked_.push_back(object.ID);

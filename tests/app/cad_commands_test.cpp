@@ -85,7 +85,7 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
       {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
       {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
       {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
-      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", {}, 21},
+      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
       {"mnuDeleteSmall", "lsbDelete", 26, "h222", {}, 999},  {"mnuUndelete", "lsbDelete", 21, "h223", {}, 999},
       {"mnuLinePolar", "lsbLine", 28, "h243", {}, 999},
       {"mnuLineTangent2Arc", "lsbLine", 29, "h244", Op::LineTangent2Arcs, 31},
@@ -443,6 +443,42 @@ TEST_F(CadCommandsTest, TranslateMovesEveryPickedObject) {
   EXPECT_NEAR(FirstPoint(b).Y, 31, 1e-9);
   QCoreApplication::processEvents();
   EXPECT_FALSE(w.LocalPrg().IsBusy()) << "Done ends the picking";
+}
+
+// Delete takes each picked object away until Esc; Undelete brings the last Delete's objects back.
+TEST_F(CadCommandsTest, DeleteThenUndelete) {
+  testing_support::RecordingMain& w = Start();
+  w.real2D = true;
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30), keep = AddLine(0, 60, 40, 60);
+  Cad().GetObject(b)->Layer = 3;
+  Get<QAction>("mnuDelete")->trigger();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{20.0, 30.0}}) {
+    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+    QTest::mouseMove(&view, pixel);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+    QCoreApplication::processEvents();
+  }
+  EXPECT_EQ(Cad().GetObject(a), nullptr);
+  EXPECT_EQ(Cad().GetObject(b), nullptr);
+  ASSERT_NE(Cad().GetObject(keep), nullptr);
+  EXPECT_TRUE(w.LocalPrg().IsBusy()) << "waiting for the next pick";
+  w.FormKeyPress(Qt::Key_Escape);
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  Get<QAction>("mnuUndelete")->trigger();
+  ASSERT_EQ(Cad().NumObjects(), 3);
+  std::vector<std::pair<double, int>> back;  // first point's Y and layer of each object
+  auto objects = Cad().ObjectsIterator();
+  for (cad::TGraphicObject* o = objects->First(); o; o = objects->Next()) back.push_back({FirstPoint(o->ID).Y, o->Layer});
+  objects.reset();
+  EXPECT_EQ(back, (std::vector<std::pair<double, int>>{{60, Cad().GetObject(keep)->Layer}, {0, back[1].second}, {30, 3}}));
+  // A second Undelete has nothing left to bring.
+  Get<QAction>("mnuUndelete")->trigger();
+  EXPECT_EQ(Cad().NumObjects(), 3);
 }
 
 }  // namespace
