@@ -31,6 +31,11 @@ void TfrmMain::VisPagine(const std::vector<int>& pages) {
     PageControl1_->Page(i)->SetTabVisible(false);
   }
   const int first = pages.empty() ? kPageHideAll : pages.front();
+  // A new page set (a job opened or cleared, the wizard moving on) leaves no command to end later.
+  if (first != kPageRestoreSet) {
+    commandActive_ = false;
+    commandPage_ = kNoCommandPage;
+  }
   if (first == kPageHideAll) {
     PageControl1_->hide();
     Messaggio("");

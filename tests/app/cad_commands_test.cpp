@@ -58,6 +58,26 @@ class CadCommandsTest : public MainWindowTest {
     return primitive ? cad::CartesianPoint2D(cad::DrawingPoint2D(*primitive, 0)) : cad::Point2D(1e9, 1e9);
   }
   bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
+  // The window shown at 800 x 600 with its real 2D view and interaction program.
+  testing_support::RecordingMain& StartShown() {
+    testing_support::RecordingMain& w = Start();
+    w.real2D = true;
+    w.resize(800, 600);
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    return w;
+  }
+  // Left clicks on the 2D view at drawing points, each with the events it posts.
+  void ClickDrawing(std::initializer_list<std::pair<double, double>> points) {
+    cad::TKQViewport2D& view = main_->VistaGrafica();
+    for (const auto& [x, y] : points) {
+      const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+      const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+      QTest::mouseMove(&view, pixel);
+      QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+      QCoreApplication::processEvents();
+    }
+  }
   static QImage Image(const QIcon& icon) {
     return icon.pixmap(QSize(app::kGlyphSize, app::kGlyphSize)).toImage().convertToFormat(QImage::Format_ARGB32);
   }
@@ -292,20 +312,11 @@ TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
 }
 
 TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
-  testing_support::RecordingMain& w = Start();
-  w.resize(800, 600);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  testing_support::RecordingMain& w = StartShown();
   Get<QLineEdit>("txtRaccordo")->setText("3");
   const int32_t a = AddLine(0, 0, 100, 0), b = AddLine(50, -50, 50, 50);
   Get<QAction>("mnuTrim")->trigger();
-  cad::TKQViewport2D& view = w.VistaGrafica();
-  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{50.0, 30.0}}) {
-    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
-    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
-    QTest::mouseMove(&view, pixel);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
-  }
+  ClickDrawing({{20.0, 0.0}, {50.0, 30.0}});
   EXPECT_FALSE(w.LocalPrg().IsBusy());
   auto end = [&](int32_t id, int index) {
     return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
@@ -322,11 +333,7 @@ TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
 // Whatever way a command ends, the column shows the pages it found, and a command page never takes
 // their place in the remembered set.
 TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
-  testing_support::RecordingMain& w = Start();
-  w.real2D = true;
-  w.resize(800, 600);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  testing_support::RecordingMain& w = StartShown();
   Open(picture_);
   const std::vector<int> wizard = w.RememberedPages();
   ASSERT_EQ(wizard.size(), 6u);
@@ -418,21 +425,10 @@ TEST_F(CadCommandsTest, TheDrawingToolBarRestsWhileThe3DViewShows) {
 
 // A transform page picks one object after another until its Done.
 TEST_F(CadCommandsTest, TranslateMovesEveryPickedObject) {
-  testing_support::RecordingMain& w = Start();
-  w.real2D = true;
-  w.resize(800, 600);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  testing_support::RecordingMain& w = StartShown();
   const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30);
   Get<QAction>("mnuTranslate")->trigger();
-  cad::TKQViewport2D& view = w.VistaGrafica();
-  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{20.0, 30.0}}) {
-    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
-    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
-    QTest::mouseMove(&view, pixel);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
-    QCoreApplication::processEvents();
-  }
+  ClickDrawing({{20.0, 0.0}, {20.0, 30.0}});
   EXPECT_EQ(w.PickedObjects(), (std::vector<int32_t>{a, b}));
   Get<QLineEdit>("txtTransDx")->setText("5");
   Get<QLineEdit>("txtTransDy")->setText("1");
@@ -447,22 +443,11 @@ TEST_F(CadCommandsTest, TranslateMovesEveryPickedObject) {
 
 // Delete takes each picked object away until Esc; Undelete brings the last Delete's objects back.
 TEST_F(CadCommandsTest, DeleteThenUndelete) {
-  testing_support::RecordingMain& w = Start();
-  w.real2D = true;
-  w.resize(800, 600);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  testing_support::RecordingMain& w = StartShown();
   const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30), keep = AddLine(0, 60, 40, 60);
   Cad().GetObject(b)->Layer = 3;
   Get<QAction>("mnuDelete")->trigger();
-  cad::TKQViewport2D& view = w.VistaGrafica();
-  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{20.0, 30.0}}) {
-    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
-    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
-    QTest::mouseMove(&view, pixel);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
-    QCoreApplication::processEvents();
-  }
+  ClickDrawing({{20.0, 0.0}, {20.0, 30.0}});
   EXPECT_EQ(Cad().GetObject(a), nullptr);
   EXPECT_EQ(Cad().GetObject(b), nullptr);
   ASSERT_NE(Cad().GetObject(keep), nullptr);
