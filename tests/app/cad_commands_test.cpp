@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "app/drawing_edits.h"
 #include "app/glyphs.h"
@@ -464,6 +465,24 @@ TEST_F(CadCommandsTest, DeleteThenUndelete) {
   // A second Undelete has nothing left to bring.
   Get<QAction>("mnuUndelete")->trigger();
   EXPECT_EQ(Cad().NumObjects(), 3);
+}
+
+// The mouse wheel zooms the 2D view: forward in, back out.
+TEST_F(CadCommandsTest, TheWheelZoomsThe2DView) {
+  testing_support::RecordingMain& w = StartShown();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  auto width = [&] { return std::abs(view.VisibleWindow().Second.X - view.VisibleWindow().First.X); };
+  auto wheel = [&](int delta) {
+    const QPoint at(view.width() / 2, view.height() / 2);
+    QWheelEvent event(at, view.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &event);
+  };
+  const double before = width();
+  wheel(120);
+  EXPECT_LT(width(), before);
+  wheel(-120);
+  wheel(-120);
+  EXPECT_GT(width(), before);
 }
 
 }  // namespace
