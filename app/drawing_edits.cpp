@@ -14,6 +14,12 @@ namespace {
 
 bool IsBitmap(const cad::TGraphicObject* object) { return dynamic_cast<const cad::TBitmap2D*>(object) != nullptr; }
 
+std::unique_ptr<cad::TObject2D> CopyOf(const cad::TObject2D& source) {
+  std::unique_ptr<cad::TObject2D> copy = source.NewInstance(-1);
+  copy->Assign(source);
+  return copy;
+}
+
 }  // namespace
 
 int DeleteSmallObjects(cad::TKQCmp2D& drawing, double size) {
@@ -65,9 +71,7 @@ std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<
     for (int k = 1; k <= repeat; ++k) {
       if (k > 1) total = cad::MultiplyTransform2D(total, step);
       if (!copy) continue;
-      std::unique_ptr<cad::TObject2D> piece = source->NewInstance(-1);
-      piece->Assign(*source);
-      const int32_t copyId = cad::AddPieceOf2D(drawing, *source, std::move(piece))->ID;
+      const int32_t copyId = cad::AddPieceOf2D(drawing, *source, CopyOf(*source))->ID;
       const int32_t one[] = {copyId};
       drawing.TransformObjects(one, total);
       copies.push_back(copyId);
@@ -80,6 +84,25 @@ std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<
     }
   }
   return copies;
+}
+
+std::vector<std::unique_ptr<cad::TObject2D>> DeleteObjectsKept(cad::TKQCmp2D& drawing, std::span<const int32_t> ids) {
+  std::vector<std::unique_ptr<cad::TObject2D>> kept;
+  for (const int32_t id : ids) {
+    const cad::TObject2D* object = drawing.GetObject(id);
+    if (!object || IsBitmap(object)) continue;
+    kept.push_back(CopyOf(*object));
+    // The layer is the drawing's, not the object's data: Assign leaves it.
+    kept.back()->Layer = object->Layer;
+    drawing.DeleteObject(id);
+  }
+  return kept;
+}
+
+std::vector<int32_t> RestoreObjects(cad::TKQCmp2D& drawing, const std::vector<std::unique_ptr<cad::TObject2D>>& kept) {
+  std::vector<int32_t> ids;
+  for (const auto& object : kept) ids.push_back(cad::AddPieceOf2D(drawing, *object, CopyOf(*object))->ID);
+  return ids;
 }
 
 }  // namespace app

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -26,5 +27,11 @@ void TransformAllButBitmaps(cad::TKQCmp2D& drawing, const cad::TTransform2D& tra
 // copies, in order.
 std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<const int32_t> ids,
                                               const cad::TTransform2D& step, bool copy, int repeat);
+
+// Removes the objects `ids` (bitmaps and IDs not in the drawing skipped) and gives copies of them
+// back, for Undelete.
+std::vector<std::unique_ptr<cad::TObject2D>> DeleteObjectsKept(cad::TKQCmp2D& drawing, std::span<const int32_t> ids);
+// Adds copies of `kept` to the drawing on their own layers, under new IDs; the IDs.
+std::vector<int32_t> RestoreObjects(cad::TKQCmp2D& drawing, const std::vector<std::unique_ptr<cad::TObject2D>>& kept);
 
 }  // namespace app

@@ -22,6 +22,7 @@ namespace {
 
 // Sub-divisions beyond this would draw a line on every pixel of any view.
 constexpr double kMaxSubdivisions = 1000.0;
+constexpr double kMinStep = 1e-6;  // the finest grid or snap step
 
 // Sets a box's text without running its change handler.
 void SetBoxText(QComboBox* box, const QString& text) {
@@ -36,7 +37,8 @@ void LinkedBoxChange(QComboBox* changed, QComboBox* other, bool linked, bool pos
                      void (*set)(GridValues&, double), void (*setOther)(GridValues&, double), GridHost& host) {
   const auto value = platform::ParseDouble(changed->currentText().toStdString());
   if (!value || !std::isfinite(*value)) return;
-  if (positive ? *value <= 0.0 : (*value < 0.0 || *value > kMaxSubdivisions)) return;
+  // A step finer than a millionth makes the view's coordinates run off to infinity.
+  if (positive ? *value < kMinStep : (*value < 0.0 || *value > kMaxSubdivisions)) return;
   GridValues values = host.Grid();
   set(values, *value);
   if (linked) {

@@ -6,7 +6,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDoubleSpinBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -27,7 +26,9 @@
 #include "app/cut_pictures.h"
 #include "app/glyphs.h"
 #include "app/main_scene.h"
+#include "app/menu_speed_buttons.h"
 #include "app/page_control.h"
+#include "app/real_spin.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
 #include "platform/bitmap_qimage.h"
@@ -154,21 +155,36 @@ void TfrmMain::BuildToolBars() {
     return panel;
   };
   // Buttons stand at x pixels into their bar; drop-down buttons are wider for their arrow.
-  auto button = [this](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x) {
-    auto* b = Add(new QToolButton(panel), name);
+  auto place = [](QToolButton* b, Glyph glyph, const char* hint, int x) {
     b->setIcon(ToolGlyph(glyph));
     b->setIconSize(QSize(kGlyphSize, kGlyphSize));
     b->setToolTip(QString::fromUtf8(hint));
     b->setAutoRaise(true);
     b->setGeometry(x, 1, 26, 24);
+  };
+  auto button = [this, place](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x) {
+    auto* b = Add(new QToolButton(panel), name);
+    place(b, glyph, hint, x);
     return b;
   };
+  // Help and Show: a click anywhere on the button drops its menu.
   auto menuButton = [&](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x, const char* menuName) {
-    QToolButton* b = button(panel, name, glyph, hint, x);
-    b->resize(36, 24);
+    auto* b = Add(new TVexaMenuSpeedButton(panel), name);
+    place(b, glyph, hint, x);
     auto* menu = Add(new QMenu(this), menuName);
-    b->setMenu(menu);
-    b->setPopupMode(QToolButton::MenuButtonPopup);
+    b->SetActiveMenu(menu);
+    return menu;
+  };
+  // The drawing commands: the body runs the current command, the arrow glued to its right drops the
+  // command menu.
+  auto splitButton = [&](QFrame* panel, const char* name, Glyph glyph, const char* hint, int x, const char* menuName) {
+    auto* b = Add(new TVexaLinkedSpeedButton(panel), name);
+    place(b, glyph, hint, x);
+    b->resize(36 - TVexaLinkedMenuSpeedButton::kWidth, 24);
+    auto* arrow = new TVexaLinkedMenuSpeedButton(panel);
+    b->SetMenuButton(arrow);
+    auto* menu = Add(new QMenu(this), menuName);
+    arrow->SetActiveMenu(menu);
     return menu;
   };
   auto action = [this](QMenu* menu, const char* name, const char* text) {
@@ -190,24 +206,24 @@ void TfrmMain::BuildToolBars() {
   action(help, "mnuWeb", "&Web Page");
   button(pnlTbr1_, "sbtExit", Glyph::Exit, "Close application", 196);
 
-  // Drawing and editing commands of the 2D view (drop-down buttons: the menu speed buttons plug in
-  // here).
+  // Drawing and editing commands of the 2D view: split menu speed buttons, the body runs the current
+  // command and the arrow drops the command menu.
   pnlTbr2_ = bar("pnlTbr2", 1);
-  QMenu* lines = menuButton(pnlTbr2_, "lsbLine", Glyph::Line, "Line", 2, "popLine");
+  QMenu* lines = splitButton(pnlTbr2_, "lsbLine", Glyph::Line, "Line", 2, "popLine");
   action(lines, "mnuLinePolar", "Line Polar");
   action(lines, "mnuLineTangent2Arc", "Line Tangent 2 Arcs");
   action(lines, "mnuLineTangentAngle", "Line Tangent Angle");
   action(lines, "mnuLinePerp", "Line Perpend.");
-  QMenu* arcs = menuButton(pnlTbr2_, "lsbArc", Glyph::Line, "Circle Ct+Pt", 39, "popArc");
+  QMenu* arcs = splitButton(pnlTbr2_, "lsbArc", Glyph::Line, "Circle Ct+Pt", 39, "popArc");
   action(arcs, "mnuCircleCtPt", "Circle Ct+Pt");
   action(arcs, "mnuCircleCtDia", "Circle Ct+Dia");
   action(arcs, "mnuArcCtPtSaEa", "Arc Ct+Pt+Sa+Ea");
   action(arcs, "mnuArcTangent", "Arc Tangent");
   action(arcs, "mnuArcPolar", "Arc Polar");
   action(arcs, "mnuEllipseOpen", "Ellipse Open");
-  QMenu* points = menuButton(pnlTbr2_, "lsbPoint", Glyph::Point, "Point", 76, "popPoint");
+  QMenu* points = splitButton(pnlTbr2_, "lsbPoint", Glyph::Point, "Point", 76, "popPoint");
   action(points, "mnuPointGrid", "Point Grid");
-  QMenu* modify = menuButton(pnlTbr2_, "lsbModify", Glyph::Line, "Fillet", 113, "popModify");
+  QMenu* modify = splitButton(pnlTbr2_, "lsbModify", Glyph::Line, "Fillet", 113, "popModify");
   action(modify, "mnuFillet", "Fillet");
   action(modify, "mnuTrim", "Trim");
   action(modify, "mnuBreak", "Break");
@@ -215,13 +231,13 @@ void TfrmMain::BuildToolBars() {
   action(modify, "mnuChangeLayer", "Change Layer");
   action(modify, "mnuMoveNode", "Move Ctrl Pt");
   action(modify, "mnuPolySemplify", "Poly-simplify");
-  QMenu* xform = menuButton(pnlTbr2_, "lsbXform", Glyph::Line, "Translate", 150, "popXform");
+  QMenu* xform = splitButton(pnlTbr2_, "lsbXform", Glyph::Line, "Translate", 150, "popXform");
   action(xform, "mnuTranslate", "Translate");
   action(xform, "mnuRotate", "Rotate");
   action(xform, "mnuMirror", "Mirror");
   action(xform, "mnuScale", "Scale");
   action(xform, "mnuOffset", "Offset");
-  QMenu* deletes = menuButton(pnlTbr2_, "lsbDelete", Glyph::Delete, "Delete", 187, "popDelete");
+  QMenu* deletes = splitButton(pnlTbr2_, "lsbDelete", Glyph::Delete, "Delete", 187, "popDelete");
   action(deletes, "mnuDelete", "Delete");
   action(deletes, "mnuDeleteSmall", "Del small entities");
   action(deletes, "mnuUndelete", "Undelete");
@@ -360,6 +376,11 @@ struct PageRows {
     y += kRow;
     if (repeat) Field(nullptr, "Repeat", repeat)->setText(QStringLiteral("1"));
   }
+  // The Close button of a command page, on a row of its own below a row of buttons (`belowButtons`).
+  void Close(const char* name, bool belowButtons) {
+    if (belowButtons) y += kButtonH + 6;
+    Button(name, "Close", kLabelX, 90);
+  }
   // Prev and Next at the bottom of a wizard page.
   void PrevNext(const char* prev, const char* prevText, const char* next, const char* nextText) {
     const int top = y;
@@ -440,6 +461,7 @@ void TfrmMain::BuildCommandPages() {
     r.y += 96;
     r.CopyMove("rbtMirrorCopy", "rbtMirrorMove", nullptr);
     r.Button("sbtMirrorAll", "All entities", kLabelX, 110);
+    r.Close("sbtCloseMirror", true);
   }
   {
     PageRows r = rows(10);  // tabScale
@@ -450,6 +472,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblScaleY", "Scale Y", "txtScaleY")->setText(QStringLiteral("1"));
     r.CopyMove("rbtScaleCopy", "rbtScaleMove", "txtScaleRepeat");
     r.Button("SpeedButton3", "Done", kLabelX, 90);
+    r.Close("sbtCloseScale", true);
   }
   {
     PageRows r = rows(11);  // tabVisGridSet
@@ -493,6 +516,7 @@ void TfrmMain::BuildCommandPages() {
     r.y += kRow + 4;
     r.Button("sbtTransLng", "Translation ...", kLabelX, 110);
     r.Button("sbtReset", "Reset def.", 122, 95);
+    r.Close("sbtCloseSettings", true);
   }
   {
     PageRows r = rows(14);  // tabOpen2
@@ -508,18 +532,21 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblOffsetDist", "Distance", "txtOffsetDist");
     r.Button("sbtFlipOffset", "Flip", kLabelX, 90);
     r.Button("sbtOffsetOk", "Done", 110, 90);
+    r.Close("sbtCloseOffset", true);
   }
   {
     PageRows r = rows(22);  // tabFillet
     r.Field("lblRaccordo", "Radius", "txtRaccordo")->setText(QStringLiteral("1"));
+    r.Close("sbtCloseFillet", false);
   }
   {
     PageRows r = rows(25);  // tabArcPolar
     r.Field("lblDiamArcoPolare", "Diameter", "txtDiamArcoPolare");
     for (const char* name : {"rseArcoPolareSa", "rseArcoPolareEa"}) {
       r.Text(name == std::string("rseArcoPolareSa") ? "Start angle" : "End angle", kLabelX, 110);
-      auto* s = r.Put(new QDoubleSpinBox(r.page), name, kFieldX, r.y, 80, kRowHeight);
-      s->setRange(0.0, 360.0);
+      auto* s = r.Put(new TRealSpinEdit(r.page), name, kFieldX, r.y, 80, kRowHeight);
+      s->SetMinValue(Fixed4::FromInt(0));
+      s->SetMaxValue(Fixed4::FromInt(360));
       r.y += kRow;
     }
     r.Button("SpeedButton19", "Close", kLabelX, 90);
@@ -535,6 +562,8 @@ void TfrmMain::BuildCommandPages() {
     r.Button("sbtDelSmall", "Delete All", kLabelX, 110);
     r.y += kButtonH + 6;
     r.Put(new QLabel(r.page), "stxReportSmall", kLabelX, r.y, kPageInner - 12, kRowHeight);
+    r.y += kRow;
+    r.Close("sbtCloseDelSmall", false);
   }
   {
     PageRows r = rows(29);  // tabLineInfo
@@ -562,11 +591,13 @@ void TfrmMain::BuildCommandPages() {
     PageRows r = rows(36);  // tabLinePolar
     r.Field("lblLinePolLen", "Length", "txtLinePolLen");
     r.Field("lblLinePolAngle", "Angle", "txtLinePolAngle");
+    r.Close("sbtCloseLinePolar", false);
   }
   {
     PageRows r = rows(37);  // tabLineTanAngle
     r.Field("lblLenTanAng", "Length", "txtLenTanAng");
     r.Field("lblLinTanAngle", "Angle", "txtLinTanAngle");
+    r.Close("sbtCloseLineTanAngle", false);
   }
   {
     PageRows r = rows(38);  // tabArcTan
@@ -586,6 +617,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblRotateAngle", "Angle", "txtRotateAngle")->setText(QStringLiteral("0"));
     r.CopyMove("rbtRotateCopy", "rbtRotateMove", "txtRotateRepeat");
     r.Button("sbtRotateOk", "Done", kLabelX, 90);
+    r.Close("sbtCloseRotate", true);
   }
   {
     PageRows r = rows(kPageTranslate);
@@ -593,6 +625,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblTransDy", "DY", "txtTransDy")->setText(QStringLiteral("0"));
     r.CopyMove("rbtTransCopy", "rbtTransMove", "txtTransRepeat");
     r.Button("sbtTranslateOk", "Done", kLabelX, 90);
+    r.Close("sbtCloseTranslate", true);
   }
   {
     PageRows r = rows(kPagePointGrid);
@@ -600,6 +633,7 @@ void TfrmMain::BuildCommandPages() {
     r.Field("lblPtGridDy", "Spacing Y", "txtPtGridDy");
     r.Field("lblPtGridNx", "Points in X", "txtPtGridNx");
     r.Field("lblPtGridNy", "Points in Y", "txtPtGridNy");
+    r.Close("sbtClosePointGrid", false);
   }
   {
     // tabDistance: the image edits, the crop rectangle's size and the measured distance.

@@ -67,6 +67,7 @@ struct RenderContextInfo;
 namespace app {
 
 class TFindDialog;
+class TFlatMenu;
 class MainScene;
 
 class TfrmEditLng;
@@ -399,13 +400,28 @@ class TfrmMain : public platform::MainForm, public GridHost {
     ArcTangent1,        // one object, then the tangent arc through a centre point
     ArcTangent2,        // two objects, then the tangent arc of the page's radius
     PickObjects,        // objects for the transform pages (SetPickedObjects)
+    DeleteObjects,      // objects that go, one pick after another
   };
   void RunCadMenuEntry(const std::string& entry);
+  // A command shows its page (kPageHideAll: none; kNoCommandPage: the pages stay) without touching
+  // the remembered page set; its end (done, Esc, Cancel, Close, a start that fails) shows that set
+  // again and gives the tool bars back.
+  static constexpr int kNoCommandPage = -1;
+  void BeginCommand(int page);
+  void EndCommand();
+  // The running operation ended (stopped: by a stop, not by its own last state).
+  void CommandOperationEnded(bool stopped);
+  static bool IsTransformPage(int page);
+  void StopCommandPick();
+  bool CommandActive() const { return commandActive_; }
+  int CommandPage() const { return commandPage_; }
   void MyTrimClick();
   void MyBreakClick();
   void MyMoveNodeClick();
   void MyLineTangent2ArcClick();
   void MyLinePerpClick();
+  void MyDeleteClick();
+  void MyUndeleteClick();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.
@@ -733,6 +749,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   QPointer<TfrmGrid> grid_;
   QPointer<TfrmStlDxf> stl_;
   QPointer<QWidget> about_;
+  TFlatMenu* FlatMenu1_ = nullptr;  // paints the window's menus and pop-ups
   std::string bitDepthText_;
   int pixelKind_ = 0;
   int resolutionDpi_ = 0;
@@ -742,6 +759,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   Prg2DState prg2d_;
   double savedGridX_ = 10.0, savedGridY_ = 10.0;
   std::vector<int> pageSet_;
+  bool commandActive_ = false;
+  bool startingOperation_ = false;
+  int commandPage_ = kNoCommandPage;
+  bool drawingBarWanted_ = false;  // the drawing tool bar as AbilitaPnl asked; it is off in 3D anyway
   bool mode3d_ = false;
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)
   bool ncMode2D_ = false;
@@ -779,6 +800,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int repeatCount_ = 1;
   float offsetDistance_ = 0.0f;
   std::vector<int32_t> picked_;
+  std::vector<std::unique_ptr<cad::TObject2D>> deleted_;  // what the last Delete removed, for Undelete
   std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry
 
   // The drawing; the viewport that shows it detaches itself when it goes.

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <numbers>
@@ -58,9 +59,9 @@ const CadMenuEntry kCadMenu[] = {
     {"mnuMirror", "lsbXform", 15, "215", kPageMirror, nullptr, nullptr},
     {"mnuScale", "lsbXform", 16, "216", kPageScale, nullptr, "txtScaleX"},
     {"mnuOffset", "lsbXform", 17, "217", kPageOffset, nullptr, "txtOffsetDist"},
-    {"mnuDelete", "lsbDelete", 19, nullptr, -1, nullptr, nullptr},
+    {"mnuDelete", "lsbDelete", 19, nullptr, -1, &TfrmMain::MyDeleteClick, nullptr},
     {"mnuDeleteSmall", "lsbDelete", 26, "222", kPageDelSmall, nullptr, "txtSmallX"},
-    {"mnuUndelete", "lsbDelete", 21, "223", -1, nullptr, nullptr},
+    {"mnuUndelete", "lsbDelete", 21, "223", -1, &TfrmMain::MyUndeleteClick, nullptr},
     {"mnuLinePolar", "lsbLine", 28, "243", kPageLinePolar, nullptr, "txtLinePolLen"},
     {"mnuLineTangent2Arc", "lsbLine", 29, "244", -1, &TfrmMain::MyLineTangent2ArcClick, nullptr},
     {"mnuLineTangentAngle", "lsbLine", 30, "245", kPageLineTanAngle, nullptr, "txtLenTanAng"},
@@ -84,6 +85,13 @@ const TransformPage kTransformPages[] = {{kPageTranslate, "rbtTransCopy", "txtTr
 
 constexpr int kMaxRepeat = 1000;
 
+// The Close buttons of the command pages: each shows the remembered pages again.
+const char* const kPageCloseButtons[] = {"SpeedButton6",       "SpeedButton19",      "SpeedButton20",
+                                         "sbtCloseMirror",     "sbtCloseScale",      "sbtCloseSettings",
+                                         "sbtCloseOffset",     "sbtCloseFillet",     "sbtCloseDelSmall",
+                                         "sbtCloseLinePolar",  "sbtCloseLineTanAngle", "sbtCloseRotate",
+                                         "sbtCloseTranslate",  "sbtClosePointGrid"};
+
 std::optional<double> Number(const QLineEdit* edit) { return platform::ParseDouble(edit->text().toStdString()); }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
@@ -91,6 +99,8 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 void TfrmMain::RunCadMenuEntry(const std::string& entry) {
+  // The drawing commands pick on the 2D view; while the relief shows it is hidden.
+  if (mode3d_) return;
   for (const CadMenuEntry& e : kCadMenu) {
     if (entry != e.entry) continue;
     auto* button = Get<QToolButton>(e.button);
@@ -101,24 +111,56 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
       mode_ = 21;
       entityEdit_ = false;
     }
-    if (e.page >= 0) {
-      VisPagine({e.page});
-      SetActivePage(e.page);
-    }
+    BeginCommand(e.page >= 0 ? e.page : kNoCommandPage);
+    if (e.page >= 0) SetActivePage(e.page);
     if (e.run) (this->*e.run)();
-    if (e.page == kPageTranslate || e.page == kPageRotate || e.page == kPageScale || e.page == kPageMirror) {
+    if (IsTransformPage(e.page)) {
       picked_.clear();
       Prg2DStartCadOperation(CadOperation::PickObjects);
     }
     // The arc-tangent page's radius only while its two-entity group shows.
     const bool focusable = entry != "mnuArcTangent" || Get<QGroupBox>("grpArcTan")->isVisible();
-    if (e.focus && focusable) Get<QLineEdit>(e.focus)->setFocus();
+    if (e.focus && focusable && commandActive_) Get<QLineEdit>(e.focus)->setFocus();
     return;
   }
 }
 
+bool TfrmMain::IsTransformPage(int page) {
+  return std::any_of(std::begin(kTransformPages), std::end(kTransformPages), [page](const TransformPage& t) { return t.page == page; });
+}
+
+void TfrmMain::CommandOperationEnded(bool stopped) {
+  if (!commandActive_ || startingOperation_) return;
+  if (!stopped && mode_ == 21 && commandPage_ == kNoCommandPage) {
+    // Delete takes the picked object away and waits for the next, until Esc or Cancel.
+    QTimer::singleShot(0, this, [this] {
+      platform::RunGuarded([&] {
+        if (!commandActive_ || mode_ != 21 || Prg2DOperationRunning()) return;
+        for (auto& kept : DeleteObjectsKept(LocalCad_, picked_)) deleted_.push_back(std::move(kept));
+        picked_.clear();
+        View2DRepaint();
+        Prg2DStartCadOperation(CadOperation::DeleteObjects);
+      });
+    });
+    return;
+  }
+  if (commandPage_ == kNoCommandPage || commandPage_ == kPageHideAll) {
+    // The operation was the whole command.
+    EndCommand();
+  } else if (!stopped && IsTransformPage(commandPage_)) {
+    // A transform page picks until its Done: the next pick starts once the ended one has gone.
+    const int page = commandPage_;
+    QTimer::singleShot(0, this, [this, page] {
+      platform::RunGuarded([&] {
+        if (commandActive_ && commandPage_ == page && !Prg2DOperationRunning()) Prg2DStartCadOperation(CadOperation::PickObjects);
+      });
+    });
+  }
+}
+
 void TfrmMain::MyTrimClick() {
-  VisPagine({kPageHideAll});
+  VisPagina(kPageHideAll);
+  commandPage_ = kPageHideAll;
   mode_ = 15;
   // A trim is a fillet of radius 0, whatever the fillet page shows.
   construction_.FilletRadius = 0;
@@ -126,13 +168,15 @@ void TfrmMain::MyTrimClick() {
 }
 
 void TfrmMain::MyBreakClick() {
-  VisPagine({kPageHideAll});
+  VisPagina(kPageHideAll);
+  commandPage_ = kPageHideAll;
   mode_ = 16;
   Prg2DStartCadOperation(CadOperation::Break);
 }
 
 void TfrmMain::MyMoveNodeClick() {
-  VisPagine({kPageHideAll});
+  VisPagina(kPageHideAll);
+  commandPage_ = kPageHideAll;
   mode_ = 18;
   Prg2DStopOperation();
   Prg2DStartCadOperation(CadOperation::MoveNode);
@@ -140,13 +184,29 @@ void TfrmMain::MyMoveNodeClick() {
 
 void TfrmMain::MyLineTangent2ArcClick() {
   mode_ = 31;
-  VisPagine({kPageHideAll});
+  VisPagina(kPageHideAll);
+  commandPage_ = kPageHideAll;
   Prg2DStartCadOperation(CadOperation::LineTangent2Arcs);
 }
 
 void TfrmMain::MyLinePerpClick() {
   mode_ = 33;
   Prg2DStartCadOperation(CadOperation::LinePerpendicular);
+}
+
+void TfrmMain::MyDeleteClick() {
+  // Undelete brings back what this Delete takes.
+  deleted_.clear();
+  picked_.clear();
+  Prg2DStartCadOperation(CadOperation::DeleteObjects);
+}
+
+void TfrmMain::MyUndeleteClick() {
+  RestoreObjects(LocalCad_, deleted_);
+  deleted_.clear();
+  View2DRepaint();
+  // Done at once: the pages come back.
+  EndCommand();
 }
 
 void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
@@ -159,36 +219,45 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
     VistaGrafica_->DrawRubberObject(object, true);
   };
-  switch (operation) {
-    case CadOperation::Trim:
-      cad::StartTrim(prg, highlight);
-      break;
-    case CadOperation::Break:
-      cad::StartBreak(prg, highlight);
-      break;
-    case CadOperation::MoveNode:
-      cad::StartMoveControlPoints(prg);
-      break;
-    case CadOperation::LineTangent2Arcs:
-      cad::StartLineTangent2Arcs(prg, highlight);
-      break;
-    case CadOperation::LinePerpendicular:
-      cad::StartLinePerpendicular(prg, highlight);
-      break;
-    case CadOperation::ArcTangent1:
-      cad::StartArcTangent1(prg, highlight);
-      break;
-    case CadOperation::ArcTangent2:
-      cad::StartArcTangent2(prg, highlight);
-      break;
-    case CadOperation::PickObjects:
-      // Each pick adds its object to those the page's Done transforms.
-      cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
-        VistaGrafica_->DrawRubberObject(object, true);
-        if (selected && std::find(picked_.begin(), picked_.end(), object.ID) == picked_.end()) picked_.push_back(object.ID);
-      });
-      break;
+  auto start = [&]() -> bool {
+    switch (operation) {
+      case CadOperation::Trim:
+        return cad::StartTrim(prg, highlight);
+      case CadOperation::Break:
+        return cad::StartBreak(prg, highlight);
+      case CadOperation::MoveNode:
+        return cad::StartMoveControlPoints(prg);
+      case CadOperation::LineTangent2Arcs:
+        return cad::StartLineTangent2Arcs(prg, highlight);
+      case CadOperation::LinePerpendicular:
+        return cad::StartLinePerpendicular(prg, highlight);
+      case CadOperation::ArcTangent1:
+        return cad::StartArcTangent1(prg, highlight);
+      case CadOperation::ArcTangent2:
+        return cad::StartArcTangent2(prg, highlight);
+      case CadOperation::PickObjects:
+      case CadOperation::DeleteObjects:
+        // Each pick adds its object to those the page's Done transforms (or Delete removes).
+        return cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
+          VistaGrafica_->DrawRubberObject(object, true);
+          if (selected && std::find(picked_.begin(), picked_.end(), object.ID) == picked_.end()) picked_.push_back(object.ID);
+        });
+    }
+    return false;
+  };
+  // The start stops what ran before: that end is not the end of this command.
+  bool started = false;
+  startingOperation_ = true;
+  try {
+    started = start();
+  } catch (...) {
+    startingOperation_ = false;
+    if (commandActive_) EndCommand();
+    throw;
   }
+  startingOperation_ = false;
+  // A start that fails (a zoom or pan nested, no view) gives the wizard back at once.
+  if (!started && commandActive_) EndCommand();
 }
 
 void TfrmMain::sbtDelSmallClick() {
@@ -202,7 +271,9 @@ void TfrmMain::sbtMirrorAllClick() {
   const int axis = Get<platform::RadioGroup>("gprMirrorAxis")->ItemIndex();
   if (axis >= 0) TransformAllButBitmaps(LocalCad_, cad::Mirror2D(axis));
   View2DRepaint();
+  if (commandActive_) EndCommand();
   Prg2DSendUserCode(1);
+  StopCommandPick();
 }
 
 void TfrmMain::TransformPageDone(int page) {
@@ -233,7 +304,15 @@ void TfrmMain::TransformPageDone(int page) {
     TransformObjectsRepeated(LocalCad_, picked_, step, copy, repeat);
     View2DRepaint();
   }
+  // A value that is no number leaves the page open to be put right.
+  if (valid && commandActive_) EndCommand();
   Prg2DSendUserCode(1);
+  if (!commandActive_) StopCommandPick();
+}
+
+void TfrmMain::StopCommandPick() {
+  // A pick takes no Done of its own: the page's Done ends it.
+  if (Prg2DOperationRunning() && !Prg2DBusy()) Prg2DStopOperation();
 }
 
 void TfrmMain::SendWhileTyping(const QLineEdit* edit, int code) {
@@ -271,10 +350,9 @@ void TfrmMain::ConnectCadHandlers() {
     Prg2DSendUserCode(2);
     VisPagine({kPageDimension});
   });
-  for (const char* name : {"SpeedButton6", "SpeedButton19", "SpeedButton20"})
+  for (const char* name : kPageCloseButtons)
     click(name, [this] {
-      VisPagine({kPageRestoreSet});
-      AbilitaPnl(true, true);
+      EndCommand();
       Prg2DSendUserCode(2);
     });
   for (const char* name : {"rbtTransCopy", "rbtMirrorCopy", "rbtScaleCopy", "rbtRotateCopy"}) click(name, [this] { copyFlag_ = 1; });

@@ -174,6 +174,7 @@ void TfrmMain::VistaGraficaMouseLeave() {
 
 void TfrmMain::LocalPrgEndOperation() {
   Get<QLineEdit>("txtDistY1")->setText(QStringLiteral("end"));
+  const bool nestEnded = mode_ == 51 || mode_ == 52;
   if (mode_ < 41) {
     if (!pnlTbr1_->isEnabled()) AbilitaPnl(true, true);
     entityEdit_ = false;
@@ -191,12 +192,15 @@ void TfrmMain::LocalPrgEndOperation() {
   } else if (mode_ == 58) {
     FinishZNoCutPick();
   }
+  // The end of a zoom window or pan nested into a command is not the command's end.
+  if (!nestEnded) CommandOperationEnded(false);
 }
 
 void TfrmMain::LocalPrgStopOperation() {
   Get<QLineEdit>("txtDistY1")->setText(QStringLiteral("stop"));
   // A pick stopped before its point was placed still ends the pick.
   if (mode_ == 58) FinishZNoCutPick();
+  else if (mode_ != 51 && mode_ != 52) CommandOperationEnded(true);
 }
 
 void TfrmMain::FinishZNoCutPick() {
@@ -241,6 +245,7 @@ void TfrmMain::btnCancelClick() {
     dragPan_ = false;
   }
   mode_ = 12;
+  if (commandActive_) EndCommand();
   Prg2DSendUserCode(2);
   Prg2DStopOperation();
 }
@@ -455,7 +460,7 @@ platform::TColor TfrmMain::SelectedColor(const char* boxName) const {
 void TfrmMain::sbtSettingClick() {
   mode_ = 999;
   DirLng();
-  VisPagina(kPageSettings);
+  BeginCommand(kPageSettings);
   SelectColor("ColorBoxForm", formColor_);
   SelectColor("ColorBoxBackground", view2d_.background);
   SelectColor("ColorBoxDefLayers", settings_.defLayers);
@@ -464,7 +469,8 @@ void TfrmMain::sbtSettingClick() {
 
 void TfrmMain::ColorBoxFormChange() {
   ApplyFormColor(SelectedColor("ColorBoxForm"));
-  VisPagine({kPageSettings});
+  // Shown again in the new colour; the remembered pages stay what Close brings back.
+  VisPagina(kPageSettings);
 }
 
 void TfrmMain::ColorBoxBackgroundChange() {

@@ -18,6 +18,9 @@
 
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
+#include "app/flat_menu.h"
+#include "app/help_manager.h"
+#include "app/help_topics.h"
 #include "app/main_scene.h"
 #include "app/main_window.h"
 #include "app/save_target.h"
@@ -71,6 +74,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
                      static_cast<QWidget*>(Get<QLabel>("lblZNC")), static_cast<QWidget*>(Get<QPushButton>("sbtZNCRegen"))})
     w->setEnabled(false);
   imgCutPar_->setPixmap(CutParameterPicture(106));
+  drawingBarWanted_ = false;
   pnlTbr2_->setEnabled(false);
   AbilitaBt3d(false);
   modo3d(false, false);
@@ -78,6 +82,11 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectListingHandlers();
   ConnectPreviewHandlers();
   ConnectCadHandlers();
+  // Every menu and pop-up of the window is built by now, so the flat painting takes them all.
+  FlatMenu1_ = new TFlatMenu(this);
+  FlatMenu1_->setObjectName(QStringLiteral("FlatMenu1"));
+  FlatMenu1_->SetIconBackColor(formColor_);
+  FlatMenu1_->SetActive(true);
 }
 
 TfrmMain::~TfrmMain() {
@@ -206,6 +215,7 @@ void TfrmMain::ApplySettings() {
 void TfrmMain::ApplyFormColor(platform::TColor color) {
   formColor_ = color;
   settings_.form = color;
+  if (FlatMenu1_) FlatMenu1_->SetIconBackColor(color);
   const QColor colour = platform::ToQColor(color);
   std::vector<QWidget*> panels = {this, pnlCmd_, pnlTbr1_, pnlTbr2_, nol_pnlStatus1_, pnlStatus2_};
   for (const char* name : {"pnlTbr3", "pnlTbr4", "pnlTbr5", "pnlTbr1Iso", "pnlIso", "pnlTbrIsoView", "pnlLimits"})
@@ -250,12 +260,18 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 bool TfrmMain::FormKeyPress(int key) {
   if (key == Qt::Key_Escape) {
+    if (commandActive_) EndCommand();
     Prg2DSendUserCode(2);
     Prg2DStopOperation();
     return true;
   }
   if (key == Qt::Key_Return || key == Qt::Key_Enter) {
     Prg2DSendUserCode(1);
+    return true;
+  }
+  if (key == Qt::Key_F1) {
+    // The topic of the page in view; with none, the topic of the start.
+    ProgramHelpManager().HelpContext(HelpContextOfPage(PageControl1_->isHidden() ? -1 : ActivePage()));
     return true;
   }
   return false;

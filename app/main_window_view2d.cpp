@@ -88,6 +88,12 @@ void TfrmMain::ConnectView2D() {
   view.OnMouseEnter = [this](cad::TKQViewport&) { VistaGraficaMouseEnter(); };
   view.OnMouseLeave = [this](cad::TKQViewport&) { VistaGraficaMouseLeave(); };
   view.OnDblClick = [this](cad::TKQViewport&) { VistaGraficaDblClick(); };
+  // The wheel zooms the 2D view as it zooms the 3D one: forward in, back out.
+  view.OnMouseWheel = [this](cad::TKQViewport2D&, platform::TShiftState, int delta, int, int, bool& handled) {
+    if (delta > 0) View2DZoomIn();
+    if (delta < 0) View2DZoomOut();
+    handled = delta != 0;
+  };
 
   LocalPrg_ = std::make_unique<cad::TKQPrg2D>();
   LocalPrg_->SetViewport2D(&view);
@@ -115,6 +121,7 @@ void TfrmMain::DisconnectView2D() {
   view.OnMouseMove2D = nullptr;
   view.OnMouseDown2D = view.OnMouseUp2D = nullptr;
   view.OnMouseEnter = view.OnMouseLeave = view.OnDblClick = nullptr;
+  view.OnMouseWheel = nullptr;
 }
 
 // --- the view ---

@@ -43,6 +43,7 @@ void TfrmMain::modo3d(bool on, bool ncSidePanel) {
     FormResize();
   }
   for (const char* name : viewButtons) Get<QToolButton>(name)->setEnabled(on);
+  pnlTbr2_->setEnabled(drawingBarWanted_ && !on);
 }
 
 void TfrmMain::AbilitaBt3d(bool threeD) {
@@ -156,8 +157,9 @@ void TfrmMain::ConnectHandlers() {
   On(this, txtBlackD_, &QLineEdit::textChanged, [this] { txtBlackDChange(); });
   On(this, txtVecLarg_, &QLineEdit::textChanged, [this] { txtVecLargChange(); });
   On(this, txtVecAlt_, &QLineEdit::textChanged, [this] { txtVecAltChange(); });
+  // Enter, and leaving the field with a changed size, take the size.
   for (QLineEdit* field : {txtVecLarg_, txtVecAlt_})
-    On(this, field, &QLineEdit::returnPressed, [this] { SizeFieldEnter(); });
+    On(this, field, &QLineEdit::editingFinished, [this] { SizeFieldEnter(); });
   for (QLineEdit* field : {txtOriginX_, txtOriginY_}) {
     On(this, field, &QLineEdit::textChanged, [this] { txtOriginChange(); });
     On(this, field, &QLineEdit::returnPressed, [this] { OriginFieldEnter(); });

@@ -31,6 +31,11 @@ void TfrmMain::VisPagine(const std::vector<int>& pages) {
     PageControl1_->Page(i)->SetTabVisible(false);
   }
   const int first = pages.empty() ? kPageHideAll : pages.front();
+  // A new page set (a job opened or cleared, the wizard moving on) leaves no command to end later.
+  if (first != kPageRestoreSet) {
+    commandActive_ = false;
+    commandPage_ = kNoCommandPage;
+  }
   if (first == kPageHideAll) {
     PageControl1_->hide();
     Messaggio("");
@@ -68,11 +73,29 @@ void TfrmMain::VisPagina(int page) {
   ShowPageStatus(page);
 }
 
+void TfrmMain::BeginCommand(int page) {
+  // A command still going ends first, so its page and operation cannot outlive it.
+  if (commandActive_) EndCommand();
+  if (Prg2DOperationRunning() && !Prg2DBusy()) Prg2DStopOperation();
+  commandActive_ = true;
+  commandPage_ = page;
+  if (page != kNoCommandPage) VisPagina(page);
+}
+
+void TfrmMain::EndCommand() {
+  commandActive_ = false;
+  commandPage_ = kNoCommandPage;
+  VisPagine({kPageRestoreSet});
+  AbilitaPnl(true, true);
+}
+
 void TfrmMain::AbilitaPnl(bool mainToolBar, bool drawingToolBar) {
   pnlTbr1_->setEnabled(mainToolBar);
   for (const char* name : {"sbtAbout", "sbtOpen", "sbtExit", "sbtSave", "sbtSetting"})
     Get<QToolButton>(name)->setEnabled(mainToolBar);
-  pnlTbr2_->setEnabled(drawingToolBar);
+  drawingBarWanted_ = drawingToolBar;
+  // The drawing commands work on the 2D view: while the relief shows they would pick on a hidden view.
+  pnlTbr2_->setEnabled(drawingToolBar && !mode3d_);
 }
 
 void TfrmMain::SetActivePage(int page) { PageControl1_->SetActivePageIndex(page); }

@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include "app/drawing_edits.h"
 #include "app/glyphs.h"
@@ -57,6 +59,26 @@ class CadCommandsTest : public MainWindowTest {
     return primitive ? cad::CartesianPoint2D(cad::DrawingPoint2D(*primitive, 0)) : cad::Point2D(1e9, 1e9);
   }
   bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
+  // The window shown at 800 x 600 with its real 2D view and interaction program.
+  testing_support::RecordingMain& StartShown() {
+    testing_support::RecordingMain& w = Start();
+    w.real2D = true;
+    w.resize(800, 600);
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    return w;
+  }
+  // Left clicks on the 2D view at drawing points, each with the events it posts.
+  void ClickDrawing(std::initializer_list<std::pair<double, double>> points) {
+    cad::TKQViewport2D& view = main_->VistaGrafica();
+    for (const auto& [x, y] : points) {
+      const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
+      const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
+      QTest::mouseMove(&view, pixel);
+      QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
+      QCoreApplication::processEvents();
+    }
+  }
   static QImage Image(const QIcon& icon) {
     return icon.pixmap(QSize(app::kGlyphSize, app::kGlyphSize)).toImage().convertToFormat(QImage::Format_ARGB32);
   }
@@ -84,7 +106,7 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
       {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
       {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
       {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
-      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", {}, 21},
+      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
       {"mnuDeleteSmall", "lsbDelete", 26, "h222", {}, 999},  {"mnuUndelete", "lsbDelete", 21, "h223", {}, 999},
       {"mnuLinePolar", "lsbLine", 28, "h243", {}, 999},
       {"mnuLineTangent2Arc", "lsbLine", 29, "h244", Op::LineTangent2Arcs, 31},
@@ -291,20 +313,11 @@ TEST_F(CadCommandsTest, PageFieldsSendTheirUserCodesWhileTypingNumbers) {
 }
 
 TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
-  testing_support::RecordingMain& w = Start();
-  w.resize(800, 600);
-  w.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  testing_support::RecordingMain& w = StartShown();
   Get<QLineEdit>("txtRaccordo")->setText("3");
   const int32_t a = AddLine(0, 0, 100, 0), b = AddLine(50, -50, 50, 50);
   Get<QAction>("mnuTrim")->trigger();
-  cad::TKQViewport2D& view = w.VistaGrafica();
-  for (const auto& [x, y] : {std::pair{20.0, 0.0}, std::pair{50.0, 30.0}}) {
-    const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
-    const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
-    QTest::mouseMove(&view, pixel);
-    QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
-  }
+  ClickDrawing({{20.0, 0.0}, {50.0, 30.0}});
   EXPECT_FALSE(w.LocalPrg().IsBusy());
   auto end = [&](int32_t id, int index) {
     return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
@@ -316,6 +329,160 @@ TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
   // The fillet radius of the page is the program's again for the next fillet.
   Get<QLineEdit>("txtRaccordo")->setText("2");
   EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.0);
+}
+
+// Whatever way a command ends, the column shows the pages it found, and a command page never takes
+// their place in the remembered set.
+TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
+  testing_support::RecordingMain& w = StartShown();
+  Open(picture_);
+  const std::vector<int> wizard = w.RememberedPages();
+  ASSERT_EQ(wizard.size(), 6u);
+  auto shown = [&] {
+    std::vector<int> pages;
+    for (int i = 0; i < main_->PageControl()->PageCount(); ++i)
+      if (main_->PageControl()->Page(i)->PageVisible()) pages.push_back(i);
+    return main_->PageControl()->isVisible() ? pages : std::vector<int>{};
+  };
+  const std::vector<int> before = shown();
+  ASSERT_EQ(before, wizard);
+  enum class End { Esc, Cancel, Close, Done };
+  struct Row {
+    const char* start;  // a menu entry or a button
+    End end;
+    const char* button;  // Close or Done
+  };
+  const Row rows[] = {
+      {"mnuTrim", End::Esc, nullptr},          {"mnuBreak", End::Cancel, nullptr},
+      {"mnuMoveNode", End::Esc, nullptr},      {"mnuLineTangent2Arc", End::Cancel, nullptr},
+      {"mnuLinePerp", End::Esc, nullptr},      {"mnuCircleCtDia", End::Close, "SpeedButton6"},
+      {"mnuArcPolar", End::Esc, nullptr},      {"mnuArcTangent", End::Close, "SpeedButton20"},
+      {"mnuFillet", End::Close, "sbtCloseFillet"}, {"mnuMirror", End::Close, "sbtCloseMirror"},
+      {"mnuScale", End::Done, "SpeedButton3"}, {"mnuRotate", End::Close, "sbtCloseRotate"},
+      {"mnuTranslate", End::Done, "sbtTranslateOk"}, {"mnuOffset", End::Close, "sbtCloseOffset"},
+      {"mnuDeleteSmall", End::Close, "sbtCloseDelSmall"}, {"mnuLinePolar", End::Close, "sbtCloseLinePolar"},
+      {"mnuLineTangentAngle", End::Close, "sbtCloseLineTanAngle"},
+      {"mnuPointGrid", End::Close, "sbtClosePointGrid"}, {"mnuMirror", End::Done, "sbtMirrorAll"},
+      {"sbtSetting", End::Close, "sbtCloseSettings"}, {"mnuTranslate", End::Esc, nullptr},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    if (row.start[0] == 'm') {
+      Get<QAction>(row.start)->trigger();
+    } else {
+      Click(row.start);
+    }
+    // Line Perpend. leaves the pages as they are; the others show their own page or none.
+    if (std::string(row.start) != "mnuLinePerp") {
+      EXPECT_NE(shown(), before);
+    }
+    EXPECT_EQ(w.RememberedPages(), wizard);
+    switch (row.end) {
+      case End::Esc:
+        w.FormKeyPress(Qt::Key_Escape);
+        break;
+      case End::Cancel:
+        Get<QAction>("btnCancel")->trigger();
+        break;
+      case End::Close:
+      case End::Done:
+        Click(row.button);
+        break;
+    }
+    QCoreApplication::processEvents();
+    EXPECT_EQ(shown(), before);
+    EXPECT_FALSE(w.LocalPrg().IsBusy());
+    EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+  }
+  // Every command page offers its way out.
+  for (int page : {4, 9, 10, 13, 18, 22, 25, 28, 36, 37, 38, 39, 40, 41}) {
+    bool closes = false;
+    for (QPushButton* b : main_->PageControl()->Page(page)->findChildren<QPushButton*>())
+      closes = closes || b->text() == "Close";
+    EXPECT_TRUE(closes) << "page " << page;
+  }
+}
+
+// The drawing commands pick on the 2D view: while the relief shows they are out of reach, and the
+// way back to the 2D pages gives them back.
+TEST_F(CadCommandsTest, TheDrawingToolBarRestsWhileThe3DViewShows) {
+  testing_support::RecordingMain& w = Start();
+  w.real2D = true;
+  Open(picture_);
+  ASSERT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+  Click("sbtNextB1");
+  Click("sbtNextB2");
+  ASSERT_TRUE(w.Mode3D());
+  EXPECT_FALSE(Get<QWidget>("pnlTbr2")->isEnabled());
+  const std::vector<int> pages = w.RememberedPages();
+  Get<QAction>("mnuTrim")->trigger();
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  EXPECT_FALSE(main_->PageControl()->isHidden()) << "the cutting pages stay";
+  EXPECT_EQ(w.RememberedPages(), pages);
+  Click("sbtPrevB3");
+  EXPECT_FALSE(w.Mode3D());
+  EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
+}
+
+// A transform page picks one object after another until its Done.
+TEST_F(CadCommandsTest, TranslateMovesEveryPickedObject) {
+  testing_support::RecordingMain& w = StartShown();
+  const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30);
+  Get<QAction>("mnuTranslate")->trigger();
+  ClickDrawing({{20.0, 0.0}, {20.0, 30.0}});
+  EXPECT_EQ(w.PickedObjects(), (std::vector<int32_t>{a, b}));
+  Get<QLineEdit>("txtTransDx")->setText("5");
+  Get<QLineEdit>("txtTransDy")->setText("1");
+  Click("sbtTranslateOk");
+  EXPECT_NEAR(FirstPoint(a).X, 5, 1e-9);
+  EXPECT_NEAR(FirstPoint(a).Y, 1, 1e-9);
+  EXPECT_NEAR(FirstPoint(b).X, 5, 1e-9);
+  EXPECT_NEAR(FirstPoint(b).Y, 31, 1e-9);
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(w.LocalPrg().IsBusy()) << "Done ends the picking";
+}
+
+// Delete takes each picked object away until Esc; Undelete brings the last Delete's objects back.
+TEST_F(CadCommandsTest, DeleteThenUndelete) {
+  testing_support::RecordingMain& w = StartShown();
+  const int32_t a = AddLine(0, 0, 40, 0), b = AddLine(0, 30, 40, 30), keep = AddLine(0, 60, 40, 60);
+  Cad().GetObject(b)->Layer = 3;
+  Get<QAction>("mnuDelete")->trigger();
+  ClickDrawing({{20.0, 0.0}, {20.0, 30.0}});
+  EXPECT_EQ(Cad().GetObject(a), nullptr);
+  EXPECT_EQ(Cad().GetObject(b), nullptr);
+  ASSERT_NE(Cad().GetObject(keep), nullptr);
+  EXPECT_TRUE(w.LocalPrg().IsBusy()) << "waiting for the next pick";
+  w.FormKeyPress(Qt::Key_Escape);
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+  Get<QAction>("mnuUndelete")->trigger();
+  ASSERT_EQ(Cad().NumObjects(), 3);
+  std::vector<std::pair<double, int>> back;  // first point's Y and layer of each object
+  auto objects = Cad().ObjectsIterator();
+  for (cad::TGraphicObject* o = objects->First(); o; o = objects->Next()) back.push_back({FirstPoint(o->ID).Y, o->Layer});
+  objects.reset();
+  EXPECT_EQ(back, (std::vector<std::pair<double, int>>{{60, Cad().GetObject(keep)->Layer}, {0, back[1].second}, {30, 3}}));
+  // A second Undelete has nothing left to bring.
+  Get<QAction>("mnuUndelete")->trigger();
+  EXPECT_EQ(Cad().NumObjects(), 3);
+}
+
+// The mouse wheel zooms the 2D view: forward in, back out.
+TEST_F(CadCommandsTest, TheWheelZoomsThe2DView) {
+  testing_support::RecordingMain& w = StartShown();
+  cad::TKQViewport2D& view = w.VistaGrafica();
+  auto width = [&] { return std::abs(view.VisibleWindow().Second.X - view.VisibleWindow().First.X); };
+  auto wheel = [&](int delta) {
+    const QPoint at(view.width() / 2, view.height() / 2);
+    QWheelEvent event(at, view.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&view, &event);
+  };
+  const double before = width();
+  wheel(120);
+  EXPECT_LT(width(), before);
+  wheel(-120);
+  wheel(-120);
+  EXPECT_GT(width(), before);
 }
 
 }  // namespace

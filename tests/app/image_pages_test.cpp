@@ -1,4 +1,5 @@
 // The image pages of the main window: opening pictures, size, image edits, reference point, depth.
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -163,6 +164,29 @@ TEST_F(ImagePagesTest, SizeFieldsKeepRatioAndRefuseWhatIsNoSize) {
   Click("sbtDimApply");
   EXPECT_TRUE(w.Called("zoom extent"));
   EXPECT_TRUE(Enabled("sbtNextB1"));
+}
+
+// Leaving a size field takes the size as Enter does, so Next comes back without a key.
+TEST_F(ImagePagesTest, LeavingASizeFieldTakesTheSize) {
+  testing_support::RecordingMain& w = Start();
+  w.show();
+  QApplication::setActiveWindow(&w);
+  Open(picture_);
+  for (const char* name : {"txtVecLarg", "txtVecAlt"}) {
+    SCOPED_TRACE(name);
+    QLineEdit* field = Field(name);
+    field->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return field->hasFocus(); }));
+    field->selectAll();
+    QTest::keyClicks(field, "120");
+    EXPECT_FALSE(Enabled("sbtNextB1"));
+    Field("txtOriginX")->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !field->hasFocus(); }));
+    EXPECT_TRUE(Enabled("sbtNextB1"));
+    EXPECT_FALSE(Enabled("sbtDimApply"));
+  }
+  // The height fitted to one pitch of the picture, as Enter fits it.
+  EXPECT_NEAR(w.Relief().height, 120.0f, w.Relief().unitsPerPixel);
 }
 
 TEST_F(ImagePagesTest, ReferencePointCodesFieldsAndPickedPoint) {

@@ -20,10 +20,14 @@
 
 #include "app/about_window.h"
 #include "app/camera_fit.h"
+#include "app/flat_menu.h"
 #include "app/lurn_url_label.h"
+#include "app/menu_speed_buttons.h"
 #include "app/help_manager.h"
+#include "app/help_topics.h"
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
+#include "app/real_spin.h"
 #include "cad/primitives2d.h"
 #include "main_window_fixture.h"
 #include "platform/html_help.h"
@@ -295,12 +299,16 @@ TEST_F(ViewHandlersTest, GridDialogAppliesAtOnceAndRestoresUnlessOk) {
     Choose(box("nol_cboGridX"), "25");
     Choose(box("nol_cboGridY"), "0");
     Choose(box("nol_cboGridSubX"), "5");
+    Choose(box("nol_cboXSnap"), "1e-320");
+    Choose(box("nol_cboYSnap"), "0.0000009");
     grid_->Find<QPushButton>("btnOk")->click();
   });
   EXPECT_EQ(w.View2D().gridDeltaX, 25.0);
   EXPECT_EQ(w.View2D().gridDeltaY, 10.0);
   EXPECT_EQ(w.View2D().gridSubX, 5);
   EXPECT_EQ(w.View2D().gridSubY, 5);
+  EXPECT_EQ(w.Prg2D().snapX, 10.0) << "a step finer than 1e-6 is no step";
+  EXPECT_EQ(w.Prg2D().snapY, 10.0);
   // The snap button toggles snapping, and the dialog's box follows.
   Click("sbmSnap");
   EXPECT_TRUE(w.Prg2D().snapToGrid);
@@ -387,6 +395,14 @@ TEST_F(ViewHandlersTest, HelpMenuCommands) {
   Get<QAction>("mnuTutor")->trigger();
   Get<QAction>("mnuWeb")->trigger();
   EXPECT_EQ(dialogs_.opened, (std::vector<std::string>{w.TutorialPath(), "http://www.velkora.example/"}));
+  // F1 opens the topic of the page in view.
+  Open(picture_);
+  entry.calls.clear();
+  EXPECT_TRUE(w.FormKeyPress(Qt::Key_F1));
+  ASSERT_EQ(entry.calls.size(), 1u);
+  EXPECT_EQ(entry.calls[0].command, platform::kHhHelpContext);
+  EXPECT_EQ(entry.calls[0].data.context, static_cast<uint32_t>(app::HelpContextOfPage(app::kPageDimension)));
+  EXPECT_NE(app::HelpContextOfPage(app::kPageDimension), app::HelpContextOfPage(-1));
   help.SetApplicationHelpFile("");
 }
 
@@ -490,6 +506,60 @@ TEST_F(ViewHandlersTest, Screenshots) {
   save(&w, QStringLiteral("image_tabSettings"));
   WhileShown(grid_.get(), [&] { w.ShowGridDialog(); }, [&] { save(grid_.get(), "frmGrid"); });
   WhileShown(stl_.get(), [&] { stl_->Choose("relief.stl"); }, [&] { save(stl_.get(), "frmStlDxf"); });
+}
+
+// The window is made of its own controls: spin edits for the polar arc, menu speed buttons that drop
+// their menus from a click on the body, and every menu painted flat in the settings' window colour.
+TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
+  RecordingMain& w = Start();
+  w.resize(800, 600);
+  w.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+  for (const char* name : {"rseArcoPolareSa", "rseArcoPolareEa"}) {
+    auto* spin = qobject_cast<app::TRealSpinEdit*>(Get<QWidget>(name));
+    ASSERT_NE(spin, nullptr) << name;
+    EXPECT_DOUBLE_EQ(spin->MinValue().ToDouble(), 0.0) << name;
+    EXPECT_DOUBLE_EQ(spin->MaxValue().ToDouble(), 360.0) << name;
+  }
+  for (const char* name : {"lsbLine", "lsbArc", "lsbPoint", "lsbModify", "lsbXform", "lsbDelete"}) {
+    auto* split = qobject_cast<app::TVexaLinkedSpeedButton*>(Get<QWidget>(name));
+    ASSERT_NE(split, nullptr) << name;
+    EXPECT_NE(split->MenuButton(), nullptr) << name;
+  }
+  auto* flat = w.findChild<app::TFlatMenu*>("FlatMenu1");
+  ASSERT_NE(flat, nullptr);
+  ASSERT_TRUE(flat->Active());
+  // A window colour chosen in the settings becomes the menus' icon column.
+  Click("sbtSetting");
+  auto* form = Get<QComboBox>("ColorBoxForm");
+  const int other = form->currentIndex() == 1 ? 2 : 1;
+  form->setCurrentIndex(other);
+  emit form->activated(other);
+  const platform::TColor chosen = form->currentData().value<platform::TColor>();
+  EXPECT_EQ(flat->Colors().IconBackColor, chosen);
+  for (const char* name : {"sbtAbout", "sbtShow"}) {
+    SCOPED_TRACE(name);
+    auto* button = qobject_cast<app::TVexaMenuSpeedButton*>(Get<QWidget>(name));
+    ASSERT_NE(button, nullptr);
+    button->setEnabled(true);
+    QMenu* menu = button->ActiveMenu();
+    ASSERT_NE(menu, nullptr);
+    bool dropped = false;
+    QImage image;
+    // The menu runs its own loop: look at it from there and close it.
+    QTimer::singleShot(50, &w, [&] {
+      dropped = menu->isVisible();
+      image = menu->grab().toImage();
+      menu->close();
+    });
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, 12));
+    EXPECT_TRUE(dropped) << "a click on the body drops the menu";
+    EXPECT_EQ(menu->style(), flat->Style());
+    ASSERT_FALSE(image.isNull());
+    const QRect first = menu->actionGeometry(menu->actions().front());
+    const QColor c = image.pixelColor(first.left() + 2, first.top() + 2);
+    EXPECT_EQ(platform::RGBColor(c.red(), c.green(), c.blue()), flat->WorkingColors().IconColumn);
+  }
 }
 
 }  // namespace
