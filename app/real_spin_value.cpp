@@ -146,8 +146,11 @@ std::optional<std::string> RealSpinValue::TextOnExit(std::string_view text) cons
 
 bool RealSpinValue::AcceptsChar(char32_t c, bool editorEnabled) {
   if (!editorEnabled && (c == 8 || (c >= 32 && c <= 255))) return false;
-  if (c < 32) return c != 13;
-  return c == '+' || c == ',' || c == '-' || c == '.' || (c >= '0' && c <= '9');
+  // X11 hands the Delete key over as the character 127: it edits like Backspace.
+  if (c < 32 || c == 127) return c != 13;
+  // The separator is always '.': a ',' would make the text unreadable, so the value would silently
+  // fall back to the minimum.
+  return c == '+' || c == '-' || c == '.' || (c >= '0' && c <= '9');
 }
 
 }  // namespace app

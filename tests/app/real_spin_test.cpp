@@ -102,11 +102,13 @@ TEST(RealSpinValue, BoundsApplyOnlyWhenMinAndMaxDiffer) {
 }
 
 TEST(RealSpinValue, KeyFilter) {
-  for (char32_t c : std::u32string_view(U"+,-.0123456789")) {
+  for (char32_t c : std::u32string_view(U"+-.0123456789")) {
     EXPECT_TRUE(RealSpinValue::AcceptsChar(c, true)) << char(c);
     EXPECT_FALSE(RealSpinValue::AcceptsChar(c, false)) << char(c);
   }
-  for (char32_t c : std::u32string_view(U"aeE xX/*;")) EXPECT_FALSE(RealSpinValue::AcceptsChar(c, true)) << char(c);
+  for (char32_t c : std::u32string_view(U"aeE xX/*;,")) EXPECT_FALSE(RealSpinValue::AcceptsChar(c, true)) << char(c);
+  EXPECT_TRUE(RealSpinValue::AcceptsChar(127, true));      // Delete, as X11 delivers it
+  EXPECT_FALSE(RealSpinValue::AcceptsChar(127, false));
   EXPECT_FALSE(RealSpinValue::AcceptsChar(0x00E9, true));  // é
   EXPECT_FALSE(RealSpinValue::AcceptsChar(13, true));      // Enter
   EXPECT_FALSE(RealSpinValue::AcceptsChar(13, false));
@@ -190,6 +192,21 @@ TEST(TRealSpinEdit, TypingFiltersKeysAndLeavingClamps) {
 
   f.other->setFocus();
   EXPECT_EQ(f.spin->text(), "360");
+
+  // Delete as X11 delivers it (the key with the text U+007F) deletes; a ',' is refused.
+  f.spin->setFocus();
+  f.spin->setText("12");
+  f.spin->setCursorPosition(0);
+  QKeyEvent del(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier, QString(QChar(0x7f)));
+  QApplication::sendEvent(f.spin, &del);
+  EXPECT_EQ(f.spin->text(), "2");
+  const int before = refused.count();
+  f.spin->setCursorPosition(1);
+  QTest::keyClicks(f.spin, ",5");
+  EXPECT_EQ(f.spin->text(), "25") << "1,5 would read as the minimum";
+  EXPECT_EQ(refused.count(), before + 1);
+  f.spin->setText("360");
+  f.other->setFocus();
 
   // Arrow keys step, bounded.
   f.spin->setFocus();
