@@ -751,12 +751,24 @@ void TfrmMain::BuildWizardPages() {
   }
   {
     PageRows r{this, PageControl1_->Page(kPageTool)};
+    // The tool's name beside its picture, the numbers below it across the whole page, so none is cut
+    // ("Spindle speed: 18000", a corner radius of many digits).
+    const int pictureX = kPageInner - kToolPictureSize - 6;
+    bool besidePicture = true;
     for (const char* name : {"nol_lblUtName", "nol_lblToolN", "nol_lblSpeed", "nol_lblFeedrate", "nol_lblPlunge",
                              "nol_lblToolDia", "nol_lblVariaUt", "nol_lblFlat"}) {
-      r.Put(new QLabel(r.page), name, kLabelX, r.y, 120, 20);
-      r.y += 22;
+      QLabel* label = r.Put(new QLabel(r.page), name, kLabelX, r.y, besidePicture ? pictureX - kLabelX - 4 : kPageInner - 2 * kLabelX, 20);
+      if (besidePicture) {
+        label->setWordWrap(true);
+        label->resize(label->width(), kToolPictureSize);
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        r.y = 8 + kToolPictureSize + 4;
+        besidePicture = false;
+      } else {
+        r.y += 22;
+      }
     }
-    imgTool_ = r.Put(new QLabel(r.page), "imgTool", kPageInner - kToolPictureSize - 6, 8, kToolPictureSize, kToolPictureSize);
+    imgTool_ = r.Put(new QLabel(r.page), "imgTool", pictureX, 8, kToolPictureSize, kToolPictureSize);
     r.y += 6;
     r.Button("sbtSelecTool", "Select ...", kLabelX, 100);
     r.Button("sbtEditTool", "Edit ...", 114, 104);

@@ -640,6 +640,28 @@ TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
   }
 }
 
+TEST_F(MainWindowTest, TheToolPageShowsItsNumbersWholeAt800x600) {
+  RecordingMain& w = Start();
+  w.show();
+  w.resize(800, 600);
+  OpenAndWalkToCutting(dir_.File("tool"));
+  Click("sbtPrevB6");
+  tool_->Find<QLineEdit>("txtGiri")->setText("18000");
+  tool_->Find<QComboBox>("cboTipoUt")->setCurrentIndex(machining::kToolBullNose);
+  tool_->Find<QLineEdit>("txtC_Raggio")->setText("1.23456789");
+  w.aggTabDatiUt();
+  QApplication::processEvents();
+  const QRect picture = Get<QWidget>("imgTool")->geometry();
+  for (const char* name : {"nol_lblSpeed", "nol_lblVariaUt", "nol_lblFeedrate", "nol_lblToolDia"}) {
+    auto* label = Get<QLabel>(name);
+    EXPECT_FALSE(label->geometry().intersects(picture)) << name << " lies under the tool's picture";
+    EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
+  }
+  EXPECT_EQ(Get<QLabel>("nol_lblSpeed")->text().toStdString().substr(Get<QLabel>("nol_lblSpeed")->text().size() - 5), "18000");
+  QDir().mkpath(QStringLiteral("screenshots"));
+  EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_tool_18000.png")));
+}
+
 TEST(SplashScreen, SizeLogoPlaceAndOpacity) {
   app::TSplashScreen splash;
   splash.show();
