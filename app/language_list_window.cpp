@@ -155,8 +155,23 @@ void TfrmEditLng::sbtDelLngClick() {
     Warn(TemplateWarning());
     return;
   }
-  if (!AskYes("Are you sure to delete the language " + name)) return;
   const std::string path = LanguageFilePath(name);
+  // The program reads its texts from the language in use for the whole run, and the editor would
+  // write a deleted file back: neither may lose its file.
+  auto same = [&path](const std::string& other) {
+    std::error_code error;
+    return !other.empty() && std::filesystem::equivalent(path, other, error);
+  };
+  const lang::Language& language = lang::ProgramLanguage();
+  if (language.LangIni && same(language.LangFilePath)) {
+    Warn("The language " + name + " is in use: choose another language before deleting it.");
+    return;
+  }
+  if (editor_ && editor_->isVisible() && same(editor_->EditedPath())) {
+    Warn("The language " + name + " is open in the editor: close the editor before deleting it.");
+    return;
+  }
+  if (!AskYes("Are you sure to delete the language " + name)) return;
   std::error_code error;
   std::filesystem::remove(path, error);
   if (error) throw platform::FileError("Cannot delete " + path + ": " + error.message());

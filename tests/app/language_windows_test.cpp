@@ -278,6 +278,30 @@ TEST_F(LanguageWindowsTest, DeleteAsksFirst) {
     EXPECT_FALSE(list_->Find<QWidget>(name)->isEnabled()) << name;
 }
 
+TEST_F(LanguageWindowsTest, ALanguageInUseOrInTheEditorIsNotDeleted) {
+  list_->show();
+  language_.LangIni = lang::OpenLanguageFile(language_, "italiano");
+  ASSERT_NE(language_.LangIni, nullptr);
+  Select("italiano");
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Yes};
+  Click(list_, "sbtDelLng");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_NE(dialogs_.messages[0].text.find("is in use"), std::string::npos) << dialogs_.messages[0].text;
+  EXPECT_TRUE(fs::exists(LanguageFile("italiano")));
+
+  Select("Deutsch");
+  Click(list_, "sbtModLng");
+  ASSERT_TRUE(editor_->isVisible());
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Yes};
+  Click(list_, "sbtDelLng");
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_NE(dialogs_.messages[0].text.find("open in the editor"), std::string::npos) << dialogs_.messages[0].text;
+  EXPECT_TRUE(fs::exists(LanguageFile("Deutsch")));
+  language_.LangIni.reset();
+}
+
 TEST_F(LanguageWindowsTest, TheEditorWritesOnlyItsOwnFile) {
   list_->show();
   Select("Deutsch");
