@@ -669,6 +669,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ApplySettings();
   // The job's document: the record from the fields, without the long-path message of AggRecDaForm.
   machining::TDocumentRecord RecordFromFields() const;
+  // The record a document save writes, once the picture is there and the record passes the reader's
+  // checks; raises otherwise (nothing written).
+  machining::TDocumentRecord RecordToSave();
+  // Writes a record RecordToSave gave.
   void WriteDocument(const std::string& path, const machining::TDocumentRecord& record);
   bool SaveJobToItsFile();
   // The fingerprint of what a save would write now; none when a field cannot be saved.
@@ -694,7 +698,11 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ApplySize();
   // The work of Next on page 45: the relief built when stale, the 3D view shown. Raises when the
   // relief cannot be built (the page control then goes back to page 45).
-  bool EnterReliefPages();
+  void EnterReliefPages();
+  // Builds the height grid when the picture, its box or the depths changed since; true when it did.
+  bool BuildReliefIfStale();
+  // On the cutting page: a program out of date can be calculated, not listed.
+  void ArmCalculate();
   bool SizeFieldsValid() const;
   void SizeFieldChange(bool width);
   void ImageEdited(bool sizeChanged);

@@ -43,10 +43,7 @@ constexpr const char* kSaveSuffixes[] = {".qvx", ".stl", ".dxf"};
 enum SaveType { kSaveDocument = 1, kSaveStl = 2, kSaveDxf = 3 };
 constexpr int kReplayStepMs = 200;
 
-std::string Text(lang::MessageNumber number, const char* fallback) {
-  const std::string text = lang::LangString(number);
-  return text.empty() ? std::string(fallback) : text;
-}
+std::string Text(lang::MessageNumber number, const char* fallback) { return lang::LangStringOr(number, fallback); }
 
 // The shading resolution of the 3D surface for a picture of that size.
 const char* ShadingResolution(int width, int height) {
@@ -158,7 +155,6 @@ void TfrmMain::StartNextJob() {
   chkCutColor_->blockSignals(blocked);
   for (const char* name : {"btnZNC", "txtFiltroZNC", "lblZNC", "sbtZNCRegen"}) Get<QWidget>(name)->setEnabled(false);
   btnZNC_->setText(Q(lang::LangString("753")));
-  job_.relief.parametersChanged = true;
 }
 
 bool TfrmMain::CancellatoTutto() {
@@ -395,12 +391,7 @@ void TfrmMain::sbtSaveClick() {
   if (!std::filesystem::path(path).has_extension()) path += kSaveSuffixes[type - 1];
   // What Open would refuse is said before anything is asked or written.
   std::optional<machining::TDocumentRecord> record;
-  if (type == kSaveDocument) {
-    if (!job_.workBitmap || job_.workBitmap->Empty())
-      throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
-    record = AggRecDaForm();
-    machining::CheckDocumentRecord(*record);
-  }
+  if (type == kSaveDocument) record = RecordToSave();
   if (type == kSaveDxf && !DxfHasEntity()) return;
   if (!ConfirmReplace(path)) return;
   job_.documentFile = path;
@@ -418,15 +409,17 @@ void TfrmMain::sbtSaveClick() {
   }
 }
 
-void TfrmMain::WriteDocument(const std::string& path) {
-  const machining::TDocumentRecord record = AggRecDaForm();
-  machining::CheckDocumentRecord(record);
-  WriteDocument(path, record);
-}
-
-void TfrmMain::WriteDocument(const std::string& path, const machining::TDocumentRecord& record) {
+machining::TDocumentRecord TfrmMain::RecordToSave() {
   if (!job_.workBitmap || job_.workBitmap->Empty())
     throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
+  machining::TDocumentRecord record = AggRecDaForm();
+  machining::CheckDocumentRecord(record);
+  return record;
+}
+
+void TfrmMain::WriteDocument(const std::string& path) { WriteDocument(path, RecordToSave()); }
+
+void TfrmMain::WriteDocument(const std::string& path, const machining::TDocumentRecord& record) {
   const platform::Bytes bytes = machining::DocumentBytes(*job_.workBitmap, record);
   platform::WriteFileBytes(path, bytes);
   setWindowTitle(Q(path + " - " + startCaption_));
@@ -439,7 +432,7 @@ void TfrmMain::Scrive_Stl(const std::string& path) {
   if (!stl_) throw platform::Exception("The STL output dialog is missing.");
   if (!stl_->Choose(path)) return;
   // A relief made stale since it was built is built again first, so the file shows the picture as it is.
-  if (job_.relief.gridStale && job_.workBitmap) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+  BuildReliefIfStale();
   WaitCursor wait;
   machining::WriteStlFile(path, job_.relief, stl_->Solid());
 }

@@ -471,8 +471,14 @@ void TfrmMain::txtWhiteDChange() { DepthChanged(txtWhiteD_, machining::SetWhiteD
 
 void TfrmMain::txtBlackDChange() { DepthChanged(txtBlackD_, machining::SetBlackDepth); }
 
+bool TfrmMain::BuildReliefIfStale() {
+  if (!job_.relief.gridStale) return false;
+  ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+  return true;
+}
+
 void TfrmMain::sbtProfApplyClick() {
-  if (job_.relief.gridStale) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+  BuildReliefIfStale();
   stockBox_.positionZ = job_.relief.zWhite - job_.relief.depth / 2.0f;
   stockBox_.cubeDepth = job_.relief.depth;
   Scene3DPlaceStockBox(stockBox_);

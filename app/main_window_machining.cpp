@@ -246,7 +246,7 @@ void TfrmMain::FillJobFromToolWindow() {
 bool TfrmMain::scrive_nci() {
   FillJobFromToolWindow();
   // A page reached past the Next buttons (Ctrl+Tab) has not built the relief: build it now.
-  if (job_.relief.gridStale && job_.workBitmap) ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
+  BuildReliefIfStale();
   auto text = [](const QLineEdit* e) { return e->text().toStdString(); };
   auto toolField = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
   machining::CalculateFields fields;

@@ -51,10 +51,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // A numbered text; `fallback` when the language file has none (the close question must never be an
 // empty box).
-std::string Text(lang::MessageNumber number, const char* fallback) {
-  std::string text = lang::LangString(number);
-  return text.empty() ? std::string(fallback) : text;
-}
+std::string Text(lang::MessageNumber number, const char* fallback) { return lang::LangStringOr(number, fallback); }
 
 }  // namespace
 

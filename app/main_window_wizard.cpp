@@ -112,30 +112,24 @@ void TfrmMain::PageControl1Change() {
   // A page past the depth page reached without its Next buttons (Ctrl+Tab) gets their work done: the
   // relief built and shown in 3D, the post-processors listed.
   if (page >= kPageDepth && page <= kPageCutting && job_.workBitmap) {
-    if (!EnterReliefPages()) return;
+    EnterReliefPages();
     if (page >= kPageNcFile && cboPostName_->count() == 0) FillPostProcessorList();
-    if (page == kPageCutting && job_.relief.parametersChanged) {
-      Get<QPushButton>("sbtNextB6")->setEnabled(false);
-      Get<QPushButton>("sbtNcCalc")->setEnabled(true);
-    }
+    if (page == kPageCutting) ArmCalculate();
   }
   if (page == kPageNcFile && job_.nc.ncFileName.empty()) sbtNewNcClick();
   if (page == kPageListing) tabIsoShow();
 }
 
-bool TfrmMain::EnterReliefPages() {
+void TfrmMain::EnterReliefPages() {
   // The relief is built before anything switches, so a picture it refuses leaves the page as it was.
-  if (job_.relief.gridStale) {
-    try {
-      ApplyReliefBuild(machining::ElaboraImmagine(job_.relief, job_.workBitmap.get(), false));
-    } catch (...) {
-      if (ActivePage() != kPageReference && ActivePage() >= kPageDepth) {
-        SetActivePage(kPageReference);
-        ShowPageStatus(kPageReference);
-      }
-      throw;
+  try {
+    if (BuildReliefIfStale()) Scene3DAutozoom();
+  } catch (...) {
+    if (ActivePage() >= kPageDepth) {
+      SetActivePage(kPageReference);
+      ShowPageStatus(kPageReference);
     }
-    Scene3DAutozoom();
+    throw;
   }
   if (!mode3d_) {
     VistaGrafica_->hide();
@@ -143,7 +137,12 @@ bool TfrmMain::EnterReliefPages() {
     Scene3DShowStockBox(true);
     AbilitaBt3d(true);
   }
-  return true;
+}
+
+void TfrmMain::ArmCalculate() {
+  if (!job_.relief.parametersChanged) return;
+  Get<QPushButton>("sbtNextB6")->setEnabled(false);
+  Get<QPushButton>("sbtNcCalc")->setEnabled(true);
 }
 
 // --- the wizard ---
@@ -202,10 +201,7 @@ void TfrmMain::sbtPrevB5Click() {
 void TfrmMain::sbtNextB5Click() {
   SetActivePage(kPageCutting);
   ShowPageStatus(kPageCutting);
-  if (job_.relief.parametersChanged) {
-    Get<QPushButton>("sbtNextB6")->setEnabled(false);
-    Get<QPushButton>("sbtNcCalc")->setEnabled(true);
-  }
+  ArmCalculate();
 }
 
 void TfrmMain::sbtPrevB6Click() {

@@ -12,9 +12,8 @@ namespace app {
 
 bool ConfirmReplace(const std::string& path) {
   if (!platform::FileExists(path)) return true;
-  std::string caption = lang::LangString("450");
-  if (caption.empty()) caption = "Confirm";
-  return platform::CurrentDialogs().Message(path + " already exists.\r\nDo you want to replace it?", caption,
+  return platform::CurrentDialogs().Message(path + " already exists.\r\nDo you want to replace it?",
+                                            lang::LangStringOr("450", "Confirm"),
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }

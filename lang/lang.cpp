@@ -111,6 +111,11 @@ std::string LangString(const Language& language, MessageNumber number) {
 
 std::string LangString(MessageNumber number) { return LangString(ProgramLanguage(), number); }
 
+std::string LangStringOr(MessageNumber number, std::string_view fallback) {
+  std::string text = LangString(number);
+  return text.empty() ? std::string(fallback) : text;
+}
+
 std::string LangMainHint(std::string_view componentName) {
   return ReadLangText("frmMain", std::string(componentName) + ".Hint");
 }

@@ -89,6 +89,8 @@ std::string ReadLangText(std::string_view section, std::string_view key);
 // A numbered text of section "String" (also "Autor").
 std::string LangString(const Language& language, MessageNumber number);
 std::string LangString(MessageNumber number);
+// The same, or `fallback` when the language file has none (a question must never be an empty box).
+std::string LangStringOr(MessageNumber number, std::string_view fallback);
 
 // The hint of a main-window component, as the language file has it ("<name>.Hint" of "frmMain").
 std::string LangMainHint(std::string_view componentName);

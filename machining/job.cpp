@@ -11,13 +11,9 @@ void Job::Reset() {
   fresh.depth = relief.depth;
   fresh.stockToLeave = relief.stockToLeave;
   relief = std::move(fresh);
-  NcJob freshNc;
-  freshNc.toolNumber = nc.toolNumber;
-  freshNc.toolName = nc.toolName;
-  freshNc.spindleSpeedText = nc.spindleSpeedText;
-  freshNc.feedRateText = nc.feedRateText;
-  freshNc.plungeRateText = nc.plungeRateText;
-  nc = std::move(freshNc);
+  // The tool's texts are the user's; the NC file and the last Calculate's height belong to the job.
+  nc.ncFileName.clear();
+  nc.referenceHeight = NcJob{}.referenceHeight;
   ncFileChosen = false;
   programComputed = false;
   referenceCode = 0;

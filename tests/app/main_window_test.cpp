@@ -621,12 +621,17 @@ TEST_F(MainWindowTest, EveryComponentTheLanguageFileNamesExists) {
 }
 
 // The window at its smallest size on every wizard page of a calculated job, saved as PNG files in
-// "screenshots" beside the test program so a person can look at them.
+// "screenshots" beside the test program so a person can look at them. The tool page shows its numbers
+// whole there, a five-digit spindle speed and a long corner radius among them.
 TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
   RecordingMain& w = Start();
   w.show();
   w.resize(800, 600);
   OpenAndWalkToCutting(dir_.File("shot"));
+  tool_->Find<QLineEdit>("txtGiri")->setText("18000");
+  tool_->Find<QComboBox>("cboTipoUt")->setCurrentIndex(machining::kToolBullNose);
+  tool_->Find<QLineEdit>("txtC_Raggio")->setText("1.23456789");
+  w.aggTabDatiUt();
   Click("sbtNcCalc");
   QDir().mkpath(QStringLiteral("screenshots"));
   const int pages[] = {app::kPageImageEdit, 44, 45, 46, 47, 48, 49, 50, app::kPageSettings, 7, 10, 11, 38};
@@ -638,28 +643,13 @@ TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
     EXPECT_EQ(shot.size(), QSize(800, 600));
     EXPECT_TRUE(shot.save(file)) << file.toStdString();
   }
-}
-
-TEST_F(MainWindowTest, TheToolPageShowsItsNumbersWholeAt800x600) {
-  RecordingMain& w = Start();
-  w.show();
-  w.resize(800, 600);
-  OpenAndWalkToCutting(dir_.File("tool"));
-  Click("sbtPrevB6");
-  tool_->Find<QLineEdit>("txtGiri")->setText("18000");
-  tool_->Find<QComboBox>("cboTipoUt")->setCurrentIndex(machining::kToolBullNose);
-  tool_->Find<QLineEdit>("txtC_Raggio")->setText("1.23456789");
-  w.aggTabDatiUt();
-  QApplication::processEvents();
   const QRect picture = Get<QWidget>("imgTool")->geometry();
   for (const char* name : {"nol_lblSpeed", "nol_lblVariaUt", "nol_lblFeedrate", "nol_lblToolDia"}) {
     auto* label = Get<QLabel>(name);
     EXPECT_FALSE(label->geometry().intersects(picture)) << name << " lies under the tool's picture";
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
   }
-  EXPECT_EQ(Get<QLabel>("nol_lblSpeed")->text().toStdString().substr(Get<QLabel>("nol_lblSpeed")->text().size() - 5), "18000");
-  QDir().mkpath(QStringLiteral("screenshots"));
-  EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_tool_18000.png")));
+  EXPECT_TRUE(Get<QLabel>("nol_lblSpeed")->text().endsWith(QStringLiteral("18000")));
 }
 
 TEST(SplashScreen, SizeLogoPlaceAndOpacity) {
