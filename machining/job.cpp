@@ -1,5 +1,7 @@
 #include "machining/job.h"
 
+#include <cstring>
+
 namespace machining {
 
 void Job::Reset() {
@@ -31,13 +33,20 @@ bool Job::Changed(std::optional<uint64_t> current) const {
 }
 
 uint64_t JobFingerprint(const platform::Bitmap* picture, const platform::Bytes& record) {
-  // FNV-1a: cheap, and a change of any byte changes it.
+  // FNV-style, eight bytes a step: a picture of 4000 x 4000 is hashed at every open and close, so a
+  // byte loop would be felt. Each step is a bijection of the state, so a change in any one word of the
+  // input always changes the result.
+  constexpr uint64_t kPrime = 1099511628211ull;
   uint64_t hash = 14695981039346656037ull;
   auto add = [&hash](const uint8_t* data, size_t size) {
-    for (size_t i = 0; i < size; ++i) {
-      hash ^= data[i];
-      hash *= 1099511628211ull;
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+      uint64_t word;
+      std::memcpy(&word, data + i, sizeof word);
+      hash = (hash ^ word) * kPrime;
+      hash ^= hash >> 29;
     }
+    for (; i < size; ++i) hash = (hash ^ data[i]) * kPrime;
   };
   add(record.data(), record.size());
   if (picture) {
