@@ -19,6 +19,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/grid_dialog.h"
@@ -300,6 +301,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // or cancelled (the job stays).
   enum class JobKept { Unchanged, Saved, Discarded, Cancelled };
   JobKept OfferToSaveJob();
+  // Whether the job may go: a changed one is offered for saving first, an unchanged one gets the plain
+  // `question` ("451" at closing, "452" before New and Open).
+  bool MayLetJobGo(std::string_view question, const char* fallback);
   // The record of the job from the fields; raises platform::FormatError naming a field that is no number.
   machining::TDocumentRecord AggRecDaForm();
   // Writes the job as a document to `path` once the record passes the reader's checks (DocumentError

@@ -157,15 +157,18 @@ void TfrmMain::StartNextJob() {
   btnZNC_->setText(Q(lang::LangString("753")));
 }
 
-bool TfrmMain::CancellatoTutto() {
+bool TfrmMain::MayLetJobGo(std::string_view question, const char* fallback) {
   const JobKept kept = OfferToSaveJob();
   if (kept == JobKept::Cancelled) return false;
-  if (kept == JobKept::Unchanged) {
-    const platform::Answer answer =
-        platform::CurrentDialogs().Message(Text("452", "The current job will be discarded. Continue?"),
-                                           Text("450", "Confirm"), platform::MessageKind::Warning, platform::Buttons::YesNo);
-    if (answer != platform::Answer::Yes) return false;
-  }
+  // Only a job with nothing to lose gets the plain question.
+  if (kept != JobKept::Unchanged) return true;
+  return platform::CurrentDialogs().Message(Text(question, fallback), Text("450", "Confirm"),
+                                            platform::MessageKind::Warning,
+                                            platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
+bool TfrmMain::CancellatoTutto() {
+  if (!MayLetJobGo("452", "The current job will be discarded. Continue?")) return false;
   StartNextJob();
   SetActivePage(kPageDimension);
   modo3d(false, false);

@@ -272,7 +272,7 @@ bool TfrmMain::scrive_nci() {
   machining::CheckPostProcessorFits(fields.postProcessor, writer_);
   const machining::CalculateParameters parameters = machining::ReadCalculateParameters(fields, job_.nc);
   const std::string warning = machining::StepoverWarning(parameters, Inches());
-  if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangString("450"), platform::MessageKind::Warning,
+  if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
                                                              platform::Buttons::YesNo) != platform::Answer::Yes)
     return false;
   // A name the user did not choose here (one a document brought) never replaces a file unasked.

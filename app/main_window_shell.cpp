@@ -285,15 +285,7 @@ void TfrmMain::sbtExitClick() { close(); }
 bool TfrmMain::FormClose() {
   // A play of the listing ends before anything else (it lets window messages run, this among them).
   sbtIsoStopClick();
-  // A changed job is offered for saving; only a job with nothing to lose gets the plain question.
-  const JobKept kept = OfferToSaveJob();
-  if (kept == JobKept::Cancelled) return false;
-  if (kept == JobKept::Unchanged) {
-    const platform::Answer answer = platform::CurrentDialogs().Message(
-        Text("451", "Do you really want to quit Velkora?"), Text("450", "Confirm"), platform::MessageKind::Warning,
-        platform::Buttons::YesNo);
-    if (answer != platform::Answer::Yes) return false;
-  }
+  if (!MayLetJobGo("451", "Do you really want to quit Velkora?")) return false;
   WriteSettingsBack();
   lang::ProgramLanguage().LangIni.reset();
   FreeJob();
