@@ -707,6 +707,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool BuildReliefIfStale();
   // On the cutting page: a program out of date can be calculated, not listed.
   void ArmCalculate();
+  // The command that runs now hides every page (999).
+  void HideCommandPages();
   bool SizeFieldsValid() const;
   void SizeFieldChange(bool width);
   void ImageEdited(bool sizeChanged);

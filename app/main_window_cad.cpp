@@ -158,9 +158,14 @@ void TfrmMain::CommandOperationEnded(bool stopped) {
   }
 }
 
-void TfrmMain::MyTrimClick() {
+void TfrmMain::HideCommandPages() {
+  // The picking commands work with every page hidden; their end shows the remembered pages again.
   VisPagina(kPageHideAll);
   commandPage_ = kPageHideAll;
+}
+
+void TfrmMain::MyTrimClick() {
+  HideCommandPages();
   mode_ = 15;
   // A trim is a fillet of radius 0, whatever the fillet page shows.
   construction_.FilletRadius = 0;
@@ -168,15 +173,13 @@ void TfrmMain::MyTrimClick() {
 }
 
 void TfrmMain::MyBreakClick() {
-  VisPagina(kPageHideAll);
-  commandPage_ = kPageHideAll;
+  HideCommandPages();
   mode_ = 16;
   Prg2DStartCadOperation(CadOperation::Break);
 }
 
 void TfrmMain::MyMoveNodeClick() {
-  VisPagina(kPageHideAll);
-  commandPage_ = kPageHideAll;
+  HideCommandPages();
   mode_ = 18;
   Prg2DStopOperation();
   Prg2DStartCadOperation(CadOperation::MoveNode);
@@ -184,8 +187,7 @@ void TfrmMain::MyMoveNodeClick() {
 
 void TfrmMain::MyLineTangent2ArcClick() {
   mode_ = 31;
-  VisPagina(kPageHideAll);
-  commandPage_ = kPageHideAll;
+  HideCommandPages();
   Prg2DStartCadOperation(CadOperation::LineTangent2Arcs);
 }
 
