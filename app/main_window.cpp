@@ -553,7 +553,7 @@ void TfrmMain::BuildCommandPages() {
   }
   {
     PageRows r = rows(26);  // tabPoly
-    r.Button("sbtClosePoly", "Close", kLabelX, 90);
+    r.Button("sbtClosePoly", "Closed", kLabelX, 90);
     r.Button("sbtPoly", "Create polyline", 100, 118);
   }
   {

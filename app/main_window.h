@@ -426,6 +426,12 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MyLinePerpClick();
   void MyDeleteClick();
   void MyUndeleteClick();
+  // The drawing commands: one entity each, placed by clicks on the 2D view (the polyline's until
+  // Done or Closed).
+  void MyCircleCtPtClick();
+  void MyArcCtPtSaEaClick();
+  void sbtRectangleClick();
+  void sbtPolyClick();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.
@@ -643,6 +649,13 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ConnectHandlers();
   void ConnectListingHandlers();
   void ConnectCadHandlers();
+  void ConnectDrawHandlers();
+  // Runs a command's start of an operation; a start that fails or raises ends the command. True when
+  // the operation runs.
+  bool StartCommandOperation(const std::function<bool()>& start);
+  // Starts drawing `primitive` in interaction mode `mode`: a point a click up to its point count
+  // (sized), or until Done or Closed; the message `hint` (when given) goes to the status line.
+  void StartDrawing(int mode, std::unique_ptr<cad::TPrimitive2D> primitive, bool sized, const char* hint);
   // The user code, while the edit has the focus and holds a number.
   void SendWhileTyping(const QLineEdit* edit, int code);
 

@@ -43,9 +43,9 @@ constexpr int kPageCircleCtDia = 4, kPageMirror = 9, kPageScale = 10, kPageOffse
               kPageArcTan = 38, kPageRotate = 39;
 
 const CadMenuEntry kCadMenu[] = {
-    {"mnuCircleCtPt", "lsbArc", 33, "200", -1, nullptr, nullptr},
+    {"mnuCircleCtPt", "lsbArc", 33, "200", -1, &TfrmMain::MyCircleCtPtClick, nullptr},
     {"mnuCircleCtDia", "lsbArc", 1, "201", kPageCircleCtDia, nullptr, "txtDiamArco"},
-    {"mnuArcCtPtSaEa", "lsbArc", 2, "202", -1, nullptr, nullptr},
+    {"mnuArcCtPtSaEa", "lsbArc", 2, "202", -1, &TfrmMain::MyArcCtPtSaEaClick, nullptr},
     {"mnuArcTangent", "lsbArc", 32, "247", kPageArcTan, nullptr, "txtArcTanRadius"},
     {"mnuArcPolar", "lsbArc", 3, "203", kPageArcPolar, nullptr, "txtDiamArcoPolare"},
     {"mnuFillet", "lsbModify", 6, "206", kPageFillet, nullptr, "txtRaccordo"},
@@ -247,19 +247,7 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
     }
     return false;
   };
-  // The start stops what ran before: that end is not the end of this command.
-  bool started = false;
-  startingOperation_ = true;
-  try {
-    started = start();
-  } catch (...) {
-    startingOperation_ = false;
-    if (commandActive_) EndCommand();
-    throw;
-  }
-  startingOperation_ = false;
-  // A start that fails (a zoom or pan nested, no view) gives the wizard back at once.
-  if (!started && commandActive_) EndCommand();
+  StartCommandOperation(start);
 }
 
 void TfrmMain::sbtDelSmallClick() {

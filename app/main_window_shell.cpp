@@ -79,6 +79,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectListingHandlers();
   ConnectPreviewHandlers();
   ConnectCadHandlers();
+  ConnectDrawHandlers();
   // Every menu and pop-up of the window is built by now, so the flat painting takes them all.
   FlatMenu1_ = new TFlatMenu(this);
   FlatMenu1_->setObjectName(QStringLiteral("FlatMenu1"));
