@@ -330,8 +330,13 @@ TConstructionResult ExtendToCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pi
 TConstructionResult FilletCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
   const double r = settings.FilletRadius;
   // A fillet of no radius is the plain corner.
-  if (!std::isfinite(r) || r <= GeometryTolerance()) return CornerConstruction2D(drawing, pick, false, true, 0, 0);
-  return CornerConstruction2D(drawing, pick, true, true, r, r);
+  const bool round = std::isfinite(r) && r > GeometryTolerance();
+  TConstructionResult result = round ? CornerConstruction2D(drawing, pick, true, true, r, r)
+                                     : CornerConstruction2D(drawing, pick, false, true, 0, 0);
+  // A pair it has no corner routine for (a rectangle, a longer polyline) is not left unexplained.
+  if (!result.Changed && result.Message.empty() && drawing.GetObject(pick.FirstID) && drawing.GetObject(pick.SecondID))
+    result.Message = kCornerWhatText;
+  return result;
 }
 
 TConstructionResult TrimCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {

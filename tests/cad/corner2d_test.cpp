@@ -12,6 +12,10 @@ namespace {
 
 class Corner2DTest : public ConstructionTest {
  protected:
+  int32_t AddPolyline3() {
+    const TPoint2D points[] = {Point2D(0, 0), Point2D(4, 0), Point2D(4, -4)};
+    return drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID;
+  }
   int32_t AddPolyline(double x1, double y1, double x2, double y2) {
     const TPoint2D points[] = {Point2D(x1, y1), Point2D(x2, y2)};
     return drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID;
@@ -102,6 +106,8 @@ TEST_F(Corner2DTest, FilletAndExtend) {
        kExtend, 0, false, kAlreadyReachesText, {{0, 0, 10, 0}, {5, -5, 5, 5}}, {}, "a line crossing the other is not cut"},
       {[this] { return std::array{AddArc(0, 0, 3, 0, kPi / 2), AddLine(5, -5, 5, 5)}; }, Point2D(0, 3), Point2D(5, 3),
        kExtend, 0, false, kExtendWhatText, {{5, -5, 5, 5}}, {{0, 0, 3}}, "an arc is not extended"},
+      {[this] { return std::array{AddPolyline3(), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3), kFillet, 1,
+       false, kCornerWhatText, {{5, -5, 5, 5}}, {}, "a longer polyline has no fillet, and the fillet says so"},
   };
   for (const auto& k : cases) {
     drawing.ClearObjects();
