@@ -72,9 +72,9 @@ const CadMenuEntry kCadMenu[] = {
     {"mnuPointGrid", "lsbPoint", 38, "248", kPagePointGrid, nullptr, "txtPtGridDx"},
 };
 
-// The entries with no construction behind them (the last three are there and do nothing at all): disabled, so that no hint promises what they do not
-// do. Line Perpend. and the tangent arc's "1 entity + center point" pick an object and do nothing
-// with it.
+// The entries with no construction behind them (the last three are there and do nothing at all):
+// disabled, so that no hint promises what they do not do. Line Perpend. and the tangent arc's
+// "1 entity + center point" pick an object and do nothing with it.
 const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",         "mnuLinePolar", "mnuLineTangentAngle",
                                        "mnuLinePerp",    "mnuPointGrid",        "mnuEllipseOpen",
                                        "mnuPolySemplify", "mnuWindowDelete"};
