@@ -405,6 +405,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
     ArcTangent2,        // two objects, then the tangent arc of the page's radius
     PickObjects,        // objects for the transform pages (SetPickedObjects)
     DeleteObjects,      // objects that go, one pick after another
+    Fillet,             // two objects, then the tangent arc of the fillet radius, both trimmed to it
+    Extend,             // two objects, then the first lengthened up to the second
+    Offset,             // one object, then its offset copy until Done or Cancel
+    ChangeLayerObjects, // objects put on the current layer, one pick after another
   };
   void RunCadMenuEntry(const std::string& entry);
   // A command shows its page (kPageHideAll: none; kNoCommandPage: the pages stay) without touching
@@ -432,6 +436,18 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MyArcCtPtSaEaClick();
   void sbtRectangleClick();
   void sbtPolyClick();
+  void MyFilletClick();
+  void MyExtendClick();
+  void MyChangeLayerClick();
+  void MyOffsetClick();
+  // The offset page: Done adds the copy shown; Flip puts it on the other side.
+  void sbtOffsetOkClick();
+  void sbtFlipOffsetClick();
+  // The offset distance or side changed: the program-wide value follows, and the copy shown.
+  void OffsetChanged();
+  // The command entries with nothing behind them are disabled, and a drop-down button with no
+  // command left at all, whose hint would promise one, with them; again after every translation.
+  void DisableUnboundCommands();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.
@@ -445,6 +461,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int CopyFlag() const { return copyFlag_; }
   int RepeatCount() const { return repeatCount_; }
   float OffsetDistance() const { return offsetDistance_; }
+  bool OffsetFlipped() const { return offsetFlip_; }
   bool EntityEdit() const { return entityEdit_; }
 
   // Grid, axes and snap.
@@ -826,6 +843,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int copyFlag_ = 0;
   int repeatCount_ = 1;
   float offsetDistance_ = 0.0f;
+  bool offsetFlip_ = false;  // the offset goes to the other side (right of a line, into an arc)
   std::vector<int32_t> picked_;
   std::vector<std::unique_ptr<cad::TObject2D>> deleted_;  // what the last Delete removed, for Undelete
   std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry
