@@ -489,6 +489,9 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
   EXPECT_TRUE(Get<QWidget>("sbtIsoView")->isEnabled());
   EXPECT_TRUE(Get<QWidget>("sbtShow")->isEnabled());
   EXPECT_TRUE(Get<QWidget>("sbtSave")->isEnabled()) << "a built relief can be saved";
+  // The "3D" box shows the view.
+  auto* threeD = Get<QCheckBox>("chk3dview");
+  EXPECT_TRUE(threeD->isChecked());
 
   // The user moves to page 45 with the keyboard: the view goes back to 2D.
   QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
@@ -497,6 +500,7 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
   EXPECT_EQ(Status(), "page 45: reference");
   EXPECT_FALSE(w.Mode3D());
   EXPECT_FALSE(Get<QWidget>("VistaGrafica")->isHidden());
+  EXPECT_FALSE(threeD->isChecked());
 
   // The NC listing's 2D mode leaves 79 pixels for its side panel.
   w.resize(800, 600);

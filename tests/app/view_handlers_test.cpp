@@ -29,6 +29,7 @@
 #include "app/page_control.h"
 #include "app/real_spin.h"
 #include "cad/primitives2d.h"
+#include "platform/bitmap_qimage.h"
 #include "main_window_fixture.h"
 #include "platform/html_help.h"
 #include "platform/ini_file.h"
@@ -354,6 +355,19 @@ TEST_F(ViewHandlersTest, SettingsTabColoursUnitsAndReset) {
   auto* languages = Get<QComboBox>("nol_cboLang");
   EXPECT_EQ(languages->count(), 2);
   EXPECT_EQ(languages->currentText(), "english") << "the current language, kept";
+  // Each box shows its colour as a framed swatch beside the code, a colour of its own (the window's
+  // system colour) as well as a standard one.
+  for (const char* name : {"ColorBoxForm", "ColorBoxBackground", "ColorBoxDefLayers", "ColorBoxGrid"}) {
+    SCOPED_TRACE(name);
+    auto* box = Get<QComboBox>(name);
+    const auto color = box->currentData().value<platform::TColor>();
+    EXPECT_EQ(box->currentText(), QStringLiteral("$%1").arg(color, 6, 16, QLatin1Char('0')));
+    const QImage swatch = box->itemIcon(box->currentIndex()).pixmap(14, 14).toImage();
+    ASSERT_FALSE(swatch.isNull());
+    EXPECT_EQ(swatch.pixelColor(7, 7), platform::ToQColor(color));
+    EXPECT_EQ(swatch.pixelColor(0, 0), QColor(64, 64, 64)) << "the frame";
+  }
+  EXPECT_EQ(Get<QComboBox>("ColorBoxForm")->currentText(), "$ff000005") << "the window colour of a first start";
   auto* background = Get<QComboBox>("ColorBoxBackground");
   EXPECT_EQ(background->currentData().value<platform::TColor>(), 0x808080u);
   background->setCurrentIndex(background->findData(QVariant::fromValue(platform::clNavy)));
@@ -525,6 +539,16 @@ TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
     auto* split = qobject_cast<app::TVexaLinkedSpeedButton*>(Get<QWidget>(name));
     ASSERT_NE(split, nullptr) << name;
     EXPECT_NE(split->MenuButton(), nullptr) << name;
+  }
+  // The "3D" box shows the view and nothing else: neither a click nor the keyboard changes it.
+  auto* threeD = Get<QCheckBox>("chk3dview");
+  EXPECT_FALSE(threeD->toolTip().isEmpty());
+  for (bool shown : {false, true}) {
+    threeD->setChecked(shown);
+    QTest::mouseClick(threeD, Qt::LeftButton, {}, QPoint(6, 10));
+    EXPECT_EQ(threeD->isChecked(), shown) << "click";
+    QTest::keyClick(threeD, Qt::Key_Space);
+    EXPECT_EQ(threeD->isChecked(), shown) << "space";
   }
   auto* flat = w.findChild<app::TFlatMenu*>("FlatMenu1");
   ASSERT_NE(flat, nullptr);
