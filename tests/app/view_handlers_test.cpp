@@ -584,6 +584,16 @@ TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
     const QColor c = image.pixelColor(first.left() + 2, first.top() + 2);
     EXPECT_EQ(platform::RGBColor(c.red(), c.green(), c.blue()), flat->WorkingColors().IconColumn);
   }
+  // The 2D view's pop-up menu, shown where the user right-clicks, is painted the same way.
+  auto* popup = Get<QMenu>("PopupDestro");
+  popup->popup(w.mapToGlobal(QPoint(100, 100)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+  const QImage shown = popup->grab().toImage();
+  popup->close();
+  const QRect entry = popup->actionGeometry(popup->actions().front());
+  const QColor column = shown.pixelColor(entry.left() + 2, entry.top() + 2);
+  EXPECT_EQ(popup->style(), flat->Style());
+  EXPECT_EQ(platform::RGBColor(column.red(), column.green(), column.blue()), flat->WorkingColors().IconColumn);
 }
 
 }  // namespace
