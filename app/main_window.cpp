@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -13,6 +14,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
@@ -50,6 +52,25 @@ const char* const kPageNames[51] = {
 
 namespace {
 
+// Keeps a check box from changing under the mouse or the keyboard: it shows a state the program
+// sets, and a click on it means nothing.
+class ShowOnlyFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
 // The designed window and its columns.
 constexpr int kDesignLeft = 206;
 constexpr int kDesignTop = 135;
@@ -86,6 +107,11 @@ const char* const kPageCaptions[51] = {
 void AddColorItem(QComboBox* box, platform::TColor color) {
   QPixmap swatch(14, 14);
   swatch.fill(platform::ToQColor(color));
+  // A dark frame, so that a white or window-coloured swatch still shows as a square.
+  QPainter frame(&swatch);
+  frame.setPen(QColor(64, 64, 64));
+  frame.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+  frame.end();
   box->addItem(QIcon(swatch), QStringLiteral("$%1").arg(color, 6, 16, QLatin1Char('0')), QVariant::fromValue(color));
 }
 
@@ -287,8 +313,12 @@ void TfrmMain::BuildToolBars() {
   auto* layers = Add(new QComboBox(pnlTbr5), "cboCurrentLayer");
   layers->setGeometry(42, 2, 100, 22);
   button(pnlTbr5, "sbtLayer", Glyph::Layer, "Layers", 146);
+  // Shows whether the 3D view is on; the wizard's pages switch it, a click does nothing.
   auto* chk3d = Add(new QCheckBox(QStringLiteral("3D"), pnlTbr5), "chk3dview");
   chk3d->setGeometry(178, 3, 44, 20);
+  chk3d->setFocusPolicy(Qt::NoFocus);
+  chk3d->installEventFilter(new ShowOnlyFilter(chk3d));
+  chk3d->setToolTip(QStringLiteral("On while the 3D view is shown; the pages switch it"));
 
   // The 2D view's pop-up menu.
   auto* popup = Add(new QMenu(this), "PopupDestro");

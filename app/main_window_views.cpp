@@ -47,6 +47,7 @@ void TfrmMain::modo3d(bool on, bool ncSidePanel) {
 }
 
 void TfrmMain::AbilitaBt3d(bool threeD) {
+  Get<QCheckBox>("chk3dview")->setChecked(threeD);
   Get<QToolButton>("sbtZoomWin")->setEnabled(!threeD);
   Get<QAction>("mnuZoomWindow")->setEnabled(!threeD);
   for (const char* name : {"sbtTopView", "sbtFrontView", "sbtSideView", "sbtIsoView", "sbtShow"})

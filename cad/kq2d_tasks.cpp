@@ -624,6 +624,8 @@ bool TSCSelRett::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, 
         firstPlaced_ = true;
         p->FirstCorner = p->SecondCorner = prg.GetSnappedPoint();
         prg.CropAreaReady = false;
+        pressedAt_ = prg.GetCurrentViewportPoint();
+        firstHeld_ = true;
       } else {
         // The frame stays on the screen.
         firstPlaced_ = false;
@@ -631,6 +633,22 @@ bool TSCSelRett::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, 
         if (p->OnAreaReady) p->OnAreaReady();
       }
       return false;
+    case cadMouseUp: {
+      if (button != cmbLeft || !firstHeld_) return false;
+      firstHeld_ = false;
+      // Released where it was pressed, the press was a click and the second corner comes with the
+      // next one; released further away, the drag has drawn the rectangle.
+      if (!firstPlaced_ || PointDistance2D(pressedAt_, prg.GetCurrentViewportPoint()) < view.PixelsToUnits(kDragPixels))
+        return false;
+      frame_.Hide(view, draw);
+      p->SecondCorner = prg.GetSnappedPoint();
+      frame_.Show(view, draw);
+      if (p->OnInfoCut) p->OnInfoCut(p->FirstCorner, p->SecondCorner);
+      firstPlaced_ = false;
+      prg.CropAreaReady = true;
+      if (p->OnAreaReady) p->OnAreaReady();
+      return false;
+    }
     case cadMouseMove:
       if (!firstPlaced_) return false;
       frame_.Hide(view, draw);

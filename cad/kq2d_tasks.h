@@ -242,7 +242,12 @@ class TSCSelRett : public TCADState {
                const TCADStateClass*& next) override;
 
  private:
+  // A release this many pixels from the press ends a drag.
+  static constexpr double kDragPixels = 3;
   bool firstPlaced_ = false;
+  // The left button is still down from the press that placed the first corner.
+  bool firstHeld_ = false;
+  TPoint2D pressedAt_ = Point2D(0, 0);
   TRubberBand frame_;
 };
 

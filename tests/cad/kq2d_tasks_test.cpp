@@ -272,6 +272,27 @@ TEST_F(TasksTest, CropRectangleReportsItsSizeAndReadiness) {
   EXPECT_EQ(ready, 1);
   Click(60, 60);
   EXPECT_FALSE(prg.CropAreaReady) << "a new first corner";
+  Click(70, 70);
+  EXPECT_EQ(ready, 2);
+
+  // A drag draws the rectangle in one go, even when the release comes without a move before it.
+  Drag(20, 20, 50, 45);
+  EXPECT_TRUE(prg.CropAreaReady);
+  EXPECT_EQ(ready, 3);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().first, At(20, 20)));
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(50, 45)));
+  Move(20, 20);
+  QTest::mousePress(view.get(), Qt::LeftButton, {}, Screen(20, 20));
+  QTest::mouseRelease(view.get(), Qt::LeftButton, {}, Screen(60, 30));
+  EXPECT_EQ(ready, 4);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(60, 30)));
+  // The release of the click that places the second corner starts nothing.
+  Click(30, 30);
+  Click(45, 35);
+  EXPECT_EQ(ready, 5);
+  EXPECT_TRUE(prg.CropAreaReady);
+  Move(55, 55);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(45, 35))) << "no first corner after the second click";
   prg.PostUserCode(CADPRG_CANCEL);
   ExpectIdle("crop cancelled");
 }
