@@ -257,6 +257,22 @@ TEST_F(ListingTest, ClosedArcsAreWholeCirclesIn2DAnd3DAndOtherDialects) {
     EXPECT_FALSE(Get<QWidget>(name)->isEnabled()) << name;
 }
 
+TEST_F(ListingTest, AFullSpeedPlayLaysOutOnlyTheLinesItShows) {
+  // The listing keeps a layout for every line it has laid out; a play that selected each batch of 15
+  // lines unseen would lay out the whole program (hundreds of megabytes for a million lines).
+  ListingMain& w = Listing(Program(20000));
+  w.show();
+  QApplication::processEvents();
+  Listing()->moveCursor(QTextCursor::Start);
+  w.sbtIsoPlayClick();
+  ASSERT_EQ(w.ToolpathNodes().size(), 19999u);
+  EXPECT_EQ(Selected(), "G1 X19999 Y0 Z-1") << "the listing still follows the play to its end";
+  int laidOut = 0;
+  for (QTextBlock block = Listing()->document()->begin(); block.isValid(); block = block.next())
+    laidOut += block.layout()->lineCount() > 0;
+  EXPECT_LT(laidOut, 5000) << "only the lines of the frames painted, not every line";
+}
+
 TEST_F(ListingTest, ALineBeyondTheLimitStopsThePlayWithItsNumberAndDrawsNothingInfinite) {
   // Lines 1 ... 99 move along X; line 100 has an X near the single maximum, as a hostile file would.
   std::string program = Program(99);
