@@ -16,6 +16,8 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -100,6 +102,31 @@ const char* const kPageCaptions[51] = {
     "Explode",    "Line polar",  "Tangent",     "Arc tangent", "Rotate",      "Translate",    "Point grid",
     "Bolt circle", "Image",      "Dimension",   "Reference Point", "Depth",   "Nc File",      "Tool definition",
     "Cutting parameters", "Nc File",
+};
+
+// The NC listing. Unwrapped lines are laid out the same at any width, yet the plain text edit lays
+// out every block again whenever its viewport changes width (a first show, a scroll bar coming or
+// going), keeping a layout object per block: a million-line program would hold hundreds of megabytes
+// for it. So once the width has been taken (while the listing is still empty), a change of width
+// goes on as a change of height alone; the blocks are laid out as they come into view.
+class ListingEdit : public QPlainTextEdit {
+ public:
+  explicit ListingEdit(QWidget* parent) : QPlainTextEdit(parent) { setLineWrapMode(NoWrap); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    const bool widthChanged = event->size().width() != event->oldSize().width();
+    if (lineWrapMode() == NoWrap && widthTaken_ && widthChanged) {
+      QResizeEvent height(event->size(), QSize(event->size().width(), event->oldSize().height()));
+      QPlainTextEdit::resizeEvent(&height);
+      return;
+    }
+    widthTaken_ = widthTaken_ || widthChanged;
+    QPlainTextEdit::resizeEvent(event);
+  }
+
+ private:
+  bool widthTaken_ = false;
 };
 
 }  // namespace
@@ -866,11 +893,13 @@ void TfrmMain::BuildListingPage() {
   speed->setValue(10);
   speed->setToolTip(QStringLiteral("Slow/Fast"));
   r.y += 24;
-  ricIso_ = r.Put(new QPlainTextEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200);
-  ricIso_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ricIso_ = r.Put(new ListingEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200);
   QFont mono(QStringLiteral("DejaVu Sans Mono"));
   mono.setPixelSize(11);
   ricIso_->setFont(mono);
+  // The width is taken now, while the listing is empty (see ListingEdit).
+  QResizeEvent sized(ricIso_->size(), QSize());
+  QCoreApplication::sendEvent(ricIso_, &sized);
   r.y += 204;
   r.Put(new QLabel(r.page), "nol_IsoStatus1", kLabelX, r.y, kPageInner - 12, 20);
   r.y += 24;
