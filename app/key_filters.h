@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QChar>
+#include <QEvent>
 #include <QObject>
 
 class QWidget;
@@ -27,5 +28,20 @@ class KeyFilter : public QObject {
  private:
   bool (*accept_)(QChar);
 };
+
+// A click of a mouse button or a key, pressed or let go: what a control that only shows a state, or
+// a window the program is working, keeps from the user.
+inline bool IsClickOrKey(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+      return true;
+    default:
+      return false;
+  }
+}
 
 }  // namespace app

@@ -29,6 +29,7 @@
 #include "app/cursors.h"
 #include "app/cut_pictures.h"
 #include "app/glyphs.h"
+#include "app/key_filters.h"
 #include "app/main_scene.h"
 #include "app/menu_speed_buttons.h"
 #include "app/page_control.h"
@@ -59,18 +60,7 @@ namespace {
 class ShowOnlyFilter : public QObject {
  public:
   using QObject::QObject;
-  bool eventFilter(QObject*, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-        return true;
-      default:
-        return false;
-    }
-  }
+  bool eventFilter(QObject*, QEvent* event) override { return IsClickOrKey(event->type()); }
 };
 
 // The designed window and its columns.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <optional>
 
+#include "app/key_filters.h"
 #include "app/main_window.h"
 #include "app/save_target.h"
 #include "app/tool_window.h"
@@ -62,22 +63,12 @@ class InputBlocker : public QObject {
   InputBlocker& operator=(const InputBlocker&) = delete;
 
   bool eventFilter(QObject* watched, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
-      case QEvent::Wheel:
-      case QEvent::ContextMenu:
-      case QEvent::Close: {
-        auto* widget = qobject_cast<QWidget*>(watched);
-        return widget && widget->window() == window_;
-      }
-      default:
-        return false;
-    }
+    const QEvent::Type type = event->type();
+    if (!IsClickOrKey(type) && type != QEvent::ShortcutOverride && type != QEvent::Wheel &&
+        type != QEvent::ContextMenu && type != QEvent::Close)
+      return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    return widget && widget->window() == window_;
   }
 
  private:

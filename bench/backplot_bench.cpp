@@ -14,6 +14,7 @@
 
 #include "app/main_scene.h"
 #include "app/main_window.h"
+#include "bench/widget_bench_main.h"
 #include "machining/backplot.h"
 #include "platform/numbers.h"
 #include "scene3d/stage_viewer.h"
@@ -152,13 +153,4 @@ BENCHMARK(BM_SimulateAfterCalculate)->Unit(benchmark::kMillisecond)->Iterations(
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  platform::ForceCNumericLocale();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

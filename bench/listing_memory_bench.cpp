@@ -17,6 +17,7 @@
 #include <string>
 
 #include "app/main_window.h"
+#include "bench/widget_bench_main.h"
 #include "platform/numbers.h"
 #include "scene3d/stage_viewer.h"
 
@@ -130,13 +131,4 @@ BENCHMARK(BM_ArcsLoadedAndPlayed)->Unit(benchmark::kSecond)->Iterations(1);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  platform::ForceCNumericLocale();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }

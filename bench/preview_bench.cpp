@@ -12,6 +12,7 @@
 
 #include "app/main_scene.h"
 #include "app/relief_surface.h"
+#include "bench/widget_bench_main.h"
 #include "scene3d/direct_opengl.h"
 #include "scene3d/gl_egl_context.h"
 #include "scene3d/render_context_info.h"
@@ -118,11 +119,4 @@ void BM_RebuildRelief(benchmark::State& state) {
 BENCHMARK(BM_OrbitRelief)->DenseRange(0, 2)->ArgName("resolution")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RebuildRelief)->DenseRange(0, 2)->ArgName("resolution")->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-  if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return RunWidgetBenchmarks(argc, argv); }
