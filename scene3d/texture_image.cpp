@@ -301,8 +301,14 @@ void DefinePicture(TFiler& filer, const std::string& name, const platform::Bitma
       [set](platform::Stream& stream) {
         std::vector<uint8_t> bytes(static_cast<size_t>(stream.Remaining()));
         stream.ReadBuffer(bytes.data(), bytes.size());
-        set(platform::DecodeBmp(bytes.data(), bytes.size(),
-                                std::min<int64_t>(platform::kMaxBitmapPixels, int64_t(bytes.size()) * 8)));
+        platform::Bitmap read;
+        try {
+          read = platform::DecodeBmp(bytes.data(), bytes.size(),
+                                     std::min<int64_t>(platform::kMaxBitmapPixels, int64_t(bytes.size()) * 8));
+        } catch (const platform::Exception& e) {
+          throw EFilerException(std::string("Stored picture: ") + e.what());
+        }
+        set(read);
       },
       [&picture](platform::Stream& stream) {
         const platform::Bytes bytes = platform::EncodeBmp(picture);

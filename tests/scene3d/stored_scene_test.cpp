@@ -261,3 +261,148 @@ TEST(StoredScene, ATreeOfEveryKindReadBackIsTheSameSceneValueByValueAndOnMesa) {
     EXPECT_GT(f->At(150, 50).g, 150) << "the sphere";
   }
 }
+
+namespace {
+
+// Pieces of hand-made streams, in the archive form.
+std::string Archive(const std::function<void(TBinaryWriter&)>& write) {
+  platform::MemoryStream stream;
+  TBinaryWriter writer(stream);
+  write(writer);
+  return stream.DataString();
+}
+
+using Values = std::vector<std::pair<std::string, std::string>>;
+
+std::string Object(const std::string& className, const Values& values, const std::string& children = {}) {
+  return Archive([&](TBinaryWriter& w) {
+    w.WriteString(className);
+    w.WriteString("");
+    w.WriteListBegin();
+    for (const auto& [name, data] : values) {
+      w.WriteString(name);
+      w.WriteString(data);
+    }
+    w.WriteListEnd();
+    w.WriteListBegin();
+    w.Write(children.data(), children.size());
+    w.WriteListEnd();
+  });
+}
+
+std::string SceneStream(const std::string& objects, int version = 0) {
+  return Archive([&](TBinaryWriter& w) {
+    w.WriteInteger(version);
+    w.WriteListBegin();
+    w.Write(objects.data(), objects.size());
+    w.WriteListEnd();
+  });
+}
+
+// A nested object's stored form, as the value of its property.
+std::string Nested(const Values& values) {
+  return Archive([&](TBinaryWriter& w) {
+    w.WriteListBegin();
+    for (const auto& [name, data] : values) {
+      w.WriteString(name);
+      w.WriteString(data);
+    }
+    w.WriteListEnd();
+  });
+}
+
+std::string Integer(int32_t v) {
+  return Archive([v](TBinaryWriter& w) { w.WriteInteger(v); });
+}
+
+std::string Deep(int levels) {
+  std::string tree;
+  for (int i = 0; i < levels; ++i) tree = Object("TGLDummyCube", {}, tree);
+  return tree;
+}
+
+// Expects `bytes` refused with a message holding `message`, and the scene as it was.
+void ExpectRefused(const std::string& bytes, const std::string& message) {
+  TGLStage scene(nullptr);
+  auto* kept = scene.Objects()->CreateChild<TGLCube>();
+  kept->SetCubeWidth(4);
+  std::string error = "no exception";
+  try {
+    Load(scene, bytes);
+  } catch (const platform::FormatError& e) {
+    error = e.what();
+  }
+  EXPECT_NE(error.find(message), std::string::npos) << error;
+  ASSERT_EQ(scene.Objects()->Count(), 1);
+  EXPECT_EQ(scene.Objects()->Children(0), kept);
+  EXPECT_EQ(kept->CubeWidth(), 4);
+}
+
+}  // namespace
+
+TEST(StoredScene, BrokenAndHostileStreamsAreRefusedAndLeaveTheSceneAsItWas) {
+  const std::string cube = Object("TGLCube", {});
+  const std::string visible = Archive([](TBinaryWriter& w) { w.WriteBoolean(false); });
+  const std::string hugeName = Archive([](TBinaryWriter& w) {
+    const uint8_t longString[] = {vaLString, 0xF0, 0xFF, 0xFF, 0x7F, 'T'};
+    w.Write(longString, sizeof(longString));
+  });
+  const std::string hugeImage = Nested({{"Texture", Nested({{"ImageClassName", Archive([](TBinaryWriter& w) {
+                                                                w.WriteString("TGLBlankImage");
+                                                              })},
+                                                             {"Image", Nested({{"Width", Integer(100000)},
+                                                                               {"Height", Integer(100000)}})}})}});
+  const std::string badPicture =
+      Nested({{"Texture", Nested({{"Image", Nested({{"Picture", "BM not a bitmap at all"}})}})}});
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"empty", "", "Stream read error"},
+      {"another version", SceneStream(cube, 1), "Stored scene : unknown archive version 1"},
+      {"no end of list", SceneStream(cube).substr(0, SceneStream(cube).size() - 1), "Stream read error"},
+      {"unknown class", SceneStream(Object("TNoSuchShape", {})), "Class TNoSuchShape not found"},
+      {"a class that is no scene object", SceneStream(Object("TGLMaterialLibrary", {})), "is not a scene object"},
+      {"unknown property", SceneStream(Object("TGLCube", {{"Bogus", visible}})),
+       "TGLCube: unknown stored property Bogus"},
+      {"one property twice", SceneStream(Object("TGLCube", {{"Visible", visible}, {"Visible", visible}})),
+       "unknown stored property Visible"},
+      {"a value of the wrong kind", SceneStream(Object("TGLCube", {{"Visible", Integer(1)}})), "read type error"},
+      {"bytes left in a value", SceneStream(Object("TGLCube", {{"Visible", visible + "x"}})),
+       "holds more than its reader takes"},
+      {"an enumeration out of range", SceneStream(Object("TGLCube", {{"ObjectsSorting", Integer(9)}})),
+       "ObjectsSorting out of range: 9"},
+      {"bits outside a set", SceneStream(Object("TGLCube", {{"Parts", Integer(64)}})), "Parts out of range: 64"},
+      {"a coordinate cut short", SceneStream(Object("TGLCube", {{"Position", Nested({{"Coordinates", "12345678"}})}})),
+       "Stream read error"},
+      {"a string longer than the stream", SceneStream(hugeName), "Stream read error"},
+      {"a blank image beyond any bitmap", SceneStream(Object("TGLCube", {{"Material", hugeImage}})),
+       "Blank image too large"},
+      {"a picture that is no bitmap", SceneStream(Object("TGLCube", {{"Material", badPicture}})), "Stored picture"},
+      {"nested beyond reason", SceneStream(Deep(TVirtualReader::kMaxNesting + 1)), "Archive nested too deeply"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ExpectRefused(c.bytes, c.message);
+  }
+
+  // Every cut of a real stream is refused: nothing is read past its end.
+  TGLStage source(nullptr);
+  auto* sphere = source.Objects()->CreateChild<TGLSphere>();
+  sphere->SetRadius(3);
+  sphere->CreateChild<TGLLines>()->AddNode(1, 2, 3);
+  sphere->Material().FrontProperties().Diffuse().SetColor({1, 0, 0, 1});
+  const std::string whole = Saved(source);
+  for (size_t length = 0; length < whole.size(); ++length) {
+    SCOPED_TRACE(length);
+    ExpectRefused(whole.substr(0, length), "");
+  }
+  // And the whole of it, nested as deep as allowed, reads.
+  TGLStage target(nullptr);
+  Load(target, whole);
+  ASSERT_EQ(target.Objects()->Count(), 1);
+  EXPECT_EQ(dynamic_cast<TGLSphere*>(target.Objects()->Children(0))->Radius(), 3);
+  Load(target, SceneStream(Deep(TVirtualReader::kMaxNesting - 1)));
+  EXPECT_EQ(target.Objects()->Count(), 2);
+}
