@@ -272,4 +272,10 @@ void TGLFlatText::DefinePublished(TFiler& filer) {
   DefineBits(filer, "Options", options_, [this](uint32_t v) { SetOptions(uint8_t(v)); }, 0, ftoTwoSided);
 }
 
+void TGLHUDSprite::DefinePublished(TFiler& filer) {
+  TGLSprite::DefinePublished(filer);
+  DefineInteger(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
+  DefineInteger(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
+}
+
 }  // namespace scene3d

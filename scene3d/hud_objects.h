@@ -130,6 +130,7 @@ class TGLHUDSprite : public TGLSprite {
   void SetYTiles(int32_t tiles);
 
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

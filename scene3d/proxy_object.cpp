@@ -3,6 +3,7 @@
 #include "scene3d/gl_transformation.h"
 #include "scene3d/matrices.h"
 #include "scene3d/object_behaviours.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -104,6 +105,12 @@ void TGLProxyObject::Assign(const TPersistent* source) {
     options_ = from->options_;
   }
   TGLBaseSceneObject::Assign(source);
+}
+
+void TGLProxyObject::DefinePublished(TFiler& filer) {
+  TGLBaseSceneObject::DefinePublished(filer);
+  constexpr uint8_t all = pooEffects | pooObjects | pooTransformation;
+  DefineBits(filer, "ProxyOptions", options_, [this](uint32_t v) { SetProxyOptions(uint8_t(v)); }, all, all);
 }
 
 }  // namespace scene3d

@@ -30,6 +30,7 @@ class TGLProxyObject : public TGLBaseSceneObject {
   TVector4f HalfExtents() const override;
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:

@@ -9,18 +9,28 @@
 #include "expect_vectors.h"
 #include "platform/bitmap.h"
 #include "scene3d/cube.h"
+#include "scene3d/cylinder.h"
+#include "scene3d/direct_opengl.h"
 #include "scene3d/dummy_cube.h"
 #include "scene3d/extrusion_solid.h"
+#include "scene3d/geometric_solids.h"
+#include "scene3d/height_field.h"
 #include "scene3d/hud_objects.h"
 #include "scene3d/light_source.h"
 #include "scene3d/lines.h"
 #include "scene3d/material_library.h"
+#include "scene3d/mesh.h"
+#include "scene3d/pipe.h"
+#include "scene3d/plane.h"
 #include "scene3d/points.h"
+#include "scene3d/proxy_object.h"
+#include "scene3d/revolution_solid.h"
 #include "scene3d/sphere.h"
 #include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 #include "scene3d/texture_image.h"
 #include "scene3d/windows_font.h"
+#include "scene3d/xyz_grid.h"
 #include "scene_fixture.h"
 
 using namespace scene3d;
@@ -405,4 +415,151 @@ TEST(StoredScene, BrokenAndHostileStreamsAreRefusedAndLeaveTheSceneAsItWas) {
   EXPECT_EQ(dynamic_cast<TGLSphere*>(target.Objects()->Children(0))->Radius(), 3);
   Load(target, SceneStream(Deep(TVirtualReader::kMaxNesting - 1)));
   EXPECT_EQ(target.Objects()->Count(), 2);
+}
+
+template <class T>
+T& As(TGLBaseSceneObject& object) {
+  return dynamic_cast<T&>(object);
+}
+
+TEST(StoredScene, EveryClassKeepsItsOwnValues) {
+  // Per class: values away from the defaults, and one read back by hand (equal stored forms alone
+  // would not show a value that is never stored).
+  struct Case {
+    const char* className;
+    std::function<void(TGLBaseSceneObject&)> set;
+    std::function<void(TGLBaseSceneObject&)> check;
+  };
+  const Case cases[] = {
+      {"TGLPlane", [](TGLBaseSceneObject& o) { As<TGLPlane>(o).SetXTiles(3); As<TGLPlane>(o).SetWidth(2); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLPlane>(o).XTiles(), 3); }},
+      {"TGLSprite", [](TGLBaseSceneObject& o) { As<TGLSprite>(o).SetHeight(4); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLSprite>(o).Height(), 4); }},
+      {"TGLCylinder", [](TGLBaseSceneObject& o) {
+         auto& c = As<TGLCylinder>(o);
+         c.SetTopRadius(0.25f);
+         c.SetSlices(7);
+         c.SetParts(cySides);
+         c.SetAlignment(caTop);
+         c.SetNormals(nsFlat);
+       },
+       [](TGLBaseSceneObject& o) {
+         auto& c = As<TGLCylinder>(o);
+         EXPECT_EQ(c.TopRadius(), 0.25f);
+         EXPECT_EQ(c.Slices(), 7);
+         EXPECT_EQ(c.Parts(), cySides);
+       }},
+      {"TGLCone", [](TGLBaseSceneObject& o) { As<TGLCone>(o).SetParts(coBottom); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLCone>(o).Parts(), coBottom); }},
+      {"TGLDisk", [](TGLBaseSceneObject& o) { As<TGLDisk>(o).SetSweepAngle(90); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLDisk>(o).SweepAngle(), 90); }},
+      {"TGLAnnulus", [](TGLBaseSceneObject& o) { As<TGLAnnulus>(o).SetTopInnerRadius(0.1f); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLAnnulus>(o).TopInnerRadius(), 0.1f); }},
+      {"TGLCapsule", [](TGLBaseSceneObject& o) { As<TGLCapsule>(o).SetRadius(2); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLCapsule>(o).Radius(), 2); }},
+      {"TGLTorus", [](TGLBaseSceneObject& o) { As<TGLTorus>(o).SetRings(9); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLTorus>(o).Rings(), 9); }},
+      {"TGLArrowLine", [](TGLBaseSceneObject& o) { As<TGLArrowLine>(o).SetHeadStackingStyle(ahssCentered); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLArrowLine>(o).HeadStackingStyle(), ahssCentered); }},
+      {"TGLFrustrum", [](TGLBaseSceneObject& o) { As<TGLFrustrum>(o).SetBaseWidth(3); As<TGLFrustrum>(o).SetParts(fpTop); },
+       [](TGLBaseSceneObject& o) {
+         EXPECT_EQ(As<TGLFrustrum>(o).BaseWidth(), 3);
+         EXPECT_EQ(As<TGLFrustrum>(o).Parts(), fpTop);
+       }},
+      {"TGLPolygon", [](TGLBaseSceneObject& o) {
+         auto& p = As<TGLPolygon>(o);
+         p.Nodes().AddNode(0, 0, 0);
+         p.Nodes().AddNode(1, 0, 0);
+         p.Nodes().AddNode(0, 1, 0);
+         p.SetParts(ppTop);
+       },
+       [](TGLBaseSceneObject& o) {
+         EXPECT_EQ(As<TGLPolygon>(o).Nodes().Count(), 3);
+         EXPECT_EQ(As<TGLPolygon>(o).Parts(), ppTop);
+       }},
+      {"TGLRevolutionSolid", [](TGLBaseSceneObject& o) {
+         auto& r = As<TGLRevolutionSolid>(o);
+         r.Nodes().AddNode(1, 0, 0);
+         r.Nodes().AddNode(1, 1, 0);
+         r.SetStopAngle(180);
+       },
+       [](TGLBaseSceneObject& o) {
+         EXPECT_EQ(As<TGLRevolutionSolid>(o).StopAngle(), 180);
+         EXPECT_EQ(As<TGLRevolutionSolid>(o).Nodes().Count(), 2);
+       }},
+      {"TGLPipe", [](TGLBaseSceneObject& o) {
+         auto& p = As<TGLPipe>(o);
+         p.AddNode(0, 0, 0)->SetRadiusFactor(2);
+         p.AddNode(0, 0, 5)->SetColor({1, 0, 0, 1});
+         p.SetRadius(0.5f);
+         p.SetNodesColorMode(pncmDiffuse);
+       },
+       [](TGLBaseSceneObject& o) {
+         auto& p = As<TGLPipe>(o);
+         ASSERT_EQ(p.Nodes().Count(), 2);
+         EXPECT_EQ(static_cast<TGLPipeNode*>(p.Nodes().Items(0))->RadiusFactor(), 2);
+         EXPECT_EQ(p.NodesColorMode(), pncmDiffuse);
+       }},
+      {"TGLMesh", [](TGLBaseSceneObject& o) {
+         auto& m = As<TGLMesh>(o);
+         m.Vertices().Clear();
+         m.Vertices().AddVertex({1, 2, 3}, {0, 0, 1}, {1, 0, 0, 1}, {0.5f, 0.5f});
+         m.SetMode(mmQuads);
+       },
+       [](TGLBaseSceneObject& o) {
+         auto& m = As<TGLMesh>(o);
+         ASSERT_EQ(m.Vertices().Count(), 1);
+         EXPECT_EQ(m.Vertices().Vertex(0).coord.y, 2);
+         EXPECT_EQ(m.Vertices().Vertex(0).textCoord.t, 0.5f);
+       }},
+      {"TGLHeightField", [](TGLBaseSceneObject& o) {
+         auto& h = As<TGLHeightField>(o);
+         h.XSamplingScale().SetMin(-5);
+         h.XSamplingScale().SetMax(5);
+         h.SetColorMode(hfcmEmission);
+       },
+       [](TGLBaseSceneObject& o) {
+         EXPECT_EQ(As<TGLHeightField>(o).XSamplingScale().Min(), -5);
+         EXPECT_EQ(As<TGLHeightField>(o).ColorMode(), hfcmEmission);
+       }},
+      {"TGLXYZGrid", [](TGLBaseSceneObject& o) {
+         auto& g = As<TGLXYZGrid>(o);
+         g.ZSamplingScale().SetStep(2);
+         g.SetLinesStyle(glsLine);
+       },
+       [](TGLBaseSceneObject& o) {
+         EXPECT_EQ(As<TGLXYZGrid>(o).ZSamplingScale().Step(), 2);
+         EXPECT_EQ(As<TGLXYZGrid>(o).LinesStyle(), glsLine);
+       }},
+      {"TGLProxyObject", [](TGLBaseSceneObject& o) { As<TGLProxyObject>(o).SetProxyOptions(pooObjects); },
+       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLProxyObject>(o).ProxyOptions(), pooObjects); }},
+      {"TGLDirectOpenGL", [](TGLBaseSceneObject& o) { As<TGLDirectOpenGL>(o).SetUseBuildList(true); },
+       [](TGLBaseSceneObject& o) { EXPECT_TRUE(As<TGLDirectOpenGL>(o).UseBuildList()); }},
+      {"TGLCamera", [](TGLBaseSceneObject& o) {
+         auto& c = As<TGLCamera>(o);
+         c.SetFocalLength(12);
+         c.SetCameraStyle(csOrthogonal);
+         c.SetTargetObject(c.CreateChild<TGLDummyCube>());
+         c.TargetObject()->SetName("Target");
+       },
+       [](TGLBaseSceneObject& o) {
+         auto& c = As<TGLCamera>(o);
+         EXPECT_EQ(c.FocalLength(), 12);
+         ASSERT_NE(c.TargetObject(), nullptr) << "the target, found by name once all is read";
+         EXPECT_EQ(c.TargetObject(), c.Children(0));
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.className);
+    TGLStage source(nullptr), target(nullptr);
+    TGLBaseSceneObject* made = source.Objects()->CreateChild(c.className);
+    made->SetName("Made");
+    c.set(*made);
+    Load(target, Saved(source));
+    ASSERT_EQ(target.Objects()->Count(), 1);
+    TGLBaseSceneObject& read = *target.Objects()->Children(0);
+    ASSERT_EQ(read.ClassName(), c.className);
+    EXPECT_EQ(StoreObject(read), StoreObject(*made));
+    c.check(read);
+  }
 }
