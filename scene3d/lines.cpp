@@ -355,8 +355,7 @@ void TGLLines::BuildList(RenderContextInfo& rci) {
   // evaluated here, which draws the same points.
   bool evaluateHere = false;
   if (splineMode_ == lsmBezierSpline && division_ >= 2) {
-    GLint maxOrder = 0;
-    gl.GetIntegerv(GL_MAX_EVAL_ORDER, &maxOrder);
+    const int32_t maxOrder = rci.GLStates->MaxEvalOrder();
     evaluateHere = n > (maxOrder > 0 ? maxOrder : kMinimumEvalOrder);
   }
   if (splineMode_ == lsmBezierSpline && !evaluateHere) {

@@ -5,6 +5,7 @@
 
 #include "platform/binary_stream.h"
 #include "scene3d/camera.h"
+#include "scene3d/erase_last.h"
 #include "scene3d/gl_context.h"
 #include "scene3d/matrices.h"
 #include "scene3d/object_behaviours.h"
@@ -136,10 +137,7 @@ void TGLBaseSceneObject::AttachAt(int index, TGLBaseSceneObject* child) {
 }
 
 void TGLBaseSceneObject::Detach(TGLBaseSceneObject* child) {
-  // From the end: children are freed last first.
-  auto it = std::find(children_.rbegin(), children_.rend(), child);
-  if (it == children_.rend()) return;
-  children_.erase(std::next(it).base());
+  if (!EraseLast(children_, child)) return;
   child->parent_ = nullptr;
   child->SetScene(nullptr);
   child->MarkAbsoluteStale();
