@@ -186,9 +186,9 @@ void TGLCylinderBase::DefinePublished(TFiler& filer) {
   TGLQuadricObject::DefinePublished(filer);
   DefineSingle(filer, "BottomRadius", bottomRadius_, [this](float v) { SetBottomRadius(v); }, 0.5f);
   DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
-  DefineInteger(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
-  DefineInteger(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 1);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
+  DefineSubdivisions(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 1);
 }
 
 void TGLCylinder::DefinePublished(TFiler& filer) {

@@ -121,7 +121,7 @@ void TGLExtrusionSolid::DefinePublished(TFiler& filer) {
   DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TExtrusionSolidParts(v)); }, espOutside,
              espOutside | espInside | espStartPolygon | espStopPolygon);
   DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
-  DefineInteger(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 1, 1);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 1);
   DefineEnum<TNormalSmoothing>(filer, "Normals", normals_, [this](TNormalSmoothing v) { SetNormals(v); }, nsFlat,
                                nsNone);
   DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,

@@ -503,8 +503,8 @@ void TGLDisk::DefinePublished(TFiler& filer) {
   TGLQuadricObject::DefinePublished(filer);
   DefineSingle(filer, "InnerRadius", innerRadius_, [this](float v) { SetInnerRadius(v); }, 0);
   DefineSingle(filer, "OuterRadius", outerRadius_, [this](float v) { SetOuterRadius(v); }, 0.5f);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
-  DefineInteger(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 2);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 2);
   DefineSingle(filer, "StartAngle", startAngle_, [this](float v) { SetStartAngle(v); }, 0);
   DefineSingle(filer, "SweepAngle", sweepAngle_, [this](float v) { SetSweepAngle(v); }, 360);
 }
@@ -528,8 +528,8 @@ void TGLCapsule::DefinePublished(TFiler& filer) {
   TGLStageObject::DefinePublished(filer);
   DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
   DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 0.5f);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 4);
-  DefineInteger(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 4);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
   DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TCylinderParts(v)); }, cySides | cyBottom | cyTop,
              cySides | cyBottom | cyTop);
   DefineEnum<TCylinderAlignment>(filer, "Alignment", alignment_, [this](TCylinderAlignment v) { SetAlignment(v); },
@@ -540,8 +540,8 @@ void TGLTorus::DefinePublished(TFiler& filer) {
   TGLStageObject::DefinePublished(filer);
   DefineSingle(filer, "MajorRadius", majorRadius_, [this](float v) { SetMajorRadius(v); }, 0.4f);
   DefineSingle(filer, "MinorRadius", minorRadius_, [this](float v) { SetMinorRadius(v); }, 0.1f);
-  DefineInteger(filer, "Rings", rings_, [this](int32_t v) { SetRings(v); }, 25);
-  DefineInteger(filer, "Sides", sides_, [this](int32_t v) { SetSides(v); }, 15);
+  DefineSubdivisions(filer, "Rings", rings_, [this](int32_t v) { SetRings(v); }, 25);
+  DefineSubdivisions(filer, "Sides", sides_, [this](int32_t v) { SetSides(v); }, 15);
 }
 
 void TGLArrowLine::DefinePublished(TFiler& filer) {

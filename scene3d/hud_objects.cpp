@@ -274,8 +274,8 @@ void TGLFlatText::DefinePublished(TFiler& filer) {
 
 void TGLHUDSprite::DefinePublished(TFiler& filer) {
   TGLSprite::DefinePublished(filer);
-  DefineInteger(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
-  DefineInteger(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
+  DefineSubdivisions(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
+  DefineSubdivisions(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
 }
 
 }  // namespace scene3d

@@ -483,7 +483,7 @@ void TGLNodedLines::DefinePublished(TFiler& filer) {
 
 void TGLLines::DefinePublished(TFiler& filer) {
   TGLNodedLines::DefinePublished(filer);
-  DefineInteger(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
   DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
                               lsmLines, lsmLoop);
   DefineBits(filer, "Options", options_, [this](uint32_t v) { SetOptions(TLinesOptions(v)); }, 0,

@@ -169,7 +169,7 @@ void TGLMultiPolygon::Assign(const TPersistent* source) {
 void TGLContour::DefinePublished(TFiler& filer) {
   TCollectionItem::DefinePublished(filer);
   DefineCollection(filer, "Nodes", *nodes_);
-  DefineInteger(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
   DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
                               lsmLines, lsmLoop);
   DefineText(filer, "Description", description_, [this](const std::string& v) { SetDescription(v); });

@@ -176,7 +176,7 @@ void TGLPipeNode::DefinePublished(TFiler& filer) {
 void TGLPipe::DefinePublished(TFiler& filer) {
   TGLPolygonBase::DefinePublished(filer);
   DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 1);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
   DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TPipeParts(v)); }, ppOutside,
              ppOutside | ppInside | ppStartDisk | ppStopDisk);
   DefineEnum<TPipeNodesColorMode>(filer, "NodesColorMode", colorMode_,

@@ -115,8 +115,8 @@ void TGLPlane::DefinePublished(TFiler& filer) {
   DefineSingle(filer, "YOffset", yOffset_, [this](float v) { SetYOffset(v); }, 0);
   DefineSingle(filer, "XScope", xScope_, [this](float v) { SetXScope(v); }, 1);
   DefineSingle(filer, "YScope", yScope_, [this](float v) { SetYScope(v); }, 1);
-  DefineInteger(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
-  DefineInteger(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
+  DefineSubdivisions(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
+  DefineSubdivisions(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
   DefineBits(filer, "Style", style_, [this](uint32_t v) { SetStyle(TPlaneStyles(v)); }, psSingleQuad | psTileTexture,
              psSingleQuad | psTileTexture);
 }

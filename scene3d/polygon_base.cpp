@@ -39,7 +39,7 @@ void TGLPolygonBase::Assign(const TPersistent* source) {
 void TGLPolygonBase::DefinePublished(TFiler& filer) {
   TGLStageObject::DefinePublished(filer);
   DefineCollection(filer, "Nodes", *nodes_);
-  DefineInteger(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
   DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
                               lsmLines, lsmLoop);
 }

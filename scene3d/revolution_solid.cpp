@@ -189,7 +189,7 @@ void TGLRevolutionSolid::DefinePublished(TFiler& filer) {
   DefineSingle(filer, "StartAngle", startAngle_, [this](float v) { SetStartAngle(v); }, 0);
   DefineSingle(filer, "StopAngle", stopAngle_, [this](float v) { SetStopAngle(v); }, 360);
   DefineSingle(filer, "YOffsetPerTurn", yOffsetPerTurn_, [this](float v) { SetYOffsetPerTurn(v); }, 0);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
   DefineEnum<TNormalSmoothing>(filer, "Normals", normals_, [this](TNormalSmoothing v) { SetNormals(v); }, nsFlat,
                                nsNone);
   DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,

@@ -185,8 +185,8 @@ void TGLSphere::Assign(const TPersistent* source) {
 void TGLSphere::DefinePublished(TFiler& filer) {
   TGLQuadricObject::DefinePublished(filer);
   DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 0.5f);
-  DefineInteger(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
-  DefineInteger(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 16);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 16);
   DefineInteger(filer, "Top", top_, [this](int32_t v) { SetTop(v); }, 90, -90, 90);
   DefineInteger(filer, "Bottom", bottom_, [this](int32_t v) { SetBottom(v); }, -90, -90, 90);
   DefineInteger(filer, "Start", start_, [this](int32_t v) { SetStart(v); }, 0, 0, 360);

@@ -72,6 +72,11 @@ void DefineInteger(TFiler& filer, const std::string& name, int32_t value, const 
       [value](TVirtualWriter& writer) { writer.WriteInteger(value); }, value != defaultValue);
 }
 
+void DefineSubdivisions(TFiler& filer, const std::string& name, int32_t value, const std::function<void(int32_t)>& set,
+                        int32_t defaultValue) {
+  DefineInteger(filer, name, value, set, defaultValue, 0, kMaxStoredSubdivisions);
+}
+
 void DefineSingle(TFiler& filer, const std::string& name, float value, const std::function<void(float)>& set,
                   float defaultValue) {
   filer.DefineProperty(

@@ -48,6 +48,12 @@ void DefineSingle(TFiler& filer, const std::string& name, float value, const std
                   float defaultValue);
 void DefineText(TFiler& filer, const std::string& name, const std::string& value,
                 const std::function<void(const std::string&)>& set, const std::string& defaultValue = {});
+// Slices, stacks, tiles, divisions: counts of pieces a drawing is made of, refused when read above
+// kMaxStoredSubdivisions (more than any drawing needs, few enough that no stored scene makes a frame
+// run for minutes) or below 0.
+inline constexpr int32_t kMaxStoredSubdivisions = 1024;
+void DefineSubdivisions(TFiler& filer, const std::string& name, int32_t value, const std::function<void(int32_t)>& set,
+                        int32_t defaultValue);
 // An enumeration stored as its ordinal, 0..last.
 template <class E>
 void DefineEnum(TFiler& filer, const std::string& name, E value, const std::function<void(E)>& set, E defaultValue,

@@ -383,6 +383,8 @@ TEST(StoredScene, BrokenAndHostileStreamsAreRefusedAndLeaveTheSceneAsItWas) {
        "holds more than its reader takes"},
       {"an enumeration out of range", SceneStream(Object("TGLCube", {{"ObjectsSorting", Integer(9)}})),
        "ObjectsSorting out of range: 9"},
+      {"slices beyond any drawing", SceneStream(Object("TGLSphere", {{"Slices", Integer(1 << 30)}})),
+       "Slices out of range: 1073741824"},
       {"bits outside a set", SceneStream(Object("TGLCube", {{"Parts", Integer(64)}})), "Parts out of range: 64"},
       {"a coordinate cut short", SceneStream(Object("TGLCube", {{"Position", Nested({{"Coordinates", "12345678"}})}})),
        "Stream read error"},
