@@ -86,6 +86,17 @@ std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<
   return copies;
 }
 
+int MoveObjectsToLayer(cad::TKQCmp2D& drawing, std::span<const int32_t> ids, uint8_t layer) {
+  int moved = 0;
+  for (const int32_t id : ids) {
+    cad::TObject2D* object = drawing.GetObject(id);
+    if (!object || IsBitmap(object) || object->Layer == layer) continue;
+    object->Layer = layer;
+    ++moved;
+  }
+  return moved;
+}
+
 std::vector<std::unique_ptr<cad::TObject2D>> DeleteObjectsKept(cad::TKQCmp2D& drawing, std::span<const int32_t> ids) {
   std::vector<std::unique_ptr<cad::TObject2D>> kept;
   for (const int32_t id : ids) {

@@ -28,6 +28,10 @@ void TransformAllButBitmaps(cad::TKQCmp2D& drawing, const cad::TTransform2D& tra
 std::vector<int32_t> TransformObjectsRepeated(cad::TKQCmp2D& drawing, std::span<const int32_t> ids,
                                               const cad::TTransform2D& step, bool copy, int repeat);
 
+// Puts the objects `ids` on `layer` (bitmaps and IDs not in the drawing skipped); how many changed
+// their layer.
+int MoveObjectsToLayer(cad::TKQCmp2D& drawing, std::span<const int32_t> ids, uint8_t layer);
+
 // Removes the objects `ids` (bitmaps and IDs not in the drawing skipped) and gives copies of them
 // back, for Undelete.
 std::vector<std::unique_ptr<cad::TObject2D>> DeleteObjectsKept(cad::TKQCmp2D& drawing, std::span<const int32_t> ids);

@@ -103,7 +103,9 @@ QSize FlatMenuStyle::sizeFromContents(ContentsType type, const QStyleOption* opt
   const QString text = shortcut.isEmpty() ? caption : caption + QStringLiteral("WWW") + shortcut;
   const int iconSize = pixelMetric(PM_SmallIconSize, option, widget);
   const QSize image = item->icon.isNull() ? QSize() : item->icon.actualSize(QSize(iconSize, iconSize));
-  int width = metrics.horizontalAdvance(text) + std::max(image.width(), iconWidth) + 10;
+  // The caption is painted 5 pixels past the icon column and ends 10 before the edge: measure that
+  // room, or the last letter of the longest caption is cut off.
+  int width = metrics.horizontalAdvance(text) + std::max(image.width(), iconWidth) + 15;
   if (text.contains(QLatin1Char('&'))) width -= metrics.horizontalAdvance(QLatin1Char('&'));
   // Room for the submenu arrow, which the system would reserve.
   if (item->menuItemType == QStyleOptionMenuItem::SubMenu) width += 12;

@@ -149,7 +149,7 @@ MainScene::MainScene(scene3d::TGLStageViewer& viewer)
 
 MainScene::~MainScene() = default;
 
-scene3d::TGLLines& MainScene::Toolpath() const { return *toolpath_; }
+ToolpathLines& MainScene::Toolpath() const { return *toolpath_; }
 
 void MainScene::BuildAxes() {
   axes_ = stage_->Objects()->CreateChild<scene3d::TGLSphere>();
@@ -265,7 +265,7 @@ std::vector<machining::ProfilePoint> MainScene::ToolProfile() const {
   return profile;
 }
 
-void MainScene::ClearToolpath() { toolpath_->Nodes().Clear(); }
+void MainScene::ClearToolpath() { toolpath_->ClearNodes(); }
 
 void MainScene::AddToolpathNode(bool rapid, float x, float y, float z) {
   toolpath_->AppendNode(x, y, z, rapid ? kRapid : kFeed);

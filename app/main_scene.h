@@ -61,7 +61,7 @@ class MainScene {
   scene3d::TGLCube& StockBoxCube() const { return *stockBox_; }
   scene3d::TGLSphere& Axes() const { return *axes_; }
   scene3d::TGLRevolutionSolid& Tool() const { return *tool_; }
-  scene3d::TGLLines& Toolpath() const;
+  ToolpathLines& Toolpath() const;
   scene3d::TGLHUDText& Text() const { return *text_; }
   scene3d::TGLWindowsBitmapFont& Font() const { return *font_; }
 

@@ -6,6 +6,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -13,7 +14,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPainter>
 #include <QPlainTextEdit>
+#include <QResizeEvent>
+#include <QCoreApplication>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -50,6 +54,25 @@ const char* const kPageNames[51] = {
 
 namespace {
 
+// Keeps a check box from changing under the mouse or the keyboard: it shows a state the program
+// sets, and a click on it means nothing.
+class ShowOnlyFilter : public QObject {
+ public:
+  using QObject::QObject;
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
 // The designed window and its columns.
 constexpr int kDesignLeft = 206;
 constexpr int kDesignTop = 135;
@@ -81,11 +104,41 @@ const char* const kPageCaptions[51] = {
     "Cutting parameters", "Nc File",
 };
 
+// The NC listing. Unwrapped lines are laid out the same at any width, yet the plain text edit lays
+// out every block again whenever its viewport changes width (a first show, a scroll bar coming or
+// going), keeping a layout object per block: a million-line program would hold hundreds of megabytes
+// for it. So once the width has been taken (while the listing is still empty), a change of width
+// goes on as a change of height alone; the blocks are laid out as they come into view.
+class ListingEdit : public QPlainTextEdit {
+ public:
+  explicit ListingEdit(QWidget* parent) : QPlainTextEdit(parent) { setLineWrapMode(NoWrap); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    const bool widthChanged = event->size().width() != event->oldSize().width();
+    if (lineWrapMode() == NoWrap && widthTaken_ && widthChanged) {
+      QResizeEvent height(event->size(), QSize(event->size().width(), event->oldSize().height()));
+      QPlainTextEdit::resizeEvent(&height);
+      return;
+    }
+    widthTaken_ = widthTaken_ || widthChanged;
+    QPlainTextEdit::resizeEvent(event);
+  }
+
+ private:
+  bool widthTaken_ = false;
+};
+
 }  // namespace
 
 void AddColorItem(QComboBox* box, platform::TColor color) {
   QPixmap swatch(14, 14);
   swatch.fill(platform::ToQColor(color));
+  // A dark frame, so that a white or window-coloured swatch still shows as a square.
+  QPainter frame(&swatch);
+  frame.setPen(QColor(64, 64, 64));
+  frame.drawRect(0, 0, swatch.width() - 1, swatch.height() - 1);
+  frame.end();
   box->addItem(QIcon(swatch), QStringLiteral("$%1").arg(color, 6, 16, QLatin1Char('0')), QVariant::fromValue(color));
 }
 
@@ -287,8 +340,12 @@ void TfrmMain::BuildToolBars() {
   auto* layers = Add(new QComboBox(pnlTbr5), "cboCurrentLayer");
   layers->setGeometry(42, 2, 100, 22);
   button(pnlTbr5, "sbtLayer", Glyph::Layer, "Layers", 146);
+  // Shows whether the 3D view is on; the wizard's pages switch it, a click does nothing.
   auto* chk3d = Add(new QCheckBox(QStringLiteral("3D"), pnlTbr5), "chk3dview");
   chk3d->setGeometry(178, 3, 44, 20);
+  chk3d->setFocusPolicy(Qt::NoFocus);
+  chk3d->installEventFilter(new ShowOnlyFilter(chk3d));
+  chk3d->setToolTip(QStringLiteral("On while the 3D view is shown; the pages switch it"));
 
   // The 2D view's pop-up menu.
   auto* popup = Add(new QMenu(this), "PopupDestro");
@@ -553,7 +610,7 @@ void TfrmMain::BuildCommandPages() {
   }
   {
     PageRows r = rows(26);  // tabPoly
-    r.Button("sbtClosePoly", "Close", kLabelX, 90);
+    r.Button("sbtClosePoly", "Closed", kLabelX, 90);
     r.Button("sbtPoly", "Create polyline", 100, 118);
   }
   {
@@ -836,11 +893,13 @@ void TfrmMain::BuildListingPage() {
   speed->setValue(10);
   speed->setToolTip(QStringLiteral("Slow/Fast"));
   r.y += 24;
-  ricIso_ = r.Put(new QPlainTextEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200);
-  ricIso_->setLineWrapMode(QPlainTextEdit::NoWrap);
+  ricIso_ = r.Put(new ListingEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200);
   QFont mono(QStringLiteral("DejaVu Sans Mono"));
   mono.setPixelSize(11);
   ricIso_->setFont(mono);
+  // The width is taken now, while the listing is empty (see ListingEdit).
+  QResizeEvent sized(ricIso_->size(), QSize());
+  QCoreApplication::sendEvent(ricIso_, &sized);
   r.y += 204;
   r.Put(new QLabel(r.page), "nol_IsoStatus1", kLabelX, r.y, kPageInner - 12, 20);
   r.y += 24;

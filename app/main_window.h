@@ -405,6 +405,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
     ArcTangent2,        // two objects, then the tangent arc of the page's radius
     PickObjects,        // objects for the transform pages (SetPickedObjects)
     DeleteObjects,      // objects that go, one pick after another
+    Fillet,             // two objects, then the tangent arc of the fillet radius, both trimmed to it
+    Extend,             // two objects, then the first lengthened up to the second
+    Offset,             // one object, then its offset copy until Done or Cancel
+    ChangeLayerObjects, // objects put on the current layer, one pick after another
   };
   void RunCadMenuEntry(const std::string& entry);
   // A command shows its page (kPageHideAll: none; kNoCommandPage: the pages stay) without touching
@@ -426,6 +430,24 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MyLinePerpClick();
   void MyDeleteClick();
   void MyUndeleteClick();
+  // The drawing commands: one entity each, placed by clicks on the 2D view (the polyline's until
+  // Done or Closed).
+  void MyCircleCtPtClick();
+  void MyArcCtPtSaEaClick();
+  void sbtRectangleClick();
+  void sbtPolyClick();
+  void MyFilletClick();
+  void MyExtendClick();
+  void MyChangeLayerClick();
+  void MyOffsetClick();
+  // The offset page: Done adds the copy shown; Flip puts it on the other side.
+  void sbtOffsetOkClick();
+  void sbtFlipOffsetClick();
+  // The offset distance or side changed: the program-wide value follows, and the copy shown.
+  void OffsetChanged();
+  // The command entries with nothing behind them are disabled, and a drop-down button with no
+  // command left at all, whose hint would promise one, with them; again after every translation.
+  void DisableUnboundCommands();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.
@@ -439,6 +461,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int CopyFlag() const { return copyFlag_; }
   int RepeatCount() const { return repeatCount_; }
   float OffsetDistance() const { return offsetDistance_; }
+  bool OffsetFlipped() const { return offsetFlip_; }
   bool EntityEdit() const { return entityEdit_; }
 
   // Grid, axes and snap.
@@ -643,6 +666,13 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ConnectHandlers();
   void ConnectListingHandlers();
   void ConnectCadHandlers();
+  void ConnectDrawHandlers();
+  // Runs a command's start of an operation; a start that fails or raises ends the command. True when
+  // the operation runs.
+  bool StartCommandOperation(const std::function<bool()>& start);
+  // Starts drawing `primitive` in interaction mode `mode`: a point a click up to its point count
+  // (sized), or until Done or Closed; the message `hint` (when given) goes to the status line.
+  void StartDrawing(int mode, std::unique_ptr<cad::TPrimitive2D> primitive, bool sized, const char* hint);
   // The user code, while the edit has the focus and holds a number.
   void SendWhileTyping(const QLineEdit* edit, int code);
 
@@ -813,6 +843,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int copyFlag_ = 0;
   int repeatCount_ = 1;
   float offsetDistance_ = 0.0f;
+  bool offsetFlip_ = false;  // the offset goes to the other side (right of a line, into an arc)
   std::vector<int32_t> picked_;
   std::vector<std::unique_ptr<cad::TObject2D>> deleted_;  // what the last Delete removed, for Undelete
   std::map<std::string, std::string> buttonCommand_;  // drop-down button -> its current menu entry

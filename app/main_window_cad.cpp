@@ -38,27 +38,30 @@ struct CadMenuEntry {
   const char* focus;  // the page's edit that takes the focus
 };
 
+// The interaction modes of the commands that test them (the others set theirs in their start).
+constexpr int kModeFillet = 14, kModeExtend = 17, kModeChangeLayer = 19, kModeOffset = 20, kModeDelete = 21;
+
 constexpr int kPageCircleCtDia = 4, kPageMirror = 9, kPageScale = 10, kPageOffset = 18, kPageFillet = 22,
               kPageArcPolar = 25, kPageDelSmall = 28, kPageLinePolar = 36, kPageLineTanAngle = 37,
               kPageArcTan = 38, kPageRotate = 39;
 
 const CadMenuEntry kCadMenu[] = {
-    {"mnuCircleCtPt", "lsbArc", 33, "200", -1, nullptr, nullptr},
+    {"mnuCircleCtPt", "lsbArc", 33, "200", -1, &TfrmMain::MyCircleCtPtClick, nullptr},
     {"mnuCircleCtDia", "lsbArc", 1, "201", kPageCircleCtDia, nullptr, "txtDiamArco"},
-    {"mnuArcCtPtSaEa", "lsbArc", 2, "202", -1, nullptr, nullptr},
+    {"mnuArcCtPtSaEa", "lsbArc", 2, "202", -1, &TfrmMain::MyArcCtPtSaEaClick, nullptr},
     {"mnuArcTangent", "lsbArc", 32, "247", kPageArcTan, nullptr, "txtArcTanRadius"},
     {"mnuArcPolar", "lsbArc", 3, "203", kPageArcPolar, nullptr, "txtDiamArcoPolare"},
-    {"mnuFillet", "lsbModify", 6, "206", kPageFillet, nullptr, "txtRaccordo"},
+    {"mnuFillet", "lsbModify", 6, "206", kPageFillet, &TfrmMain::MyFilletClick, "txtRaccordo"},
     {"mnuTrim", "lsbModify", 7, "207", -1, &TfrmMain::MyTrimClick, nullptr},
     {"mnuBreak", "lsbModify", 12, "208", -1, &TfrmMain::MyBreakClick, nullptr},
-    {"mnuExtend", "lsbModify", 8, "209", -1, nullptr, nullptr},
-    {"mnuChangeLayer", "lsbModify", 9, "210", -1, nullptr, nullptr},
+    {"mnuExtend", "lsbModify", 8, "209", -1, &TfrmMain::MyExtendClick, nullptr},
+    {"mnuChangeLayer", "lsbModify", 9, "210", -1, &TfrmMain::MyChangeLayerClick, nullptr},
     {"mnuMoveNode", "lsbModify", 11, "212", -1, &TfrmMain::MyMoveNodeClick, nullptr},
     {"mnuTranslate", "lsbXform", 13, "213", kPageTranslate, nullptr, "txtTransDx"},
     {"mnuRotate", "lsbXform", 14, "214", kPageRotate, nullptr, "txtRotateAngle"},
     {"mnuMirror", "lsbXform", 15, "215", kPageMirror, nullptr, nullptr},
     {"mnuScale", "lsbXform", 16, "216", kPageScale, nullptr, "txtScaleX"},
-    {"mnuOffset", "lsbXform", 17, "217", kPageOffset, nullptr, "txtOffsetDist"},
+    {"mnuOffset", "lsbXform", 17, "217", kPageOffset, &TfrmMain::MyOffsetClick, "txtOffsetDist"},
     {"mnuDelete", "lsbDelete", 19, nullptr, -1, &TfrmMain::MyDeleteClick, nullptr},
     {"mnuDeleteSmall", "lsbDelete", 26, "222", kPageDelSmall, nullptr, "txtSmallX"},
     {"mnuUndelete", "lsbDelete", 21, "223", -1, &TfrmMain::MyUndeleteClick, nullptr},
@@ -69,8 +72,15 @@ const CadMenuEntry kCadMenu[] = {
     {"mnuPointGrid", "lsbPoint", 38, "248", kPagePointGrid, nullptr, "txtPtGridDx"},
 };
 
-// Entries that are there and do nothing at all.
-const char* const kIdleEntries[] = {"mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"};
+// The entries with no construction behind them (the last three are there and do nothing at all):
+// disabled, so that no hint promises what they do not do. Line Perpend. and the tangent arc's
+// "1 entity + center point" pick an object and do nothing with it.
+const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",         "mnuLinePolar", "mnuLineTangentAngle",
+                                       "mnuLinePerp",    "mnuPointGrid",        "mnuEllipseOpen",
+                                       "mnuPolySemplify", "mnuWindowDelete"};
+const char* const kUnboundButtons[] = {"rbtTanTo1"};
+// Drop-down buttons none of whose entries works: nothing behind the body either.
+const char* const kEmptyDropDowns[] = {"lsbPoint"};
 
 // The transform pages: their copy radio button and repeat edit (the mirror page has none).
 struct TransformPage {
@@ -108,7 +118,7 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
     button->setToolTip(Q(e.hint ? lang::LangString(e.hint) : lang::LangMainHint(e.button)));
     buttonCommand_[e.button] = e.entry;
     if (entry == "mnuDelete") {
-      mode_ = 21;
+      mode_ = kModeDelete;
       entityEdit_ = false;
     }
     BeginCommand(e.page >= 0 ? e.page : kNoCommandPage);
@@ -131,15 +141,21 @@ bool TfrmMain::IsTransformPage(int page) {
 
 void TfrmMain::CommandOperationEnded(bool stopped) {
   if (!commandActive_ || startingOperation_) return;
-  if (!stopped && mode_ == 21 && commandPage_ == kNoCommandPage) {
-    // Delete takes the picked object away and waits for the next, until Esc or Cancel.
-    QTimer::singleShot(0, this, [this] {
+  if (!stopped && (mode_ == kModeDelete || mode_ == kModeChangeLayer) && commandPage_ == kNoCommandPage) {
+    // Delete takes the picked object away, Change Layer puts it on the current layer; each waits
+    // for the next, until Esc or Cancel.
+    const int mode = mode_;
+    QTimer::singleShot(0, this, [this, mode] {
       platform::RunGuarded([&] {
-        if (!commandActive_ || mode_ != 21 || Prg2DOperationRunning()) return;
-        for (auto& kept : DeleteObjectsKept(LocalCad_, picked_)) deleted_.push_back(std::move(kept));
+        if (!commandActive_ || mode_ != mode || Prg2DOperationRunning()) return;
+        if (mode == kModeDelete) {
+          for (auto& kept : DeleteObjectsKept(LocalCad_, picked_)) deleted_.push_back(std::move(kept));
+        } else {
+          MoveObjectsToLayer(LocalCad_, picked_, static_cast<uint8_t>(currentLayer_));
+        }
         picked_.clear();
         View2DRepaint();
-        Prg2DStartCadOperation(CadOperation::DeleteObjects);
+        Prg2DStartCadOperation(mode == kModeDelete ? CadOperation::DeleteObjects : CadOperation::ChangeLayerObjects);
       });
     });
     return;
@@ -147,12 +163,17 @@ void TfrmMain::CommandOperationEnded(bool stopped) {
   if (commandPage_ == kNoCommandPage || commandPage_ == kPageHideAll) {
     // The operation was the whole command.
     EndCommand();
-  } else if (!stopped && IsTransformPage(commandPage_)) {
-    // A transform page picks until its Done: the next pick starts once the ended one has gone.
+  } else if (!stopped && commandPage_ == kPageOffset) {
+    // Done added the offset copy.
+    EndCommand();
+  } else if (!stopped && (IsTransformPage(commandPage_) || commandPage_ == kPageFillet)) {
+    // A transform page picks until its Done, the fillet page rounds one corner after another until
+    // it is closed: the next pick starts once the ended one has gone.
     const int page = commandPage_;
-    QTimer::singleShot(0, this, [this, page] {
+    const CadOperation next = page == kPageFillet ? CadOperation::Fillet : CadOperation::PickObjects;
+    QTimer::singleShot(0, this, [this, page, next] {
       platform::RunGuarded([&] {
-        if (commandActive_ && commandPage_ == page && !Prg2DOperationRunning()) Prg2DStartCadOperation(CadOperation::PickObjects);
+        if (commandActive_ && commandPage_ == page && !Prg2DOperationRunning()) Prg2DStartCadOperation(next);
       });
     });
   }
@@ -211,6 +232,60 @@ void TfrmMain::MyUndeleteClick() {
   EndCommand();
 }
 
+void TfrmMain::MyFilletClick() {
+  mode_ = kModeFillet;
+  // Trim left a radius of 0 behind: the fillet takes the page's.
+  if (const std::optional<double> r = Number(Get<QLineEdit>("txtRaccordo")); r && *r >= 0) construction_.FilletRadius = *r;
+  Prg2DStartCadOperation(CadOperation::Fillet);
+}
+
+void TfrmMain::MyExtendClick() {
+  HideCommandPages();
+  mode_ = kModeExtend;
+  Prg2DStartCadOperation(CadOperation::Extend);
+}
+
+void TfrmMain::MyChangeLayerClick() {
+  mode_ = kModeChangeLayer;
+  entityEdit_ = false;
+  picked_.clear();
+  Prg2DStartCadOperation(CadOperation::ChangeLayerObjects);
+}
+
+void TfrmMain::MyOffsetClick() {
+  mode_ = kModeOffset;
+  // Each offset starts on the left of a line, outside an arc.
+  offsetFlip_ = false;
+  construction_.OffsetDistance = offsetDistance_;
+  Prg2DStartCadOperation(CadOperation::Offset);
+}
+
+void TfrmMain::sbtOffsetOkClick() { Prg2DSendUserCode(cad::CADPRG_ACCEPT); }
+
+void TfrmMain::sbtFlipOffsetClick() {
+  offsetFlip_ = !offsetFlip_;
+  OffsetChanged();
+}
+
+void TfrmMain::OffsetChanged() {
+  construction_.OffsetDistance = offsetFlip_ ? -offsetDistance_ : offsetDistance_;
+  // The running offset shows its copy where the new distance puts it.
+  if (!commandActive_ || commandPage_ != kPageOffset) return;
+  LocalPrg_->ConstructionSettings.OffsetDistance = construction_.OffsetDistance;
+  Prg2DSendUserCode(cad::kOffsetChangedCode);
+}
+
+void TfrmMain::DisableUnboundCommands() {
+  for (const char* name : kUnboundEntries) Get<QAction>(name)->setEnabled(false);
+  for (const char* name : kUnboundButtons) Get<QAbstractButton>(name)->setEnabled(false);
+  for (const char* name : kEmptyDropDowns) {
+    // The arrow part follows.
+    auto* button = Get<QToolButton>(name);
+    button->setEnabled(false);
+    button->setToolTip(QString());
+  }
+}
+
 void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   cad::TKQPrg2D& prg = *LocalPrg_;
   // The construction states read the program-wide values when they run.
@@ -237,8 +312,15 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
         return cad::StartArcTangent1(prg, highlight);
       case CadOperation::ArcTangent2:
         return cad::StartArcTangent2(prg, highlight);
+      case CadOperation::Fillet:
+        return cad::StartFillet(prg, highlight);
+      case CadOperation::Extend:
+        return cad::StartExtend(prg, highlight);
+      case CadOperation::Offset:
+        return cad::StartOffset(prg, highlight);
       case CadOperation::PickObjects:
       case CadOperation::DeleteObjects:
+      case CadOperation::ChangeLayerObjects:
         // Each pick adds its object to those the page's Done transforms (or Delete removes).
         return cad::StartSelectOneObject(prg, nullptr, [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool selected, int) {
           VistaGrafica_->DrawRubberObject(object, true);
@@ -247,19 +329,7 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
     }
     return false;
   };
-  // The start stops what ran before: that end is not the end of this command.
-  bool started = false;
-  startingOperation_ = true;
-  try {
-    started = start();
-  } catch (...) {
-    startingOperation_ = false;
-    if (commandActive_) EndCommand();
-    throw;
-  }
-  startingOperation_ = false;
-  // A start that fails (a zoom or pan nested, no view) gives the wizard back at once.
-  if (!started && commandActive_) EndCommand();
+  StartCommandOperation(start);
 }
 
 void TfrmMain::sbtDelSmallClick() {
@@ -325,7 +395,6 @@ void TfrmMain::ConnectCadHandlers() {
   auto guarded = [this](auto handler) { return [this, handler](auto&&...) { platform::RunGuarded([&] { handler(); }); }; };
   for (const CadMenuEntry& e : kCadMenu)
     connect(Get<QAction>(e.entry), &QAction::triggered, this, guarded([this, name = std::string(e.entry)] { RunCadMenuEntry(name); }));
-  for (const char* name : kIdleEntries) (void)Get<QAction>(name);
   // A drop-down button's own click runs its current command.
   buttonCommand_ = {{"lsbArc", "mnuCircleCtPt"}, {"lsbModify", "mnuFillet"}, {"lsbXform", "mnuTranslate"},
                     {"lsbDelete", "mnuDelete"}};
@@ -367,8 +436,13 @@ void TfrmMain::ConnectCadHandlers() {
   }
   QLineEdit* offset = Get<QLineEdit>("txtOffsetDist");
   edited("txtOffsetDist", [this, offset] {
-    if (const std::optional<double> d = Number(offset)) offsetDistance_ = static_cast<float>(*d);
+    if (const std::optional<double> d = Number(offset)) {
+      offsetDistance_ = static_cast<float>(*d);
+      OffsetChanged();
+    }
   });
+  click("sbtOffsetOk", [this] { sbtOffsetOkClick(); });
+  click("sbtFlipOffset", [this] { sbtFlipOffsetClick(); });
   for (const char* name : {"txtTransDx", "txtTransDy"}) {
     QLineEdit* edit = Get<QLineEdit>(name);
     edited(name, [this, edit] { SendWhileTyping(edit, 6); });
@@ -411,7 +485,11 @@ void TfrmMain::ConnectCadHandlers() {
   QLineEdit* tanRadius = Get<QLineEdit>("txtArcTanRadius");
   QCheckBox* tanTrim = Get<QCheckBox>("chkArcTanTrim");
   auto readFillet = [this, fillet] {
-    if (const std::optional<double> r = Number(fillet); r && *r >= 0) construction_.FilletRadius = *r;
+    if (const std::optional<double> r = Number(fillet); r && *r >= 0) {
+      construction_.FilletRadius = *r;
+      // The running fillet rounds its next corner with it.
+      if (commandActive_ && commandPage_ == kPageFillet) LocalPrg_->ConstructionSettings.FilletRadius = *r;
+    }
   };
   auto readTangent = [this, tanRadius, tanTrim] {
     if (const std::optional<double> r = Number(tanRadius); r && *r > 0) construction_.TangentArcRadius = *r;
@@ -423,6 +501,7 @@ void TfrmMain::ConnectCadHandlers() {
   edited("txtRaccordo", readFillet);
   edited("txtArcTanRadius", readTangent);
   connect(tanTrim, &QCheckBox::toggled, this, guarded(readTangent));
+  DisableUnboundCommands();
 }
 
 }  // namespace app

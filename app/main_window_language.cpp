@@ -35,6 +35,8 @@ void TfrmMain::nol_cboLangChange() {
   platform::FormBase* const windows[] = {this, tool_.data()};
   lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
   setWindowTitle(title);
+  // The translation gave the disabled buttons their hints back.
+  DisableUnboundCommands();
   lang::LoadPageMessages(language);
 }
 

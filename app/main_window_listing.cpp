@@ -81,9 +81,11 @@ class PlayFrames {
   PlayFrames(const PlayFrames&) = delete;
   PlayFrames& operator=(const PlayFrames&) = delete;
 
+  // True when the next round of window messages paints a frame.
+  bool FrameDue() const { return sinceFrame_.elapsed() >= std::max(kFrameMilliseconds, lastFrame_); }
   // Before a round of window messages: lets a frame be painted in it when one is due.
   void BeforeMessages() {
-    if (sinceFrame_.elapsed() < std::max(kFrameMilliseconds, lastFrame_)) return;
+    if (!FrameDue()) return;
     hold_(false);
     hold_(true);
     painting_ = true;
@@ -424,6 +426,18 @@ void TfrmMain::sbtIsoPlayClick() {
     int line = ricIso_->textCursor().blockNumber();
     bool first = true;
     int batch = 0;
+    // The listing follows the play only in the frames that are painted: it scrolls by what the
+    // batches since the last frame add up to, then selects. Selecting every batch unseen would lay
+    // out (and keep a layout for) every line of the program on the way.
+    int unscrolled = 0, unselected = -1;
+    auto follow = [&] {
+      if (unselected < 0) return;
+      QScrollBar* scroll = ricIso_->verticalScrollBar();
+      scroll->setValue(scroll->value() + unscrolled);
+      SelectListingLine(unselected);
+      unscrolled = 0;
+      unselected = -1;
+    };
     for (; playing_ && line < ListingLineCount(); ++line) {
       if (backplot_.Read(ListingLine(line), line + 1)) {
         const machining::NcMove move = backplot_.Move();
@@ -446,9 +460,9 @@ void TfrmMain::sbtIsoPlayClick() {
       }
       if (++batch == kPlayBatch) {
         batch = 0;
-        SelectListingLine(line);
-        QScrollBar* scroll = ricIso_->verticalScrollBar();
-        scroll->setValue(scroll->value() + kPlayBatch);
+        unselected = line;
+        unscrolled += kPlayBatch;
+        if (frames.FrameDue()) follow();
         frames.BeforeMessages();
         QCoreApplication::processEvents();
         if (!alive) return;
@@ -456,7 +470,12 @@ void TfrmMain::sbtIsoPlayClick() {
       }
       if (listingRevision_ != revision || ActivePage() != page) playing_ = false;
     }
-    if (playing_) SelectListingLine(std::min(line, ListingLineCount()) - 1);
+    if (playing_) {
+      unselected = std::min(line, ListingLineCount()) - 1;
+      follow();
+    } else if (listingRevision_ == revision) {
+      follow();  // stopped: where the last batch had come
+    }
   } catch (...) {
     if (alive) finish();
     throw;

@@ -173,7 +173,6 @@ void TfrmMain::VistaGraficaMouseLeave() {
 // --- the interaction program's events ---
 
 void TfrmMain::LocalPrgEndOperation() {
-  Get<QLineEdit>("txtDistY1")->setText(QStringLiteral("end"));
   const bool nestEnded = mode_ == 51 || mode_ == 52;
   if (mode_ < 41) {
     if (!pnlTbr1_->isEnabled()) AbilitaPnl(true, true);
@@ -197,7 +196,6 @@ void TfrmMain::LocalPrgEndOperation() {
 }
 
 void TfrmMain::LocalPrgStopOperation() {
-  Get<QLineEdit>("txtDistY1")->setText(QStringLiteral("stop"));
   // A pick stopped before its point was placed still ends the pick.
   if (mode_ == 58) FinishZNoCutPick();
   else if (mode_ != 51 && mode_ != 52) CommandOperationEnded(true);

@@ -13,6 +13,7 @@
 
 #include "app/main_scene.h"
 #include "app/main_window.h"
+#include "app/toolpath_lines.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 #include "scene3d/direct_opengl.h"
@@ -180,13 +181,13 @@ void TfrmMain::Scene3DShowText(const std::string& text) {
 }
 
 std::vector<ToolpathNode> TfrmMain::ToolpathNodes() const {
-  const scene3d::TGLLinesNodes& nodes = scene_->Toolpath().Nodes();
+  const ToolpathLines& lines = scene_->Toolpath();
   std::vector<ToolpathNode> path;
-  path.reserve(size_t(nodes.Count()));
-  for (int i = 0; i < nodes.Count(); ++i) {
-    const scene3d::TGLLinesNode& node = *nodes.Items(i);
+  path.reserve(size_t(lines.NodeCount()));
+  for (int i = 0; i < lines.NodeCount(); ++i) {
+    const ToolpathPoint& node = lines.NodeAt(i);
     // Yellow (1, 1, 0) is a rapid move, cyan (0, 1, 1) a feed move.
-    path.push_back({node.Color().z == 0, node.X(), node.Y(), node.Z()});
+    path.push_back({lines.NodeColorAt(i).z == 0, node.x, node.y, node.z});
   }
   return path;
 }

@@ -79,6 +79,7 @@ TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
   ConnectListingHandlers();
   ConnectPreviewHandlers();
   ConnectCadHandlers();
+  ConnectDrawHandlers();
   // Every menu and pop-up of the window is built by now, so the flat painting takes them all.
   FlatMenu1_ = new TFlatMenu(this);
   FlatMenu1_->setObjectName(QStringLiteral("FlatMenu1"));
@@ -131,6 +132,7 @@ void TfrmMain::FormCreate() {
   lang::LoadPageMessages(language);
   platform::FormBase* const self[] = {this};
   lang::TranslateForms(language, self);
+  DisableUnboundCommands();
   Get<QPushButton>("btnZNC")->setText(Q(Text("753", "Select....")));
   DirLng();
   // 8. The 2D view paints on this thread, at a 1:1 aspect, over the unit's first window.

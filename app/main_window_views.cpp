@@ -47,6 +47,7 @@ void TfrmMain::modo3d(bool on, bool ncSidePanel) {
 }
 
 void TfrmMain::AbilitaBt3d(bool threeD) {
+  Get<QCheckBox>("chk3dview")->setChecked(threeD);
   Get<QToolButton>("sbtZoomWin")->setEnabled(!threeD);
   Get<QAction>("mnuZoomWindow")->setEnabled(!threeD);
   for (const char* name : {"sbtTopView", "sbtFrontView", "sbtSideView", "sbtIsoView", "sbtShow"})
@@ -157,9 +158,20 @@ void TfrmMain::ConnectHandlers() {
   On(this, txtBlackD_, &QLineEdit::textChanged, [this] { txtBlackDChange(); });
   On(this, txtVecLarg_, &QLineEdit::textChanged, [this] { txtVecLargChange(); });
   On(this, txtVecAlt_, &QLineEdit::textChanged, [this] { txtVecAltChange(); });
-  // Enter, and leaving the field with a changed size, take the size.
-  for (QLineEdit* field : {txtVecLarg_, txtVecAlt_})
-    On(this, field, &QLineEdit::editingFinished, [this] { SizeFieldEnter(); });
+  // Enter, and leaving the field with a changed size, take the size. Only a size the user changed:
+  // taking it places the picture again, which clears the drawing, so a mere change of focus (a
+  // command page's edit taking it) must not.
+  for (QLineEdit* field : {txtVecLarg_, txtVecAlt_}) {
+    On(this, field, &QLineEdit::returnPressed, [this, field] {
+      field->setModified(false);
+      SizeFieldEnter();
+    });
+    On(this, field, &QLineEdit::editingFinished, [this, field] {
+      if (!field->isModified()) return;
+      field->setModified(false);
+      SizeFieldEnter();
+    });
+  }
   for (QLineEdit* field : {txtOriginX_, txtOriginY_}) {
     On(this, field, &QLineEdit::textChanged, [this] { txtOriginChange(); });
     On(this, field, &QLineEdit::returnPressed, [this] { OriginFieldEnter(); });

@@ -77,6 +77,26 @@ float FieldFloat(const QLineEdit* field, const char* what) {
   return platform::ReadSingleField(field->text().toStdString(), what);
 }
 
+// The pair of arrows beside the list that moves the selected tool: its value is the row the tool
+// goes to, never shown (a number there reads as a field to fill in), and the up arrow moves the
+// tool up the list, towards row 0.
+class ToolUpDown : public QSpinBox {
+ public:
+  explicit ToolUpDown(QWidget* parent) : QSpinBox(parent) { lineEdit()->setReadOnly(true); }
+  void stepBy(int steps) override { QSpinBox::stepBy(-steps); }
+
+ protected:
+  QString textFromValue(int) const override { return {}; }
+  int valueFromText(const QString&) const override { return value(); }
+  QValidator::State validate(QString&, int&) const override { return QValidator::Acceptable; }
+  StepEnabled stepEnabled() const override {
+    StepEnabled enabled = StepNone;
+    if (value() > minimum()) enabled |= StepUpEnabled;
+    if (value() < maximum()) enabled |= StepDownEnabled;
+    return enabled;
+  }
+};
+
 }  // namespace
 
 TfrmTool::TfrmTool(const std::string& toolFilePath, int currentToolIndex, QWidget* parent)
@@ -96,8 +116,9 @@ TfrmTool::TfrmTool(const std::string& toolFilePath, int currentToolIndex, QWidge
   ListView1_->setGeometry(8, 20, 170, 250);
   ListView1_->setIconSize(QSize(32, 32));
   ListView1_->setSelectionMode(QAbstractItemView::SingleSelection);
-  UpDown1_ = Add(new QSpinBox(listGroup), "UpDown1");
+  UpDown1_ = Add(new ToolUpDown(listGroup), "UpDown1");
   UpDown1_->setGeometry(184, 20, 30, 40);
+  UpDown1_->setToolTip(QStringLiteral("Move the selected tool up or down the list"));
   UpDown1_->setButtonSymbols(QAbstractSpinBox::UpDownArrows);
   UpDown1_->setMinimum(0);
   UpDown1_->setMaximum(0);

@@ -42,6 +42,9 @@ struct TConstructionSettings {
   // The tangent arc's radius and whether the tangent arc trims the two objects.
   double TangentArcRadius = 1;
   bool TangentArcTrim = true;
+  // The offset command's signed distance: lines move to the left of their direction, arcs and
+  // circles grow (a negative distance: the other side).
+  double OffsetDistance = 0;
 };
 
 struct TConstructionResult {

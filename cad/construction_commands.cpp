@@ -1,10 +1,13 @@
 #include "cad/construction_commands.h"
 
+#include <cmath>
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "cad/break2d.h"
 #include "cad/corner2d.h"
+#include "cad/offset2d.h"
 #include "cad/tangent_line2d.h"
 
 namespace cad {
@@ -68,6 +71,114 @@ TMyRaccordo::TMyRaccordo(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass
   RunTwoObjectCommand(*this, next, TrimCorner2D, true);
 }
 
+TMyFillet::TMyFillet(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
+  RunTwoObjectCommand(*this, next, FilletCorner2D, true);
+}
+
+TMyExtend::TMyExtend(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
+  RunTwoObjectCommand(
+      *this, next,
+      [](TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings&) {
+        return ExtendToCorner2D(drawing, pick);
+      },
+      true);
+}
+
+TMyOffset::TMyOffset(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
+  auto* p = dynamic_cast<TKQD2D_SelectObjectsParam*>(param);
+  TKQPrg2D& prg2d = Prg2DOf(prg);
+  TKQViewport2D& view = View2DOf(prg);
+  if (!p) {
+    FreeAndIdle(*this, next);
+    return;
+  }
+  TGraphicObject* picked = nullptr;
+  {
+    auto it = p->SelectedObjects.GetIterator();
+    picked = it->First();
+  }
+  // The picked object is found by address only, never read, in case it has gone since the pick.
+  if (picked && view.CADCmp2D()) {
+    auto objects = view.CADCmp2D()->ObjectsIterator();
+    for (TGraphicObject* o = objects->First(); o; o = objects->Next())
+      if (o == picked) sourceId_ = o->ID;
+  }
+  auto say = [&](const char* text) {
+    if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
+  };
+  if (sourceId_ >= 0 && !MakeCopy()) {
+    // An arc too small for the distance waits for another distance or side.
+    const TObject2D* source = view.CADCmp2D()->GetObject(sourceId_);
+    if (source && OffsetCopy2D(*source, 0)) {
+      say(kOffsetTooLargeText);
+      return;
+    }
+    sourceId_ = -1;
+  }
+  if (sourceId_ < 0) {
+    // Another pick, into the same parameter.
+    p->SelectedObjects.Clear();
+    if (picked) say(kNoOffsetText);
+    next = StateClassOf<TKQ2D_Select1Object>();
+    return;
+  }
+  band_.Show(view, [&] { DrawCopy(view); });
+}
+
+bool TMyOffset::MakeCopy() {
+  TKQPrg2D& prg2d = Prg2DOf(CADPrg());
+  TKQViewport2D& view = View2DOf(CADPrg());
+  const TObject2D* source = view.CADCmp2D() ? view.CADCmp2D()->GetObject(sourceId_) : nullptr;
+  copy_ = source ? OffsetCopy2D(*source, prg2d.ConstructionSettings.OffsetDistance) : nullptr;
+  return copy_ != nullptr;
+}
+
+void TMyOffset::DrawCopy(TKQViewport2D& view) {
+  if (copy_) view.DrawRubberObject(*copy_, false);
+}
+
+bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform::TShiftState,
+                        const TCADStateClass*& next) {
+  TKQPrg2D& prg2d = Prg2DOf(CADPrg());
+  TKQViewport2D& view = View2DOf(CADPrg());
+  auto say = [&](const char* text) {
+    if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
+  };
+  if (kind == cadViewportPainted) {
+    band_.Show(view, [&] { DrawCopy(view); });
+    return false;
+  }
+  if (kind != cadUserDefined) return false;
+  if (key == kOffsetChangedCode) {
+    band_.Hide(view, [&] { DrawCopy(view); });
+    // A source that cannot take the new distance shows no copy until one it can take.
+    if (!MakeCopy()) say(kOffsetTooLargeText);
+    band_.Show(view, [&] { DrawCopy(view); });
+    return false;
+  }
+  if (key == CADPRG_CANCEL) {
+    band_.Hide(view, [&] { DrawCopy(view); });
+    return FreeAndIdle(*this, next);
+  }
+  if (key != CADPRG_ACCEPT) return false;
+  const double distance = prg2d.ConstructionSettings.OffsetDistance;
+  TKQCmp2D* drawing = view.CADCmp2D();
+  const TObject2D* source = drawing ? drawing->GetObject(sourceId_) : nullptr;
+  if (!source || drawing->HasIterators()) return false;
+  if (!std::isfinite(distance) || std::abs(distance) <= GeometryTolerance()) {
+    say(kOffsetZeroText);
+    return false;
+  }
+  if (!MakeCopy()) {
+    say(kOffsetTooLargeText);
+    return false;
+  }
+  band_.Hide(view, [&] { DrawCopy(view); });
+  AddPieceOf2D(*drawing, *source, std::move(copy_));
+  CADPrg().RepaintAfterOperation();
+  return FreeAndIdle(*this, next);
+}
+
 TMyArcoTan2::TMyArcoTan2(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
   RunTwoObjectCommand(*this, next, TangentArc2D, true);
 }
@@ -110,6 +221,18 @@ bool StartBreak(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
 
 bool StartLineTangent2Arcs(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
   return StartSelectTwoObjects(prg, StateClassOf<TMyLineaTan2A>(), std::move(onSelected));
+}
+
+bool StartFillet(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
+  return StartSelectTwoObjects(prg, StateClassOf<TMyFillet>(), std::move(onSelected));
+}
+
+bool StartExtend(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
+  return StartSelectTwoObjects(prg, StateClassOf<TMyExtend>(), std::move(onSelected));
+}
+
+bool StartOffset(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
+  return StartSelectOneObject(prg, StateClassOf<TMyOffset>(), std::move(onSelected));
 }
 
 bool StartArcTangent2(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {

@@ -35,6 +35,44 @@ class TMyLineaTan2A : public TCADState {
   TMyLineaTan2A(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
 };
 
+// The fillet command: the tangent arc of the fillet radius, both objects trimmed to it.
+class TMyFillet : public TCADState {
+ public:
+  TMyFillet(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// The extend command: the first object lengthened up to the second.
+class TMyExtend : public TCADState {
+ public:
+  TMyExtend(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+};
+
+// Sent to the offset state when the offset distance (or its side) changed: the preview follows.
+inline constexpr int kOffsetChangedCode = 7;
+
+// The offset command after its one-object pick: the copy at the offset distance shows as a rubber
+// band (drawn again whenever the view is painted, rebuilt on kOffsetChangedCode); Done adds it to the
+// drawing on the source's layer and ends, Cancel drops it. An object that has no offset is reported
+// and the pick starts again; Done with a distance of 0 is refused (it would only double the object).
+class TMyOffset : public TCADState {
+ public:
+  TMyOffset(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+  bool OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState shift,
+               const TCADStateClass*& next) override;
+
+ private:
+  // The copy at the settings' distance; false (and a message) when there is none.
+  bool MakeCopy();
+  void DrawCopy(TKQViewport2D& view);
+  int32_t sourceId_ = -1;
+  std::unique_ptr<TPrimitive2D> copy_;
+  TRubberBand band_;
+};
+
+inline constexpr const char* kNoOffsetText = "Only a line, an arc or a circle has an offset; pick one";
+inline constexpr const char* kOffsetTooLargeText = "The arc or circle has no offset at this distance";
+inline constexpr const char* kOffsetZeroText = "Give the offset a distance";
+
 // Tangent arc from one object and a centre point, and the perpendicular line: no construction yet;
 // they free their parameter and go idle.
 class TMyArcoTan1 : public TCADState {
@@ -57,6 +95,11 @@ bool ResolveTwoObjectPick(TKQPrg2D& prg, TCADPrgParam* param, TTwoObjectPick& pi
 bool StartTrim(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 bool StartBreak(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 bool StartLineTangent2Arcs(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+// "Fillet" with the settings' fillet radius; "Extend": the object to lengthen first, then the one
+// it is to reach; "Offset": one object, then its offset copy until Done or Cancel.
+bool StartFillet(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+bool StartExtend(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
+bool StartOffset(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 // "2 entities" of the tangent arc page.
 bool StartArcTangent2(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 // "1 entity + center point" and "Line Perpend.": one-object picks.

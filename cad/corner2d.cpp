@@ -90,6 +90,8 @@ struct TCorner {
   bool AddArc = false;
   bool Trim = false;
   double Radius = 0;
+  // Extend: the first object only is changed, and only lengthened; the second stays as it is.
+  bool Extend = false;
   // The shift that finds the centre: the radius with an arc, the probe without.
   double Shift() const { return AddArc ? Radius : kProbeDistance; }
 };
@@ -108,6 +110,18 @@ bool IsNearBoth(const TRect2D& box, std::initializer_list<TPoint2D> points) {
 
 TRect2D SegmentsBox(const TPoint2D& p0, const TPoint2D& p1, const TPoint2D& q0, const TPoint2D& q1) {
   return UnionRect2D(Rect2D(p0.X, p0.Y, p1.X, p1.Y), Rect2D(q0.X, q0.Y, q1.X, q1.Y));
+}
+
+// The extend command's end: the line takes its new ends only when they lengthen it.
+bool ExtendLine(TObject2D& line, const TPoint2D& old0, const TPoint2D& old1, const TPoint2D& new0, const TPoint2D& new1,
+                std::string& why) {
+  if (!IsSoundTrim(old0, old1, new0, new1) ||
+      PointDistance2D(new0, new1) <= PointDistance2D(old0, old1) + GeometryTolerance()) {
+    why = kAlreadyReachesText;
+    return false;
+  }
+  SetLinePoints2D(line, new0, new1);
+  return true;
 }
 
 bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPickPoints& picks, const TCorner& how,
@@ -139,6 +153,7 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   }
   const TPoint2D oldP0 = p0, oldP1 = p1, oldQ0 = q0, oldQ1 = q1;
   MoveEnd(p0, p1, t1, corner, how.AddArc ? t1 : corner);
+  if (how.Extend) return ExtendLine(first, oldP0, oldP1, p0, p1, why);
   MoveEnd(q0, q1, t2, corner, how.AddArc ? t2 : corner);
   if (how.Trim && (!IsSoundTrim(oldP0, oldP1, p0, p1) || !IsSoundTrim(oldQ0, oldQ1, q0, q1))) {
     why = kPickBeyondCornerText;
@@ -190,6 +205,8 @@ bool LineArc(TKQCmp2D& drawing, TObject2D& line, int32_t& arcId, const TPickPoin
   const TPoint2D onArc = ProjectToCircle2D(centre, arc.Centre, arc.Radius);
   const TPoint2D old0 = p0, old1 = p1;
   MoveEnd(p0, p1, onLine, corner, how.AddArc ? onLine : corner);
+  // The circle it is extended to stays a circle.
+  if (how.Extend) return ExtendLine(line, old0, old1, p0, p1, why);
   if (how.Trim && !IsSoundTrim(old0, old1, p0, p1)) {
     why = kPickBeyondCornerText;
     return false;
@@ -284,6 +301,41 @@ TConstructionResult CornerConstruction2D(TKQCmp2D& drawing, const TTwoObjectPick
     result.Message.clear();
     drawing.RepaintViewports();
   }
+  return result;
+}
+
+TConstructionResult ExtendToCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick) {
+  TConstructionResult result;
+  TObject2D* first = drawing.GetObject(pick.FirstID);
+  TObject2D* second = drawing.GetObject(pick.SecondID);
+  if (!first || !second || first == second || drawing.HasIterators()) return result;
+  const TCorner how{false, true, 0, true};
+  int32_t secondId = pick.SecondID;
+  bool done = false;
+  if (!IsLineLike(*first) || !(IsLineLike(*second) || IsArcOrCircle2D(*second))) {
+    result.Message = kExtendWhatText;
+  } else if (IsLineLike(*second)) {
+    done = LineLine(drawing, *first, *second, pick.PickPoints, how, result.Message);
+  } else {
+    done = LineArc(drawing, *first, secondId, pick.PickPoints, how, result.Message);
+  }
+  result.Changed = done;
+  if (done) {
+    result.Message.clear();
+    drawing.RepaintViewports();
+  }
+  return result;
+}
+
+TConstructionResult FilletCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings) {
+  const double r = settings.FilletRadius;
+  // A fillet of no radius is the plain corner.
+  const bool round = std::isfinite(r) && r > GeometryTolerance();
+  TConstructionResult result = round ? CornerConstruction2D(drawing, pick, true, true, r, r)
+                                     : CornerConstruction2D(drawing, pick, false, true, 0, 0);
+  // A pair it has no corner routine for (a rectangle, a longer polyline) is not left unexplained.
+  if (!result.Changed && result.Message.empty() && drawing.GetObject(pick.FirstID) && drawing.GetObject(pick.SecondID))
+    result.Message = kCornerWhatText;
   return result;
 }
 

@@ -12,6 +12,15 @@ namespace cad {
 // The trim command: both objects trimmed or extended to the corner; two arcs are broken at their
 // crossings instead. Reads the fillet radius.
 TConstructionResult TrimCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings);
+// The fillet command: the arc of the fillet radius tangent to both objects, both trimmed to it; a
+// radius of 0 (or less) trims them to their corner as TrimCorner2D does. Any other pair is left
+// alone with kCornerWhatText.
+TConstructionResult FilletCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick, const TConstructionSettings& settings);
+// The extend command: the first object, a line (or a two-point polyline), lengthened up to its
+// corner with the second, a line, two-point polyline, arc or circle, which stays as it is (a circle
+// stays a circle). The end of the line nearer the corner moves there, on the side where the line
+// was picked; a line that already reaches the other object is left alone.
+TConstructionResult ExtendToCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick);
 // The tangent arc of two objects: the arc of the tangent-arc radius, from one tangent point to the
 // other (the shorter way), when the trim switch is on and the objects then trimmed to it; with the
 // switch off the full tangent circle and the objects unchanged.
@@ -29,6 +38,9 @@ inline constexpr const char* kPickOnObjectText = "Pick each object beside the ot
 inline constexpr const char* kFarCornerText = "The corner lies too far beyond both objects";
 inline constexpr const char* kPickBeyondCornerText = "Pick each object on the part that stays, not beyond the corner";
 inline constexpr const char* kNoCrossingText = "The line does not cross the circle: there is no corner";
+inline constexpr const char* kCornerWhatText = "Pick two lines, arcs or circles (a polyline of two points counts as a line)";
+inline constexpr const char* kAlreadyReachesText = "The line already reaches the other object: nothing to extend";
+inline constexpr const char* kExtendWhatText = "Pick a line to extend first, then the line, arc or circle it is to reach";
 inline constexpr const char* kNoTangentArcText = "No arc of this radius touches both objects";
 
 }  // namespace cad

@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "cad/cad_exceptions.h"
 #include "cad/class_registry.h"
@@ -316,40 +318,53 @@ TKQ2D_DrawSizedPrimitive::TKQ2D_DrawSizedPrimitive(TCADPrg& prg, TCADPrgParam* p
   Prg2DOf(prg).LastPoint = Point2D(1e8, 1e8);
 }
 
-TPoint2D TKQ2D_DrawSizedPrimitive::PlacedPoint(bool ortho) {
-  TKQPrg2D& prg = Prg2DOf(CADPrg());
-  const TPoint2D snapped = prg.GetSnappedPoint();
-  prg.LastPoint = snapped;
-  TPrimitive2D& primitive = *P().Primitive;
+
+namespace {
+
+// The drawn primitive joins the drawing under its own ID and shows at once.
+void AddDrawnPrimitive(TCADState& state, std::unique_ptr<TPrimitive2D>& drawn, const char* who) {
+  TKQCmp2D* drawing = View2DOf(state.CADPrg()).CADCmp2D();
+  if (!drawing) throw EKQSysException(std::string(who) + ": no drawing");
+  TIgnoreEventsScope ignore(state.CADPrg());
+  const bool drawOnAdd = drawing->DrawOnAdd;
+  drawing->DrawOnAdd = true;
+  try {
+    std::unique_ptr<TPrimitive2D> primitive = std::move(drawn);
+    const int32_t id = primitive->ID;
+    drawing->AddObject(id, std::move(primitive));
+  } catch (...) {
+    drawing->DrawOnAdd = drawOnAdd;
+    throw;
+  }
+  drawing->DrawOnAdd = drawOnAdd;
+}
+
+// The snapped pointer in the primitive's coordinates, made orthogonal to `previous` when asked.
+TPoint2D PointForPrimitive(TCADPrg& prg, const TPrimitive2D& primitive, const TPoint2D* previous, bool ortho) {
+  TKQPrg2D& prg2D = Prg2DOf(prg);
+  const TPoint2D snapped = prg2D.GetSnappedPoint();
+  prg2D.LastPoint = snapped;
   TPoint2D p = primitive.HasTransform() ? primitive.ToObjectPoint(snapped) : snapped;
-  const int current = P().CurrentPoint;
-  if (ortho && current > 0 && P().OrthoAllowed && prg.UseOrto) {
-    const TPoint2D previous = primitive.Points().GetPoint(current - 1);
-    if (std::abs(p.X - previous.X) > std::abs(p.Y - previous.Y))
-      p.Y = previous.Y;
+  if (ortho && previous && prg2D.UseOrto) {
+    if (std::abs(p.X - previous->X) > std::abs(p.Y - previous->Y))
+      p.Y = previous->Y;
     else
-      p.X = previous.X;
+      p.X = previous->X;
   }
   return p;
 }
 
+}  // namespace
+
+TPoint2D TKQ2D_DrawSizedPrimitive::PlacedPoint(bool ortho) {
+  const TPrimitive2D& primitive = *P().Primitive;
+  const int current = P().CurrentPoint;
+  const TPoint2D previous = current > 0 ? primitive.Points().GetPoint(current - 1) : Point2D(0, 0);
+  return PointForPrimitive(CADPrg(), primitive, current > 0 ? &previous : nullptr, ortho && P().OrthoAllowed);
+}
+
 bool TKQ2D_DrawSizedPrimitive::Finish(const TCADStateClass*& next) {
-  TKQCmp2D* drawing = View2DOf(CADPrg()).CADCmp2D();
-  if (!drawing) throw EKQSysException("TKQ2D_DrawSizedPrimitive: no drawing");
-  {
-    TIgnoreEventsScope ignore(CADPrg());
-    const bool drawOnAdd = drawing->DrawOnAdd;
-    drawing->DrawOnAdd = true;
-    try {
-      std::unique_ptr<TPrimitive2D> primitive = std::move(P().Primitive);
-      const int32_t id = primitive->ID;
-      drawing->AddObject(id, std::move(primitive));
-    } catch (...) {
-      drawing->DrawOnAdd = drawOnAdd;
-      throw;
-    }
-    drawing->DrawOnAdd = drawOnAdd;
-  }
+  AddDrawnPrimitive(*this, P().Primitive, "TKQ2D_DrawSizedPrimitive");
   return FreeAndIdle(*this, next);
 }
 
@@ -391,14 +406,106 @@ bool TKQ2D_DrawSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton but
       if (P().CurrentPoint > 0) band_.Show(view, draw);
       return false;
     case cadUserDefined:
-      if (key == CADPRG_ACCEPT) {
+      // Done before the first click has placed nothing: there is nothing to add.
+      if (key == CADPRG_ACCEPT && P().CurrentPoint > 0) {
         band_.Hide(view, draw);
         next = P().AfterState;
         return next ? true : Finish(next);
       }
-      if (key == CADPRG_CANCEL) {
+      if (key == CADPRG_CANCEL || key == CADPRG_ACCEPT) {
         band_.Hide(view, draw);
         return FreeAndIdle(*this, next);  // the primitive goes with the parameter
+      }
+      return false;
+    default:
+      return false;
+  }
+}
+
+// --- Drawing an unsized primitive ---------------------------------------------------------------
+
+TKQ2D_DrawUnSizedPrimitive::TKQ2D_DrawUnSizedPrimitive(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next)
+    : TCADState(prg, param, next) {
+  auto* p = ParamAs<TKQ2D_DrawUnSizedPrimitiveParam>(param, "TKQ2D_DrawUnSizedPrimitiveParam: Invalid param");
+  if (!p->Primitive || !p->Primitive->Points().GrowingEnabled)
+    throw EKQSysException("TKQ2D_DrawUnSizedPrimitiveParam: Invalid param");
+  // The points come from the clicks alone.
+  p->Primitive->Points().Clear();
+  p->CurrentPoint = 0;
+  Prg2DOf(prg).LastPoint = Point2D(1e8, 1e8);
+}
+
+TPoint2D TKQ2D_DrawUnSizedPrimitive::PlacedPoint() {
+  const TPrimitive2D& primitive = *P().Primitive;
+  const int current = P().CurrentPoint;
+  const TPoint2D previous = current > 0 ? primitive.Points().GetPoint(current - 1) : Point2D(0, 0);
+  return PointForPrimitive(CADPrg(), primitive, current > 0 ? &previous : nullptr, P().OrthoAllowed);
+}
+
+bool TKQ2D_DrawUnSizedPrimitive::Finish(bool close, const TCADStateClass*& next) {
+  TPointsSet2D& points = P().Primitive->Points();
+  const int placed = P().CurrentPoint;
+  std::vector<TPoint2D> kept(points.Points(), points.Points() + placed);
+  if (close) kept.push_back(kept.front());
+  {
+    TIgnoreEventsScope ignore(CADPrg());
+    points.Clear();
+    points.AddPoints(kept);
+  }
+  next = P().AfterState;
+  if (next) return true;
+  AddDrawnPrimitive(*this, P().Primitive, "TKQ2D_DrawUnSizedPrimitive");
+  return FreeAndIdle(*this, next);
+}
+
+bool TKQ2D_DrawUnSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState,
+                                         const TCADStateClass*& next) {
+  if (!Param) return false;
+  TKQViewport2D& view = View2DOf(CADPrg());
+  auto draw = [&] { P().DrawPrimitive(view); };
+  TPointsSet2D& points = P().Primitive->Points();
+  const int placed = P().CurrentPoint;
+  switch (kind) {
+    case cadMouseDown: {
+      if (button != cmbLeft) return false;
+      const TPoint2D p = PlacedPoint();
+      // A second click on the last point (a double click) adds no empty side.
+      if (placed > 0 && IsSamePoint2D(p, points.GetPoint(placed - 1))) return false;
+      band_.Hide(view, draw);
+      points.SetPoint(placed, p);
+      points.SetPoint(placed + 1, p);  // the point that follows the pointer
+      ++P().CurrentPoint;
+      band_.Show(view, draw);
+      return false;
+    }
+    case cadMouseMove:
+      if (placed == 0) return false;
+      {
+        const TPoint2D p = PlacedPoint();
+        band_.Hide(view, draw);
+        points.SetPoint(placed, p);
+        band_.Show(view, draw);
+      }
+      return false;
+    case cadViewportPainted:
+      if (placed > 0) band_.Show(view, draw);
+      return false;
+    case cadUserDefined:
+      if (key == CADPRG_ACCEPT || key == CADPRG_CLOSE) {
+        const bool close = key == CADPRG_CLOSE;
+        // A figure needs two points, a closed one three; short of that Done adds nothing and Closed
+        // waits for more points.
+        if (placed < (close ? 3 : 2)) {
+          if (close) return false;
+          band_.Hide(view, draw);
+          return FreeAndIdle(*this, next);
+        }
+        band_.Hide(view, draw);
+        return Finish(close, next);
+      }
+      if (key == CADPRG_CANCEL) {
+        band_.Hide(view, draw);
+        return FreeAndIdle(*this, next);
       }
       return false;
     default:
@@ -517,6 +624,8 @@ bool TSCSelRett::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, 
         firstPlaced_ = true;
         p->FirstCorner = p->SecondCorner = prg.GetSnappedPoint();
         prg.CropAreaReady = false;
+        pressedAt_ = prg.GetCurrentViewportPoint();
+        firstHeld_ = true;
       } else {
         // The frame stays on the screen.
         firstPlaced_ = false;
@@ -524,6 +633,22 @@ bool TSCSelRett::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, 
         if (p->OnAreaReady) p->OnAreaReady();
       }
       return false;
+    case cadMouseUp: {
+      if (button != cmbLeft || !firstHeld_) return false;
+      firstHeld_ = false;
+      // Released where it was pressed, the press was a click and the second corner comes with the
+      // next one; released further away, the drag has drawn the rectangle.
+      if (!firstPlaced_ || PointDistance2D(pressedAt_, prg.GetCurrentViewportPoint()) < view.PixelsToUnits(kDragPixels))
+        return false;
+      frame_.Hide(view, draw);
+      p->SecondCorner = prg.GetSnappedPoint();
+      frame_.Show(view, draw);
+      if (p->OnInfoCut) p->OnInfoCut(p->FirstCorner, p->SecondCorner);
+      firstPlaced_ = false;
+      prg.CropAreaReady = true;
+      if (p->OnAreaReady) p->OnAreaReady();
+      return false;
+    }
     case cadMouseMove:
       if (!firstPlaced_) return false;
       frame_.Hide(view, draw);
@@ -668,6 +793,13 @@ bool StartDrawSizedPrimitive(TKQPrg2D& prg, std::unique_ptr<TPrimitive2D> primit
   return prg.StartOperation(StateClassOf<TKQ2D_DrawSizedPrimitive>(),
                             std::make_unique<TKQ2D_DrawSizedPrimitiveParam>(afterState, orthoAllowed, 0,
                                                                             std::move(primitive)));
+}
+
+bool StartDrawUnSizedPrimitive(TKQPrg2D& prg, std::unique_ptr<TPrimitive2D> primitive, bool orthoAllowed,
+                               const TCADStateClass* afterState) {
+  return prg.StartOperation(StateClassOf<TKQ2D_DrawUnSizedPrimitive>(),
+                            std::make_unique<TKQ2D_DrawUnSizedPrimitiveParam>(afterState, orthoAllowed, 0,
+                                                                              std::move(primitive)));
 }
 
 namespace {

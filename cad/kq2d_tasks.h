@@ -197,6 +197,23 @@ class TKQ2D_DrawSizedPrimitive : public TCADState {
   TRubberBand band_;
 };
 
+// A primitive of as many points as the clicks place (a polyline): after the first click a last
+// point follows the pointer. User code 1 keeps the points placed (two at least, else nothing is
+// added); user code 3 closes the figure with the first point again (three at least).
+class TKQ2D_DrawUnSizedPrimitive : public TCADState {
+ public:
+  TKQ2D_DrawUnSizedPrimitive(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+  bool OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState shift,
+               const TCADStateClass*& next) override;
+
+ private:
+  TPoint2D PlacedPoint();
+  // Drops the point that follows the pointer, then adds the primitive (or goes on with the follow-up).
+  bool Finish(bool close, const TCADStateClass*& next);
+  TKQ2D_DrawUnSizedPrimitiveParam& P() const { return static_cast<TKQ2D_DrawUnSizedPrimitiveParam&>(*Param); }
+  TRubberBand band_;
+};
+
 class TKQ2D_Select1Object : public TCADState {
  public:
   TKQ2D_Select1Object(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
@@ -225,7 +242,12 @@ class TSCSelRett : public TCADState {
                const TCADStateClass*& next) override;
 
  private:
+  // A release this many pixels from the press ends a drag.
+  static constexpr double kDragPixels = 3;
   bool firstPlaced_ = false;
+  // The left button is still down from the press that placed the first corner.
+  bool firstHeld_ = false;
+  TPoint2D pressedAt_ = Point2D(0, 0);
   TRubberBand frame_;
 };
 
@@ -265,6 +287,9 @@ bool StartRealTimePan(TKQPrg2D& prg);
 // Draws `primitive` (one click a point; its ID is kept when it is added), then `afterState`.
 bool StartDrawSizedPrimitive(TKQPrg2D& prg, std::unique_ptr<TPrimitive2D> primitive, bool orthoAllowed = true,
                              const TCADStateClass* afterState = nullptr);
+// Draws `primitive` from no points (one click a point, until user code 1 or 3), then `afterState`.
+bool StartDrawUnSizedPrimitive(TKQPrg2D& prg, std::unique_ptr<TPrimitive2D> primitive, bool orthoAllowed = true,
+                               const TCADStateClass* afterState = nullptr);
 // Picks one or two objects (aperture 5 pixels) and goes on with `afterState`.
 bool StartSelectOneObject(TKQPrg2D& prg, const TCADStateClass* afterState, TSelectedObjectEvent onSelected = nullptr);
 bool StartSelectTwoObjects(TKQPrg2D& prg, const TCADStateClass* afterState, TSelectedObjectEvent onSelected = nullptr);

@@ -52,4 +52,21 @@ std::unique_ptr<TArco2D> OffsetArc2D(const TArco2D& arc, double x) {
   return std::make_unique<TArco2D>(-1, a.Centre, Point2D(a.Centre.X + a.Radius + x, a.Centre.Y), start, end);
 }
 
+std::unique_ptr<TPrimitive2D> OffsetCopy2D(const TObject2D& object, double x) {
+  if (!std::isfinite(x)) return nullptr;
+  TPoint2D p0, p1;
+  if (ReadLine2D(object, p0, p1)) {
+    if (!IsFinitePoint2D(p0) || !IsFinitePoint2D(p1)) return nullptr;
+    return OffsetLine2D(TLine2D(-1, p0, p1), x);
+  }
+  TArcPoints a;
+  if (const auto* arc = dynamic_cast<const TArco2D*>(&object)) {
+    if (!ReadArc2D(object, a) || a.Radius + x <= GeometryTolerance()) return nullptr;
+    return OffsetArc2D(*arc, x);
+  }
+  if (ReadCircle2D(object, a) && IsFinitePoint2D(a.Centre) && a.Radius + x > GeometryTolerance())
+    return std::make_unique<TCerchio2D>(-1, a.Centre, Point2D(a.Centre.X + a.Radius + x, a.Centre.Y));
+  return nullptr;
+}
+
 }  // namespace cad

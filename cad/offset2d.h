@@ -20,5 +20,9 @@ TVector2D VertexOffset2D(const TVector2D& incoming, const TVector2D& outgoing, d
 std::unique_ptr<TLine2D> OffsetLine2D(const TLine2D& line, double x);
 // The arc with the same centre and angles and the radius grown by x (a negative x shrinks it).
 std::unique_ptr<TArco2D> OffsetArc2D(const TArco2D& arc, double x);
+// The offset command's copy: a line (or a two-point polyline, copied as a line) moved by x to the
+// left of its direction, an arc or a circle with its radius grown by x. None for any other object,
+// for geometry that does not read and for an arc or circle that would shrink to nothing.
+std::unique_ptr<TPrimitive2D> OffsetCopy2D(const TObject2D& object, double x);
 
 }  // namespace cad

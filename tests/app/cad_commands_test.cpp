@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -43,7 +44,7 @@ class CadCommandsTest : public MainWindowTest {
  protected:
   CadMain& StartCad() {
     std::string text = testing_support::kLanguage;
-    text.replace(text.find("[frmMain]\n"), 10, "[frmMain]\nlsbDelete.Hint=Delete: pick\n");
+    text.replace(text.find("[frmMain]\n"), 10, "[frmMain]\nlsbDelete.Hint=Delete: pick\nlsbPoint.Hint=Point\n");
     text += kHints;
     dir_.Write("language/english.lng", text);
     return Start<CadMain>();
@@ -69,7 +70,7 @@ class CadCommandsTest : public MainWindowTest {
     return w;
   }
   // Left clicks on the 2D view at drawing points, each with the events it posts.
-  void ClickDrawing(std::initializer_list<std::pair<double, double>> points) {
+  void ClickDrawing(const std::vector<std::pair<double, double>>& points) {
     cad::TKQViewport2D& view = main_->VistaGrafica();
     for (const auto& [x, y] : points) {
       const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
@@ -96,23 +97,21 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
     int mode;  // 999: unchanged
   };
   const Row rows[] = {
-      {"mnuCircleCtPt", "lsbArc", 33, "h200", {}, 999},      {"mnuCircleCtDia", "lsbArc", 1, "h201", {}, 999},
+      {"mnuCircleCtPt", "lsbArc", 33, "h200", {}, 999},
       {"mnuArcCtPtSaEa", "lsbArc", 2, "h202", {}, 999},      {"mnuArcTangent", "lsbArc", 32, "h247", {}, 999},
-      {"mnuArcPolar", "lsbArc", 3, "h203", {}, 999},         {"mnuFillet", "lsbModify", 6, "h206", {}, 999},
+      {"mnuFillet", "lsbModify", 6, "h206", Op::Fillet, 14},
       {"mnuTrim", "lsbModify", 7, "h207", Op::Trim, 15},     {"mnuBreak", "lsbModify", 12, "h208", Op::Break, 16},
-      {"mnuExtend", "lsbModify", 8, "h209", {}, 999},        {"mnuChangeLayer", "lsbModify", 9, "h210", {}, 999},
+      {"mnuExtend", "lsbModify", 8, "h209", Op::Extend, 17},
+      {"mnuChangeLayer", "lsbModify", 9, "h210", Op::ChangeLayerObjects, 19},
       {"mnuMoveNode", "lsbModify", 11, "h212", Op::MoveNode, 18},
       {"mnuTranslate", "lsbXform", 13, "h213", Op::PickObjects, 999},
       {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
       {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
       {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
-      {"mnuOffset", "lsbXform", 17, "h217", {}, 999},        {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
+      {"mnuOffset", "lsbXform", 17, "h217", Op::Offset, 20},
+      {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
       {"mnuDeleteSmall", "lsbDelete", 26, "h222", {}, 999},  {"mnuUndelete", "lsbDelete", 21, "h223", {}, 999},
-      {"mnuLinePolar", "lsbLine", 28, "h243", {}, 999},
       {"mnuLineTangent2Arc", "lsbLine", 29, "h244", Op::LineTangent2Arcs, 31},
-      {"mnuLineTangentAngle", "lsbLine", 30, "h245", {}, 999},
-      {"mnuLinePerp", "lsbLine", 31, "h246", Op::LinePerpendicular, 33},
-      {"mnuPointGrid", "lsbPoint", 38, "h248", {}, 999},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
@@ -139,10 +138,41 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
   EXPECT_FALSE(w.Called("stop"));
   Get<QAction>("mnuMoveNode")->trigger();
   EXPECT_TRUE(w.Called("stop"));
-  // The entries with nothing behind them leave the buttons alone.
-  const QImage before = Image(Get<QToolButton>("lsbArc")->icon());
-  for (const char* idle : {"mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"}) Get<QAction>(idle)->trigger();
-  EXPECT_EQ(Image(Get<QToolButton>("lsbArc")->icon()), before);
+}
+
+// The entries with no construction behind them are disabled and leave their buttons alone; a
+// drop-down button with none left shows no hint, also after the language is read again.
+TEST_F(CadCommandsTest, UnboundCommandsAreDisabled) {
+  CadMain& w = StartCad();
+  Open(picture_);
+  const char* const unbound[] = {"mnuCircleCtDia", "mnuArcPolar", "mnuLinePolar", "mnuLineTangentAngle", "mnuLinePerp",
+                                 "mnuPointGrid", "mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"};
+  std::vector<std::pair<QImage, QString>> before;
+  for (const char* button : {"lsbArc", "lsbLine", "lsbModify", "lsbDelete"})
+    before.push_back({Image(Get<QToolButton>(button)->icon()), Get<QToolButton>(button)->toolTip()});
+  for (const char* entry : unbound) {
+    EXPECT_FALSE(Get<QAction>(entry)->isEnabled()) << entry;
+    Get<QAction>(entry)->trigger();
+  }
+  EXPECT_TRUE(w.operations.empty());
+  EXPECT_FALSE(w.CommandActive());
+  std::vector<std::pair<QImage, QString>> after;
+  for (const char* button : {"lsbArc", "lsbLine", "lsbModify", "lsbDelete"})
+    after.push_back({Image(Get<QToolButton>(button)->icon()), Get<QToolButton>(button)->toolTip()});
+  EXPECT_EQ(after, before);
+  EXPECT_FALSE(Get<QWidget>("rbtTanTo1")->isEnabled()) << "the tangent arc through a centre point";
+  EXPECT_TRUE(Get<QWidget>("rbtTanTo2")->isEnabled());
+  for (int pass = 0; pass < 2; ++pass) {
+    SCOPED_TRACE(pass);
+    EXPECT_FALSE(Get<QWidget>("lsbPoint")->isEnabled());
+    EXPECT_TRUE(Get<QWidget>("lsbPoint")->toolTip().isEmpty());
+    EXPECT_FALSE(Get<QAction>("mnuPointGrid")->isEnabled());
+    EXPECT_TRUE(Get<QWidget>("lsbLine")->isEnabled()) << "its tangent line works";
+    w.nol_cboLangChange();
+  }
+  // The bound entries stay enabled.
+  for (const char* entry : {"mnuFillet", "mnuExtend", "mnuChangeLayer", "mnuOffset", "mnuTrim", "mnuArcTangent"})
+    EXPECT_TRUE(Get<QAction>(entry)->isEnabled()) << entry;
 }
 
 TEST_F(CadCommandsTest, TrimHandsTheFilletStateRadiusZeroAndTheTangentArcFollowsItsPage) {
@@ -160,8 +190,7 @@ TEST_F(CadCommandsTest, TrimHandsTheFilletStateRadiusZeroAndTheTangentArcFollows
   Get<QLineEdit>("txtArcTanRadius")->setText("-");
   EXPECT_DOUBLE_EQ(w.Construction().TangentArcRadius, 4.0);
   Click("rbtTanTo2");
-  Click("rbtTanTo1");
-  EXPECT_EQ(w.operations, (std::vector<Op>{Op::Trim, Op::ArcTangent2, Op::ArcTangent1}));
+  EXPECT_EQ(w.operations, (std::vector<Op>{Op::Trim, Op::ArcTangent2}));
 }
 
 TEST_F(CadCommandsTest, DeleteSmallRemovesOnlyObjectsUnderTheSizeAndNeverThePicture) {
@@ -331,6 +360,119 @@ TEST_F(CadCommandsTest, TrimFromTheMenuTrimsTwoLinesWhateverTheFilletRadius) {
   EXPECT_DOUBLE_EQ(w.Construction().FilletRadius, 2.0);
 }
 
+// Fillet rounds the corner with the page's radius, even after a Trim set the program's to 0, and
+// waits for the next corner until its page is closed.
+TEST_F(CadCommandsTest, FilletRoundsTwoCrossingLinesWithThePageRadius) {
+  testing_support::RecordingMain& w = StartShown();
+  Get<QLineEdit>("txtRaccordo")->setText("2");
+  const int32_t a = AddLine(0, 0, 100, 0), b = AddLine(50, -50, 50, 50);
+  Get<QAction>("mnuTrim")->trigger();
+  w.FormKeyPress(Qt::Key_Escape);
+  ASSERT_DOUBLE_EQ(w.Construction().FilletRadius, 0.0);
+  Get<QAction>("mnuFillet")->trigger();
+  EXPECT_EQ(w.InteractionMode(), 14);
+  ClickDrawing({{20.0, 0.0}, {50.0, 30.0}});
+  auto end = [&](int32_t id, int index) {
+    return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
+  };
+  EXPECT_NEAR(end(a, 1).X, 48, 1e-9);
+  EXPECT_NEAR(end(a, 1).Y, 0, 1e-9);
+  EXPECT_NEAR(end(b, 0).X, 50, 1e-9);
+  EXPECT_NEAR(end(b, 0).Y, 2, 1e-9);
+  std::vector<cad::TArcPoints> arcs;
+  auto objects = Cad().ObjectsIterator();
+  for (cad::TGraphicObject* o = objects->First(); o; o = objects->Next())
+    if (cad::TArcPoints arc; cad::ReadArc2D(*static_cast<cad::TObject2D*>(o), arc)) arcs.push_back(arc);
+  objects.reset();
+  ASSERT_EQ(arcs.size(), 1u);
+  EXPECT_NEAR(arcs[0].Radius, 2, 1e-9);
+  EXPECT_NEAR(arcs[0].Centre.X, 48, 1e-9);
+  EXPECT_NEAR(arcs[0].Centre.Y, 2, 1e-9);
+  // Tangent: each end of the arc is an end of a line, the radius there square to the line.
+  EXPECT_NEAR(cad::PointDistance2D(arcs[0].StartPoint, end(a, 1)), 0, 1e-9);
+  EXPECT_NEAR(cad::PointDistance2D(arcs[0].EndPoint, end(b, 0)), 0, 1e-9);
+  EXPECT_NEAR(arcs[0].StartPoint.X - arcs[0].Centre.X, 0, 1e-9) << "radius square to the horizontal line";
+  EXPECT_NEAR(arcs[0].EndPoint.Y - arcs[0].Centre.Y, 0, 1e-9) << "radius square to the vertical line";
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(w.LocalPrg().IsBusy()) << "waiting for the next corner";
+  EXPECT_TRUE(w.CommandActive());
+  Click("sbtCloseFillet");
+  EXPECT_FALSE(w.LocalPrg().IsBusy());
+}
+
+// Offset: the picked line's copy at the page's distance, on its left; Flip puts it on the right, and
+// a distance typed while it shows moves it there.
+TEST_F(CadCommandsTest, OffsetCopiesAPickedLineAtTheDistance) {
+  testing_support::RecordingMain& w = StartShown();
+  const int32_t line = AddLine(0, 0, 100, 0);
+  Cad().GetObject(line)->Layer = 2;
+  struct Row {
+    const char* distance;
+    bool flip;
+    const char* typedAfterPick;  // none: nullptr
+    double y;
+  };
+  const Row rows[] = {{"2", false, nullptr, 2}, {"2", true, nullptr, -2}, {"1", false, "3", 3}};
+  int objects = Cad().NumObjects();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.y);
+    Get<QLineEdit>("txtOffsetDist")->setText(row.distance);
+    Get<QAction>("mnuOffset")->trigger();
+    EXPECT_EQ(w.InteractionMode(), 20);
+    ClickDrawing({{50.0, 0.0}});
+    EXPECT_EQ(Cad().NumObjects(), objects) << "only shown until Done";
+    if (row.flip) Click("sbtFlipOffset");
+    if (row.typedAfterPick) Get<QLineEdit>("txtOffsetDist")->setText(row.typedAfterPick);
+    Click("sbtOffsetOk");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Cad().NumObjects(), ++objects);
+    EXPECT_FALSE(w.CommandActive()) << "Done ends the offset";
+    EXPECT_FALSE(w.LocalPrg().IsBusy());
+    cad::TGraphicObject* last = nullptr;
+    auto it = Cad().ObjectsIterator();
+    for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
+    it.reset();
+    ASSERT_NE(last, nullptr);
+    EXPECT_NEAR(FirstPoint(last->ID).X, 0, 1e-9);
+    EXPECT_NEAR(FirstPoint(last->ID).Y, row.y, 1e-6);
+    EXPECT_EQ(last->Layer, 2) << "on the source's layer";
+  }
+  EXPECT_NEAR(FirstPoint(line).Y, 0, 1e-9) << "the source stays";
+}
+
+// Extend lengthens the first line picked up to the second; Change Layer puts each picked object on
+// the current layer until Esc.
+TEST_F(CadCommandsTest, ExtendAndChangeLayerWorkOnPickedObjects) {
+  testing_support::RecordingMain& w = StartShown();
+  const int32_t a = AddLine(0, 0, 40, 0), wall = AddLine(60, -30, 60, 30);
+  Get<QAction>("mnuExtend")->trigger();
+  EXPECT_EQ(w.InteractionMode(), 17);
+  ClickDrawing({{20.0, 0.0}, {60.0, 20.0}});
+  QCoreApplication::processEvents();
+  auto end = [&](int32_t id, int index) {
+    return cad::CartesianPoint2D(cad::DrawingPoint2D(*dynamic_cast<cad::TPrimitive2D*>(Cad().GetObject(id)), index));
+  };
+  EXPECT_NEAR(end(a, 1).X, 60, 1e-9);
+  EXPECT_NEAR(end(a, 1).Y, 0, 1e-9);
+  EXPECT_NEAR(end(wall, 0).Y, -30, 1e-9) << "the line reached stays whole";
+  EXPECT_FALSE(w.CommandActive()) << "one extend is the whole command";
+
+  const int32_t other = AddLine(0, 60, 40, 60);
+  Get<QComboBox>("cboCurrentLayer")->setCurrentIndex(5);
+  ASSERT_EQ(w.CurrentLayer(), 5);
+  Get<QAction>("mnuChangeLayer")->trigger();
+  EXPECT_EQ(w.InteractionMode(), 19);
+  ClickDrawing({{20.0, 0.0}});
+  QCoreApplication::processEvents();
+  ClickDrawing({{60.0, 20.0}});
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(w.LocalPrg().IsBusy()) << "waiting for the next pick";
+  w.FormKeyPress(Qt::Key_Escape);
+  EXPECT_EQ(Cad().GetObject(a)->Layer, 5);
+  EXPECT_EQ(Cad().GetObject(wall)->Layer, 5);
+  EXPECT_NE(Cad().GetObject(other)->Layer, 5);
+}
+
 // Whatever way a command ends, the column shows the pages it found, and a command page never takes
 // their place in the remembered set.
 TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
@@ -346,38 +488,57 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
   };
   const std::vector<int> before = shown();
   ASSERT_EQ(before, wizard);
-  enum class End { Esc, Cancel, Close, Done };
+  // Lines away from the picture, for the commands that end on picks of their own.
+  AddLine(100, 100, 140, 100);
+  AddLine(160, 80, 160, 140);
+  w.VistaGrafica().ShowWindowRect(cad::Rect2D(-10, -10, 200, 200));
+  Get<QLineEdit>("txtOffsetDist")->setText("2");
+  enum class End { Esc, Cancel, Close, Done, Picks };
   struct Row {
     const char* start;  // a menu entry or a button
     End end;
     const char* button;  // Close or Done
+    std::vector<std::pair<double, double>> picks;  // clicked on the drawing before the end
   };
+  const std::vector<std::pair<double, double>> onLine = {{120, 100}}, onBoth = {{120, 100}, {160, 120}};
   const Row rows[] = {
-      {"mnuTrim", End::Esc, nullptr},          {"mnuBreak", End::Cancel, nullptr},
-      {"mnuMoveNode", End::Esc, nullptr},      {"mnuLineTangent2Arc", End::Cancel, nullptr},
-      {"mnuLinePerp", End::Esc, nullptr},      {"mnuCircleCtDia", End::Close, "SpeedButton6"},
-      {"mnuArcPolar", End::Esc, nullptr},      {"mnuArcTangent", End::Close, "SpeedButton20"},
-      {"mnuFillet", End::Close, "sbtCloseFillet"}, {"mnuMirror", End::Close, "sbtCloseMirror"},
-      {"mnuScale", End::Done, "SpeedButton3"}, {"mnuRotate", End::Close, "sbtCloseRotate"},
-      {"mnuTranslate", End::Done, "sbtTranslateOk"}, {"mnuOffset", End::Close, "sbtCloseOffset"},
-      {"mnuDeleteSmall", End::Close, "sbtCloseDelSmall"}, {"mnuLinePolar", End::Close, "sbtCloseLinePolar"},
-      {"mnuLineTangentAngle", End::Close, "sbtCloseLineTanAngle"},
-      {"mnuPointGrid", End::Close, "sbtClosePointGrid"}, {"mnuMirror", End::Done, "sbtMirrorAll"},
-      {"sbtSetting", End::Close, "sbtCloseSettings"}, {"mnuTranslate", End::Esc, nullptr},
+      {"mnuTrim", End::Esc, nullptr, {}},          {"mnuBreak", End::Cancel, nullptr, {}},
+      {"mnuMoveNode", End::Esc, nullptr, {}},      {"mnuLineTangent2Arc", End::Cancel, nullptr, {}},
+      {"mnuArcTangent", End::Close, "SpeedButton20", {}},
+      {"mnuFillet", End::Close, "sbtCloseFillet", {}}, {"mnuMirror", End::Close, "sbtCloseMirror", {}},
+      {"mnuScale", End::Done, "SpeedButton3", {}}, {"mnuRotate", End::Close, "sbtCloseRotate", {}},
+      {"mnuTranslate", End::Done, "sbtTranslateOk", {}}, {"mnuOffset", End::Close, "sbtCloseOffset", {}},
+      {"mnuDeleteSmall", End::Close, "sbtCloseDelSmall", {}},
+      {"sbtSetting", End::Close, "sbtCloseSettings", {}}, {"mnuTranslate", End::Esc, nullptr, {}},
+      {"mnuFillet", End::Esc, nullptr, {}},        {"mnuFillet", End::Cancel, nullptr, onLine},
+      {"mnuFillet", End::Close, "sbtCloseFillet", onBoth},
+      {"mnuExtend", End::Esc, nullptr, {}},        {"mnuExtend", End::Cancel, nullptr, onLine},
+      {"mnuExtend", End::Picks, nullptr, onBoth},  {"mnuChangeLayer", End::Esc, nullptr, onLine},
+      {"mnuChangeLayer", End::Cancel, nullptr, {}}, {"mnuOffset", End::Esc, nullptr, onLine},
+      {"mnuOffset", End::Cancel, nullptr, {}},     {"mnuOffset", End::Done, "sbtOffsetOk", onLine},
+      // Last: it mirrors the lines away.
+      {"mnuMirror", End::Done, "sbtMirrorAll", {}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.start);
+    SCOPED_TRACE(std::string(row.start) + " " + std::to_string(static_cast<int>(row.end)));
     if (row.start[0] == 'm') {
       Get<QAction>(row.start)->trigger();
     } else {
       Click(row.start);
     }
-    // Line Perpend. leaves the pages as they are; the others show their own page or none.
-    if (std::string(row.start) != "mnuLinePerp") {
+    // Change Layer leaves the pages as they are; the others show their own page or none.
+    if (std::string(row.start) != "mnuChangeLayer") {
       EXPECT_NE(shown(), before);
     }
     EXPECT_EQ(w.RememberedPages(), wizard);
+    ClickDrawing(row.picks);
+    QCoreApplication::processEvents();
+    if (row.end != End::Picks) {
+      EXPECT_TRUE(w.CommandActive()) << "the picks do not end it";
+    }
     switch (row.end) {
+      case End::Picks:
+        break;
       case End::Esc:
         w.FormKeyPress(Qt::Key_Escape);
         break;
@@ -392,6 +553,7 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
     QCoreApplication::processEvents();
     EXPECT_EQ(shown(), before);
     EXPECT_FALSE(w.LocalPrg().IsBusy());
+    EXPECT_FALSE(w.CommandActive());
     EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());
   }
   // Every command page offers its way out.

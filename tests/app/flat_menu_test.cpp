@@ -122,6 +122,15 @@ TEST(TFlatMenu, PaintsSelectionSeparatorsAndIconColumn) {
   EXPECT_EQ(PixelAt(image, o.left() + 2, o.top() + 2), c.IconColumn);
   EXPECT_EQ(PixelAt(image, o.right() - 3, o.top() + 2), c.Item);
 
+  // Every caption has the room it is painted in: 5 pixels past the icon column, 10 before the edge.
+  const QFontMetrics metrics(f.flat.Font());
+  for (QAction* action : f.menu->actions()) {
+    if (action->isSeparator()) continue;
+    const QString caption = action->text().section(QLatin1Char('\t'), 0, 0).remove(QLatin1Char('&'));
+    EXPECT_GE(f.menu->actionGeometry(action).width(), iconWidth + 5 + metrics.horizontalAdvance(caption) + 10)
+        << caption.toStdString();
+  }
+
   // The separator: 4 pixels high, a line across its middle from 7 pixels past the icon column.
   const QRect sep = f.menu->actionGeometry(f.separator);
   EXPECT_EQ(sep.height(), 4);

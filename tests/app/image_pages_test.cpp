@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "app/key_filters.h"
+#include "cad/primitives2d.h"
 #include "machining/image_helpers.h"
 #include "main_window_fixture.h"
 
@@ -172,6 +173,14 @@ TEST_F(ImagePagesTest, LeavingASizeFieldTakesTheSize) {
   w.show();
   QApplication::setActiveWindow(&w);
   Open(picture_);
+  // Passing through a field without changing it leaves the drawing as it is.
+  const int objects = w.LocalCad().NumObjects();
+  w.LocalCad().AddObject(-1, std::make_unique<cad::TLine2D>(-1, cad::Point2D(0, 0), cad::Point2D(5, 5)));
+  Field("txtVecLarg")->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Field("txtVecLarg")->hasFocus(); }));
+  Field("txtOriginX")->setFocus();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Field("txtVecLarg")->hasFocus(); }));
+  EXPECT_EQ(w.LocalCad().NumObjects(), objects + 1) << "the drawn line is still there";
   for (const char* name : {"txtVecLarg", "txtVecAlt"}) {
     SCOPED_TRACE(name);
     QLineEdit* field = Field(name);

@@ -14,6 +14,7 @@
 #include <QSlider>
 #include <QTextBlock>
 #include <QTimer>
+#include <cmath>
 #include <functional>
 
 #include "app/find_dialog.h"
@@ -254,6 +255,48 @@ TEST_F(ListingTest, ClosedArcsAreWholeCirclesIn2DAnd3DAndOtherDialects) {
   Listing("G0 X0\n", "NoSim");
   for (const char* name : {"sbtIsoRev", "sbtIsoPlay", "sbtIsoEnd", "sbtIsoStep"})
     EXPECT_FALSE(Get<QWidget>(name)->isEnabled()) << name;
+}
+
+TEST_F(ListingTest, AFullSpeedPlayLaysOutOnlyTheLinesItShows) {
+  // The listing keeps a layout for every line it has laid out; a play that selected each batch of 15
+  // lines unseen would lay out the whole program (hundreds of megabytes for a million lines).
+  ListingMain& w = Listing(Program(20000));
+  w.show();
+  QApplication::processEvents();
+  Listing()->moveCursor(QTextCursor::Start);
+  w.sbtIsoPlayClick();
+  ASSERT_EQ(w.ToolpathNodes().size(), 19999u);
+  EXPECT_EQ(Selected(), "G1 X19999 Y0 Z-1") << "the listing still follows the play to its end";
+  int laidOut = 0;
+  for (QTextBlock block = Listing()->document()->begin(); block.isValid(); block = block.next())
+    laidOut += block.layout()->lineCount() > 0;
+  EXPECT_LT(laidOut, 5000) << "only the lines of the frames painted, not every line";
+}
+
+TEST_F(ListingTest, ALineBeyondTheLimitStopsThePlayWithItsNumberAndDrawsNothingInfinite) {
+  // Lines 1 ... 99 move along X; line 100 has an X near the single maximum, as a hostile file would.
+  std::string program = Program(99);
+  program += "G1 X3" + std::string(38, '0') + " Y0\nG2 X5 Y5 I3" + std::string(38, '0') + " J0\nG1 X7 Y0\n";
+  ListingMain& w = Listing(program);
+  Listing()->moveCursor(QTextCursor::Start);
+  Get<QAbstractButton>("sbtIsoPlay")->click();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text, "Line 100: a coordinate beyond 1e30 cannot be drawn.");
+  EXPECT_EQ(w.ToolpathNodes().size(), 98u) << "the play stopped at the refused line";
+  EXPECT_TRUE(CommandsEnabled()) << "and gave the commands back";
+  for (const char* name : {"stxLimXmin", "stxLimXmax", "stxLimYmin", "stxLimYmax"})
+    EXPECT_EQ(Get<QLabel>(name)->text().toLower().indexOf("inf"), -1) << name;
+  EXPECT_EQ(Get<QLabel>("stxLimXmax")->text(), "98.000");
+
+  // Step goes past each refused line, says it once, and draws the rest.
+  w.ricIsoMouseDown(98);
+  for (int step = 0; step < 3; ++step) Get<QAbstractButton>("sbtIsoStep")->click();
+  ASSERT_EQ(dialogs_.messages.size(), 3u);
+  EXPECT_EQ(dialogs_.messages[2].text, "Line 101: a coordinate beyond 1e30 cannot be drawn.");
+  for (const app::ToolpathNode& node : w.ToolpathNodes())
+    EXPECT_TRUE(std::isfinite(node.x) && std::isfinite(node.y) && std::isfinite(node.z));
+  ASSERT_EQ(w.ToolpathNodes().size(), 99u);
+  EXPECT_FLOAT_EQ(w.ToolpathNodes().back().x, 7.0f);
 }
 
 // What happens while a play lets the window messages run: each action runs from the message loop

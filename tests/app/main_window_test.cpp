@@ -489,6 +489,9 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
   EXPECT_TRUE(Get<QWidget>("sbtIsoView")->isEnabled());
   EXPECT_TRUE(Get<QWidget>("sbtShow")->isEnabled());
   EXPECT_TRUE(Get<QWidget>("sbtSave")->isEnabled()) << "a built relief can be saved";
+  // The "3D" box shows the view.
+  auto* threeD = Get<QCheckBox>("chk3dview");
+  EXPECT_TRUE(threeD->isChecked());
 
   // The user moves to page 45 with the keyboard: the view goes back to 2D.
   QKeyEvent back(QEvent::KeyPress, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
@@ -497,6 +500,7 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
   EXPECT_EQ(Status(), "page 45: reference");
   EXPECT_FALSE(w.Mode3D());
   EXPECT_FALSE(Get<QWidget>("VistaGrafica")->isHidden());
+  EXPECT_FALSE(threeD->isChecked());
 
   // The NC listing's 2D mode leaves 79 pixels for its side panel.
   w.resize(800, 600);
@@ -624,6 +628,8 @@ TEST_F(MainWindowTest, EveryComponentTheLanguageFileNamesExists) {
 // "screenshots" beside the test program so a person can look at them. The tool page shows its numbers
 // whole there, a five-digit spindle speed and a long corner radius among them.
 TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
+  // The shipped texts, so the pictures show what a user reads.
+  dir_.Write("language/english.lng", testing_support::FileText(std::string(VELKORA_SOURCE_DIR) + "/language/english.lng"));
   RecordingMain& w = Start();
   w.show();
   w.resize(800, 600);
@@ -636,7 +642,11 @@ TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
   QDir().mkpath(QStringLiteral("screenshots"));
   const int pages[] = {app::kPageImageEdit, 44, 45, 46, 47, 48, 49, 50, app::kPageSettings, 7, 10, 11, 38};
   for (int page : pages) {
-    w.VisPagine({page});
+    // The settings come through their button, which selects the current colours.
+    if (page == app::kPageSettings)
+      Click("sbtSetting");
+    else
+      w.VisPagine({page});
     QApplication::processEvents();
     const QString file = QStringLiteral("screenshots/frmMain_%1.png").arg(app::kPageNames[page]);
     const QImage shot = w.grab().toImage();
@@ -649,7 +659,9 @@ TEST_F(MainWindowTest, ScreenshotsOfTheWizardAt800x600) {
     EXPECT_FALSE(label->geometry().intersects(picture)) << name << " lies under the tool's picture";
     EXPECT_LE(label->fontMetrics().horizontalAdvance(label->text()), label->width()) << label->text().toStdString();
   }
-  EXPECT_TRUE(Get<QLabel>("nol_lblSpeed")->text().endsWith(QStringLiteral("18000")));
+  EXPECT_EQ(Get<QLabel>("nol_lblSpeed")->text(), "Spindle speed: 18000");
+  EXPECT_TRUE(Get<QLabel>("nol_lblVariaUt")->text().startsWith("Corner radius: 1.23456789"))
+      << Get<QLabel>("nol_lblVariaUt")->text().toStdString();
 }
 
 TEST(SplashScreen, SizeLogoPlaceAndOpacity) {

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "app/main_scene.h"
+#include "app/toolpath_lines.h"
 #include "main_window_fixture.h"
 #include "scene3d/camera.h"
 #include "scene3d/cube.h"
@@ -340,11 +341,11 @@ TEST_F(PreviewTest, StockBoxAxesToolToolpathAndTextInTheScene) {
   scene.AddToolpathNode(true, 0, 0, 2);
   scene.AddToolpathNode(false, 1, 0, -1);
   scene.AddToolpathArc(0, 0, -1, 1, 0, 3.14159265f, 4);
-  const scene3d::TGLLinesNodes& nodes = scene.Toolpath().Nodes();
-  ASSERT_EQ(nodes.Count(), 7);
-  EXPECT_TRUE(Same(nodes.Items(0)->Color(), {1, 1, 0, 1}));
-  for (int i = 1; i < 7; ++i) EXPECT_TRUE(Same(nodes.Items(i)->Color(), {0, 1, 1, 1})) << i;
-  EXPECT_NEAR(nodes.Items(6)->X(), -1, 1e-5) << "the arc ends half way round";
+  const app::ToolpathLines& nodes = scene.Toolpath();
+  ASSERT_EQ(nodes.NodeCount(), 7);
+  EXPECT_TRUE(Same(nodes.NodeColorAt(0), {1, 1, 0, 1}));
+  for (int i = 1; i < 7; ++i) EXPECT_TRUE(Same(nodes.NodeColorAt(i), {0, 1, 1, 1})) << i;
+  EXPECT_NEAR(nodes.NodeAt(6).x, -1, 1e-5) << "the arc ends half way round";
   const std::vector<app::ToolpathNode> path = w.ToolpathNodes();
   ASSERT_EQ(path.size(), 7u);
   EXPECT_TRUE(path[0].rapid);

@@ -12,6 +12,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <filesystem>
 #include <memory>
 #include <set>
@@ -213,6 +214,29 @@ TEST_F(ToolWindowTest, ListClickDeleteAndMove) {
   EXPECT_EQ(list->item(0)->text(), "tool 3");
   EXPECT_EQ(list->item(2)->text(), "tool 1");
   EXPECT_EQ(list->currentRow(), 0);
+  // By its arrows: the up arrow moves the selected tool up the list, the down arrow down; the
+  // control shows no number a user might take for a field.
+  auto* upDown = Get<QSpinBox>(w, "UpDown1");
+  EXPECT_FALSE(upDown->toolTip().isEmpty());
+  Select(w, 2);
+  w.ListView1Click();
+  QTest::keyClick(upDown, Qt::Key_Up);
+  EXPECT_EQ(list->item(1)->text(), "tool 1");
+  EXPECT_EQ(list->item(2)->text(), "tool 2");
+  EXPECT_EQ(list->currentRow(), 1);
+  EXPECT_TRUE(upDown->findChild<QLineEdit*>()->text().isEmpty());
+  QTest::keyClick(upDown, Qt::Key_Up);
+  QTest::keyClick(upDown, Qt::Key_Up);
+  EXPECT_EQ(list->item(0)->text(), "tool 1") << "the top stops it";
+  EXPECT_EQ(list->item(1)->text(), "tool 3");
+  QTest::keyClick(upDown, Qt::Key_Down);
+  EXPECT_EQ(list->item(0)->text(), "tool 3");
+  EXPECT_EQ(list->item(1)->text(), "tool 1");
+  EXPECT_EQ(list->currentRow(), 1);
+  QTest::keyClick(upDown, Qt::Key_Down);
+  EXPECT_EQ(list->item(2)->text(), "tool 1") << "back where the arrows found it";
+  Select(w, 0);
+  w.ListView1Click();
 
   // Delete the first of the three: the former second and third remain.
   Select(w, 0);

@@ -101,10 +101,10 @@ TEST_F(ToolpathLinesTest, AppendedMovesCompileOnlyTheLastPiece) {
   Render();
   EXPECT_EQ(lines_.CompiledPieces(), (std::vector<int>{4097, 4097, 4097, 717}));
 
-  // A node edited, the nodes cleared: every piece again.
-  lines_.Nodes().Items(0)->SetX(-3);
+  // Another line width, the nodes cleared: every piece again.
+  lines_.SetLineWidth(2);
   EXPECT_EQ(Render().newLists, 4);
-  lines_.Nodes().Clear();
+  lines_.ClearNodes();
   EXPECT_EQ(Render().newLists, 0) << "no line under two nodes";
   Append(2);
   const Frame two = Render();
@@ -126,6 +126,61 @@ TEST_F(ToolpathLinesTest, OtherLooksDrawAsPlainLines) {
   const Frame plain = Render();
   EXPECT_EQ(plain.newLists, 1);
   EXPECT_TRUE(plain.colours.empty()) << "without node colours, the line's own";
+}
+
+TEST_F(ToolpathLinesTest, KeepsTheNodesAndColoursTheLinesWouldHold) {
+  // The same moves as nodes of a plain lines object: the compact store must give every node and
+  // colour back as they are, arcs included, and the drawn strip must carry them.
+  scene3d::TGLLines reference(nullptr);
+  reference.NodeColor().SetColor(kCyan);
+  lines_.NodeColor().SetColor(kCyan);
+  struct Arc {
+    float cx, cy, z, radius, start, stop;
+    int count;
+  };
+  const Arc arcs[] = {{0, 0, -1, 5, 0, 3.14159265f, 50}, {10, -2, -2, 2.5f, 6.0f, 0.5f, 7}, {1, 1, 0, 1, 0, 1, 0}};
+  int step = 0;
+  for (const Arc& arc : arcs) {
+    for (const scene3d::TVector4f& colour : {kYellow, kYellow, kCyan}) {
+      const float x = float(step++) * 0.5f;
+      reference.AddNode(x, -x, 2, colour);
+      lines_.AppendNode(x, -x, 2, colour);
+    }
+    reference.Nodes().AddArcNodes(0, {arc.cx, arc.cy, arc.z}, arc.radius, arc.start, arc.stop, arc.count);
+    lines_.AppendArc(arc.cx, arc.cy, arc.z, arc.radius, arc.start, arc.stop, arc.count);
+  }
+  ASSERT_EQ(lines_.NodeCount(), reference.Nodes().Count());
+  ASSERT_EQ(lines_.NodeCount(), 3 * 3 + 51 + 8);
+  const Frame frame = Render();
+  ASSERT_EQ(frame.vertices.size(), size_t(lines_.NodeCount()));
+  for (int i = 0; i < lines_.NodeCount(); ++i) {
+    const scene3d::TGLLinesNode& node = *reference.Nodes().Items(i);
+    EXPECT_EQ(lines_.NodeAt(i).x, node.X()) << i;
+    EXPECT_EQ(lines_.NodeAt(i).y, node.Y()) << i;
+    EXPECT_EQ(lines_.NodeAt(i).z, node.Z()) << i;
+    for (int c = 0; c < 4; ++c) {
+      EXPECT_EQ((&lines_.NodeColorAt(i).x)[c], (&node.Color().x)[c]) << i;
+      EXPECT_EQ(frame.colours[size_t(i)][size_t(c)], (&node.Color().x)[c]) << i;
+    }
+    EXPECT_EQ(frame.vertices[size_t(i)], (std::array<double, 3>{node.X(), node.Y(), node.Z()})) << i;
+  }
+  const scene3d::TVector4f half = lines_.HalfExtents(), expected = reference.HalfExtents();
+  for (int axis = 0; axis < 4; ++axis) EXPECT_EQ(half[axis], expected[axis]) << axis;
+
+  // A new node colour recolours the nodes that had the former one (the arcs and the cyan moves).
+  const scene3d::TVector4f red{1, 0, 0, 1};
+  lines_.NodeColor().SetColor(red);
+  reference.NodeColor().SetColor(red);
+  for (int i = 0; i < lines_.NodeCount(); ++i)
+    EXPECT_EQ(lines_.NodeColorAt(i).x, reference.Nodes().Items(i)->Color().x) << i;
+  EXPECT_EQ(lines_.NodeColorAt(2).y, 0) << "a cyan move is red now";
+  EXPECT_EQ(lines_.NodeColorAt(0).y, 1) << "a yellow one stays";
+
+  lines_.ClearNodes();
+  EXPECT_EQ(lines_.NodeCount(), 0);
+  EXPECT_EQ(lines_.HalfExtents().x, 0) << "no nodes, no extent";
+  lines_.AppendNode(1, 2, 3, kYellow);
+  EXPECT_EQ(lines_.NodeColorAt(0).z, 0) << "a run begins afresh after clearing";
 }
 
 }  // namespace

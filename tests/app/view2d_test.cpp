@@ -177,7 +177,7 @@ TEST_F(View2DTest, ZoomWindowAndPanRunAsOperationsOfTheView) {
   }
 }
 
-TEST_F(View2DTest, CropRectangleByClicksFeedsTheCutCommand) {
+TEST_F(View2DTest, CropRectangleByClicksOrADragFeedsTheCutCommand) {
   RecordingMain& w = StartShown();
   Open(WritePicture("pictures/crop.bmp", 100, 50));
   Click("sbtModify");
@@ -203,6 +203,32 @@ TEST_F(View2DTest, CropRectangleByClicksFeedsTheCutCommand) {
   Move(At(20, 20));
   EXPECT_FALSE(w.CropAreaReady());
   EXPECT_FALSE(Enabled("sbtCutSel"));
+  LeftClick(At(20, 20));
+  EXPECT_TRUE(Enabled("sbtCutSel"));
+
+  // A drag: press, moves with the button held, release.
+  Mouse(QEvent::MouseButtonPress, At(4, 3), Qt::LeftButton, Qt::LeftButton);
+  Move(At(10, 8), Qt::LeftButton);
+  EXPECT_FALSE(Enabled("sbtCutSel")) << "the press started a new rectangle";
+  Move(At(30, 15), Qt::LeftButton);
+  Mouse(QEvent::MouseButtonRelease, At(30, 15), Qt::LeftButton, Qt::NoButton);
+  EXPECT_TRUE(w.CropAreaReady());
+  EXPECT_TRUE(Enabled("sbtCutSel"));
+  const cad::TPoint2D dragFirst = DrawingPoint(At(4, 3)), dragSecond = DrawingPoint(At(30, 15));
+  EXPECT_EQ(Get<QLineEdit>("txtCutDy")->text().toStdString(),
+            machining::FormatPlainNumber(static_cast<float>(dragSecond.Y - dragFirst.Y), false));
+  Move(At(35, 18));
+  EXPECT_EQ(Get<QLineEdit>("txtCutDy")->text().toStdString(),
+            machining::FormatPlainNumber(static_cast<float>(dragSecond.Y - dragFirst.Y), false))
+      << "the release placed the second corner";
+  Click("sbtCutSel");
+  EXPECT_NEAR(w.WorkingBitmap()->Width(), 26, 1);
+  EXPECT_NEAR(w.WorkingBitmap()->Height(), 12, 1);
+  // No field of the page carries a trace of the operations that ended.
+  for (const QLineEdit* field : Get<QLineEdit>("txtCutDx")->parentWidget()->findChildren<QLineEdit*>()) {
+    EXPECT_NE(field->text(), "end") << field->objectName().toStdString();
+    EXPECT_NE(field->text(), "stop") << field->objectName().toStdString();
+  }
   // The window closes with a pan nested into the rectangle.
   Click("sbtPan");
   EXPECT_TRUE(w.LocalPrg().IsNested());

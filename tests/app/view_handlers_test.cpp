@@ -29,6 +29,7 @@
 #include "app/page_control.h"
 #include "app/real_spin.h"
 #include "cad/primitives2d.h"
+#include "platform/bitmap_qimage.h"
 #include "main_window_fixture.h"
 #include "platform/html_help.h"
 #include "platform/ini_file.h"
@@ -90,7 +91,7 @@ TEST_F(ViewHandlersTest, ZoomPanAndAutozoomByViewMode) {
   EXPECT_TRUE(Get<QToolButton>("sbtZoomWin")->isChecked());
   w.LocalPrgEndOperation();
   EXPECT_FALSE(Get<QToolButton>("sbtZoomWin")->isChecked());
-  EXPECT_EQ(Get<QLineEdit>("txtDistY1")->text(), "end");
+  EXPECT_EQ(Get<QLineEdit>("txtDistY1")->text(), "") << "an end leaves no mark in the distance fields";
   Click("sbtPan");
   EXPECT_TRUE(w.PanMode());
   EXPECT_EQ(w.InteractionMode(), 51);
@@ -224,7 +225,7 @@ TEST_F(ViewHandlersTest, ZNoCutPickReadsEachPickOnceAndEscapeLeavesNoPoint) {
   Click("btnZNC");
   w.LocalPrgStopOperation();
   EXPECT_EQ(w.InteractionMode(), 999);
-  EXPECT_EQ(Get<QLineEdit>("txtDistY1")->text(), "stop");
+  EXPECT_EQ(Get<QLineEdit>("txtDistY1")->text(), "") << "a stop leaves no mark in the distance fields";
 }
 
 TEST_F(ViewHandlersTest, PopUpMenuFollowsTheRunningOperation) {
@@ -354,6 +355,19 @@ TEST_F(ViewHandlersTest, SettingsTabColoursUnitsAndReset) {
   auto* languages = Get<QComboBox>("nol_cboLang");
   EXPECT_EQ(languages->count(), 2);
   EXPECT_EQ(languages->currentText(), "english") << "the current language, kept";
+  // Each box shows its colour as a framed swatch beside the code, a colour of its own (the window's
+  // system colour) as well as a standard one.
+  for (const char* name : {"ColorBoxForm", "ColorBoxBackground", "ColorBoxDefLayers", "ColorBoxGrid"}) {
+    SCOPED_TRACE(name);
+    auto* box = Get<QComboBox>(name);
+    const auto color = box->currentData().value<platform::TColor>();
+    EXPECT_EQ(box->currentText(), QStringLiteral("$%1").arg(color, 6, 16, QLatin1Char('0')));
+    const QImage swatch = box->itemIcon(box->currentIndex()).pixmap(14, 14).toImage();
+    ASSERT_FALSE(swatch.isNull());
+    EXPECT_EQ(swatch.pixelColor(7, 7), platform::ToQColor(color));
+    EXPECT_EQ(swatch.pixelColor(0, 0), QColor(64, 64, 64)) << "the frame";
+  }
+  EXPECT_EQ(Get<QComboBox>("ColorBoxForm")->currentText(), "$ff000005") << "the window colour of a first start";
   auto* background = Get<QComboBox>("ColorBoxBackground");
   EXPECT_EQ(background->currentData().value<platform::TColor>(), 0x808080u);
   background->setCurrentIndex(background->findData(QVariant::fromValue(platform::clNavy)));
@@ -526,6 +540,16 @@ TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
     ASSERT_NE(split, nullptr) << name;
     EXPECT_NE(split->MenuButton(), nullptr) << name;
   }
+  // The "3D" box shows the view and nothing else: neither a click nor the keyboard changes it.
+  auto* threeD = Get<QCheckBox>("chk3dview");
+  EXPECT_FALSE(threeD->toolTip().isEmpty());
+  for (bool shown : {false, true}) {
+    threeD->setChecked(shown);
+    QTest::mouseClick(threeD, Qt::LeftButton, {}, QPoint(6, 10));
+    EXPECT_EQ(threeD->isChecked(), shown) << "click";
+    QTest::keyClick(threeD, Qt::Key_Space);
+    EXPECT_EQ(threeD->isChecked(), shown) << "space";
+  }
   auto* flat = w.findChild<app::TFlatMenu*>("FlatMenu1");
   ASSERT_NE(flat, nullptr);
   ASSERT_TRUE(flat->Active());
@@ -560,6 +584,16 @@ TEST_F(ViewHandlersTest, TheWindowsOwnControls) {
     const QColor c = image.pixelColor(first.left() + 2, first.top() + 2);
     EXPECT_EQ(platform::RGBColor(c.red(), c.green(), c.blue()), flat->WorkingColors().IconColumn);
   }
+  // The 2D view's pop-up menu, shown where the user right-clicks, is painted the same way.
+  auto* popup = Get<QMenu>("PopupDestro");
+  popup->popup(w.mapToGlobal(QPoint(100, 100)));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(popup));
+  const QImage shown = popup->grab().toImage();
+  popup->close();
+  const QRect entry = popup->actionGeometry(popup->actions().front());
+  const QColor column = shown.pixelColor(entry.left() + 2, entry.top() + 2);
+  EXPECT_EQ(popup->style(), flat->Style());
+  EXPECT_EQ(platform::RGBColor(column.red(), column.green(), column.blue()), flat->WorkingColors().IconColumn);
 }
 
 }  // namespace

@@ -113,6 +113,78 @@ TEST_F(CommandsTest, TrimAndTangentArcThroughThePick) {
   EXPECT_EQ(said.size(), 1u) << "a trim that acted says nothing";
 }
 
+TEST_F(CommandsTest, FilletAndExtendThroughThePick) {
+  Line(0, 0, 10, 0), Line(5, -5, 5, 5);
+  prg.ConstructionSettings = {2, 7, false};
+  ASSERT_TRUE(StartFillet(prg, nullptr));
+  Click(Point2D(2, 0));
+  Click(Point2D(5, 3));
+  EXPECT_FALSE(prg.IsBusy());
+  EXPECT_EQ(prg.ParamCount(), 0u);
+  auto lines = Curves(true);
+  ASSERT_EQ(lines.size(), 2u);
+  ExpectPoint(lines[0].P1, 3, 0, "first line trimmed to the fillet");
+  ExpectPoint(lines[1].P0, 5, 2, "second line trimmed to the fillet");
+  const auto arcs = Curves(false);
+  ASSERT_EQ(arcs.size(), 1u);
+  EXPECT_NEAR(arcs[0].Arc.Radius, 2, 1e-9) << "the fillet radius, not the tangent arc's";
+
+  drawing.ClearObjects();
+  const int32_t shortLine = Line(0, 0, 3, 0), wall = Line(6, -5, 6, 5);
+  ASSERT_TRUE(StartExtend(prg, nullptr));
+  Click(Point2D(1, 0));
+  Click(Point2D(6, 3));
+  EXPECT_FALSE(prg.IsBusy());
+  lines = Curves(true);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[0].ID, shortLine);
+  ExpectPoint(lines[0].P1, 6, 0, "lengthened up to the wall");
+  ExpectPoint(lines[1].P0, 6, -5, "the wall stays");
+  EXPECT_EQ(lines[1].ID, wall);
+}
+
+// The offset picks one object, shows its copy until Done (added on the source's layer) or Cancel;
+// the copy follows the distance while it shows, and what has no offset is picked again.
+TEST_F(CommandsTest, OffsetThroughThePick) {
+  std::vector<std::string> said;
+  prg.OnConstructionMessage = [&](const std::string& text) { said.push_back(text); };
+  const int32_t line = Line(0, 0, 10, 0);
+  drawing.GetObject(line)->Layer = 4;
+  drawing.AddObject(-1, std::make_unique<TPunto2D>(-1, Point2D(0, 8)));
+  prg.ConstructionSettings.OffsetDistance = 2;
+  ASSERT_TRUE(StartOffset(prg, nullptr));
+  prg.PostUserCode(CADPRG_ACCEPT);
+  EXPECT_TRUE(prg.IsBusy()) << "Done with nothing picked waits for the pick";
+  Click(Point2D(0, 8));
+  EXPECT_EQ(said, std::vector<std::string>{kNoOffsetText});
+  EXPECT_TRUE(prg.IsBusy()) << "a point has no offset: pick again";
+  Click(Point2D(5, 0));
+  ASSERT_TRUE(prg.IsBusy());
+  EXPECT_EQ(drawing.NumObjects(), 2) << "the copy shows, it is not in the drawing yet";
+  prg.ConstructionSettings.OffsetDistance = 0;
+  prg.PostUserCode(kOffsetChangedCode);
+  prg.PostUserCode(CADPRG_ACCEPT);
+  EXPECT_EQ(said.back(), kOffsetZeroText);
+  EXPECT_EQ(drawing.NumObjects(), 2);
+  prg.ConstructionSettings.OffsetDistance = -3;
+  prg.PostUserCode(kOffsetChangedCode);
+  prg.PostUserCode(CADPRG_ACCEPT);
+  EXPECT_FALSE(prg.IsBusy());
+  EXPECT_EQ(prg.ParamCount(), 0u);
+  const auto lines = Curves(true);
+  ASSERT_EQ(lines.size(), 2u);
+  ExpectPoint(lines[1].P0, 0, -3, "the copy at the distance it had at Done");
+  ExpectPoint(lines[1].P1, 10, -3, "the copy's second point");
+  EXPECT_EQ(drawing.GetObject(lines[1].ID)->Layer, 4) << "on the source's layer";
+  // Cancel drops the copy.
+  ASSERT_TRUE(StartOffset(prg, nullptr));
+  Click(Point2D(5, 0));
+  prg.PostUserCode(CADPRG_CANCEL);
+  EXPECT_FALSE(prg.IsBusy());
+  EXPECT_EQ(prg.ParamCount(), 0u);
+  EXPECT_EQ(drawing.NumObjects(), 3);
+}
+
 TEST_F(CommandsTest, BreakThroughThePick) {
   const struct {
     std::function<void(CommandsTest&)> make;

@@ -12,6 +12,10 @@ namespace {
 
 class Corner2DTest : public ConstructionTest {
  protected:
+  int32_t AddPolyline3() {
+    const TPoint2D points[] = {Point2D(0, 0), Point2D(4, 0), Point2D(4, -4)};
+    return drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID;
+  }
   int32_t AddPolyline(double x1, double y1, double x2, double y2) {
     const TPoint2D points[] = {Point2D(x1, y1), Point2D(x2, y2)};
     return drawing.AddObject(-1, std::make_unique<TPolyline2D>(-1, points))->ID;
@@ -68,6 +72,76 @@ TEST_F(Corner2DTest, TwoLines) {
     ExpectAngle(arcs[0].Arc.StartAngle, c.fullArc ? 0 : 3 * kPi / 2, c.what);
     ExpectAngle(arcs[0].Arc.EndAngle, 0, c.what);
   }
+}
+
+// Fillet: the tangent arc of the fillet radius with both objects trimmed to it (the plain corner
+// without a radius). Extend: only the first object changes, and only by growing.
+TEST_F(Corner2DTest, FilletAndExtend) {
+  enum { kFillet, kExtend };
+  const double c = 10 - 3 * std::cos(0.3), s = 3 * std::sin(0.3);  // a point of the circle (10, 0) r 3
+  const struct {
+    std::function<std::array<int32_t, 2>()> make;
+    TPoint2D at0, at1;
+    int command;
+    double radius;
+    bool changed;
+    const char* why;
+    std::vector<std::array<double, 4>> lines;  // every line after, in order
+    std::vector<std::array<double, 3>> arcs;   // centre and radius of every arc or circle after
+    const char* what;
+  } cases[] = {
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3),
+       kFillet, 2, true, "", {{0, 0, 3, 0}, {5, 2, 5, 5}}, {{3, 2, 2}}, "crossing lines: the arc, both trimmed to it"},
+      {[this] { return std::array{AddLine(0, 0, 4, 0), AddLine(5, 1, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3),
+       kFillet, 0.5, true, "", {{0, 0, 4.5, 0}, {5, 0.5, 5, 5}}, {{4.5, 0.5, 0.5}}, "lines apart: both reach the arc"},
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3),
+       kFillet, 0, true, "", {{0, 0, 5, 0}, {5, 0, 5, 5}}, {}, "radius 0: the corner"},
+      {[this] { return std::array{AddLine(0, 0, 4, 0), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3),
+       kExtend, 0, true, "", {{0, 0, 5, 0}, {5, -5, 5, 5}}, {}, "a short line grows to the other; that one stays"},
+      {[this] { return std::array{AddLine(6, 0, 10, 0), AddLine(5, -5, 5, 5)}; }, Point2D(8, 0), Point2D(5, 3),
+       kExtend, 0, true, "", {{5, 0, 10, 0}, {5, -5, 5, 5}}, {}, "its other end grows when that one is nearer"},
+      {[this] { return std::array{AddLine(0, 0, 4, 0), AddCircle(10, 0, 3)}; }, Point2D(2, 0), Point2D(c, s),
+       kExtend, 0, true, "", {{0, 0, 7, 0}}, {{10, 0, 3}}, "up to a circle, which stays a circle"},
+      {[this] { return std::array{AddLine(0, 0, 10, 0), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3),
+       kExtend, 0, false, kAlreadyReachesText, {{0, 0, 10, 0}, {5, -5, 5, 5}}, {}, "a line crossing the other is not cut"},
+      {[this] { return std::array{AddArc(0, 0, 3, 0, kPi / 2), AddLine(5, -5, 5, 5)}; }, Point2D(0, 3), Point2D(5, 3),
+       kExtend, 0, false, kExtendWhatText, {{5, -5, 5, 5}}, {{0, 0, 3}}, "an arc is not extended"},
+      {[this] { return std::array{AddPolyline3(), AddLine(5, -5, 5, 5)}; }, Point2D(2, 0), Point2D(5, 3), kFillet, 1,
+       false, kCornerWhatText, {{5, -5, 5, 5}}, {}, "a longer polyline has no fillet, and the fillet says so"},
+  };
+  for (const auto& k : cases) {
+    drawing.ClearObjects();
+    const auto ids = k.make();
+    const TTwoObjectPick pick = Pick(ids[0], ids[1], k.at0, k.at1);
+    const TConstructionResult done =
+        k.command == kFillet ? FilletCorner2D(drawing, pick, {k.radius, 7, false}) : ExtendToCorner2D(drawing, pick);
+    EXPECT_EQ(done.Changed, k.changed) << k.what;
+    EXPECT_EQ(done.Message, k.why) << k.what;
+    const auto lines = Lines();
+    ASSERT_EQ(lines.size(), k.lines.size()) << k.what;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      ExpectPoint(lines[i].P0, k.lines[i][0], k.lines[i][1], k.what);
+      ExpectPoint(lines[i].P1, k.lines[i][2], k.lines[i][3], k.what);
+    }
+    const auto arcs = Arcs();
+    ASSERT_EQ(arcs.size(), k.arcs.size()) << k.what;
+    for (size_t i = 0; i < arcs.size(); ++i) {
+      ExpectPoint(arcs[i].Arc.Centre, k.arcs[i][0], k.arcs[i][1], k.what);
+      EXPECT_NEAR(arcs[i].Arc.Radius, k.arcs[i][2], 1e-9) << k.what;
+    }
+    if (k.command == kExtend) {
+      EXPECT_NE(drawing.GetObject(ids[1]), nullptr) << k.what << ": the object reached keeps its ID";
+    }
+  }
+  // The fillet's arc touches both lines at its ends: it runs a quarter turn from (3, 0) to (5, 2).
+  drawing.ClearObjects();
+  const int32_t a = AddLine(0, 0, 10, 0), b = AddLine(5, -5, 5, 5);
+  ASSERT_TRUE(FilletCorner2D(drawing, Pick(a, b, Point2D(2, 0), Point2D(5, 3)), {2, 1, true}).Changed);
+  const auto arcs = Arcs();
+  ASSERT_EQ(arcs.size(), 1u);
+  ExpectPoint(arcs[0].P0, 3, 0, "the arc starts where the first line ends");
+  ExpectPoint(arcs[0].P1, 5, 2, "and ends where the second begins");
+  EXPECT_NEAR(arcs[0].Arc.Sweep, kPi / 2, 1e-9);
 }
 
 TEST_F(Corner2DTest, NothingToDo) {

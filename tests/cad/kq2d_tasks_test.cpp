@@ -272,6 +272,27 @@ TEST_F(TasksTest, CropRectangleReportsItsSizeAndReadiness) {
   EXPECT_EQ(ready, 1);
   Click(60, 60);
   EXPECT_FALSE(prg.CropAreaReady) << "a new first corner";
+  Click(70, 70);
+  EXPECT_EQ(ready, 2);
+
+  // A drag draws the rectangle in one go, even when the release comes without a move before it.
+  Drag(20, 20, 50, 45);
+  EXPECT_TRUE(prg.CropAreaReady);
+  EXPECT_EQ(ready, 3);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().first, At(20, 20)));
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(50, 45)));
+  Move(20, 20);
+  QTest::mousePress(view.get(), Qt::LeftButton, {}, Screen(20, 20));
+  QTest::mouseRelease(view.get(), Qt::LeftButton, {}, Screen(60, 30));
+  EXPECT_EQ(ready, 4);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(60, 30)));
+  // The release of the click that places the second corner starts nothing.
+  Click(30, 30);
+  Click(45, 35);
+  EXPECT_EQ(ready, 5);
+  EXPECT_TRUE(prg.CropAreaReady);
+  Move(55, 55);
+  EXPECT_TRUE(IsSamePoint2D(sizes.back().second, At(45, 35))) << "no first corner after the second click";
   prg.PostUserCode(CADPRG_CANCEL);
   ExpectIdle("crop cancelled");
 }
@@ -281,6 +302,82 @@ class TUnregisteredPoint : public TPunto2D {
   using TPunto2D::TPunto2D;
   std::string ClassName() const override { return "TUnregisteredPoint"; }
 };
+
+// A polyline takes a point a click until Done or Closed; short figures add nothing, a click on the
+// last point adds no empty side, and Done before a sized primitive's first click adds nothing either.
+TEST_F(TasksTest, UnsizedDrawingTakesPointsUntilDoneOrClosed) {
+  struct Row {
+    const char* what;
+    std::vector<std::pair<double, double>> clicks;
+    std::vector<int> codes;  // user codes sent after the clicks
+    int added;               // points of the polyline added; 0: none added
+    bool busyAfter;          // still drawing when the codes are sent
+  };
+  const Row rows[] = {
+      {"Done after three", {{10, 10}, {40, 10}, {40, 30}}, {CADPRG_ACCEPT}, 3, false},
+      {"Closed after three", {{10, 10}, {40, 10}, {40, 30}}, {CADPRG_CLOSE}, 4, false},
+      {"Done after one", {{10, 10}}, {CADPRG_ACCEPT}, 0, false},
+      {"Closed after two waits, Done adds two", {{10, 10}, {40, 10}}, {CADPRG_CLOSE}, 0, true},
+      {"a repeated click adds no side", {{10, 10}, {10, 10}, {40, 10}}, {CADPRG_ACCEPT}, 2, false},
+      {"Esc", {{10, 10}, {40, 10}}, {CADPRG_CANCEL}, 0, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    drawing.ClearObjects();
+    // Points given to the primitive beforehand do not count.
+    auto primitive = std::make_unique<TPolyline2D>(-1);
+    primitive->Points().Add(Point2D(99, 99));
+    ASSERT_TRUE(StartDrawUnSizedPrimitive(prg, std::move(primitive)));
+    for (const auto& [x, y] : row.clicks) Click(x, y);
+    Move(70, 70);
+    for (int code : row.codes) prg.PostUserCode(code);
+    EXPECT_EQ(prg.IsBusy(), row.busyAfter);
+    if (row.busyAfter) {
+      EXPECT_EQ(drawing.NumObjects(), 0);
+      prg.PostUserCode(CADPRG_ACCEPT);
+      EXPECT_EQ(drawing.NumObjects(), 1);
+      continue;
+    }
+    ExpectIdle(row.what);
+    ASSERT_EQ(drawing.NumObjects(), row.added ? 1 : 0);
+    if (!row.added) continue;
+    const auto* poly = dynamic_cast<TPolyline2D*>(drawing.GetObject(drawing.NextObjectID() - 1));
+    ASSERT_NE(poly, nullptr);
+    ASSERT_EQ(poly->Points().Count(), row.added);
+    std::vector<std::pair<double, double>> placed;
+    for (const auto& c : row.clicks)
+      if (placed.empty() || placed.back() != c) placed.push_back(c);
+    if (row.added > int(placed.size())) placed.push_back(placed.front());
+    for (int i = 0; i < row.added; ++i)
+      EXPECT_TRUE(IsSamePoint2D(poly->Points().GetPoint(i), At(placed[i].first, placed[i].second))) << "point " << i;
+  }
+
+  // Ortho: each point keeps the last one's Y or X, whichever is nearer.
+  drawing.ClearObjects();
+  prg.UseOrto = true;
+  StartDrawUnSizedPrimitive(prg, std::make_unique<TPolyline2D>(-1));
+  Click(10, 10);
+  Click(40, 13);
+  Click(42, 50);
+  prg.PostUserCode(CADPRG_ACCEPT);
+  prg.UseOrto = false;
+  ASSERT_EQ(drawing.NumObjects(), 1);
+  const TPrimitive2D& ortho = Object(drawing.NextObjectID() - 1);
+  EXPECT_TRUE(IsSamePoint2D(ortho.Points().GetPoint(1), Point2D(At(40, 13).X, At(10, 10).Y)));
+  EXPECT_TRUE(IsSamePoint2D(ortho.Points().GetPoint(2), Point2D(At(40, 13).X, At(42, 50).Y)));
+
+  // A primitive whose points may not grow cannot be drawn this way.
+  const TPoint2D two[] = {Point2D(0, 0), Point2D(1, 1)};
+  StartDrawUnSizedPrimitive(prg, std::make_unique<TPolyline2D>(-1, two));
+  ExpectIdle("refused");
+
+  // Done before the first click of a sized primitive: no circle of radius 0 at the origin.
+  drawing.ClearObjects();
+  StartDrawSizedPrimitive(prg, std::make_unique<TCerchio2D>(-1, Point2D(0, 0), Point2D(0, 0)));
+  prg.PostUserCode(CADPRG_ACCEPT);
+  ExpectIdle("sized Done at once");
+  EXPECT_EQ(drawing.NumObjects(), 0);
+}
 
 TEST_F(TasksTest, AWrongParameterIsNamedByTheState) {
   TCADPrgParam plain;
@@ -294,6 +391,7 @@ TEST_F(TasksTest, AWrongParameterIsNamedByTheState) {
     const char* message;
   } cases[] = {
       {StateClassOf<TKQ2D_DrawSizedPrimitive>(), &plain, "TKQ2D_DrawSizedPrimitiveParam: Invalid param"},
+      {StateClassOf<TKQ2D_DrawUnSizedPrimitive>(), &plain, "TKQ2D_DrawUnSizedPrimitiveParam: Invalid param"},
       {StateClassOf<TKQ2D_Select1Object>(), &plain, "TKQ2D_Select1Object: Invalid param"},
       {StateClassOf<TCAD2DSeleziona2Ogg>(), nullptr, "TCAD2DSelectObject: Invalid param"},
       {StateClassOf<TSCSelRett>(), &plain, "TCAD2DTransformObjects: Invalid param"},

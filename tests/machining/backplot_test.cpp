@@ -247,6 +247,55 @@ TEST(Backplot, CoordinatesNearTheSingleMaximumAreRefusedWithTheirLine) {
   }
 }
 
+TEST(Backplot, CoordinatesAtTheLimitDrawFinitely) {
+  // The largest coordinates a line may give, on every side: centres found by the three rules, from
+  // the radius either way round, drawn from a start as far out the other way. Sums and radii of
+  // such numbers must stay singles: no extent or arc node may become an infinity.
+  char limit[64];
+  std::snprintf(limit, sizeof limit, "%.0f", double(kMaxNcCoordinate));
+  const std::string big = limit, minus = "-" + big;
+  const struct {
+    NcDialect dialect;
+    int32_t arcCenter;
+    std::string start, line;
+  } cases[] = {
+      {NcDialect::ISO, 1, "G1 X" + minus + " Y" + minus, "G2 X" + big + " Y" + big + " I" + big + " J" + minus},
+      {NcDialect::ISO, 2, "G1 X" + minus + " Y" + minus, "G3 X" + big + " Y" + minus + " I" + minus + " J" + minus},
+      {NcDialect::ISO, 3, "G1 X" + big + " Y" + big, "G2 X" + minus + " Y" + big + " I" + minus + " J" + minus},
+      {NcDialect::ISO, 2, "G1 X" + minus + " Y" + minus, "G3 X" + big + " Y" + big + " R" + minus},
+      {NcDialect::ISO, 2, "G1 X" + minus + " Y" + big, "G2 X" + big + " Y" + minus + " R" + big},
+      {NcDialect::ISO, 2, "G1 X" + minus + " Y" + minus, "G81 X" + big + " Y" + big + " Z" + minus + " R" + big},
+      {NcDialect::HEI, 2, "L X" + minus + " Y" + minus, "CC X" + minus + " Y" + minus},
+  };
+  for (const auto& c : cases) {
+    PostProcessorSettings settings;
+    settings.dialect = c.dialect;
+    settings.arcCenter = c.arcCenter;
+    Backplot plot;
+    plot.Reset(settings, big);
+    RecordingView view;
+    ASSERT_TRUE(plot.Read(c.start)) << c.start;
+    plot.Draw3D(view, plot.Move(), true);
+    ASSERT_TRUE(plot.Read(c.line)) << c.line;
+    if (c.dialect == NcDialect::HEI) {
+      ASSERT_TRUE(plot.Read("C X" + big + " Y" + minus + " DR+")) << "the arc about CC";
+    }
+    view.calls.clear();
+    plot.Draw3D(view, plot.Move(), true);
+    EXPECT_GE(view.calls.size(), 2u) << c.line << ": the move and the tool drawn";
+    for (const BackplotNode& node : view.arcNodes) {
+      EXPECT_TRUE(std::isfinite(node.x) && std::isfinite(node.y) && std::isfinite(node.z)) << c.line;
+    }
+    for (const std::string& call : view.calls) EXPECT_EQ(call.find("inf"), std::string::npos) << c.line << ": " << call;
+    for (float extent : {plot.MinX(), plot.MaxX(), plot.MinY(), plot.MaxY()}) {
+      EXPECT_TRUE(std::isfinite(extent)) << c.line;
+    }
+    view.calls.clear();
+    plot.Draw2D(view, plot.Move());
+    for (const std::string& call : view.calls) EXPECT_EQ(call.find("inf"), std::string::npos) << c.line << ": " << call;
+  }
+}
+
 TEST(Backplot, DrawsTheMovesIn2D) {
   PostProcessorSettings iso;  // ArcCenter 1: the centre words are the centre
   Backplot plot;
