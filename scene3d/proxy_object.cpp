@@ -111,6 +111,16 @@ void TGLProxyObject::DefinePublished(TFiler& filer) {
   TGLBaseSceneObject::DefinePublished(filer);
   constexpr uint8_t all = pooEffects | pooObjects | pooTransformation;
   DefineBits(filer, "ProxyOptions", options_, [this](uint32_t v) { SetProxyOptions(uint8_t(v)); }, all, all);
+  // The master may come later in the stream: its name waits for Loaded.
+  DefineText(filer, "MasterObject", master_ ? master_->Name() : std::string(),
+             [this](const std::string& v) { storedMasterName_ = v; });
+}
+
+void TGLProxyObject::Loaded() {
+  TGLBaseSceneObject::Loaded();
+  if (storedMasterName_.empty()) return;
+  SetMasterObject(dynamic_cast<TGLBaseSceneObject*>(FindStoredComponent(storedMasterName_)));
+  storedMasterName_.clear();
 }
 
 }  // namespace scene3d

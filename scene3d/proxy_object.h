@@ -35,12 +35,15 @@ class TGLProxyObject : public TGLBaseSceneObject {
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // Finds the stored master by name.
+  void Loaded() override;
 
  private:
   // Where the master's own coordinates stand in the world when drawn by this proxy.
   TMatrix4f MasterFrame();
 
   TGLBaseSceneObject* master_ = nullptr;
+  std::string storedMasterName_;
   uint8_t options_ = pooEffects | pooObjects | pooTransformation;
   bool rendering_ = false;
 };

@@ -7,7 +7,7 @@ namespace scene3d {
 
 namespace {
 
-thread_local TComponent* storedReferenceRoot = nullptr;
+thread_local TComponent* storedReferenceRoots[2] = {nullptr, nullptr};
 
 [[noreturn]] void RaiseOutOfRange(const std::string& name, int64_t value) {
   throw EFilerException("Stored property " + name + " out of range: " + std::to_string(value));
@@ -164,18 +164,26 @@ void DefineCollection(TFiler& filer, const std::string& name, TCollection& colle
       collection.Count() > 0);
 }
 
-TStoredReferenceScope::TStoredReferenceScope(TComponent* root) : previous_(storedReferenceRoot) {
-  storedReferenceRoot = root;
+TStoredReferenceScope::TStoredReferenceScope(TComponent* root, TComponent* secondRoot)
+    : previous_{storedReferenceRoots[0], storedReferenceRoots[1]} {
+  storedReferenceRoots[0] = root;
+  storedReferenceRoots[1] = secondRoot;
 }
 
-TStoredReferenceScope::~TStoredReferenceScope() { storedReferenceRoot = previous_; }
+TStoredReferenceScope::~TStoredReferenceScope() {
+  storedReferenceRoots[0] = previous_[0];
+  storedReferenceRoots[1] = previous_[1];
+}
 
 TComponent* FindStoredComponent(const std::string& name) {
-  TComponent* root = storedReferenceRoot;
-  if (!root || name.empty()) return nullptr;
-  if (root->Name() == name) return root;
-  for (int i = 0; i < root->ComponentCount(); ++i) {
-    if (root->Component(i)->Name() == name) return root->Component(i);
+  if (name.empty()) return nullptr;
+  for (TComponent* root : storedReferenceRoots) {
+    if (!root) continue;
+    // The latest first: what was just read wins over an older namesake.
+    for (int i = root->ComponentCount() - 1; i >= 0; --i) {
+      if (root->Component(i)->Name() == name) return root->Component(i);
+    }
+    if (root->Name() == name) return root;
   }
   return nullptr;
 }

@@ -78,17 +78,18 @@ void DefineVector(TFiler& filer, const std::string& name, const TVector4f& value
 // Reading replaces the items.
 void DefineCollection(TFiler& filer, const std::string& name, TCollection& collection);
 
-// While a stored definition is read, names of components (a material library, a font) are looked for
-// among the components of the scope's root, and the root itself. Scopes nest; the innermost counts.
+// While a stored definition is read, names of components (a material library, a font, a camera's
+// target) are looked for among the components of the scope's roots, the latest made first, and the
+// roots themselves. Scopes nest; the innermost counts.
 class TStoredReferenceScope {
  public:
-  explicit TStoredReferenceScope(TComponent* root);
+  explicit TStoredReferenceScope(TComponent* root, TComponent* secondRoot = nullptr);
   ~TStoredReferenceScope();
   TStoredReferenceScope(const TStoredReferenceScope&) = delete;
   TStoredReferenceScope& operator=(const TStoredReferenceScope&) = delete;
 
  private:
-  TComponent* previous_;
+  TComponent* previous_[2];
 };
 // The component of that name in the current scope, or null (also outside any scope).
 TComponent* FindStoredComponent(const std::string& name);

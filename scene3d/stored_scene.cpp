@@ -64,7 +64,8 @@ void LoadSceneObjects(TGLStage& scene, platform::Stream& stream) {
   const int32_t version = reader.ReadInteger();
   if (version != kStoredSceneVersion)
     throw EFilerException("Stored scene : unknown archive version " + std::to_string(version));
-  TStoredReferenceScope scope(scene.Owner() ? scene.Owner() : &scene);
+  // The scene's objects (a camera's target) and the components beside the scene (libraries, fonts).
+  TStoredReferenceScope scope(&scene, scene.Owner());
   // Everything is read before the scene sees any of it; a failure frees what was read.
   std::vector<std::unique_ptr<TGLBaseSceneObject>> read;
   reader.ReadListBegin();

@@ -11,7 +11,8 @@
 // CreateChild makes them). Loading is all or nothing: a stream that is cut short, names an unknown
 // class or holds a value a class refuses raises an error of platform::FormatError's tree (ReadError,
 // EFilerException, EClassNotFound) and leaves the scene as it was. Components named by stored
-// objects (material libraries, fonts) are looked for among the components of the scene's owner.
+// objects (a camera's target, material libraries, fonts) are looked for among the scene's components
+// (its objects) and those of the scene's owner.
 #pragma once
 
 #include <memory>

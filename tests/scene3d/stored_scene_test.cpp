@@ -533,8 +533,18 @@ TEST(StoredScene, EveryClassKeepsItsOwnValues) {
          EXPECT_EQ(As<TGLXYZGrid>(o).ZSamplingScale().Step(), 2);
          EXPECT_EQ(As<TGLXYZGrid>(o).LinesStyle(), glsLine);
        }},
-      {"TGLProxyObject", [](TGLBaseSceneObject& o) { As<TGLProxyObject>(o).SetProxyOptions(pooObjects); },
-       [](TGLBaseSceneObject& o) { EXPECT_EQ(As<TGLProxyObject>(o).ProxyOptions(), pooObjects); }},
+      {"TGLProxyObject", [](TGLBaseSceneObject& o) {
+         auto& p = As<TGLProxyObject>(o);
+         p.SetProxyOptions(pooObjects);
+         p.SetMasterObject(p.CreateChild<TGLSphere>());
+         p.MasterObject()->SetName("Master");
+       },
+       [](TGLBaseSceneObject& o) {
+         auto& p = As<TGLProxyObject>(o);
+         EXPECT_EQ(p.ProxyOptions(), pooObjects);
+         ASSERT_NE(p.MasterObject(), nullptr) << "the master, found by name once all is read";
+         EXPECT_EQ(p.MasterObject(), p.Children(0));
+       }},
       {"TGLDirectOpenGL", [](TGLBaseSceneObject& o) { As<TGLDirectOpenGL>(o).SetUseBuildList(true); },
        [](TGLBaseSceneObject& o) { EXPECT_TRUE(As<TGLDirectOpenGL>(o).UseBuildList()); }},
       {"TGLCamera", [](TGLBaseSceneObject& o) {
@@ -564,4 +574,43 @@ TEST(StoredScene, EveryClassKeepsItsOwnValues) {
     EXPECT_EQ(StoreObject(read), StoreObject(*made));
     c.check(read);
   }
+}
+
+TEST(StoredScene, NamesFindTheComponentsBesideTheSceneAndTheLatestObjects) {
+  // The program's way: libraries and fonts are the form's, the objects the scene's.
+  TComponent form(nullptr);
+  auto* library = new TGLMaterialLibrary(&form);
+  library->SetName("Library");
+  library->Materials().Add().SetName("Stone");
+  auto* font = new TGLWindowsBitmapFont(&form);
+  font->SetName("Font");
+  auto* scene = new TGLStage(&form);
+  auto* oldTarget = scene->Objects()->CreateChild<TGLDummyCube>();
+  oldTarget->SetName("Target");
+
+  TGLStage source(nullptr);
+  auto* cube = source.Objects()->CreateChild<TGLCube>();
+  cube->Material().SetMaterialLibrary(library);
+  cube->Material().SetLibMaterialName("Stone");
+  auto* lost = source.Objects()->CreateChild<TGLCube>();
+  TGLMaterialLibrary elsewhere(nullptr);
+  elsewhere.SetName("Elsewhere");
+  lost->Material().SetMaterialLibrary(&elsewhere);
+  lost->Material().SetLibMaterialName("Stone");
+  source.Objects()->CreateChild<TGLHUDText>()->SetBitmapFont(font);
+  auto* camera = source.Objects()->CreateChild<TGLCamera>();
+  camera->SetTargetObject(source.Objects()->CreateChild<TGLDummyCube>());
+  camera->TargetObject()->SetName("Target");
+  Load(*scene, Saved(source));
+
+  TGLBaseSceneObject& root = *scene->Objects();
+  ASSERT_EQ(root.Count(), 6);
+  EXPECT_EQ(dynamic_cast<TGLCube&>(*root.Children(1)).Material().CurrentLibMaterial(),
+            library->LibMaterialByName("Stone"));
+  TGLMaterial& unresolved = dynamic_cast<TGLCube&>(*root.Children(2)).Material();
+  EXPECT_EQ(unresolved.MaterialLibrary(), nullptr) << "no library of that name here";
+  EXPECT_EQ(unresolved.LibMaterialName(), "Stone") << "the name is kept";
+  EXPECT_EQ(dynamic_cast<TGLHUDText&>(*root.Children(3)).BitmapFont(), font);
+  EXPECT_EQ(dynamic_cast<TGLCamera&>(*root.Children(4)).TargetObject(), root.Children(5))
+      << "the target just read, not the older namesake";
 }
