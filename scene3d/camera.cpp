@@ -6,6 +6,7 @@
 #include "scene3d/gl_transformation.h"
 #include "scene3d/matrices.h"
 #include "scene3d/scalar_math.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -195,6 +196,26 @@ void TGLCamera::Assign(const TPersistent* source) {
     OnCustomPerspective = from->OnCustomPerspective;
   }
   TGLBaseSceneObject::Assign(source);
+}
+
+void TGLCamera::DefinePublished(TFiler& filer) {
+  TGLBaseSceneObject::DefinePublished(filer);
+  DefineSingle(filer, "DepthOfView", depthOfView_, [this](float v) { SetDepthOfView(v); }, 100);
+  DefineSingle(filer, "FocalLength", focalLength_, [this](float v) { SetFocalLength(v); }, 50);
+  DefineSingle(filer, "SceneScale", sceneScale_, [this](float v) { SetSceneScale(v); }, 1);
+  DefineSingle(filer, "NearPlaneBias", nearPlaneBias_, [this](float v) { SetNearPlaneBias(v); }, 1);
+  // The target may come later in the stream: its name waits for Loaded.
+  DefineText(filer, "TargetObject", target_ ? target_->Name() : std::string(),
+             [this](const std::string& v) { storedTargetName_ = v; });
+  DefineEnum<TGLCameraStyle>(filer, "CameraStyle", cameraStyle_, [this](TGLCameraStyle v) { SetCameraStyle(v); },
+                             csPerspective, csInfinitePerspective);
+}
+
+void TGLCamera::Loaded() {
+  TGLBaseSceneObject::Loaded();
+  if (storedTargetName_.empty()) return;
+  SetTargetObject(dynamic_cast<TGLBaseSceneObject*>(FindStoredComponent(storedTargetName_)));
+  storedTargetName_.clear();
 }
 
 }  // namespace scene3d

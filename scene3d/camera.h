@@ -75,10 +75,13 @@ class TGLCamera : public TGLBaseSceneObject {
 
   bool RayIntersect(const TVector4f&, const TVector4f&, TVector4f*, TVector4f*) override { return false; }
   void DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // Finds the stored target by name.
+  void Loaded() override;
 
  private:
   float depthOfView_ = 100;
@@ -86,6 +89,7 @@ class TGLCamera : public TGLBaseSceneObject {
   float sceneScale_ = 1;
   float nearPlaneBias_ = 1;
   TGLBaseSceneObject* target_ = nullptr;
+  std::string storedTargetName_;
   TGLCameraStyle cameraStyle_ = csPerspective;
   float nearPlane_ = 0;
   float viewPortRadius_ = 0;

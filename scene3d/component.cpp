@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "scene3d/erase_last.h"
 #include "scene3d/scene3d_exceptions.h"
 
 namespace scene3d {
 
 namespace {
-// Searched from the end: components are freed last made first, so the one that goes is found at once.
-void Erase(std::vector<TComponent*>& list, TComponent* item) {
-  auto it = std::find(list.rbegin(), list.rend(), item);
-  if (it != list.rend()) list.erase(std::next(it).base());
-}
-
 bool Holds(const std::vector<TComponent*>& list, const TComponent* item) {
   return std::find(list.begin(), list.end(), item) != list.end();
 }
@@ -63,8 +58,8 @@ void TComponent::InsertComponent(TComponent* component) {
 void TComponent::RemoveComponent(TComponent* component) {
   if (!component || component->owner_ != this) return;
   Notification(component, opRemove);
-  Erase(components_, component);
-  if (component->HearsSiblings()) Erase(listeners_, component);
+  EraseLast(components_, component);
+  if (component->HearsSiblings()) EraseLast(listeners_, component);
   component->owner_ = nullptr;
 }
 
@@ -100,8 +95,8 @@ void TComponent::RemoveFreeNotification(TComponent* other) {
 }
 
 void TComponent::Unlink(TComponent* other) {
-  Erase(freeNotifies_, other);
-  Erase(other->freeNotifies_, this);
+  EraseLast(freeNotifies_, other);
+  EraseLast(other->freeNotifies_, this);
 }
 
 void TComponent::Notification(TComponent* component, TOperation operation) {

@@ -10,6 +10,7 @@
 #include "scene3d/planes.h"
 #include "scene3d/silhouette.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -170,6 +171,14 @@ void TGLCube::DefineProperties(TFiler& filer) {
         stream.WriteBuffer(writer.Data().data(), writer.Data().size());
       },
       width_ != 1 || height_ != 1 || depth_ != 1);
+}
+
+void TGLCube::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  // The sizes are the "CubeSize" data of DefineProperties.
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TCubeParts(v)); }, cpAll, cpAll);
+  DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,
+                               [this](TNormalDirection v) { SetNormalDirection(v); }, ndOutside, ndOutside);
 }
 
 }  // namespace scene3d

@@ -38,6 +38,7 @@ class TGLCube : public TGLStageObject {
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;
   // One GL_QUADS primitive with the faces in Parts.
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
   void DefineProperties(TFiler& filer) override;
 

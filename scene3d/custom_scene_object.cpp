@@ -2,6 +2,7 @@
 
 #include "scene3d/gl_transformation.h"
 #include "scene3d/matrices.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 
 namespace scene3d {
@@ -26,6 +27,12 @@ void TGLCustomSceneObject::DoRender(RenderContextInfo& rci, bool renderSelf, boo
 void TGLCustomSceneObject::FreeGLHandles() {
   material_->FreeGLHandles();
   TGLBaseSceneObject::FreeGLHandles();
+}
+
+void TGLCustomSceneObject::DefinePublished(TFiler& filer) {
+  TGLBaseSceneObject::DefinePublished(filer);
+  DefineObject(filer, "Material", material_.get(), [this]() -> TPersistent& { return *material_; });
+  DefineText(filer, "Hint", Hint, [this](const std::string& v) { Hint = v; });
 }
 
 void TGLCustomSceneObject::Assign(const TPersistent* source) {
@@ -70,6 +77,13 @@ void TGLCameraInvariantObject::DoRender(RenderContextInfo& rci, bool renderSelf,
 void TGLCameraInvariantObject::Assign(const TPersistent* source) {
   if (auto* from = dynamic_cast<const TGLCameraInvariantObject*>(source)) camInvarianceMode_ = from->camInvarianceMode_;
   TGLImmaterialSceneObject::Assign(source);
+}
+
+void TGLCameraInvariantObject::DefinePublished(TFiler& filer) {
+  TGLImmaterialSceneObject::DefinePublished(filer);
+  DefineEnum<TGLCameraInvarianceMode>(filer, "CamInvarianceMode", camInvarianceMode_,
+                                      [this](TGLCameraInvarianceMode v) { SetCamInvarianceMode(v); }, cimNone,
+                                      cimOrientation);
 }
 
 }  // namespace scene3d

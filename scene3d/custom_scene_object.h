@@ -31,6 +31,7 @@ class TGLCustomSceneObject : public TGLBaseSceneObject {
   void FreeGLHandles() override;
   // The material and Hint, then the base class's values.
   void Assign(const TPersistent* source) override;
+  void DefinePublished(TFiler& filer) override;
 
  private:
   std::unique_ptr<TGLMaterial> material_;
@@ -59,6 +60,7 @@ class TGLCameraInvariantObject : public TGLImmaterialSceneObject {
   TGLCameraInvarianceMode CamInvarianceMode() const { return camInvarianceMode_; }
   void SetCamInvarianceMode(TGLCameraInvarianceMode mode);
   void DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -8,6 +8,7 @@
 #include "scene3d/polynomial_roots.h"
 #include "scene3d/silhouette.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -179,6 +180,24 @@ void TGLCylinder::Assign(const TPersistent* source) {
     SetAlignment(cylinder->alignment_);
   }
   TGLCylinderBase::Assign(source);
+}
+
+void TGLCylinderBase::DefinePublished(TFiler& filer) {
+  TGLQuadricObject::DefinePublished(filer);
+  DefineSingle(filer, "BottomRadius", bottomRadius_, [this](float v) { SetBottomRadius(v); }, 0.5f);
+  DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
+  DefineSubdivisions(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 1);
+}
+
+void TGLCylinder::DefinePublished(TFiler& filer) {
+  TGLCylinderBase::DefinePublished(filer);
+  DefineSingle(filer, "TopRadius", topRadius_, [this](float v) { SetTopRadius(v); }, 0.5f);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TCylinderParts(v)); }, cySides | cyBottom | cyTop,
+             cySides | cyBottom | cyTop);
+  DefineEnum<TCylinderAlignment>(filer, "Alignment", alignment_, [this](TCylinderAlignment v) { SetAlignment(v); },
+                                 caCenter, caBottom);
 }
 
 }  // namespace scene3d

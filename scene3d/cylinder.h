@@ -43,6 +43,7 @@ class TGLCylinderBase : public TGLQuadricObject {
 
   // A closed surface of max(Slices, 5) segments between the two circles.
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -81,6 +82,7 @@ class TGLCylinder : public TGLCylinderBase {
   // The nearest hit of the drawn parts (sides as the cone between the two radii).
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

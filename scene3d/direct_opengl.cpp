@@ -1,6 +1,7 @@
 #include "scene3d/direct_opengl.h"
 
 #include "scene3d/gl_multitexture.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -53,6 +54,12 @@ void TGLRenderPoint::Clear() {
 void TGLRenderPoint::BuildList(RenderContextInfo& rci) {
   for (size_t i = 0; i < callbacks_.size(); ++i)
     if (callbacks_[i].first) callbacks_[i].first(this, rci);
+}
+
+void TGLDirectOpenGL::DefinePublished(TFiler& filer) {
+  TGLImmaterialSceneObject::DefinePublished(filer);
+  DefineBoolean(filer, "UseBuildList", UseBuildList(), [this](bool v) { SetUseBuildList(v); }, false);
+  DefineBoolean(filer, "Blend", blend_, [this](bool v) { SetBlend(v); }, false);
 }
 
 }  // namespace scene3d

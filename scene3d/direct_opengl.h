@@ -41,6 +41,7 @@ class TGLDirectOpenGL : public TGLImmaterialSceneObject {
   bool IsBlended() const override { return blend_; }
   TVector4f HalfExtents() const override { return {0, 0, 0, 1}; }
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

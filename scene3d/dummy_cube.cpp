@@ -5,6 +5,7 @@
 #include "scene3d/gl_context.h"
 #include "scene3d/gl_state.h"
 #include "scene3d/wire_shapes.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -112,6 +113,14 @@ void TGLDummyCube::Assign(const TPersistent* source) {
 void TGLDummyCube::FreeGLHandles() {
   groupList_.reset();
   TGLCameraInvariantObject::FreeGLHandles();
+}
+
+void TGLDummyCube::DefinePublished(TFiler& filer) {
+  TGLCameraInvariantObject::DefinePublished(filer);
+  DefineSingle(filer, "CubeSize", cubeSize_, [this](float v) { SetCubeSize(v); }, 1);
+  DefineObject(filer, "EdgeColor", edgeColor_.get(), [this]() -> TPersistent& { return *edgeColor_; });
+  DefineBoolean(filer, "VisibleAtRunTime", visibleAtRunTime_, [this](bool v) { SetVisibleAtRunTime(v); }, false);
+  DefineBoolean(filer, "Amalgamate", amalgamate_, [this](bool v) { SetAmalgamate(v); }, false);
 }
 
 }  // namespace scene3d

@@ -35,6 +35,7 @@ class TGLDummyCube : public TGLCameraInvariantObject {
   TGLVisibilityDeterminationEvent OnVisibilityDetermination;
 
   // |CubeSize| / 2 on every axis.
+  void DefinePublished(TFiler& filer) override;
   TVector4f HalfExtents() const override;
   // With children, the average of their sort positions: a group sorts where its members are.
   TVector4f SortPosition() override;

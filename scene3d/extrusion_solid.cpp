@@ -5,6 +5,7 @@
 
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -113,6 +114,19 @@ void TGLExtrusionSolid::Assign(const TPersistent* source) {
     minSmoothCosine_ = from->minSmoothCosine_;
   }
   TMultiPolygonBase::Assign(source);
+}
+
+void TGLExtrusionSolid::DefinePublished(TFiler& filer) {
+  TMultiPolygonBase::DefinePublished(filer);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TExtrusionSolidParts(v)); }, espOutside,
+             espOutside | espInside | espStartPolygon | espStopPolygon);
+  DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 1);
+  DefineEnum<TNormalSmoothing>(filer, "Normals", normals_, [this](TNormalSmoothing v) { SetNormals(v); }, nsFlat,
+                               nsNone);
+  DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,
+                               [this](TNormalDirection v) { SetNormalDirection(v); }, ndOutside, ndOutside);
+  DefineSingle(filer, "MinSmoothAngle", minSmoothAngle_, [this](float v) { SetMinSmoothAngle(v); }, 5);
 }
 
 }  // namespace scene3d

@@ -45,6 +45,7 @@ class TGLExtrusionSolid : public TMultiPolygonBase {
   // The contours' half extents, Z covering the height as well.
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

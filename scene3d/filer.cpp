@@ -26,9 +26,19 @@ void TPropertyWriter::DefineBinaryProperty(const std::string& name, const TStrea
   properties_.push_back({name, stream.DataString()});
 }
 
-const std::string* TPropertyReader::Find(const std::string& name) const {
-  for (const TStoredProperty& property : properties_) {
-    if (property.name == name) return &property.data;
+const std::string* TPropertyReader::Find(const std::string& name) {
+  for (size_t i = 0; i < properties_.size(); ++i) {
+    if (properties_[i].name == name && !taken_[i]) {
+      taken_[i] = true;
+      return &properties_[i].data;
+    }
+  }
+  return nullptr;
+}
+
+const std::string* TPropertyReader::FirstUntaken() const {
+  for (size_t i = 0; i < properties_.size(); ++i) {
+    if (!taken_[i]) return &properties_[i].name;
   }
   return nullptr;
 }

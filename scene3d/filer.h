@@ -62,16 +62,20 @@ class TPropertyWriter : public TFiler {
 
 class TPropertyReader : public TFiler {
  public:
-  explicit TPropertyReader(TStoredProperties properties) : properties_(std::move(properties)) {}
+  explicit TPropertyReader(TStoredProperties properties)
+      : properties_(std::move(properties)), taken_(properties_.size(), false) {}
   void DefineProperty(const std::string& name, const TReaderProc& read, const TWriterProc& write,
                       bool hasData) override;
   void DefineBinaryProperty(const std::string& name, const TStreamProc& read, const TStreamProc& write,
                             bool hasData) override;
+  // The name of the first stored value no reader took, or null.
+  const std::string* FirstUntaken() const;
 
  private:
-  // The bytes stored under `name`, or null.
-  const std::string* Find(const std::string& name) const;
+  // The bytes stored under `name`, or null; they count as taken.
+  const std::string* Find(const std::string& name);
   TStoredProperties properties_;
+  std::vector<bool> taken_;
 };
 
 // What `object` stores itself, in the order it defines it.

@@ -12,6 +12,7 @@
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/polynomial_roots.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -496,6 +497,81 @@ void TGLPolygon::BuildList(RenderContextInfo&) {
 void TGLPolygon::Assign(const TPersistent* source) {
   if (auto* polygon = dynamic_cast<const TGLPolygon*>(source)) SetParts(polygon->parts_);
   TGLPolygonBase::Assign(source);
+}
+
+void TGLDisk::DefinePublished(TFiler& filer) {
+  TGLQuadricObject::DefinePublished(filer);
+  DefineSingle(filer, "InnerRadius", innerRadius_, [this](float v) { SetInnerRadius(v); }, 0);
+  DefineSingle(filer, "OuterRadius", outerRadius_, [this](float v) { SetOuterRadius(v); }, 0.5f);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Loops", loops_, [this](int32_t v) { SetLoops(v); }, 2);
+  DefineSingle(filer, "StartAngle", startAngle_, [this](float v) { SetStartAngle(v); }, 0);
+  DefineSingle(filer, "SweepAngle", sweepAngle_, [this](float v) { SetSweepAngle(v); }, 360);
+}
+
+void TGLCone::DefinePublished(TFiler& filer) {
+  TGLCylinderBase::DefinePublished(filer);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TConeParts(v)); }, coSides | coBottom,
+             coSides | coBottom);
+}
+
+void TGLAnnulus::DefinePublished(TFiler& filer) {
+  TGLCylinderBase::DefinePublished(filer);
+  DefineSingle(filer, "BottomInnerRadius", bottomInner_, [this](float v) { SetBottomInnerRadius(v); }, 0.3f);
+  DefineSingle(filer, "TopInnerRadius", topInner_, [this](float v) { SetTopInnerRadius(v); }, 0.3f);
+  DefineSingle(filer, "TopRadius", topRadius_, [this](float v) { SetTopRadius(v); }, 0.5f);
+  constexpr TAnnulusParts all = anInnerSides | anOuterSides | anBottom | anTop;
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TAnnulusParts(v)); }, all, all);
+}
+
+void TGLCapsule::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
+  DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 0.5f);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 4);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 4);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TCylinderParts(v)); }, cySides | cyBottom | cyTop,
+             cySides | cyBottom | cyTop);
+  DefineEnum<TCylinderAlignment>(filer, "Alignment", alignment_, [this](TCylinderAlignment v) { SetAlignment(v); },
+                                 caCenter, caBottom);
+}
+
+void TGLTorus::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineSingle(filer, "MajorRadius", majorRadius_, [this](float v) { SetMajorRadius(v); }, 0.4f);
+  DefineSingle(filer, "MinorRadius", minorRadius_, [this](float v) { SetMinorRadius(v); }, 0.1f);
+  DefineSubdivisions(filer, "Rings", rings_, [this](int32_t v) { SetRings(v); }, 25);
+  DefineSubdivisions(filer, "Sides", sides_, [this](int32_t v) { SetSides(v); }, 15);
+}
+
+void TGLArrowLine::DefinePublished(TFiler& filer) {
+  TGLCylinderBase::DefinePublished(filer);
+  DefineSingle(filer, "TopRadius", topRadius_, [this](float v) { SetTopRadius(v); }, 0.1f);
+  DefineSingle(filer, "TopArrowHeadHeight", topHeadHeight_, [this](float v) { SetTopArrowHeadHeight(v); }, 0.5f);
+  DefineSingle(filer, "TopArrowHeadRadius", topHeadRadius_, [this](float v) { SetTopArrowHeadRadius(v); }, 0.2f);
+  DefineSingle(filer, "BottomArrowHeadHeight", bottomHeadHeight_, [this](float v) { SetBottomArrowHeadHeight(v); },
+               0.5f);
+  DefineSingle(filer, "BottomArrowHeadRadius", bottomHeadRadius_, [this](float v) { SetBottomArrowHeadRadius(v); },
+               0.2f);
+  DefineEnum<TArrowHeadStackingStyle>(filer, "HeadStackingStyle", stacking_,
+                                      [this](TArrowHeadStackingStyle v) { SetHeadStackingStyle(v); }, ahssStacked,
+                                      ahssIncluded);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TArrowLineParts(v)); }, alLine | alTopArrow,
+             alLine | alTopArrow | alBottomArrow);
+}
+
+void TGLFrustrum::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  // The sizes are the "FrustrumSize" data of DefineProperties.
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TFrustrumParts(v)); }, 63, 63);
+  DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,
+                               [this](TNormalDirection v) { SetNormalDirection(v); }, ndOutside, ndOutside);
+}
+
+void TGLPolygon::DefinePublished(TFiler& filer) {
+  TGLPolygonBase::DefinePublished(filer);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TPolygonParts(v)); }, ppTop | ppBottom,
+             ppTop | ppBottom);
 }
 
 }  // namespace scene3d

@@ -33,6 +33,7 @@ class TGLDisk : public TGLQuadricObject {
   // Against the disc's plane, its two radii and its sector.
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -59,6 +60,7 @@ class TGLCone : public TGLCylinderBase {
   TVector4f HalfExtents() const override;
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -83,6 +85,7 @@ class TGLAnnulus : public TGLCylinderBase {
   void SetParts(TAnnulusParts parts);
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -111,6 +114,7 @@ class TGLCapsule : public TGLStageObject {
   void SetAlignment(TCylinderAlignment alignment);
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -138,6 +142,7 @@ class TGLTorus : public TGLStageObject {
   // The nearest root of the ray's quartic.
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -172,6 +177,7 @@ class TGLArrowLine : public TGLCylinderBase {
   void SetParts(TArrowLineParts parts) { Set(parts_, TArrowLineParts(parts & 7)); }
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -209,6 +215,7 @@ class TGLFrustrum : public TGLStageObject {
   void SetNormalDirection(TNormalDirection direction) { Set(normalDirection_, direction); }
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
   void DefineProperties(TFiler& filer) override;
 
@@ -230,6 +237,7 @@ class TGLPolygon : public TGLPolygonBase {
   TPolygonParts Parts() const { return parts_; }
   void SetParts(TPolygonParts parts);
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

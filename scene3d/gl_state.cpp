@@ -549,6 +549,15 @@ int32_t TGLStateCache::MaxTextureSize() {
   return maxTextureSize_;
 }
 
+int32_t TGLStateCache::MaxEvalOrder() {
+  if (maxEvalOrder_ < 0) {
+    GLint value = 0;
+    GL().GetIntegerv(GL_MAX_EVAL_ORDER, &value);
+    maxEvalOrder_ = std::max<GLint>(value, 0);
+  }
+  return maxEvalOrder_;
+}
+
 int32_t TGLStateCache::MaxTextureImageUnits() {
   if (maxTextureImageUnits_ == 0) GL().GetIntegerv(GL_MAX_TEXTURE_IMAGE_UNITS, &maxTextureImageUnits_);
   return maxTextureImageUnits_;

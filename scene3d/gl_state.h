@@ -201,6 +201,8 @@ class TGLStateCache : public TObject {
   int32_t MaxLights();
   int32_t MaxTextureSize();
   int32_t MaxTextureImageUnits();
+  // The highest order of the one-dimensional evaluators (0 when OpenGL does not say).
+  int32_t MaxEvalOrder();
 
   // A forward context has no fixed-function pipeline; switching it on makes lighting inactive.
   void SetForwardContext(bool flag);
@@ -302,6 +304,7 @@ class TGLStateCache : public TObject {
 
   int32_t maxTextureSize_ = 0;
   int32_t maxTextureImageUnits_ = 0;
+  int32_t maxEvalOrder_ = -1;
 };
 
 }  // namespace scene3d

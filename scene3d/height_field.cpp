@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -226,6 +227,25 @@ void TGLHeightField::Assign(const TPersistent* source) {
     OnGetHeight2 = from->OnGetHeight2;
   }
   TGLCustomSceneObject::Assign(source);
+}
+
+void TGLSamplingScale::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  DefineSingle(filer, "Min", min_, [this](float v) { SetMin(v); }, 0);
+  DefineSingle(filer, "Max", max_, [this](float v) { SetMax(v); }, 0);
+  DefineSingle(filer, "Origin", origin_, [this](float v) { SetOrigin(v); }, 0);
+  DefineSingle(filer, "Step", step_, [this](float v) { SetStep(v); }, 0.1f);
+}
+
+void TGLHeightField::DefinePublished(TFiler& filer) {
+  TGLCustomSceneObject::DefinePublished(filer);
+  DefineObject(filer, "XSamplingScale", xScale_.get(), [this]() -> TPersistent& { return *xScale_; });
+  DefineObject(filer, "YSamplingScale", yScale_.get(), [this]() -> TPersistent& { return *yScale_; });
+  DefineBits(filer, "Options", options_, [this](uint32_t v) { SetOptions(uint8_t(v)); }, hfoTwoSided,
+             hfoTextureCoordinates | hfoTwoSided);
+  DefineEnum<THeightFieldColorMode>(filer, "ColorMode", colorMode_,
+                                    [this](THeightFieldColorMode v) { SetColorMode(v); }, hfcmNone,
+                                    hfcmAmbientAndDiffuse);
 }
 
 }  // namespace scene3d

@@ -38,6 +38,7 @@ class TGLSamplingScale : public TGLUpdateAbleObject {
   void SetOrigin(float value);
   // Values above 0 are kept; any other becomes 1.
   void SetStep(float value);
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
   bool IsValid() const { return max_ != min_; }
@@ -97,6 +98,7 @@ class TGLHeightField : public TGLCustomSceneObject {
   // A change of a sampling scale rebuilds the surface.
   void NotifyChange(TObject* sender) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

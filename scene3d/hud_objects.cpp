@@ -7,6 +7,7 @@
 #include "scene3d/scene_classes.h"
 #include "scene3d/stage_buffer.h"
 #include "scene3d/windows_font.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -247,6 +248,34 @@ void RegisterHUDClasses() {
   RegisterStreamingClass<TGLBitmapFont>();
   RegisterStreamingClass<TGLWindowsBitmapFont>();
   RegisterStreamingClass<TGLStoredBitmapFont>();
+}
+
+void TGLFontTextObject::DefinePublished(TFiler& filer) {
+  TGLImmaterialSceneObject::DefinePublished(filer);
+  DefineComponentReference(filer, "BitmapFont", bitmapFont_, [this](TComponent* found) {
+    SetBitmapFont(dynamic_cast<TGLCustomBitmapFont*>(found));
+  });
+  DefineText(filer, "Text", text_, [this](const std::string& v) { SetText(v); });
+  DefineEnum<TAlignment>(filer, "Alignment", alignment_, [this](TAlignment v) { SetAlignment(v); }, taLeftJustify,
+                         taCenter);
+  DefineEnum<TGLTextLayout>(filer, "Layout", layout_, [this](TGLTextLayout v) { SetLayout(v); }, tlTop, tlBottom);
+  DefineObject(filer, "ModulateColor", modulateColor_.get(), [this]() -> TPersistent& { return *modulateColor_; });
+}
+
+void TGLHUDText::DefinePublished(TFiler& filer) {
+  TGLFontTextObject::DefinePublished(filer);
+  DefineSingle(filer, "Rotation", rotation_, [this](float v) { SetRotation(v); }, 0);
+}
+
+void TGLFlatText::DefinePublished(TFiler& filer) {
+  TGLFontTextObject::DefinePublished(filer);
+  DefineBits(filer, "Options", options_, [this](uint32_t v) { SetOptions(uint8_t(v)); }, 0, ftoTwoSided);
+}
+
+void TGLHUDSprite::DefinePublished(TFiler& filer) {
+  TGLSprite::DefinePublished(filer);
+  DefineSubdivisions(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
+  DefineSubdivisions(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
 }
 
 }  // namespace scene3d

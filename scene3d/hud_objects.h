@@ -46,6 +46,7 @@ class TGLFontTextObject : public TGLImmaterialSceneObject {
   const TGLColor& ModulateColor() const { return *modulateColor_; }
   void SetModulateColor(const TGLColor& color) { modulateColor_->Assign(&color); }
 
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:
@@ -71,6 +72,7 @@ class TGLHUDText : public TGLFontTextObject {
   void SetRotation(float degrees);
 
   void DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:
@@ -109,6 +111,7 @@ class TGLFlatText : public TGLFontTextObject {
   void SetOptions(uint8_t options);
   void BuildList(RenderContextInfo& rci) override;
   bool IsBlended() const override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -127,6 +130,7 @@ class TGLHUDSprite : public TGLSprite {
   void SetYTiles(int32_t tiles);
 
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

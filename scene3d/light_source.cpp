@@ -1,6 +1,7 @@
 #include "scene3d/light_source.h"
 
 #include "scene3d/stage.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -77,6 +78,26 @@ void TGLLightSource::Assign(const TPersistent* source) {
     spotExponent_ = from->spotExponent_;
   }
   TGLBaseSceneObject::Assign(source);
+}
+
+void TGLLightSource::DefinePublished(TFiler& filer) {
+  TGLBaseSceneObject::DefinePublished(filer);
+  auto color = [&filer](const char* name, TGLColor& value) {
+    DefineObject(filer, name, &value, [&value]() -> TPersistent& { return value; });
+  };
+  color("Ambient", *ambient_);
+  DefineSingle(filer, "ConstAttenuation", constAttenuation_, [this](float v) { SetConstAttenuation(v); }, 1);
+  color("Diffuse", *diffuse_);
+  DefineSingle(filer, "LinearAttenuation", linearAttenuation_, [this](float v) { SetLinearAttenuation(v); }, 0);
+  DefineEnum<TLightStyle>(filer, "LightStyle", lightStyle_, [this](TLightStyle v) { SetLightStyle(v); }, lsSpot,
+                          lsParallel);
+  DefineSingle(filer, "QuadraticAttenuation", quadraticAttenuation_,
+               [this](float v) { SetQuadraticAttenuation(v); }, 0);
+  DefineBoolean(filer, "Shining", shining_, [this](bool v) { SetShining(v); }, true);
+  DefineSingle(filer, "SpotCutOff", spotCutOff_, [this](float v) { SetSpotCutOff(v); }, 180);
+  DefineObject(filer, "SpotDirection", spotDirection_.get(), [this]() -> TPersistent& { return *spotDirection_; });
+  DefineSingle(filer, "SpotExponent", spotExponent_, [this](float v) { SetSpotExponent(v); }, 0);
+  color("Specular", *specular_);
 }
 
 }  // namespace scene3d

@@ -57,6 +57,7 @@ class TGLLightSource : public TGLBaseSceneObject {
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest&) override { return nullptr; }
   bool RayIntersect(const TVector4f&, const TVector4f&, TVector4f*, TVector4f*) override { return false; }
   void DoRender(RenderContextInfo& rci, bool renderSelf, bool renderChildren) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:

@@ -12,6 +12,7 @@
 #include "scene3d/gl_transformation.h"
 #include "scene3d/rendering_log.h"
 #include "scene3d/wire_shapes.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -354,8 +355,7 @@ void TGLLines::BuildList(RenderContextInfo& rci) {
   // evaluated here, which draws the same points.
   bool evaluateHere = false;
   if (splineMode_ == lsmBezierSpline && division_ >= 2) {
-    GLint maxOrder = 0;
-    gl.GetIntegerv(GL_MAX_EVAL_ORDER, &maxOrder);
+    const int32_t maxOrder = rci.GLStates->MaxEvalOrder();
     evaluateHere = n > (maxOrder > 0 ? maxOrder : kMinimumEvalOrder);
   }
   if (splineMode_ == lsmBezierSpline && !evaluateHere) {
@@ -455,6 +455,39 @@ void TGLLines::DrawNurbsCurve(RenderContextInfo& rci, std::vector<float>& points
     throw;
   }
   glu.destroy(renderer);
+}
+
+void TGLLinesNode::DefinePublished(TFiler& filer) {
+  TGLNode::DefinePublished(filer);
+  DefineVector(filer, "Color", color_, [this](const TVector4f& v) { StoreColor(v); });
+}
+
+void TGLLineBase::DefinePublished(TFiler& filer) {
+  TGLImmaterialSceneObject::DefinePublished(filer);
+  DefineObject(filer, "LineColor", lineColor_.get(), [this]() -> TPersistent& { return *lineColor_; });
+  DefineInteger(filer, "LinePattern", linePattern_, [this](int32_t v) { SetLinePattern(uint16_t(v)); }, 0xFFFF, 0,
+                0xFFFF);
+  DefineSingle(filer, "LineWidth", lineWidth_, [this](float v) { SetLineWidth(v); }, 1);
+  DefineBoolean(filer, "AntiAliased", antiAliased_, [this](bool v) { SetAntiAliased(v); }, false);
+}
+
+void TGLNodedLines::DefinePublished(TFiler& filer) {
+  TGLLineBase::DefinePublished(filer);
+  // The node colour before the nodes: a change of it recolours the nodes that had the old one.
+  DefineObject(filer, "NodeColor", nodeColor_.get(), [this]() -> TPersistent& { return *nodeColor_; });
+  DefineCollection(filer, "Nodes", *nodes_);
+  DefineEnum<TLineNodesAspect>(filer, "NodesAspect", nodesAspect_, [this](TLineNodesAspect v) { SetNodesAspect(v); },
+                               lnaAxes, lnaDodecahedron);
+  DefineSingle(filer, "NodeSize", nodeSize_, [this](float v) { SetNodeSize(v); }, 1);
+}
+
+void TGLLines::DefinePublished(TFiler& filer) {
+  TGLNodedLines::DefinePublished(filer);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
+                              lsmLines, lsmLoop);
+  DefineBits(filer, "Options", options_, [this](uint32_t v) { SetOptions(TLinesOptions(v)); }, 0,
+             loUseNodeColorForLines | loColorLogicXor);
 }
 
 }  // namespace scene3d

@@ -48,6 +48,7 @@ class TGLLineBase : public TGLImmaterialSceneObject {
   bool AntiAliased() const { return antiAliased_; }
   void SetAntiAliased(bool flag);
 
+  void DefinePublished(TFiler& filer) override;
   // A change of LineColor rebuilds the list.
   void NotifyChange(TObject* sender) override;
   void Assign(const TPersistent* source) override;
@@ -78,6 +79,7 @@ class TGLLinesNode : public TGLNode {
   void SetColor(const TVector4f& colour);
   void StoreColor(const TVector4f& colour) { color_ = colour; }
   // From another lines node: colour and coordinates; from a plain node its coordinates.
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -130,6 +132,7 @@ class TGLNodedLines : public TGLLineBase {
   TGLLinesNode* AddNode(float x, float y, float z, const TVector4f& colour);
 
   // Per axis the largest absolute node coordinate (0 without nodes), kept until the nodes change.
+  void DefinePublished(TFiler& filer) override;
   TVector4f HalfExtents() const override;
   void StructureChanged() override;
   void Assign(const TPersistent* source) override;
@@ -167,6 +170,7 @@ class TGLLines : public TGLNodedLines {
   int32_t CurveOrder = 0;
   float CurveTolerance = 50;
 
+  void DefinePublished(TFiler& filer) override;
   void BuildList(RenderContextInfo& rci) override;
   void Assign(const TPersistent* source) override;
 

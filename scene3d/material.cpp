@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "scene3d/material_library.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 
 namespace scene3d {
@@ -401,6 +402,74 @@ void TGLMaterial::Assign(const TPersistent* source) {
 
 void TGLMaterial::FreeGLHandles() {
   if (texture_) texture_->FreeGLHandles();
+}
+
+namespace {
+void DefineColor(TFiler& filer, const char* name, TGLColor& color) {
+  DefineObject(filer, name, &color, [&color]() -> TPersistent& { return color; });
+}
+}  // namespace
+
+void TGLFaceProperties::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  DefineColor(filer, "Ambient", *ambient_);
+  DefineColor(filer, "Diffuse", *diffuse_);
+  DefineColor(filer, "Emission", *emission_);
+  DefineInteger(filer, "Shininess", shininess_, [this](int32_t v) { SetShininess(v); }, 0, 0, 128);
+  DefineColor(filer, "Specular", *specular_);
+}
+
+void TGLDepthProperties::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  DefineSingle(filer, "ZNear", zNear_, [this](float v) { SetZNear(v); }, 0);
+  DefineSingle(filer, "ZFar", zFar_, [this](float v) { SetZFar(v); }, 1);
+  DefineEnum<TComparisonFunction>(filer, "DepthCompareFunction", compare_,
+                                  [this](TComparisonFunction v) { SetDepthCompareFunction(v); }, cfLEqual, cfGEqual);
+  DefineBoolean(filer, "DepthTest", depthTest_, [this](bool v) { SetDepthTest(v); }, true);
+  DefineBoolean(filer, "DepthWrite", depthWrite_, [this](bool v) { SetDepthWrite(v); }, true);
+  DefineBoolean(filer, "DepthClamp", depthClamp_, [this](bool v) { SetDepthClamp(v); }, false);
+}
+
+void TGLBlendingParameters::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  DefineBoolean(filer, "UseAlphaFunc", UseAlphaFunc, [this](bool v) { UseAlphaFunc = v; }, false);
+  DefineEnum<TComparisonFunction>(filer, "AlphaFunctType", AlphaFunctType,
+                                  [this](TComparisonFunction v) { AlphaFunctType = v; }, cfGreater, cfGEqual);
+  DefineSingle(filer, "AlphaFuncRef", AlphaFuncRef, [this](float v) { AlphaFuncRef = v; }, 0);
+  DefineBoolean(filer, "UseBlendFunc", UseBlendFunc, [this](bool v) { UseBlendFunc = v; }, true);
+  // Before the factors: without it the alpha factors follow the colour ones.
+  DefineBoolean(filer, "SeparateBlendFunc", separate_, [this](bool v) { SetSeparateBlendFunc(v); }, false);
+  auto factor = [&filer](const char* name, TBlendFunction value, std::function<void(TBlendFunction)> set,
+                         TBlendFunction byDefault) {
+    DefineEnum<TBlendFunction>(filer, name, value, set, byDefault, bfSrcAlphaSat);
+  };
+  factor("BlendFuncSFactor", factors_[0], [this](TBlendFunction f) { SetBlendFuncSFactor(f); }, bfSrcAlpha);
+  factor("BlendFuncDFactor", factors_[1], [this](TBlendFunction f) { SetBlendFuncDFactor(f); }, bfOneMinusSrcAlpha);
+  factor("AlphaBlendFuncSFactor", factors_[2], [this](TBlendFunction f) { SetAlphaBlendFuncSFactor(f); }, bfSrcAlpha);
+  factor("AlphaBlendFuncDFactor", factors_[3], [this](TBlendFunction f) { SetAlphaBlendFuncDFactor(f); },
+         bfOneMinusSrcAlpha);
+}
+
+void TGLMaterial::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  if (!libMaterial_)
+    DefineObject(filer, "BackProperties", back_.get(), [this]() -> TPersistent& { return BackProperties(); }, true);
+  DefineObject(filer, "FrontProperties", front_.get(), [this]() -> TPersistent& { return *front_; });
+  DefineObject(filer, "DepthProperties", depth_.get(), [this]() -> TPersistent& { return *depth_; });
+  DefineEnum<TBlendingMode>(filer, "BlendingMode", blendingMode_, [this](TBlendingMode v) { SetBlendingMode(v); },
+                            bmOpaque, bmCustom);
+  DefineObject(filer, "BlendingParams", blendingParams_.get(), [this]() -> TPersistent& { return *blendingParams_; });
+  DefineBits(filer, "MaterialOptions", options_, [this](uint32_t v) { SetMaterialOptions(TMaterialOptions(v)); }, 0,
+             moIgnoreFog | moNoLighting);
+  DefineObject(filer, "Texture", texture_.get(), [this]() -> TPersistent& { return Texture(); }, true);
+  DefineEnum<TFaceCulling>(filer, "FaceCulling", faceCulling_, [this](TFaceCulling v) { SetFaceCulling(v); },
+                           fcBufferDefault, fcNoCull);
+  DefineComponentReference(filer, "MaterialLibrary", library_, [this](TComponent* found) {
+    SetMaterialLibrary(dynamic_cast<TGLMaterialLibrary*>(found));
+  });
+  DefineText(filer, "LibMaterialName", libMaterialName_, [this](const std::string& v) { SetLibMaterialName(v); });
+  DefineEnum<TPolygonMode>(filer, "PolygonMode", polygonMode_, [this](TPolygonMode v) { SetPolygonMode(v); }, pmFill,
+                           pmPoints);
 }
 
 }  // namespace scene3d

@@ -53,6 +53,7 @@ class TGLFaceProperties : public TGLUpdateAbleObject {
   void SetShininess(int value);
 
   void Assign(const TPersistent* source) override;
+  void DefinePublished(TFiler& filer) override;
   void Apply(RenderContextInfo& rci, TCullFaceMode face) const;
 
  private:
@@ -81,6 +82,7 @@ class TGLDepthProperties : public TGLUpdateAbleObject {
 
   void Assign(const TPersistent* source) override;
   // Depth test only when this and the buffer ask for it; writing, function, range, clamping.
+  void DefinePublished(TFiler& filer) override;
   void Apply(RenderContextInfo& rci) const;
 
  private:
@@ -116,6 +118,7 @@ class TGLBlendingParameters : public TGLUpdateAbleObject {
   void SetAlphaBlendFuncDFactor(TBlendFunction f);
 
   void Assign(const TPersistent* source) override;
+  void DefinePublished(TFiler& filer) override;
   void Apply(RenderContextInfo& rci) const;
 
  private:
@@ -181,6 +184,9 @@ class TGLMaterial : public TGLUpdateAbleObject {
   // To the owner's texture-map hook, else NotifyChange.
   void NotifyMappingChange();
   void Assign(const TPersistent* source) override;
+  // The faces (the back only without a library material), depth, blending, options, texture,
+  // culling, the library by name and the library material's name, polygon mode.
+  void DefinePublished(TFiler& filer) override;
   void FreeGLHandles();
   // Told by a library material that goes away.
   void LibMaterialFreed(TGLLibMaterial* material);

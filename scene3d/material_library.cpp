@@ -6,6 +6,8 @@
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/matrices.h"
 #include "scene3d/scalar_math.h"
+#include "scene3d/scene3d_exceptions.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 #include "scene3d/texture_image.h"
 
@@ -289,6 +291,82 @@ std::string TGLMaterialLibrary::TextureFileName(const std::string& fileName) {
     start = end + 1;
   }
   return name;
+}
+
+namespace {
+constexpr int32_t kLibraryArchiveVersion = 4;
+
+void WriteAffine(TVirtualWriter& writer, const TVector4f& v) {
+  for (int i = 0; i < 3; ++i) writer.WriteFloat(v[i]);
+}
+
+// X, Y and Z; W stays as it is.
+void ReadAffine(TVirtualReader& reader, TGLCoordinates3& coordinates) {
+  TVector4f v = coordinates.Value();
+  for (int i = 0; i < 3; ++i) v[i] = static_cast<float>(reader.ReadFloat());
+  coordinates.SetXYZW(v.x, v.y, v.z, v.w);
+}
+}  // namespace
+
+void TGLMaterialLibrary::WriteToFiler(TVirtualWriter& writer) {
+  writer.WriteInteger(kLibraryArchiveVersion);
+  writer.WriteString(TexturePaths);
+  writer.WriteListBegin();
+  for (int i = 0; i < materials_->Count(); ++i) {
+    TGLLibMaterial& item = materials_->Item(i);
+    writer.WriteString(item.Name());
+    writer.WriteInteger(item.Tag);
+    WriteAffine(writer, item.TextureOffset().Value());
+    WriteAffine(writer, item.TextureScale().Value());
+    writer.WriteFloat(item.TextureRotate());
+    writer.WriteString(item.Texture2Name());
+    writer.WriteString(item.Shader() ? item.Shader()->Name() : std::string());
+    WriteStoredProperties(writer, StoreObject(item.Material()));
+  }
+  writer.WriteListEnd();
+}
+
+void TGLMaterialLibrary::ReadFromFiler(TVirtualReader& reader) {
+  const int32_t version = reader.ReadInteger();
+  if (version != kLibraryArchiveVersion)
+    throw EFilerException(ClassName() + " : unknown archive version " + std::to_string(version));
+  TStoredReferenceScope scope(Owner() ? Owner() : this);
+  // The archive goes into a library of its own first, so that nothing here changes unless all of it
+  // reads.
+  TGLMaterialLibrary read(nullptr);
+  read.TexturePaths = reader.ReadString();
+  reader.ReadListBegin();
+  while (!reader.EndOfList()) {
+    TGLLibMaterial& item = read.materials_->Add();
+    item.SetName(reader.ReadString());
+    item.Tag = reader.ReadInteger();
+    ReadAffine(reader, item.TextureOffset());
+    ReadAffine(reader, item.TextureScale());
+    item.SetTextureRotate(static_cast<float>(reader.ReadFloat()));
+    item.SetTexture2Name(reader.ReadString());
+    item.SetShader(dynamic_cast<TGLShader*>(FindStoredComponent(reader.ReadString())));
+    LoadObject(item.Material(), ReadStoredProperties(reader));
+  }
+  reader.ReadListEnd();
+
+  // Freeing the old items unlinks the materials that use them; they find their names again after.
+  std::vector<std::pair<TGLMaterial*, std::string>> users;
+  for (TGLMaterial* material : linked_) users.emplace_back(material, material->LibMaterialName());
+  TexturePaths = read.TexturePaths;
+  materials_->Assign(read.materials_.get());
+  for (auto& [material, name] : users) {
+    if (material->MaterialLibrary() == this) material->SetLibMaterialName(name);
+  }
+}
+
+void TGLMaterialLibrary::SaveToStream(platform::Stream& stream) {
+  TBinaryWriter writer(stream);
+  WriteToFiler(writer);
+}
+
+void TGLMaterialLibrary::LoadFromStream(platform::Stream& stream) {
+  TBinaryReader reader(stream);
+  ReadFromFiler(reader);
 }
 
 TGLLibMaterial& TGLMaterialLibrary::AddBitmapMaterial(const std::string& name, const platform::Bitmap& bitmap) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/stream.h"
+#include "scene3d/archive.h"
 #include "scene3d/collection.h"
 #include "scene3d/coordinates.h"
 #include "scene3d/material.h"
@@ -125,6 +127,20 @@ class TGLMaterialLibrary : public TGLCadenceAbleComponent {
   std::string TextureFileName(const std::string& fileName);
   // A library material of that name whose texture shows the bitmap (mipmapped, modulated, enabled).
   TGLLibMaterial& AddBitmapMaterial(const std::string& name, const platform::Bitmap& bitmap);
+
+  // The materials in the library's binary archive, version 4: integer 4, TexturePaths, then a list
+  // with per library material its Name, Tag, TextureOffset and TextureScale (three singles each),
+  // TextureRotate, Texture2Name, the shader's name and the material's stored form (stored_object.h:
+  // colours, shininess, blending, options, texture settings, the texture's image class and image
+  // data or file name, the link to a library material by name). Reading is all or nothing: another
+  // version raises EFilerException "TGLMaterialLibrary : unknown archive version <n>", a cut or
+  // broken archive an error of platform::FormatError's tree, and the library keeps what it had.
+  // After a read the materials that linked to this library link again to the materials of their
+  // names. Named shaders and libraries are looked for among the components of the library's owner.
+  void WriteToFiler(TVirtualWriter& writer);
+  void ReadFromFiler(TVirtualReader& reader);
+  void SaveToStream(platform::Stream& stream);
+  void LoadFromStream(platform::Stream& stream);
 
   // Materials that link to this library; they are unlinked when it goes.
   void LinkMaterial(TGLMaterial* material);

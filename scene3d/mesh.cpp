@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "scene3d/height_field.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -120,6 +121,50 @@ void TGLMesh::Assign(const TPersistent* source) {
     vertices_->Assign(from->vertices_.get());
   }
   TGLCustomSceneObject::Assign(source);
+}
+
+void TVertexList::DefineProperties(TFiler& filer) {
+  TGLUpdateAbleObject::DefineProperties(filer);
+  filer.DefineBinaryProperty(
+      "Vertices",
+      [this](platform::Stream& stream) {
+        const uint64_t size = stream.Remaining();
+        if (size % sizeof(TVertexData) != 0)
+          throw EFilerException("Stored vertices: " + std::to_string(size) + " bytes are no whole vertices");
+        std::vector<uint8_t> bytes(static_cast<size_t>(size));
+        stream.ReadBuffer(bytes.data(), bytes.size());
+        platform::ByteReader reader(bytes.data(), bytes.size());
+        std::vector<TVertexData> read(bytes.size() / sizeof(TVertexData));
+        for (TVertexData& v : read) {
+          v.textCoord.s = reader.F32();
+          v.textCoord.t = reader.F32();
+          for (int i = 0; i < 4; ++i) v.color[i] = reader.F32();
+          for (int i = 0; i < 3; ++i) v.normal[i] = reader.F32();
+          for (int i = 0; i < 3; ++i) v.coord[i] = reader.F32();
+        }
+        vertices_ = std::move(read);
+        NotifyChange(this);
+      },
+      [this](platform::Stream& stream) {
+        platform::ByteWriter writer;
+        for (const TVertexData& v : vertices_) {
+          writer.F32(v.textCoord.s);
+          writer.F32(v.textCoord.t);
+          for (int i = 0; i < 4; ++i) writer.F32(v.color[i]);
+          for (int i = 0; i < 3; ++i) writer.F32(v.normal[i]);
+          for (int i = 0; i < 3; ++i) writer.F32(v.coord[i]);
+        }
+        stream.WriteBuffer(writer.Data().data(), writer.Data().size());
+      },
+      !vertices_.empty());
+}
+
+void TGLMesh::DefinePublished(TFiler& filer) {
+  TGLCustomSceneObject::DefinePublished(filer);
+  DefineEnum<TMeshMode>(filer, "Mode", mode_, [this](TMeshMode v) { SetMode(v); }, mmTriangles, mmPolygon);
+  DefineEnum<TMeshVertexMode>(filer, "VertexMode", vertexMode_, [this](TMeshVertexMode v) { SetVertexMode(v); },
+                              vmVNCT, vmVT);
+  DefineObject(filer, "Vertices", vertices_.get(), [this]() -> TPersistent& { return *vertices_; });
 }
 
 }  // namespace scene3d

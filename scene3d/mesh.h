@@ -41,6 +41,8 @@ class TVertexList : public TGLUpdateAbleObject {
   void Clear();
   // Per-axis minimum and maximum of the positions (+infinity and -infinity when empty).
   TAxisBox Extents() const;
+  // The vertices as 48 bytes each, in the order of TVertexData, little-endian.
+  void DefineProperties(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -69,6 +71,7 @@ class TGLMesh : public TGLCustomSceneObject {
   // Per axis the larger of |min| and |max| of the positions; cached until the structure changes.
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

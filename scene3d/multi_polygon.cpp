@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "scene3d/gl_entry_points.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -163,6 +164,26 @@ void TGLMultiPolygon::BuildList(RenderContextInfo&) {
 void TGLMultiPolygon::Assign(const TPersistent* source) {
   if (auto* from = dynamic_cast<const TGLMultiPolygon*>(source)) parts_ = from->parts_;
   TMultiPolygonBase::Assign(source);
+}
+
+void TGLContour::DefinePublished(TFiler& filer) {
+  TCollectionItem::DefinePublished(filer);
+  DefineCollection(filer, "Nodes", *nodes_);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
+                              lsmLines, lsmLoop);
+  DefineText(filer, "Description", description_, [this](const std::string& v) { SetDescription(v); });
+}
+
+void TMultiPolygonBase::DefinePublished(TFiler& filer) {
+  TGLCustomSceneObject::DefinePublished(filer);
+  DefineCollection(filer, "Contours", *contours_);
+}
+
+void TGLMultiPolygon::DefinePublished(TFiler& filer) {
+  TMultiPolygonBase::DefinePublished(filer);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TPolygonParts(v)); }, ppTop | ppBottom,
+             ppTop | ppBottom);
 }
 
 }  // namespace scene3d

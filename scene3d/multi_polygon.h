@@ -55,6 +55,7 @@ class TGLContour : public TCollectionItem {
   void SetSplineMode(TLineSplineMode mode);
   const std::string& Description() const { return description_; }
   void SetDescription(const std::string& text);
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
   // The points fed to the tessellator: the nodes, or the spline through them.
   std::vector<TVector3f> OutlinePoints() const {
@@ -108,6 +109,7 @@ class TMultiPolygonBase : public TGLCustomSceneObject {
   void StructureChanged() override;
   // Per axis the larger of |min| and |max| of the contours' nodes; cached.
   TVector4f HalfExtents() const override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -128,6 +130,7 @@ class TGLMultiPolygon : public TMultiPolygonBase {
   TPolygonParts Parts() const { return parts_; }
   void SetParts(TPolygonParts parts);
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -10,6 +10,7 @@
 #include "scene3d/scalar_math.h"
 #include "scene3d/update_able.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -209,6 +210,13 @@ void TGLNodes::RenderTessellated(bool textured, const TVector3f* normal, int spl
   tess.BeginPolygon();
   tess.Contour(CurvePoints(splineDivisions), reversed);
   tess.EndPolygon();
+}
+
+void TGLNode::DefinePublished(TFiler& filer) {
+  TCollectionItem::DefinePublished(filer);
+  DefineSingle(filer, "X", coords_.x, [this](float v) { coords_.x = v; }, 0);
+  DefineSingle(filer, "Y", coords_.y, [this](float v) { coords_.y = v; }, 0);
+  DefineSingle(filer, "Z", coords_.z, [this](float v) { coords_.z = v; }, 0);
 }
 
 }  // namespace scene3d

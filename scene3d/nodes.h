@@ -44,6 +44,8 @@ class TGLNode : public TCollectionItem {
   void StoreRaw(const TVector4f& value) { coords_ = value; }
 
   // From another node: all four coordinates.
+  // X, Y and Z, stored as they are (the collection is told once when read whole).
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
   // "%.4f; %.4f; %.4f" of X, Y, Z.
   std::string GetDisplayName() const override;

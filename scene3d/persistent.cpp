@@ -14,6 +14,8 @@ void TPersistent::Assign(const TPersistent* source) {
 
 void TPersistent::DefineProperties(TFiler&) {}
 
+void TPersistent::DefinePublished(TFiler&) {}
+
 void TPersistent::AssignTo(TPersistent* dest) const {
   throw EConvertError("Cannot assign a " + ClassName() + " to a " + (dest ? dest->ClassName() : std::string("nil")));
 }

@@ -48,6 +48,9 @@ class TPersistent : public TObject {
   virtual std::string GetNamePath() const { return ClassName(); }
   // Names the values the object stores itself, with their reader and writer; none here.
   virtual void DefineProperties(TFiler& filer);
+  // Names the object's published values the same way, so that a stored definition keeps them
+  // (stored_object.h); none here. A class calls its base first.
+  virtual void DefinePublished(TFiler& filer);
 
  protected:
   // Copies this object into `dest`; the default refuses with EConvertError.

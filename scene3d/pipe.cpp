@@ -6,6 +6,7 @@
 
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -164,6 +165,23 @@ void TGLPipe::Assign(const TPersistent* source) {
     StructureChanged();
   }
   TGLPolygonBase::Assign(source);
+}
+
+void TGLPipeNode::DefinePublished(TFiler& filer) {
+  TGLNode::DefinePublished(filer);
+  DefineSingle(filer, "RadiusFactor", radiusFactor_, [this](float v) { SetRadiusFactor(v); }, 1);
+  DefineVector(filer, "Color", color_, [this](const TVector4f& v) { SetColor(v); });
+}
+
+void TGLPipe::DefinePublished(TFiler& filer) {
+  TGLPolygonBase::DefinePublished(filer);
+  DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 1);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TPipeParts(v)); }, ppOutside,
+             ppOutside | ppInside | ppStartDisk | ppStopDisk);
+  DefineEnum<TPipeNodesColorMode>(filer, "NodesColorMode", colorMode_,
+                                  [this](TPipeNodesColorMode v) { SetNodesColorMode(v); }, pncmNone,
+                                  pncmAmbientAndDiffuse);
 }
 
 }  // namespace scene3d

@@ -20,6 +20,7 @@ class TGLPipeNode : public TGLNode {
   void SetRadiusFactor(float factor);
   const TVector4f& Color() const { return color_; }
   void SetColor(const TVector4f& colour);
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -49,6 +50,7 @@ class TGLPipe : public TGLPolygonBase {
 
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:

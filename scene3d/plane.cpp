@@ -6,6 +6,7 @@
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -104,6 +105,20 @@ void TGLPlane::Assign(const TPersistent* source) {
     StructureChanged();
   }
   TGLStageObject::Assign(source);
+}
+
+void TGLPlane::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineSingle(filer, "Width", width_, [this](float v) { SetWidth(v); }, 1);
+  DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
+  DefineSingle(filer, "XOffset", xOffset_, [this](float v) { SetXOffset(v); }, 0);
+  DefineSingle(filer, "YOffset", yOffset_, [this](float v) { SetYOffset(v); }, 0);
+  DefineSingle(filer, "XScope", xScope_, [this](float v) { SetXScope(v); }, 1);
+  DefineSingle(filer, "YScope", yScope_, [this](float v) { SetYScope(v); }, 1);
+  DefineSubdivisions(filer, "XTiles", xTiles_, [this](int32_t v) { SetXTiles(v); }, 1);
+  DefineSubdivisions(filer, "YTiles", yTiles_, [this](int32_t v) { SetYTiles(v); }, 1);
+  DefineBits(filer, "Style", style_, [this](uint32_t v) { SetStyle(TPlaneStyles(v)); }, psSingleQuad | psTileTexture,
+             psSingleQuad | psTileTexture);
 }
 
 }  // namespace scene3d

@@ -43,6 +43,7 @@ class TGLPlane : public TGLStageObject {
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -5,6 +5,7 @@
 #include "scene3d/colors.h"
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/gl_state.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -114,6 +115,26 @@ void TGLPoints::Assign(const TPersistent* source) {
     StructureChanged();
   }
   TGLStageObject::Assign(source);
+}
+
+void TGLPoints::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineObject(filer, "Positions", &positions_, [this]() -> TPersistent& { return positions_; });
+  DefineObject(filer, "Colors", &colors_, [this]() -> TPersistent& { return colors_; });
+  DefineSingle(filer, "Size", size_, [this](float v) { SetSize(v); }, 1);
+  DefineEnum<TGLPointStyle>(filer, "Style", style_, [this](TGLPointStyle v) { SetStyle(v); }, psSquare,
+                            psSquareAdditive);
+  DefineBoolean(filer, "NoZWrite", noZWrite_, [this](bool v) { SetNoZWrite(v); }, false);
+  DefineBoolean(filer, "Static", static_, [this](bool v) { SetStatic(v); }, false);
+  TGLPointParameters& p = PointParameters;
+  DefineBoolean(filer, "PointParameters.Enabled", p.Enabled, [&p](bool v) { p.Enabled = v; }, false);
+  DefineSingle(filer, "PointParameters.MinSize", p.MinSize, [&p](float v) { p.MinSize = v; }, 0);
+  DefineSingle(filer, "PointParameters.MaxSize", p.MaxSize, [&p](float v) { p.MaxSize = v; }, 128);
+  DefineSingle(filer, "PointParameters.FadeTresholdSize", p.FadeTresholdSize, [&p](float v) { p.FadeTresholdSize = v; },
+               1);
+  const TVector3f& a = p.DistanceAttenuation;
+  DefineVector(filer, "PointParameters.DistanceAttenuation", {a.x, a.y, a.z, 0},
+               [&p](const TVector4f& v) { p.DistanceAttenuation = {v.x, v.y, v.z}; });
 }
 
 }  // namespace scene3d

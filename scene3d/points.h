@@ -42,6 +42,7 @@ class TGLPoints : public TGLStageObject {
   TGLPointParameters PointParameters;
 
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -1,6 +1,7 @@
 #include "scene3d/polygon_base.h"
 
 #include <algorithm>
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -33,6 +34,14 @@ void TGLPolygonBase::Assign(const TPersistent* source) {
     SetSplineMode(polygon->splineMode_);
   }
   TGLStageObject::Assign(source);
+}
+
+void TGLPolygonBase::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineCollection(filer, "Nodes", *nodes_);
+  DefineSubdivisions(filer, "Division", division_, [this](int32_t v) { SetDivision(v); }, 10);
+  DefineEnum<TLineSplineMode>(filer, "SplineMode", splineMode_, [this](TLineSplineMode v) { SetSplineMode(v); },
+                              lsmLines, lsmLoop);
 }
 
 }  // namespace scene3d

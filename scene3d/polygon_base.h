@@ -39,6 +39,7 @@ class TGLPolygonBase : public TGLStageObject {
   // A change of the nodes rebuilds the list.
   void NotifyChange(TObject* sender) override;
   // Nodes, Division and SplineMode, then the base's values.
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:

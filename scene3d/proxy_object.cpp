@@ -3,6 +3,7 @@
 #include "scene3d/gl_transformation.h"
 #include "scene3d/matrices.h"
 #include "scene3d/object_behaviours.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -104,6 +105,22 @@ void TGLProxyObject::Assign(const TPersistent* source) {
     options_ = from->options_;
   }
   TGLBaseSceneObject::Assign(source);
+}
+
+void TGLProxyObject::DefinePublished(TFiler& filer) {
+  TGLBaseSceneObject::DefinePublished(filer);
+  constexpr uint8_t all = pooEffects | pooObjects | pooTransformation;
+  DefineBits(filer, "ProxyOptions", options_, [this](uint32_t v) { SetProxyOptions(uint8_t(v)); }, all, all);
+  // The master may come later in the stream: its name waits for Loaded.
+  DefineText(filer, "MasterObject", master_ ? master_->Name() : std::string(),
+             [this](const std::string& v) { storedMasterName_ = v; });
+}
+
+void TGLProxyObject::Loaded() {
+  TGLBaseSceneObject::Loaded();
+  if (storedMasterName_.empty()) return;
+  SetMasterObject(dynamic_cast<TGLBaseSceneObject*>(FindStoredComponent(storedMasterName_)));
+  storedMasterName_.clear();
 }
 
 }  // namespace scene3d

@@ -30,16 +30,20 @@ class TGLProxyObject : public TGLBaseSceneObject {
   TVector4f HalfExtents() const override;
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  protected:
   void Notification(TComponent* component, TOperation operation) override;
+  // Finds the stored master by name.
+  void Loaded() override;
 
  private:
   // Where the master's own coordinates stand in the world when drawn by this proxy.
   TMatrix4f MasterFrame();
 
   TGLBaseSceneObject* master_ = nullptr;
+  std::string storedMasterName_;
   uint8_t options_ = pooEffects | pooObjects | pooTransformation;
   bool rendering_ = false;
 };

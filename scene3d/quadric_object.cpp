@@ -1,4 +1,5 @@
 #include "scene3d/quadric_object.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -30,6 +31,14 @@ void TGLQuadricObject::Assign(const TPersistent* source) {
     SetNormalDirection(quadric->normalDirection_);
   }
   TGLStageObject::Assign(source);
+}
+
+void TGLQuadricObject::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineEnum<TNormalSmoothing>(filer, "Normals", normals_, [this](TNormalSmoothing v) { SetNormals(v); }, nsSmooth,
+                               nsNone);
+  DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,
+                               [this](TNormalDirection v) { SetNormalDirection(v); }, ndOutside, ndOutside);
 }
 
 }  // namespace scene3d

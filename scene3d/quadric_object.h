@@ -25,6 +25,7 @@ class TGLQuadricObject : public TGLStageObject {
   void SetNormalDirection(TNormalDirection direction);
 
   // Filled, with the object's normals and orientation and texture coordinates.
+  void DefinePublished(TFiler& filer) override;
   void SetupQuadric(TQuadric& quadric) const;
   void SetOrientation(TQuadric& quadric) const;
   // The opposite orientation, for caps that face the other way.

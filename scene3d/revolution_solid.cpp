@@ -8,6 +8,7 @@
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/scalar_math.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -179,6 +180,20 @@ void TGLRevolutionSolid::Assign(const TPersistent* source) {
     StructureChanged();
   }
   TGLPolygonBase::Assign(source);
+}
+
+void TGLRevolutionSolid::DefinePublished(TFiler& filer) {
+  TGLPolygonBase::DefinePublished(filer);
+  constexpr TRevolutionSolidParts all = rspOutside | rspInside | rspStartPolygon | rspStopPolygon;
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(TRevolutionSolidParts(v)); }, rspOutside, all);
+  DefineSingle(filer, "StartAngle", startAngle_, [this](float v) { SetStartAngle(v); }, 0);
+  DefineSingle(filer, "StopAngle", stopAngle_, [this](float v) { SetStopAngle(v); }, 360);
+  DefineSingle(filer, "YOffsetPerTurn", yOffsetPerTurn_, [this](float v) { SetYOffsetPerTurn(v); }, 0);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineEnum<TNormalSmoothing>(filer, "Normals", normals_, [this](TNormalSmoothing v) { SetNormals(v); }, nsFlat,
+                               nsNone);
+  DefineEnum<TNormalDirection>(filer, "NormalDirection", normalDirection_,
+                               [this](TNormalDirection v) { SetNormalDirection(v); }, ndOutside, ndOutside);
 }
 
 }  // namespace scene3d

@@ -46,6 +46,7 @@ class TGLRevolutionSolid : public TGLPolygonBase {
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
   void StructureChanged() override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -5,6 +5,7 @@
 
 #include "platform/binary_stream.h"
 #include "scene3d/camera.h"
+#include "scene3d/erase_last.h"
 #include "scene3d/gl_context.h"
 #include "scene3d/matrices.h"
 #include "scene3d/object_behaviours.h"
@@ -12,6 +13,7 @@
 #include "scene3d/scalar_math.h"
 #include "scene3d/scene3d_exceptions.h"
 #include "scene3d/stage.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/streaming_classes.h"
 
 namespace scene3d {
@@ -135,10 +137,7 @@ void TGLBaseSceneObject::AttachAt(int index, TGLBaseSceneObject* child) {
 }
 
 void TGLBaseSceneObject::Detach(TGLBaseSceneObject* child) {
-  // From the end: children are freed last first.
-  auto it = std::find(children_.rbegin(), children_.rend(), child);
-  if (it == children_.rend()) return;
-  children_.erase(std::next(it).base());
+  if (!EraseLast(children_, child)) return;
   child->parent_ = nullptr;
   child->SetScene(nullptr);
   child->MarkAbsoluteStale();
@@ -806,6 +805,31 @@ void TGLBaseSceneObject::Assign(const TPersistent* source) {
   }
   Tag = src->Tag;
   TagFloat = src->TagFloat;
+}
+
+void TGLBaseSceneObject::DefinePublished(TFiler& filer) {
+  TGLCoordinatesUpdateAbleComponent::DefinePublished(filer);
+  DefineEnum<TGLObjectsSorting>(filer, "ObjectsSorting", objectsSorting_,
+                                [this](TGLObjectsSorting v) { SetObjectsSorting(v); }, osInherited,
+                                osRenderNearestFirst);
+  DefineEnum<TGLVisibilityCulling>(filer, "VisibilityCulling", visibilityCulling_,
+                                   [this](TGLVisibilityCulling v) { SetVisibilityCulling(v); }, vcInherited,
+                                   vcHierarchical);
+  auto coordinates = [&filer](const char* name, TGLCoordinates3& value) {
+    DefineObject(filer, name, &value, [&value]() -> TPersistent& { return value; });
+  };
+  coordinates("Direction", *direction_);
+  DefineSingle(filer, "PitchAngle", PitchAngle(), [this](float v) { SetPitchAngle(v); }, 0);
+  coordinates("Position", *position_);
+  DefineSingle(filer, "RollAngle", RollAngle(), [this](float v) { SetRollAngle(v); }, 0);
+  coordinates("Scale", *scaling_);
+  DefineBoolean(filer, "ShowAxes", showAxes_, [this](bool v) { SetShowAxes(v); }, false);
+  DefineSingle(filer, "TurnAngle", TurnAngle(), [this](float v) { SetTurnAngle(v); }, 0);
+  coordinates("Up", *up_);
+  DefineBoolean(filer, "Visible", visible_, [this](bool v) { SetVisible(v); }, true);
+  DefineBoolean(filer, "Pickable", pickable_, [this](bool v) { SetPickable(v); }, true);
+  DefineInteger(filer, "Tag", Tag, [this](int32_t v) { Tag = v; }, 0);
+  DefineSingle(filer, "TagFloat", TagFloat, [this](float v) { TagFloat = v; }, 0);
 }
 
 void TGLBaseSceneObject::DefineProperties(TFiler& filer) {

@@ -218,6 +218,8 @@ class TGLBaseSceneObject : public TGLCoordinatesUpdateAbleComponent {
 
   // From another scene object: placement, flags, angles, a copy of each child, behaviours, effects, tags.
   void Assign(const TPersistent* source) override;
+  // Sorting, culling, placement, angles, flags and tags (stored_object.h).
+  void DefinePublished(TFiler& filer) override;
   void DefineProperties(TFiler& filer) override;
 
   // Puts the subtree into `scene` (none: out of any scene); the scene hears of every light.

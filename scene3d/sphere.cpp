@@ -8,6 +8,7 @@
 #include "scene3d/gl_state.h"
 #include "scene3d/planes.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -179,6 +180,19 @@ void TGLSphere::Assign(const TPersistent* source) {
     SetBottomCap(sphere->bottomCap_);
   }
   TGLQuadricObject::Assign(source);
+}
+
+void TGLSphere::DefinePublished(TFiler& filer) {
+  TGLQuadricObject::DefinePublished(filer);
+  DefineSingle(filer, "Radius", radius_, [this](float v) { SetRadius(v); }, 0.5f);
+  DefineSubdivisions(filer, "Slices", slices_, [this](int32_t v) { SetSlices(v); }, 16);
+  DefineSubdivisions(filer, "Stacks", stacks_, [this](int32_t v) { SetStacks(v); }, 16);
+  DefineInteger(filer, "Top", top_, [this](int32_t v) { SetTop(v); }, 90, -90, 90);
+  DefineInteger(filer, "Bottom", bottom_, [this](int32_t v) { SetBottom(v); }, -90, -90, 90);
+  DefineInteger(filer, "Start", start_, [this](int32_t v) { SetStart(v); }, 0, 0, 360);
+  DefineInteger(filer, "Stop", stop_, [this](int32_t v) { SetStop(v); }, 360, 0, 360);
+  DefineEnum<TCapType>(filer, "TopCap", topCap_, [this](TCapType v) { SetTopCap(v); }, ctNone, ctFlat);
+  DefineEnum<TCapType>(filer, "BottomCap", bottomCap_, [this](TCapType v) { SetBottomCap(v); }, ctNone, ctFlat);
 }
 
 }  // namespace scene3d

@@ -39,6 +39,7 @@ class TGLSphere : public TGLQuadricObject {
   void SetTopCap(TCapType cap);
   void SetBottomCap(TCapType cap);
 
+  void DefinePublished(TFiler& filer) override;
   TVector4f HalfExtents() const override;
   bool RayIntersect(const TVector4f& rayStart, const TVector4f& rayVector, TVector4f* hit, TVector4f* normal) override;
   std::unique_ptr<TGLSilhouette> BuildSilhouette(const TOutlineRequest& request) override;

@@ -7,6 +7,7 @@
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/gl_transformation.h"
 #include "scene3d/vectors.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -90,6 +91,16 @@ void TGLSprite::Assign(const TPersistent* source) {
     StructureChanged();
   }
   TGLStageObject::Assign(source);
+}
+
+void TGLSprite::DefinePublished(TFiler& filer) {
+  TGLStageObject::DefinePublished(filer);
+  DefineSingle(filer, "Width", width_, [this](float v) { SetWidth(v); }, 1);
+  DefineSingle(filer, "Height", height_, [this](float v) { SetHeight(v); }, 1);
+  DefineSingle(filer, "Rotation", rotation_, [this](float v) { SetRotation(v); }, 0);
+  DefineSingle(filer, "AlphaChannel", alphaChannel_, [this](float v) { SetAlphaChannel(v); }, 1);
+  DefineBoolean(filer, "MirrorU", mirrorU_, [this](bool v) { SetMirrorU(v); }, false);
+  DefineBoolean(filer, "MirrorV", mirrorV_, [this](bool v) { SetMirrorV(v); }, false);
 }
 
 }  // namespace scene3d

@@ -30,6 +30,7 @@ class TGLSprite : public TGLStageObject {
 
   TVector4f HalfExtents() const override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -11,6 +11,7 @@
 #include "scene3d/matrices.h"
 #include "scene3d/rendering_log.h"
 #include "scene3d/stage.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture_image.h"
 
 namespace scene3d {
@@ -736,5 +737,67 @@ void TGLTextureEx::NotifyOwner() {
 }
 
 void TGLTextureEx::Update(TCollectionItem*) { NotifyOwner(); }
+
+void TGLTexture::DefinePublished(TFiler& filer) {
+  TGLUpdateAbleObject::DefinePublished(filer);
+  // The class first: setting it makes the image source the values after it go to.
+  DefineText(filer, "ImageClassName", ImageClassName(), [this](const std::string& v) { SetImageClassName(v); },
+             "TGLPersistentImage");
+  DefineObject(filer, "Image", image_.get(), [this]() -> TPersistent& { return *image_; });
+  DefineEnum<TGLTextureImageAlpha>(filer, "ImageAlpha", imageAlpha_,
+                                   [this](TGLTextureImageAlpha v) { SetImageAlpha(v); }, tiaDefault,
+                                   tiaBottomRightPointColorTransparent);
+  DefineSingle(filer, "ImageBrightness", imageBrightness_, [this](float v) { SetImageBrightness(v); }, 1);
+  DefineSingle(filer, "ImageGamma", imageGamma_, [this](float v) { SetImageGamma(v); }, 1);
+  DefineEnum<TGLMagFilter>(filer, "MagFilter", magFilter_, [this](TGLMagFilter v) { SetMagFilter(v); }, maLinear,
+                           maLinear);
+  DefineEnum<TGLMinFilter>(filer, "MinFilter", minFilter_, [this](TGLMinFilter v) { SetMinFilter(v); },
+                           miLinearMipmapLinear, miLinearMipmapLinear);
+  DefineEnum<TGLTextureMode>(filer, "TextureMode", textureMode_, [this](TGLTextureMode v) { SetTextureMode(v); },
+                             tmDecal, tmAdd);
+  DefineEnum<TGLTextureWrap>(filer, "TextureWrap", wrap_, [this](TGLTextureWrap v) { SetTextureWrap(v); }, twBoth,
+                             twSeparate);
+  auto wrap = [&filer](const char* name, TGLSeparateTextureWrap value, std::function<void(TGLSeparateTextureWrap)> set) {
+    DefineEnum<TGLSeparateTextureWrap>(filer, name, value, set, twRepeat, twMirrorClampToBorder);
+  };
+  wrap("TextureWrapS", wrapS_, [this](TGLSeparateTextureWrap v) { SetTextureWrapS(v); });
+  wrap("TextureWrapT", wrapT_, [this](TGLSeparateTextureWrap v) { SetTextureWrapT(v); });
+  wrap("TextureWrapR", wrapR_, [this](TGLSeparateTextureWrap v) { SetTextureWrapR(v); });
+  DefineEnum<TGLTextureFormat>(filer, "TextureFormat", textureFormat_,
+                               [this](TGLTextureFormat v) { SetTextureFormat(v); }, TGLTextureFormat::tfDefault,
+                               TGLTextureFormat::tfExtended);
+  // After the format, which sets it too unless it is the extended choice.
+  DefineInteger(
+      filer, "TextureFormatEx", static_cast<int32_t>(textureFormatEx_),
+      [this](int32_t v) { SetTextureFormatEx(static_cast<TGLInternalFormat>(v)); },
+      static_cast<int32_t>(InternalFormatOfTextureFormat(textureFormat_)), 0, kInternalFormatCount - 1);
+  DefineEnum<TGLInternalCompression>(filer, "Compression", compression_,
+                                     [this](TGLInternalCompression v) { SetCompression(v); },
+                                     TGLInternalCompression::tcDefault, TGLInternalCompression::tcHighSpeed);
+  DefineEnum<TGLTextureFilteringQuality>(filer, "FilteringQuality", filteringQuality_,
+                                         [this](TGLTextureFilteringQuality v) { SetFilteringQuality(v); },
+                                         tfIsotropic, tfAnisotropic);
+  DefineEnum<TGLTextureMappingMode>(filer, "MappingMode", mappingMode_,
+                                    [this](TGLTextureMappingMode v) { SetMappingMode(v); }, tmmUser,
+                                    tmmCubeMapCamera);
+  DefineBoolean(filer, "Disabled", disabled_, [this](bool v) { SetDisabled(v); }, true);
+  DefineSingle(filer, "NormalMapScale", normalMapScale_, [this](float v) { SetNormalMapScale(v); }, 0.125f);
+  DefineObject(filer, "EnvColor", envColor_.get(), [this]() -> TPersistent& { return EnvColor(); });
+  DefineObject(filer, "BorderColor", borderColor_.get(), [this]() -> TPersistent& { return BorderColor(); });
+  DefineEnum<TGLTextureCompareMode>(filer, "TextureCompareMode", compareMode_,
+                                    [this](TGLTextureCompareMode v) { SetTextureCompareMode(v); }, tcmNone,
+                                    tcmCompareRtoTexture);
+  DefineEnum<TComparisonFunction>(filer, "TextureCompareFunc", compareFunc_,
+                                  [this](TComparisonFunction v) { SetTextureCompareFunc(v); }, cfLEqual, cfGEqual);
+  DefineEnum<TGLDepthTextureMode>(filer, "DepthTextureMode", depthTextureMode_,
+                                  [this](TGLDepthTextureMode v) { SetDepthTextureMode(v); }, dtmLuminance, dtmAlpha);
+  auto plane = [&filer](const char* name, TGLCoordinates4* value, std::function<TGLCoordinates4&()> make) {
+    DefineObject(filer, name, value, [make]() -> TPersistent& { return make(); }, true);
+  };
+  plane("MappingSCoordinates", mapS_.get(), [this]() -> TGLCoordinates4& { return MappingSCoordinates(); });
+  plane("MappingTCoordinates", mapT_.get(), [this]() -> TGLCoordinates4& { return MappingTCoordinates(); });
+  plane("MappingRCoordinates", mapR_.get(), [this]() -> TGLCoordinates4& { return MappingRCoordinates(); });
+  plane("MappingQCoordinates", mapQ_.get(), [this]() -> TGLCoordinates4& { return MappingQCoordinates(); });
+}
 
 }  // namespace scene3d

@@ -143,6 +143,8 @@ class TGLTexture : public TGLUpdateAbleObject {
   bool IsErrorTexture() const { return errorTexture_; }
 
   void Assign(const TPersistent* source) override;
+  // The image source's class and its values, then the texture's settings.
+  void DefinePublished(TFiler& filer) override;
   // The pixels must be built again (image, alpha, format...): the texture is rebuilt, the owner told.
   void NotifyImageChange();
   // Only the sampler parameters changed.

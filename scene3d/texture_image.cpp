@@ -11,6 +11,8 @@
 #include "scene3d/gl_image.h"
 #include "scene3d/material.h"
 #include "scene3d/material_library.h"
+#include "scene3d/scene3d_exceptions.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 
 namespace scene3d {
@@ -287,6 +289,73 @@ void TGLCubeMapImage::Assign(const TPersistent* source) {
   pictures_ = from->pictures_;
   ResourceName = from->ResourceName;
   NotifyChange(this);
+}
+
+namespace {
+// A picture stored as the bytes of a BMP file (none while empty); read back with the pixel count
+// bounded by the bytes there are.
+void DefinePicture(TFiler& filer, const std::string& name, const platform::Bitmap& picture,
+                   const std::function<void(const platform::Bitmap&)>& set) {
+  filer.DefineBinaryProperty(
+      name,
+      [set](platform::Stream& stream) {
+        std::vector<uint8_t> bytes(static_cast<size_t>(stream.Remaining()));
+        stream.ReadBuffer(bytes.data(), bytes.size());
+        platform::Bitmap read;
+        try {
+          read = platform::DecodeBmp(bytes.data(), bytes.size(),
+                                     std::min<int64_t>(platform::kMaxBitmapPixels, int64_t(bytes.size()) * 8));
+        } catch (const platform::Exception& e) {
+          throw EFilerException(std::string("Stored picture: ") + e.what());
+        }
+        set(read);
+      },
+      [&picture](platform::Stream& stream) {
+        const platform::Bytes bytes = platform::EncodeBmp(picture);
+        stream.WriteBuffer(bytes.data(), bytes.size());
+      },
+      !picture.Empty());
+}
+}  // namespace
+
+void TGLBlankImage::DefinePublished(TFiler& filer) {
+  TGLTextureImage::DefinePublished(filer);
+  // The image is allocated from these numbers, so a stored one may not ask for more pixels than a
+  // bitmap may have.
+  auto bounded = [this](int64_t width, int64_t height, int64_t depth) {
+    if (width * height * std::max<int64_t>(depth, 1) > platform::kMaxBitmapPixels)
+      throw EFilerException("Blank image too large: " + std::to_string(width) + " x " + std::to_string(height) +
+                            " x " + std::to_string(depth));
+  };
+  DefineInteger(filer, "Width", width_, [this, bounded](int32_t v) { bounded(v, height_, depth_); SetWidth(v); },
+                256, 1);
+  DefineInteger(filer, "Height", height_, [this, bounded](int32_t v) { bounded(width_, v, depth_); SetHeight(v); },
+                256, 1);
+  DefineInteger(filer, "Depth", depth_, [this, bounded](int32_t v) { bounded(width_, height_, v); SetDepth(v); },
+                0, 0);
+  DefineBoolean(filer, "CubeMap", cubeMap_, [this](bool v) { SetCubeMap(v); }, false);
+  DefineBoolean(filer, "TextureArray", textureArray_, [this](bool v) { SetTextureArray(v); }, false);
+  DefineInteger(filer, "ColorFormat", static_cast<int32_t>(colorFormat_),
+                [this](int32_t v) { SetColorFormat(static_cast<GLenum>(v)); }, GL_RGBA, 0);
+}
+
+void TGLPersistentImage::DefinePublished(TFiler& filer) {
+  TGLTextureImage::DefinePublished(filer);
+  DefinePicture(filer, "Picture", picture_, [this](const platform::Bitmap& picture) { SetPicture(picture); });
+}
+
+void TGLPicFileImage::DefinePublished(TFiler& filer) {
+  TGLTextureImage::DefinePublished(filer);
+  DefineText(filer, "PictureFileName", fileName_, [this](const std::string& v) { SetPictureFileName(v); });
+}
+
+void TGLCubeMapImage::DefinePublished(TFiler& filer) {
+  TGLTextureImage::DefinePublished(filer);
+  static const char* const kNames[6] = {"PicturePX", "PictureNX", "PicturePY", "PictureNY", "PicturePZ", "PictureNZ"};
+  for (int face = 0; face < 6; ++face) {
+    DefinePicture(filer, kNames[face], pictures_[size_t(face)],
+                  [this, face](const platform::Bitmap& picture) { SetPicture(Face(face), picture); });
+  }
 }
 
 }  // namespace scene3d

@@ -86,6 +86,7 @@ class TGLBlankImage : public TGLTextureImage {
 
   GLenum NativeTextureTarget() const override;
   TGLImage* GetImage(GLenum target) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
   // A small text file "[BlankImage]" with Width, Height and Depth (a missing Depth reads as 1).
   void SaveToFile(const std::string& fileName) const;
@@ -120,6 +121,7 @@ class TGLPersistentImage : public TGLTextureImage {
   void SaveToFile(const std::string& fileName) const;
 
   TGLImage* GetImage(GLenum target) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -141,6 +143,7 @@ class TGLPicFileImage : public TGLTextureImage {
 
   // The file read now; missing: one warning per file name ("Error!"), then an empty image.
   TGLImage* GetImage(GLenum target) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:
@@ -167,6 +170,7 @@ class TGLCubeMapImage : public TGLTextureImage {
   GLenum NativeTextureTarget() const override { return GL_TEXTURE_CUBE_MAP; }
   // The face of `target`, upside down as cube maps want it.
   TGLImage* GetImage(GLenum target) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

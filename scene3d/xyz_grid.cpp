@@ -1,4 +1,5 @@
 #include "scene3d/xyz_grid.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -71,6 +72,19 @@ void TGLXYZGrid::Assign(const TPersistent* source) {
     linesSmoothing_ = from->linesSmoothing_;
   }
   TGLLineBase::Assign(source);
+}
+
+void TGLXYZGrid::DefinePublished(TFiler& filer) {
+  TGLLineBase::DefinePublished(filer);
+  static const char* const kScales[3] = {"XSamplingScale", "YSamplingScale", "ZSamplingScale"};
+  for (int i = 0; i < 3; ++i) {
+    TGLSamplingScale& scale = *scales_[size_t(i)];
+    DefineObject(filer, kScales[i], &scale, [&scale]() -> TPersistent& { return scale; });
+  }
+  DefineBits(filer, "Parts", parts_, [this](uint32_t v) { SetParts(uint8_t(v)); }, gpX | gpY, gpX | gpY | gpZ);
+  DefineEnum<TXYZGridLinesStyle>(filer, "LinesStyle", linesStyle_,
+                                 [this](TXYZGridLinesStyle v) { SetLinesStyle(v); }, glsSegments, glsSegments);
+  DefineBoolean(filer, "LinesSmoothing", linesSmoothing_, [this](bool v) { SetLinesSmoothing(v); }, false);
 }
 
 }  // namespace scene3d

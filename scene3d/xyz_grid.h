@@ -38,6 +38,7 @@ class TGLXYZGrid : public TGLLineBase {
   // A change of a scale (or of the line colour) rebuilds the lines.
   void NotifyChange(TObject* sender) override;
   void BuildList(RenderContextInfo& rci) override;
+  void DefinePublished(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

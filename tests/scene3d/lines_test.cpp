@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "expect_vectors.h"
 #include "fake_gl.h"
 #include "recording_render.h"
@@ -81,6 +83,17 @@ TEST(Lines, ModesDrawTheirPrimitives) {
   EXPECT_EQ(r.Count("Map1f"), 2);
   EXPECT_EQ(r.Count("EvalCoord1f"), 9);
   EXPECT_EQ(r.Count("PushAttrib"), r.Count("PopAttrib"));
+
+  // The evaluators' limit is asked of the context once, not at every build of every curve.
+  TGLLines another(nullptr);
+  another.SetSplineMode(lsmBezierSpline);
+  another.SetDivision(4);
+  AddPath(another, 5);
+  for (TGLLines* curve : {&bezier, &another, &bezier}) curve->BuildList(r.rci);
+  const auto asked = std::count_if(r.gl.calls.begin(), r.gl.calls.end(), [](const auto& call) {
+    return call.name == "GetIntegerv" && !call.args.empty() && call.args[0] == GL_MAX_EVAL_ORDER;
+  });
+  EXPECT_EQ(asked, 1);
 }
 
 TEST(Lines, ToolpathLinesCarryTheirNodeColours) {

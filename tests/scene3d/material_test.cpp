@@ -5,10 +5,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
+
+#include "platform/bitmap.h"
 
 #include "fake_gl.h"
 #include "scene3d/gl_context.h"
 #include "scene3d/material_library.h"
+#include "scene3d/stored_object.h"
 #include "scene3d/texture.h"
 #include "scene3d/texture_image.h"
 
@@ -206,4 +210,224 @@ TEST(MaterialLibrary, NamesLinksAndUsers) {
   EXPECT_TRUE(bitmap.Material().Texture().Enabled());
   EXPECT_EQ(bitmap.Material().Texture().TextureMode(), tmModulate);
   EXPECT_EQ(bitmap.Material().Texture().ImageClassName(), "TGLPersistentImage");
+}
+
+namespace {
+
+platform::Bitmap TwoByTwo() {
+  platform::Bitmap picture(2, 2, 24);
+  for (int y = 0; y < 2; ++y)
+    for (int x = 0; x < 2; ++x) picture.Row(y)[3 * x] = uint8_t(100 * x + 50 * y);
+  return picture;
+}
+
+// A library of materials that differ in everything the archive keeps.
+struct StockedLibrary {
+  StockedLibrary() {
+    library = new TGLMaterialLibrary(&form);
+    library->SetName("Library");
+    library->TexturePaths = "textures; more";
+    TGLLibMaterial& red = library->Materials().Add();
+    red.SetName("Red");
+    TGLMaterial& m = red.Material();
+    m.FrontProperties().Diffuse().SetColor({1, 0, 0, 0.5f});
+    m.FrontProperties().Emission().SetColor({0.25f, 0, 0, 1});
+    m.FrontProperties().SetShininess(100);
+    m.BackProperties().Ambient().SetColor({0, 0, 1, 1});
+    m.SetBlendingMode(bmCustom);
+    m.BlendingParams().SetSeparateBlendFunc(true);
+    m.BlendingParams().SetBlendFuncSFactor(bfOne);
+    m.BlendingParams().SetAlphaBlendFuncDFactor(bfZero);
+    m.BlendingParams().UseAlphaFunc = true;
+    m.BlendingParams().AlphaFuncRef = 0.25f;
+    m.SetFaceCulling(fcNoCull);
+    m.SetPolygonMode(pmLines);
+    m.SetMaterialOptions(moNoLighting);
+    m.DepthProperties().SetZFar(0.5f);
+    m.DepthProperties().SetDepthWrite(false);
+
+    TGLLibMaterial& checker = library->Materials().Add();
+    checker.SetName("Checker");
+    checker.Tag = 7;
+    checker.TextureOffset().SetXYZW(0.5f, 0.25f, 0, 0);
+    checker.TextureScale().SetXYZW(2, 3, 1, 0);
+    checker.SetTextureRotate(45);
+    TGLTexture& texture = checker.Material().Texture();
+    dynamic_cast<TGLPersistentImage&>(texture.Image()).SetPicture(TwoByTwo());
+    texture.SetDisabled(false);
+    texture.SetMinFilter(miNearest);
+    texture.SetTextureMode(tmModulate);
+    texture.SetTextureWrap(twSeparate);
+    texture.SetTextureWrapT(twClampToEdge);
+    texture.BorderColor().SetColor({0.1f, 0.2f, 0.3f, 0.4f});
+
+    TGLLibMaterial& photo = library->Materials().Add();
+    photo.SetName("Photo");
+    photo.Material().Texture().SetImageClassName("TGLPicFileImage");
+    dynamic_cast<TGLPicFileImage&>(photo.Material().Texture().Image()).SetPictureFileName("wood.jpg");
+    photo.SetTexture2Name("Checker");
+
+    TGLLibMaterial& linked = library->Materials().Add();
+    linked.SetName("Linked");
+    linked.Material().SetMaterialLibrary(library);
+    linked.Material().SetLibMaterialName("Red");
+
+    user.SetMaterialLibrary(library);
+    user.SetLibMaterialName("Red");
+  }
+  std::string Saved() {
+    platform::MemoryStream stream;
+    library->SaveToStream(stream);
+    return stream.DataString();
+  }
+  TComponent form{nullptr};
+  TGLMaterialLibrary* library;
+  // A scene object's material outside the library that uses one of it.
+  TGLMaterial user{nullptr};
+};
+
+void Load(TGLMaterialLibrary& library, const std::string& bytes) {
+  platform::MemoryStream stream(bytes);
+  library.LoadFromStream(stream);
+}
+
+void ExpectSameMaterials(TGLMaterialLibrary& a, TGLMaterialLibrary& b) {
+  EXPECT_EQ(b.TexturePaths, a.TexturePaths);
+  ASSERT_EQ(b.Materials().Count(), a.Materials().Count());
+  for (int i = 0; i < a.Materials().Count(); ++i) {
+    TGLLibMaterial& x = a.Materials().Item(i);
+    TGLLibMaterial& y = b.Materials().Item(i);
+    SCOPED_TRACE(x.Name());
+    EXPECT_EQ(y.Name(), x.Name());
+    EXPECT_EQ(y.Tag, x.Tag);
+    for (int k = 0; k < 4; ++k) {
+      EXPECT_EQ(y.TextureOffset().Value()[k], x.TextureOffset().Value()[k]);
+      EXPECT_EQ(y.TextureScale().Value()[k], x.TextureScale().Value()[k]);
+      EXPECT_EQ(y.TextureMatrix()[k][0], x.TextureMatrix()[k][0]);
+    }
+    EXPECT_EQ(y.TextureRotate(), x.TextureRotate());
+    EXPECT_EQ(y.Texture2Name(), x.Texture2Name());
+    EXPECT_EQ(StoreObject(y.Material()), StoreObject(x.Material()));
+  }
+}
+
+}  // namespace
+
+TEST(MaterialLibrary, ItsArchiveReadsBackAsEqualMaterials) {
+  StockedLibrary stock;
+  TGLMaterialLibrary copy(&stock.form);
+  Load(copy, stock.Saved());
+  ExpectSameMaterials(*stock.library, copy);
+
+  // A few values by hand, so that one the archive dropped cannot hide behind equal stored forms.
+  TGLMaterial& red = copy.LibMaterialByName("Red")->Material();
+  EXPECT_EQ(red.FrontProperties().Diffuse().GetColor().w, 0.5f);
+  EXPECT_EQ(red.FrontProperties().Shininess(), 100);
+  EXPECT_TRUE(red.HasBackProperties());
+  EXPECT_EQ(red.BackProperties().Ambient().GetColor().z, 1);
+  EXPECT_EQ(red.BlendingMode(), bmCustom);
+  EXPECT_EQ(red.BlendingParams().BlendFuncSFactor(), bfOne);
+  EXPECT_EQ(red.BlendingParams().AlphaBlendFuncSFactor(), bfSrcAlpha) << "separate alpha factors kept apart";
+  EXPECT_EQ(red.BlendingParams().AlphaBlendFuncDFactor(), bfZero);
+  EXPECT_EQ(red.BlendingParams().AlphaFuncRef, 0.25f);
+  EXPECT_EQ(red.PolygonMode(), pmLines);
+  EXPECT_EQ(red.DepthProperties().ZFar(), 0.5f);
+  TGLLibMaterial& checker = *copy.LibMaterialByName("Checker");
+  EXPECT_FALSE(checker.TextureMatrixIsIdentity());
+  const TGLTexture& texture = checker.Material().Texture();
+  EXPECT_FALSE(texture.Disabled());
+  EXPECT_EQ(texture.TextureWrapT(), twClampToEdge);
+  const platform::Bitmap& picture =
+      dynamic_cast<TGLPersistentImage&>(checker.Material().Texture().Image()).Picture();
+  ASSERT_EQ(picture.Width(), 2);
+  EXPECT_EQ(picture.Row(1)[3], 150) << "the image's pixels travel with it";
+  TGLLibMaterial& photo = *copy.LibMaterialByName("Photo");
+  EXPECT_EQ(dynamic_cast<TGLPicFileImage&>(photo.Material().Texture().Image()).PictureFileName(), "wood.jpg");
+  EXPECT_EQ(photo.Texture2Name(), "Checker");
+  EXPECT_EQ(copy.LibMaterialByName("Linked")->Material().MaterialLibrary(), stock.library)
+      << "a library link goes by the library's name";
+
+  // Read into the library it came from, its users link to the new materials of their names.
+  Load(*stock.library, stock.Saved());
+  EXPECT_EQ(stock.library->Materials().Count(), 4);
+  EXPECT_EQ(stock.user.CurrentLibMaterial(), stock.library->LibMaterialByName("Red"));
+  EXPECT_EQ(stock.user.LibMaterialName(), "Red");
+  EXPECT_EQ(stock.library->LibMaterialByName("Linked")->Material().CurrentLibMaterial(),
+            stock.library->LibMaterialByName("Red"));
+}
+
+TEST(MaterialLibrary, BadArchivesAreRefusedAndTheLibraryKeepsItsMaterials) {
+  StockedLibrary stock;
+  const std::string whole = stock.Saved();
+  auto archive = [](int version, const std::function<void(TBinaryWriter&)>& items) {
+    platform::MemoryStream stream;
+    TBinaryWriter w(stream);
+    w.WriteInteger(version);
+    w.WriteString("");
+    w.WriteListBegin();
+    items(w);
+    w.WriteListEnd();
+    return stream.DataString();
+  };
+  // One library material whose material holds `name` = `value`.
+  auto item = [](const std::string& name, const std::function<void(TBinaryWriter&)>& value) {
+    return [name, value](TBinaryWriter& w) {
+      w.WriteString("Broken");
+      w.WriteInteger(0);
+      for (int i = 0; i < 6; ++i) w.WriteFloat(i < 3 ? 0 : 1);
+      w.WriteFloat(0);
+      w.WriteString("");
+      w.WriteString("");
+      platform::MemoryStream data;
+      TBinaryWriter valueWriter(data);
+      value(valueWriter);
+      w.WriteListBegin();
+      w.WriteString(name);
+      w.WriteString(data.DataString());
+      w.WriteListEnd();
+    };
+  };
+  const struct {
+    const char* what;
+    std::string bytes;
+    std::string message;
+  } cases[] = {
+      {"empty", "", "Stream read error"},
+      {"version 3", archive(3, [](TBinaryWriter&) {}), "TGLMaterialLibrary : unknown archive version 3"},
+      {"version 5", archive(5, [](TBinaryWriter&) {}), "TGLMaterialLibrary : unknown archive version 5"},
+      {"a float for a name", archive(4, [](TBinaryWriter& w) { w.WriteFloat(1); }), "read type error"},
+      {"an unknown material value", archive(4, item("Glow", [](TBinaryWriter& w) { w.WriteBoolean(true); })),
+       "TGLMaterial: unknown stored property Glow"},
+      {"a blending mode out of range", archive(4, item("BlendingMode", [](TBinaryWriter& w) { w.WriteInteger(7); })),
+       "BlendingMode out of range: 7"},
+      {"a name longer than the archive", archive(4, [](TBinaryWriter& w) {
+         const uint8_t longString[] = {vaLString, 0xFF, 0xFF, 0xFF, 0x7F};
+         w.Write(longString, sizeof(longString));
+       }),
+       "Stream read error"},
+      {"everything but its last byte", whole.substr(0, whole.size() - 1), "Stream read error"},
+  };
+  auto expectKept = [&stock]() {
+    ASSERT_EQ(stock.library->Materials().Count(), 4);
+    EXPECT_EQ(stock.library->Materials().Item(0).Name(), "Red");
+    EXPECT_EQ(stock.library->TexturePaths, "textures; more");
+    EXPECT_EQ(stock.user.CurrentLibMaterial(), stock.library->LibMaterialByName("Red"));
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string error = "no exception";
+    try {
+      Load(*stock.library, c.bytes);
+    } catch (const platform::FormatError& e) {
+      error = e.what();
+    }
+    EXPECT_NE(error.find(c.message), std::string::npos) << error;
+    expectKept();
+  }
+  // Every cut of the archive is refused.
+  for (size_t length = 0; length < whole.size(); length += 7) {
+    SCOPED_TRACE(length);
+    EXPECT_THROW(Load(*stock.library, whole.substr(0, length)), platform::FormatError);
+    expectKept();
+  }
 }
