@@ -6,6 +6,7 @@
 
 #include "cad/cad_exceptions.h"
 #include "cad/class_registry.h"
+#include "cad/load_reports.h"
 #include "cad/entity_tree.h"
 #include "platform/dialogs.h"
 
@@ -32,8 +33,8 @@ void Number(int32_t id, int32_t next, int32_t& chosen, int32_t& nextAfter) {
   }
 }
 
-// The loaders' reports to the user; a report that cannot be shown does not stop the loading.
-void Report(const char* text) { platform::ShowMessage(text); }
+// The loaders' reports to the user, each text once a load.
+void Report(const char* text) { ReportWhileLoading(text); }
 
 // The registered class of an id, or none for an id nothing is registered under.
 const TGraphicObjectClass* FindClass(int16_t classId) {
@@ -392,6 +393,7 @@ TRect2D TKQCmp2D::GetExtension(const TRect2D& empty) {
 }
 
 void TKQCmp2D::LoadBlocks(platform::ByteReader& stream, const std::string& versionTag) {
+  const TLoadReportScope reports;
   // Every record takes at least its class id.
   const int32_t count = ReadCheckedCount(stream, 2, "TCADCmp2D.LoadBlocks", "Block");
   SourceBlockIndex index;
@@ -430,6 +432,7 @@ void TKQCmp2D::SaveBlocks(platform::ByteWriter& stream, bool library) {
 }
 
 void TKQCmp2D::LoadObjects(platform::ByteReader& stream, const std::string& versionTag) {
+  const TLoadReportScope reports;
   auto sources = SourceBlocksExclusiveIterator();
   const SourceBlockIndex index = IndexSourceBlocks(*sources);
   bool missing = false;

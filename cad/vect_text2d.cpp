@@ -4,8 +4,8 @@
 
 #include "cad/cad_exceptions.h"
 #include "cad/geometry_drawing.h"
+#include "cad/load_reports.h"
 #include "cad/text2d.h"
-#include "platform/dialogs.h"
 
 namespace cad {
 
@@ -64,7 +64,7 @@ TJustifiedVectText2D::TJustifiedVectText2D(platform::ByteReader& stream, const s
   try {
     font_ = KQSysFindFontByIndex(fontIndex_ & kFontIndexMask);
   } catch (const ECADObjClassNotFound&) {
-    platform::ShowMessage("Font class not found. Font not assigned");
+    ReportWhileLoading("Font class not found. Font not assigned");
     font_ = nullptr;
   }
 }

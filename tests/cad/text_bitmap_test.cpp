@@ -1,5 +1,6 @@
 #include "cad/bitmap2d.h"
 #include "cad/cad_exceptions.h"
+#include "cad/drawing.h"
 #include "cad/text2d.h"
 #include "cad/vect_text2d.h"
 #include "entity_test_support.h"
@@ -265,6 +266,28 @@ TEST_F(TextBitmapTest, VectorTextWithAnUnregisteredFont) {
   loaded->Draw(IdentityTransform2D, dc, Rect2D(0, 0, 20, 20), 0);
   EXPECT_EQ(CountPixels(c, platform::clWhite, {0, 0, 20, 20}), 400);
   EXPECT_EQ(RecordOf(*loaded), record) << "the index read is written back";
+}
+
+TEST_F(TextBitmapTest, ADrawingOfTextsInAnUnknownFontSaysSoOnceALoad) {
+  KQSysFontRegister().RegisterFont(3, TestFont());
+  platform::ByteWriter w;
+  {
+    TKQCmp2D drawing;
+    for (int i = 0; i < 3; ++i)
+      drawing.AddObject(-1, std::make_unique<TJustifiedVectText2D>(-1, Point2D(0, 0), Point2D(10, 10),
+                                                                    KQSysFindFontByIndex(3), 2, "T"));
+    drawing.SaveObjects(w);
+  }
+  KQSysFontRegister().RegisterFont(3, nullptr);
+  const platform::Bytes bytes = w.Take();
+  for (int load = 1; load <= 2; ++load) {
+    TKQCmp2D drawing;
+    platform::ByteReader r(bytes);
+    drawing.LoadObjects(r, "KQ-002");
+    EXPECT_EQ(drawing.NumObjects(), 3);
+    ASSERT_EQ(dialogs.messages.size(), size_t(load)) << "one message for the load, not one per text";
+    EXPECT_EQ(dialogs.messages.back().text, "Font class not found. Font not assigned");
+  }
 }
 
 }  // namespace
