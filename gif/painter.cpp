@@ -95,9 +95,15 @@ TGIFPainter::~TGIFPainter() {
 void TGIFPainter::Start() {
   if (!Asynchronous() || thread_.joinable()) return;
   thread_ = std::thread([this] {
-    threadId_ = platform::CurrentThreadId();
-    if (!terminated_) platform::SetThreadPriority(threadId_, priority_);
+    {
+      std::lock_guard<std::mutex> guard(threadLock_);
+      threadId_ = platform::CurrentThreadId();
+      threadLive_ = true;
+      if (!terminated_) platform::SetThreadPriority(threadId_, priority_);
+    }
     Run();
+    std::lock_guard<std::mutex> guard(threadLock_);
+    threadLive_ = false;
   });
 }
 
@@ -123,8 +129,10 @@ void TGIFPainter::SignalEvent() {
 void TGIFPainter::Stop() {
   terminated_ = true;
   // A painter of low priority is not kept waiting for the processor on its way out.
-  if (const int id = threadId_; id != 0 && priority_ != TThreadPriority::Normal && !finished_)
-    platform::SetThreadPriority(id, TThreadPriority::Normal);
+  {
+    std::lock_guard<std::mutex> guard(threadLock_);
+    if (threadLive_ && priority_ != TThreadPriority::Normal) platform::SetThreadPriority(threadId_, TThreadPriority::Normal);
+  }
   SignalEvent();
   platform::GuiCalls::Instance().Wake();
 }

@@ -91,6 +91,9 @@ class TGIFPainter {
   int speed_;
   TThreadPriority priority_;
   std::atomic<int> threadId_{0};
+  // Held while the thread's id names a live thread to renice: an id is reused once its thread ends.
+  std::mutex threadLock_;
+  bool threadLive_ = false;
   // The target's handle, checked before each frame with DrawValidateCanvas.
   uint64_t canvasHandle_;
   platform::TColor backgroundColor_ = 0;
