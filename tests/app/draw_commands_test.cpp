@@ -200,3 +200,39 @@ TEST_F(DrawCommandsTest, DrawnCircleAndArcAreInTheDxfSave) {
 }
 
 }  // namespace
+
+// A command still going when Open or New lets the job go ends with it: its clicks do not go on
+// drawing into the next job, nor its pick on a page that has gone.
+TEST_F(DrawCommandsTest, OpenOrNewEndsTheCommandThatWasGoing) {
+  RecordingMain& w = StartDrawing();
+  struct Row {
+    const char* start;
+    std::vector<std::pair<double, double>> clicks;  // before the job goes
+    bool open;                                      // else New
+  };
+  const Row rows[] = {{"mnuCircleCtPt", {{20, 15}}, true},
+                      {"mnuArcCtPtSaEa", {{20, 15}, {28, 15}}, false},
+                      {"mnuOffset", {}, true},
+                      {"mnuFillet", {}, false},
+                      {"mnuChangeLayer", {}, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    // New needs something drawn to act on, as Open needs a picture.
+    if (Drawn().empty() && !row.open) Open(picture_);
+    Get<QAction>(row.start)->trigger();
+    ClickDrawing(row.clicks);
+    ASSERT_TRUE(w.LocalPrg().IsBusy());
+    dialogs_.answers = {platform::Answer::Yes};
+    if (row.open) {
+      Open(picture_);
+    } else {
+      Click("sbtNew");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.CommandActive());
+    EXPECT_FALSE(w.LocalPrg().IsBusy()) << "the command's operation went on";
+    if (!row.open) Open(picture_);
+    ClickDrawing({{5, 5}, {9, 5}, {9, 9}, {5, 9}});
+    EXPECT_TRUE(Drawn().empty()) << "clicks in the next job drew";
+  }
+}
