@@ -658,6 +658,22 @@ TEST_F(CadCommandsTest, DeleteThenUndelete) {
   EXPECT_EQ(Cad().NumObjects(), 3);
 }
 
+// What Delete took belongs to its job: after Open, Undelete brings nothing of it into the next one.
+TEST_F(CadCommandsTest, UndeleteAfterOpenBringsNothingOfTheJobBefore) {
+  testing_support::RecordingMain& w = StartShown();
+  Open(picture_);
+  AddLine(0, 0, 40, 0);
+  Get<QAction>("mnuDelete")->trigger();
+  ClickDrawing({{20.0, 0.0}});
+  w.FormKeyPress(Qt::Key_Escape);
+  ASSERT_EQ(Cad().NumObjects(), 1) << "the picture alone";
+  dialogs_.answers = {platform::Answer::Yes};
+  Open(picture_);
+  ASSERT_TRUE(HasBitmap());
+  Get<QAction>("mnuUndelete")->trigger();
+  EXPECT_EQ(Cad().NumObjects(), 1);
+}
+
 // The mouse wheel zooms the 2D view: forward in, back out.
 TEST_F(CadCommandsTest, TheWheelZoomsThe2DView) {
   testing_support::RecordingMain& w = StartShown();
