@@ -236,3 +236,30 @@ TEST_F(DrawCommandsTest, OpenOrNewEndsTheCommandThatWasGoing) {
     EXPECT_TRUE(Drawn().empty()) << "clicks in the next job drew";
   }
 }
+
+// A command started while the image page picks its crop rectangle gives the pick back when it ends,
+// however it ends: the old rectangle has gone from the view, so Cut waits for a new one.
+TEST_F(DrawCommandsTest, TheCropRectangleComesBackAfterACommand) {
+  RecordingMain& w = StartDrawing();
+  Click("sbtModify");
+  ClickDrawing({{5, 5}, {20, 15}});
+  ASSERT_TRUE(w.CropAreaReady());
+  for (const bool esc : {false, true}) {
+    SCOPED_TRACE(esc ? "Esc" : "placed");
+    Get<QAction>("mnuCircleCtPt")->trigger();
+    ClickDrawing({{20, 15}});
+    if (esc) {
+      w.FormKeyPress(Qt::Key_Escape);
+    } else {
+      ClickDrawing({{25, 15}});
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.CommandActive());
+    EXPECT_TRUE(w.LocalPrg().IsBusy()) << "the crop rectangle is picked again";
+    EXPECT_FALSE(Enabled("sbtCutSel"));
+    ClickDrawing({{5, 5}, {20, 15}});
+    EXPECT_TRUE(w.CropAreaReady());
+    EXPECT_TRUE(Enabled("sbtCutSel"));
+  }
+  EXPECT_EQ(Drawn().size(), 1u) << "the circle placed, no crop corner taken for a circle";
+}
