@@ -263,3 +263,39 @@ TEST_F(DrawCommandsTest, TheCropRectangleComesBackAfterACommand) {
   }
   EXPECT_EQ(Drawn().size(), 1u) << "the circle placed, no crop corner taken for a circle";
 }
+
+// A second click on the first point (a double click) sizes nothing: the entity waits for a point
+// that gives it a size, instead of joining the drawing with none.
+TEST_F(DrawCommandsTest, ADoubleClickPlacesNoEntityOfNoSize) {
+  StartDrawing();
+  struct Row {
+    const char* start;
+    std::vector<std::pair<double, double>> clicks;
+    std::vector<std::pair<double, double>> points;  // of the entity placed
+  };
+  const Row rows[] = {
+      {"mnuCircleCtPt", {{20, 15}, {20, 15}, {26, 15}}, {{20, 15}, {26, 15}}},
+      {"sbtRectangle", {{5, 5}, {5, 5}, {30, 20}}, {{5, 5}, {30, 20}}},
+      {"mnuArcCtPtSaEa", {{20, 15}, {20, 15}, {28, 15}, {28, 15}, {12, 20}}, {{20, 15}, {28, 15}, {28, 15}, {12, 20}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    const size_t before = Drawn().size();
+    if (row.start[0] == 'm') {
+      Get<QAction>(row.start)->trigger();
+    } else {
+      Click(row.start);
+    }
+    ClickDrawing(row.clicks);
+    QCoreApplication::processEvents();
+    const std::vector<cad::TPrimitive2D*> drawn = Drawn();
+    ASSERT_EQ(drawn.size(), before + 1);
+    ASSERT_EQ(drawn.back()->Points().Count(), static_cast<int>(row.points.size()));
+    for (size_t i = 0; i < row.points.size(); ++i) {
+      const cad::TPoint2D want = Placed(row.points[i].first, row.points[i].second);
+      const cad::TPoint2D got = cad::CartesianPoint2D(drawn.back()->Points().GetPoint(static_cast<int>(i)));
+      EXPECT_NEAR(got.X, want.X, 1e-9) << "point " << i;
+      EXPECT_NEAR(got.Y, want.Y, 1e-9) << "point " << i;
+    }
+  }
+}
