@@ -806,6 +806,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool commandActive_ = false;
   bool startingOperation_ = false;
   int commandPage_ = kNoCommandPage;
+  int commandReturnPage_ = -1;  // the wizard page shown when the command started; none: -1
   bool drawingBarWanted_ = false;  // the drawing tool bar as AbilitaPnl asked; it is off in 3D anyway
   bool mode3d_ = false;
   bool entityEdit_ = false;  // the 2D view edits the picture's entities (page 43)

@@ -3,6 +3,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <algorithm>
+#include <utility>
 
 #include "app/main_window.h"
 #include "app/page_control.h"
@@ -79,6 +81,7 @@ void TfrmMain::BeginCommand(int page) {
   // A command still going ends first, so its page and operation cannot outlive it.
   if (commandActive_) EndCommand();
   if (Prg2DOperationRunning() && !Prg2DBusy()) Prg2DStopOperation();
+  commandReturnPage_ = PageControl1_->isVisible() ? ActivePage() : -1;
   commandActive_ = true;
   commandPage_ = page;
   if (page != kNoCommandPage) VisPagina(page);
@@ -88,6 +91,12 @@ void TfrmMain::EndCommand() {
   commandActive_ = false;
   commandPage_ = kNoCommandPage;
   VisPagine({kPageRestoreSet});
+  // The user comes back to the page the command left, not to the first page of the set.
+  const int page = std::exchange(commandReturnPage_, -1);
+  if (std::find(pageSet_.begin(), pageSet_.end(), page) != pageSet_.end() && page != ActivePage()) {
+    SetActivePage(page);
+    ShowPageStatus(page);
+  }
   AbilitaPnl(true, true);
   // The command's start stopped the image page's crop rectangle and its frame has gone from the
   // view: the page picks a new one, once the ended operation has gone.

@@ -46,8 +46,13 @@ SideNodes NodesOf(const std::vector<int>& indices, int n, int step) {
   return side;
 }
 
+// Without a relief or a picture nothing is drawn, not even the state the surface draws in.
+bool HasPicture(const ReliefSurface& surface) {
+  return surface.model && surface.pixelWidth > 0 && surface.pixelHeight > 0;
+}
+
 bool DrawsQuads(const ReliefSurface& surface) {
-  if (!surface.model || surface.mode == SurfaceMode::None) return false;
+  if (!HasPicture(surface) || surface.mode == SurfaceMode::None) return false;
   // A picture of one pixel across has no quad (and no grid step); a grid of another size is stale.
   const machining::HeightGrid& grid = surface.model->grid;
   return surface.pixelWidth >= 2 && surface.pixelHeight >= 2 && grid.Columns() == surface.pixelWidth &&
@@ -103,13 +108,6 @@ void DrawBands(scene3d::TGLExtensionsAndEntryPoints& gl, const std::vector<size_
     const size_t first = bands[b], end = bands[b + 1];
     if (end > first) gl.DrawElements(GL_QUADS, GLsizei(end - first), GL_UNSIGNED_INT, quads + first);
   }
-}
-
-void DrawMesh(const SurfaceMesh& mesh) {
-  if (mesh.quads.empty()) return;
-  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
-  ClientArrays arrays(gl, mesh.vertices.data());
-  DrawBands(gl, mesh.bands, mesh.quads.data());
 }
 
 }  // namespace
@@ -174,11 +172,6 @@ SurfaceMesh BuildSurfaceMesh(const ReliefSurface& surface, SurfaceProgress& prog
   return mesh;
 }
 
-void DrawReliefSurface(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress) {
-  if (!surface.model || surface.pixelWidth <= 0 || surface.pixelHeight <= 0) return;
-  WithSurfaceState(surface.mode, states, [&] { DrawMesh(BuildSurfaceMesh(surface, progress)); });
-}
-
 // The vertex buffer (positions, then colours) and the index buffer, one pair per context.
 struct ReliefSurfaceDrawing::Buffers {
   Buffers() {
@@ -195,9 +188,11 @@ ReliefSurfaceDrawing::ReliefSurfaceDrawing() : buffers_(std::make_unique<Buffers
 
 ReliefSurfaceDrawing::~ReliefSurfaceDrawing() = default;
 
+size_t ReliefSurfaceDrawing::QuadCount() const { return mesh_.bands.empty() ? 0 : mesh_.bands.back() / 4; }
+
 void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateCache& states,
                                 SurfaceProgress& progress) {
-  if (!surface.model || surface.pixelWidth <= 0 || surface.pixelHeight <= 0) return;
+  if (!HasPicture(surface)) return;
   WithSurfaceState(surface.mode, states, [&] {
     scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
     const bool buffered = gl.GLVersion1_5;
@@ -212,25 +207,25 @@ void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateC
       if (buffers_->vertices.Identifier() == 0 || buffers_->indices.Identifier() == 0) return;
     }
     if (stale_) {
-      mesh_ = SurfaceMesh();
-      SurfaceMesh mesh = BuildSurfaceMesh(surface, progress);
-      quads_ = mesh.QuadCount();
-      bands_ = mesh.bands;
+      mesh_ = SurfaceMesh();  // the old mesh goes first: two are never held at once
+      mesh_ = BuildSurfaceMesh(surface, progress);
       if (buffered) {
         gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
-        gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh.vertices.size() * sizeof(float)), mesh.vertices.data(),
+        gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh_.vertices.size() * sizeof(float)), mesh_.vertices.data(),
                       GL_STATIC_DRAW);
         gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
-        gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh.quads.size() * sizeof(uint32_t)), mesh.quads.data(),
+        gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh_.quads.size() * sizeof(uint32_t)), mesh_.quads.data(),
                       GL_STATIC_DRAW);
-      } else {
-        mesh_ = std::move(mesh);
+        // The buffers hold them now; the bands stay, to draw by.
+        mesh_.vertices = {};
+        mesh_.quads = {};
       }
       stale_ = false;
     }
-    if (quads_ == 0) return;
+    if (QuadCount() == 0) return;
     if (!buffered) {
-      DrawMesh(mesh_);
+      ClientArrays arrays(gl, mesh_.vertices.data());
+      DrawBands(gl, mesh_.bands, mesh_.quads.data());
       return;
     }
     // The buffers are unbound again for the objects drawn after, which pass their arrays as pointers.
@@ -244,7 +239,7 @@ void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateC
     gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
     gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
     ClientArrays arrays(gl, nullptr);
-    DrawBands(gl, bands_, nullptr);
+    DrawBands(gl, mesh_.bands, nullptr);
   });
 }
 

@@ -71,16 +71,14 @@ struct SurfaceMesh {
 // a picture narrower or lower than 2 pixels, or a grid built for another picture size).
 SurfaceMesh BuildSurfaceMesh(const ReliefSurface& surface, SurfaceProgress& progress);
 
-// Draws the surface into the current context (or the display list being compiled). Colour material
-// on and face culling off while it draws; afterwards culling is on, colour material off and the
-// polygon mode filled again, so the objects drawn after it are not left in wire frame. Draws no quad
-// for a picture narrower or lower than 2 pixels, or when the grid was built for another picture size
-// (it is out of date until the depth page applies it again).
-void DrawReliefSurface(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress);
-
-// The same from a mesh kept between frames in buffer objects of the context: made again at the
-// first Draw after Invalidate (or in a new context), drawn as it is otherwise; the progress shows only
-// while it is made. Without buffer objects the mesh is kept here and drawn from client arrays.
+// Draws the surface into the current context from a mesh kept between frames in buffer objects of
+// the context: made again at the first Draw after Invalidate (or in a new context), drawn as it is
+// otherwise; the progress shows only while it is made. Without buffer objects the mesh is kept here
+// and drawn from client arrays. Colour material on and face culling off while it draws; afterwards
+// culling is on, colour material off and the polygon mode filled again, so the objects drawn after
+// it are not left in wire frame. Draws nothing without a picture, and no quad for a picture narrower
+// or lower than 2 pixels, or when the grid was built for another picture size (it is out of date
+// until the depth page applies it again).
 class ReliefSurfaceDrawing {
  public:
   ReliefSurfaceDrawing();
@@ -91,14 +89,13 @@ class ReliefSurfaceDrawing {
   void Invalidate() { stale_ = true; }
   void Draw(const ReliefSurface& surface, scene3d::TGLStateCache& states, SurfaceProgress& progress);
   // The quads drawn at each frame.
-  size_t QuadCount() const { return quads_; }
+  size_t QuadCount() const;
 
  private:
   struct Buffers;
   std::unique_ptr<Buffers> buffers_;
-  SurfaceMesh mesh_;  // kept only without buffer objects
-  std::vector<size_t> bands_;
-  size_t quads_ = 0;
+  // The bands always; the vertices and quads only without buffer objects.
+  SurfaceMesh mesh_;
   bool stale_ = true;
 };
 

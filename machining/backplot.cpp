@@ -176,11 +176,19 @@ void Backplot::Reset(const PostProcessorSettings& settings, std::string_view fee
 }
 
 bool Backplot::Read(std::string_view line, int lineNumber) {
-  const NcReaderState reader = reader_;
+  // What a refused line must leave as it was, without copying the reader's state a line: of the
+  // state a line changes only the modal motion, the centre words and the Z text. The Z text is set
+  // aside by swapping buffers; a line that gives one leaves a text that is not empty.
+  const int32_t modalMotion = reader_.modalMotion;
+  const float centreI = reader_.centreI, centreJ = reader_.centreJ;
   const NcLineMotion values = values_;
+  zTextBefore_.swap(reader_.currentZText);
+  reader_.currentZText.clear();
   bool read;
   if (syntax_.dialect == NcDialect::CSH) read = ParseNcLine(reader_, syntax_, platform::ToUpperAscii(line), values_);
   else read = ParseNcLine(reader_, syntax_, line, values_);
+  const bool newZText = !reader_.currentZText.empty();
+  if (!newZText) reader_.currentZText.swap(zTextBefore_);
   // The reader keeps only Z texts that are numbers.
   std::optional<double> z;
   if (read) z = platform::ParseDouble(reader_.currentZText);
@@ -189,7 +197,10 @@ bool Backplot::Read(std::string_view line, int lineNumber) {
                      std::all_of(std::begin(words), std::end(words),
                                  [](float v) { return std::fabs(v) <= kMaxNcCoordinate; });
   if (!sound) {
-    reader_ = reader;
+    reader_.modalMotion = modalMotion;
+    reader_.centreI = centreI;
+    reader_.centreJ = centreJ;
+    if (newZText) reader_.currentZText.swap(zTextBefore_);
     values_ = values;
     throw NcListingError((lineNumber > 0 ? "Line " + std::to_string(lineNumber) + ": " : std::string()) +
                          "a coordinate beyond 1e30 cannot be drawn.");

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -160,6 +161,7 @@ class Backplot {
   int32_t arcCenter_ = 1;
   NcReaderState reader_;
   NcLineMotion values_;
+  std::string zTextBefore_;  // the Z text before the line Read reads, kept to undo a refused line
   float z_ = 0.0f;
 };
 

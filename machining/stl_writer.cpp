@@ -145,8 +145,12 @@ uint64_t StlFacetCount(const ReliefModel& model, bool solid) {
   return FacetCount(model, solid, CheckedBase(model, solid));
 }
 
-void WriteStl(const ReliefModel& model, bool solid, const std::function<void(const uint8_t*, size_t)>& sink) {
-  const SolidBase base = CheckedBase(model, solid);
+namespace {
+
+// The file for a relief CheckedBase has passed, with the base it found: the grid is scanned once to
+// check it and once to write it.
+void WriteChecked(const ReliefModel& model, bool solid, const SolidBase& base,
+                  const std::function<void(const uint8_t*, size_t)>& sink) {
   const uint64_t count = FacetCount(model, solid, base);
   const HeightGrid& grid = model.grid;
   const int columns = grid.Columns(), rows = grid.Rows();
@@ -185,11 +189,17 @@ void WriteStl(const ReliefModel& model, bool solid, const std::function<void(con
   out.Flush();
 }
 
+}  // namespace
+
+void WriteStl(const ReliefModel& model, bool solid, const std::function<void(const uint8_t*, size_t)>& sink) {
+  WriteChecked(model, solid, CheckedBase(model, solid), sink);
+}
+
 void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid) {
   // Refused before a file is made.
-  CheckedBase(model, solid);
+  const SolidBase base = CheckedBase(model, solid);
   platform::AtomicFile file(path);
-  WriteStl(model, solid, [&](const uint8_t* data, size_t size) { file.Write(data, size); });
+  WriteChecked(model, solid, base, [&](const uint8_t* data, size_t size) { file.Write(data, size); });
   file.Commit();
 }
 

@@ -517,6 +517,8 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
   };
   const std::vector<int> before = shown();
   ASSERT_EQ(before, wizard);
+  // The user has gone on to the second page: every end comes back to it, not to the first.
+  main_->PageControl()->SetActivePageIndex(wizard[1]);
   // Lines away from the picture, for the commands that end on picks of their own.
   AddLine(100, 100, 140, 100);
   AddLine(160, 80, 160, 140);
@@ -581,6 +583,7 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(shown(), before);
+    EXPECT_EQ(main_->ActivePage(), wizard[1]);
     EXPECT_FALSE(w.LocalPrg().IsBusy());
     EXPECT_FALSE(w.CommandActive());
     EXPECT_TRUE(Get<QWidget>("pnlTbr2")->isEnabled());

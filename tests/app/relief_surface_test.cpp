@@ -59,14 +59,17 @@ struct Drawn {
   int draws = 0;
 };
 
-// Draws with a state cache as a frame leaves it (face culling on) and reads the quads from the mesh
-// the drawing makes: positions and colours by the four indices of each quad.
+// Draws a first frame as the 3D view does, with a state cache as a frame leaves it (face culling on),
+// from client arrays (an OpenGL without buffer objects, so the quads' array is what is drawn), and
+// reads the quads from the mesh the drawing makes: positions and colours by the four indices of each
+// quad.
 Drawn Draw(const ReliefSurface& surface, RecordingProgress& progress) {
-  ActiveFakeTable fake;
+  ActiveFakeTable fake({"GL_ARB_multitexture"}, "1.4");
   scene3d::TGLStateCache states;
   states.EnableState(scene3d::stCullFace);
   fake.gl.ClearCalls();
-  app::DrawReliefSurface(surface, states, progress);
+  app::ReliefSurfaceDrawing drawing;
+  drawing.Draw(surface, states, progress);
   Drawn drawn;
   for (const testing_support::GLCall& call : fake.gl.calls)
     if (call.name == "DrawElements") {
@@ -79,6 +82,7 @@ Drawn Draw(const ReliefSurface& surface, RecordingProgress& progress) {
   RecordingProgress quiet;
   const app::SurfaceMesh mesh = app::BuildSurfaceMesh(surface, quiet);
   EXPECT_EQ(mesh.quads.size(), drawn.drawnIndices) << "every quad of the mesh is drawn, once";
+  EXPECT_EQ(drawing.QuadCount(), mesh.QuadCount());
   for (size_t i = 0; i < mesh.quads.size(); ++i) {
     const float* v = &mesh.vertices[size_t(mesh.quads[i]) * app::SurfaceMesh::kFloatsPerVertex];
     drawn.positions.push_back({v[0], v[1], v[2]});

@@ -223,7 +223,8 @@ TEST(Backplot, CoordinatesNearTheSingleMaximumAreRefusedWithTheirLine) {
   iso.arcCenter = 2;
   RecordingView view;
   for (const std::string& line :
-       {"G1 X" + digits(39), "G0 Y-" + digits(39), "G1 Z" + digits(39), "G2 X1 Y1 I" + digits(39) + " J0",
+       {"G1 X" + digits(39), "G0 Y-" + digits(39), "G1 Z" + digits(39), "G1 Z-7 X" + digits(39),
+        "G2 X1 Y1 I" + digits(39) + " J0",
         "G3 X0 Y5 R" + digits(38), "G81 X1 Y1 Z-1 R" + digits(32)}) {
     Backplot plot;
     plot.Reset(iso, "5");
@@ -241,6 +242,9 @@ TEST(Backplot, CoordinatesNearTheSingleMaximumAreRefusedWithTheirLine) {
     EXPECT_EQ(kept.y, 3.0f) << line;
     EXPECT_EQ(kept.z, -1.0f) << line;
     EXPECT_EQ(kept.centreI, 0.0f) << line;
+    EXPECT_EQ(kept.motion, 1) << line;
+    ASSERT_TRUE(plot.Read("X4")) << line;
+    EXPECT_EQ(plot.Move().motion, 1) << line << ": the modal motion is the one before";
     ASSERT_TRUE(plot.Read("G1 X1" + std::string(30, '0') + " Y-1" + std::string(30, '0')));
     plot.Draw3D(view, plot.Move(), true);
     for (float extent : {plot.MinX(), plot.MaxX(), plot.MinY(), plot.MaxY()}) EXPECT_TRUE(std::isfinite(extent)) << line;

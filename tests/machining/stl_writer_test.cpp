@@ -297,4 +297,14 @@ TEST(StlWriter, FilesAreWrittenWholeOrNotAtAll) {
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.stl")));
   WriteStlFile(path, m, true);
   EXPECT_EQ(std::filesystem::file_size(path), 84u + 50 * 22);
+  // The file holds the very bytes the sink gets: surface over the base, under it, and a black rim.
+  for (float (*h)(int, int) : {+[](int x, int y) { return -1.0f - 0.25f * x + 0.5f * y; },
+                               +[](int x, int y) { return -9.0f + 0.5f * ((x + y) % 3); },
+                               +[](int x, int y) { return x == 0 || y == 0 ? -5.0f : -2.0f + 0.1f * x * y; }})
+    for (bool solid : {false, true}) {
+      const ReliefModel relief = Relief(7, 5, 0.5f, h);
+      WriteStlFile(path, relief, solid);
+      const platform::Bytes bytes = StlOf(relief, solid);
+      EXPECT_EQ(testing_support::FileText(path), std::string(bytes.begin(), bytes.end())) << "solid " << solid;
+    }
 }
