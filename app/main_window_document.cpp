@@ -133,6 +133,12 @@ std::optional<uint64_t> TfrmMain::CurrentFingerprint() const {
 void TfrmMain::MarkJobSaved() { job_.MarkSaved(CurrentFingerprint().value_or(0)); }
 
 void TfrmMain::StartNextJob() {
+  // A command still going belongs to the job that goes: its clicks must not draw into the next one.
+  if (commandActive_) EndCommand();
+  if (Prg2DOperationRunning() && !Prg2DBusy()) Prg2DStopOperation();
+  // What Delete took and what was picked belong to the drawing that goes.
+  deleted_.clear();
+  picked_.clear();
   job_.Reset();
   writer_.ResetBlockCounter();
   Get<QPushButton>("sbtNextB4")->setEnabled(false);

@@ -1,6 +1,7 @@
 // The page sets of PageControl1, the status line and the wizard's Next and Prev buttons.
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <utility>
@@ -9,6 +10,7 @@
 #include "app/page_control.h"
 #include "lang/page_messages.h"
 #include "machining/relief.h"
+#include "platform/qt_dialogs.h"
 
 namespace app {
 
@@ -96,6 +98,18 @@ void TfrmMain::EndCommand() {
     ShowPageStatus(page);
   }
   AbilitaPnl(true, true);
+  // The command's start stopped the image page's crop rectangle and its frame has gone from the
+  // view: the page picks a new one, once the ended operation has gone.
+  if (pageSet_.empty() || pageSet_.front() != kPageImageEdit) return;
+  QTimer::singleShot(0, this, [this] {
+    platform::RunGuarded([&] {
+      if (commandActive_ || mode3d_ || pageSet_.empty() || pageSet_.front() != kPageImageEdit || Prg2DOperationRunning())
+        return;
+      entityEdit_ = true;
+      Prg2DStartCropRectangle();
+      SetCropAreaReady(false);
+    });
+  });
 }
 
 void TfrmMain::AbilitaPnl(bool mainToolBar, bool drawingToolBar) {

@@ -151,8 +151,9 @@ bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform
   if (kind != cadUserDefined) return false;
   if (key == kOffsetChangedCode) {
     band_.Hide(view, [&] { DrawCopy(view); });
-    // A source that cannot take the new distance shows no copy until one it can take.
-    if (!MakeCopy()) say(kOffsetTooLargeText);
+    // A source that cannot take the new distance shows no copy until one it can take; then the
+    // message that there is none goes.
+    say(MakeCopy() ? "" : kOffsetTooLargeText);
     band_.Show(view, [&] { DrawCopy(view); });
     return false;
   }

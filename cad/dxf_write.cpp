@@ -423,6 +423,15 @@ void TDXF2DExport::WriteEntity(TGraphicObject& object, const TTransform2D& outer
   } else if (auto* arc = As<TArco2D>(object)) {
     TArcPoints a;
     if (!arc->GetArcPoints(a)) return;
+    if (IsSameFloat(a.Sweep, kTwoPi)) {
+      // A whole turn (a circle the corner commands made an arc): an ARC of equal angles is empty
+      // to other programs.
+      const TPoint2D centre = Through(a.Centre, outer);
+      WriteEntityStart("CIRCLE", object);
+      WritePoint(10, centre);
+      w.WriteGroup(40, CartesianDistance2D(centre, Through(a.StartPoint, outer)));
+      return;
+    }
     // DXF arcs run counter-clockwise from the start to the end angle.
     TPoint2D from = a.Clockwise ? a.EndPoint : a.StartPoint, to = a.Clockwise ? a.StartPoint : a.EndPoint;
     TPoint2D centre = a.Centre;

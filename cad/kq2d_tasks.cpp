@@ -377,8 +377,11 @@ bool TKQ2D_DrawSizedPrimitive::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton but
   switch (kind) {
     case cadMouseDown: {
       if (button != cmbLeft) return false;
-      band_.Hide(view, draw);
       const TPoint2D p = PlacedPoint(true);
+      // A second click on the first point (a double click) would leave the entity without a size:
+      // it waits for a point that gives it one.
+      if (P().CurrentPoint == 1 && IsSamePoint2D(p, points.GetPoint(0))) return false;
+      band_.Hide(view, draw);
       if (P().CurrentPoint > 0) {
         points.SetPoint(P().CurrentPoint, p);
       } else {

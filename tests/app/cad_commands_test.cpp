@@ -17,6 +17,7 @@
 #include "app/page_control.h"
 #include "cad/bitmap2d.h"
 #include "cad/construction.h"
+#include "cad/construction_commands.h"
 #include "cad/viewport2d.h"
 #include "main_window_fixture.h"
 
@@ -440,6 +441,34 @@ TEST_F(CadCommandsTest, OffsetCopiesAPickedLineAtTheDistance) {
   EXPECT_NEAR(FirstPoint(line).Y, 0, 1e-9) << "the source stays";
 }
 
+// A circle too small for an inward distance shows no copy and says so, and Done adds nothing; the
+// side flipped back shows the copy again without the message, and Done adds it.
+TEST_F(CadCommandsTest, OffsetOfACircleInwardBeyondItsRadius) {
+  testing_support::RecordingMain& w = StartShown();
+  const int32_t circle = Cad().AddObject(-1, std::make_unique<cad::TCerchio2D>(-1, cad::Point2D(50, 50), cad::Point2D(60, 50)))->ID;
+  const int objects = Cad().NumObjects();
+  Get<QLineEdit>("txtOffsetDist")->setText("-15");
+  Get<QAction>("mnuOffset")->trigger();
+  ClickDrawing({{60.0, 50.0}});
+  EXPECT_EQ(Status(), cad::kOffsetTooLargeText);
+  Click("sbtOffsetOk");
+  EXPECT_EQ(Cad().NumObjects(), objects);
+  EXPECT_TRUE(w.CommandActive()) << "waits for another distance";
+  Click("sbtFlipOffset");
+  EXPECT_NE(Status(), cad::kOffsetTooLargeText) << "the copy shows again";
+  Click("sbtOffsetOk");
+  QCoreApplication::processEvents();
+  ASSERT_EQ(Cad().NumObjects(), objects + 1);
+  EXPECT_FALSE(w.CommandActive());
+  cad::TArcPoints copy;
+  cad::TGraphicObject* last = nullptr;
+  auto it = Cad().ObjectsIterator();
+  for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
+  it.reset();
+  ASSERT_TRUE(last && last->ID != circle && cad::ReadCircle2D(*dynamic_cast<cad::TObject2D*>(last), copy));
+  EXPECT_NEAR(copy.Radius, 25, 1e-6);
+}
+
 // Extend lengthens the first line picked up to the second; Change Layer puts each picked object on
 // the current layer until Esc.
 TEST_F(CadCommandsTest, ExtendAndChangeLayerWorkOnPickedObjects) {
@@ -630,6 +659,22 @@ TEST_F(CadCommandsTest, DeleteThenUndelete) {
   // A second Undelete has nothing left to bring.
   Get<QAction>("mnuUndelete")->trigger();
   EXPECT_EQ(Cad().NumObjects(), 3);
+}
+
+// What Delete took belongs to its job: after Open, Undelete brings nothing of it into the next one.
+TEST_F(CadCommandsTest, UndeleteAfterOpenBringsNothingOfTheJobBefore) {
+  testing_support::RecordingMain& w = StartShown();
+  Open(picture_);
+  AddLine(0, 0, 40, 0);
+  Get<QAction>("mnuDelete")->trigger();
+  ClickDrawing({{20.0, 0.0}});
+  w.FormKeyPress(Qt::Key_Escape);
+  ASSERT_EQ(Cad().NumObjects(), 1) << "the picture alone";
+  dialogs_.answers = {platform::Answer::Yes};
+  Open(picture_);
+  ASSERT_TRUE(HasBitmap());
+  Get<QAction>("mnuUndelete")->trigger();
+  EXPECT_EQ(Cad().NumObjects(), 1);
 }
 
 // The mouse wheel zooms the 2D view: forward in, back out.

@@ -200,3 +200,102 @@ TEST_F(DrawCommandsTest, DrawnCircleAndArcAreInTheDxfSave) {
 }
 
 }  // namespace
+
+// A command still going when Open or New lets the job go ends with it: its clicks do not go on
+// drawing into the next job, nor its pick on a page that has gone.
+TEST_F(DrawCommandsTest, OpenOrNewEndsTheCommandThatWasGoing) {
+  RecordingMain& w = StartDrawing();
+  struct Row {
+    const char* start;
+    std::vector<std::pair<double, double>> clicks;  // before the job goes
+    bool open;                                      // else New
+  };
+  const Row rows[] = {{"mnuCircleCtPt", {{20, 15}}, true},
+                      {"mnuArcCtPtSaEa", {{20, 15}, {28, 15}}, false},
+                      {"mnuOffset", {}, true},
+                      {"mnuFillet", {}, false},
+                      {"mnuChangeLayer", {}, true}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    // New needs something drawn to act on, as Open needs a picture.
+    if (Drawn().empty() && !row.open) Open(picture_);
+    Get<QAction>(row.start)->trigger();
+    ClickDrawing(row.clicks);
+    ASSERT_TRUE(w.LocalPrg().IsBusy());
+    dialogs_.answers = {platform::Answer::Yes};
+    if (row.open) {
+      Open(picture_);
+    } else {
+      Click("sbtNew");
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.CommandActive());
+    EXPECT_FALSE(w.LocalPrg().IsBusy()) << "the command's operation went on";
+    if (!row.open) Open(picture_);
+    ClickDrawing({{5, 5}, {9, 5}, {9, 9}, {5, 9}});
+    EXPECT_TRUE(Drawn().empty()) << "clicks in the next job drew";
+  }
+}
+
+// A command started while the image page picks its crop rectangle gives the pick back when it ends,
+// however it ends: the old rectangle has gone from the view, so Cut waits for a new one.
+TEST_F(DrawCommandsTest, TheCropRectangleComesBackAfterACommand) {
+  RecordingMain& w = StartDrawing();
+  Click("sbtModify");
+  ClickDrawing({{5, 5}, {20, 15}});
+  ASSERT_TRUE(w.CropAreaReady());
+  for (const bool esc : {false, true}) {
+    SCOPED_TRACE(esc ? "Esc" : "placed");
+    Get<QAction>("mnuCircleCtPt")->trigger();
+    ClickDrawing({{20, 15}});
+    if (esc) {
+      w.FormKeyPress(Qt::Key_Escape);
+    } else {
+      ClickDrawing({{25, 15}});
+    }
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(w.CommandActive());
+    EXPECT_TRUE(w.LocalPrg().IsBusy()) << "the crop rectangle is picked again";
+    EXPECT_FALSE(Enabled("sbtCutSel"));
+    ClickDrawing({{5, 5}, {20, 15}});
+    EXPECT_TRUE(w.CropAreaReady());
+    EXPECT_TRUE(Enabled("sbtCutSel"));
+  }
+  EXPECT_EQ(Drawn().size(), 1u) << "the circle placed, no crop corner taken for a circle";
+}
+
+// A second click on the first point (a double click) sizes nothing: the entity waits for a point
+// that gives it a size, instead of joining the drawing with none.
+TEST_F(DrawCommandsTest, ADoubleClickPlacesNoEntityOfNoSize) {
+  StartDrawing();
+  struct Row {
+    const char* start;
+    std::vector<std::pair<double, double>> clicks;
+    std::vector<std::pair<double, double>> points;  // of the entity placed
+  };
+  const Row rows[] = {
+      {"mnuCircleCtPt", {{20, 15}, {20, 15}, {26, 15}}, {{20, 15}, {26, 15}}},
+      {"sbtRectangle", {{5, 5}, {5, 5}, {30, 20}}, {{5, 5}, {30, 20}}},
+      {"mnuArcCtPtSaEa", {{20, 15}, {20, 15}, {28, 15}, {28, 15}, {12, 20}}, {{20, 15}, {28, 15}, {28, 15}, {12, 20}}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.start);
+    const size_t before = Drawn().size();
+    if (row.start[0] == 'm') {
+      Get<QAction>(row.start)->trigger();
+    } else {
+      Click(row.start);
+    }
+    ClickDrawing(row.clicks);
+    QCoreApplication::processEvents();
+    const std::vector<cad::TPrimitive2D*> drawn = Drawn();
+    ASSERT_EQ(drawn.size(), before + 1);
+    ASSERT_EQ(drawn.back()->Points().Count(), static_cast<int>(row.points.size()));
+    for (size_t i = 0; i < row.points.size(); ++i) {
+      const cad::TPoint2D want = Placed(row.points[i].first, row.points[i].second);
+      const cad::TPoint2D got = cad::CartesianPoint2D(drawn.back()->Points().GetPoint(static_cast<int>(i)));
+      EXPECT_NEAR(got.X, want.X, 1e-9) << "point " << i;
+      EXPECT_NEAR(got.Y, want.Y, 1e-9) << "point " << i;
+    }
+  }
+}

@@ -233,6 +233,9 @@ TEST_F(DXFWriteTest, EzdxfReadsADrawingOfEveryClass) {
   const double weights[] = {1, 2, 1, 0.5};
   const TPoint2D four[] = {Point2D(0, 0), Point2D(1, 3), Point2D(4, 3), Point2D(5, 0)};
   auto* nurbs = static_cast<TCurve2D*>(add(std::make_unique<TKQBSpline2D>(-1, four, 2, knots, weights)));
+  // A circle the corner commands turned into an arc of equal start and end: a whole turn, which an
+  // ARC of equal angles does not carry to other programs.
+  add(std::make_unique<TArco2D>(-1, Point2D(9, 9), Point2D(12, 9), 0.0, 0.0));
   TDXF2DExport dxf(dir.File("all.dxf"), &drawing);
   dxf.WriteDXF();
   dxf.Finish();
@@ -266,6 +269,7 @@ TEST_F(DXFWriteTest, EzdxfReadsADrawingOfEveryClass) {
       "ARC Walls 0.0000 0.0000 2.0000 36.7606 165.6761",
       "CIRCLE Layer_2 0.0000 0.0000 3.0000",
       "POLYLINE Layer_0 " + profile(weighted) + "0.0000 0.0000",
+      "CIRCLE Walls 9.0000 9.0000 3.0000",
   };
   EXPECT_EQ(ReadWithEzdxf(dir.File("all.dxf")), expected);
 }
