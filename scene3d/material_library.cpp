@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
+#include <unordered_set>
 
 #include "scene3d/gl_multitexture.h"
 #include "scene3d/matrices.h"
@@ -241,14 +243,17 @@ TGLLibMaterial* TGLLibMaterials::GetLibMaterialByName(const std::string& name) c
 }
 
 std::string TGLLibMaterials::MakeUniqueName(const std::string& name, const TGLLibMaterial* except) const {
-  auto taken = [&](const std::string& candidate) {
-    const TGLLibMaterial* found = GetLibMaterialByName(candidate);
-    return found && found != except;
-  };
-  if (!taken(name)) return name;
+  // The names taken, gathered once: probing each number against every item made adding n materials
+  // take n³ steps, minutes for a library archive of a few thousand.
+  std::unordered_set<std::string_view> taken;
+  for (int i = 0; i < Count(); ++i) {
+    const TGLLibMaterial& item = Item(i);
+    if (&item != except) taken.insert(item.Name());
+  }
+  if (!taken.contains(name)) return name;
   for (int n = 1;; ++n) {
     std::string candidate = name + std::to_string(n);
-    if (!taken(candidate)) return candidate;
+    if (!taken.contains(candidate)) return candidate;
   }
 }
 
@@ -337,6 +342,9 @@ void TGLMaterialLibrary::ReadFromFiler(TVirtualReader& reader) {
   read.TexturePaths = reader.ReadString();
   reader.ReadListBegin();
   while (!reader.EndOfList()) {
+    if (read.materials_->Count() >= kMaxStoredLibraryMaterials)
+      throw EFilerException(ClassName() + " : more than " + std::to_string(kMaxStoredLibraryMaterials) +
+                            " materials");
     TGLLibMaterial& item = read.materials_->Add();
     item.SetName(reader.ReadString());
     item.Tag = reader.ReadInteger();
@@ -350,12 +358,27 @@ void TGLMaterialLibrary::ReadFromFiler(TVirtualReader& reader) {
   reader.ReadListEnd();
 
   // Freeing the old items unlinks the materials that use them; they find their names again after.
+  // The library's own materials are among them but go with their items: only the others are kept.
+  std::vector<TGLMaterial*> own;
+  for (int i = 0; i < materials_->Count(); ++i) own.push_back(&materials_->Item(i).Material());
   std::vector<std::pair<TGLMaterial*, std::string>> users;
-  for (TGLMaterial* material : linked_) users.emplace_back(material, material->LibMaterialName());
+  for (TGLMaterial* material : linked_) {
+    if (std::find(own.begin(), own.end(), material) == own.end())
+      users.emplace_back(material, material->LibMaterialName());
+  }
+  // So do the links the read materials have to this library's old items: their names are kept aside.
+  std::vector<std::pair<bool, std::string>> readLinks;
+  for (int i = 0; i < read.materials_->Count(); ++i) {
+    TGLMaterial& material = read.materials_->Item(i).Material();
+    readLinks.emplace_back(material.MaterialLibrary() == this, material.LibMaterialName());
+  }
   TexturePaths = read.TexturePaths;
   materials_->Assign(read.materials_.get());
   for (auto& [material, name] : users) {
     if (material->MaterialLibrary() == this) material->SetLibMaterialName(name);
+  }
+  for (int i = 0; i < materials_->Count() && i < int(readLinks.size()); ++i) {
+    if (readLinks[size_t(i)].first) materials_->Item(i).Material().SetLibMaterialName(readLinks[size_t(i)].second);
   }
 }
 

@@ -111,6 +111,8 @@ class TGLLibMaterials : public TOwnedCollection {
 // The event that may change a texture file's name before it is looked for.
 using TTextureNeededEvent = std::function<void(TObject* sender, std::string& fileName)>;
 
+inline constexpr int kMaxStoredLibraryMaterials = 1024;
+
 class TGLMaterialLibrary : public TGLCadenceAbleComponent {
  public:
   explicit TGLMaterialLibrary(TComponent* owner);
@@ -135,6 +137,8 @@ class TGLMaterialLibrary : public TGLCadenceAbleComponent {
   // data or file name, the link to a library material by name). Reading is all or nothing: another
   // version raises EFilerException "TGLMaterialLibrary : unknown archive version <n>", a cut or
   // broken archive an error of platform::FormatError's tree, and the library keeps what it had.
+  // An archive of more than kMaxStoredLibraryMaterials materials is refused ("TGLMaterialLibrary :
+  // more than 1024 materials"): every material added looks at the names of all the others.
   // After a read the materials that linked to this library link again to the materials of their
   // names. Named shaders and libraries are looked for among the components of the library's owner.
   void WriteToFiler(TVirtualWriter& writer);

@@ -354,6 +354,15 @@ TEST(MaterialLibrary, ItsArchiveReadsBackAsEqualMaterials) {
   EXPECT_EQ(stock.user.LibMaterialName(), "Red");
   EXPECT_EQ(stock.library->LibMaterialByName("Linked")->Material().CurrentLibMaterial(),
             stock.library->LibMaterialByName("Red"));
+  // The library's own materials that link to it go with their items: the new ones take the names
+  // the archive gives, not those of the materials they replace.
+  StockedLibrary changed;
+  changed.library->LibMaterialByName("Linked")->Material().SetLibMaterialName("Checker");
+  Load(*stock.library, changed.Saved());
+  TGLMaterial& linked = stock.library->LibMaterialByName("Linked")->Material();
+  EXPECT_EQ(linked.LibMaterialName(), "Checker");
+  EXPECT_EQ(linked.CurrentLibMaterial(), stock.library->LibMaterialByName("Checker"));
+  EXPECT_EQ(stock.user.CurrentLibMaterial(), stock.library->LibMaterialByName("Red"));
 }
 
 TEST(MaterialLibrary, BadArchivesAreRefusedAndTheLibraryKeepsItsMaterials) {
@@ -406,6 +415,18 @@ TEST(MaterialLibrary, BadArchivesAreRefusedAndTheLibraryKeepsItsMaterials) {
        }),
        "Stream read error"},
       {"everything but its last byte", whole.substr(0, whole.size() - 1), "Stream read error"},
+      {"more materials than a library holds", archive(4, [](TBinaryWriter& w) {
+         for (int n = 0; n <= kMaxStoredLibraryMaterials; ++n) {
+           w.WriteString("");
+           w.WriteInteger(0);
+           for (int i = 0; i < 7; ++i) w.WriteFloat(i >= 3 && i < 6 ? 1 : 0);
+           w.WriteString("");
+           w.WriteString("");
+           w.WriteListBegin();
+           w.WriteListEnd();
+         }
+       }),
+       "TGLMaterialLibrary : more than 1024 materials"},
   };
   auto expectKept = [&stock]() {
     ASSERT_EQ(stock.library->Materials().Count(), 4);
