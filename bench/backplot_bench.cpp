@@ -15,6 +15,7 @@
 #include "app/main_scene.h"
 #include "app/main_window.h"
 #include "bench/widget_bench_main.h"
+#include "bench/zigzag_program.h"
 #include "machining/backplot.h"
 #include "platform/numbers.h"
 #include "scene3d/stage_viewer.h"
@@ -23,31 +24,7 @@ namespace {
 
 constexpr int kLines = 35000;
 
-// Rows of 500 feed moves 0.2 apart, joined by rapids; every 10th row ends with an arc and a cycle.
-std::string MakeProgram(int lines) {
-  std::string nc = "%\n(RELIEF.NC)\nG21 G90\nG0 X0 Y0 Z2\n";
-  char line[96];
-  int written = 4, row = 0;
-  while (written < lines) {
-    const double y = row * 0.5;
-    for (int i = 0; i < 500 && written < lines; ++i, ++written) {
-      const int column = row % 2 ? 499 - i : i;
-      std::snprintf(line, sizeof line, "N%d G1 X%.3f Y%.3f Z%.3f\n", written * 10, column * 0.2, y,
-                    -1.0 - 0.5 * ((column * 7 + row * 3) % 11) / 11.0);
-      nc += line;
-    }
-    if (++row % 10 == 0 && written + 2 < lines) {
-      std::snprintf(line, sizeof line, "G2 X%.3f Y%.3f R2.5\nG81 X5 Y5 Z-3 R1\n", row % 2 ? 0.0 : 99.8, y + 0.5);
-      nc += line;
-      written += 2;
-    } else if (written < lines) {
-      std::snprintf(line, sizeof line, "G0 Z2\n");
-      nc += line;
-      ++written;
-    }
-  }
-  return nc;
-}
+std::string MakeProgram(int lines) { return ZigZagProgram(lines, 10, 0); }
 
 const std::string& Program() {
   static const std::string text = MakeProgram(kLines);

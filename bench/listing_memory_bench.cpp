@@ -18,6 +18,7 @@
 
 #include "app/main_window.h"
 #include "bench/widget_bench_main.h"
+#include "bench/zigzag_program.h"
 #include "platform/numbers.h"
 #include "scene3d/stage_viewer.h"
 
@@ -38,32 +39,7 @@ void ResetPeak() {
   std::ofstream("/proc/self/clear_refs") << "5";
 }
 
-// Rows of 500 feed moves 0.2 apart joined by rapids, every 10th row ending with an arc and a
-// drilling cycle (the zig-zag Calculate writes).
-QString MillionLines(int lines) {
-  std::string nc = "%\n(RELIEF.NC)\nG21 G90\nG0 X0 Y0 Z2\n";
-  nc.reserve(size_t(lines) * 34);
-  char line[96];
-  int written = 4, row = 0;
-  while (written < lines) {
-    const double y = (row % 400) * 0.5;
-    for (int i = 0; i < 500 && written < lines; ++i, ++written) {
-      const int column = row % 2 ? 499 - i : i;
-      std::snprintf(line, sizeof line, "N%d G1 X%.3f Y%.3f Z%.3f\n", written, column * 0.2, y,
-                    -1.0 - 0.5 * ((column * 7 + row * 3) % 11) / 11.0);
-      nc += line;
-    }
-    if (++row % 10 == 0 && written + 2 < lines) {
-      std::snprintf(line, sizeof line, "G2 X%.3f Y%.3f R2.5\nG81 X5 Y5 Z-3 R1\n", row % 2 ? 0.0 : 99.8, y + 0.5);
-      nc += line;
-      written += 2;
-    } else if (written < lines) {
-      nc += "G0 Z2\n";
-      ++written;
-    }
-  }
-  return QString::fromStdString(nc);
-}
+QString MillionLines(int lines) { return QString::fromStdString(ZigZagProgram(lines, 1, 400)); }
 
 // Half circles back and forth along X, each drawn as 51 points.
 QString Arcs(int arcs) {
