@@ -436,8 +436,9 @@ void TfrmMain::ConnectCadHandlers() {
   }
   QLineEdit* offset = Get<QLineEdit>("txtOffsetDist");
   edited("txtOffsetDist", [this, offset] {
-    if (const std::optional<double> d = Number(offset)) {
-      offsetDistance_ = static_cast<float>(*d);
+    // A distance no single can hold (1e39) is no distance, as text that is no number.
+    if (const std::optional<float> d = platform::ParseSingleField(offset->text().toStdString())) {
+      offsetDistance_ = *d;
       OffsetChanged();
     }
   });

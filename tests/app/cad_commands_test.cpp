@@ -413,7 +413,7 @@ TEST_F(CadCommandsTest, OffsetCopiesAPickedLineAtTheDistance) {
     const char* typedAfterPick;  // none: nullptr
     double y;
   };
-  const Row rows[] = {{"2", false, nullptr, 2}, {"2", true, nullptr, -2}, {"1", false, "3", 3}};
+  const Row rows[] = {{"2", false, nullptr, 2}, {"2", true, nullptr, -2}, {"1", false, "3", 3}, {"1", false, "1e39", 1}};
   int objects = Cad().NumObjects();
   for (const Row& row : rows) {
     SCOPED_TRACE(row.y);
