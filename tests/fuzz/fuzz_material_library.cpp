@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "../scene3d/stored_bytes.h"
 #include "platform/bitmap.h"
 #include "platform/exception.h"
 #include "platform/stream.h"
@@ -22,16 +23,6 @@ using namespace scene3d;
 
 namespace {
 
-std::string Saved(TGLMaterialLibrary& library) {
-  platform::MemoryStream stream;
-  library.SaveToStream(stream);
-  return stream.DataString();
-}
-
-void Load(TGLMaterialLibrary& library, const std::string& bytes) {
-  platform::MemoryStream stream(bytes);
-  library.LoadFromStream(stream);
-}
 
 // A library with a few materials (one linked to another, one textured), a shader beside it and a
 // material outside it that uses one of its materials.

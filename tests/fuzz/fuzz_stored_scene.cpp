@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "../scene3d/stored_bytes.h"
 #include "platform/bitmap.h"
 #include "platform/exception.h"
 #include "platform/stream.h"
@@ -31,16 +32,6 @@ using namespace scene3d;
 
 namespace {
 
-std::string Saved(TGLStage& scene) {
-  platform::MemoryStream stream;
-  SaveSceneObjects(scene, stream);
-  return stream.DataString();
-}
-
-void Load(TGLStage& scene, const std::string& bytes) {
-  platform::MemoryStream stream(bytes);
-  LoadSceneObjects(scene, stream);
-}
 
 // The scene the stream is read into: a library the stream may name, and an object of its own.
 struct Target {

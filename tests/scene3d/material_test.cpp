@@ -10,6 +10,7 @@
 #include "platform/bitmap.h"
 
 #include "fake_gl.h"
+#include "stored_bytes.h"
 #include "scene3d/gl_context.h"
 #include "scene3d/material_library.h"
 #include "scene3d/stored_object.h"
@@ -275,21 +276,12 @@ struct StockedLibrary {
     user.SetMaterialLibrary(library);
     user.SetLibMaterialName("Red");
   }
-  std::string Saved() {
-    platform::MemoryStream stream;
-    library->SaveToStream(stream);
-    return stream.DataString();
-  }
+  std::string Saved() { return scene3d::Saved(*library); }
   TComponent form{nullptr};
   TGLMaterialLibrary* library;
   // A scene object's material outside the library that uses one of it.
   TGLMaterial user{nullptr};
 };
-
-void Load(TGLMaterialLibrary& library, const std::string& bytes) {
-  platform::MemoryStream stream(bytes);
-  library.LoadFromStream(stream);
-}
 
 void ExpectSameMaterials(TGLMaterialLibrary& a, TGLMaterialLibrary& b) {
   EXPECT_EQ(b.TexturePaths, a.TexturePaths);

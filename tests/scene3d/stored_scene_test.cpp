@@ -32,6 +32,7 @@
 #include "scene3d/windows_font.h"
 #include "scene3d/xyz_grid.h"
 #include "scene_fixture.h"
+#include "stored_bytes.h"
 
 using namespace scene3d;
 using testing_support::Rgb;
@@ -180,16 +181,6 @@ void ExpectSameTree(TGLBaseSceneObject& a, TGLBaseSceneObject& b) {
   for (int i = 0; i < a.Count(); ++i) ExpectSameTree(*a.Children(i), *b.Children(i));
 }
 
-std::string Saved(TGLStage& scene) {
-  platform::MemoryStream stream;
-  SaveSceneObjects(scene, stream);
-  return stream.DataString();
-}
-
-void Load(TGLStage& scene, const std::string& bytes) {
-  platform::MemoryStream stream(bytes);
-  LoadSceneObjects(scene, stream);
-}
 
 }  // namespace
 
