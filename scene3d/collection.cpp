@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "scene3d/erase_last.h"
 #include "scene3d/scene3d_exceptions.h"
 
 namespace scene3d {
@@ -112,9 +113,7 @@ void TCollection::InsertItem(TCollectionItem* item, size_t position) {
 
 void TCollection::RemoveItem(TCollectionItem* item) {
   // From the back: clearing frees the last item first, so a long collection empties in linear time.
-  auto found = std::find(items_.rbegin(), items_.rend(), item);
-  if (found == items_.rend()) return;
-  items_.erase(std::next(found).base());
+  if (!EraseLast(items_, item)) return;
   item->collection_ = nullptr;
   Changed();
 }

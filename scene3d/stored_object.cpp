@@ -107,18 +107,19 @@ void DefineObject(TFiler& filer, const std::string& name, TPersistent* present,
                   const std::function<TPersistent&()>& get, bool storeEmpty) {
   TStoredProperties stored;
   if (present && dynamic_cast<TPropertyWriter*>(&filer)) stored = StoreObject(*present);
+  const bool hasData = present && (storeEmpty || !stored.empty());
+  // Moved, not copied: objects nest, and a picture's bytes would be copied again at every level.
   filer.DefineProperty(
       name,
       [get](TVirtualReader& reader) {
         TStoredProperties properties = ReadStoredProperties(reader);
         LoadObject(get(), properties);
       },
-      [stored](TVirtualWriter& writer) { WriteStoredProperties(writer, stored); },
-      present && (storeEmpty || !stored.empty()));
+      [stored = std::move(stored)](TVirtualWriter& writer) { WriteStoredProperties(writer, stored); }, hasData);
 }
 
 void DefineVector(TFiler& filer, const std::string& name, const TVector4f& value,
-                  const std::function<void(const TVector4f&)>& set) {
+                  const std::function<void(const TVector4f&)>& set, bool hasData) {
   filer.DefineBinaryProperty(
       name,
       [set](platform::Stream& stream) {
@@ -134,7 +135,7 @@ void DefineVector(TFiler& filer, const std::string& name, const TVector4f& value
         for (int i = 0; i < 4; ++i) writer.F32(value[i]);
         stream.WriteBuffer(writer.Data().data(), writer.Data().size());
       },
-      true);
+      hasData);
 }
 
 void DefineCollection(TFiler& filer, const std::string& name, TCollection& collection) {

@@ -71,9 +71,9 @@ void DefineBits(TFiler& filer, const std::string& name, uint32_t value, const st
 void DefineObject(TFiler& filer, const std::string& name, TPersistent* present,
                   const std::function<TPersistent&()>& get, bool storeEmpty = false);
 
-// Four singles as 16 bytes, little-endian IEEE; always stored.
+// Four singles as 16 bytes, little-endian IEEE; stored unless `hasData` says otherwise.
 void DefineVector(TFiler& filer, const std::string& name, const TVector4f& value,
-                  const std::function<void(const TVector4f&)>& set);
+                  const std::function<void(const TVector4f&)>& set, bool hasData = true);
 // The items of a collection, each as its own stored form in a list; stored when there are items.
 // Reading replaces the items.
 void DefineCollection(TFiler& filer, const std::string& name, TCollection& collection);

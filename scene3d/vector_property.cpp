@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "platform/binary_stream.h"
+#include "scene3d/stored_object.h"
 
 namespace scene3d {
 
@@ -18,20 +18,7 @@ bool TStoredVector4f::HasData() const {
 }
 
 void TStoredVector4f::Define(TFiler& filer, const std::string& name) {
-  filer.DefineBinaryProperty(
-      name,
-      [this](platform::Stream& stream) {
-        uint8_t bytes[16];
-        stream.ReadBuffer(bytes, sizeof(bytes));
-        platform::ByteReader reader(bytes, sizeof(bytes));
-        for (int i = 0; i < 4; ++i) value[i] = reader.F32();
-      },
-      [this](platform::Stream& stream) {
-        platform::ByteWriter writer;
-        for (int i = 0; i < 4; ++i) writer.F32(value[i]);
-        stream.WriteBuffer(writer.Data().data(), writer.Data().size());
-      },
-      HasData());
+  DefineVector(filer, name, value, [this](const TVector4f& v) { value = v; }, HasData());
 }
 
 }  // namespace scene3d
