@@ -44,8 +44,6 @@ constexpr const char* kSaveSuffixes[] = {".qvx", ".stl", ".dxf"};
 enum SaveType { kSaveDocument = 1, kSaveStl = 2, kSaveDxf = 3 };
 constexpr int kReplayStepMs = 200;
 
-std::string Text(lang::MessageNumber number, const char* fallback) { return lang::LangStringOr(number, fallback); }
-
 // The shading resolution of the 3D surface for a picture of that size.
 const char* ShadingResolution(int width, int height) {
   if (width <= 500 && height <= 500) return "rbtShResFine";
@@ -105,7 +103,7 @@ void TfrmMain::ResetLayers() {
 TfrmMain::JobKept TfrmMain::OfferToSaveJob() {
   if (!job_.Changed(CurrentFingerprint())) return JobKept::Unchanged;
   const platform::Answer answer = platform::CurrentDialogs().Message(
-      "The job has changed since it was opened or last saved.\r\nSave it first?", Text("450", "Confirm"),
+      "The job has changed since it was opened or last saved.\r\nSave it first?", lang::LangStringOr("450", "Confirm"),
       platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
   if (answer == platform::Answer::No) return JobKept::Discarded;
   if (answer != platform::Answer::Yes) return JobKept::Cancelled;
@@ -159,7 +157,7 @@ bool TfrmMain::MayLetJobGo(std::string_view question, const char* fallback) {
   if (kept == JobKept::Cancelled) return false;
   // Only a job with nothing to lose gets the plain question.
   if (kept != JobKept::Unchanged) return true;
-  return platform::CurrentDialogs().Message(Text(question, fallback), Text("450", "Confirm"),
+  return platform::CurrentDialogs().Message(lang::LangStringOr(question, fallback), lang::LangStringOr("450", "Confirm"),
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }

@@ -49,10 +49,6 @@ constexpr int kNcSidePanel = 79;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-// A numbered text; `fallback` when the language file has none (the close question must never be an
-// empty box).
-std::string Text(lang::MessageNumber number, const char* fallback) { return lang::LangStringOr(number, fallback); }
-
 }  // namespace
 
 TfrmMain::TfrmMain(QWidget* parent) : platform::MainForm("frmMain", parent) {
@@ -133,7 +129,7 @@ void TfrmMain::FormCreate() {
   platform::FormBase* const self[] = {this};
   lang::TranslateForms(language, self);
   DisableUnboundCommands();
-  Get<QPushButton>("btnZNC")->setText(Q(Text("753", "Select....")));
+  Get<QPushButton>("btnZNC")->setText(Q(lang::LangStringOr("753", "Select....")));
   DirLng();
   // 8. The 2D view paints on this thread, at a 1:1 aspect, over the unit's first window.
   view2d_.usePaintingThread = false;

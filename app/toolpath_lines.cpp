@@ -59,11 +59,13 @@ void ToolpathLines::ClearNodes() {
   StructureChanged();
 }
 
-const scene3d::TVector4f& ToolpathLines::NodeColorAt(int index) const {
-  const auto run = std::upper_bound(runs_.begin(), runs_.end(), static_cast<uint32_t>(index),
-                                    [](uint32_t i, const ColourRun& r) { return i < r.first; });
-  return std::prev(run)->colour;
+size_t ToolpathLines::RunOf(uint32_t index) const {
+  const auto after = std::upper_bound(runs_.begin(), runs_.end(), index,
+                                      [](uint32_t i, const ColourRun& r) { return i < r.first; });
+  return size_t(after - runs_.begin()) - 1;
 }
+
+const scene3d::TVector4f& ToolpathLines::NodeColorAt(int index) const { return runs_[RunOf(uint32_t(index))].colour; }
 
 scene3d::TVector4f ToolpathLines::HalfExtents() const {
   if (extentsStale_) {
@@ -161,10 +163,7 @@ void ToolpathLines::BuildList(scene3d::RenderContextInfo& rci) {
       try {
         gl.Begin(GL_LINE_STRIP);
         // The run of the piece's first node, then each run as the nodes reach it.
-        size_t run = size_t(std::upper_bound(runs_.begin(), runs_.end(), static_cast<uint32_t>(first),
-                                             [](uint32_t i, const ColourRun& r) { return i < r.first; }) -
-                            runs_.begin()) -
-                     1;
+        size_t run = RunOf(uint32_t(first));
         for (int i = first; i <= last; ++i) {
           while (run + 1 < runs_.size() && runs_[run + 1].first <= uint32_t(i)) ++run;
           if (nodeColors) gl.Color4fv(&runs_[run].colour.x);

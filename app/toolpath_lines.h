@@ -73,6 +73,8 @@ class ToolpathLines : public scene3d::TGLLines {
     scene3d::TVector4f colour;
   };
   void StartRun(const scene3d::TVector4f& colour);
+  // The run the node belongs to.
+  size_t RunOf(uint32_t index) const;
   // Tells the scene that nodes were appended: the pieces compiled stay.
   void Appended();
   // Another look: drawn by a TGLLines of this one's look through nodes made from the store.

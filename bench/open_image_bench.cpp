@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/main_window.h"
+#include "bench/widget_bench_main.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -111,11 +112,7 @@ BENCHMARK(BM_OpenBmp4000)->Arg(0)->Arg(1)->ArgName("shown")->Unit(benchmark::kMi
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  const int rc = RunWidgetBenchmarks(argc, argv);
   std::filesystem::remove_all(Folder());
-  return 0;
+  return rc;
 }
