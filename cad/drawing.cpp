@@ -45,8 +45,8 @@ const TGraphicObjectClass* FindClass(int16_t classId) {
   }
 }
 
-// Resolves the block references of a group or a placement against the source blocks; false when
-// one is missing. The loaders tell the user once per file, not once per block left out.
+// Resolves the block references of a group or a placement against the source blocks; false (the
+// user told, once a load) when one is missing.
 bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
   try {
     if (auto* group = dynamic_cast<TContainer2D*>(&object))
@@ -54,6 +54,7 @@ bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
     else if (auto* block = dynamic_cast<TBlock2D*>(&object))
       block->UpdateReference(sources);
   } catch (const ECADListObjNotFound&) {
+    Report(kSourceNotFound);
     return false;
   }
   return true;
@@ -401,20 +402,15 @@ void TKQCmp2D::LoadBlocks(platform::ByteReader& stream, const std::string& versi
     auto sources = SourceBlocksIterator();
     index = IndexSourceBlocks(*sources);
   }
-  bool missing = false;
   for (int32_t i = 0; i < count; ++i) {
     bool stop = false;
     std::unique_ptr<TObject2D> block = ReadRecord(stream, stream.I16(), versionTag, stop);
     if (stop) break;
     if (!block) continue;
-    if (!ResolveReferences(*block, index)) {
-      missing = true;
-      continue;
-    }
+    if (!ResolveReferences(*block, index)) continue;
     TGraphicObject* added = TKQCmp::AddSourceBlock(-1, std::move(block));
     if (auto* source = dynamic_cast<TSourceBlock2D*>(added)) index.emplace(source->Name(), source);
   }
-  if (missing) Report(kSourceNotFound);
 }
 
 void TKQCmp2D::SaveBlocks(platform::ByteWriter& stream, bool library) {
@@ -435,7 +431,6 @@ void TKQCmp2D::LoadObjects(platform::ByteReader& stream, const std::string& vers
   const TLoadReportScope reports;
   auto sources = SourceBlocksExclusiveIterator();
   const SourceBlockIndex index = IndexSourceBlocks(*sources);
-  bool missing = false;
   // Left-out objects are counted but have no record, so the count bounds the records only from
   // above; each record checks its own bytes.
   const int32_t count = stream.I32();
@@ -448,14 +443,10 @@ void TKQCmp2D::LoadObjects(platform::ByteReader& stream, const std::string& vers
     if (stop) break;
     if (OnLoadProgress) OnLoadProgress(*this, 100 / count);
     if (!object) continue;
-    if (!ResolveReferences(*object, index)) {
-      missing = true;
-      continue;
-    }
+    if (!ResolveReferences(*object, index)) continue;
     CurrentLayer = object->Layer;
     AddObject(-1, std::move(object));
   }
-  if (missing) Report(kSourceNotFound);
 }
 
 void TKQCmp2D::SaveObjects(platform::ByteWriter& stream) {

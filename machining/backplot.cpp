@@ -189,9 +189,9 @@ bool Backplot::Read(std::string_view line, int lineNumber) {
   else read = ParseNcLine(reader_, syntax_, line, values_);
   const bool newZText = !reader_.currentZText.empty();
   if (!newZText) reader_.currentZText.swap(zTextBefore_);
-  // The reader keeps only Z texts that are numbers.
+  // The reader keeps only Z texts that are numbers; an unchanged one was read into z_ already.
   std::optional<double> z;
-  if (read) z = platform::ParseDouble(reader_.currentZText);
+  if (read && newZText) z = platform::ParseDouble(reader_.currentZText);
   const float words[] = {values_.x, values_.y, values_.arcR, values_.cycleR, values_.centreI, values_.centreJ};
   const bool sound = (!z || std::fabs(*z) <= kMaxNcCoordinate) &&
                      std::all_of(std::begin(words), std::end(words),

@@ -206,7 +206,15 @@ TEST(Job, ThePostProcessorMustBeLoadedAndOfTheJobsUnit) {
   NcWriter wrong = WriterFor("Fanuc_inch", "Unit=inch", false);
   NcJob job;
   job.ncFileName = "/nonexistent/never.nc";
-  EXPECT_THROW(Calculate(CalculateFields{}, relief, wrong, job), CalculateError);
+  // Rates a job can cut with, so only the unit can refuse it.
+  job.feedRateText = "1000";
+  job.plungeRateText = "300";
+  try {
+    Calculate(CalculateFields{}, relief, wrong, job);
+    ADD_FAILURE() << "Calculate took a post-processor of the other unit";
+  } catch (const CalculateError& e) {
+    EXPECT_NE(e.Message().find("in inches, but the job is in millimetres"), std::string::npos) << e.Message();
+  }
 }
 
 TEST(Job, ToolsThatCannotCutAreRefusedAndAWideStepoverIsSaid) {
