@@ -292,7 +292,7 @@ bool TfrmMain::scrive_nci() {
       ProgressBar1_->setValue(std::min(position, ProgressBar1_->maximum()));
       ProgressBar1_->repaint();
     };
-    result = machining::Calculate(fields, job_.relief, writer_, job_.nc, callbacks);
+    result = machining::Calculate(parameters, job_.relief, writer_, job_.nc, callbacks);
   }
   ricIso_->setPlainText(ListingText(result.ncText));
   // The listing holds the program even when the file could not take it.

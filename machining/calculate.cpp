@@ -247,7 +247,11 @@ double WriteNcProgram(const PassList& list, const CalculateParameters& params, N
 CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
                           const CalculateCallbacks& callbacks) {
   CheckPostProcessorFits(fields.postProcessor, writer);
-  const CalculateParameters p = ReadCalculateParameters(fields, job);
+  return Calculate(ReadCalculateParameters(fields, job), relief, writer, job, callbacks);
+}
+
+CalculateResult Calculate(const CalculateParameters& p, ReliefModel& relief, NcWriter& writer, NcJob& job,
+                          const CalculateCallbacks& callbacks) {
   relief.stockToLeave = p.stockToLeave;
   job.referenceHeight = p.referenceHeight;
   writer.ResetMemory();

@@ -115,6 +115,10 @@ double WriteNcProgram(const PassList& list, const CalculateParameters& params, N
 // says why.
 CalculateResult Calculate(const CalculateFields& fields, ReliefModel& relief, NcWriter& writer, NcJob& job,
                           const CalculateCallbacks& callbacks = {});
+// The same for parameters a caller has read already (ReadCalculateParameters), with the
+// post-processor's fit checked: the window reads and checks them once, before it asks anything.
+CalculateResult Calculate(const CalculateParameters& parameters, ReliefModel& relief, NcWriter& writer, NcJob& job,
+                          const CalculateCallbacks& callbacks = {});
 
 // " 1h, 02m, 05s" for 3725 seconds.
 std::string FormatMachiningTime(int32_t seconds);
