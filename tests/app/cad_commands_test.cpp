@@ -60,27 +60,14 @@ class CadCommandsTest : public MainWindowTest {
     EXPECT_NE(primitive, nullptr);
     return primitive ? cad::CartesianPoint2D(cad::DrawingPoint2D(*primitive, 0)) : cad::Point2D(1e9, 1e9);
   }
+  // The object added last, none in an empty drawing.
+  cad::TGraphicObject* LastObject() {
+    cad::TGraphicObject* last = nullptr;
+    auto it = Cad().ObjectsIterator();
+    for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
+    return last;
+  }
   bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
-  // The window shown at 800 x 600 with its real 2D view and interaction program.
-  testing_support::RecordingMain& StartShown() {
-    testing_support::RecordingMain& w = Start();
-    w.real2D = true;
-    w.resize(800, 600);
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
-    return w;
-  }
-  // Left clicks on the 2D view at drawing points, each with the events it posts.
-  void ClickDrawing(const std::vector<std::pair<double, double>>& points) {
-    cad::TKQViewport2D& view = main_->VistaGrafica();
-    for (const auto& [x, y] : points) {
-      const cad::TPoint2D p = view.ViewportToScreen(cad::Point2D(x, y));
-      const QPoint pixel(static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y)));
-      QTest::mouseMove(&view, pixel);
-      QTest::mouseClick(&view, Qt::LeftButton, {}, pixel);
-      QCoreApplication::processEvents();
-    }
-  }
   static QImage Image(const QIcon& icon) {
     return icon.pixmap(QSize(app::kGlyphSize, app::kGlyphSize)).toImage().convertToFormat(QImage::Format_ARGB32);
   }
@@ -429,10 +416,7 @@ TEST_F(CadCommandsTest, OffsetCopiesAPickedLineAtTheDistance) {
     ASSERT_EQ(Cad().NumObjects(), ++objects);
     EXPECT_FALSE(w.CommandActive()) << "Done ends the offset";
     EXPECT_FALSE(w.LocalPrg().IsBusy());
-    cad::TGraphicObject* last = nullptr;
-    auto it = Cad().ObjectsIterator();
-    for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
-    it.reset();
+    cad::TGraphicObject* last = LastObject();
     ASSERT_NE(last, nullptr);
     EXPECT_NEAR(FirstPoint(last->ID).X, 0, 1e-9);
     EXPECT_NEAR(FirstPoint(last->ID).Y, row.y, 1e-6);
@@ -461,10 +445,7 @@ TEST_F(CadCommandsTest, OffsetOfACircleInwardBeyondItsRadius) {
   ASSERT_EQ(Cad().NumObjects(), objects + 1);
   EXPECT_FALSE(w.CommandActive());
   cad::TArcPoints copy;
-  cad::TGraphicObject* last = nullptr;
-  auto it = Cad().ObjectsIterator();
-  for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
-  it.reset();
+  cad::TGraphicObject* last = LastObject();
   ASSERT_TRUE(last && last->ID != circle && cad::ReadCircle2D(*dynamic_cast<cad::TObject2D*>(last), copy));
   EXPECT_NEAR(copy.Radius, 25, 1e-6);
 }
@@ -509,13 +490,7 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
   Open(picture_);
   const std::vector<int> wizard = w.RememberedPages();
   ASSERT_EQ(wizard.size(), 6u);
-  auto shown = [&] {
-    std::vector<int> pages;
-    for (int i = 0; i < main_->PageControl()->PageCount(); ++i)
-      if (main_->PageControl()->Page(i)->PageVisible()) pages.push_back(i);
-    return main_->PageControl()->isVisible() ? pages : std::vector<int>{};
-  };
-  const std::vector<int> before = shown();
+  const std::vector<int> before = ShownPages();
   ASSERT_EQ(before, wizard);
   // The user has gone on to the second page: every end comes back to it, not to the first.
   main_->PageControl()->SetActivePageIndex(wizard[1]);
@@ -559,7 +534,7 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
     }
     // Change Layer leaves the pages as they are; the others show their own page or none.
     if (std::string(row.start) != "mnuChangeLayer") {
-      EXPECT_NE(shown(), before);
+      EXPECT_NE(ShownPages(), before);
     }
     EXPECT_EQ(w.RememberedPages(), wizard);
     ClickDrawing(row.picks);
@@ -582,7 +557,7 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
         break;
     }
     QCoreApplication::processEvents();
-    EXPECT_EQ(shown(), before);
+    EXPECT_EQ(ShownPages(), before);
     EXPECT_EQ(main_->ActivePage(), wizard[1]);
     EXPECT_FALSE(w.LocalPrg().IsBusy());
     EXPECT_FALSE(w.CommandActive());

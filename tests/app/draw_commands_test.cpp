@@ -29,37 +29,14 @@ class DrawCommandsTest : public MainWindowTest {
     std::string text = testing_support::kLanguage;
     text += "200=circle: centre, point\n202=arc: centre, point, start, end\n";
     dir_.Write("language/english.lng", text);
-    RecordingMain& w = Start();
-    w.real2D = true;
-    w.resize(800, 600);
-    w.show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    RecordingMain& w = StartShown();
     Open(picture_);
     return w;
   }
-  // The pixel nearest to a drawing point, and the drawing point that pixel stands for.
-  QPoint Pixel(double x, double y) const {
-    const cad::TPoint2D p = main_->VistaGrafica().ViewportToScreen(cad::Point2D(x, y));
-    return {static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y))};
-  }
+  // The drawing point the pixel nearest to a drawing point stands for.
   cad::TPoint2D Placed(double x, double y) const {
     const QPoint pixel = Pixel(x, y);
     return cad::CartesianPoint2D(main_->VistaGrafica().ScreenToViewport(cad::Point2D(pixel.x(), pixel.y())));
-  }
-  // Left clicks on the 2D view at drawing points, the pointer moved there first.
-  void ClickDrawing(const std::vector<std::pair<double, double>>& points) {
-    cad::TKQViewport2D& view = main_->VistaGrafica();
-    for (const auto& [x, y] : points) {
-      QTest::mouseMove(&view, Pixel(x, y));
-      QTest::mouseClick(&view, Qt::LeftButton, {}, Pixel(x, y));
-      QCoreApplication::processEvents();
-    }
-  }
-  std::vector<int> Shown() const {
-    std::vector<int> pages;
-    for (int i = 0; i < main_->PageControl()->PageCount(); ++i)
-      if (main_->PageControl()->Page(i)->PageVisible()) pages.push_back(i);
-    return main_->PageControl()->isVisible() ? pages : std::vector<int>{};
   }
   // The entities over the picture (entity 0).
   std::vector<cad::TPrimitive2D*> Drawn() {
@@ -75,7 +52,7 @@ class DrawCommandsTest : public MainWindowTest {
 // it ends, the pages, the status line and the tool bars are those it found.
 TEST_F(DrawCommandsTest, EachCommandPlacesItsEntityAndEndsWithThePagesItFound) {
   RecordingMain& w = StartDrawing();
-  const std::vector<int> wizard = Shown();
+  const std::vector<int> wizard = ShownPages();
   ASSERT_EQ(wizard, w.RememberedPages());
   const std::string pageStatus = Status();
   enum class End { Placed, Done, Closed, Esc, Cancel, StartFails };
@@ -136,7 +113,7 @@ TEST_F(DrawCommandsTest, EachCommandPlacesItsEntityAndEndsWithThePagesItFound) {
         Click("sbtZoomWin");
         Get<QAction>("mnuArcCtPtSaEa")->trigger();
         EXPECT_FALSE(w.CommandActive());
-        EXPECT_EQ(Shown(), wizard);
+        EXPECT_EQ(ShownPages(), wizard);
         EXPECT_EQ(Status(), pageStatus);
         // Esc ends the zoom window, and the circle it had interrupted.
         w.FormKeyPress(Qt::Key_Escape);
@@ -145,7 +122,7 @@ TEST_F(DrawCommandsTest, EachCommandPlacesItsEntityAndEndsWithThePagesItFound) {
     QCoreApplication::processEvents();
     EXPECT_FALSE(w.CommandActive());
     EXPECT_FALSE(w.LocalPrg().IsBusy());
-    EXPECT_EQ(Shown(), wizard);
+    EXPECT_EQ(ShownPages(), wizard);
     EXPECT_EQ(w.RememberedPages(), wizard);
     // (The circle resumed after the zoom window announces its empty description.)
     if (row.end != End::StartFails) {

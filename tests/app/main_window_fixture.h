@@ -8,15 +8,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QCoreApplication>
+#include <QTest>
+#include <cmath>
 #include <deque>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/main_routine.h"
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/tool_window.h"
 #include "lang/lang.h"
 #include "machining/tool_database.h"
@@ -268,6 +273,37 @@ class MainWindowTest : public ::testing::Test {
     Click("sbtOpen");
     for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3", "sbtNextB4", "sbtNextB5"}) Click(next);
     ASSERT_EQ(Page(), app::kPageCutting);
+  }
+
+  // The window on the screen at 800 x 600 with its real 2D view and interaction program.
+  RecordingMain& StartShown() {
+    RecordingMain& w = Start();
+    w.real2D = true;
+    w.resize(800, 600);
+    w.show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+    return w;
+  }
+  // The pixel nearest to a drawing point of the 2D view.
+  QPoint Pixel(double x, double y) const {
+    const cad::TPoint2D p = main_->VistaGrafica().ViewportToScreen(cad::Point2D(x, y));
+    return {static_cast<int>(std::lround(p.X)), static_cast<int>(std::lround(p.Y))};
+  }
+  // Left clicks on the 2D view at drawing points, the pointer moved there first.
+  void ClickDrawing(const std::vector<std::pair<double, double>>& points) {
+    cad::TKQViewport2D& view = main_->VistaGrafica();
+    for (const auto& [x, y] : points) {
+      QTest::mouseMove(&view, Pixel(x, y));
+      QTest::mouseClick(&view, Qt::LeftButton, {}, Pixel(x, y));
+      QCoreApplication::processEvents();
+    }
+  }
+  // The pages shown; none while the page control is hidden.
+  std::vector<int> ShownPages() const {
+    std::vector<int> pages;
+    for (int i = 0; i < main_->PageControl()->PageCount(); ++i)
+      if (main_->PageControl()->Page(i)->PageVisible()) pages.push_back(i);
+    return main_->PageControl()->isVisible() ? pages : std::vector<int>{};
   }
 
   // Before the windows, which it outlives.

@@ -30,15 +30,6 @@ using testing_support::RecordingMain;
 
 class View2DTest : public MainWindowTest {
  protected:
-  // The main window on the screen at 800 x 600 with its real interaction program.
-  RecordingMain& StartShown() {
-    RecordingMain& w = Start();
-    w.real2D = true;
-    w.resize(800, 600);
-    w.show();
-    QApplication::processEvents();
-    return w;
-  }
   cad::TKQViewport2D& View() const { return main_->VistaGrafica(); }
   // The pixel of a drawing point.
   QPoint At(double x, double y) const {
