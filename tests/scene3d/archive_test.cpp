@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "scene3d/scene3d_exceptions.h"
+#include "stored_bytes.h"
 
 using namespace scene3d;
 using platform::Bytes;
@@ -16,10 +17,8 @@ using platform::Bytes;
 namespace {
 
 Bytes Written(const std::function<void(TBinaryWriter&)>& write) {
-  platform::MemoryStream stream;
-  TBinaryWriter writer(stream);
-  write(writer);
-  return stream.Data();
+  const std::string bytes = Archived(write);
+  return Bytes(bytes.begin(), bytes.end());
 }
 
 Bytes Concat(Bytes head, const std::string& tail) {

@@ -361,14 +361,13 @@ TEST(MaterialLibrary, BadArchivesAreRefusedAndTheLibraryKeepsItsMaterials) {
   StockedLibrary stock;
   const std::string whole = stock.Saved();
   auto archive = [](int version, const std::function<void(TBinaryWriter&)>& items) {
-    platform::MemoryStream stream;
-    TBinaryWriter w(stream);
-    w.WriteInteger(version);
-    w.WriteString("");
-    w.WriteListBegin();
-    items(w);
-    w.WriteListEnd();
-    return stream.DataString();
+    return Archived([&](TBinaryWriter& w) {
+      w.WriteInteger(version);
+      w.WriteString("");
+      w.WriteListBegin();
+      items(w);
+      w.WriteListEnd();
+    });
   };
   // One library material whose material holds `name` = `value`.
   auto item = [](const std::string& name, const std::function<void(TBinaryWriter&)>& value) {

@@ -265,18 +265,10 @@ TEST(StoredScene, ATreeOfEveryKindReadBackIsTheSameSceneValueByValueAndOnMesa) {
 
 namespace {
 
-// Pieces of hand-made streams, in the archive form.
-std::string Archive(const std::function<void(TBinaryWriter&)>& write) {
-  platform::MemoryStream stream;
-  TBinaryWriter writer(stream);
-  write(writer);
-  return stream.DataString();
-}
-
 using Values = std::vector<std::pair<std::string, std::string>>;
 
 std::string Object(const std::string& className, const Values& values, const std::string& children = {}) {
-  return Archive([&](TBinaryWriter& w) {
+  return Archived([&](TBinaryWriter& w) {
     w.WriteString(className);
     w.WriteString("");
     w.WriteListBegin();
@@ -292,7 +284,7 @@ std::string Object(const std::string& className, const Values& values, const std
 }
 
 std::string SceneStream(const std::string& objects, int version = 0) {
-  return Archive([&](TBinaryWriter& w) {
+  return Archived([&](TBinaryWriter& w) {
     w.WriteInteger(version);
     w.WriteListBegin();
     w.Write(objects.data(), objects.size());
@@ -302,7 +294,7 @@ std::string SceneStream(const std::string& objects, int version = 0) {
 
 // A nested object's stored form, as the value of its property.
 std::string Nested(const Values& values) {
-  return Archive([&](TBinaryWriter& w) {
+  return Archived([&](TBinaryWriter& w) {
     w.WriteListBegin();
     for (const auto& [name, data] : values) {
       w.WriteString(name);
@@ -313,7 +305,7 @@ std::string Nested(const Values& values) {
 }
 
 std::string Integer(int32_t v) {
-  return Archive([v](TBinaryWriter& w) { w.WriteInteger(v); });
+  return Archived([v](TBinaryWriter& w) { w.WriteInteger(v); });
 }
 
 std::string Deep(int levels) {
@@ -343,12 +335,12 @@ void ExpectRefused(const std::string& bytes, const std::string& message) {
 
 TEST(StoredScene, BrokenAndHostileStreamsAreRefusedAndLeaveTheSceneAsItWas) {
   const std::string cube = Object("TGLCube", {});
-  const std::string visible = Archive([](TBinaryWriter& w) { w.WriteBoolean(false); });
-  const std::string hugeName = Archive([](TBinaryWriter& w) {
+  const std::string visible = Archived([](TBinaryWriter& w) { w.WriteBoolean(false); });
+  const std::string hugeName = Archived([](TBinaryWriter& w) {
     const uint8_t longString[] = {vaLString, 0xF0, 0xFF, 0xFF, 0x7F, 'T'};
     w.Write(longString, sizeof(longString));
   });
-  const std::string hugeImage = Nested({{"Texture", Nested({{"ImageClassName", Archive([](TBinaryWriter& w) {
+  const std::string hugeImage = Nested({{"Texture", Nested({{"ImageClassName", Archived([](TBinaryWriter& w) {
                                                                 w.WriteString("TGLBlankImage");
                                                               })},
                                                              {"Image", Nested({{"Width", Integer(100000)},
