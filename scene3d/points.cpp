@@ -5,6 +5,7 @@
 #include "scene3d/colors.h"
 #include "scene3d/gl_entry_points.h"
 #include "scene3d/gl_state.h"
+#include "scene3d/scene3d_exceptions.h"
 #include "scene3d/stored_object.h"
 
 namespace scene3d {
@@ -16,6 +17,13 @@ void SendPointParameters(TGLExtensionsAndEntryPoints& gl, const TGLPointParamete
   gl.PointParameterf(GL_POINT_SIZE_MAX, p.MaxSize);
   gl.PointParameterf(GL_POINT_FADE_THRESHOLD_SIZE, p.FadeTresholdSize);
   gl.PointParameterfv(GL_POINT_DISTANCE_ATTENUATION, &p.DistanceAttenuation.x);
+}
+
+bool AtDefaults(const TGLPointParameters& p) {
+  const TGLPointParameters d;
+  const TVector3f &a = p.DistanceAttenuation, &b = d.DistanceAttenuation;
+  return p.Enabled == d.Enabled && p.MinSize == d.MinSize && p.MaxSize == d.MaxSize &&
+         p.FadeTresholdSize == d.FadeTresholdSize && a.x == b.x && a.y == b.y && a.z == b.z;
 }
 
 }  // namespace
@@ -126,15 +134,49 @@ void TGLPoints::DefinePublished(TFiler& filer) {
                             psSquareAdditive);
   DefineBoolean(filer, "NoZWrite", noZWrite_, [this](bool v) { SetNoZWrite(v); }, false);
   DefineBoolean(filer, "Static", static_, [this](bool v) { SetStatic(v); }, false);
-  TGLPointParameters& p = PointParameters;
-  DefineBoolean(filer, "PointParameters.Enabled", p.Enabled, [&p](bool v) { p.Enabled = v; }, false);
-  DefineSingle(filer, "PointParameters.MinSize", p.MinSize, [&p](float v) { p.MinSize = v; }, 0);
-  DefineSingle(filer, "PointParameters.MaxSize", p.MaxSize, [&p](float v) { p.MaxSize = v; }, 128);
-  DefineSingle(filer, "PointParameters.FadeTresholdSize", p.FadeTresholdSize, [&p](float v) { p.FadeTresholdSize = v; },
-               1);
-  const TVector3f& a = p.DistanceAttenuation;
-  DefineVector(filer, "PointParameters.DistanceAttenuation", {a.x, a.y, a.z, 0},
-               [&p](const TVector4f& v) { p.DistanceAttenuation = {v.x, v.y, v.z}; });
+  // Streams written before "PointParams" held the parameters as five values of their own: read,
+  // never written again.
+  if (dynamic_cast<TPropertyReader*>(&filer)) {
+    TGLPointParameters& p = PointParameters;
+    DefineBoolean(filer, "PointParameters.Enabled", p.Enabled, [&p](bool v) { p.Enabled = v; }, false);
+    DefineSingle(filer, "PointParameters.MinSize", p.MinSize, [&p](float v) { p.MinSize = v; }, 0);
+    DefineSingle(filer, "PointParameters.MaxSize", p.MaxSize, [&p](float v) { p.MaxSize = v; }, 128);
+    DefineSingle(filer, "PointParameters.FadeTresholdSize", p.FadeTresholdSize,
+                 [&p](float v) { p.FadeTresholdSize = v; }, 1);
+    const TVector3f& a = p.DistanceAttenuation;
+    DefineVector(filer, "PointParameters.DistanceAttenuation", {a.x, a.y, a.z, 0},
+                 [&p](const TVector4f& v) { p.DistanceAttenuation = {v.x, v.y, v.z}; });
+  }
+}
+
+void TGLPoints::DefineProperties(TFiler& filer) {
+  TGLStageObject::DefineProperties(filer);
+  filer.DefineBinaryProperty(
+      "PointParams",
+      [this](platform::Stream& stream) {
+        TBinaryReader reader(stream);
+        // Read whole before it is taken: a value cut short or too long leaves the parameters as they were.
+        if (const int32_t version = reader.ReadInteger(); version != 0)
+          throw EFilerException("TGLPointParameters : unknown archive version " + std::to_string(version));
+        TGLPointParameters read;
+        read.Enabled = reader.ReadBoolean();
+        for (float* value : {&read.MinSize, &read.MaxSize, &read.FadeTresholdSize, &read.DistanceAttenuation.x,
+                             &read.DistanceAttenuation.y, &read.DistanceAttenuation.z})
+          *value = static_cast<float>(reader.ReadFloat());
+        if (stream.Remaining() != 0) throw platform::ReadError("Property PointParams holds more than its reader takes");
+        PointParameters = read;
+        StructureChanged();
+      },
+      [this](platform::Stream& stream) {
+        TBinaryWriter writer(stream);
+        const TGLPointParameters& p = PointParameters;
+        writer.WriteInteger(0);
+        writer.WriteBoolean(p.Enabled);
+        for (float value : {p.MinSize, p.MaxSize, p.FadeTresholdSize, p.DistanceAttenuation.x, p.DistanceAttenuation.y,
+                            p.DistanceAttenuation.z})
+          writer.WriteFloat(value);
+      },
+      !AtDefaults(PointParameters));
 }
 
 }  // namespace scene3d

@@ -43,6 +43,9 @@ class TGLPoints : public TGLStageObject {
 
   void BuildList(RenderContextInfo& rci) override;
   void DefinePublished(TFiler& filer) override;
+  // The point parameters, as "PointParams" when they are not the defaults: the archive version 0,
+  // Enabled, MinSize, MaxSize, FadeTresholdSize and the three of DistanceAttenuation.
+  void DefineProperties(TFiler& filer) override;
   void Assign(const TPersistent* source) override;
 
  private:

@@ -6,6 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "expect_vectors.h"
 #include "recording_render.h"
@@ -16,6 +19,7 @@
 #include "scene3d/scene_classes.h"
 #include "scene3d/sprite.h"
 #include "scene3d/stage.h"
+#include "scene3d/stored_object.h"
 #include "scene_fixture.h"
 
 using namespace scene3d;
@@ -188,4 +192,86 @@ TEST(GeometricSolids, PipesFollowTheirPathWithoutTwisting) {
   EXPECT_EQ(drawn[2].mode, GLenum(GL_TRIANGLE_FAN));
   ExpectNear(drawn[2].normals[0], {0, 0, -1}, 1e-6, "start disc faces back along the path");
   ExpectNear(drawn[3].normals[0], {1, 0, 0}, 1e-6, "stop disc faces on along the path");
+}
+
+// The point parameters are one stored value, "PointParams", left out at the defaults; streams that
+// held them as five values of their own still load.
+TEST(GeometricSolids, PointParametersAreStoredAsOneValue) {
+  auto names = [](const TStoredProperties& stored) {
+    std::vector<std::string> all;
+    for (const TStoredProperty& property : stored) all.push_back(property.name);
+    return all;
+  };
+  auto has = [&](const TStoredProperties& stored, const std::string& prefix) {
+    for (const std::string& name : names(stored))
+      if (name.rfind(prefix, 0) == 0) return true;
+    return false;
+  };
+  auto expectParameters = [](const TGLPointParameters& p, const TGLPointParameters& q, const std::string& what) {
+    EXPECT_EQ(p.Enabled, q.Enabled) << what;
+    EXPECT_EQ(p.MinSize, q.MinSize) << what;
+    EXPECT_EQ(p.MaxSize, q.MaxSize) << what;
+    EXPECT_EQ(p.FadeTresholdSize, q.FadeTresholdSize) << what;
+    ExpectNear(p.DistanceAttenuation, q.DistanceAttenuation, 0, what);
+  };
+  TGLPoints plain(nullptr);
+  EXPECT_FALSE(has(StoreObject(plain), "PointParam")) << "the defaults store nothing";
+
+  const TGLPointParameters set[] = {{true, 2, 64, 3, {0.5f, 0.25f, 0.125f}},
+                                    {false, 0, 128, 1, {1, 0, 1.0f / 3}},
+                                    {true, 0, 128, 1, {1, 0, 0}}};
+  for (const TGLPointParameters& p : set) {
+    TGLPoints points(nullptr);
+    points.PointParameters = p;
+    const TStoredProperties stored = StoreObject(points);
+    EXPECT_TRUE(has(stored, "PointParams")) << "enabled " << p.Enabled;
+    EXPECT_FALSE(has(stored, "PointParameters")) << "not as five values";
+    TGLPoints loaded(nullptr);
+    LoadObject(loaded, stored);
+    expectParameters(loaded.PointParameters, p, "round trip");
+  }
+
+  // The older form: five values, each in the archive form, the attenuation as four singles.
+  auto value = [](const std::function<void(TVirtualWriter&)>& write) {
+    platform::MemoryStream stream;
+    TBinaryWriter writer(stream);
+    write(writer);
+    return stream.DataString();
+  };
+  std::string attenuation;
+  for (float f : {0.5f, 0.25f, 0.125f, 0.0f}) attenuation.append(reinterpret_cast<const char*>(&f), 4);
+  const TStoredProperties older = {
+      {"PointParameters.Enabled", value([](TVirtualWriter& w) { w.WriteBoolean(true); })},
+      {"PointParameters.MinSize", value([](TVirtualWriter& w) { w.WriteFloat(2); })},
+      {"PointParameters.MaxSize", value([](TVirtualWriter& w) { w.WriteFloat(64); })},
+      {"PointParameters.FadeTresholdSize", value([](TVirtualWriter& w) { w.WriteFloat(3); })},
+      {"PointParameters.DistanceAttenuation", attenuation}};
+  TGLPoints fromOlder(nullptr);
+  LoadObject(fromOlder, older);
+  expectParameters(fromOlder.PointParameters, set[0], "older form");
+  EXPECT_TRUE(has(StoreObject(fromOlder), "PointParams")) << "saved again in the one value";
+  EXPECT_FALSE(has(StoreObject(fromOlder), "PointParameters"));
+
+  // Hostile values: another version, cut short, bytes left over. The parameters stay as they were.
+  TGLPoints stored(nullptr);
+  stored.PointParameters = set[0];
+  const std::string good = StoreObject(stored).back().data;
+  ASSERT_EQ(StoreObject(stored).back().name, "PointParams");
+  std::string otherVersion = good;
+  otherVersion[1] = 1;  // the version's one byte after its tag
+  const std::string bad[] = {otherVersion, good.substr(0, good.size() - 1), good.substr(0, 3), good + '\x08', ""};
+  for (const std::string& data : bad) {
+    TGLPoints target(nullptr);
+    target.PointParameters = set[1];
+    EXPECT_THROW(LoadObject(target, {{"PointParams", data}}), platform::FormatError) << data.size() << " bytes";
+    expectParameters(target.PointParameters, set[1], "unchanged after a refused value");
+  }
+  std::string message;
+  try {
+    TGLPoints target(nullptr);
+    LoadObject(target, {{"PointParams", otherVersion}});
+  } catch (const platform::FormatError& e) {
+    message = e.what();
+  }
+  EXPECT_EQ(message, "TGLPointParameters : unknown archive version 1");
 }
