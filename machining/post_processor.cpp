@@ -3,6 +3,7 @@
 #include <cctype>
 #include <cmath>
 #include <optional>
+#include <vector>
 
 #include "machining/nc_words.h"
 #include "platform/dialogs.h"
@@ -59,11 +60,13 @@ std::string FileNameWithoutFolder(const std::string& path) {
 
 // Text between the comment delimiters, as every control reads it: plain ASCII (many refuse bytes
 // above 127), upper-cased whole, on one line. The delimiters' first characters become blanks so the
-// text cannot close the comment early or open a nested one.
+// text cannot close the comment early or open a nested one. Nothing to say gives no comment at all:
+// "()" is noise to the machinist and an error to some controls.
 std::string CommentText(std::string_view text, const PostProcessorSettings& s) {
   std::string body = platform::ToUpperAscii(platform::TransliterateToAscii(text));
   for (char& c : body)
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+  if (platform::Trim(body).empty()) return {};
   const std::string start = platform::ToUpperAscii(s.startComment), end = platform::ToUpperAscii(s.endComment);
   for (const std::string* delimiter : {&start, &end}) {
     if (delimiter->empty()) continue;
@@ -264,6 +267,8 @@ std::string PostKeyValue(std::string_view key, double x, double y, const NcJob& 
 
 std::string ExpandPostTemplate(std::string_view templ, double x, double y, const NcJob& job, NcWriter& writer) {
   std::string out;
+  // Starts of the lines on which a comment key came out empty: such a line, blank once expanded, goes.
+  std::vector<size_t> emptyCommentLines;
   std::string_view rest = templ;
   for (;;) {
     size_t open = rest.find('[');
@@ -271,17 +276,30 @@ std::string ExpandPostTemplate(std::string_view templ, double x, double y, const
     size_t close = open == std::string_view::npos ? open : rest.find(']', open + 1);
     if (close == std::string_view::npos) {
       out += rest;  // no complete pair left: the rest is copied as it stands
-      return out;
+      break;
     }
     out += rest.substr(0, open);
-    std::string value = PostKeyValue(rest.substr(open + 1, close - open - 1), x, y, job, writer);
+    const std::string_view key = rest.substr(open + 1, close - open - 1);
+    std::string value = PostKeyValue(key, x, y, job, writer);
     rest.remove_prefix(close + 1);
     // A word at the start of a line carries no separator when no block number precedes it; on the
     // template's first line it keeps it, as the post-processors were written against.
     bool lineStart = out.size() > 1 && out.back() == '\n';
     if (!writer.settings.outputSeq && lineStart && value.size() > 1 && value.front() == ' ') value.erase(0, 1);
+    if (value.empty() && (key == "toolname" || key == "progname")) {
+      const size_t feed = out.rfind('\n');
+      const size_t lineBegin = feed == std::string::npos ? 0 : feed + 1;
+      if (emptyCommentLines.empty() || emptyCommentLines.back() != lineBegin) emptyCommentLines.push_back(lineBegin);
+    }
     out += value;
   }
+  // From the last line back, so the starts before stay where they are.
+  for (auto begin = emptyCommentLines.rbegin(); begin != emptyCommentLines.rend(); ++begin) {
+    const size_t feed = out.find('\n', *begin);
+    const size_t end = feed == std::string::npos ? out.size() : feed + 1;
+    if (platform::Trim(out.substr(*begin, end - *begin)).empty()) out.erase(*begin, end - *begin);
+  }
+  return out;
 }
 
 }  // namespace machining

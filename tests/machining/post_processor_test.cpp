@@ -234,6 +234,34 @@ TEST(PostProcessor, TemplateSeparatorsAndLineStarts) {
   EXPECT_EQ(ExpandPostTemplate("[n][xrapid]\r\n[n] M30\r\n", 10, 5, job, n), "N1 X10.000\r\nN2 M30\r\n");
 }
 
+// A tool or file without a name gives no comment: a line that held only that comment goes, every other
+// line stays exactly as the template has it.
+TEST(PostProcessor, NoEmptyComments) {
+  const struct {
+    const char *templ, *toolName, *ncFile, *expected;
+  } cases[] = {
+      {"%\r\n[toolname]\r\nG21\r\n", "", "", "%\r\nG21\r\n"},
+      {"%\r\n[toolname]\r\nG21\r\n", " \t ", "", "%\r\nG21\r\n"},
+      {"%\r\n[toolname]\r\nG21\r\n", "Ball", "", "%\r\n(BALL)\r\nG21\r\n"},
+      {"[progname]\r\n[toolname]\r\n", "", "/jobs/a.nc", "(A.NC)\r\n"},
+      {"[progname] [toolname]\r\nM30", "", "", "M30"},
+      {"%\r\n[progname][toolname]", "", "", "%\r\n"},
+      {"G0 [toolname]\r\nM30\r\n", "", "", "G0 \r\nM30\r\n"},
+      {"[toolname]M3\r\n", "", "", "M3\r\n"},
+      {"%\r\n \r\n[toolname]\r\n", "", "", "%\r\n \r\n"},
+      {"[toolname]", "", "", ""},
+  };
+  for (const auto& c : cases) {
+    NcWriter w;
+    NcJob job;
+    job.toolName = c.toolName;
+    job.ncFileName = c.ncFile;
+    EXPECT_EQ(ExpandPostTemplate(c.templ, 0, 0, job, w), c.expected) << c.templ << " / \"" << c.toolName << "\"";
+  }
+  NcWriter w;
+  EXPECT_EQ(PostKeyValue("toolname", 0, 0, NcJob{}, w), "");
+}
+
 TEST(PostProcessor, TemplateBracketsWithoutPairs) {
   NcWriter w;
   NcJob job;
