@@ -706,12 +706,16 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The record a document save writes, once the picture is there and the record passes the reader's
   // checks; raises otherwise (nothing written).
   machining::TDocumentRecord RecordToSave();
+  // The folder of the picture last opened, where the first NC-file dialog and the first Save start;
+  // the user's documents when there is none.
+  std::string PictureFolder() const;
   // Writes a record RecordToSave gave.
   void WriteDocument(const std::string& path, const machining::TDocumentRecord& record);
   bool SaveJobToItsFile();
-  // The fingerprint of what a save would write now; none when a field cannot be saved.
-  std::optional<uint64_t> CurrentFingerprint() const;
-  void MarkJobSaved();
+  // The fingerprint of what a save would write now (with `ncPath` in place of the job's NC file when
+  // given); none when a field cannot be saved.
+  std::optional<uint64_t> CurrentFingerprint(const std::string* ncPath = nullptr) const;
+  void MarkJobSaved(const std::string* ncPath = nullptr);
   // The next job starts: the job object, and what the window shows of the last one (NC file, listing,
   // toolpath, time, "Z no cut").
   void StartNextJob();
@@ -775,6 +779,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::string openDialogFile_;  // the image dialog's file name
   std::string openDialogDir_;
   std::string ncFolder_;
+  std::string saveFolder_;  // where Save last wrote, this session
   // The job the user works on.
   machining::Job job_;
   machining::NcWriter writer_;

@@ -28,6 +28,7 @@
 #include "machining/stl_writer.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
+#include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/numbers.h"
 
@@ -119,16 +120,18 @@ bool TfrmMain::SaveJobToItsFile() {
   return !job_.Changed(CurrentFingerprint());
 }
 
-std::optional<uint64_t> TfrmMain::CurrentFingerprint() const {
+std::optional<uint64_t> TfrmMain::CurrentFingerprint(const std::string* ncPath) const {
   try {
-    return machining::JobFingerprint(job_.workBitmap.get(), machining::DocumentRecordBytes(RecordFromFields()));
+    machining::TDocumentRecord record = RecordFromFields();
+    if (ncPath) record.ncPath = *ncPath;
+    return machining::JobFingerprint(job_.workBitmap.get(), machining::DocumentRecordBytes(record));
   } catch (const std::exception&) {
     // A field the record cannot hold is a change nobody has saved.
     return std::nullopt;
   }
 }
 
-void TfrmMain::MarkJobSaved() { job_.MarkSaved(CurrentFingerprint().value_or(0)); }
+void TfrmMain::MarkJobSaved(const std::string* ncPath) { job_.MarkSaved(CurrentFingerprint(ncPath).value_or(0)); }
 
 void TfrmMain::StartNextJob() {
   // A command still going belongs to the job that goes: its clicks must not draw into the next one.
@@ -239,6 +242,9 @@ void TfrmMain::sbtOpenClick() {
   const bool blocked = resolution->blockSignals(true);
   resolution->setChecked(true);
   resolution->blockSignals(blocked);
+  // The NC file the opened file names: a document that keeps none asks for one on its way to the
+  // cutting page, and the name chosen there is a change the document does not hold yet.
+  const std::string openedNcPath = document ? parsed->record.ncPath : std::string();
   if (document) {
     job_.documentFile = path;
     job_.savedDocument = path;
@@ -251,8 +257,8 @@ void TfrmMain::sbtOpenClick() {
   job_.referenceCode = 0;
   dxfRotation_ = 0;
   if (!document) AbilitaBt3d(false);
-  // As opened, the job has nothing to save.
-  MarkJobSaved();
+  // As opened, the job has nothing to save but the NC file chosen on the way.
+  MarkJobSaved(&openedNcPath);
 }
 
 // --- the record ---
@@ -374,25 +380,32 @@ void TfrmMain::sbtSaveClick() {
   if (!job_.documentFile.empty()) {
     proposed = std::filesystem::path(job_.documentFile).replace_extension().string();
   } else {
-    // No picture opened yet (the dialog's own "*.*", or nothing): "t". A job never saved starts in the
-    // user's documents, not in the program's folder.
+    // A job never saved: the picture's name (none opened yet, the dialog's own "*.*" or nothing: "t")
+    // where the user last saved, or beside the picture.
     const std::filesystem::path name = std::filesystem::path(settings_.fOpen).filename();
     const bool none = name.empty() || name == "*.*";
-    proposed = UserDocumentsFolder() + (none ? std::string("t") : std::filesystem::path(name).replace_extension().string());
+    const std::string folder = saveFolder_.empty() ? PictureFolder() : saveFolder_;
+    proposed = platform::JoinPath(folder, none ? std::string("t") : std::filesystem::path(name).replace_extension().string());
   }
-  const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", proposed, kSaveFilter, 1});
-  if (choice.path.empty()) return;
-  std::string path = choice.path;
-  const int type = choice.filterIndex;
-  if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception("Choose a file type to save.");
-  // The filter's suffix first, so the question below is asked of the file really written.
-  if (!std::filesystem::path(path).has_extension()) path += kSaveSuffixes[type - 1];
-  // What Open would refuse is said before anything is asked or written.
+  int type = 0;
   std::optional<machining::TDocumentRecord> record;
-  if (type == kSaveDocument) record = RecordToSave();
-  if (type == kSaveDxf && !DxfHasEntity()) return;
-  if (!ConfirmReplace(path)) return;
+  const platform::FileChoice choice =
+      ChooseFileToWrite({"", proposed, kSaveFilter, 1}, [&](const platform::FileChoice& chosen) -> std::string {
+        type = chosen.filterIndex;
+        if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception("Choose a file type to save.");
+        // The filter's suffix first, so the question over an existing file is asked of the file really written.
+        std::string path = chosen.path;
+        if (!std::filesystem::path(path).has_extension()) path += kSaveSuffixes[type - 1];
+        // What Open would refuse is said before anything is asked or written.
+        record.reset();
+        if (type == kSaveDocument) record = RecordToSave();
+        if (type == kSaveDxf && !DxfHasEntity()) return {};
+        return path;
+      });
+  const std::string& path = choice.path;
+  if (path.empty()) return;
   job_.documentFile = path;
+  saveFolder_ = std::filesystem::path(path).parent_path().string();
   Messaggio("");
   switch (type) {
     case kSaveDocument:
@@ -405,6 +418,15 @@ void TfrmMain::sbtSaveClick() {
       Cad2DWriteDxf(path);
       break;
   }
+}
+
+std::string TfrmMain::PictureFolder() const {
+  // The dialog's own "*.*" names no picture.
+  const std::filesystem::path picture(settings_.fOpen);
+  std::error_code error;
+  if (picture.has_parent_path() && picture.filename() != "*.*" && std::filesystem::is_directory(picture.parent_path(), error))
+    return picture.parent_path().string();
+  return UserDocumentsFolder();
 }
 
 machining::TDocumentRecord TfrmMain::RecordToSave() {

@@ -81,12 +81,14 @@ void TfrmMain::sbtNewNcClick() {
   // The NC-file page's own text while its dialog is open (the slot before it is the point grid's).
   ShowPageStatus(kPageNcFile);
   const std::string name = CleanNcBaseName(settings_.fOpen);
+  // The folder last chosen, or (none yet, or gone since) the picture's.
   std::error_code error;
   if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_.clear();
+  const std::string folder = ncFolder_.empty() ? PictureFolder() : ncFolder_;
   const std::string extension = writer_.settings.fileExtension;
   const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
                                           extension);
-  const std::string chosen = ChooseFileToWrite(ncFolder_ + name, filter, extension);
+  const std::string chosen = ChooseFileToWrite(platform::JoinPath(folder, name), filter, extension);
   if (chosen.empty()) {
     // The page's own text comes back: the dialog's prompt belongs to no page.
     ShowPageStatus(kPageNcFile);

@@ -203,8 +203,8 @@ void TfrmMain::ApplySettings() {
     openDialogFile_.clear();
     openDialogDir_ = platform::JoinPath(platform::ProgramDir(), "sample");
   }
+  // Empty until the user chooses a folder: the NC-file dialog then starts beside the picture.
   ncFolder_ = s.ncPath;
-  if (ncFolder_.empty()) ncFolder_ = UserDocumentsFolder();
 }
 
 void TfrmMain::ApplyFormColor(platform::TColor color) {

@@ -18,11 +18,23 @@ bool ConfirmReplace(const std::string& path) {
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 
+platform::FileChoice ChooseFileToWrite(platform::FileDialogRequest request,
+                                      const std::function<std::string(const platform::FileChoice&)>& complete) {
+  for (;;) {
+    platform::FileChoice choice = platform::CurrentDialogs().SaveFile(request);
+    if (choice.path.empty()) return {};
+    choice.path = complete(choice);
+    if (choice.path.empty() || ConfirmReplace(choice.path)) return choice;
+    // Not that file: the dialog again, where the user was.
+    request.initialPath = choice.path;
+    request.filterIndex = choice.filterIndex;
+  }
+}
+
 std::string ChooseFileToWrite(const std::string& initialPath, const std::string& filter, const std::string& extension) {
-  const platform::FileChoice choice = platform::CurrentDialogs().SaveFile({"", initialPath, filter, 1});
-  if (choice.path.empty()) return {};
-  const std::string path = WithDefaultExtension(choice.path, extension);
-  return ConfirmReplace(path) ? path : std::string();
+  return ChooseFileToWrite({"", initialPath, filter, 1}, [&extension](const platform::FileChoice& choice) {
+           return WithDefaultExtension(choice.path, extension);
+         }).path;
 }
 
 std::string UserDocumentsFolder() {

@@ -224,8 +224,8 @@ TEST_F(DocumentTest, SaveTypesSuffixesAndTheOverwriteQuestion) {
   // Cancelled: nothing written, the status text stays.
   Save("", 1);
   EXPECT_EQ(Status(), "save where?");
-  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, app::UserDocumentsFolder() + "relief")
-      << "the picture's name without folder and type, in the user's documents";
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, dir_.File("pictures/relief"))
+      << "the picture's name without type, beside the picture";
   EXPECT_EQ(dialogs_.fileRequests.back().filter,
             "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL|Dxf files (3D FACE) (*.dxf)|*.DXF");
 

@@ -193,6 +193,63 @@ TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
   EXPECT_EQ(FileText(dir_.File("nc/first.nc")), first) << "No leaves the file byte for byte";
 }
 
+// No to replacing a file brings the dialog back with that name and type, as desktop save dialogs do:
+// the NC-file dialog, Save and the listing's Save. The first NC-file dialog and the first Save start
+// beside the picture, later ones where the user last chose.
+TEST_F(JobSafetyTest, NoToReplacingBringsTheDialogBack) {
+  WalkToCutting(dir_.File("nc/first"));
+  EXPECT_EQ(dialogs_.fileRequests[1].initialPath, dir_.File("pictures/relief")) << "the first NC file beside the picture";
+  Click("sbtNcCalc");
+  Click("sbtNextB6");
+  dir_.Write("nc/taken.qvx", std::string("mine"));
+  dir_.Write("nc/taken.nc", std::string("mine"));
+  const struct {
+    const char* what;
+    std::function<void()> open;
+    int filter;  // the type chosen in the dialog, 0: the dialog has one
+    std::string taken, written;
+  } cases[] = {
+      {"NC-file dialog", [&] { main_->sbtNewNcClick(); }, 0, dir_.File("nc/taken.nc"), dir_.File("nc/free.nc")},
+      {"Save", [&] { Click("sbtSave"); }, 1, dir_.File("nc/taken.qvx"), dir_.File("nc/free.qvx")},
+      {"listing Save", [&] { Click("sbtIsoSave"); }, 0, dir_.File("nc/taken.nc"), dir_.File("nc/listing.nc")},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool takeAnother : {false, true}) {
+      const size_t shown = dialogs_.fileRequests.size();
+      const std::string stem = std::filesystem::path(c.taken).replace_extension().string();
+      dialogs_.fileNames = {stem, takeAnother ? c.written : ""};
+      dialogs_.filterIndexes = c.filter ? std::vector<int>{c.filter, c.filter} : std::vector<int>{};
+      dialogs_.answers = {Answer::No};
+      c.open();
+      ASSERT_EQ(dialogs_.fileRequests.size(), shown + 2) << "No shows the dialog again";
+      const platform::FileDialogRequest& again = dialogs_.fileRequests.back();
+      EXPECT_EQ(again.initialPath, c.taken) << "with the name asked about, its type added";
+      EXPECT_EQ(again.filter, dialogs_.fileRequests[shown].filter);
+      if (c.filter) {
+        EXPECT_EQ(again.filterIndex, c.filter) << "and the type chosen";
+      }
+      EXPECT_EQ(FileText(c.taken), "mine") << "the file the user kept";
+      if (c.filter || c.what == std::string("listing Save")) {
+        EXPECT_EQ(platform::FileExists(c.written), takeAnother) << "the other name is written, a cancel writes nothing";
+      } else {
+        EXPECT_EQ(main_->Job().ncFileName == c.written, takeAnother) << "the other name is the job's NC file";
+      }
+    }
+  }
+
+  // The next picture: its NC-file dialog and Save start where the user last chose.
+  const std::string second = WritePicture("elsewhere/second.bmp");
+  dialogs_.answers = {Answer::Yes};  // the job as saved: the plain question
+  dialogs_.fileNames = {second, ""};
+  Click("sbtOpen");
+  for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3"}) Click(next);
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, dir_.File("nc/second"));
+  dialogs_.fileNames = {""};
+  Click("sbtSave");
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, dir_.File("nc/second"));
+}
+
 TEST_F(JobSafetyTest, AReceivedDocumentNamingAnotherFileOrPostIsNeverTrusted) {
   // A received document whose NC path names a text file elsewhere on the disk: Calculate asks, and
   // No leaves it byte for byte.
@@ -263,15 +320,15 @@ TEST_F(JobSafetyTest, AChangedJobIsOfferedForSavingBeforeItGoes) {
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel);
 
-  // Save of a job never saved runs the save dialog, which starts in the user's documents; New goes on
-  // once it is saved.
+  // Save of a job never saved runs the save dialog, which starts beside the picture; New goes on once
+  // it is saved.
   const std::string document = dir_.File("job.qvx");
   dialogs_.answers = {Answer::Yes};
   dialogs_.fileNames = {document};
   dialogs_.filterIndexes = {1};
   Click("sbtNew");
   ASSERT_TRUE(platform::FileExists(document));
-  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, app::UserDocumentsFolder() + "relief") << "not the program's folder";
+  EXPECT_EQ(dialogs_.fileRequests.back().initialPath, dir_.File("pictures/relief")) << "not the program's folder";
   EXPECT_EQ(main_->WorkingBitmap(), nullptr) << "saved, then the next job";
   auto feedPlaneIn = [&] {
     const platform::MappedFile file(document);
@@ -297,6 +354,102 @@ TEST_F(JobSafetyTest, AChangedJobIsOfferedForSavingBeforeItGoes) {
   ASSERT_EQ(dialogs_.messages.size(), 1u);
   EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel);
   EXPECT_FLOAT_EQ(feedPlaneIn(), 8.0f);
+}
+
+// Closing the window, Exit, New and Open all ask the one Save / Discard / Cancel question whenever the
+// job differs from its document, the NC file included, and only the plain question when nothing changed.
+TEST_F(JobSafetyTest, EveryWayOutAsksAboutAChangedJob) {
+  int run = 0;
+  const struct {
+    const char* what;
+    std::function<void()> change;  // after opening the saved document
+    bool changed;
+    // The document keeps no NC file: opening it asks for one on its way to the cutting page.
+    bool ncChosenWhileOpening = false;
+  } states[] = {
+      {"as opened", [] {}, false},
+      {"an NC file chosen while it opened", [] {}, true, true},
+      {"calculated as opened",
+       [this] {
+         dialogs_.answers = {Answer::Yes};  // the document's NC file may be written again
+         Click("sbtNcCalc");
+       },
+       false},
+      {"another NC file, calculated",
+       [this, &run] {
+         dialogs_.fileNames = {dir_.File("nc/other" + std::to_string(run))};
+         main_->sbtNewNcClick();
+         Click("sbtNcCalc");
+       },
+       true},
+      {"another NC file", [this, &run] {
+         dialogs_.fileNames = {dir_.File("nc/other" + std::to_string(run))};
+         main_->sbtNewNcClick();
+       }, true},
+      {"a field", [this] { Edit("txtStock")->setText("0.25"); }, true},
+  };
+  const struct {
+    const char* what;
+    std::function<void()> leave;
+    const char* plainQuestion;
+  } exits[] = {
+      {"close", [this] { main_->close(); }, "Leave?"},
+      {"Exit", [this] { main_->sbtExitClick(); }, "Leave?"},
+      {"New", [this] { Click("sbtNew"); }, "Discard the job?"},
+      {"Open",
+       [this] {
+         dialogs_.fileNames = {picture_};
+         Click("sbtOpen");
+       },
+       "Discard the job?"},
+  };
+  for (const auto& exit : exits) {
+    for (const auto& state : states) {
+      SCOPED_TRACE(std::string(exit.what) + ", " + state.what);
+      // Each run a job of its own, so no file of an earlier run is asked about.
+      const std::string job = "job" + std::to_string(++run), document = dir_.File(job + ".qvx");
+      Start().SetReplayWait([](int) {});
+      if (state.ncChosenWhileOpening) {
+        Open(picture_);
+        WalkToDepth();
+      } else {
+        OpenAndWalkToCutting(dir_.File("nc/" + job));
+        Click("sbtNcCalc");
+      }
+      SaveDocumentAs(document);
+      dialogs_.answers = {Answer::Yes};
+      dialogs_.fileNames = {document, dir_.File("nc/" + job)};
+      Click("sbtOpen");
+      ASSERT_EQ(Page(), app::kPageCutting);
+      ASSERT_EQ(main_->Job().ncFileName, dir_.File("nc/" + job + ".nc"));
+      state.change();
+      const std::string ncFile = main_->Job().ncFileName;
+
+      // The user stays: Cancel to the Save question, No to the plain one.
+      dialogs_.messages.clear();
+      dialogs_.answers = {state.changed ? Answer::Cancel : Answer::No};
+      dialogs_.fileNames = {};
+      exit.leave();
+      ASSERT_EQ(dialogs_.messages.size(), 1u) << Messages();
+      if (state.changed) {
+        EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::SaveDiscardCancel) << Messages();
+      } else {
+        EXPECT_EQ(dialogs_.messages[0].text, exit.plainQuestion);
+        EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::YesNo);
+      }
+      EXPECT_NE(main_->WorkingBitmap(), nullptr) << "the job stays";
+      EXPECT_EQ(main_->Job().ncFileName, ncFile) << "and its NC file with it";
+
+      // Save, when asked, keeps the NC file in the document.
+      if (state.changed) {
+        dialogs_.messages.clear();
+        dialogs_.answers = {Answer::Yes};
+        exit.leave();
+        const platform::MappedFile file(document);
+        EXPECT_EQ(machining::ParseDocument(file.Data(), file.Size()).record.ncPath, ncFile);
+      }
+    }
+  }
 }
 
 TEST_F(JobSafetyTest, SaveRefusesWhatOpenWouldRefuse) {
