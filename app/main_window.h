@@ -419,6 +419,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void EndCommand();
   // The running operation ended (stopped: by a stop, not by its own last state).
   void CommandOperationEnded(bool stopped);
+  // A construction's failure text, shown until the next action succeeds or the command ends: then
+  // the running state's own text (or the page's) takes its place.
+  void ClearFailureText();
   static bool IsTransformPage(int page);
   void StopCommandPick();
   bool CommandActive() const { return commandActive_; }
@@ -809,6 +812,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   double savedGridX_ = 10.0, savedGridY_ = 10.0;
   std::vector<int> pageSet_;
   bool commandActive_ = false;
+  std::string failureText_;         // the failure shown in the status line; empty when none
+  bool failedThisOperation_ = false;  // the running operation reported a failure
   bool startingOperation_ = false;
   int commandPage_ = kNoCommandPage;
   int commandReturnPage_ = -1;  // the wizard page shown when the command started; none: -1

@@ -15,6 +15,7 @@
 #include "app/drawing_edits.h"
 #include "app/glyphs.h"
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "cad/construction_commands.h"
 #include "cad/viewport2d.h"
 #include "lang/lang.h"
@@ -139,7 +140,18 @@ bool TfrmMain::IsTransformPage(int page) {
   return std::any_of(std::begin(kTransformPages), std::end(kTransformPages), [page](const TransformPage& t) { return t.page == page; });
 }
 
+void TfrmMain::ClearFailureText() {
+  const std::string failure = std::exchange(failureText_, std::string());
+  if (failure.empty() || StatusText() != failure) return;
+  const std::string description = Prg2DOperationRunning() ? LocalPrg_->Description() : std::string();
+  if (!description.empty()) Messaggio(description);
+  else if (PageControl1_->isVisible()) ShowPageStatus(ActivePage());
+  else Messaggio("");
+}
+
 void TfrmMain::CommandOperationEnded(bool stopped) {
+  // An operation that ended without a failure did what it was asked.
+  if (!stopped && !failedThisOperation_) ClearFailureText();
   if (!commandActive_ || startingOperation_) return;
   if (!stopped && (mode_ == kModeDelete || mode_ == kModeChangeLayer) && commandPage_ == kNoCommandPage) {
     // Delete takes the picked object away, Change Layer puts it on the current layer; each waits
@@ -290,8 +302,13 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   cad::TKQPrg2D& prg = *LocalPrg_;
   // The construction states read the program-wide values when they run.
   prg.ConstructionSettings = construction_;
-  // A construction that cannot act says why in the status line.
-  prg.OnConstructionMessage = [this](const std::string& text) { Messaggio(text); };
+  // A construction that cannot act says why in the status line, until something succeeds.
+  failedThisOperation_ = false;
+  prg.OnConstructionMessage = [this](const std::string& text) {
+    Messaggio(text);
+    failureText_ = text;
+    failedThisOperation_ = true;
+  };
   // Picked objects show as rubber bands with their control points.
   cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
     VistaGrafica_->DrawRubberObject(object, true);

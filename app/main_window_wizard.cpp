@@ -89,6 +89,7 @@ void TfrmMain::BeginCommand(int page) {
 
 void TfrmMain::EndCommand() {
   commandActive_ = false;
+  ClearFailureText();
   commandPage_ = kNoCommandPage;
   VisPagine({kPageRestoreSet});
   // The user comes back to the page the command left, not to the first page of the set.

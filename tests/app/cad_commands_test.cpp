@@ -11,6 +11,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
+#include <functional>
 
 #include "app/drawing_edits.h"
 #include "app/glyphs.h"
@@ -18,6 +19,7 @@
 #include "cad/bitmap2d.h"
 #include "cad/construction.h"
 #include "cad/construction_commands.h"
+#include "cad/corner2d.h"
 #include "cad/viewport2d.h"
 #include "main_window_fixture.h"
 
@@ -386,6 +388,37 @@ TEST_F(CadCommandsTest, FilletRoundsTwoCrossingLinesWithThePageRadius) {
   EXPECT_TRUE(w.CommandActive());
   Click("sbtCloseFillet");
   EXPECT_FALSE(w.LocalPrg().IsBusy());
+}
+
+// A construction's failure text goes once the next action succeeds or another command starts; until
+// then it stands, also while the fillet waits for its next corner.
+TEST_F(CadCommandsTest, AFailureTextGoesWithTheNextSuccessOrCommand) {
+  const struct {
+    const char* what;
+    std::function<void()> next;
+  } rows[] = {
+      {"a fillet that succeeds", [this] { ClickDrawing({{20.0, 0.0}, {50.0, 30.0}}); }},
+      {"another command", [this] { Get<QAction>("mnuTrim")->trigger(); }},
+      {"the fillet page closed", [this] { Click("sbtCloseFillet"); }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    StartShown();
+    Get<QLineEdit>("txtRaccordo")->setText("2");
+    AddLine(0, 0, 100, 0);
+    AddLine(50, -50, 50, 50);
+    // Two circles too far apart for the radius.
+    Cad().AddObject(-1, std::make_unique<cad::TCerchio2D>(-1, cad::Point2D(20, 60), cad::Point2D(25, 60)));
+    Cad().AddObject(-1, std::make_unique<cad::TCerchio2D>(-1, cad::Point2D(80, 60), cad::Point2D(85, 60)));
+    Get<QAction>("mnuFillet")->trigger();
+    ClickDrawing({{25.0, 60.0}, {85.0, 60.0}});
+    QCoreApplication::processEvents();
+    ASSERT_EQ(Status(), cad::kNoTangentArcText);
+    EXPECT_TRUE(main_->CommandActive()) << "the fillet waits for the next corner";
+    row.next();
+    QCoreApplication::processEvents();
+    EXPECT_NE(Status(), cad::kNoTangentArcText);
+  }
 }
 
 // Offset: the picked line's copy at the page's distance, on its left; Flip puts it on the right, and
