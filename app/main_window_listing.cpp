@@ -442,8 +442,11 @@ void TfrmMain::sbtIsoPlayClick() {
       if (backplot_.Read(ListingLine(line), line + 1)) {
         const machining::NcMove move = backplot_.Move();
         if (first) {
-          backplot_.SetPrevious(move.x, move.y);
-          first = false;
+          // The first position the listing gives is the start; a line before it gives none.
+          if (backplot_.Placed()) {
+            backplot_.SetPrevious(move.x, move.y);
+            first = false;
+          }
         } else if (mode3d_) {
           DisegnaNc3d(move);
         } else {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "platform/numbers.h"
@@ -173,6 +174,7 @@ void Backplot::Reset(const PostProcessorSettings& settings, std::string_view fee
   values_.y = reader_.lastY;
   const auto z = platform::ParseDouble(reader_.currentZText);
   z_ = z ? static_cast<float>(*z) : 0.0f;
+  placedX_ = placedY_ = previousPlaced_ = false;
 }
 
 bool Backplot::Read(std::string_view line, int lineNumber) {
@@ -182,11 +184,16 @@ bool Backplot::Read(std::string_view line, int lineNumber) {
   const int32_t modalMotion = reader_.modalMotion;
   const float centreI = reader_.centreI, centreJ = reader_.centreJ;
   const NcLineMotion values = values_;
+  // The reader writes X and Y only when the line gives them: a NaN left standing tells it gave none.
+  values_.x = values_.y = std::numeric_limits<float>::quiet_NaN();
   zTextBefore_.swap(reader_.currentZText);
   reader_.currentZText.clear();
   bool read;
   if (syntax_.dialect == NcDialect::CSH) read = ParseNcLine(reader_, syntax_, platform::ToUpperAscii(line), values_);
   else read = ParseNcLine(reader_, syntax_, line, values_);
+  const bool gaveX = !std::isnan(values_.x), gaveY = !std::isnan(values_.y);
+  if (!gaveX) values_.x = values.x;
+  if (!gaveY) values_.y = values.y;
   const bool newZText = !reader_.currentZText.empty();
   if (!newZText) reader_.currentZText.swap(zTextBefore_);
   // The reader keeps only Z texts that are numbers; an unchanged one was read into z_ already.
@@ -206,6 +213,8 @@ bool Backplot::Read(std::string_view line, int lineNumber) {
                          "a coordinate beyond 1e30 cannot be drawn.");
   }
   if (z) z_ = static_cast<float>(*z);
+  placedX_ = placedX_ || gaveX;
+  placedY_ = placedY_ || gaveY;
   return read;
 }
 
@@ -225,6 +234,7 @@ NcMove Backplot::Move() const {
 void Backplot::SetPrevious(float x, float y) {
   reader_.lastX = x;
   reader_.lastY = y;
+  previousPlaced_ = true;
 }
 
 bool Backplot::Widen(double x, double y) {
@@ -260,12 +270,13 @@ std::optional<ArcSpan> Backplot::Arc(const NcMove& move) const {
 }
 
 bool Backplot::Draw3D(BackplotView& view, const NcMove& move, bool moveTool) {
+  if (!Placed()) return false;
   bool changed = false;
   if (move.motion == 0 || move.motion == 1) {
     changed = Widen(move.x, move.y);
     view.AddNode(move.motion == 0, move.x, move.y, move.z);
   } else if (move.motion == 2 || move.motion == 3) {
-    if (const auto arc = Arc(move)) {
+    if (const auto arc = previousPlaced_ ? Arc(move) : std::nullopt) {
       changed = WidenArc(*arc);
       view.AddArc(static_cast<float>(arc->cx), static_cast<float>(arc->cy), move.z, static_cast<float>(arc->radius),
                   static_cast<float>(arc->startAngle), static_cast<float>(arc->startAngle + arc->sweep),
@@ -283,13 +294,14 @@ bool Backplot::Draw3D(BackplotView& view, const NcMove& move, bool moveTool) {
 }
 
 bool Backplot::Draw2D(BackplotView& view, const NcMove& move) {
+  if (!Placed()) return false;
   bool changed = false;
   const uint32_t color = move.motion == 0 ? kBackplotRapidColor : kBackplotFeedColor;
   if (move.motion == 0 || move.motion == 1) {
     changed = Widen(move.x, move.y);
-    view.DrawLine(color, reader_.lastX, reader_.lastY, move.x, move.y);
+    if (previousPlaced_) view.DrawLine(color, reader_.lastX, reader_.lastY, move.x, move.y);
   } else if (move.motion == 2 || move.motion == 3) {
-    if (const auto arc = Arc(move)) {
+    if (const auto arc = previousPlaced_ ? Arc(move) : std::nullopt) {
       changed = WidenArc(*arc);
       // The view draws counter-clockwise: a clockwise arc is the same points from its end to its start.
       if (move.motion == 2) view.DrawArc(color, arc->cx, arc->cy, arc->radius, arc->endAngle, arc->startAngle);
@@ -298,7 +310,7 @@ bool Backplot::Draw2D(BackplotView& view, const NcMove& move) {
   } else if (IsCycle(move.motion)) {
     changed = Widen(move.x, move.y);
     view.DrawPoint(color, move.x, move.y);
-    view.DrawLine(color, reader_.lastX, reader_.lastY, move.x, move.y);
+    if (previousPlaced_) view.DrawLine(color, reader_.lastX, reader_.lastY, move.x, move.y);
   }
   SetPrevious(move.x, move.y);
   return changed;

@@ -138,7 +138,11 @@ class Backplot {
 
   float PreviousX() const { return reader_.lastX; }
   float PreviousY() const { return reader_.lastY; }
+  // Puts the tool at (x, y): the start the next move is drawn from.
   void SetPrevious(float x, float y);
+  // True once the lines read have given both an X and a Y. Until then the tool stands where the
+  // controller left it, which no listing says: nothing is drawn to or from there.
+  bool Placed() const { return placedX_ && placedY_; }
   // The travel extents (minimum above maximum until a point is drawn).
   float MinX() const { return reader_.minX; }
   float MaxX() const { return reader_.maxX; }
@@ -147,7 +151,8 @@ class Backplot {
   NcDialect Dialect() const { return syntax_.dialect; }
 
   // Draws `move` from the previous position into the 3D toolpath, moving the tool body along when
-  // `moveTool`; the end becomes the previous position. True when an extent changed.
+  // `moveTool`; the end becomes the previous position. True when an extent changed. Nothing is drawn
+  // of a move before the tool is placed, nor from an unknown previous position.
   bool Draw3D(BackplotView& view, const NcMove& move, bool moveTool);
   // The same in the 2D view.
   bool Draw2D(BackplotView& view, const NcMove& move);
@@ -163,6 +168,8 @@ class Backplot {
   NcLineMotion values_;
   std::string zTextBefore_;  // the Z text before the line Read reads, kept to undo a refused line
   float z_ = 0.0f;
+  bool placedX_ = false, placedY_ = false;  // a line gave an X, a Y
+  bool previousPlaced_ = false;             // the previous position is one the listing gave
 };
 
 }  // namespace machining

@@ -91,7 +91,9 @@ class Emitter {
           firstPass_ = false;
           out_ += ExpandPostTemplate(writer_.settings.startOfFile, x, y, job_, writer_);
           // The start template leaves the tool over P at the reference height (the feed plane);
-          // going down from there is a plunge and takes the plunge rate like every other one.
+          // going down from there is a plunge and takes the plunge rate like every other one. The
+          // drawn path starts there too, where the program starts.
+          Draw(true, x, y, p_.feedPlane);
           SetPrevious(x, y, p_.feedPlane);
           plungePending_ = true;
         } else {
@@ -132,6 +134,9 @@ class Emitter {
   void Move(bool rapid, const std::string& feedText, double x, double y, double z) {
     RequireFinite(x, y, z);
     writer_.WriteMoveBlock(out_, rapid ? kRapidMotion : kLinearMotion, feedText, x, y, z);
+    Draw(rapid, x, y, z);
+  }
+  void Draw(bool rapid, double x, double y, double z) {
     if (callbacks_.drawMove)
       callbacks_.drawMove(rapid, static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
   }

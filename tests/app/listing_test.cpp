@@ -12,10 +12,16 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QSpinBox>
+#include <QCheckBox>
 #include <QTextBlock>
 #include <QTimer>
 #include <cmath>
+#include <filesystem>
 #include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
 
 #include "app/find_dialog.h"
 #include "app/main_window.h"
@@ -374,3 +380,111 @@ TEST_F(ListingTest, WindowMessagesDuringAPlay) {
 }
 
 }  // namespace
+
+namespace {
+
+// The positions an NC program moves through, read from its words as a controller would: a word
+// keeps its value until the next one gives another; nothing before the program gives both X and Y.
+struct Span {
+  bool any = false;
+  float first[3] = {0, 0, 0};
+  float low[3] = {0, 0, 0}, high[3] = {0, 0, 0};
+  void Add(const float p[3]) {
+    for (int i = 0; i < 3; ++i) {
+      if (!any) first[i] = low[i] = high[i] = p[i];
+      low[i] = std::min(low[i], p[i]);
+      high[i] = std::max(high[i], p[i]);
+    }
+    any = true;
+  }
+};
+
+Span ProgramSpan(const std::string& program, float feedPlane) {
+  Span span;
+  float at[3] = {0, 0, feedPlane};
+  bool known[2] = {false, false};
+  std::istringstream lines(program);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.find('(') != std::string::npos) line.erase(line.find('('));
+    bool moved = false;
+    for (int axis = 0; axis < 3; ++axis) {
+      const size_t word = line.find("XYZ"[axis]);
+      if (word == std::string::npos) continue;
+      at[axis] = std::stof(line.substr(word + 1));
+      if (axis < 2) known[axis] = true;
+      moved = true;
+    }
+    if (moved && known[0] && known[1]) span.Add(at);
+  }
+  return span;
+}
+
+Span DrawnSpan(const std::vector<app::ToolpathNode>& nodes) {
+  Span span;
+  for (const app::ToolpathNode& node : nodes) {
+    const float p[3] = {node.x, node.y, node.z};
+    span.Add(p);
+  }
+  return span;
+}
+
+}  // namespace
+
+// The 3D view draws the program's own moves: after Calculate and when the listing is stepped or
+// played, the drawn path starts where the program starts and reaches exactly as far as it does.
+TEST_F(ListingTest, TheDrawnPathIsTheProgramsOwn) {
+  const struct {
+    const char* reference;
+    const char* depthCuts;
+    bool rows90;
+  } cases[] = {{"rbtOrigine1", "1", false}, {"rbtOrigine0", "2", true}, {"rbtOrigine3", "1", true}};
+  std::filesystem::create_directories(dir_.File("nc"));
+  int run = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.reference);
+    ListingMain& w = Start<ListingMain>();
+    dialogs_.fileNames = {picture_, dir_.File("nc/path" + std::to_string(++run))};
+    Click("sbtOpen");
+    Click("sbtNextB1");
+    Click(c.reference);
+    for (const char* next : {"sbtNextB2", "sbtNextB3", "sbtNextB4", "sbtNextB5"}) Click(next);
+    ASSERT_EQ(Page(), app::kPageCutting);
+    Get<QLineEdit>("txtAspor_Z")->setText("1");
+    Get<QSpinBox>("sedPass_Z")->setValue(std::stoi(c.depthCuts));
+    Get<QCheckBox>("chkVerticale")->setChecked(c.rows90);
+    dialogs_.messages.clear();
+    Click("sbtNcCalc");
+    ASSERT_TRUE(dialogs_.messages.empty()) << dialogs_.messages[0].text;
+    const std::string program = Listing()->toPlainText().toStdString();
+    const Span wanted = ProgramSpan(program, 2.0f);
+    ASSERT_TRUE(wanted.any) << program;
+
+    auto expectSpan = [&](const char* when) {
+      const Span drawn = DrawnSpan(w.ToolpathNodes());
+      ASSERT_TRUE(drawn.any) << when;
+      for (int i = 0; i < 3; ++i) {
+        // The listing rounds to three decimals.
+        EXPECT_NEAR(drawn.first[i], wanted.first[i], 5e-4) << when << ": the path starts where the program does, axis " << i;
+        EXPECT_NEAR(drawn.low[i], wanted.low[i], 5e-4) << when << ": axis " << i;
+        EXPECT_NEAR(drawn.high[i], wanted.high[i], 5e-4) << when << ": axis " << i;
+      }
+    };
+    expectSpan("after Calculate");
+
+    Click("sbtNextB6");
+    ASSERT_EQ(Page(), app::kPageListing);
+    Click("sbtIsoRev");
+    for (int line = 0; line < w.ListingLineCount(); ++line) w.sbtIsoStepClick();
+    expectSpan("stepped");
+
+    Click("sbtIsoRev");
+    Listing()->moveCursor(QTextCursor::Start);
+    w.sbtIsoPlayClick();
+    // A play takes its first position as the start without drawing it: from the second on.
+    const Span played = DrawnSpan(w.ToolpathNodes());
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_GE(played.low[i], wanted.low[i] - 5e-4) << "played: axis " << i;
+      EXPECT_LE(played.high[i], wanted.high[i] + 5e-4) << "played: axis " << i;
+    }
+  }
+}

@@ -331,3 +331,44 @@ TEST(Backplot, DrawsTheMovesIn2D) {
 
 }  // namespace
 }  // namespace machining
+
+namespace machining {
+namespace {
+
+// Until the listing has given both an X and a Y the tool stands where the controller left it: the
+// lines before draw nothing, in 3D or 2D, and leave the extents alone; nothing is drawn from there.
+TEST(Backplot, NothingIsDrawnBeforeTheToolIsPlaced) {
+  using Calls = std::vector<std::string>;
+  const struct {
+    const char* what;
+    std::vector<const char*> lines;
+    Calls drawn3D, drawn2D;
+  } cases[] = {
+      {"a program's start",
+       {"%", "G21 G90 G17 G40 G49 G80 G94", "T1 M6", "G0 X1 Y2", "G43 H1 Z2", "G1 Z-1", "X4"},
+       {"rapid 1 2 5", "rapid 1 2 2", "feed 1 2 -1", "feed 4 2 -1"},
+       {"yellow line 1 2 1 2", "cyan line 1 2 1 2", "cyan line 1 2 4 2"}},
+      {"X first, then Y", {"G0 X3", "Z1", "Y4", "G1 X5"}, {"rapid 3 4 1", "feed 5 4 1"}, {"cyan line 3 4 5 4"}},
+      {"an arc before a position", {"G2 X5 Y0 I2 J0", "G1 X6"}, {"feed 6 0 5"}, {"cyan line 5 0 6 0"}},
+      {"a cycle first", {"G81 X3 Y4 Z-1 R2"}, {"rapid 3 4 2", "feed 3 4 -1", "feed 3 4 2"}, {"cyan point 3 4"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (bool threeD : {true, false}) {
+      Backplot plot;
+      plot.Reset(PostProcessorSettings(), "5");
+      RecordingView view;
+      for (const char* line : c.lines)
+        if (plot.Read(line)) {
+          if (threeD) plot.Draw3D(view, plot.Move(), false);
+          else plot.Draw2D(view, plot.Move());
+        }
+      EXPECT_EQ(view.calls, threeD ? c.drawn3D : c.drawn2D) << (threeD ? "3D" : "2D");
+      EXPECT_LT(plot.MaxX(), 10) << "no extent reaches the reader's start";
+      EXPECT_GT(plot.MinX(), 0);
+    }
+  }
+}
+
+}  // namespace
+}  // namespace machining

@@ -157,22 +157,27 @@ TEST(Calculate, SmallJobEndToEnd) {
   EXPECT_EQ(relief.stockToLeave, 0.0f);
   EXPECT_EQ(job.referenceHeight, 2.0);
 
-  // Every move is drawn, suppressed words or not: 18 feeds, 4 rapids.
-  ASSERT_EQ(moves.size(), 22u);
+  // Every move is drawn, suppressed words or not, from where the program starts (the start
+  // template's rapid to the first point at the feed plane): 18 feeds, 5 rapids.
+  ASSERT_EQ(moves.size(), 23u);
   int rapids = 0;
   for (const Move& m : moves) rapids += m.rapid;
-  EXPECT_EQ(rapids, 4);
-  EXPECT_FALSE(moves[0].rapid);
-  EXPECT_EQ(moves[0].z, 0.5f);
-  EXPECT_TRUE(moves[9].rapid);  // retract after the first depth cut
-  EXPECT_EQ(moves[9].z, 2.0f);
-  EXPECT_TRUE(moves[10].rapid);
-  EXPECT_EQ(moves[10].x, 13.0f);
+  EXPECT_EQ(rapids, 5);
+  EXPECT_TRUE(moves[0].rapid);
+  EXPECT_EQ(moves[0].x, 10.0f);
+  EXPECT_EQ(moves[0].y, 20.0f);
+  EXPECT_EQ(moves[0].z, 2.0f);
+  EXPECT_FALSE(moves[1].rapid);
+  EXPECT_EQ(moves[1].z, 0.5f);
+  EXPECT_TRUE(moves[10].rapid);  // retract after the first depth cut
+  EXPECT_EQ(moves[10].z, 2.0f);
   EXPECT_TRUE(moves[11].rapid);
-  EXPECT_EQ(moves[11].x, 10.0f);
-  EXPECT_EQ(moves[11].z, 2.0f);
-  EXPECT_FALSE(moves[12].rapid);
-  EXPECT_EQ(moves[12].z, 0.0f);
+  EXPECT_EQ(moves[11].x, 13.0f);
+  EXPECT_TRUE(moves[12].rapid);
+  EXPECT_EQ(moves[12].x, 10.0f);
+  EXPECT_EQ(moves[12].z, 2.0f);
+  EXPECT_FALSE(moves[13].rapid);
+  EXPECT_EQ(moves[13].z, 0.0f);
 }
 
 TEST(Calculate, ThreeDepthCutsFromTheDeepestOffsetDown) {
@@ -231,9 +236,10 @@ TEST(Calculate, ZeroAndNinetyDegreePasses) {
   size_t across = 0;
   for (size_t n = 0; n < moves.size(); ++n)
     if (moves[n].rapid && moves[n].x == 10.0f && moves[n].y == 20.0f) across = n;
-  // Nine feed moves of the 0 degree passes, the rapid up, then across.
-  ASSERT_EQ(across, 10u);
-  for (size_t n = 0; n < 9; ++n) EXPECT_FALSE(moves[n].rapid);
+  // The start, nine feed moves of the 0 degree passes, the rapid up, then across.
+  ASSERT_EQ(across, 11u);
+  EXPECT_TRUE(moves[0].rapid);
+  for (size_t n = 1; n < 10; ++n) EXPECT_FALSE(moves[n].rapid);
   EXPECT_TRUE(moves[across - 1].rapid);
   EXPECT_EQ(moves[across - 1].x, 13.0f);
   EXPECT_EQ(moves[across - 1].z, 2.0f);
@@ -258,17 +264,18 @@ TEST(Calculate, PassesCloserThanTwoStepoversJoinedByAFeedMove) {
   std::vector<Move> moves;
   std::string out;
   WriteNcProgram(list, params, writer, job, Recorder(moves), out);
-  ASSERT_EQ(moves.size(), 2u + 2u + 2u + 2u + 1u);
-  EXPECT_FALSE(moves[2].rapid) << "1.9 stepovers: straight there at the feed rate";
-  EXPECT_EQ(moves[2].y, 1.9f);
-  EXPECT_TRUE(moves[4].rapid) << "2.1 stepovers: up";
-  EXPECT_EQ(moves[4].x, 0.0f);
-  EXPECT_EQ(moves[4].y, 1.9f);
-  EXPECT_EQ(moves[4].z, 2.0f);
-  EXPECT_TRUE(moves[5].rapid) << "across";
-  EXPECT_EQ(moves[5].y, 4.0f);
-  EXPECT_FALSE(moves[6].rapid) << "plunge";
-  EXPECT_EQ(moves[6].z, -1.0f);
+  ASSERT_EQ(moves.size(), 1u + 2u + 2u + 2u + 2u + 1u);
+  EXPECT_TRUE(moves[0].rapid) << "the start, at the feed plane";
+  EXPECT_FALSE(moves[3].rapid) << "1.9 stepovers: straight there at the feed rate";
+  EXPECT_EQ(moves[3].y, 1.9f);
+  EXPECT_TRUE(moves[5].rapid) << "2.1 stepovers: up";
+  EXPECT_EQ(moves[5].x, 0.0f);
+  EXPECT_EQ(moves[5].y, 1.9f);
+  EXPECT_EQ(moves[5].z, 2.0f);
+  EXPECT_TRUE(moves[6].rapid) << "across";
+  EXPECT_EQ(moves[6].y, 4.0f);
+  EXPECT_FALSE(moves[7].rapid) << "plunge";
+  EXPECT_EQ(moves[7].z, -1.0f);
   EXPECT_NE(out.find("Z-1.000 F300"), std::string::npos) << out;
   // The plunges (the first one after the start template, and the one after the jump) take the
   // plunge rate; the 1.9 stepover move does not.
@@ -463,7 +470,8 @@ TEST(Calculate, NextDepthCutStartsWithAPlungeAfterTheRetract) {
   std::vector<Move> moves;
   CalculateResult result = Calculate(fields, relief, writer, job, Recorder(moves));
   size_t retract = 0;
-  for (size_t n = 1; n < moves.size() && retract == 0; ++n)
+  // moves[0] is the start at the feed plane, moves[1] the first plunge's end.
+  for (size_t n = 2; n < moves.size() && retract == 0; ++n)
     if (moves[n].rapid) retract = n;
   ASSERT_GT(retract, 0u);
   EXPECT_EQ(moves[retract].x, 10.0f);
@@ -481,7 +489,7 @@ TEST(Calculate, NextDepthCutStartsWithAPlungeAfterTheRetract) {
   // The first plunge (2 down to Z 0.5 above the start), then across at the feed plane (2) and
   // down (2) counted once each.
   double perCut = 0.0;
-  for (size_t n = 1; n < retract; ++n)
+  for (size_t n = 2; n < retract; ++n)
     perCut += std::hypot(moves[n].x - moves[n - 1].x, moves[n].y - moves[n - 1].y, moves[n].z - moves[n - 1].z);
   EXPECT_NEAR(result.pathLength, 1.5 + 2 * perCut + 2.0 + 2.0, 1e-4);
 }
