@@ -239,7 +239,7 @@ void TfrmMain::FillJobFromToolWindow() {
   if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
   auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
   job_.nc.toolNumber = tool_->Find<QSpinBox>("sedToolNum")->value();
-  job_.nc.toolName = tool_->Find<QLineEdit>("txtUtName")->text().toLatin1().toStdString();
+  job_.nc.toolName = field("txtUtName");
   job_.nc.spindleSpeedText = field("txtGiri");
   job_.nc.feedRateText = field("txtFeedrate");
   job_.nc.plungeRateText = field("txtPlungeRate");

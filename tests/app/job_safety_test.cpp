@@ -452,6 +452,30 @@ TEST_F(JobSafetyTest, EveryWayOutAsksAboutAChangedJob) {
   }
 }
 
+// The tool's name is the program's comment, in plain capitals whatever letters it has; a tool without
+// a name gives no comment line at all.
+TEST_F(JobSafetyTest, TheToolsNameIsTheProgramsComment) {
+  const struct {
+    const char* name;
+    const char* comment;  // the line after the file's name, none: nullptr
+  } cases[] = {{"Kugel \u00D8 6", "(KUGEL O 6)"}, {"Fr\u00E4ser", "(FRASER)"}, {"", nullptr}, {"  ", nullptr}};
+  WalkToCutting(dir_.File("nc/named"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    tool_->Find<QLineEdit>("txtUtName")->setText(QString::fromUtf8(c.name));
+    main_->TogliAssoc();
+    Click("sbtNcCalc");
+    const std::string text = FileText(dir_.File("nc/named.nc"));
+    std::vector<std::string> lines;
+    for (size_t start = 0, end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2)
+      lines.push_back(text.substr(start, end - start));
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_EQ(lines[1], "(NAMED.NC)");
+    EXPECT_EQ(lines[2], c.comment ? c.comment : "G21 G90 G17 G40 G49 G80 G94");
+    EXPECT_EQ(text.find("()"), std::string::npos) << text.substr(0, 200);
+  }
+}
+
 TEST_F(JobSafetyTest, SaveRefusesWhatOpenWouldRefuse) {
   Start();
   Open(picture_);
