@@ -29,7 +29,7 @@ constexpr int kNameAttempts = 100;
   CannotWrite(path, std::generic_category().message(error));
 }
 
-void RemoveTemporary(const SaveTarget& save) {
+void RemoveTemporary(const Replacement& save) {
   std::error_code ignored;
   fs::remove(save.temporary, ignored);
 }
@@ -51,7 +51,7 @@ std::string FinalTarget(const std::string& path) {
 // The target as it is, and whether it may be replaced: a rename replaces a file whatever its own mode
 // says, so a file the user may not write (or one marked read-only, no write bit at all, which binds even
 // an administrator) must stay as it is.
-void ReadTarget(SaveTarget& save) {
+void ReadTarget(Replacement& save) {
   struct stat info {};
   if (::stat(save.target.c_str(), &info) != 0) return;  // nothing there yet
   if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) CannotWrite(save.path, "it is read-only");
@@ -65,7 +65,7 @@ void ReadTarget(SaveTarget& save) {
 // A temporary beside the target under a name no file has: O_EXCL neither follows a link nor opens
 // anything that exists. It is made for the owner alone when it is to take the old file's mode, else
 // as a plain create would make it (the system applies the umask).
-int CreateTemporary(SaveTarget& save) {
+int CreateTemporary(Replacement& save) {
   thread_local std::mt19937 names{std::random_device{}()};
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     char suffix[16];
@@ -78,8 +78,8 @@ int CreateTemporary(SaveTarget& save) {
   CannotWrite(save.path, EEXIST);
 }
 
-SaveTarget PrepareSave(const std::string& path, int& fd) {
-  SaveTarget save;
+Replacement PrepareSave(const std::string& path, int& fd) {
+  Replacement save;
   save.path = path;
   save.target = FinalTarget(path);
   ReadTarget(save);
@@ -90,7 +90,7 @@ SaveTarget PrepareSave(const std::string& path, int& fd) {
 // The old file's owner and group where the process may, then its permission bits (after the owner, as a
 // change of owner may clear bits). A group that could not be kept loses the group's bits, so no other
 // group gains what the old one had. Returns 0 or the error.
-int KeepAccess(const SaveTarget& save, int fd) {
+int KeepAccess(const Replacement& save, int fd) {
   if (!save.replacing) return 0;
   struct stat made {};
   if (::fstat(fd, &made) != 0) return errno;
@@ -106,7 +106,7 @@ int KeepAccess(const SaveTarget& save, int fd) {
 }
 
 // Renames a complete temporary over the target; the temporary goes when that fails.
-void ReplaceTarget(const SaveTarget& save) {
+void ReplaceTarget(const Replacement& save) {
   if (::rename(save.temporary.c_str(), save.target.c_str()) == 0) return;
   const int error = errno;
   RemoveTemporary(save);
@@ -147,6 +147,7 @@ void AtomicFile::Write(const void* data, size_t size) {
 
 void AtomicFile::Commit() {
   if (!file_) Fail(EBADF);
+  errno = 0;  // an error flagged by an earlier write leaves none of its own
   int error = std::fflush(file_) == 0 && !std::ferror(file_) ? 0 : (errno ? errno : EIO);
   if (!error) error = KeepAccess(save_, ::fileno(file_));
   if (std::fclose(file_) != 0 && !error) error = errno;
@@ -158,7 +159,7 @@ void AtomicFile::Commit() {
 
 void WriteThroughTemporary(const std::string& path, const std::function<void(const std::string& temporary)>& write) {
   int fd = -1;
-  const SaveTarget save = PrepareSave(path, fd);
+  const Replacement save = PrepareSave(path, fd);
   ::close(fd);
   try {
     write(save.temporary);

@@ -15,7 +15,7 @@
 namespace platform {
 
 // What one save replaces, and the temporary it fills first.
-struct SaveTarget {
+struct Replacement {
   std::string path;    // as the caller named it, for messages
   std::string target;  // the file replaced: `path` with its symbolic links followed
   std::string temporary;
@@ -46,7 +46,7 @@ class AtomicFile {
   [[noreturn]] void Fail(int error);
   void Discard();
 
-  SaveTarget save_;
+  Replacement save_;
   std::FILE* file_ = nullptr;
 };
 

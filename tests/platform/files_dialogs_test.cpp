@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -19,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/stream.h"
+#include "save_faults.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -159,28 +158,6 @@ class ScopedUmask {
   mode_t earlier_;
 };
 
-// A disk that takes no more than `bytes` of a file: the process's file-size limit, with the signal
-// that would end the process ignored, so a write beyond it fails (EFBIG) as on a full disk.
-class ScopedFileSizeLimit {
- public:
-  explicit ScopedFileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &earlier_);
-    handler_ = std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit limit{bytes, earlier_.rlim_max};
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~ScopedFileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &earlier_);
-    std::signal(SIGXFSZ, handler_);
-  }
-  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
-  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
-
- private:
-  rlimit earlier_{};
-  void (*handler_)(int) = SIG_DFL;
-};
-
 }  // namespace
 
 TEST(Files, ASaveKeepsWhatTheFileIs) {
@@ -254,7 +231,7 @@ TEST(Files, ASaveKeepsWhatTheFileIs) {
       const std::string path = (fs::path(folder) / c.saved).string();
       std::string message;
       try {
-        std::optional<ScopedFileSizeLimit> full;
+        std::optional<testing_support::ScopedFileSizeLimit> full;
         if (c.fullDisk) full.emplace(1);
         save(path);
       } catch (const FileError& e) {
