@@ -1,10 +1,12 @@
 // Opening a 4000 x 4000 picture through the open command of the main window, up to the picture placed
 // in the drawing and the wizard shown: a JPEG (decoded by libjpeg) and a 24-bit BMP; with the window
-// shown (1), up to the 2D view painted with the picture, in a 1200 x 880 window.
+// shown (1), up to the 2D view painted with the picture, in a 1200 x 880 window. And opening a document
+// of a 16384 x 16384 RLE8 picture, the wizard's pages replayed (without their waits) up to the relief.
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 
 #include <QApplication>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -13,6 +15,9 @@
 
 #include "app/main_window.h"
 #include "bench/widget_bench_main.h"
+#include "machining/document_record.h"
+#include "machining/tool_shape.h"
+#include "platform/binary_stream.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
@@ -80,11 +85,70 @@ std::string JpegFile() {
   return path;
 }
 
-void OpenThroughTheCommand(benchmark::State& state, const std::string& path) {
+// A document of a kDocumentSide x kDocumentSide RLE8 picture: each line runs of 255 pixels of greys
+// that change along the line and up the picture, then a job's record (no NC file, the post-processor
+// loaded kept).
+constexpr int kDocumentSide = 16384;
+
+std::string Rle8DocumentFile() {
+  const std::string path = Folder() + "/big_rle8.qvx";
+  if (std::filesystem::exists(path)) return path;
+  constexpr uint32_t kPixelOffset = 14 + 40 + 256 * 4;
+  platform::ByteWriter out;
+  out.Reserve(size_t(kDocumentSide) * 140 + kPixelOffset + machining::kDocumentRecordSize);
+  out.U8('B');
+  out.U8('M');
+  out.U32(0);  // the file's length, patched below
+  out.U32(0);
+  out.U32(kPixelOffset);
+  out.U32(40);
+  out.I32(kDocumentSide);
+  out.I32(kDocumentSide);
+  out.U16(1);
+  out.U16(8);
+  out.U32(1);  // RLE8
+  out.U32(0);
+  out.I32(11811);  // 300 dots per inch
+  out.I32(11811);
+  out.U32(256);
+  out.U32(0);
+  for (int i = 0; i < 256; ++i) {
+    for (int c = 0; c < 3; ++c) out.U8(static_cast<uint8_t>(i));
+    out.U8(0);
+  }
+  for (int y = 0; y < kDocumentSide; ++y) {
+    for (int x = 0; x < kDocumentSide; x += 255) {
+      out.U8(static_cast<uint8_t>(std::min(255, kDocumentSide - x)));
+      out.U8(static_cast<uint8_t>((x / 255 * 4 + y / 64) & 0xFF));
+    }
+    out.U8(0);
+    out.U8(y + 1 < kDocumentSide ? 0 : 1);  // end of line, end of the picture
+  }
+  out.PatchU32(2, static_cast<uint32_t>(out.Size()));
+  machining::TDocumentRecord record;
+  record.width = record.height = 200.0f;
+  record.zBlack = -5.0f;
+  record.tool.toolNumber = 1;
+  record.tool.name = "Ball 6";
+  record.tool.toolType = machining::kToolSpherical;
+  record.tool.diameter = 6.0f;
+  record.tool.cornerRadius = 3.0f;
+  record.feedPlane = 3.0f;
+  record.maxStepover = 0.5f;
+  record.filter = 0.01f;
+  record.zStep = 5.0f;
+  const platform::Bytes tail = machining::DocumentRecordBytes(record);
+  out.Write(tail.data(), tail.size());
+  platform::WriteFileBytes(path, out.Data());
+  return path;
+}
+
+void OpenThroughTheCommand(benchmark::State& state, const std::string& path, int side = kSide) {
   platform::RecordingDialogs dialogs;
   platform::ScopedDialogs scoped(&dialogs);
   app::TfrmMain window;
   window.FormCreate();
+  window.SetReplayWait([](int) {});
   const bool shown = state.range(0) != 0;
   if (shown) {
     window.resize(1200, 880);
@@ -96,7 +160,7 @@ void OpenThroughTheCommand(benchmark::State& state, const std::string& path) {
     dialogs.answers = {platform::Answer::Yes};  // discard the picture of the last round
     window.sbtOpenClick();
     if (shown) window.repaint();  // the 2D view among the rest, painted at once
-    if (!window.WorkingBitmap() || window.WorkingBitmap()->Width() != kSide) {
+    if (!window.WorkingBitmap() || window.WorkingBitmap()->Width() != side) {
       state.SkipWithError("the picture was not opened");
       break;
     }
@@ -105,9 +169,13 @@ void OpenThroughTheCommand(benchmark::State& state, const std::string& path) {
 
 void BM_OpenJpeg4000(benchmark::State& state) { OpenThroughTheCommand(state, JpegFile()); }
 void BM_OpenBmp4000(benchmark::State& state) { OpenThroughTheCommand(state, BmpFile()); }
+void BM_OpenRle8Document16384(benchmark::State& state) {
+  OpenThroughTheCommand(state, Rle8DocumentFile(), kDocumentSide);
+}
 
 BENCHMARK(BM_OpenJpeg4000)->Arg(0)->Arg(1)->ArgName("shown")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenBmp4000)->Arg(0)->Arg(1)->ArgName("shown")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_OpenRle8Document16384)->Arg(0)->ArgName("shown")->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 }  // namespace
 

@@ -10,7 +10,8 @@
 
 namespace platform {
 
-// A 32-bit RGB copy of any pixel format (the fourth byte of a 32-bit bitmap is not alpha).
+// A copy for painting: an 8-bit picture as 8-bit indexed pixels with its palette (a byte a pixel), any
+// other pixel format as 32-bit RGB (the fourth byte of a 32-bit bitmap is not alpha).
 QImage ToQImage(const Bitmap& bitmap);
 
 // A colour on screen; system colours take their RGB value.

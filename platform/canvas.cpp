@@ -526,7 +526,13 @@ int Canvas::DrawText(Rect& rect, const std::string& text, int flags) {
 
 void Canvas::DrawSource(const Rect& dest, const QImage& source, const QRect& sourceRect, const TColor* transparent) {
   if (dest.IsEmpty() || sourceRect.isEmpty()) return;
-  QImage src = source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
+  // 8-bit indexed pixels are looked up in their table as they are sampled: converting the whole of a
+  // large picture would cost far more than the pixels drawn.
+  const bool indexed = source.format() == QImage::Format_Indexed8;
+  uint32_t table[256] = {};
+  if (indexed)
+    for (qsizetype i = 0; i < std::min<qsizetype>(256, source.colorCount()); ++i) table[i] = source.color(int(i));
+  QImage src = indexed || source.format() == QImage::Format_RGB32 || source.format() == QImage::Format_ARGB32
                    ? source
                    : source.convertToFormat(QImage::Format_RGB32);
   QRect srcBox = sourceRect.intersected(src.rect());
@@ -539,12 +545,12 @@ void Canvas::DrawSource(const Rect& dest, const QImage& source, const QRect& sou
   for (int y = area.Top; y < area.Bottom; ++y) {
     int sy = sourceRect.top() + int((y - dest.Top) * int64_t(sourceRect.height()) / dh);
     if (sy < srcBox.top() || sy > srcBox.bottom()) continue;
-    const auto* srcLine = reinterpret_cast<const uint32_t*>(src.constScanLine(sy));
+    const uchar* srcLine = src.constScanLine(sy);
     auto* dstLine = reinterpret_cast<uint32_t*>(image_->scanLine(y));
     for (int x = area.Left; x < area.Right; ++x) {
       int sx = sourceRect.left() + int((x - dest.Left) * int64_t(sourceRect.width()) / dw);
       if (sx < srcBox.left() || sx > srcBox.right()) continue;
-      uint32_t s = srcLine[sx] & 0xFFFFFF;
+      uint32_t s = (indexed ? table[srcLine[sx]] : reinterpret_cast<const uint32_t*>(srcLine)[sx]) & 0xFFFFFF;
       if (transparent && s == key) continue;
       uint32_t d = dstLine[x] & 0xFFFFFF;
       dstLine[x] = 0xFF000000u | (code == 0xCC ? s : Rop3(code, pattern, s, d));

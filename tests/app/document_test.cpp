@@ -26,6 +26,7 @@
 #include "machining/stl_writer.h"
 #include "main_window_fixture.h"
 #include "platform/qt_dialogs.h"
+#include "save_faults.h"
 
 namespace {
 
@@ -280,7 +281,7 @@ TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
   EXPECT_NE(dialogs_.messages[0].text.find("nothing a DXF file can carry"), std::string::npos) << dialogs_.messages[0].text;
   EXPECT_TRUE(Errors().empty());
   EXPECT_EQ(FileText(dir_.File("drawing.dxf")), "earlier");
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf.tmp~")));
+  EXPECT_TRUE(testing_support::TemporariesIn(dir_.Dir()).empty());
   std::filesystem::remove(dir_.File("drawing.dxf"));
 
   // Over the picture (on layer 0, no DXF entity of its own): a line on the drawing layer 1 and a circle
@@ -297,15 +298,18 @@ TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
   const std::vector<std::string> expected = {"LAYERS Layer_0 Layer_1 Outline", "LINE Layer_1 1.0000 2.0000 30.0000 20.0000",
                                              "CIRCLE Outline 20.0000 15.0000 5.0000"};
   EXPECT_EQ(read, expected);
-  EXPECT_FALSE(std::filesystem::exists(dir_.File("drawing.dxf.tmp~")));
+  EXPECT_TRUE(testing_support::TemporariesIn(dir_.Dir()).empty());
 
   const platform::Bytes earlier = platform::ReadFileBytes(dir_.File("drawing.dxf"));
-  // A write that cannot start (a folder where the temporary goes) is said and leaves the file whole.
-  std::filesystem::create_directories(dir_.File("drawing.dxf.tmp~"));
+  // A write that fails half-way (a full disk) is said and leaves the file whole.
   dialogs_.messages.clear();
   dialogs_.answers = {platform::Answer::Yes};
-  Save(dir_.File("drawing.dxf"), 3);
+  {
+    const testing_support::ScopedFileSizeLimit full(16);
+    Save(dir_.File("drawing.dxf"), 3);
+  }
   EXPECT_EQ(Errors().size(), 1u);
+  EXPECT_TRUE(testing_support::TemporariesIn(dir_.Dir()).empty());
   EXPECT_EQ(platform::ReadFileBytes(dir_.File("drawing.dxf")), earlier);
 }
 
@@ -334,14 +338,15 @@ TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   EXPECT_EQ(platform::ReadFileBytes(path), earlier);
   Get<QLineEdit>("txtFeedPlane")->setText("2");
 
-  // The folder takes no new file (a folder stands where the temporary file goes).
-  std::filesystem::create_directories(path + ".tmp~");
+  // The disk takes no more of the new file.
   dialogs_.messages.clear();
   dialogs_.answers = {platform::Answer::Yes};
-  Save(path, 1);
+  {
+    const testing_support::ScopedFileSizeLimit full(16);
+    Save(path, 1);
+  }
   EXPECT_EQ(Errors().size(), 1u);
   EXPECT_EQ(platform::ReadFileBytes(path), earlier);
-  std::filesystem::remove(path + ".tmp~");
 
   // Entities drawn but no picture: an error and no file.
   dialogs_.answers = {platform::Answer::Yes};

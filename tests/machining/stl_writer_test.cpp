@@ -13,6 +13,7 @@
 #include "machining/relief.h"
 #include "platform/binary_stream.h"
 #include "platform/exception.h"
+#include "save_faults.h"
 #include "scratch_dir.h"
 
 using namespace machining;
@@ -287,11 +288,13 @@ TEST(StlWriter, FilesAreWrittenWholeOrNotAtAll) {
   testing_support::ScratchDir dir("stl");
   const ReliefModel m = Relief(3, 2, 1.0f, [](int, int) { return 0.0f; });
   const std::string path = dir.Write("relief.stl", std::string("earlier"));
-  // The temporary cannot be made (a folder stands in its place): the earlier file stays.
-  std::filesystem::create_directories(path + ".tmp~");
-  EXPECT_THROW(WriteStlFile(path, m, true), platform::FileError);
+  // The disk is full half-way: the earlier file stays, the temporary goes.
+  {
+    const testing_support::ScopedFileSizeLimit full(100);
+    EXPECT_THROW(WriteStlFile(path, m, true), platform::FileError);
+  }
   EXPECT_EQ(testing_support::FileText(path), "earlier");
-  std::filesystem::remove(path + ".tmp~");
+  EXPECT_TRUE(testing_support::TemporariesIn(dir.Dir()).empty());
   // No relief: refused before any file is made.
   EXPECT_THROW(WriteStlFile(dir.File("none.stl"), ReliefModel{}, false), ReliefError);
   EXPECT_FALSE(std::filesystem::exists(dir.File("none.stl")));

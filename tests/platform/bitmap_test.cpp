@@ -195,6 +195,15 @@ TEST(Bitmap, ShownThroughAQImageCopy) {
       }
     if (bits == 8) {
       EXPECT_EQ(copy.pixel(4, 2), qRgb(0, 0, 0));
+      // A byte a pixel, as the picture itself: a 16384 x 16384 one must not take 1 GB more.
+      EXPECT_LE(copy.sizeInBytes(), qsizetype(b.Stride()) * b.Height());
     }
+    // Stretched twice over onto a canvas, each pixel shows as the copy gives it.
+    Canvas canvas(10, 6, clWhite);
+    canvas.StretchDraw(Rect{0, 0, 10, 6}, copy);
+    for (int y = 0; y < 6; ++y)
+      for (int x = 0; x < 10; ++x)
+        EXPECT_EQ(canvas.Image().pixel(x, y) & 0xFFFFFF, copy.pixel(x / 2, y / 2) & 0xFFFFFF)
+            << bits << " bits drawn at " << x << ", " << y;
   }
 }

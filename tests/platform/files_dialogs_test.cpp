@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <map>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -12,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/stream.h"
+#include "save_faults.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -79,6 +85,31 @@ TEST(Dialogs, WindowsFiltersBecomeQtFiltersWithTheirIndex) {
   EXPECT_EQ(dialogs.fileRequests[0].initialPath, "start");
 }
 
+namespace fs = std::filesystem;
+
+namespace {
+
+// What a folder holds: each name below it (links not followed) with its file's text, its link's target
+// ("-> name") or "/" for a folder, so a temporary left behind or a link turned into a file shows.
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+    const std::string name = entry.path().lexically_relative(folder).string();
+    if (entry.is_symlink()) contents[name] = "-> " + fs::read_symlink(entry.path()).string();
+    else if (entry.is_directory()) contents[name] = "/";
+    else contents[name] = testing_support::FileText(entry.path().string());
+  }
+  return contents;
+}
+
+std::string Octal(fs::perms mode) {
+  char text[8];
+  std::snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & fs::perms::all));
+  return text;
+}
+
+}  // namespace
+
 TEST(Files, AFailedWriteLeavesTheEarlierFile) {
   testing_support::ScratchDir dir("atomic");
   const std::string path = dir.Write("keep.bin", std::string("earlier"));
@@ -87,8 +118,7 @@ TEST(Files, AFailedWriteLeavesTheEarlierFile) {
     platform::AtomicFile file(path);
     file.Write("new", 3);
   }
-  EXPECT_EQ(testing_support::FileText(path), "earlier");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
+  EXPECT_EQ(Contents(dir.Dir()), (std::map<std::string, std::string>{{"keep.bin", "earlier"}}));
   EXPECT_THROW(platform::WriteFileBytes(dir.File("no/such/folder/x.bin"), platform::Bytes{1}), platform::FileError);
   platform::WriteFileBytes(path, platform::Bytes{'n', 'e', 'w'});
   EXPECT_EQ(testing_support::FileText(path), "new");
@@ -97,9 +127,6 @@ TEST(Files, AFailedWriteLeavesTheEarlierFile) {
 TEST(Files, WritersByNameGoThroughATemporary) {
   testing_support::ScratchDir dir("temporary");
   const std::string path = dir.Write("drawing.dxf", std::string("earlier"));
-  const auto write = [](const std::string& text) {
-    return [text](const std::string& temporary) { WriteFileText(temporary, text); };
-  };
   // A writer that raises half-way: its error comes through, the temporary goes, the file stays.
   EXPECT_THROW(WriteThroughTemporary(path,
                                      [](const std::string& temporary) {
@@ -107,37 +134,43 @@ TEST(Files, WritersByNameGoThroughATemporary) {
                                        throw WriteError("Cannot write file \"" + temporary + "\"");
                                      }),
                WriteError);
-  EXPECT_EQ(testing_support::FileText(path), "earlier");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
-  // A folder standing where the temporary goes is left alone.
-  std::filesystem::create_directories(path + ".tmp~/inner");
-  EXPECT_THROW(WriteThroughTemporary(path, write("new")), FileError);
-  EXPECT_TRUE(std::filesystem::exists(path + ".tmp~/inner"));
-  EXPECT_EQ(testing_support::FileText(path), "earlier");
-  std::filesystem::remove_all(path + ".tmp~");
+  EXPECT_EQ(Contents(dir.Dir()), (std::map<std::string, std::string>{{"drawing.dxf", "earlier"}}));
   // A target that cannot be replaced (a folder): the temporary goes.
   const std::string folder = dir.File("folder.dxf");
   std::filesystem::create_directories(folder + "/inner");
-  EXPECT_THROW(WriteThroughTemporary(folder, write("new")), FileError);
-  EXPECT_FALSE(std::filesystem::exists(folder + ".tmp~"));
-  // A complete write replaces the file, a stale temporary included.
-  WriteFileText(path + ".tmp~", "stale");
-  WriteThroughTemporary(path, write("new"));
-  EXPECT_EQ(testing_support::FileText(path), "new");
-  EXPECT_FALSE(std::filesystem::exists(path + ".tmp~"));
+  EXPECT_THROW(WriteThroughTemporary(folder, [](const std::string& temporary) { WriteFileText(temporary, "new"); }),
+               FileError);
+  EXPECT_EQ(Contents(dir.Dir()),
+            (std::map<std::string, std::string>{{"drawing.dxf", "earlier"}, {"folder.dxf", "/"}, {"folder.dxf/inner", "/"}}));
 }
 
-TEST(Files, AReadOnlyFileIsNeverReplaced) {
-  // Every save goes through one of these three: document, Tool.db, NC, listing, settings and language
-  // by WriteFileBytes/WriteFileText, STL by AtomicFile, DXF by WriteThroughTemporary.
-  testing_support::ScratchDir dir("readonly");
+namespace {
+
+// The process's umask for as long as it lives.
+class ScopedUmask {
+ public:
+  explicit ScopedUmask(mode_t mask) : earlier_(::umask(mask)) {}
+  ~ScopedUmask() { ::umask(earlier_); }
+  ScopedUmask(const ScopedUmask&) = delete;
+  ScopedUmask& operator=(const ScopedUmask&) = delete;
+
+ private:
+  mode_t earlier_;
+};
+
+}  // namespace
+
+TEST(Files, ASaveKeepsWhatTheFileIs) {
+  // Every save goes through one of these: document, Tool.db, NC, listing, settings and language by
+  // WriteFileBytes/WriteFileText, STL by AtomicFile, DXF by WriteThroughTemporary.
   const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> savers = {
       {"WriteFileBytes", [](const std::string& path) { WriteFileBytes(path, Bytes{'n', 'e', 'w'}); }},
       {"WriteFileText", [](const std::string& path) { WriteFileText(path, "new"); }},
       {"AtomicFile",
        [](const std::string& path) {
          AtomicFile file(path);
-         file.Write("new", 3);
+         file.Write("ne", 2);
+         file.Write("w", 1);
          file.Commit();
        }},
       {"WriteThroughTemporary",
@@ -145,25 +178,76 @@ TEST(Files, AReadOnlyFileIsNeverReplaced) {
          WriteThroughTemporary(path, [](const std::string& temporary) { WriteFileText(temporary, "new"); });
        }},
   };
-  namespace fs = std::filesystem;
-  for (const auto& [name, save] : savers) {
-    const std::string path = dir.Write(std::string(name) + ".txt", std::string("earlier"));
-    fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    try {
-      save(path);
-      ADD_FAILURE() << name << " replaced a read-only file";
-    } catch (const FileError& e) {
-      EXPECT_EQ(e.Message(), "Cannot write file \"" + path + "\"") << name;
+  using Folder = std::map<std::string, std::string>;  // as Contents gives it
+  const auto none = fs::perms::unknown;
+  const struct {
+    const char* what;
+    Folder before;
+    std::string saved;  // the name the save is given
+    std::string error;  // a piece of the message of a refused save; empty when the save is made
+    Folder after;
+    std::string modeOf;  // the file whose permission bits are set before and checked after
+    fs::perms modeBefore, modeAfter;
+    bool fullDisk = false;
+  } cases[] = {
+      {"a link writes the file it names", {{"real.nc", "earlier"}, {"link.nc", "-> real.nc"}}, "link.nc", "",
+       {{"real.nc", "new"}, {"link.nc", "-> real.nc"}}, "real.nc", fs::perms(0600), fs::perms(0600)},
+      {"a chain of relative links, each read from its own folder",
+       {{"real.nc", "earlier"}, {"sub", "/"}, {"sub/hop", "-> ../real.nc"}, {"chain.nc", "-> sub/hop"}}, "chain.nc", "",
+       {{"real.nc", "new"}, {"sub", "/"}, {"sub/hop", "-> ../real.nc"}, {"chain.nc", "-> sub/hop"}}, "", none, none},
+      {"a dangling link makes the file it names", {{"dangling.nc", "-> made.nc"}}, "dangling.nc", "",
+       {{"dangling.nc", "-> made.nc"}, {"made.nc", "new"}}, "made.nc", none, fs::perms(0640)},
+      {"a loop of links is refused", {{"a.nc", "-> b.nc"}, {"b.nc", "-> a.nc"}}, "a.nc", "loop",
+       {{"a.nc", "-> b.nc"}, {"b.nc", "-> a.nc"}}, "", none, none},
+      {"a file for its owner alone stays so", {{"job.nc", "earlier"}}, "job.nc", "", {{"job.nc", "new"}}, "job.nc",
+       fs::perms(0600), fs::perms(0600)},
+      {"a file of a wider mode than the umask keeps it", {{"job.nc", "earlier"}}, "job.nc", "", {{"job.nc", "new"}},
+       "job.nc", fs::perms(0664), fs::perms(0664)},
+      {"a read-only file is refused", {{"job.nc", "earlier"}}, "job.nc", "read-only", {{"job.nc", "earlier"}},
+       "job.nc", fs::perms(0444), fs::perms(0444)},
+      {"the user's own <name>.tmp~ is left alone", {{"job.nc", "earlier"}, {"job.nc.tmp~", "mine"}}, "job.nc", "",
+       {{"job.nc", "new"}, {"job.nc.tmp~", "mine"}}, "", none, none},
+      {"a new file is made as a plain create makes it", {}, "new.nc", "", {{"new.nc", "new"}}, "new.nc", none,
+       fs::perms(0640)},
+      {"a full disk keeps the old file and says so", {{"job.nc", "earlier"}}, "job.nc", "File too large",
+       {{"job.nc", "earlier"}}, "", none, none, true},
+  };
+  testing_support::ScratchDir dir("save");
+  const ScopedUmask umask(027);
+  int number = 0;
+  for (const auto& c : cases) {
+    for (const auto& [saver, save] : savers) {
+      const std::string folder = dir.File(std::to_string(++number));
+      const std::string where = std::string(c.what) + ", " + saver;
+      fs::create_directories(folder);
+      for (const auto& [name, content] : c.before) {
+        const fs::path path = fs::path(folder) / name;
+        if (content == "/") fs::create_directories(path);
+        else if (content.rfind("-> ", 0) == 0) fs::create_symlink(content.substr(3), path);
+        else std::ofstream(path, std::ios::binary) << content;
+      }
+      const std::string modePath = (fs::path(folder) / c.modeOf).string();
+      if (c.modeBefore != none) fs::permissions(modePath, c.modeBefore);
+      const std::string path = (fs::path(folder) / c.saved).string();
+      std::string message;
+      try {
+        std::optional<testing_support::ScopedFileSizeLimit> full;
+        if (c.fullDisk) full.emplace(1);
+        save(path);
+      } catch (const FileError& e) {
+        message = e.Message();
+      }
+      if (c.error.empty()) {
+        EXPECT_EQ(message, "") << where;
+      } else {
+        EXPECT_EQ(message.rfind("Cannot write file \"", 0), 0u) << where << ": " << message;
+        EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
+      }
+      EXPECT_EQ(Contents(folder), c.after) << where;
+      if (c.modeAfter != none) {
+        EXPECT_EQ(Octal(fs::status(modePath).permissions()), Octal(c.modeAfter)) << where;
+      }
     }
-    EXPECT_EQ(testing_support::FileText(path), "earlier") << name;
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
-              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read)
-        << name;
-    EXPECT_FALSE(fs::exists(path + ".tmp~")) << name;
-    // Made writable again, the same save replaces it.
-    fs::permissions(path, fs::perms::owner_write, fs::perm_options::add);
-    save(path);
-    EXPECT_EQ(testing_support::FileText(path), "new") << name;
   }
 }
 
