@@ -34,11 +34,12 @@ class TContainer2D : public TObject2D {
 
   static constexpr int kMaxNesting = 64;
   // The most objects a group or source block may draw, counted through every level (41 blocks
-  // each placing the one before it twice hold 2^40 lines in 14 kB of file). 2^22, about four
-  // million: no real drawing comes near it, and drawing that many takes about a second. A group or
-  // block past it is kept, saved and written as it is, but draws nothing, and a pick finds nothing
-  // in it (a placement of it still answers at its insertion point); the rest of the view is drawn.
-  static constexpr int64_t kMaxDrawnObjects = int64_t(1) << 22;
+  // each placing the one before it twice hold 2^40 lines in 14 kB of file). 2^20, about a million:
+  // no real drawing comes near it, and a paint of that many takes a fraction of a second. A group
+  // or block past it is kept, saved and written as it is, but draws nothing, and a pick finds
+  // nothing in it (a placement of it still answers at its insertion point); the rest of the view
+  // is drawn.
+  static constexpr int64_t kMaxDrawnObjects = int64_t(1) << 20;
 
   std::string ClassName() const override { return "TContainer2D"; }
   std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TContainer2D>(id); }

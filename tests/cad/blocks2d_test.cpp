@@ -265,9 +265,9 @@ TEST_F(Blocks2DTest, WhatABlockDrawsIsCountedThroughEveryLevelAndBounded) {
     }
     blocks[size_t(i)]->UpdateAndNotify();
   }
-  EXPECT_EQ(blocks[20]->DrawnObjects(), 3 * (int64_t(1) << 20) - 1);
-  EXPECT_FALSE(blocks[20]->TooLargeToDraw()) << "the largest of them drawn";
-  EXPECT_TRUE(blocks[21]->TooLargeToDraw());
+  EXPECT_EQ(blocks[18]->DrawnObjects(), 3 * (int64_t(1) << 18) - 1);
+  EXPECT_FALSE(blocks[18]->TooLargeToDraw()) << "the largest of them drawn";
+  EXPECT_TRUE(blocks[19]->TooLargeToDraw());
   EXPECT_EQ(blocks[99]->DrawnObjects(), std::numeric_limits<int64_t>::max()) << "saturated, not wrapped round";
   EXPECT_TRUE(blocks[99]->TooLargeToDraw());
 

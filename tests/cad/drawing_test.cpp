@@ -292,8 +292,8 @@ TEST_F(DrawingTest, ALibraryOfBlocksTooLargeToDrawIsKeptAsItIsAndReportedOnceALo
   }
   ASSERT_EQ(drawing.NumSourceBlocks(), 41);
   const std::string tooLarge =
-      "Block too large to draw: it draws more than 4194304 objects. The block is kept but will not be drawn";
-  EXPECT_EQ(Shown(), std::vector<std::string>{tooLarge}) << "one message for the 20 blocks past the bound";
+      "Block too large to draw: it draws more than 1048576 objects. The block is kept but will not be drawn";
+  EXPECT_EQ(Shown(), std::vector<std::string>{tooLarge}) << "one message for the 22 blocks past the bound";
   platform::ByteWriter saved;
   drawing.SaveBlocks(saved, true);
   EXPECT_EQ(saved.Data(), platform::Bytes(file.begin() + 7, file.end())) << "the blocks save as they came";
