@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "../tests/cad/chained_library.h"
 #include "cad/blocks2d.h"
 #include "cad/curves2d.h"
 #include "cad/drawing.h"
@@ -95,23 +96,7 @@ void BM_WriteDXF(benchmark::State& state) {
 
 void BM_LoadChainedLibrary(benchmark::State& state) {
   KQSysStartEntities();
-  platform::Bytes library;
-  {
-    TKQCmp2D drawing;
-    TSourceBlock2D* previous = nullptr;
-    for (int i = 0; i < 50000; ++i) {
-      TSourceBlock2D* block = drawing.AddSourceBlock(-1, std::make_unique<TSourceBlock2D>(-1, "B" + std::to_string(i)));
-      block->IsLibraryBlock = true;
-      if (previous) block->AddChild(std::make_unique<TBlock2D>(1, *previous));
-      else block->AddChild(std::make_unique<TLine2D>(1, Point2D(0, 0), Point2D(1, 1)));
-      previous = block;
-    }
-    platform::ByteWriter w;
-    w.Write("KQ-002", 6);
-    w.U8(2);
-    drawing.SaveBlocks(w, true);
-    library = w.Take();
-  }
+  const platform::Bytes library = ChainedLibrary(50000, 1);
   for (auto _ : state) {
     TKQCmp2D drawing;
     platform::MemoryStream stream(library);

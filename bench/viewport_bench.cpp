@@ -6,14 +6,19 @@
 
 #include <QApplication>
 
+#include <filesystem>
 #include <memory>
+#include <string>
 
+#include "../tests/cad/chained_library.h"
 #include "cad/bitmap2d.h"
 #include "cad/drawing.h"
 #include "cad/entities.h"
 #include "cad/kq_prg2d.h"
 #include "cad/primitives2d.h"
 #include "cad/viewport2d.h"
+#include "platform/binary_stream.h"
+#include "platform/stream.h"
 
 namespace {
 
@@ -117,6 +122,32 @@ void BM_CrossHairMove(benchmark::State& state) {
   prg.SetViewport(nullptr);
 }
 BENCHMARK(BM_CrossHairMove)->Unit(benchmark::kMicrosecond);
+
+// The program opened beside a Library.blk of chained blocks, each placing the one before it twice:
+// the library read from its file as at start-up, the last block placed in the drawing, the view
+// painted and fitted to it (painted again). 41 blocks hold 2^40 lines in the last, which is too
+// large to draw (goal: under a second); 19 blocks, the largest drawn, 2^18 lines and
+// 2^19 placements.
+void BM_OpenChainedLibraryAndDrawTheLastBlock(benchmark::State& state) {
+  KQSysStartEntities();
+  const int blocks = int(state.range(0));
+  const std::string path = (std::filesystem::temp_directory_path() / "velkora_bench_Library.blk").string();
+  platform::WriteFileBytes(path, ChainedLibrary(blocks, 2));
+  for (auto _ : state) {
+    View view;
+    {
+      platform::FileStream stream(path, platform::fmOpenRead | platform::fmShareDenyWrite);
+      view.drawing.LoadLibrary(stream);
+    }
+    TSourceBlock2D* last = view.drawing.FindSourceBlock(ChainedBlockName(blocks - 1));
+    view.drawing.AddObject(-1, std::make_unique<TBlock2D>(-1, *last));
+    view.Show();
+    view.viewport->ZoomToExtension();
+    benchmark::DoNotOptimize(view.viewport->BufferImage().constBits());
+  }
+  std::filesystem::remove(path);
+}
+BENCHMARK(BM_OpenChainedLibraryAndDrawTheLastBlock)->Arg(41)->Arg(19)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

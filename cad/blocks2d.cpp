@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "cad/cad_exceptions.h"
 #include "cad/geometry_drawing.h"
@@ -15,8 +16,9 @@ namespace {
 // placed (through blocks) inside itself, or a stream of containers within containers, must not
 // run the stack out.
 thread_local int g_nesting = 0;
-// Placements entered since the outermost level began: a block placing the one before it twice,
-// forty deep, would otherwise draw (or measure, or pick) 2^40 times.
+// Placements entered since the outermost level began. The counts keep files from drawing too much;
+// this stops what they cannot see: blocks the program placed inside themselves, whose counts grow
+// with every update, or a block changed after the blocks placing it were counted.
 thread_local int64_t g_placements = 0;
 
 class NestingLevel {
@@ -30,8 +32,13 @@ class NestingLevel {
   NestingLevel& operator=(const NestingLevel&) = delete;
   bool TooDeep() const { return g_nesting > TContainer2D::kMaxNesting; }
   // Too deep, or past the placements one drawing, measuring or pick may enter.
-  bool OverBudget() const { return TooDeep() || g_placements > TBlock2D::kMaxPlacements; }
+  bool OverBudget() const { return TooDeep() || g_placements > TContainer2D::kMaxDrawnObjects; }
 };
+
+// Counts are never negative; a sum past the largest count stays there.
+int64_t SaturatingAdd(int64_t a, int64_t b) {
+  return a > std::numeric_limits<int64_t>::max() - b ? std::numeric_limits<int64_t>::max() : a + b;
+}
 
 // Files may hold an oversized length or leftovers after the name; names are compared over the whole
 // field, so both are made plain: the length at most 12, every byte after the name zero.
@@ -89,16 +96,20 @@ void TContainer2D::UpdateExtension() {
   auto it = objects_.GetIterator();
   bool any = false;
   TRect2D box = Rect2D(0, 0, 0, 0);
+  int64_t drawn = 1;
   for (TGraphicObject* child = it->First(); child; child = it->Next()) {
     const auto* object = dynamic_cast<const TObject2D*>(child);
     if (!object) continue;
     box = any ? UnionRect2D(box, object->Extents()) : object->Extents();
     any = true;
+    drawn = SaturatingAdd(drawn, object->DrawnObjects());
   }
   extents_ = any ? ModelBoundingBox(box) : Rect2D(0, 0, 0, 0);
+  drawnObjects_ = drawn;
 }
 
 void TContainer2D::Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) {
+  if (TooLargeToDraw()) return;
   platform::Canvas& c = canvas.Canvas();
   const platform::Pen pen = c.GetPen();
   const platform::Brush brush = c.GetBrush();
@@ -121,8 +132,12 @@ void TContainer2D::DrawControlPoints(const TTransform2D& view, TDecorativeCanvas
 int TContainer2D::PickTest(const TPoint2D& p, double aperture, double& distance) {
   int code = TObject2D::PickTest(p, aperture, distance);
   if (code != PICK_INBBOX) return code;
-  const TPoint2D local = HasTransform() ? ToObjectPoint(p) : p;
   double best = 2 * aperture;
+  if (TooLargeToDraw()) {
+    distance = best;
+    return code;
+  }
+  const TPoint2D local = HasTransform() ? ToObjectPoint(p) : p;
   auto it = objects_.GetIterator();
   for (TGraphicObject* child = it->First(); child; child = it->Next()) {
     auto* object = dynamic_cast<TObject2D*>(child);
@@ -135,6 +150,12 @@ int TContainer2D::PickTest(const TPoint2D& p, double aperture, double& distance)
   }
   distance = best;
   return code;
+}
+
+bool TooLargeToDraw(const TObject2D& object) {
+  if (const auto* group = dynamic_cast<const TContainer2D*>(&object)) return group->TooLargeToDraw();
+  const auto* block = dynamic_cast<const TBlock2D*>(&object);
+  return block && block->SourceBlock() && block->SourceBlock()->TooLargeToDraw();
 }
 
 SourceBlockIndex IndexSourceBlocks(TGraphicObjIterator& sourceBlocks) {

@@ -33,17 +33,32 @@ class TContainer2D : public TObject2D {
   TContainer2D(platform::ByteReader& stream, const std::string& versionTag);
 
   static constexpr int kMaxNesting = 64;
+  // The most objects a group or source block may draw, counted through every level (41 blocks
+  // each placing the one before it twice hold 2^40 lines in 14 kB of file). 2^20, about a million:
+  // no real drawing comes near it, and a paint of that many takes a fraction of a second. A group
+  // or block past it is kept, saved and written as it is, but draws nothing, and a pick finds
+  // nothing in it (a placement of it still answers at its insertion point); the rest of the view
+  // is drawn.
+  static constexpr int64_t kMaxDrawnObjects = int64_t(1) << 20;
 
   std::string ClassName() const override { return "TContainer2D"; }
   std::unique_ptr<TObject2D> NewInstance(int32_t id) const override { return std::make_unique<TContainer2D>(id); }
   void SaveToStream(platform::ByteWriter& stream) override;
   // The union of the children's extents, through the model transform; (0, 0)-(0, 0) when empty.
+  // The objects the children draw are counted with them, from the children's own counts, so a
+  // count costs one step a child however deep the blocks go.
   void UpdateExtension() override;
-  // Every child starts from the pen and brush the container found on the canvas.
+  // Itself and what its children draw, as of the last UpdateExtension; saturates, never wraps.
+  int64_t DrawnObjects() const override { return drawnObjects_; }
+  // The children draw more than kMaxDrawnObjects objects: drawing and picking leave them out.
+  bool TooLargeToDraw() const { return drawnObjects_ - 1 > kMaxDrawnObjects; }
+  // Every child starts from the pen and brush the container found on the canvas. Nothing when too
+  // large to draw.
   void Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) override;
   void DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip,
                          int width) override;
-  // PICK_NOOBJECT, PICK_INBBOX, or the ID of the nearest picked child.
+  // PICK_NOOBJECT, PICK_INBBOX, or the ID of the nearest picked child; a container too large to
+  // draw asks no child and answers its box alone.
   int PickTest(const TPoint2D& p, double aperture, double& distance) override;
 
   // Resolves the blocks among the children (nested groups included) against the source blocks of
@@ -63,6 +78,7 @@ class TContainer2D : public TObject2D {
 
  private:
   TGraphicObjList objects_;
+  int64_t drawnObjects_ = 1;
 };
 
 // A named, counted group: a block definition.
@@ -105,6 +121,10 @@ class TSourceBlock2D : public TContainer2D {
   int refCount_ = 0;
 };
 
+// Whether a drawing of the object leaves it out: a group or source block too large to draw, or a
+// placement of one.
+bool TooLargeToDraw(const TObject2D& object);
+
 // Removes the iterator's current object, a source block, from its list: refused with
 // CheckCanFree's error (the block stays) while placements use it.
 void RemoveSourceBlock(TExclusiveGraphicObjIterator& sourceBlocks);
@@ -113,9 +133,6 @@ void RemoveSourceBlock(TExclusiveGraphicObjIterator& sourceBlocks);
 class TBlock2D : public TObject2D {
  public:
   explicit TBlock2D(int32_t id) : TObject2D(id) {}
-  // The most placements one Draw, UpdateExtension or PickTest enters, nested ones included; past it
-  // the rest are left out, so blocks that fan out are bounded in time, not only in depth.
-  static constexpr int64_t kMaxPlacements = int64_t(1) << 20;
   // Takes a reference to `source`.
   TBlock2D(int32_t id, TSourceBlock2D& source, const TPoint2D& insertionPoint = Point2D(0, 0));
   // After TObject2D's fields: the 13-byte name of its source block, the 24-byte insertion point.
@@ -129,6 +146,8 @@ class TBlock2D : public TObject2D {
   void SaveToStream(platform::ByteWriter& stream) override;
   // The source block's extents through the model transform; unchanged without a source block.
   void UpdateExtension() override;
+  // What its source block draws; 1 without one.
+  int64_t DrawnObjects() const override { return source_ ? source_->DrawnObjects() : 1; }
   void Draw(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip, int mode) override;
   void DrawControlPoints(const TTransform2D& view, TDecorativeCanvas& canvas, const TRect2D& clip,
                          int width) override;

@@ -21,6 +21,11 @@ constexpr const char* kClassNotFound = "Object class not found. Object not load"
 constexpr const char* kNot2D = "Not 2D Object. Object discarded.";
 constexpr const char* kSourceNotFound = "Source block not found. The block will not be loaded";
 
+std::string TooLargeText() {
+  return "Block too large to draw: it draws more than " + std::to_string(TContainer2D::kMaxDrawnObjects) +
+         " objects. The block is kept but will not be drawn";
+}
+
 // The ID an object gets and the next ID after it, by the numbering rule of both lists.
 void Number(int32_t id, int32_t next, int32_t& chosen, int32_t& nextAfter) {
   nextAfter = next;
@@ -46,7 +51,8 @@ const TGraphicObjectClass* FindClass(int16_t classId) {
 }
 
 // Resolves the block references of a group or a placement against the source blocks; false (the
-// user told, once a load) when one is missing.
+// user told, once a load) when one is missing. One that resolves but is too large to draw is kept,
+// and the user told so once a load too.
 bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
   try {
     if (auto* group = dynamic_cast<TContainer2D*>(&object))
@@ -57,6 +63,7 @@ bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
     Report(kSourceNotFound);
     return false;
   }
+  if (TooLargeToDraw(object)) ReportWhileLoading(TooLargeText());
   return true;
 }
 

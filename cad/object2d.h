@@ -100,6 +100,9 @@ class TObject2D : public TGraphicObject {
 
   // Valid after UpdateExtension, in drawing units (model transform applied).
   const TRect2D& Extents() const { return extents_; }
+  // The objects one Draw of this object enters, itself included: 1 for a plain object; groups and
+  // placements count what they hold through every level (see TContainer2D::kMaxDrawnObjects).
+  virtual int64_t DrawnObjects() const { return 1; }
 
   bool ShowBoundingBox = false;
 

@@ -1,5 +1,7 @@
 #include "cad/blocks2d.h"
 
+#include <limits>
+
 #include "cad/cad_exceptions.h"
 #include "cad/curves2d.h"
 #include "cad/primitives2d.h"
@@ -246,37 +248,50 @@ class CountedLine : public TLine2D {
   static inline int64_t drawn = 0;
 };
 
-TEST_F(Blocks2DTest, BlocksThatPlaceTheOneBeforeTwiceAreBoundedInWork) {
-  // 41 blocks, each placing the one before it twice: 2^40 lines unbounded. Drawing, measuring and
-  // picking the last enter at most kMaxPlacements placements, and the first ones still draw.
+TEST_F(Blocks2DTest, WhatABlockDrawsIsCountedThroughEveryLevelAndBounded) {
+  // Blocks each placing the one before it twice: block k draws 3 * 2^k - 1 objects (itself, its two
+  // placements and what they draw), block 40 2^40 lines. The counts come from the blocks' updates,
+  // not from drawing.
   std::vector<std::unique_ptr<TSourceBlock2D>> blocks;
   blocks.push_back(std::make_unique<TSourceBlock2D>(0, "B0"));
   blocks[0]->AddChild(std::make_unique<CountedLine>(1, Point2D(0, 0), Point2D(1, 1)));
   blocks[0]->UpdateAndNotify();
-  for (int i = 1; i <= 40; ++i) {
+  for (int i = 1; i < 100; ++i) {
     blocks.push_back(std::make_unique<TSourceBlock2D>(i, "B" + std::to_string(i)));
-    for (int k = 0; k < 2; ++k)
-      blocks[size_t(i)]->AddChild(std::make_unique<TBlock2D>(k, *blocks[size_t(i - 1)], Point2D(k, 0)));
+    for (int k = 0; k < 2; ++k) {
+      auto placed = std::make_unique<TBlock2D>(k + 2, *blocks[size_t(i - 1)]);
+      placed->SetTransform(Translate2D(k, 0));
+      blocks[size_t(i)]->AddChild(std::move(placed));
+    }
     blocks[size_t(i)]->UpdateAndNotify();
   }
-  auto top = std::make_unique<TBlock2D>(99, *blocks.back());
-  top->UpdateAndNotify();
+  EXPECT_EQ(blocks[18]->DrawnObjects(), 3 * (int64_t(1) << 18) - 1);
+  EXPECT_FALSE(blocks[18]->TooLargeToDraw()) << "the largest of them drawn";
+  EXPECT_TRUE(blocks[19]->TooLargeToDraw());
+  EXPECT_EQ(blocks[99]->DrawnObjects(), std::numeric_limits<int64_t>::max()) << "saturated, not wrapped round";
+  EXPECT_TRUE(blocks[99]->TooLargeToDraw());
+
+  // A placement draws all of a block within the bound and nothing of one past it, whose lines a
+  // pick does not look at (the box answers). Within the bound a pick on a line answers the line in
+  // block 0, the first placement (ID 2) in the others; the insertion point always answers.
   platform::Canvas c(8, 8);
   TDecorativeCanvas dc(c);
-  CountedLine::drawn = 0;
-  top->Draw(IdentityTransform2D, dc, Rect2D(0, 0, 8, 8), 0);
-  EXPECT_GT(CountedLine::drawn, 0);
-  EXPECT_LE(CountedLine::drawn, TBlock2D::kMaxPlacements);
-  double d;
-  EXPECT_EQ(top->PickTest(Point2D(-50, -50), 0.1, d), PICK_NOOBJECT);
-  // A small fan-out is drawn whole.
-  auto small = std::make_unique<TBlock2D>(98, *blocks[10]);
-  CountedLine::drawn = 0;
-  small->Draw(IdentityTransform2D, dc, Rect2D(0, 0, 8, 8), 0);
-  EXPECT_EQ(CountedLine::drawn, 1024);
+  struct Case {
+    size_t level;
+    int64_t drawn;
+    int pickedOnALine;
+  };
+  for (const Case& t : {Case{0, 1, 1}, Case{10, 1024, 2}, Case{40, 0, PICK_INBBOX}, Case{99, 0, PICK_INBBOX}}) {
+    TBlock2D placed(50, *blocks[t.level]);
+    CountedLine::drawn = 0;
+    placed.Draw(IdentityTransform2D, dc, Rect2D(0, 0, 8, 8), 0);
+    EXPECT_EQ(CountedLine::drawn, t.drawn) << "block " << t.level;
+    EXPECT_EQ(TooLargeToDraw(placed), t.drawn == 0) << "block " << t.level;
+    double d;
+    EXPECT_EQ(placed.PickTest(Point2D(0.5, 0.5), 0.1, d), t.pickedOnALine) << "block " << t.level;
+    EXPECT_EQ(placed.PickTest(Point2D(0, 0.05), 0.1, d), PICK_ONOBJECT) << "at the insertion point, block " << t.level;
+  }
   // The placements let go before their blocks are freed, the last block first.
-  top.reset();
-  small.reset();
   while (!blocks.empty()) blocks.pop_back();
 }
 

@@ -2,7 +2,10 @@
 
 #include "cad/cad_exceptions.h"
 #include "cad/curves2d.h"
+#include "cad/dxf_write.h"
+#include "chained_library.h"
 #include "drawing_test_support.h"
+#include "scratch_dir.h"
 
 namespace cad {
 namespace {
@@ -274,6 +277,52 @@ TEST_F(DrawingTest, ALibraryOfChainedBlocksResolvesByNameAndReportsOnce) {
   EXPECT_EQ(broken.NumSourceBlocks(), 1) << "only the twin places nothing";
   EXPECT_EQ(Shown(), std::vector<std::string>{"Source block not found. The block will not be loaded"})
       << "one message for the file, not one per block";
+}
+
+TEST_F(DrawingTest, ALibraryOfBlocksTooLargeToDrawIsKeptAsItIsAndReportedOnceALoad) {
+  // Library.blk of 41 blocks, each placing the one before it twice (2^40 lines in the last), read
+  // from its file as the main window reads it.
+  const testing_support::ScratchDir dir("library");
+  const platform::Bytes file = ChainedLibrary(41, 2);
+  const std::string path = dir.Write("Library.blk", file);
+  TKQCmp2D drawing;
+  {
+    platform::FileStream stream(path, platform::fmOpenRead | platform::fmShareDenyWrite);
+    drawing.LoadLibrary(stream);
+  }
+  ASSERT_EQ(drawing.NumSourceBlocks(), 41);
+  const std::string tooLarge =
+      "Block too large to draw: it draws more than 1048576 objects. The block is kept but will not be drawn";
+  EXPECT_EQ(Shown(), std::vector<std::string>{tooLarge}) << "one message for the 22 blocks past the bound";
+  platform::ByteWriter saved;
+  drawing.SaveBlocks(saved, true);
+  EXPECT_EQ(saved.Data(), platform::Bytes(file.begin() + 7, file.end())) << "the blocks save as they came";
+
+  // A drawing placing the last block: its objects load with a message of their own and save back
+  // byte for byte.
+  drawing.AddObject(-1, std::make_unique<TBlock2D>(-1, *drawing.FindSourceBlock("B40")));
+  const platform::Bytes objects = SaveObjects(drawing);
+  TKQCmp2D again;
+  LoadLibrary(again, file);
+  LoadObjects(again, objects);
+  EXPECT_EQ(Shown(), std::vector<std::string>(3, tooLarge)) << "once a load: two libraries and the objects";
+  EXPECT_EQ(SaveObjects(again), objects);
+
+  // The DXF file defines every block and places the last once.
+  const std::string dxfPath = dir.File("chained.dxf");
+  {
+    TDXF2DExport dxf(dxfPath, &again);
+    dxf.WriteDXF();
+    dxf.Finish();
+  }
+  const std::string dxf = testing_support::FileText(dxfPath);
+  const auto count = [&](const std::string& what) {
+    int n = 0;
+    for (size_t at = dxf.find(what); at != std::string::npos; at = dxf.find(what, at + 1)) ++n;
+    return n;
+  };
+  EXPECT_EQ(count("\nBLOCK\r"), 41);
+  EXPECT_EQ(count("\nINSERT\r"), 40 * 2 + 1);
 }
 
 TEST_F(DrawingTest, SourceBlocksAreFreedInPasses) {

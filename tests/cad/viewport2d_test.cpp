@@ -7,6 +7,8 @@
 #include <QtTest/QTest>
 
 #include "cad/curves2d.h"
+#include "chained_library.h"
+#include "drawing_test_support.h"
 #include "viewport_test_support.h"
 
 namespace cad {
@@ -132,6 +134,82 @@ TEST_F(Viewport2DTest, ZoomToExtension) {
   drawing.Layers().Layer(0).Visible = false;
   view->ZoomToExtension();
   EXPECT_EQ(view->VisibleWindow(), Rect2D(-5, -5, 105, 55)) << "every layer hidden";
+}
+
+TEST_F(Viewport2DTest, NestedBlocksPaintAsTheirLinesPlacedDirectlyAndATooLargeOneIsLeftOut) {
+  // Three levels of blocks, placed moved, turned a quarter, scaled and mirrored (all exact in
+  // binary), beside the last block of a library of 41 each placing the one before twice (2^40
+  // lines): the view paints exactly as the same lines placed directly, without the chained block.
+  TTransform2D quarter;
+  quarter.M[0][0] = quarter.M[1][1] = 0;
+  quarter.M[0][1] = 1;
+  quarter.M[1][0] = -1;
+  const std::vector<std::pair<TPoint2D, TPoint2D>> leafLines = {
+      {Point2D(0, 0), Point2D(6, 0)}, {Point2D(0, 0), Point2D(0, 3)}, {Point2D(1, 1), Point2D(5, 3)}};
+  const std::pair<TPoint2D, TPoint2D> midLine = {Point2D(0, -2), Point2D(12, -2)};
+  const std::vector<TTransform2D> leafInMid = {IdentityTransform2D, MultiplyTransform2D(quarter, Translate2D(10, 0))};
+  const std::vector<TTransform2D> midInTop = {Translate2D(5, 5), MultiplyTransform2D(Scale2D(2, 2), Translate2D(30, 10)),
+                                              MultiplyTransform2D(Mirror2D(1), Translate2D(95, 40))};
+  const TTransform2D midInView = MultiplyTransform2D(quarter, Translate2D(60, 60));
+  const auto placeLine = [](TContainer2D* in, const std::pair<TPoint2D, TPoint2D>& line, const TTransform2D& m) {
+    auto made = std::make_unique<TLine2D>(1, line.first, line.second);
+    made->SetTransform(m);
+    in->AddChild(std::move(made));
+  };
+  const auto place = [](TContainer2D* in, TSourceBlock2D& block, const TTransform2D& m) {
+    auto placed = std::make_unique<TBlock2D>(2, block);
+    placed->SetTransform(m);
+    in->AddChild(std::move(placed));
+  };
+
+  TSourceBlock2D* leaf = AddBlock(drawing, "Leaf");
+  for (const auto& line : leafLines) placeLine(leaf, line, IdentityTransform2D);
+  leaf->UpdateAndNotify();
+  TSourceBlock2D* mid = AddBlock(drawing, "Mid");
+  placeLine(mid, midLine, IdentityTransform2D);
+  for (const TTransform2D& m : leafInMid) place(mid, *leaf, m);
+  mid->UpdateAndNotify();
+  TSourceBlock2D* top = AddBlock(drawing, "Top");
+  for (const TTransform2D& m : midInTop) place(top, *mid, m);
+  top->UpdateAndNotify();
+  drawing.AddObject(-1, std::make_unique<TBlock2D>(-1, *top));
+  drawing.AddObject(-1, std::make_unique<TBlock2D>(-1, *mid))->SetTransform(midInView);
+  LoadLibrary(drawing, ChainedLibrary(41, 2));
+  TObject2D* chained = drawing.AddObject(-1, std::make_unique<TBlock2D>(-1, *drawing.FindSourceBlock("B40")));
+  chained->SetTransform(Translate2D(20, 90));
+
+  TKQCmp2D direct;
+  platform::Pen pen = direct.Layers().Layer(0).Pen();
+  pen.Color = kLineColor;
+  direct.Layers().Layer(0).SetPen(pen);
+  std::vector<TTransform2D> mids;
+  for (const TTransform2D& m : midInTop) mids.push_back(m);
+  mids.push_back(midInView);
+  for (const TTransform2D& m : mids) {
+    direct.AddObject(-1, Line(midLine.first.X, midLine.first.Y, midLine.second.X, midLine.second.Y))->SetTransform(m);
+    for (const TTransform2D& l : leafInMid)
+      for (const auto& line : leafLines)
+        direct.AddObject(-1, std::make_unique<TLine2D>(-1, line.first, line.second))
+            ->SetTransform(MultiplyTransform2D(l, m));
+  }
+  TKQViewport2D reference;
+  reference.SetCADCmp(&direct);
+  reference.resize(100, 100);
+  reference.show();
+  reference.ShowWindowRect(Rect2D(0, 0, 100, 100));
+
+  view->Repaint();
+  reference.Repaint();
+  EXPECT_GT(CountPixels(view->BufferImage(), kLineColor), 150) << "the lines are there";
+  EXPECT_EQ(view->BufferImage(), reference.BufferImage());
+
+  // The chained block still has its box, for the extension, and is picked at its insertion point
+  // alone.
+  EXPECT_EQ(drawing.GetExtension(Rect2D(0, 0, 0, 0)).Second.Y, 91);
+  int code = 0;
+  EXPECT_EQ(view->HitTestObject(Point2D(20, 90), 2, code), chained);
+  EXPECT_EQ(code, PICK_ONOBJECT);
+  EXPECT_EQ(view->HitTestObject(Point2D(40.5, 90.5), 2, code), nullptr);
 }
 
 TEST_F(Viewport2DTest, CopyRectToCanvasDrawsOnTheWholeTarget) {
