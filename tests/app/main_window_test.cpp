@@ -42,6 +42,7 @@
 #include "platform/ini_file.h"
 #include "scene3d/hud_objects.h"
 #include "scene3d/rendering_log.h"
+#include "cad/chained_library.h"
 #include "cad/drawing_test_support.h"
 #include "main_window_fixture.h"
 #include "scratch_dir.h"
@@ -531,6 +532,22 @@ TEST_F(MainWindowTest, ViewPlaceToolBarSetsAndPageChanges) {
   EXPECT_TRUE(Get<QWidget>("sbtOpen")->isEnabled());
   EXPECT_TRUE(Get<QWidget>("sbtSave")->isEnabled()) << "the buttons follow the flag, not what they were";
   EXPECT_FALSE(Get<QWidget>("pnlTbr2")->isEnabled());
+}
+
+// A Library.blk whose 41 blocks each place the one before twice (2^40 lines in the last) loads at
+// start with one message, and a placement of its last block is fitted and painted without end.
+TEST_F(MainWindowTest, StartUpSurvivesALibraryWhoseBlocksFanOut) {
+  dir_.Write("Library.blk", cad::ChainedLibrary(41, 2));
+  RecordingMain& w = StartShown();
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text.rfind("Block too large to draw", 0), 0u) << dialogs_.messages[0].text;
+  cad::TSourceBlock2D* last = w.LocalCad().FindSourceBlock(cad::ChainedBlockName(40));
+  ASSERT_NE(last, nullptr);
+  w.LocalCad().AddObject(-1, std::make_unique<cad::TBlock2D>(-1, *last));
+  w.VistaGrafica().ZoomToExtension();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(dialogs_.messages.size(), 1u) << "drawing it says nothing more";
+  EXPECT_EQ(Status(), "open a picture");
 }
 
 TEST_F(MainWindowTest, ErrorsInHandlersAreShownAndTheProgramGoesOn) {
