@@ -86,8 +86,10 @@ std::string QtFilterFromWindows(const std::string& filter) {
       const std::string p = pattern == "*.*" ? "*" : pattern;
       if (std::find(patterns.begin(), patterns.end(), p) == patterns.end()) patterns.push_back(p);
     };
-    for (const std::string& p : f.patterns) add(p);
+    // Lower case first: a save dialog gives a typed or proposed name the first pattern's suffix, and
+    // the files we write end in lower case (job.qvx, not a second file job.QVX beside it).
     for (const std::string& p : f.patterns) add(ToLowerAscii(p));
+    for (const std::string& p : f.patterns) add(p);
     if (!qt.empty()) qt += ";;";
     qt += f.description + " (";
     for (size_t i = 0; i < patterns.size(); ++i) qt += (i ? " " : "") + patterns[i];

@@ -176,8 +176,8 @@ TEST_F(DocumentTest, TheReplayTakesNoInputAndOpeningOverAJobAsks) {
   ASSERT_TRUE(std::filesystem::exists(dir_.File("job.qvx")));
 
   EXPECT_EQ(dialogs_.fileRequests[0].filter, "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX");
-  EXPECT_EQ(dialogs_.filters[0], "Image files (*.bmp,*.jpg) (*.BMP *.JPG *.JPEG *.bmp *.jpg *.jpeg);;"
-                                 "Velkora files (*.qvx) (*.QVX *.qvx)") << "as the Qt dialog gets it";
+  EXPECT_EQ(dialogs_.filters[0], "Image files (*.bmp,*.jpg) (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG);;"
+                                 "Velkora files (*.qvx) (*.qvx *.QVX)") << "as the Qt dialog gets it";
   // Without a replay a click on the open button opens its dialog.
   dialogs_.fileNames = {""};
   SendClick(Get<QToolButton>("sbtOpen"));

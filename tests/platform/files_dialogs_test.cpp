@@ -61,7 +61,7 @@ TEST(Dialogs, ScriptedDialogsRecordAndRestore) {
 TEST(Dialogs, WindowsFiltersBecomeQtFiltersWithTheirIndex) {
   const std::string open = "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX";
   EXPECT_EQ(platform::QtFilterFromWindows(open),
-            "Image files (*.bmp,*.jpg) (*.BMP *.JPG *.JPEG *.bmp *.jpg *.jpeg);;Velkora files (*.qvx) (*.QVX *.qvx)");
+            "Image files (*.bmp,*.jpg) (*.bmp *.jpg *.jpeg *.BMP *.JPG *.JPEG);;Velkora files (*.qvx) (*.qvx *.QVX)");
   EXPECT_EQ(platform::QtFilterFromWindows("All|*.*|Text|*.txt;*.TXT|No patterns|"), "All (*);;Text (*.txt *.TXT)");
   const struct {
     const char* path;
