@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <QFileDialog>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -56,6 +58,32 @@ TEST(Dialogs, ScriptedDialogsRecordAndRestore) {
   EXPECT_EQ(inner.messages[2].text, "hello");
   ASSERT_EQ(outer.messages.size(), 1u);
   EXPECT_EQ(outer.messages[0].text, "outer");
+}
+
+// A save dialog shown again with the name the user refused to replace proposes that same file: Qt
+// gives the name the chosen filter's first suffix, so the filter must not turn job.qvx into job.QVX.
+TEST(Dialogs, ASaveDialogShownWithANameProposesThatFile) {
+  const std::string save = "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL";
+  const std::string nc = "NC files (*.nc)|*.nc";
+  const struct {
+    const std::string& filter;
+    int index;
+    const char* name;
+    const char* proposed;
+  } cases[] = {{save, 1, "job.qvx", "job.qvx"}, {save, 2, "relief.stl", "relief.stl"},
+               {save, 2, "job.qvx", "job.stl"}, {nc, 1, "relief.nc", "relief.nc"}};
+  const QString folder = QDir::tempPath();
+  for (const auto& c : cases) {
+    const QStringList filters = QString::fromStdString(platform::QtFilterFromWindows(c.filter)).split(";;");
+    // Built as the static save dialog builds itself, without being shown.
+    QFileDialog dialog(nullptr, "", folder + "/" + c.name, filters.join(";;"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.selectNameFilter(filters.value(c.index - 1));
+    ASSERT_FALSE(dialog.selectedFiles().isEmpty()) << c.name;
+    EXPECT_EQ(QFileInfo(dialog.selectedFiles().front()).fileName().toStdString(), c.proposed) << c.name;
+  }
 }
 
 TEST(Dialogs, WindowsFiltersBecomeQtFiltersWithTheirIndex) {
