@@ -48,7 +48,8 @@ std::string ChooseFileToWrite(const std::string& initialPath, const std::string&
 
 std::string UserDocumentsFolder() {
   QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (documents.isEmpty()) documents = QDir::homePath();
+  // A desktop may name a documents folder it never made: the home folder then, as the dialogs would.
+  if (documents.isEmpty() || !QDir(documents).exists()) documents = QDir::homePath();
   return documents.isEmpty() ? std::string("/") : documents.toStdString() + "/";
 }
 

@@ -28,8 +28,8 @@ platform::FileChoice ChooseFileToWrite(platform::FileDialogRequest request,
 // `initialPath`; the chosen name gets ".<extension>" when it has none. Empty when the user cancels.
 std::string ChooseFileToWrite(const std::string& initialPath, const std::string& filter, const std::string& extension);
 
-// The user's documents folder with a final "/", where a save starts when the job has no file yet (the
-// program's own folder is read-only once installed).
+// The user's documents folder with a final "/" (the home folder when there is none), where a save
+// starts when the job has no file yet (the program's own folder is read-only once installed).
 std::string UserDocumentsFolder();
 
 }  // namespace app
