@@ -96,6 +96,7 @@ void TfrmMain::sbtNewNcClick() {
   }
   job_.nc.ncFileName = chosen;
   job_.ncFileChosen = true;
+  ncFilesChosen_.insert(chosen);
   ncFolder_ = std::filesystem::path(chosen).parent_path().string() + "/";
   ShowPageStatus(kPageNcFile);
   Get<QPushButton>("sbtNextB4")->setEnabled(true);
@@ -277,11 +278,12 @@ bool TfrmMain::scrive_nci() {
   if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
                                                              platform::Buttons::YesNo) != platform::Answer::Yes)
     return false;
-  // A name the user did not choose here (one a document brought) is never written unasked, whether a
-  // file of that name exists or not.
+  // A name a document brought that the user has not chosen this session is never written unasked,
+  // whether a file of that name exists or not.
   if (!job_.ncFileChosen && !job_.nc.ncFileName.empty()) {
-    if (!ConfirmDocumentNcFile(job_.nc.ncFileName)) return false;
+    if (!ncFilesChosen_.contains(job_.nc.ncFileName) && !ConfirmDocumentNcFile(job_.nc.ncFileName)) return false;
     job_.ncFileChosen = true;
+    ncFilesChosen_.insert(job_.nc.ncFileName);
   }
 
   machining::CalculateResult result;

@@ -63,6 +63,13 @@ class JobSafetyTest : public testing_support::MainWindowTest {
     posts->setCurrentIndex(index);
     main_->cboPostNameChange();
   }
+  // Makes the document at `path` name `ncPath` as its NC file, as a received one might.
+  static void NameNcFileIn(const std::string& path, const std::string& ncPath) {
+    const platform::Bytes bytes = platform::ReadFileBytes(path);
+    machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
+    parsed.record.ncPath = ncPath;
+    platform::WriteFileBytes(path, machining::DocumentBytes(parsed.bitmap, parsed.record));
+  }
   void SaveDocumentAs(const std::string& path) {
     dialogs_.fileNames = {path};
     dialogs_.filterIndexes = {1};
@@ -178,13 +185,9 @@ TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
   Click("sbtNextB5");
   const std::string document = dir_.File("received.qvx");
   SaveDocumentAs(document);
-  {
-    platform::MappedFile file(document);
-    machining::Document parsed = machining::ParseDocument(file.Data(), file.Size());
-    parsed.record.ncPath = dir_.File("nc/first.nc");
-    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
-  }
-  dialogs_.answers = {Answer::Yes};
+  NameNcFileIn(document, dir_.File("nc/first.nc"));
+  // Opened in a later session, which has not chosen that file.
+  Start();
   Open(document);
   ASSERT_EQ(main_->Job().ncFileName, dir_.File("nc/first.nc"));
   dialogs_.messages.clear();
@@ -260,13 +263,7 @@ TEST_F(JobSafetyTest, AReceivedDocumentNamingAnotherFileOrPostIsNeverTrusted) {
   const std::string letter = dir_.Write("elsewhere/letter.txt", std::string("Dear Anna,\r\n"));
   const std::string document = dir_.File("received.qvx");
   SaveDocumentAs(document);
-  auto rewrite = [&](const std::function<void(machining::TDocumentRecord&)>& change) {
-    const platform::Bytes bytes = platform::ReadFileBytes(document);
-    machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
-    change(parsed.record);
-    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
-  };
-  rewrite([&](machining::TDocumentRecord& r) { r.ncPath = letter; });
+  NameNcFileIn(document, letter);
   dialogs_.answers = {Answer::Yes};  // the drawing on screen goes
   Open(document);
   ASSERT_EQ(main_->Job().ncFileName, letter);
@@ -621,12 +618,7 @@ TEST_F(JobSafetyTest, ADocumentNeverMakesOrFeedsItsNcFileUnasked) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    {
-      const platform::Bytes bytes = platform::ReadFileBytes(document);
-      machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
-      parsed.record.ncPath = c.ncPath;
-      platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
-    }
+    NameNcFileIn(document, c.ncPath);
     Start();
     Open(document);
     ASSERT_EQ(main_->Job().ncFileName, c.ncPath);
@@ -649,4 +641,16 @@ TEST_F(JobSafetyTest, ADocumentNeverMakesOrFeedsItsNcFileUnasked) {
     Click("sbtNcCalc");
     EXPECT_EQ(dialogs_.messages.size(), 1u) << Messages();
   }
+
+  // A file this session chose in the NC-file dialog, named by a document opened later: nothing to ask.
+  const std::string chosen = dir_.File("elsewhere/chosen.nc");
+  NameNcFileIn(document, chosen);
+  Start();
+  dialogs_.fileNames = {chosen};
+  main_->sbtNewNcClick();
+  Open(document);
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  EXPECT_EQ(Messages(), "");
+  EXPECT_TRUE(platform::FileExists(chosen));
 }
