@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -783,6 +784,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::string openDialogDir_;
   std::string ncFolder_;
   std::string saveFolder_;  // where Save last wrote, this session
+  // The NC files the user chose in the NC-file dialog or agreed to write, this session: a document that
+  // names one of them brings no question.
+  std::set<std::string> ncFilesChosen_;
   // The job the user works on.
   machining::Job job_;
   machining::NcWriter writer_;

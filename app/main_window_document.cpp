@@ -17,6 +17,7 @@
 
 #include "app/key_filters.h"
 #include "app/main_window.h"
+#include "app/save_progress.h"
 #include "app/save_target.h"
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
@@ -440,8 +441,11 @@ machining::TDocumentRecord TfrmMain::RecordToSave() {
 void TfrmMain::WriteDocument(const std::string& path) { WriteDocument(path, RecordToSave()); }
 
 void TfrmMain::WriteDocument(const std::string& path, const machining::TDocumentRecord& record) {
-  const platform::Bytes bytes = machining::DocumentBytes(*job_.workBitmap, record);
-  platform::WriteFileBytes(path, bytes);
+  {
+    WaitCursor wait;
+    SaveProgressBar progress(ProgressBar1_);
+    machining::WriteDocumentFile(path, *job_.workBitmap, record, progress.Callback());
+  }
   setWindowTitle(Q(path + " - " + startCaption_));
   job_.documentFile = path;
   job_.savedDocument = path;
@@ -454,7 +458,8 @@ void TfrmMain::Scrive_Stl(const std::string& path) {
   // A relief made stale since it was built is built again first, so the file shows the picture as it is.
   BuildReliefIfStale();
   WaitCursor wait;
-  machining::WriteStlFile(path, job_.relief, stl_->Solid());
+  SaveProgressBar progress(ProgressBar1_);
+  machining::WriteStlFile(path, job_.relief, stl_->Solid(), progress.Callback());
 }
 
 bool TfrmMain::DxfHasEntity() {

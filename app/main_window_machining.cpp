@@ -81,10 +81,10 @@ void TfrmMain::sbtNewNcClick() {
   // The NC-file page's own text while its dialog is open (the slot before it is the point grid's).
   ShowPageStatus(kPageNcFile);
   const std::string name = CleanNcBaseName(settings_.fOpen);
-  // The folder last chosen, or (none yet, or gone since) the picture's.
+  // The folder last chosen; one gone since is forgotten for the user's documents folder.
   std::error_code error;
-  if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_.clear();
-  const std::string folder = ncFolder_.empty() ? PictureFolder() : ncFolder_;
+  if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_ = UserDocumentsFolder();
+  const std::string folder = ncFolder_;
   const std::string extension = writer_.settings.fileExtension;
   const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
                                           extension);
@@ -96,6 +96,7 @@ void TfrmMain::sbtNewNcClick() {
   }
   job_.nc.ncFileName = chosen;
   job_.ncFileChosen = true;
+  ncFilesChosen_.insert(chosen);
   ncFolder_ = std::filesystem::path(chosen).parent_path().string() + "/";
   ShowPageStatus(kPageNcFile);
   Get<QPushButton>("sbtNextB4")->setEnabled(true);
@@ -277,10 +278,12 @@ bool TfrmMain::scrive_nci() {
   if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
                                                              platform::Buttons::YesNo) != platform::Answer::Yes)
     return false;
-  // A name the user did not choose here (one a document brought) never replaces a file unasked.
+  // A name a document brought that the user has not chosen this session is never written unasked,
+  // whether a file of that name exists or not.
   if (!job_.ncFileChosen && !job_.nc.ncFileName.empty()) {
-    if (!ConfirmReplace(job_.nc.ncFileName)) return false;
+    if (!ncFilesChosen_.contains(job_.nc.ncFileName) && !ConfirmDocumentNcFile(job_.nc.ncFileName)) return false;
     job_.ncFileChosen = true;
+    ncFilesChosen_.insert(job_.nc.ncFileName);
   }
 
   machining::CalculateResult result;

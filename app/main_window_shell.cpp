@@ -203,8 +203,8 @@ void TfrmMain::ApplySettings() {
     openDialogFile_.clear();
     openDialogDir_ = platform::JoinPath(platform::ProgramDir(), "sample");
   }
-  // Empty until the user chooses a folder: the NC-file dialog then starts beside the picture.
-  ncFolder_ = s.ncPath;
+  // No folder chosen yet: the NC files go to the user's documents.
+  ncFolder_ = s.ncPath.empty() ? UserDocumentsFolder() : s.ncPath;
 }
 
 void TfrmMain::ApplyFormColor(platform::TColor color) {

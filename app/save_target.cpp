@@ -18,6 +18,15 @@ bool ConfirmReplace(const std::string& path) {
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 
+bool ConfirmDocumentNcFile(const std::string& path) {
+  if (platform::FileExists(path)) return ConfirmReplace(path);
+  const std::string question = lang::LangStringOr(
+      "1605", "was named by the opened document and not chosen in this session.\r\nWrite the NC program to it?");
+  return platform::CurrentDialogs().Message(path + "\r\n" + question, lang::LangStringOr("450", "Confirm"),
+                                            platform::MessageKind::Warning,
+                                            platform::Buttons::YesNo) == platform::Answer::Yes;
+}
+
 platform::FileChoice ChooseFileToWrite(platform::FileDialogRequest request,
                                       const std::function<std::string(const platform::FileChoice&)>& complete) {
   for (;;) {
@@ -39,7 +48,8 @@ std::string ChooseFileToWrite(const std::string& initialPath, const std::string&
 
 std::string UserDocumentsFolder() {
   QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-  if (documents.isEmpty()) documents = QDir::homePath();
+  // A desktop may name a documents folder it never made: the home folder then, as the dialogs would.
+  if (documents.isEmpty() || !QDir(documents).exists()) documents = QDir::homePath();
   return documents.isEmpty() ? std::string("/") : documents.toStdString() + "/";
 }
 

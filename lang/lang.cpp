@@ -9,6 +9,7 @@
 #include "platform/exception.h"
 #include "platform/files.h"
 #include "platform/form.h"
+#include "platform/user_texts.h"
 
 namespace lang {
 
@@ -156,5 +157,10 @@ void TranslateForms(std::span<platform::FormBase* const> forms) { TranslateForms
 void TranslateForms(std::initializer_list<platform::FormBase*> forms) {
   TranslateForms(ProgramLanguage(), std::span<platform::FormBase* const>(forms.begin(), forms.size()));
 }
+
+namespace {
+// The lower libraries' texts come from the program's language too.
+[[maybe_unused]] const bool kLowerTextsTranslated = (platform::SetTextLookup(&LangStringOr), true);
+}  // namespace
 
 }  // namespace lang

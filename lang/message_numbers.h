@@ -42,6 +42,9 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     "754",
     // Backplot of a dialect that cannot be simulated.
     "782",
+    // Saves: a folder or another kind of target, a pipe nobody reads, one that stopped taking data or
+    // lost its reader, the NC file a document named, not chosen in this session.
+    "1600", "1601", "1602", "1603", "1604", "1605",
     // The translator's name, shown in the About window.
     "Autor",
 });

@@ -151,4 +151,16 @@ platform::Bytes DocumentBytes(const platform::Bitmap& bitmap, const TDocumentRec
   return bytes;
 }
 
+void WriteDocumentFile(const std::string& path, const platform::Bitmap& bitmap, const TDocumentRecord& record,
+                       const platform::SaveProgress& progress) {
+  const platform::Bytes tail = DocumentRecordBytes(record);
+  const platform::Bytes head = platform::EncodeBmpHeader(bitmap);
+  platform::AtomicFile file(path);
+  if (progress) file.SetProgress(head.size() + bitmap.Stride() * static_cast<uint64_t>(bitmap.Height()) + tail.size(), progress);
+  file.Write(head.data(), head.size());
+  platform::ForEachBmpRow(bitmap, [&file](const uint8_t* row, size_t size) { file.Write(row, size); });
+  file.Write(tail.data(), tail.size());
+  file.Commit();
+}
+
 }  // namespace machining

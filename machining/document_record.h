@@ -22,6 +22,7 @@
 #include <string>
 
 #include "machining/tool_record.h"
+#include "platform/atomic_file.h"
 #include "platform/binary_stream.h"
 #include "platform/bitmap.h"
 #include "platform/exception.h"
@@ -93,5 +94,10 @@ Document ParseDocument(const uint8_t* data, size_t size);
 inline Document ParseDocument(const platform::Bytes& file) { return ParseDocument(file.data(), file.size()); }
 // The bytes of a document: the bitmap as BMP, then the record.
 platform::Bytes DocumentBytes(const platform::Bitmap& bitmap, const TDocumentRecord& record);
+// Writes those bytes to `path` through a temporary (an earlier file stays whole when it fails), the
+// picture row by row rather than made whole in memory first, telling `progress` how far it has come.
+// A field the record cannot take (DocumentError) or an empty picture refuses it before a file is made.
+void WriteDocumentFile(const std::string& path, const platform::Bitmap& bitmap, const TDocumentRecord& record,
+                       const platform::SaveProgress& progress = {});
 
 }  // namespace machining

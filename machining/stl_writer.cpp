@@ -195,10 +195,11 @@ void WriteStl(const ReliefModel& model, bool solid, const std::function<void(con
   WriteChecked(model, solid, CheckedBase(model, solid), sink);
 }
 
-void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid) {
+void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid, const platform::SaveProgress& progress) {
   // Refused before a file is made.
   const SolidBase base = CheckedBase(model, solid);
   platform::AtomicFile file(path);
+  if (progress) file.SetProgress(kStlHeaderSize + kStlFacetSize * FacetCount(model, solid, base), progress);
   WriteChecked(model, solid, base, [&](const uint8_t* data, size_t size) { file.Write(data, size); });
   file.Commit();
 }

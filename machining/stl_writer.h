@@ -16,6 +16,7 @@
 #include <string>
 
 #include "machining/relief_model.h"
+#include "platform/atomic_file.h"
 
 namespace machining {
 
@@ -35,6 +36,8 @@ uint64_t StlFacetCount(const ReliefModel& model, bool solid);
 void WriteStl(const ReliefModel& model, bool solid, const std::function<void(const uint8_t*, size_t)>& sink);
 
 // Writes the STL file through a temporary file beside `path`: a failure leaves an earlier file whole.
-void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid);
+// `progress` hears how far it has come.
+void WriteStlFile(const std::string& path, const ReliefModel& model, bool solid,
+                  const platform::SaveProgress& progress = {});
 
 }  // namespace machining

@@ -312,7 +312,7 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
 
 Bitmap ReadBmpFile(const std::string& path) { return DecodeImageFile(path, DecodeBmp); }
 
-Bytes EncodeBmp(const Bitmap& bitmap) {
+Bytes EncodeBmpHeader(const Bitmap& bitmap) {
   if (bitmap.Empty()) throw BitmapError("An empty bitmap cannot be written as a BMP file.");
   int bits = bitmap.BitsPerPixel();
   bool masks = bits == 16;
@@ -349,7 +349,14 @@ Bytes EncodeBmp(const Bitmap& bitmap) {
     out.U8(c.red);
     out.U8(0);
   }
-  for (int y = bitmap.Height() - 1; y >= 0; --y) out.Write(bitmap.Row(y), bitmap.Stride());
+  return out.Take();
+}
+
+Bytes EncodeBmp(const Bitmap& bitmap) {
+  ByteWriter out;
+  const Bytes header = EncodeBmpHeader(bitmap);
+  out.Write(header.data(), header.size());
+  ForEachBmpRow(bitmap, [&out](const uint8_t* row, size_t size) { out.Write(row, size); });
   return out.Take();
 }
 

@@ -45,6 +45,13 @@ Bitmap ReadBmpFile(const std::string& path);
 
 // Refuses an empty bitmap with BitmapError (a BMP has at least one pixel).
 Bytes EncodeBmp(const Bitmap& bitmap);
+// The same in parts, for a writer that streams a large picture: the headers and palette (BitmapError
+// as EncodeBmp), then the rows in the file's order, bottom row first.
+Bytes EncodeBmpHeader(const Bitmap& bitmap);
+template <class Sink>
+void ForEachBmpRow(const Bitmap& bitmap, Sink&& sink) {
+  for (int y = bitmap.Height() - 1; y >= 0; --y) sink(bitmap.Row(y), bitmap.Stride());
+}
 void WriteBmpFile(const std::string& path, const Bitmap& bitmap);
 
 }  // namespace platform

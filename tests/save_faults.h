@@ -2,6 +2,7 @@
 // every writer that goes through a temporary file.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -43,6 +44,15 @@ inline std::vector<std::string> TemporariesIn(const std::string& folder) {
     if (end > 12 && name.compare(end - 5, 5, ".tmp~") == 0 && name[end - 12] == '.') names.push_back(name);
   }
   return names;
+}
+
+// The percentages a save reported, as a progress bar needs them: rising in at least `leastSteps`
+// steps, from no more than 10 to 100.
+inline void ExpectProgressRisesToAHundred(const std::vector<int>& reported, size_t leastSteps, const std::string& what) {
+  ASSERT_GE(reported.size(), leastSteps) << what;
+  EXPECT_LE(reported.front(), 10) << what;
+  EXPECT_EQ(reported.back(), 100) << what;
+  for (size_t i = 1; i < reported.size(); ++i) EXPECT_GT(reported[i], reported[i - 1]) << what << " at " << i;
 }
 
 }  // namespace testing_support

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -427,6 +428,46 @@ TEST_F(DocumentTest, DamagedDocumentsChangeNothing) {
     EXPECT_EQ(w.windowTitle(), title);
     EXPECT_EQ(Page(), app::kPageCutting);
     EXPECT_TRUE(waits.empty()) << "nothing replayed";
+  }
+}
+
+TEST_F(DocumentTest, SavesLongerThanAMomentShowTheProgressBar) {
+  StartFast();
+  OpenAndWalkToCutting(dir_.File("nc"));
+  auto* bar = Get<QProgressBar>("ProgressBar1");
+  // Each value the bar takes, and whether it was shown then.
+  std::vector<std::pair<int, bool>> seen;
+  QObject::connect(bar, &QProgressBar::valueChanged, [&](int value) { seen.emplace_back(value, !bar->isHidden()); });
+  const struct {
+    const char* what;
+    int filter;
+    const char* name;
+    uint64_t msPerClockRead;  // how far the clock moves each time the save looks at it
+  } cases[] = {
+      {"a slow document", 1, "slow.qvx", 1000},
+      {"a quick document: no flicker of the bar", 1, "quick.qvx", 0},
+      {"a slow STL file", 2, "slow.stl", 1000},
+      {"a quick STL file", 2, "quick.stl", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    bar->reset();
+    seen.clear();
+    if (c.filter == 2) {
+      QTimer::singleShot(0, [&] { stl_->Find<QPushButton>("sbtOk")->click(); });
+    }
+    dialogs_.tickStep = c.msPerClockRead;
+    Save(dir_.File(c.name), c.filter);
+    dialogs_.tickStep = 0;
+    EXPECT_TRUE(std::filesystem::exists(dir_.File(c.name)));
+    EXPECT_TRUE(bar->isHidden()) << "gone once the save is done";
+    if (c.msPerClockRead == 0) {
+      EXPECT_TRUE(seen.empty());
+      continue;
+    }
+    ASSERT_FALSE(seen.empty()) << "the bar showed the save";
+    EXPECT_EQ(seen.back().first, 100);
+    for (const auto& [value, shown] : seen) EXPECT_TRUE(shown) << value;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <sys/stat.h>
 #include <filesystem>
 #include <functional>
 
@@ -18,6 +19,7 @@
 #include "cad/primitives2d.h"
 #include "machining/document_record.h"
 #include "main_window_fixture.h"
+#include "platform/ini_file.h"
 #include "platform/mapped_file.h"
 #include "platform/qt_dialogs.h"
 #include "scene3d/hud_objects.h"
@@ -60,6 +62,13 @@ class JobSafetyTest : public testing_support::MainWindowTest {
     ASSERT_GE(index, 0) << name;
     posts->setCurrentIndex(index);
     main_->cboPostNameChange();
+  }
+  // Makes the document at `path` name `ncPath` as its NC file, as a received one might.
+  static void NameNcFileIn(const std::string& path, const std::string& ncPath) {
+    const platform::Bytes bytes = platform::ReadFileBytes(path);
+    machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
+    parsed.record.ncPath = ncPath;
+    platform::WriteFileBytes(path, machining::DocumentBytes(parsed.bitmap, parsed.record));
   }
   void SaveDocumentAs(const std::string& path) {
     dialogs_.fileNames = {path};
@@ -176,13 +185,9 @@ TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
   Click("sbtNextB5");
   const std::string document = dir_.File("received.qvx");
   SaveDocumentAs(document);
-  {
-    platform::MappedFile file(document);
-    machining::Document parsed = machining::ParseDocument(file.Data(), file.Size());
-    parsed.record.ncPath = dir_.File("nc/first.nc");
-    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
-  }
-  dialogs_.answers = {Answer::Yes};
+  NameNcFileIn(document, dir_.File("nc/first.nc"));
+  // Opened in a later session, which has not chosen that file.
+  Start();
   Open(document);
   ASSERT_EQ(main_->Job().ncFileName, dir_.File("nc/first.nc"));
   dialogs_.messages.clear();
@@ -194,11 +199,12 @@ TEST_F(JobSafetyTest, NoFileIsReplacedUnasked) {
 }
 
 // No to replacing a file brings the dialog back with that name and type, as desktop save dialogs do:
-// the NC-file dialog, Save and the listing's Save. The first NC-file dialog and the first Save start
-// beside the picture, later ones where the user last chose.
+// the NC-file dialog, Save and the listing's Save. The first NC-file dialog starts in the user's
+// documents and the first Save beside the picture, later ones where the user last chose.
 TEST_F(JobSafetyTest, NoToReplacingBringsTheDialogBack) {
   WalkToCutting(dir_.File("nc/first"));
-  EXPECT_EQ(dialogs_.fileRequests[1].initialPath, dir_.File("pictures/relief")) << "the first NC file beside the picture";
+  EXPECT_EQ(dialogs_.fileRequests[1].initialPath, app::UserDocumentsFolder() + "relief")
+      << "the first NC file in the user's documents";
   Click("sbtNcCalc");
   Click("sbtNextB6");
   dir_.Write("nc/taken.qvx", std::string("mine"));
@@ -257,13 +263,7 @@ TEST_F(JobSafetyTest, AReceivedDocumentNamingAnotherFileOrPostIsNeverTrusted) {
   const std::string letter = dir_.Write("elsewhere/letter.txt", std::string("Dear Anna,\r\n"));
   const std::string document = dir_.File("received.qvx");
   SaveDocumentAs(document);
-  auto rewrite = [&](const std::function<void(machining::TDocumentRecord&)>& change) {
-    const platform::Bytes bytes = platform::ReadFileBytes(document);
-    machining::Document parsed = machining::ParseDocument(bytes.data(), bytes.size());
-    change(parsed.record);
-    platform::WriteFileBytes(document, machining::DocumentBytes(parsed.bitmap, parsed.record));
-  };
-  rewrite([&](machining::TDocumentRecord& r) { r.ncPath = letter; });
+  NameNcFileIn(document, letter);
   dialogs_.answers = {Answer::Yes};  // the drawing on screen goes
   Open(document);
   ASSERT_EQ(main_->Job().ncFileName, letter);
@@ -561,3 +561,96 @@ TEST_F(JobSafetyTest, PagesReachedWithCtrlTabBuildTheReliefFirst) {
 }
 
 }  // namespace
+
+TEST_F(JobSafetyTest, TheNcFolderIsTheDocumentsFolderUntilTheUserChoosesOne) {
+  const std::string documents = app::UserDocumentsFolder();
+  const std::string kept = dir_.File("nc") + "/";
+  std::filesystem::create_directories(dir_.File("chosen"));
+  const struct {
+    const char* what;
+    std::string ncPath;  // as the settings file has it
+    std::string starts;  // the folder the first NC-file dialog starts in
+    std::string chosen;  // the file the user chooses there, none when empty
+    std::string written; // "NcPath" as closing writes it back
+  } cases[] = {
+      {"no folder in the settings", "", documents, "", documents},
+      {"the folder the settings keep", kept, kept, "", kept},
+      {"a folder gone since", dir_.File("gone") + "/", documents, "", documents},
+      {"the folder last chosen", "", documents, dir_.File("chosen/job.nc"), dir_.File("chosen") + "/"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    dir_.Write("velkora.ini", "[Default]\nNcPath=" + c.ncPath + "\n");
+    Start();
+    dialogs_.fileNames = {picture_, c.chosen};
+    Click("sbtOpen");
+    for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3"}) Click(next);
+    EXPECT_EQ(dialogs_.fileRequests.back().initialPath, c.starts + "relief");
+    // A job with an NC file chosen is a changed one: Discard; an unchanged one: Yes to leaving.
+    dialogs_.answers = {c.chosen.empty() ? Answer::Yes : Answer::No};
+    ASSERT_TRUE(main_->FormClose());
+    const platform::IniFile ini(dir_.File("velkora.ini"));
+    EXPECT_EQ(ini.ReadString("Default", "NcPath", "?"), c.written);
+    tool_.reset();
+    main_.reset();
+    language_.LangIni.reset();
+  }
+}
+
+TEST_F(JobSafetyTest, ADocumentNeverMakesOrFeedsItsNcFileUnasked) {
+  // A received document whose NC file is not there yet, or is a named pipe: the first Calculate asks
+  // whether to write there at all, and No makes nothing.
+  WalkToCutting(dir_.File("nc/mine"));
+  const std::string document = dir_.File("received.qvx");
+  SaveDocumentAs(document);
+  const std::string pipe = dir_.File("elsewhere/pipe.nc");
+  std::filesystem::create_directories(dir_.File("elsewhere"));
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  const struct {
+    const char* what;
+    std::string ncPath;
+    Answer answer;
+    bool written;
+  } cases[] = {
+      {"a file not there yet, No", dir_.File("elsewhere/new.nc"), Answer::No, false},
+      {"a file not there yet, Yes", dir_.File("elsewhere/made.nc"), Answer::Yes, true},
+      {"a named pipe, No", pipe, Answer::No, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    NameNcFileIn(document, c.ncPath);
+    Start();
+    Open(document);
+    ASSERT_EQ(main_->Job().ncFileName, c.ncPath);
+    dialogs_.messages.clear();
+    dialogs_.answers = {c.answer};
+    Click("sbtNcCalc");
+    ASSERT_EQ(dialogs_.messages.size(), 1u) << Messages();
+    EXPECT_EQ(dialogs_.messages[0].text.rfind(c.ncPath + "\r\nwas named by the opened document", 0), 0u) << Messages();
+    EXPECT_EQ(dialogs_.messages[0].buttons, platform::Buttons::YesNo);
+    if (c.ncPath == pipe) {
+      struct stat info {};
+      ASSERT_EQ(::stat(pipe.c_str(), &info), 0);
+      EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "still the pipe";
+      continue;
+    }
+    EXPECT_EQ(platform::FileExists(c.ncPath), c.written);
+    if (!c.written) continue;
+    // Once agreed, the job's own: the next Calculate asks nothing.
+    Edit("txtFeedPlane")->setText("3");
+    Click("sbtNcCalc");
+    EXPECT_EQ(dialogs_.messages.size(), 1u) << Messages();
+  }
+
+  // A file this session chose in the NC-file dialog, named by a document opened later: nothing to ask.
+  const std::string chosen = dir_.File("elsewhere/chosen.nc");
+  NameNcFileIn(document, chosen);
+  Start();
+  dialogs_.fileNames = {chosen};
+  main_->sbtNewNcClick();
+  Open(document);
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  EXPECT_EQ(Messages(), "");
+  EXPECT_TRUE(platform::FileExists(chosen));
+}

@@ -31,6 +31,7 @@
 #include "app/main_routine.h"
 #include "app/main_scene.h"
 #include "app/page_control.h"
+#include "app/save_target.h"
 #include "app/settings.h"
 #include "app/splash_screen.h"
 #include "app/tool_window.h"
@@ -186,7 +187,7 @@ TEST_F(MainWindowTest, WizardWalkCalculateAndCloseWritesTheSettings) {
   }
   EXPECT_EQ(w.Relief().grid.Columns(), 40) << "the relief was built";
   EXPECT_EQ(dialogs_.started.size(), 2u) << "the NC file dialog opened once: page 47 again did not reopen it";
-  EXPECT_EQ(dialogs_.started[1], dir_.File("pictures/relief")) << "no NC folder yet: beside the picture, its name";
+  EXPECT_EQ(dialogs_.started[1], app::UserDocumentsFolder() + "relief") << "no NC folder yet: the documents, its name";
   EXPECT_EQ(dialogs_.fileRequests[1].filter, "NC programs (*.nc)|*.nc") << "the post-processor's own extension";
   EXPECT_EQ(w.Job().ncFileName, ncFile + ".nc");
   EXPECT_EQ(w.NcFolder(), dir_.File("nc") + "/");

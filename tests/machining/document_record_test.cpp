@@ -6,8 +6,12 @@
 #include <cstring>
 #include <functional>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "platform/bmp.h"
+#include "save_faults.h"
+#include "scratch_dir.h"
 
 using namespace machining;
 
@@ -188,4 +192,26 @@ TEST(DocumentRecord, WholeDocumentsAndLyingLengths) {
        }()},
   };
   for (const auto& d : damaged) EXPECT_THROW(ParseDocument(d.bytes), platform::FormatError) << d.what;
+}
+
+TEST(DocumentRecord, TheDocumentFileIsWrittenRowByRowWithItsProgress) {
+  testing_support::ScratchDir dir("document");
+  platform::Bitmap grey(200, 120, 8), colour(7, 5, 24);
+  for (int y = 0; y < 120; ++y) grey.Row(y)[y] = 200;
+  colour.SetPixel(6, 4, platform::Rgb(1, 2, 3));
+  for (const platform::Bitmap* bitmap : {&grey, &colour}) {
+    const std::string what = std::to_string(bitmap->BitsPerPixel()) + " bits";
+    const std::string path = dir.File("job.qvx");
+    std::vector<int> reported;
+    WriteDocumentFile(path, *bitmap, SampleRecord(), [&](int percent) { reported.push_back(percent); });
+    EXPECT_EQ(platform::ReadFileBytes(path), DocumentBytes(*bitmap, SampleRecord())) << what;
+    testing_support::ExpectProgressRisesToAHundred(reported, bitmap == &grey ? 50 : 3, what);
+  }
+  // A record the file cannot take is refused before the file is touched.
+  TDocumentRecord longPath = SampleRecord();
+  longPath.ncPath.assign(kNcPathMax + 1, 'a');
+  const platform::Bytes before = platform::ReadFileBytes(dir.File("job.qvx"));
+  EXPECT_THROW(WriteDocumentFile(dir.File("job.qvx"), grey, longPath), DocumentError);
+  EXPECT_EQ(platform::ReadFileBytes(dir.File("job.qvx")), before);
+  EXPECT_TRUE(testing_support::TemporariesIn(dir.Dir()).empty());
 }

@@ -311,3 +311,17 @@ TEST(StlWriter, FilesAreWrittenWholeOrNotAtAll) {
       EXPECT_EQ(testing_support::FileText(path), std::string(bytes.begin(), bytes.end())) << "solid " << solid;
     }
 }
+
+TEST(StlWriter, ASaveReportsItsProgressAndWritesTheSameBytes) {
+  // About 9 MB: several of the writer's blocks, so the progress moves in steps.
+  testing_support::ScratchDir dir("stlprogress");
+  const ReliefModel relief = Relief(300, 300, 0.1f, [](int x, int y) { return -2.0f + 0.01f * float((x * y) % 100); });
+  for (bool solid : {false, true}) {
+    const std::string path = dir.File(solid ? "solid.stl" : "surface.stl");
+    std::vector<int> reported;
+    WriteStlFile(path, relief, solid, [&](int percent) { reported.push_back(percent); });
+    testing_support::ExpectProgressRisesToAHundred(reported, 5, solid ? "solid" : "surface");
+    const platform::Bytes bytes = StlOf(relief, solid);
+    EXPECT_EQ(platform::ReadFileBytes(path), bytes) << "solid " << solid;
+  }
+}

@@ -1,14 +1,22 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <QFileDialog>
 
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -287,4 +295,169 @@ TEST(Files, MappedFilesGiveTheFilesBytes) {
   EXPECT_THROW(platform::MappedFile(dir.File("missing.bin")), platform::FileError);
   EXPECT_THROW(platform::MappedFile(dir.Dir()), platform::FileError) << "a folder";
   EXPECT_THROW(platform::MappedFile(dir.File("some.bin"), 4), platform::FormatError) << "over the size allowed";
+}
+
+namespace {
+
+// The kind of what stands at `path` (links followed): 'p' a named pipe, 'c' a character device, 'd' a
+// folder, 's' a socket, 'f' a file, '-' nothing.
+char KindAt(const std::string& path) {
+  struct stat info {};
+  if (::stat(path.c_str(), &info) != 0) return '-';
+  if (S_ISFIFO(info.st_mode)) return 'p';
+  if (S_ISCHR(info.st_mode)) return 'c';
+  if (S_ISDIR(info.st_mode)) return 'd';
+  if (S_ISSOCK(info.st_mode)) return 's';
+  return 'f';
+}
+
+// The reading end of a named pipe: open before a save starts (a writer may then open it at once), read
+// on a thread of its own until every writer has gone, or until it has taken `keep` bytes, when it
+// leaves. A second writer holds the pipe open until Finish, so the reader never sees its end early.
+class PipeReader {
+ public:
+  PipeReader(const std::string& path, bool reads, size_t keep = SIZE_MAX) {
+    read_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK);
+    ::fcntl(read_, F_SETFL, 0);
+    holder_ = ::open(path.c_str(), O_WRONLY | O_NONBLOCK);
+    if (!reads) return;
+    thread_ = std::thread([this, keep] {
+      char piece[4096];
+      ssize_t got;
+      while (taken_.size() < keep && (got = ::read(read_, piece, sizeof piece)) > 0) taken_.append(piece, size_t(got));
+      ::close(read_);
+      read_ = -1;
+    });
+  }
+  // What the reader took, once the save is over.
+  std::string Finish() {
+    if (holder_ >= 0) ::close(holder_);
+    holder_ = -1;
+    if (thread_.joinable()) thread_.join();
+    return taken_;
+  }
+  ~PipeReader() {
+    Finish();
+    if (read_ >= 0) ::close(read_);
+  }
+  PipeReader(const PipeReader&) = delete;
+  PipeReader& operator=(const PipeReader&) = delete;
+
+ private:
+  int read_ = -1, holder_ = -1;
+  std::thread thread_;
+  std::string taken_;
+};
+
+}  // namespace
+
+TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
+  const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> savers = {
+      {"WriteFileBytes", [](const std::string& path) { WriteFileBytes(path, Bytes{'n', 'e', 'w'}); }},
+      {"AtomicFile",
+       [](const std::string& path) {
+         AtomicFile file(path);
+         file.Write("ne", 2);
+         file.Write("w", 1);
+         file.Commit();
+       }},
+      {"WriteThroughTemporary",
+       [](const std::string& path) {
+         WriteThroughTemporary(path, [](const std::string& temporary) { WriteFileText(temporary, "new"); });
+       }},
+  };
+  enum Reader { kNone, kReads, kSilent };
+  const struct {
+    const char* what;
+    char kind;         // what stands at the name: 'p' pipe, 'c' device (the null device), 'd' folder, 's' socket
+    bool linked;       // the save is given a link to it
+    Reader reader;     // for a pipe
+    std::string error; // a piece of the message of a refused save; empty when the save is made
+    std::string taken; // what the pipe's reader took
+  } cases[] = {
+      {"a pipe someone reads gets the bytes", 'p', false, kReads, "", "new"},
+      {"a link to a pipe writes the pipe", 'p', true, kReads, "", "new"},
+      {"a pipe nobody reads is refused at once, not waited on", 'p', false, kNone, "nobody reads the named pipe", ""},
+      {"a folder is refused as one", 'd', false, kNone, "it is a folder", ""},
+      {"a socket is refused", 's', false, kNone, "neither a file, a named pipe nor a character device", ""},
+      // Last: a system that makes no device node skips only this.
+      {"a device is written", 'c', false, kNone, "", ""},
+  };
+  testing_support::ScratchDir dir("streams");
+  int number = 0;
+  for (const auto& c : cases) {
+    for (const auto& [saver, save] : savers) {
+      const std::string folder = dir.File(std::to_string(++number));
+      const std::string where = std::string(c.what) + ", " + saver;
+      fs::create_directories(folder);
+      const std::string node = folder + "/target.nc";
+      int made = 0;
+      if (c.kind == 'p') made = ::mkfifo(node.c_str(), 0644);
+      if (c.kind == 'c') made = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3));
+      if (c.kind == 'd') fs::create_directories(node + "/inner");
+      int socketFd = -1;
+      if (c.kind == 's') {
+        socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", node.c_str());
+        made = ::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
+      }
+      if (made != 0 && c.kind == 'c') GTEST_SKIP() << "this system makes no device node here";
+      ASSERT_EQ(made, 0) << where << ": " << std::strerror(errno);
+      std::string path = node;
+      if (c.linked) fs::create_symlink("target.nc", path = folder + "/link.nc");
+      std::optional<PipeReader> reader;
+      if (c.reader != kNone) reader.emplace(node, c.reader == kReads);
+      std::string message;
+      try {
+        save(path);
+      } catch (const FileError& e) {
+        message = e.Message();
+      }
+      const std::string taken = reader ? reader->Finish() : "";
+      if (socketFd >= 0) ::close(socketFd);
+      if (c.error.empty()) {
+        EXPECT_EQ(message, "") << where;
+      } else {
+        EXPECT_EQ(message.rfind("Cannot write file \"" + path + "\" (", 0), 0u) << where << ": " << message;
+        EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
+      }
+      EXPECT_EQ(taken, c.taken) << where;
+      EXPECT_EQ(KindAt(node), c.kind) << where << ": what stood there stays";
+      if (c.linked) EXPECT_TRUE(fs::is_symlink(path)) << where;
+      EXPECT_EQ(testing_support::TemporariesIn(folder), std::vector<std::string>{}) << where;
+    }
+  }
+}
+
+TEST(Files, APipeThatStopsTakingDataEndsTheSaveWithAMessage) {
+  // More than a pipe holds, so the writer must wait for its reader.
+  const std::string megabyte(size_t(1) << 20, 'x');
+  const struct {
+    const char* what;
+    bool reads;
+    size_t keep;
+    std::string error;
+  } cases[] = {
+      {"a reader that takes nothing: the save gives up after the stall time", false, 0, "stopped taking data"},
+      {"a reader that leaves half-way: said, and the program lives on", true, 1000, "stopped before the end"},
+  };
+  testing_support::ScratchDir dir("stall");
+  for (const auto& c : cases) {
+    const std::string fifo = dir.File(std::string(c.reads ? "leaves" : "silent") + ".nc");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+    PipeReader reader(fifo, c.reads, c.keep);
+    std::string message;
+    try {
+      AtomicFile file(fifo, std::chrono::milliseconds(200));
+      file.Write(megabyte.data(), megabyte.size());
+      file.Commit();
+    } catch (const FileError& e) {
+      message = e.Message();
+    }
+    EXPECT_NE(message.find(c.error), std::string::npos) << c.what << ": " << message;
+    EXPECT_GE(reader.Finish().size(), c.keep) << c.what;
+    EXPECT_EQ(KindAt(fifo), 'p') << c.what;
+  }
 }
