@@ -365,6 +365,41 @@ TEST_F(ListingTest, TheFirstPositionAfterEnteringOrRewindIsTheStart) {
   }
 }
 
+// Find opens beside the listing (at its top right corner) where it fits, else pushed in from the
+// edges of the screen's available area it would cross, always wholly on the screen.
+TEST_F(ListingTest, FindOpensWithinTheScreen) {
+  enum Place { kCorner, kLowEdge, kHighEdge };  // left or top edge, right or bottom edge
+  const struct {
+    const char* what;
+    QPoint windowAt;
+    Place x, y;
+  } cases[] = {
+      {"room beside the listing", {-500, -300}, kCorner, kCorner},
+      {"the window at the screen's left", {0, 0}, kHighEdge, kCorner},
+      {"the window past the screen's right and bottom", {300, 600}, kHighEdge, kHighEdge},
+      {"the window past the screen's left and top", {-900, -600}, kLowEdge, kLowEdge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ListingMain& w = Listing(Program(3));
+    w.move(c.windowAt);
+    w.show();
+    QApplication::processEvents();
+    Click("sbtIsoFind");
+    auto* find = w.Find<app::TFindDialog>("FindDialog1");
+    ASSERT_TRUE(find->isVisible());
+    const QRect screen = w.screen()->availableGeometry();
+    const QRect frame = find->frameGeometry();
+    const QPoint corner = Listing()->mapToGlobal(QPoint(Listing()->width(), 0));
+    EXPECT_TRUE(screen.contains(frame));
+    const int wantedX[] = {corner.x(), screen.left(), screen.right() - frame.width() + 1};
+    const int wantedY[] = {corner.y(), screen.top(), screen.bottom() - frame.height() + 1};
+    EXPECT_EQ(frame.x(), wantedX[c.x]) << "the listing's right edge at " << corner.x();
+    EXPECT_EQ(frame.y(), wantedY[c.y]) << "the listing's top at " << corner.y();
+    find->hide();
+  }
+}
+
 // What happens while a play lets the window messages run: each action runs from the message loop
 // during the play (at the 20th move of 300); the play must end cleanly (run under AddressSanitizer).
 TEST_F(ListingTest, WindowMessagesDuringAPlay) {
