@@ -223,7 +223,7 @@ void TfrmMain::btnZNCClick() {
   mode_ = 58;
   Prg2DStartPointPick();
   // The pick has a prompt of its own: no page's status text is about it.
-  Messaggio(lang::LangStringOr("1650", "Z no cut: click the point of the picture whose height is to be left uncut."));
+  Messaggio(lang::LangStringOr("1650", "Z no cut: click the point whose height is left uncut."));
 }
 
 void TfrmMain::sbtZNCRegenClick() { Scene3DRebuildSurface(); }
