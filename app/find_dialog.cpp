@@ -1,9 +1,12 @@
 #include "app/find_dialog.h"
 
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <algorithm>
 
 namespace app {
 
@@ -37,9 +40,23 @@ QString TFindDialog::FindText() const { return text_->text(); }
 
 void TFindDialog::SetFindText(const QString& text) { text_->setText(text); }
 
+QPoint TFindDialog::PlaceWithin(const QRect& available, const QSize& frame, QPoint wanted) {
+  const int x = std::max(available.left(), std::min(wanted.x(), available.right() + 1 - frame.width()));
+  const int y = std::max(available.top(), std::min(wanted.y(), available.bottom() + 1 - frame.height()));
+  return {x, y};
+}
+
 void TFindDialog::Execute(QPoint screenPoint) {
-  move(screenPoint);
+  // The screen the listing's corner is on; a corner off every screen keeps to the owner's screen.
+  QScreen* screen = QGuiApplication::screenAt(screenPoint);
+  if (!screen) screen = parentWidget() ? parentWidget()->screen() : QGuiApplication::primaryScreen();
+  // Shown for the first time, the dialog takes the size its contents ask for.
+  if (!testAttribute(Qt::WA_Resized)) adjustSize();
+  if (screen) move(PlaceWithin(screen->availableGeometry(), frameGeometry().size(), screenPoint));
+  else move(screenPoint);
   show();
+  // Only a shown window knows the frame the window manager gives it.
+  if (screen) move(PlaceWithin(screen->availableGeometry(), frameGeometry().size(), screenPoint));
   raise();
   activateWindow();
   text_->setFocus();

@@ -5,6 +5,8 @@
 
 #include <QDialog>
 #include <QPoint>
+#include <QRect>
+#include <QSize>
 #include <QString>
 
 class QLineEdit;
@@ -20,8 +22,12 @@ class TFindDialog : public QDialog {
 
   QString FindText() const;
   void SetFindText(const QString& text);
-  // Shows the dialog (not modal) with its top-left corner at `screenPoint`.
+  // Shows the dialog (not modal) with its top-left corner at `screenPoint`, or as near to it as the
+  // available area of the screen there lets the whole dialog be seen.
   void Execute(QPoint screenPoint);
+  // The top-left corner for a window of `frame` size wanted at `wanted` that keeps it within
+  // `available`: moved in by what sticks out, and to the area's top-left corner when larger than it.
+  static QPoint PlaceWithin(const QRect& available, const QSize& frame, QPoint wanted);
 
  signals:
   // Find Next was pressed with a text to find.

@@ -688,6 +688,11 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void SelectListingLine(int line);
   void ShowListingStatus(int caretLine);
   void ShowExtents();
+  // When `move` is the first the listing places after the backplot's reset: starts the drawn path
+  // there (the earlier drawing wiped, nothing drawn) and returns true.
+  bool StartListingPath(const machining::NcMove& move);
+  // The backplot reads from the listing's start again, with the current post-processor.
+  void ResetBackplot();
   // Wipes the backplot's entities off the 2D view.
   void ClearNcDrawing();
   // Draws one backplot entity straight on the 2D view's screen, where the next repaint wipes it.

@@ -274,11 +274,15 @@ void TfrmMain::tabIsoShow() {
   const platform::FontTextMeasure measure(name->font());
   name->setText(Q(machining::FitTextToWidth(measure, job_.nc.ncFileName, name->width())));
   Get<QLabel>("nol_IsoStatus2")->setText(Q(settings_.pst));
-  backplot_.Reset(writer_.settings, txtFeedPlane_->text().toStdString());
-  SetNcExtent(backplot_.MinX(), backplot_.MinY(), backplot_.MaxX(), backplot_.MaxY());
+  ResetBackplot();
   DisegnaUtensile();
   for (const char* button : {"sbtIsoRev", "sbtIsoPlay", "sbtIsoEnd", "sbtIsoStep"})
     Get<QWidget>(button)->setEnabled(writer_.settings.simulate);
+}
+
+void TfrmMain::ResetBackplot() {
+  backplot_.Reset(writer_.settings, txtFeedPlane_->text().toStdString());
+  SetNcExtent(backplot_.MinX(), backplot_.MinY(), backplot_.MaxX(), backplot_.MaxY());
 }
 
 void TfrmMain::ricIsoChange() {
@@ -365,6 +369,17 @@ void TfrmMain::DisegnaNc(const machining::NcMove& move) {
   if (backplot_.Draw2D(seams, move)) ShowExtents();
 }
 
+bool TfrmMain::StartListingPath(const machining::NcMove& move) {
+  if (!backplot_.Placed() || backplot_.HasStart()) return false;
+  // The first position the listing gives after its page is entered or after Rewind is where the
+  // drawn path starts: what was drawn before (Calculate's path, an earlier run) goes, and no move is
+  // drawn to it, from there or from anywhere.
+  Scene3DClearToolpath();
+  ClearNcDrawing();
+  if (backplot_.SetStart(move.x, move.y)) ShowExtents();
+  return true;
+}
+
 void TfrmMain::sbtIsoStepClick() {
   if (playing_) return;
   modo3d(true, false);
@@ -379,7 +394,10 @@ void TfrmMain::sbtIsoStepClick() {
       // Past the line before it is read: a refused line is said once, and the next step goes on.
       const int line = currentLine_++;
       ricIso_->ensureCursorVisible();
-      if (backplot_.Read(ListingLine(line), line + 1)) DisegnaNc3d(backplot_.Move());
+      if (backplot_.Read(ListingLine(line), line + 1)) {
+        const machining::NcMove move = backplot_.Move();
+        if (!StartListingPath(move)) DisegnaNc3d(move);
+      }
     }
   } catch (...) {
     SetCurrentLayerPen(pen);
@@ -444,7 +462,7 @@ void TfrmMain::sbtIsoPlayClick() {
         if (first) {
           // The first position the listing gives is the start; a line before it gives none.
           if (backplot_.Placed()) {
-            backplot_.SetPrevious(move.x, move.y);
+            if (!StartListingPath(move) && backplot_.SetStart(move.x, move.y)) ShowExtents();
             first = false;
           }
         } else if (mode3d_) {
@@ -493,7 +511,10 @@ void TfrmMain::sbtIsoRevClick() {
   ricIso_->moveCursor(QTextCursor::Start);
   ricIso_->verticalScrollBar()->setValue(0);
   currentLine_ = 0;
+  ShowListingStatus(0);
   ClearNcDrawing();
+  // Read again from the start: the tool stands nowhere the listing said until a line places it.
+  ResetBackplot();
 }
 
 void TfrmMain::ClearNcDrawing() {
@@ -508,6 +529,7 @@ void TfrmMain::sbtIsoEndClick() {
   scroll->setValue(scroll->maximum());
   ricIso_->moveCursor(QTextCursor::End);
   currentLine_ = ListingLineCount() - 1;
+  ShowListingStatus(ricIso_->textCursor().blockNumber());
 }
 
 void TfrmMain::sbtIsoStopClick() { playing_ = false; }

@@ -223,7 +223,8 @@ void TfrmMain::btnZNCClick() {
   modo3d(false, false);
   mode_ = 58;
   Prg2DStartPointPick();
-  ShowPageStatus(kPageTranslate);
+  // The pick has a prompt of its own: no page's status text is about it.
+  Messaggio(lang::LangStringOr("1650", "Z no cut: click the point whose height is left uncut."));
 }
 
 void TfrmMain::sbtZNCRegenClick() { Scene3DRebuildSurface(); }

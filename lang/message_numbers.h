@@ -38,6 +38,8 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     "750", "751",
     // "Z no cut": outside the relief, the pick button before a pick.
     "752", "753",
+    // "Z no cut": the prompt of the pick.
+    "1650",
     // Machining time estimate.
     "754",
     // Backplot of a dialect that cannot be simulated.

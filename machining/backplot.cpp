@@ -237,6 +237,12 @@ void Backplot::SetPrevious(float x, float y) {
   previousPlaced_ = true;
 }
 
+bool Backplot::SetStart(float x, float y) {
+  SetPrevious(x, y);
+  // The tool stands there: the travel reaches it, drawn to or not.
+  return Widen(x, y);
+}
+
 bool Backplot::Widen(double x, double y) {
   bool changed = false;
   auto widen = [&changed](float& extent, double value, bool above) {

@@ -140,9 +140,14 @@ class Backplot {
   float PreviousY() const { return reader_.lastY; }
   // Puts the tool at (x, y): the start the next move is drawn from.
   void SetPrevious(float x, float y);
+  // The same for a position the listing gave, which the extents take; true when an extent changed.
+  bool SetStart(float x, float y);
   // True once the lines read have given both an X and a Y. Until then the tool stands where the
   // controller left it, which no listing says: nothing is drawn to or from there.
   bool Placed() const { return placedX_ && placedY_; }
+  // True once a drawn move (or SetPrevious) has put the tool at a position the listing gave: the
+  // start the drawing goes on from. Until then the next placed move is where a drawing starts.
+  bool HasStart() const { return previousPlaced_; }
   // The travel extents (minimum above maximum until a point is drawn).
   float MinX() const { return reader_.minX; }
   float MaxX() const { return reader_.maxX; }

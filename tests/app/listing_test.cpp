@@ -50,6 +50,10 @@ class ListingMain : public testing_support::RecordingMain {
     if (onMove) onMove(moves);
   }
   void Scene3DShowTool(bool on) override { calls.push_back(on ? "show tool" : "hide tool"); }
+
+ public:
+  // A node of the toolpath as Calculate draws it.
+  void AddPathNode(bool rapid, float x, float y, float z) { Scene3DAddToolpathNode(rapid, x, y, z); }
 };
 
 class ListingTest : public testing_support::MainWindowTest {
@@ -127,15 +131,15 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   EXPECT_EQ(w.moves, 0);
   w.sbtIsoStepClick();
   EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 2/3") << "the status follows Step";
+  EXPECT_TRUE(w.ToolpathNodes().empty()) << "the first position is the start: nothing is drawn to it";
   w.sbtIsoStepClick();
-  EXPECT_EQ(w.penWidths, (std::vector<int>{2, 2})) << "the tool moved twice, drawn with a 2-pixel pen";
+  EXPECT_EQ(w.penWidths, (std::vector<int>{2})) << "the tool moved once, drawn with a 2-pixel pen";
   EXPECT_EQ(w.LayerPen(), pen);
   EXPECT_EQ(w.LayerModified(), modified);
-  ASSERT_EQ(w.ToolpathNodes().size(), 2u);
-  EXPECT_TRUE(w.ToolpathNodes()[0].rapid);
-  EXPECT_FLOAT_EQ(w.ToolpathNodes()[0].z, 2.0f) << "Z starts at the feed plane";
-  EXPECT_FALSE(w.ToolpathNodes()[1].rapid);
-  EXPECT_FLOAT_EQ(w.ToolpathNodes()[1].x, 1.0f);
+  ASSERT_EQ(w.ToolpathNodes().size(), 1u);
+  EXPECT_FALSE(w.ToolpathNodes()[0].rapid);
+  EXPECT_FLOAT_EQ(w.ToolpathNodes()[0].x, 1.0f);
+  EXPECT_FLOAT_EQ(w.ToolpathNodes()[0].z, -1.0f);
   EXPECT_EQ(Get<QLabel>("stxLimXmax")->text(), "1.000");
   w.sbtIsoStepClick();
   EXPECT_EQ(w.CurrentLine(), 3) << "past the last line Step does nothing";
@@ -147,6 +151,7 @@ TEST_F(ListingTest, StepRewindEndFindSaveAndExit) {
   w.sbtIsoEndClick();
   EXPECT_EQ(w.CurrentLine(), 2);
   EXPECT_TRUE(Listing()->textCursor().atEnd());
+  EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 3/3") << "the status follows End";
   w.sbtIsoRevClick();
   EXPECT_TRUE(w.ToolpathNodes().empty());
   EXPECT_EQ(w.CurrentLine(), 0);
@@ -303,6 +308,96 @@ TEST_F(ListingTest, ALineBeyondTheLimitStopsThePlayWithItsNumberAndDrawsNothingI
     EXPECT_TRUE(std::isfinite(node.x) && std::isfinite(node.y) && std::isfinite(node.z));
   ASSERT_EQ(w.ToolpathNodes().size(), 99u);
   EXPECT_FLOAT_EQ(w.ToolpathNodes().back().x, 7.0f);
+}
+
+// The drawn path is the program's own from its first position on, whatever was drawn before it: the
+// path Calculate drew, or an earlier run of the listing that Rewind took back.
+TEST_F(ListingTest, TheFirstPositionAfterEnteringOrRewindIsTheStart) {
+  const std::string program = "(disc)\nG0 Z5\nG0 X-6 Y-4\nG0 X-5\nG1 Z-1 F100\nG1 X6\nG0 Z5\n";
+  // From the start (-6, -4) on: the lines before it give no position (a Z is no place to draw from).
+  const std::vector<std::vector<float>> wanted3D = {{1, -5, -4, 5}, {0, -5, -4, -1}, {0, 6, -4, -1}, {1, 6, -4, 5}};
+  const std::vector<std::vector<double>> wanted2D = {{-6, -4, -5, -4}, {-5, -4, -5, -4}, {-5, -4, 6, -4}, {6, -4, 6, -4}};
+  enum Run { kStep, kPlay, kPlay2D };
+  const struct {
+    const char* what;
+    bool drawnBefore;  // a path Calculate drew, ending at (60, 39.9)
+    std::vector<Run> runs;  // Rewind between them
+  } cases[] = {
+      {"Step after Calculate", true, {kStep}},
+      {"Simulate after Calculate", true, {kPlay}},
+      {"Simulate in 2D after Calculate", true, {kPlay2D}},
+      {"Step after Simulate and Rewind", false, {kPlay, kStep}},
+      {"Simulate after Step and Rewind", false, {kStep, kPlay}},
+      {"Simulate in 2D after Simulate in 2D and Rewind", false, {kPlay2D, kPlay2D}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ListingMain& w = Listing(program);
+    if (c.drawnBefore) {
+      w.AddPathNode(true, -60, -39.9f, 2);
+      w.AddPathNode(false, 60, 39.9f, -1);
+    }
+    for (size_t run = 0; run < c.runs.size(); ++run) {
+      if (run > 0) {
+        w.ricIsoMouseDown(6);
+        Click("sbtIsoRev");
+        EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text(), "Line 1/7") << "Rewind shows the start";
+      }
+      w.modo3d(c.runs[run] != kPlay2D, true);
+      if (c.runs[run] == kStep) {
+        for (int line = 0; line < 7; ++line) w.sbtIsoStepClick();
+      } else {
+        w.sbtIsoPlayClick();
+      }
+    }
+    if (c.runs.back() == kPlay2D) {
+      EXPECT_TRUE(w.ToolpathNodes().empty()) << "Calculate's path is gone too";
+      std::vector<std::vector<double>> drawn;
+      for (const app::NcDrawing2D& line : w.NcDrawing()) drawn.push_back({line.x1, line.y1, line.x2, line.y2});
+      EXPECT_EQ(drawn, wanted2D);
+    } else {
+      std::vector<std::vector<float>> drawn;
+      for (const app::ToolpathNode& node : w.ToolpathNodes()) drawn.push_back({node.rapid ? 1.0f : 0.0f, node.x, node.y, node.z});
+      EXPECT_EQ(drawn, wanted3D);
+    }
+    EXPECT_EQ(Get<QLabel>("stxLimXmin")->text(), "-6.000") << "the extents are the program's";
+    EXPECT_EQ(Get<QLabel>("stxLimYmax")->text(), "-4.000");
+  }
+}
+
+// Find opens beside the listing (at its top right corner) where it fits, else pushed in from the
+// edges of the screen's available area it would cross, always wholly on the screen.
+TEST_F(ListingTest, FindOpensWithinTheScreen) {
+  enum Place { kCorner, kLowEdge, kHighEdge };  // left or top edge, right or bottom edge
+  const struct {
+    const char* what;
+    QPoint windowAt;
+    Place x, y;
+  } cases[] = {
+      {"room beside the listing", {-500, -300}, kCorner, kCorner},
+      {"the window at the screen's left", {0, 0}, kHighEdge, kCorner},
+      {"the window past the screen's right and bottom", {300, 600}, kHighEdge, kHighEdge},
+      {"the window past the screen's left and top", {-900, -600}, kLowEdge, kLowEdge},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    ListingMain& w = Listing(Program(3));
+    w.move(c.windowAt);
+    w.show();
+    QApplication::processEvents();
+    Click("sbtIsoFind");
+    auto* find = w.Find<app::TFindDialog>("FindDialog1");
+    ASSERT_TRUE(find->isVisible());
+    const QRect screen = w.screen()->availableGeometry();
+    const QRect frame = find->frameGeometry();
+    const QPoint corner = Listing()->mapToGlobal(QPoint(Listing()->width(), 0));
+    EXPECT_TRUE(screen.contains(frame));
+    const int wantedX[] = {corner.x(), screen.left(), screen.right() - frame.width() + 1};
+    const int wantedY[] = {corner.y(), screen.top(), screen.bottom() - frame.height() + 1};
+    EXPECT_EQ(frame.x(), wantedX[c.x]) << "the listing's right edge at " << corner.x();
+    EXPECT_EQ(frame.y(), wantedY[c.y]) << "the listing's top at " << corner.y();
+    find->hide();
+  }
 }
 
 // What happens while a play lets the window messages run: each action runs from the message loop

@@ -70,6 +70,7 @@ inline const char kLanguage[] =
     "717=\"Line \"\n"
     "752=outside\n"
     "753=Pick...\n"
+    "1650=pick the height to leave\n"
     "754=Time:\n"
     "782=Only ISO programs play exactly.\n";
 

@@ -370,7 +370,7 @@ TEST_F(MainWindowTest, NcFileNameFromThePictureAndZNoCutBeforeAPick) {
   EXPECT_EQ(w.calls.back(), "pick");
   EXPECT_EQ(w.InteractionMode(), 58);
   EXPECT_FALSE(w.Mode3D()) << "the pick runs in the 2D view";
-  EXPECT_EQ(w.StatusText(), "page 40: pick");
+  EXPECT_EQ(w.StatusText(), "pick the height to leave") << "the pick's own prompt, not the Translate page's";
   cutColor->setChecked(false);
   EXPECT_FALSE(Get<QWidget>("btnZNC")->isEnabled());
   EXPECT_FALSE(w.ZNoCutOn());
