@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "platform/exception.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -22,7 +23,7 @@ constexpr int kMaxLinkHops = 40;
 constexpr int kNameAttempts = 100;
 
 [[noreturn]] void CannotWrite(const std::string& path, const std::string& why) {
-  throw FileError("Cannot write file \"" + path + "\" (" + why + ")");
+  throw FileError(TextFormat("1334", "Cannot write file \"%1\" (%2)", {path, why}));
 }
 
 [[noreturn]] void CannotWrite(const std::string& path, int error) {
@@ -41,7 +42,7 @@ std::string FinalTarget(const std::string& path) {
   for (int hops = 0;; ++hops) {
     std::error_code error;
     if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
-    if (hops == kMaxLinkHops) CannotWrite(path, "its symbolic links go round in a loop");
+    if (hops == kMaxLinkHops) CannotWrite(path, Text("1335", "its symbolic links go round in a loop"));
     const fs::path next = fs::read_symlink(current, error);
     if (error) CannotWrite(path, error.value());
     current = next.is_absolute() ? next : current.parent_path() / next;
@@ -54,7 +55,7 @@ std::string FinalTarget(const std::string& path) {
 void ReadTarget(Replacement& save) {
   struct stat info {};
   if (::stat(save.target.c_str(), &info) != 0) return;  // nothing there yet
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) CannotWrite(save.path, "it is read-only");
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) CannotWrite(save.path, Text("1336", "it is read-only"));
   if (::access(save.target.c_str(), W_OK) != 0) CannotWrite(save.path, errno);
   save.replacing = true;
   save.mode = info.st_mode & 0777;
