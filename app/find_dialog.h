@@ -28,6 +28,8 @@ class TFindDialog : public QDialog {
   void Find();
 
  private:
+  void ShowTexts();
+
   QLineEdit* text_ = nullptr;
   QPushButton* next_ = nullptr;
 };

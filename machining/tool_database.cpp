@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lang/lang.h"
 #include "platform/binary_stream.h"
 #include "platform/files.h"
 
@@ -37,8 +38,8 @@ void ToolDatabase::Store(const platform::Bytes& bytes) const { platform::WriteFi
 
 void ToolDatabase::CheckIndex(int index, size_t count) const {
   if (index < 0 || static_cast<size_t>(index) >= count)
-    throw ToolDatabaseError("Tool " + std::to_string(index + 1) + " is not in \"" + path_ + "\" (" +
-                            std::to_string(count) + " tools).");
+    throw ToolDatabaseError(lang::LangFormatOr("1250", "Tool %1 is not in \"%2\" (%3 tools).",
+                                               {std::to_string(index + 1), path_, std::to_string(count)}));
 }
 
 std::vector<TToolRecord> ToolDatabase::ReadAll() const {
