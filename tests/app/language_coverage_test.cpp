@@ -63,7 +63,8 @@ struct ShownText {
   QString value;
 };
 
-class LanguageCoverage : public testing_support::MainWindowTest {
+// The program's windows, the language editor's included, with the shipped english.lng.
+class ShippedLanguageTest : public testing_support::MainWindowTest {
  protected:
   void SetUp() override {
     english_ = FileText(std::string(VELKORA_SOURCE_DIR) + "/language/english.lng");
@@ -71,18 +72,51 @@ class LanguageCoverage : public testing_support::MainWindowTest {
     dir_.Write("language/english.lng", english_);
     Start();
     about_ = std::make_unique<app::TfrmAbout>();
-    // The dialogs translate themselves when they are shown.
+    editor_ = std::make_unique<app::TfrmNewLang>();
+    list_ = std::make_unique<app::TfrmEditLng>(editor_.get(), main_.get());
+    submit_ = std::make_unique<app::TfrmSubmitLng>(main_.get());
+    list_->SetSubmitWindow(submit_.get());
+    ShowDialogs();
+  }
+  void TearDown() override {
+    submit_.reset();
+    list_.reset();
+    editor_.reset();
+    about_.reset();
+  }
+
+  std::vector<platform::FormBase*> Windows() const {
+    return {main_.get(), tool_.get(), about_.get(), grid_.get(), stl_.get(), list_.get(), editor_.get(), submit_.get()};
+  }
+  // The dialogs translate themselves when they are shown.
+  void ShowDialogs() {
     for (QWidget* dialog : {static_cast<QWidget*>(about_.get()), static_cast<QWidget*>(grid_.get()),
-                            static_cast<QWidget*>(stl_.get())}) {
+                            static_cast<QWidget*>(stl_.get()), static_cast<QWidget*>(list_.get()),
+                            static_cast<QWidget*>(editor_.get()), static_cast<QWidget*>(submit_.get())}) {
       dialog->show();
       dialog->hide();
     }
   }
-  void TearDown() override { about_.reset(); }
-
-  std::vector<platform::FormBase*> Windows() const {
-    return {main_.get(), tool_.get(), about_.get(), grid_.get(), stl_.get()};
+  // Chooses `language` in the settings tab's box, as the user does.
+  void Choose(const char* language) {
+    main_->DirLng();
+    auto* box = Get<QComboBox>("nol_cboLang");
+    const int index = box->findText(language);
+    ASSERT_GE(index, 0) << language;
+    box->setCurrentIndex(index);
+    main_->nol_cboLangChange();
+    ShowDialogs();
   }
+
+  std::string english_;
+  std::unique_ptr<app::TfrmAbout> about_;
+  std::unique_ptr<app::TfrmNewLang> editor_;
+  std::unique_ptr<app::TfrmEditLng> list_;
+  std::unique_ptr<app::TfrmSubmitLng> submit_;
+};
+
+class LanguageCoverage : public ShippedLanguageTest {
+ protected:
 
   // Every caption, hint and item the windows show now, keyed as the language file keys them.
   std::vector<ShownText> Shown() const {
@@ -105,9 +139,6 @@ class LanguageCoverage : public testing_support::MainWindowTest {
     }
     return shown;
   }
-
-  std::string english_;
-  std::unique_ptr<app::TfrmAbout> about_;
 };
 
 TEST_F(LanguageCoverage, EveryShownTextHasItsKeyAndEveryKeyItsComponent) {
@@ -156,20 +187,7 @@ TEST_F(LanguageCoverage, AnotherLanguageRenamesEveryTextAndEnglishBringsItBack) 
   }
   dir_.Write("language/zz.lng", other.str());
 
-  auto choose = [&](const char* language) {
-    main_->DirLng();
-    auto* box = Get<QComboBox>("nol_cboLang");
-    const int index = box->findText(language);
-    ASSERT_GE(index, 0) << language;
-    box->setCurrentIndex(index);
-    main_->nol_cboLangChange();
-    for (QWidget* dialog : {static_cast<QWidget*>(about_.get()), static_cast<QWidget*>(grid_.get()),
-                            static_cast<QWidget*>(stl_.get())}) {
-      dialog->show();
-      dialog->hide();
-    }
-  };
-  choose("zz");
+  Choose("zz");
   const std::vector<ShownText> renamed = Shown();
   ASSERT_EQ(renamed.size(), before.size());
   for (size_t i = 0; i < renamed.size(); ++i) {
@@ -179,7 +197,7 @@ TEST_F(LanguageCoverage, AnotherLanguageRenamesEveryTextAndEnglishBringsItBack) 
                                                     << renamed[i].value.toStdString();
   }
 
-  choose("english");
+  Choose("english");
   const std::vector<ShownText> after = Shown();
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < after.size(); ++i)
@@ -257,18 +275,10 @@ bool Marked(const std::string& text) { return text.rfind(kMark, 0) == 0; }
 
 // The shipped english.lng, with every value marked, made into a language of its own in the language
 // editor; the program runs in it.
-class MarkedLanguageTest : public testing_support::MainWindowTest {
+class MarkedLanguageTest : public ShippedLanguageTest {
  protected:
   void SetUp() override {
-    english_ = FileText(std::string(VELKORA_SOURCE_DIR) + "/language/english.lng");
-    ASSERT_FALSE(english_.empty());
-    dir_.Write("language/english.lng", english_);
-    Start();
-    about_ = std::make_unique<app::TfrmAbout>();
-    editor_ = std::make_unique<app::TfrmNewLang>();
-    list_ = std::make_unique<app::TfrmEditLng>(editor_.get(), main_.get());
-    submit_ = std::make_unique<app::TfrmSubmitLng>(main_.get());
-    list_->SetSubmitWindow(submit_.get());
+    ShippedLanguageTest::SetUp();
 
     // Create new, named "marked": the editor opens with english.lng, every value is marked, Yes to saving.
     dialogs_.inputs = {"marked"};
@@ -284,19 +294,9 @@ class MarkedLanguageTest : public testing_support::MainWindowTest {
     ASSERT_TRUE(edited);
     ASSERT_TRUE(platform::FileExists(dir_.File("language/marked.lng")));
 
-    main_->DirLng();
-    auto* box = Get<QComboBox>("nol_cboLang");
-    box->setCurrentIndex(box->findText("marked"));
-    ASSERT_EQ(box->currentText(), "marked");
-    main_->nol_cboLangChange();
+    Choose("marked");
     dialogs_.messages.clear();
     dialogs_.answers.clear();
-  }
-  void TearDown() override {
-    submit_.reset();
-    list_.reset();
-    editor_.reset();
-    about_.reset();
   }
 
   void ExpectMarked(QWidget* window) {
@@ -305,23 +305,12 @@ class MarkedLanguageTest : public testing_support::MainWindowTest {
     for (const auto& [where, text] : texts)
       EXPECT_TRUE(text.trimmed().startsWith(kMark)) << where << ": " << text.toStdString();
   }
-
-  std::string english_;
-  std::unique_ptr<app::TfrmAbout> about_;
-  std::unique_ptr<app::TfrmNewLang> editor_;
-  std::unique_ptr<app::TfrmEditLng> list_;
-  std::unique_ptr<app::TfrmSubmitLng> submit_;
 };
 
 TEST_F(MarkedLanguageTest, EveryWindowShowsOnlyTheLanguagesTexts) {
-  // The dialogs translate themselves as they are shown; the wizard's pages show their texts one by one.
-  std::vector<QWidget*> windows = {main_.get(), tool_.get(), about_.get(), grid_.get(), stl_.get(),
-                                   list_.get(), editor_.get(), submit_.get()};
-  for (QWidget* w : windows)
-    if (w != main_.get()) {
-      w->show();
-      w->hide();
-    }
+  // The dialogs were shown (and so translated) by the choice; the wizard's pages show their texts one by one.
+  std::vector<QWidget*> windows;
+  for (platform::FormBase* form : Windows()) windows.push_back(form->Window());
   app::THelpWindow help;
   help.setObjectName("help");
   windows.push_back(&help);
