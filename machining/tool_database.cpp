@@ -60,7 +60,8 @@ TToolRecord ToolDatabase::Read(int index) const {
   TToolRecord record = ReadToolRecord(in);
   const std::string problem = ToolRecordSizeProblem(record);
   if (!problem.empty())
-    throw ToolDatabaseError("Tool " + std::to_string(index + 1) + " of \"" + path_ + "\": " + problem);
+    throw ToolDatabaseError(
+        lang::LangFormatOr("1255", "Tool %1 of \"%2\": %3", {std::to_string(index + 1), path_, problem}));
   return record;
 }
 

@@ -33,6 +33,7 @@
 #include "machining/tool_shape.h"
 #include "main_window_fixture.h"
 #include "platform/binary_stream.h"
+#include "platform/bmp.h"
 #include "platform/form.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
@@ -338,6 +339,7 @@ TEST_F(MarkedLanguageTest, EveryWindowShowsOnlyTheLanguagesTexts) {
 
 TEST_F(MarkedLanguageTest, EveryMessageBoxShowsOnlyTheLanguagesTexts) {
   dir_.Write("notes.txt", "not a picture");
+  dir_.Write("broken.bmp", "BM");
   dir_.Write("saved/job.qvx", "an earlier job");
   auto clickGuarded = [](QAbstractButton* button) { platform::RunGuarded([&] { button->click(); }); };
   struct Row {
@@ -346,6 +348,7 @@ TEST_F(MarkedLanguageTest, EveryMessageBoxShowsOnlyTheLanguagesTexts) {
   };
   const Row rows[] = {
       {"a file type Open refuses", [&] { Open(dir_.File("notes.txt")); }},
+      {"a damaged picture", [&] { Open(dir_.File("broken.bmp")); }},
       {"a changed job at New",
        [&] {
          Open(picture_);
@@ -436,6 +439,11 @@ TEST_F(MarkedLanguageTest, TheLibrariesRefusalsAreTheLanguages) {
        }()},
   };
   for (const auto& [what, text] : rows) EXPECT_TRUE(Marked(text)) << what << ": " << text;
+  // A damaged picture: the decoder's reason too.
+  const uint8_t damaged[] = {'B', 'M', 0};
+  const std::string bmp = said([&] { platform::DecodeBmp(damaged, sizeof damaged); });
+  EXPECT_TRUE(Marked(bmp)) << bmp;
+  EXPECT_NE(bmp.find(": @@it is only 3 bytes long."), std::string::npos) << bmp;
 }
 
 // A translation longer than the English the window was laid out for.
