@@ -34,6 +34,7 @@
 #include "main_window_fixture.h"
 #include "platform/binary_stream.h"
 #include "platform/bmp.h"
+#include "platform/chm_file.h"
 #include "platform/form.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
@@ -431,6 +432,10 @@ TEST_F(MarkedLanguageTest, TheLibrariesRefusalsAreTheLanguages) {
       {"a relief too small", said([] { machining::CheckReliefPictureSize(1, 1); })},
       {"a document too short", said([] { machining::ParseDocument(nullptr, 0); })},
       {"a missing file", said([&] { platform::ReadFileBytes(dir_.File("missing.bin"), 10); })},
+      {"a help file that is none", said([&] {
+         dir_.Write("help.chm", "no help");
+         platform::ChmFile help(dir_.File("help.chm"));
+       })},
       {"the stepover wider than the tool", [] {
          machining::CalculateParameters p;
          p.maxStepover = 2;
