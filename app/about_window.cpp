@@ -67,7 +67,7 @@ std::string TranslationCredit(const std::string& languageName, const std::string
   if (author.empty()) return {};
   std::string name = languageName;
   if (!name.empty()) name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
-  return name + " language translated by " + author;
+  return lang::LangFormatOr("1080", "%1 language translated by %2", {name, author});
 }
 
 TfrmAbout::TfrmAbout(QWidget* parent) : platform::DialogForm("frmAbout", parent) {
@@ -88,8 +88,7 @@ TfrmAbout::TfrmAbout(QWidget* parent) : platform::DialogForm("frmAbout", parent)
   big.setPointSizeF(big.pointSizeF() * 1.4);
   big.setBold(true);
   line(new QLabel(QString::fromStdString(VersionInfo("ProductName")), this), "nol_lblProduct", 28)->setFont(big);
-  line(new QLabel(QStringLiteral("Version ") + QString::fromStdString(VersionInfo("FileVersion")), this),
-       "nol_lblVersion");
+  nol_lblVersion_ = line(new QLabel(this), "nol_lblVersion");
   nol_lbltTranslation_ = line(new QLabel(this), "nol_lbltTranslation");
   y += 4;
   auto* www = new TLurnUrlLabel(this);
@@ -121,6 +120,7 @@ void TfrmAbout::FormShow() {
   language.AboutCredit = TranslationCredit(platform::BaseNameWithoutExtension(language.LangFilePath),
                                            lang::LangString("Autor"));
   nol_lbltTranslation_->setText(QString::fromStdString(language.AboutCredit));
+  nol_lblVersion_->setText(QString::fromStdString(lang::LangFormatOr("1081", "Version %1", {VersionInfo("FileVersion")})));
 }
 
 void TfrmAbout::btnOkClick() { close(); }

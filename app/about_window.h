@@ -37,6 +37,7 @@ class TfrmAbout : public platform::DialogForm {
 
  private:
   QLabel* nol_lbltTranslation_ = nullptr;
+  QLabel* nol_lblVersion_ = nullptr;
 };
 
 }  // namespace app

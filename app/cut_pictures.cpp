@@ -5,6 +5,8 @@
 #include <QPainterPath>
 #include <cmath>
 
+#include "lang/lang.h"
+
 namespace app {
 
 namespace {
@@ -37,6 +39,9 @@ void DrawSectionPath(QPainter& p, double top, double offset, const QColor& colou
   p.setBrush(Qt::NoBrush);
   p.drawPath(path);
 }
+
+// The pictures' words are the language's.
+QString L(lang::MessageNumber number, const char* fallback) { return lang::LangQStringOr(number, fallback); }
 
 // A double-headed measuring arrow from a to b with a label beside its middle.
 void Measure(QPainter& p, QPointF a, QPointF b, const QString& label) {
@@ -126,12 +131,12 @@ QPixmap CutParameterPicture(int resource) {
       p.drawLine(QPointF(4, 26), QPointF(W - 4, 26));
       p.drawText(QPointF(6, 38), QStringLiteral("Z 0"));
       DrawTool(p, 60, 12);
-      Measure(p, QPointF(150, 12), QPointF(150, 26), QStringLiteral("FP"));
+      Measure(p, QPointF(150, 12), QPointF(150, 26), L("1034", "FP"));
       break;
     }
     case 102: {  // the stepover between neighbouring rows, seen from above
       DrawTopView(p, true, false);
-      Measure(p, QPointF(172, 11), QPointF(172, 19), QStringLiteral("step"));
+      Measure(p, QPointF(172, 11), QPointF(172, 19), L("1035", "step"));
       p.setPen(QPen(kMark, 1, Qt::DotLine));
       p.drawLine(QPointF(153, 11), QPointF(172, 11));
       p.drawLine(QPointF(153, 19), QPointF(172, 19));
@@ -140,7 +145,7 @@ QPixmap CutParameterPicture(int resource) {
     case 103: {  // stock left on the relief
       DrawSection(p, 28);
       DrawSectionPath(p, 28, 7, kPath);
-      Measure(p, QPointF(120, Surface(120, 28) - 7), QPointF(120, Surface(120, 28)), QStringLiteral("stock"));
+      Measure(p, QPointF(120, Surface(120, 28) - 7), QPointF(120, Surface(120, 28)), L("1036", "stock"));
       break;
     }
     case 104: {  // depth cuts: the passes repeated from above down to the relief
@@ -154,7 +159,7 @@ QPixmap CutParameterPicture(int resource) {
       DrawSection(p, 30);
       DrawSectionPath(p, 30, 12, kPath.lighter(150));
       DrawSectionPath(p, 30, 0, kPath);
-      Measure(p, QPointF(140, Surface(140, 30) - 12), QPointF(140, Surface(140, 30)), QStringLiteral("Z step"));
+      Measure(p, QPointF(140, Surface(140, 30) - 12), QPointF(140, Surface(140, 30)), L("1037", "Z step"));
       break;
     }
     case 106: DrawTopView(p, true, false); break;
@@ -176,7 +181,7 @@ QPixmap CutParameterPicture(int resource) {
         }
       }
       p.setPen(kMark.darker(130));
-      p.drawText(QPointF(8, 12), QStringLiteral("filter"));
+      p.drawText(QPointF(8, 12), L("1038", "filter"));
       break;
     }
     case 112: {  // "Z no cut": no pass where the relief stands at the picked height
@@ -198,7 +203,7 @@ QPixmap CutParameterPicture(int resource) {
       p.drawLine(QPointF(4, 52), QPointF(60, 52));
       p.drawLine(QPointF(160, 52), QPointF(W - 4, 52));
       p.setPen(kMark.darker(130));
-      p.drawText(QPointF(8, 46), QStringLiteral("Z no cut"));
+      p.drawText(QPointF(8, 46), L("1039", "Z no cut"));
       break;
     }
     default:

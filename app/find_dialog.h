@@ -34,6 +34,8 @@ class TFindDialog : public QDialog {
   void Find();
 
  private:
+  void ShowTexts();
+
   QLineEdit* text_ = nullptr;
   QPushButton* next_ = nullptr;
 };

@@ -54,7 +54,8 @@ TfrmGrid::TfrmGrid(GridHost& host, QWidget* parent) : platform::DialogForm("frmG
   setFixedSize(330, 262);
   int y = 12;
   auto box = [&](const char* name, const char* text, int x, bool steps) {
-    auto* label = new QLabel(QString::fromUtf8(text), this);
+    // The label is named after its box ("nol_cboGridX" -> "lblGridX"), so the language reaches it.
+    auto* label = Add(new QLabel(QString::fromUtf8(text), this), ("lbl" + std::string(name).substr(7)).c_str());
     label->setGeometry(x, y, 70, 22);
     auto* combo = Add(new QComboBox(this), name);
     combo->setEditable(true);

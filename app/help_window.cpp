@@ -11,6 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "lang/lang.h"
 #include "platform/dialogs.h"
 #include "platform/help_sitemap.h"
 #include "platform/qt_dialogs.h"
@@ -20,7 +21,9 @@ namespace {
 
 const char kChmScheme[] = "chm";
 const char kNoteScheme[] = "velkora-note";
-const char kWindowTitle[] = "Velkora Help";
+QString WindowTitle() { return QString::fromStdString(lang::LangStringOr("1060", "Velkora Help")); }
+
+QString L(lang::MessageNumber number, const char* fallback) { return lang::LangQStringOr(number, fallback); }
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -72,7 +75,7 @@ QVariant ChmBrowser::loadResource(int type, const QUrl& name) {
 
 THelpWindow::THelpWindow() {
   setObjectName(QStringLiteral("frmHelp"));
-  setWindowTitle(QLatin1String(kWindowTitle));
+  setWindowTitle(WindowTitle());
   // An open help window does not keep the program running once the main window has closed.
   setAttribute(Qt::WA_QuitOnClose, false);
   resize(820, 580);
@@ -82,35 +85,35 @@ THelpWindow::THelpWindow() {
   contents_ = new QTreeWidget;
   contents_->setObjectName(QStringLiteral("treContents"));
   contents_->setHeaderHidden(true);
-  tabs_->addTab(contents_, QStringLiteral("Contents"));
+  tabs_->addTab(contents_, L("1061", "Contents"));
 
   auto* indexPage = new QWidget;
   keyword_ = new QLineEdit;
   keyword_->setObjectName(QStringLiteral("txtKeyword"));
-  keyword_->setPlaceholderText(QStringLiteral("Type a keyword"));
+  keyword_->setPlaceholderText(L("1062", "Type a keyword"));
   index_ = new QListWidget;
   index_->setObjectName(QStringLiteral("lstIndex"));
-  auto* display = new QPushButton(QStringLiteral("&Display"));
+  auto* display = new QPushButton(L("1063", "&Display"));
   display->setObjectName(QStringLiteral("btnDisplay"));
   auto* indexLayout = new QVBoxLayout(indexPage);
   indexLayout->addWidget(keyword_);
   indexLayout->addWidget(index_);
   indexLayout->addWidget(display);
-  tabs_->addTab(indexPage, QStringLiteral("Index"));
+  tabs_->addTab(indexPage, L("1064", "Index"));
 
   browser_ = new ChmBrowser;
   browser_->setObjectName(QStringLiteral("brwTopic"));
   back_ = new QToolButton;
   back_->setObjectName(QStringLiteral("btnBack"));
-  back_->setText(QStringLiteral("Back"));
+  back_->setText(L("1065", "Back"));
   back_->setEnabled(false);
   forward_ = new QToolButton;
   forward_->setObjectName(QStringLiteral("btnForward"));
-  forward_->setText(QStringLiteral("Forward"));
+  forward_->setText(L("1066", "Forward"));
   forward_->setEnabled(false);
   auto* home = new QToolButton;
   home->setObjectName(QStringLiteral("btnHome"));
-  home->setText(QStringLiteral("Home"));
+  home->setText(L("1067", "Home"));
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(back_);
@@ -156,7 +159,8 @@ bool THelpWindow::OpenFile(const std::string& path) {
   try {
     file = std::make_unique<platform::ChmFile>(path);
   } catch (const std::exception& error) {
-    platform::CurrentDialogs().Message(std::string("Cannot show the help.\r\n") + error.what(), kWindowTitle,
+    platform::CurrentDialogs().Message(lang::LangFormatOr("1068", "Cannot show the help.\r\n%1", {error.what()}),
+                                       WindowTitle().toStdString(),
                                        platform::MessageKind::Error, platform::Buttons::Ok);
     return false;
   }
@@ -165,7 +169,7 @@ bool THelpWindow::OpenFile(const std::string& path) {
   browser_->clearHistory();
   browser_->clear();
   browser_->setProperty("note", QString());
-  setWindowTitle(file_->Title().empty() ? QString::fromLatin1(kWindowTitle) : Q(file_->Title()));
+  setWindowTitle(file_->Title().empty() ? WindowTitle() : Q(file_->Title()));
   FillContents();
   FillIndex();
   return true;
@@ -221,12 +225,12 @@ void THelpWindow::ShowTopic(const std::string& objectPath) {
   if (path.empty() && contents_->topLevelItemCount() > 0)
     path = contents_->topLevelItem(0)->data(0, Qt::UserRole).toString().toStdString();
   if (path.empty()) {
-    ShowNote(QStringLiteral("No pages"), QStringLiteral("This help file names no page to start with."));
+    ShowNote(L("1069", "No pages"), L("1070", "This help file names no page to start with."));
     return;
   }
   if (!file_->Contains(WithoutFragment(path))) {
-    ShowNote(QStringLiteral("Page not found"),
-             QStringLiteral("This help file has no page <b>%1</b>.").arg(Q(WithoutFragment(path)).toHtmlEscaped()));
+    ShowNote(L("1071", "Page not found"),
+             L("1072", "This help file has no page <b>%1</b>.").arg(Q(WithoutFragment(path)).toHtmlEscaped()));
     return;
   }
   browser_->setSource(TopicUrl(path));
@@ -274,7 +278,7 @@ void THelpWindow::ShowContext(uint32_t context) {
   if (std::optional<std::string> topic = file_->TopicOfContext(context))
     ShowTopic(*topic);
   else
-    ShowNote(QStringLiteral("No page"), QStringLiteral("No page of this help file belongs to help context %1.").arg(context));
+    ShowNote(L("1073", "No page"), L("1074", "No page of this help file belongs to help context %1.").arg(context));
 }
 
 void THelpWindow::LinkClicked(const QUrl& url) {

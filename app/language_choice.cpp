@@ -43,11 +43,12 @@ std::string NewLanguageNameFault(const std::string& name) {
                                                                           std::string_view::npos;
                       });
   if (unsafe)
-    return "The language name \"" + name +
-           "\" cannot be a file name: it may not hold \"..\", \"/\", \"\\\" or any of : * ? \" < > |";
+    return lang::LangFormatOr(
+        "1031", "The language name \"%1\" cannot be a file name: it may not hold \"..\", \"/\", \"\\\" or any of : * ? \" < > |",
+        {name});
   return {};
 }
 
-std::string TemplateWarning() { return "Unable to modify or delete the \"english.lng\""; }
+std::string TemplateWarning() { return lang::LangStringOr("1032", "Unable to modify or delete the \"english.lng\""); }
 
 }  // namespace app

@@ -31,7 +31,7 @@ void Warn(const std::string& text) {
 }
 
 bool AskYes(const std::string& text) {
-  return platform::CurrentDialogs().Message(text, lang::LangString("450"), platform::MessageKind::Warning,
+  return platform::CurrentDialogs().Message(text, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 
@@ -70,6 +70,7 @@ void TfrmEditLng::showEvent(QShowEvent* event) {
 }
 
 void TfrmEditLng::FormShow() {
+  lang::TranslateForms({this});
   lsbLang_->clear();
   for (const std::string& name : LanguageNames()) lsbLang_->addItem(Q(name));
   EnableLanguageButtons(false);
@@ -107,7 +108,8 @@ bool TfrmEditLng::CloseEditor() {
 void TfrmEditLng::sbtNewLngClick() {
   if (!editor_ || !CloseEditor()) return;
   editor_->Memo()->clear();
-  const std::string name = Trimmed(platform::CurrentDialogs().InputBox("Create new", "New language name", ""));
+  const std::string name = Trimmed(platform::CurrentDialogs().InputBox(lang::LangStringOr("1045", "Create new"),
+                                                                       lang::LangStringOr("1046", "New language name"), ""));
   if (name.empty()) return;
   if (const std::string fault = NewLanguageNameFault(name); !fault.empty()) {
     Warn(fault);
@@ -115,7 +117,8 @@ void TfrmEditLng::sbtNewLngClick() {
   }
   const std::string path = LanguageFilePath(name);
   if (platform::FileExists(path) &&
-      !AskYes("The language " + platform::BaseNameWithoutExtension(path) + " exists already. Overwrite it?"))
+      !AskYes(lang::LangFormatOr("1047", "The language %1 exists already. Overwrite it?",
+                                 {platform::BaseNameWithoutExtension(path)})))
     return;
   const std::string templateName = std::string(kTemplateLanguage) + ".lng";
   const std::optional<std::string> found = platform::FindFileNoCase(lang::LanguageDir(), templateName);
@@ -164,17 +167,17 @@ void TfrmEditLng::sbtDelLngClick() {
   };
   const lang::Language& language = lang::ProgramLanguage();
   if (language.LangIni && same(language.LangFilePath)) {
-    Warn("The language " + name + " is in use: choose another language before deleting it.");
+    Warn(lang::LangFormatOr("1048", "The language %1 is in use: choose another language before deleting it.", {name}));
     return;
   }
   if (editor_ && editor_->isVisible() && same(editor_->EditedPath())) {
-    Warn("The language " + name + " is open in the editor: close the editor before deleting it.");
+    Warn(lang::LangFormatOr("1049", "The language %1 is open in the editor: close the editor before deleting it.", {name}));
     return;
   }
-  if (!AskYes("Are you sure to delete the language " + name)) return;
+  if (!AskYes(lang::LangFormatOr("1050", "Are you sure to delete the language %1", {name}))) return;
   std::error_code error;
   std::filesystem::remove(path, error);
-  if (error) throw platform::FileError("Cannot delete " + path + ": " + error.message());
+  if (error) throw platform::FileError(lang::LangFormatOr("1051", "Cannot delete %1: %2", {path, error.message()}));
   delete lsbLang_->selectedItems().front();
   EnableLanguageButtons(false);
 }

@@ -387,16 +387,15 @@ struct PageRows {
   QLineEdit* Edit(const char* name, int x = kFieldX, int w = kFieldW) {
     return Put(new QLineEdit(page), name, x, y, w, kRowHeight);
   }
-  // A label and an edit on one row; the row advances.
-  // A label the window never names (its text stays as designed).
-  QLabel* Text(const char* text, int x, int w) {
-    auto* l = new QLabel(QString::fromUtf8(text), page);
-    l->setGeometry(x, y, w, kRowHeight);
-    return l;
+  // The label of a box or an edit is named after it: "lbl" and the box's name without its prefix
+  // ("nol_cboGridX" -> "lblGridX", "txtScaleRepeat" -> "lblScaleRepeat"), so the language reaches it.
+  QLabel* LabelOf(const char* boxName, size_t prefix, const char* text, int x, int w) {
+    return Label(("lbl" + std::string(boxName).substr(prefix)).c_str(), text, x, w);
   }
+  // A label and an edit on one row; the row advances.
   QLineEdit* Field(const char* labelName, const char* text, const char* editName) {
     if (labelName) Label(labelName, text, kLabelX, kFieldX - kLabelX - 4);
-    else Text(text, kLabelX, kFieldX - kLabelX - 4);
+    else LabelOf(editName, 3, text, kLabelX, kFieldX - kLabelX - 4);
     QLineEdit* e = Edit(editName);
     y += kRow;
     return e;
@@ -439,6 +438,16 @@ struct PageRows {
 
 }  // namespace
 
+void TfrmMain::FitTranslatedTexts() {
+  // The layer box beside the label gives way, down to a width that still shows a layer's name.
+  constexpr int kLeft = 4, kLabelWidth = 38, kBoxRight = 142, kMinBoxWidth = 60;
+  auto* label = Get<QLabel>("lblCurrentLayer");
+  const int width = std::clamp(label->sizeHint().width(), kLabelWidth, kBoxRight - kMinBoxWidth - kLeft);
+  label->setGeometry(kLeft, 3, width, 20);
+  Get<QComboBox>("cboCurrentLayer")->setGeometry(kLeft + width, 2, kBoxRight - kLeft - width, 22);
+  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(Inches() ? 1 : 0));
+}
+
 void TfrmMain::BuildCommandPages() {
   auto rows = [this](int index) { return PageRows{this, PageControl1_->Page(index)}; };
   {
@@ -474,7 +483,7 @@ void TfrmMain::BuildCommandPages() {
   {
     PageRows r = rows(6);  // tabSnapGrid
     for (const char* name : {"nol_cboXSnap", "nol_cboYSnap"}) {
-      r.Text(name == std::string("nol_cboXSnap") ? "Snap X" : "Snap Y", kLabelX, 100);
+      r.LabelOf(name, 7, name == std::string("nol_cboXSnap") ? "Snap X" : "Snap Y", kLabelX, 100);
       auto* c = r.Put(new QComboBox(r.page), name, kFieldX, r.y, 90, kRowHeight);
       c->setEditable(true);
       for (const char* step : kGridSteps) c->addItem(QString::fromUtf8(step));
@@ -526,7 +535,7 @@ void TfrmMain::BuildCommandPages() {
     const char* names[] = {"nol_cboGridX", "nol_cboGridY", "nol_cboGridSubX", "nol_cboGridSubY"};
     const char* texts[] = {"Grid X", "Grid Y", "Sub-division X", "Sub-division Y"};
     for (int i = 0; i < 4; ++i) {
-      r.Text(texts[i], kLabelX, 110);
+      r.LabelOf(names[i], 7, texts[i], kLabelX, 110);
       auto* box = r.Put(new QComboBox(r.page), names[i], kFieldX, r.y, 90, kRowHeight);
       box->setEditable(true);
       if (i < 2) {
@@ -549,7 +558,7 @@ void TfrmMain::BuildCommandPages() {
     const char* names[] = {"ColorBoxForm", "ColorBoxBackground", "ColorBoxDefLayers", "ColorBoxGrid"};
     const char* texts[] = {"Window", "Background", "Layers", "Grid"};
     for (int i = 0; i < 4; ++i) {
-      r.Text(texts[i], kLabelX, 100);
+      r.LabelOf(names[i], 8, texts[i], kLabelX, 100);
       FillStandardColors(r.Put(new QComboBox(r.page), names[i], 96, r.y, kPageInner - 102, kRowHeight));
       r.y += kRow;
     }
@@ -590,7 +599,7 @@ void TfrmMain::BuildCommandPages() {
     PageRows r = rows(25);  // tabArcPolar
     r.Field("lblDiamArcoPolare", "Diameter", "txtDiamArcoPolare");
     for (const char* name : {"rseArcoPolareSa", "rseArcoPolareEa"}) {
-      r.Text(name == std::string("rseArcoPolareSa") ? "Start angle" : "End angle", kLabelX, 110);
+      r.LabelOf(name, 3, name == std::string("rseArcoPolareSa") ? "Start angle" : "End angle", kLabelX, 110);
       auto* s = r.Put(new TRealSpinEdit(r.page), name, kFieldX, r.y, 80, kRowHeight);
       s->SetMinValue(Fixed4::FromInt(0));
       s->SetMaxValue(Fixed4::FromInt(360));
@@ -692,9 +701,9 @@ void TfrmMain::BuildCommandPages() {
     r.Button("sbt2Gray", "Conv2Gray", 114, 104);
     r.y += kButtonH + 8;
     auto pair = [&](const char* a, const char* textA, const char* b, const char* textB) {
-      r.Text(textA, kLabelX, 30);
+      r.LabelOf(a, 3, textA, kLabelX, 30);
       r.Edit(a, 36, 70)->setReadOnly(true);
-      r.Text(textB, 112, 36);
+      r.LabelOf(b, 3, textB, 112, 36);
       r.Edit(b, 148, 70)->setReadOnly(true);
       r.y += kRow;
     };

@@ -452,6 +452,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The command entries with nothing behind them are disabled, and a drop-down button with no
   // command left at all, whose hint would promise one, with them; again after every translation.
   void DisableUnboundCommands();
+  // After a translation: the layer label takes its text's width, the unit label the unit's word.
+  void FitTranslatedTexts();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.

@@ -39,9 +39,15 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
-constexpr const char* kOpenFilter = "Image files (*.bmp,*.jpg)|*.BMP;*.JPG;*.JPEG|Velkora files (*.qvx)|*.QVX";
-constexpr const char* kSaveFilter =
-    "Velkora files (*.qvx)|*.QVX|Stl files (*.stl)|*.STL|Dxf files (3D FACE) (*.dxf)|*.DXF";
+// The filters' descriptions are the language's, their patterns the program's.
+std::string OpenFilter() {
+  return lang::LangStringOr("1001", "Image files (*.bmp,*.jpg)") + "|*.BMP;*.JPG;*.JPEG|" +
+         lang::LangStringOr("1002", "Velkora files (*.qvx)") + "|*.QVX";
+}
+std::string SaveFilter() {
+  return lang::LangStringOr("1002", "Velkora files (*.qvx)") + "|*.QVX|" + lang::LangStringOr("1003", "Stl files (*.stl)") +
+         "|*.STL|" + lang::LangStringOr("1004", "Dxf files (3D FACE) (*.dxf)") + "|*.DXF";
+}
 constexpr const char* kSaveSuffixes[] = {".qvx", ".stl", ".dxf"};
 enum SaveType { kSaveDocument = 1, kSaveStl = 2, kSaveDxf = 3 };
 constexpr int kReplayStepMs = 200;
@@ -105,7 +111,8 @@ void TfrmMain::ResetLayers() {
 TfrmMain::JobKept TfrmMain::OfferToSaveJob() {
   if (!job_.Changed(CurrentFingerprint())) return JobKept::Unchanged;
   const platform::Answer answer = platform::CurrentDialogs().Message(
-      "The job has changed since it was opened or last saved.\r\nSave it first?", lang::LangStringOr("450", "Confirm"),
+      lang::LangStringOr("1000", "The job has changed since it was opened or last saved.\r\nSave it first?"),
+      lang::LangStringOr("450", "Confirm"),
       platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
   if (answer == platform::Answer::No) return JobKept::Discarded;
   if (answer != platform::Answer::Yes) return JobKept::Cancelled;
@@ -205,7 +212,7 @@ void TfrmMain::sbtOpenClick() {
   } status{*this, StatusText()};
   Messaggio(lang::LangString("400"));
   const std::string start = openDialogFile_.empty() ? openDialogDir_ : openDialogFile_;
-  const platform::FileChoice choice = platform::CurrentDialogs().OpenFile({"", start, kOpenFilter, 1});
+  const platform::FileChoice choice = platform::CurrentDialogs().OpenFile({"", start, OpenFilter(), 1});
   if (choice.path.empty()) return;
   const std::string path = choice.path;
   const std::string extension = platform::ToUpperAscii(std::filesystem::path(path).extension().string());
@@ -265,22 +272,22 @@ void TfrmMain::sbtOpenClick() {
 // --- the record ---
 
 machining::TDocumentRecord TfrmMain::RecordFromFields() const {
-  if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
-  auto number = [](const QLineEdit* field, const char* what) {
+  if (!tool_) throw platform::Exception(lang::LangStringOr("1005", "There is no tool window to take the tool from."));
+  auto number = [](const QLineEdit* field, const std::string& what) {
     return platform::ReadSingleField(field->text().toStdString(), what);
   };
   machining::TDocumentRecord r;
-  r.width = number(txtVecLarg_, "Width");
-  r.height = number(txtVecAlt_, "Height");
-  r.referenceX = number(txtOriginX_, "Reference point X");
-  r.referenceY = number(txtOriginY_, "Reference point Y");
-  r.zWhite = number(txtWhiteD_, "Depth for white");
-  r.zBlack = number(txtBlackD_, "Depth for black");
-  r.feedPlane = number(txtFeedPlane_, "Feed plane");
-  r.maxStepover = number(txtIncXY_, "Max. stepover");
-  r.stockToLeave = number(txtStock_, "Stock to leave");
-  r.filter = number(txtFilter_, "Filter");
-  r.zStep = number(txtAspor_Z_, "Z step");
+  r.width = number(txtVecLarg_, lang::LangStringOr("1006", "Width"));
+  r.height = number(txtVecAlt_, lang::LangStringOr("1007", "Height"));
+  r.referenceX = number(txtOriginX_, lang::LangStringOr("1008", "Reference point X"));
+  r.referenceY = number(txtOriginY_, lang::LangStringOr("1009", "Reference point Y"));
+  r.zWhite = number(txtWhiteD_, lang::LangStringOr("1010", "Depth for white"));
+  r.zBlack = number(txtBlackD_, lang::LangStringOr("1011", "Depth for black"));
+  r.feedPlane = number(txtFeedPlane_, lang::LangStringOr("1012", "Feed plane"));
+  r.maxStepover = number(txtIncXY_, lang::LangStringOr("1013", "Max. stepover"));
+  r.stockToLeave = number(txtStock_, lang::LangStringOr("1014", "Stock to leave"));
+  r.filter = number(txtFilter_, lang::LangStringOr("1015", "Filter"));
+  r.zStep = number(txtAspor_Z_, lang::LangStringOr("1016", "Z step"));
   r.depthCuts = sedPass_Z_->value();
   r.rows0 = chkOrizzontale_->isChecked();
   r.rows90 = chkVerticale_->isChecked();
@@ -295,8 +302,10 @@ machining::TDocumentRecord TfrmMain::RecordFromFields() const {
 machining::TDocumentRecord TfrmMain::AggRecDaForm() {
   machining::TDocumentRecord r = RecordFromFields();
   if (job_.nc.ncFileName.size() > machining::kNcPathMax)
-    platform::CurrentDialogs().Message("The NC file's path is longer than " + std::to_string(machining::kNcPathMax) +
-                                           " bytes, so the document keeps no NC file:\r\n" + job_.nc.ncFileName,
+    platform::CurrentDialogs().Message(lang::LangFormatOr("1017",
+                                                          "The NC file's path is longer than %1 bytes, so the "
+                                                          "document keeps no NC file:\r\n%2",
+                                                          {std::to_string(machining::kNcPathMax), job_.nc.ncFileName}),
                                        "", platform::MessageKind::Warning, platform::Buttons::Ok);
   return r;
 }
@@ -391,9 +400,9 @@ void TfrmMain::sbtSaveClick() {
   int type = 0;
   std::optional<machining::TDocumentRecord> record;
   const platform::FileChoice choice =
-      ChooseFileToWrite({"", proposed, kSaveFilter, 1}, [&](const platform::FileChoice& chosen) -> std::string {
+      ChooseFileToWrite({"", proposed, SaveFilter(), 1}, [&](const platform::FileChoice& chosen) -> std::string {
         type = chosen.filterIndex;
-        if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception("Choose a file type to save.");
+        if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception(lang::LangStringOr("1018", "Choose a file type to save."));
         // The filter's suffix first, so the question over an existing file is asked of the file really written.
         std::string path = chosen.path;
         if (!std::filesystem::path(path).has_extension()) path += kSaveSuffixes[type - 1];
@@ -432,7 +441,8 @@ std::string TfrmMain::PictureFolder() const {
 
 machining::TDocumentRecord TfrmMain::RecordToSave() {
   if (!job_.workBitmap || job_.workBitmap->Empty())
-    throw platform::Exception("There is no picture to save: open a picture first. No file was written.");
+    throw platform::Exception(
+        lang::LangStringOr("1019", "There is no picture to save: open a picture first. No file was written."));
   machining::TDocumentRecord record = AggRecDaForm();
   machining::CheckDocumentRecord(record);
   return record;
@@ -453,7 +463,7 @@ void TfrmMain::WriteDocument(const std::string& path, const machining::TDocument
 }
 
 void TfrmMain::Scrive_Stl(const std::string& path) {
-  if (!stl_) throw platform::Exception("The STL output dialog is missing.");
+  if (!stl_) throw platform::Exception(lang::LangStringOr("1020", "The STL output dialog is missing."));
   if (!stl_->Choose(path)) return;
   // A relief made stale since it was built is built again first, so the file shows the picture as it is.
   BuildReliefIfStale();
@@ -467,8 +477,10 @@ bool TfrmMain::DxfHasEntity() {
   // look saved, and would replace whatever an earlier one held.
   if (Cad2DHasDxfEntity()) return true;
   platform::CurrentDialogs().Message(
-      "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, only "
-      "lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file was written.",
+      lang::LangStringOr("1021",
+                         "The drawing holds nothing a DXF file can carry: the picture itself is not written to DXF, "
+                         "only lines, arcs, circles, curves, vector texts, points and blocks drawn over it. No file "
+                         "was written."),
       "", platform::MessageKind::Information, platform::Buttons::Ok);
   return false;
 }

@@ -7,6 +7,7 @@
 #include "cad/dxf_write.h"
 #include "cad/entity_tree.h"
 #include "cad/primitives2d.h"
+#include "lang/lang.h"
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
 #include "platform/stream.h"
@@ -19,7 +20,7 @@ void TfrmMain::Cad2DLoadBlockLibrary(const std::string& path) {
     LocalCad_.LoadLibrary(stream);
   } catch (const platform::Exception& error) {
     // The loader's own words ("Stream read error") do not say which file is at fault.
-    throw platform::FileError("The block library \"" + path + "\" is damaged: " + error.Message());
+    throw platform::FileError(lang::LangFormatOr("1033", "The block library \"%1\" is damaged: %2", {path, error.Message()}));
   }
 }
 

@@ -323,7 +323,8 @@ void TfrmMain::sbtCutSelClick() {
   const int width = static_cast<int>(right - left), height = static_cast<int>(bottom - top);
   if (width < machining::kMinReliefPixels || height < machining::kMinReliefPixels) {
     platform::CurrentDialogs().Message(
-        "The rectangle must lie on the picture and cover at least 2 x 2 pixels; nothing was cut.", "",
+        lang::LangStringOr("1030", "The rectangle must lie on the picture and cover at least 2 x 2 pixels; nothing was cut."),
+        "",
         platform::MessageKind::Warning, platform::Buttons::Ok);
     return;
   }

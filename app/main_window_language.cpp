@@ -1,5 +1,6 @@
 // The main window's language box and the way to the language list.
 #include <QComboBox>
+#include <algorithm>
 
 #include "app/language_choice.h"
 #include "app/language_list_window.h"
@@ -35,9 +36,14 @@ void TfrmMain::nol_cboLangChange() {
   platform::FormBase* const windows[] = {this, tool_.data()};
   lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
   setWindowTitle(title);
+  FitTranslatedTexts();
   // The translation gave the disabled buttons their hints back.
   DisableUnboundCommands();
+  // A page's text in the status line is shown again in the new language.
+  const lang::PageMessageTable before = language.PageMessages;
   lang::LoadPageMessages(language);
+  const auto shown = std::find(before.begin(), before.end(), StatusText());
+  if (!StatusText().empty() && shown != before.end()) Messaggio(language.PageMessages[shown - before.begin()]);
 }
 
 void TfrmMain::sbtTransLngClick() {

@@ -238,7 +238,7 @@ void TfrmMain::grpZNCExit() { ShowPageStatus(kPageCutting); }
 // --- Calculate ---
 
 void TfrmMain::FillJobFromToolWindow() {
-  if (!tool_) throw platform::Exception("There is no tool window to take the tool from.");
+  if (!tool_) throw platform::Exception(lang::LangStringOr("1005", "There is no tool window to take the tool from."));
   auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text().toStdString(); };
   job_.nc.toolNumber = tool_->Find<QSpinBox>("sedToolNum")->value();
   job_.nc.toolName = field("txtUtName");
@@ -302,7 +302,7 @@ bool TfrmMain::scrive_nci() {
   }
   ricIso_->setPlainText(ListingText(result.ncText));
   // The listing holds the program even when the file could not take it.
-  if (!result.fileWritten) throw platform::FileError("The NC file could not be written: " + result.fileError);
+  if (!result.fileWritten) throw platform::FileError(lang::LangFormatOr("1022", "The NC file could not be written: %1", {result.fileError}));
   if (result.seconds) {
     Scene3DShowText(lang::LangString("754") + result.timeText);
     job_.timeShown = true;

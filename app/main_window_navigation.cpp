@@ -420,7 +420,7 @@ void TfrmMain::mnuHelpClick() { ProgramHelpManager().HelpCommand(kHelpContents, 
 
 void TfrmMain::mnuTutorClick() {
   if (!platform::CurrentDialogs().ShellOpen(tutorialPath_))
-    platform::CurrentDialogs().Message("The tutorial " + tutorialPath_ + " could not be opened.", "",
+    platform::CurrentDialogs().Message(lang::LangFormatOr("1026", "The tutorial %1 could not be opened.", {tutorialPath_}), "",
                                        platform::MessageKind::Warning, platform::Buttons::Ok);
 }
 
@@ -489,7 +489,7 @@ void TfrmMain::ColorBoxGridChange() {
 
 void TfrmMain::ApplyUnit(bool inches) {
   settings_.unit = inches ? 1 : 0;
-  Get<QLabel>("nlblDimb")->setText(inches ? QStringLiteral("Inch") : QStringLiteral("mm"));
+  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(inches ? 1 : 0));
   view2d_.isMM = !inches;
   writer_.inches = inches;
   if (tool_) tool_->SetInches(inches);

@@ -128,6 +128,7 @@ void TfrmMain::FormCreate() {
   lang::LoadPageMessages(language);
   platform::FormBase* const self[] = {this};
   lang::TranslateForms(language, self);
+  FitTranslatedTexts();
   DisableUnboundCommands();
   Get<QPushButton>("btnZNC")->setText(Q(lang::LangStringOr("753", "Select....")));
   DirLng();
@@ -179,7 +180,7 @@ void TfrmMain::ApplySettings() {
   view2d_.gridColor = s.grid;
   // Any unit but 0 is inches; the units box has just the two entries.
   cboUnits_->setCurrentIndex(s.Inches() ? 1 : 0);
-  Get<QLabel>("nlblDimb")->setText(s.Inches() ? QStringLiteral("Inch") : QStringLiteral("mm"));
+  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(s.Inches() ? 1 : 0));
   view2d_.isMM = !s.Inches();
   writer_.inches = s.Inches();
   if (tool_) tool_->SetInches(s.Inches());
@@ -320,7 +321,8 @@ void TfrmMain::WriteSettingsBack() {
     ini.UpdateFile();
   } catch (const std::exception& error) {
     // A read-only program folder must not keep the user from leaving: say so and close.
-    const std::string message = "The settings could not be written to " + path + ".\r\n" + error.what();
+    const std::string message =
+        lang::LangFormatOr("1027", "The settings could not be written to %1.\r\n%2", {path, error.what()});
     platform::CurrentDialogs().Message(message, "", platform::MessageKind::Error, platform::Buttons::Ok);
     emit SettingsWriteFailed(Q(message));
   }
@@ -337,14 +339,14 @@ void TfrmMain::startTime() { startTick_ = platform::CurrentDialogs().TickCount()
 
 void TfrmMain::endTime() {
   const uint64_t elapsed = platform::CurrentDialogs().TickCount() - startTick_;
-  platform::ShowMessage("Msec: " + std::to_string(elapsed));
+  platform::ShowMessage(lang::LangFormatOr("1028", "Msec: %1", {std::to_string(elapsed)}));
 }
 
 void TfrmMain::CreaLog(const std::string& first, const std::string& second, bool askToSend) {
   const std::string path = platform::JoinPath(platform::ProgramDir(), "qvx_log.log");
   if (askToSend)
-    platform::CurrentDialogs().Message("Something went wrong. Please send the file " + path +
-                                           " to support@velkora.example.",
+    platform::CurrentDialogs().Message(lang::LangFormatOr("1029", "Something went wrong. Please send the file %1 to %2.",
+                                                          {path, kSupportMail}),
                                        "", platform::MessageKind::Error, platform::Buttons::Ok);
   std::string text;
   if (platform::FileExists(path)) {

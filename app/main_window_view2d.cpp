@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "cad/kq2d_tasks.h"
 #include "cad/vect_text2d.h"
+#include "lang/lang.h"
 #include "platform/dialogs.h"
 #include "platform/qt_dialogs.h"
 
@@ -174,7 +175,8 @@ void TfrmMain::VistaGraficaDblClick() {
   auto* text = dynamic_cast<cad::TJustifiedVectText2D*>(
       VistaGrafica_->HitTestObject(LocalPrg_->GetSnappedPoint(), kDblClickAperture, code));
   if (!text) return;
-  const std::string edited = platform::CurrentDialogs().InputBox("Edit Text", "String", text->Text());
+  const std::string edited = platform::CurrentDialogs().InputBox(lang::LangStringOr("1024", "Edit Text"),
+                                                                  lang::LangStringOr("1025", "String"), text->Text());
   if (edited == text->Text()) return;
   text->SetText(edited);
   View2DRepaint();

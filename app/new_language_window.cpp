@@ -48,7 +48,8 @@ bool TfrmNewLang::FormClose() {
   saved_ = false;
   if (editedPath_.empty()) return true;  // never given a file: nothing to save
   const platform::Answer answer =
-      platform::CurrentDialogs().Message("Save the language " + editedPath_, lang::LangString("450"),
+      platform::CurrentDialogs().Message(lang::LangFormatOr("1052", "Save the language %1", {editedPath_}),
+                                         lang::LangStringOr("450", "Confirm"),
                                          platform::MessageKind::Warning, platform::Buttons::YesNo);
   if (answer != platform::Answer::Yes) return true;
   // Every line ended by a line break, as a text file has it.
@@ -59,6 +60,11 @@ bool TfrmNewLang::FormClose() {
       [&] { platform::WriteFileText(editedPath_, std::string_view(bytes.constData(), static_cast<size_t>(bytes.size()))); });
   saved_ = written;
   return written;
+}
+
+void TfrmNewLang::showEvent(QShowEvent* event) {
+  lang::TranslateForms({this});
+  platform::DialogForm::showEvent(event);
 }
 
 void TfrmNewLang::done(int result) {

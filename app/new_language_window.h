@@ -31,6 +31,10 @@ class TfrmNewLang : public platform::DialogForm {
   // open) only when writing failed, so the text is not lost.
   bool FormClose();
 
+ protected:
+  // The window's texts are the language's at each showing.
+  void showEvent(QShowEvent* event) override;
+
  public slots:
   // Every way of closing (the title bar, Escape, close()) comes here.
   void done(int result) override;

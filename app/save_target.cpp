@@ -12,7 +12,7 @@ namespace app {
 
 bool ConfirmReplace(const std::string& path) {
   if (!platform::FileExists(path)) return true;
-  return platform::CurrentDialogs().Message(path + " already exists.\r\nDo you want to replace it?",
+  return platform::CurrentDialogs().Message(lang::LangFormatOr("1023", "%1 already exists.\r\nDo you want to replace it?", {path}),
                                             lang::LangStringOr("450", "Confirm"),
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;

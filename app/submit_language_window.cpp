@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStringList>
 
+#include "lang/lang.h"
 #include "platform/dialogs.h"
 #include "platform/exception.h"
 #include "platform/mail.h"
@@ -90,6 +91,7 @@ void TfrmSubmitLng::showEvent(QShowEvent* event) {
 }
 
 void TfrmSubmitLng::FormShow() {
+  lang::TranslateForms({this});
   memNote_->clear();
   txtName_->clear();
   txtEmail_->clear();

@@ -73,7 +73,7 @@ QString Message(lang::MessageNumber number, const char* fallback) {
   return QString::fromStdString(text.empty() ? std::string(fallback) : text);
 }
 
-float FieldFloat(const QLineEdit* field, const char* what) {
+float FieldFloat(const QLineEdit* field, const std::string& what) {
   return platform::ReadSingleField(field->text().toStdString(), what);
 }
 
@@ -421,20 +421,20 @@ void TfrmTool::Mostra_Nasconde(int type) {
 machining::TToolRecord TfrmTool::agg_record_da_form() const {
   machining::TToolRecord r;
   r.toolNumber = sedToolNum_->value();
-  const int64_t speed = platform::StrToInt(txtGiri_->text().toStdString(), "spindle speed");
+  const int64_t speed = platform::StrToInt(txtGiri_->text().toStdString(), lang::LangStringOr("1090", "spindle speed"));
   if (speed < INT32_MIN || speed > INT32_MAX)
-    throw platform::FormatError("The spindle speed " + std::to_string(speed) + " is too large.");
+    throw platform::FormatError(lang::LangFormatOr("1098", "The spindle speed %1 is too large.", {std::to_string(speed)}));
   r.spindleSpeed = static_cast<int32_t>(speed);
-  r.feedRate = FieldFloat(txtFeedrate_, "feed rate");
-  r.plungeRate = FieldFloat(txtPlungeRate_, "plunge rate");
+  r.feedRate = FieldFloat(txtFeedrate_, lang::LangStringOr("1091", "feed rate"));
+  r.plungeRate = FieldFloat(txtPlungeRate_, lang::LangStringOr("1092", "plunge rate"));
   r.coolant = chkCoolant_->isChecked();
   machining::SetToolNameText(r, txtUtName_->text().toStdString());
   r.toolType = cboTipoUt_->currentIndex();
-  r.diameter = FieldFloat(txtDiametro_, "diameter");
-  r.cornerRadius = FieldFloat(txtC_Raggio_, "corner radius");
-  r.taperAngle = FieldFloat(txtAngolo_, "taper angle");
-  r.flatDiameter = FieldFloat(txtDiamFlat_, "flat diameter");
-  r.passDepth = FieldFloat(txtUtLen_, "pass depth");
+  r.diameter = FieldFloat(txtDiametro_, lang::LangStringOr("1093", "diameter"));
+  r.cornerRadius = FieldFloat(txtC_Raggio_, lang::LangStringOr("1094", "corner radius"));
+  r.taperAngle = FieldFloat(txtAngolo_, lang::LangStringOr("1095", "taper angle"));
+  r.flatDiameter = FieldFloat(txtDiamFlat_, lang::LangStringOr("1096", "flat diameter"));
+  r.passDepth = FieldFloat(txtUtLen_, lang::LangStringOr("1097", "pass depth"));
   if (const std::string problem = machining::ToolRecordSizeProblem(r); !problem.empty())
     throw platform::FormatError(problem);
   return r;
@@ -462,16 +462,16 @@ machining::TToolRecord TfrmTool::ToolRecordFromFields() const { return agg_recor
 
 machining::ToolShape TfrmTool::ToolShapeFromFields() const {
   // Read as the probes read them: full precision, and only the fields the type uses.
-  auto value = [](const QLineEdit* field, const char* what) {
+  auto value = [](const QLineEdit* field, const std::string& what) {
     return platform::StrToFloat(field->text().toStdString(), what);
   };
   machining::ToolShape shape;
   shape.toolType = cboTipoUt_->currentIndex();
-  shape.diameter = value(txtDiametro_, "diameter");
-  if (shape.toolType == machining::kToolBullNose) shape.cornerRadius = value(txtC_Raggio_, "corner radius");
+  shape.diameter = value(txtDiametro_, lang::LangStringOr("1093", "diameter"));
+  if (shape.toolType == machining::kToolBullNose) shape.cornerRadius = value(txtC_Raggio_, lang::LangStringOr("1094", "corner radius"));
   if (shape.toolType == machining::kToolConicalFlat || shape.toolType == machining::kToolConicalSpherical) {
-    shape.taperAngle = value(txtAngolo_, "taper angle");
-    shape.flatDiameter = value(txtDiamFlat_, "flat diameter");
+    shape.taperAngle = value(txtAngolo_, lang::LangStringOr("1095", "taper angle"));
+    shape.flatDiameter = value(txtDiamFlat_, lang::LangStringOr("1096", "flat diameter"));
   }
   return shape;
 }

@@ -9,6 +9,7 @@
 #include "cad/corner2d.h"
 #include "cad/offset2d.h"
 #include "cad/tangent_line2d.h"
+#include "lang/lang.h"
 
 namespace cad {
 
@@ -103,14 +104,14 @@ TMyOffset::TMyOffset(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& n
     for (TGraphicObject* o = objects->First(); o; o = objects->Next())
       if (o == picked) sourceId_ = o->ID;
   }
-  auto say = [&](const char* text) {
+  auto say = [&](const std::string& text) {
     if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
   };
   if (sourceId_ >= 0 && !MakeCopy()) {
     // An arc too small for the distance waits for another distance or side.
     const TObject2D* source = view.CADCmp2D()->GetObject(sourceId_);
     if (source && OffsetCopy2D(*source, 0)) {
-      say(kOffsetTooLargeText);
+      say(lang::LangStringOr("1110", kOffsetTooLargeText));
       return;
     }
     sourceId_ = -1;
@@ -118,7 +119,7 @@ TMyOffset::TMyOffset(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& n
   if (sourceId_ < 0) {
     // Another pick, into the same parameter.
     p->SelectedObjects.Clear();
-    if (picked) say(kNoOffsetText);
+    if (picked) say(lang::LangStringOr("1109", kNoOffsetText));
     next = StateClassOf<TKQ2D_Select1Object>();
     return;
   }
@@ -141,7 +142,7 @@ bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform
                         const TCADStateClass*& next) {
   TKQPrg2D& prg2d = Prg2DOf(CADPrg());
   TKQViewport2D& view = View2DOf(CADPrg());
-  auto say = [&](const char* text) {
+  auto say = [&](const std::string& text) {
     if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
   };
   if (kind == cadViewportPainted) {
@@ -153,7 +154,7 @@ bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform
     band_.Hide(view, [&] { DrawCopy(view); });
     // A source that cannot take the new distance shows no copy until one it can take; then the
     // message that there is none goes.
-    say(MakeCopy() ? "" : kOffsetTooLargeText);
+    say(MakeCopy() ? std::string() : lang::LangStringOr("1110", kOffsetTooLargeText));
     band_.Show(view, [&] { DrawCopy(view); });
     return false;
   }
@@ -167,11 +168,11 @@ bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform
   const TObject2D* source = drawing ? drawing->GetObject(sourceId_) : nullptr;
   if (!source || drawing->HasIterators()) return false;
   if (!std::isfinite(distance) || std::abs(distance) <= GeometryTolerance()) {
-    say(kOffsetZeroText);
+    say(lang::LangStringOr("1111", kOffsetZeroText));
     return false;
   }
   if (!MakeCopy()) {
-    say(kOffsetTooLargeText);
+    say(lang::LangStringOr("1110", kOffsetTooLargeText));
     return false;
   }
   band_.Hide(view, [&] { DrawCopy(view); });

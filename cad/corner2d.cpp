@@ -7,6 +7,7 @@
 #include "cad/break2d.h"
 #include "cad/intersections.h"
 #include "cad/offset2d.h"
+#include "lang/lang.h"
 
 namespace cad {
 
@@ -117,7 +118,7 @@ bool ExtendLine(TObject2D& line, const TPoint2D& old0, const TPoint2D& old1, con
                 std::string& why) {
   if (!IsSoundTrim(old0, old1, new0, new1) ||
       PointDistance2D(new0, new1) <= PointDistance2D(old0, old1) + GeometryTolerance()) {
-    why = kAlreadyReachesText;
+    why = lang::LangStringOr("1106", kAlreadyReachesText);
     return false;
   }
   SetLinePoints2D(line, new0, new1);
@@ -131,12 +132,12 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   const TImplicitLine l1 = ImplicitLine(p0, p1), l2 = ImplicitLine(q0, q1);
   const double d = l1.A * l2.B - l2.A * l1.B;
   if (d == 0) {
-    why = kParallelLinesText;
+    why = lang::LangStringOr("1100", kParallelLinesText);
     return false;
   }
   const double e = SignedDistance(l1, picks[1]), f = SignedDistance(l2, picks[0]);
   if (IsSameFloat(e, 0) || IsSameFloat(f, 0)) {
-    why = kPickOnObjectText;
+    why = lang::LangStringOr("1101", kPickOnObjectText);
     return false;
   }
   // Each line shifted towards the side where the other object was picked.
@@ -148,7 +149,7 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   const TPoint2D t1 = PerpendicularFoot2D(centre, p0, p1), t2 = PerpendicularFoot2D(centre, q0, q1);
   if (!IsFinitePoint2D(centre) || !IsFinitePoint2D(corner) || !IsFinitePoint2D(t1) || !IsFinitePoint2D(t2) ||
       !IsNearBoth(SegmentsBox(p0, p1, q0, q1), {corner, t1, t2})) {
-    why = kFarCornerText;
+    why = lang::LangStringOr("1102", kFarCornerText);
     return false;
   }
   const TPoint2D oldP0 = p0, oldP1 = p1, oldQ0 = q0, oldQ1 = q1;
@@ -156,7 +157,7 @@ bool LineLine(TKQCmp2D& drawing, TObject2D& first, TObject2D& second, const TPic
   if (how.Extend) return ExtendLine(first, oldP0, oldP1, p0, p1, why);
   MoveEnd(q0, q1, t2, corner, how.AddArc ? t2 : corner);
   if (how.Trim && (!IsSoundTrim(oldP0, oldP1, p0, p1) || !IsSoundTrim(oldQ0, oldQ1, q0, q1))) {
-    why = kPickBeyondCornerText;
+    why = lang::LangStringOr("1103", kPickBeyondCornerText);
     return false;
   }
   if (how.AddArc) AddTangentArc(drawing, centre, how.Radius, TangentArcAngles(centre, t1, t2), how.Trim);
@@ -185,18 +186,18 @@ bool LineArc(TKQCmp2D& drawing, TObject2D& line, int32_t& arcId, const TPickPoin
   const TPoint2D middle = Midpoint(picks[0], picks[1]);
   TPoint2D a, b, k1, k2;
   if (shifted == 0) {
-    why = kPickOnObjectText;
+    why = lang::LangStringOr("1101", kPickOnObjectText);
     return false;
   }
   // Without a crossing of the line and the circle there is no corner to trim to; a tangent arc still
   // finds its place, the line's end moving as if the corner were where the line comes nearest.
   const bool crosses = LineCrossesCircle(p0, p1, arc.Centre, arc.Radius, k1, k2);
   if (!crosses && !how.AddArc) {
-    why = kNoCrossingText;
+    why = lang::LangStringOr("1104", kNoCrossingText);
     return false;
   }
   if (!LineCrossesCircle(s0, s1, arc.Centre, shifted, a, b)) {
-    why = kNoTangentArcText;
+    why = lang::LangStringOr("1108", kNoTangentArcText);
     return false;
   }
   const TPoint2D centre = NearerTo(middle, a, b);
@@ -208,7 +209,7 @@ bool LineArc(TKQCmp2D& drawing, TObject2D& line, int32_t& arcId, const TPickPoin
   // The circle it is extended to stays a circle.
   if (how.Extend) return ExtendLine(line, old0, old1, p0, p1, why);
   if (how.Trim && !IsSoundTrim(old0, old1, p0, p1)) {
-    why = kPickBeyondCornerText;
+    why = lang::LangStringOr("1103", kPickBeyondCornerText);
     return false;
   }
   arcId = CircleToArc2D(drawing, arcId);
@@ -231,11 +232,11 @@ bool ArcArc(TKQCmp2D& drawing, int32_t& firstId, int32_t& secondId, const TPickP
   const double r1 = ShiftedRadius(a1, picks[1], h), r2 = ShiftedRadius(a2, picks[0], h);
   TPoint2D x1, x2;
   if (r1 == 0 || r2 == 0) {
-    why = kPickOnObjectText;
+    why = lang::LangStringOr("1101", kPickOnObjectText);
     return false;
   }
   if (!CircleCircleIntersection2D(a1.Centre, r1, a2.Centre, r2, x1, x2)) {
-    why = kNoTangentArcText;
+    why = lang::LangStringOr("1108", kNoTangentArcText);
     return false;
   }
   const TPoint2D centre = NearerTo(Midpoint(picks[0], picks[1]), x1, x2);
@@ -313,7 +314,7 @@ TConstructionResult ExtendToCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pi
   int32_t secondId = pick.SecondID;
   bool done = false;
   if (!IsLineLike(*first) || !(IsLineLike(*second) || IsArcOrCircle2D(*second))) {
-    result.Message = kExtendWhatText;
+    result.Message = lang::LangStringOr("1107", kExtendWhatText);
   } else if (IsLineLike(*second)) {
     done = LineLine(drawing, *first, *second, pick.PickPoints, how, result.Message);
   } else {
@@ -335,7 +336,7 @@ TConstructionResult FilletCorner2D(TKQCmp2D& drawing, const TTwoObjectPick& pick
                                      : CornerConstruction2D(drawing, pick, false, true, 0, 0);
   // A pair it has no corner routine for (a rectangle, a longer polyline) is not left unexplained.
   if (!result.Changed && result.Message.empty() && drawing.GetObject(pick.FirstID) && drawing.GetObject(pick.SecondID))
-    result.Message = kCornerWhatText;
+    result.Message = lang::LangStringOr("1105", kCornerWhatText);
   return result;
 }
 

@@ -8,6 +8,7 @@
 #include "cad/class_registry.h"
 #include "cad/load_reports.h"
 #include "cad/entity_tree.h"
+#include "lang/lang.h"
 #include "platform/dialogs.h"
 
 namespace cad {
@@ -22,8 +23,8 @@ constexpr const char* kNot2D = "Not 2D Object. Object discarded.";
 constexpr const char* kSourceNotFound = "Source block not found. The block will not be loaded";
 
 std::string TooLargeText() {
-  return "Block too large to draw: it draws more than " + std::to_string(TContainer2D::kMaxDrawnObjects) +
-         " objects. The block is kept but will not be drawn";
+  return lang::LangFormatOr("1115", "Block too large to draw: it draws more than %1 objects. The block is kept but will not be drawn",
+                            {std::to_string(TContainer2D::kMaxDrawnObjects)});
 }
 
 // The ID an object gets and the next ID after it, by the numbering rule of both lists.
@@ -39,7 +40,7 @@ void Number(int32_t id, int32_t next, int32_t& chosen, int32_t& nextAfter) {
 }
 
 // The loaders' reports to the user, each text once a load.
-void Report(const char* text) { ReportWhileLoading(text); }
+void Report(lang::MessageNumber number, const char* text) { ReportWhileLoading(lang::LangStringOr(number, text)); }
 
 // The registered class of an id, or none for an id nothing is registered under.
 const TGraphicObjectClass* FindClass(int16_t classId) {
@@ -60,7 +61,7 @@ bool ResolveReferences(TObject2D& object, const SourceBlockIndex& sources) {
     else if (auto* block = dynamic_cast<TBlock2D*>(&object))
       block->UpdateReference(sources);
   } catch (const ECADListObjNotFound&) {
-    Report(kSourceNotFound);
+    Report("1112", kSourceNotFound);
     return false;
   }
   if (TooLargeToDraw(object)) ReportWhileLoading(TooLargeText());
@@ -73,14 +74,14 @@ std::unique_ptr<TObject2D> ReadRecord(platform::ByteReader& stream, int16_t clas
   const TGraphicObjectClass* cls = FindClass(classId);
   if (!cls) {
     // Records carry no length: nothing after an unknown one can be found.
-    Report(kClassNotFound);
+    Report("1113", kClassNotFound);
     stop = true;
     return nullptr;
   }
   std::unique_ptr<TGraphicObject> object = cls->CreateFromStream(stream, versionTag);
   auto* object2D = dynamic_cast<TObject2D*>(object.get());
   if (!object2D) {
-    Report(kNot2D);
+    Report("1114", kNot2D);
     return nullptr;
   }
   object.release();

@@ -10,6 +10,7 @@
 #include "cad/vect_text2d.h"
 #include "platform/numbers.h"
 #include "platform/stream.h"
+#include "platform/texts.h"
 
 namespace cad {
 
@@ -155,7 +156,7 @@ void TDXFWrite::Open() {
   }
   if (file_) std::fclose(file_);
   file_ = std::fopen(fileName_.c_str(), "wb");
-  if (!file_) throw platform::FileError("Cannot create file \"" + fileName_ + "\"");
+  if (!file_) throw platform::FileError(platform::TextFormat("1333", "Cannot create file \"%1\"", {fileName_}));
   buffer_.clear();
   failed_ = false;
 }
@@ -219,11 +220,11 @@ void TDXFWrite::WriteEndSection() { WriteGroup(0, "ENDSEC"); }
 void TDXFWrite::Finish() {
   Flush();
   if (discard_) return;
-  if (!file_) throw platform::WriteError("Cannot write file \"" + fileName_ + "\"");
+  if (!file_) throw platform::WriteError(platform::TextFormat("1337", "Cannot write file \"%1\"", {fileName_}));
   if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
   if (std::fclose(file_) != 0) failed_ = true;
   file_ = nullptr;
-  if (failed_) throw platform::WriteError("Cannot write file \"" + fileName_ + "\"");
+  if (failed_) throw platform::WriteError(platform::TextFormat("1337", "Cannot write file \"%1\"", {fileName_}));
 }
 
 // --- TDXF2DExport -----------------------------------------------------------------------------

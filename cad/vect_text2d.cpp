@@ -6,6 +6,7 @@
 #include "cad/geometry_drawing.h"
 #include "cad/load_reports.h"
 #include "cad/text2d.h"
+#include "lang/lang.h"
 
 namespace cad {
 
@@ -64,7 +65,7 @@ TJustifiedVectText2D::TJustifiedVectText2D(platform::ByteReader& stream, const s
   try {
     font_ = KQSysFindFontByIndex(fontIndex_ & kFontIndexMask);
   } catch (const ECADObjClassNotFound&) {
-    ReportWhileLoading("Font class not found. Font not assigned");
+    ReportWhileLoading(lang::LangStringOr("1116", "Font class not found. Font not assigned"));
     font_ = nullptr;
   }
 }

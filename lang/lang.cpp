@@ -9,7 +9,7 @@
 #include "platform/exception.h"
 #include "platform/files.h"
 #include "platform/form.h"
-#include "platform/user_texts.h"
+#include "platform/texts.h"
 
 namespace lang {
 
@@ -117,6 +117,27 @@ std::string LangStringOr(MessageNumber number, std::string_view fallback) {
   return text.empty() ? std::string(fallback) : text;
 }
 
+QString LangQStringOr(MessageNumber number, std::string_view fallback) {
+  return QString::fromStdString(LangStringOr(number, fallback));
+}
+
+namespace {
+
+// Platform code looks its texts up through the program's language from the start.
+const bool kPlatformTextsInstalled = [] {
+  platform::SetTextLookup([](std::string_view number, std::string_view fallback) {
+    return LangStringOr(number, fallback);
+  });
+  return true;
+}();
+
+}  // namespace
+
+std::string LangFormatOr(MessageNumber number, std::string_view fallback,
+                         std::initializer_list<std::string_view> arguments) {
+  return platform::ReplaceArguments(LangStringOr(number, fallback), arguments);
+}
+
 std::string LangMainHint(std::string_view componentName) {
   return ReadLangText("frmMain", std::string(componentName) + ".Hint");
 }
@@ -149,6 +170,8 @@ void TranslateForms(const Language& language, std::span<platform::FormBase* cons
         if (!value.empty()) platform::SetItemText(component, i, ToQString(value));
       }
     }
+    // A longer translation widens its labels where the window has room.
+    platform::FitLabelsToText(*form);
   }
 }
 
@@ -158,9 +181,5 @@ void TranslateForms(std::initializer_list<platform::FormBase*> forms) {
   TranslateForms(ProgramLanguage(), std::span<platform::FormBase* const>(forms.begin(), forms.size()));
 }
 
-namespace {
-// The lower libraries' texts come from the program's language too.
-[[maybe_unused]] const bool kLowerTextsTranslated = (platform::SetTextLookup(&LangStringOr), true);
-}  // namespace
 
 }  // namespace lang

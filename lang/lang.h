@@ -24,6 +24,7 @@
 #include "platform/ini_file.h"
 
 class QObject;
+class QString;
 
 namespace platform {
 class FormBase;
@@ -91,6 +92,12 @@ std::string LangString(const Language& language, MessageNumber number);
 std::string LangString(MessageNumber number);
 // The same, or `fallback` when the language file has none (a question must never be an empty box).
 std::string LangStringOr(MessageNumber number, std::string_view fallback);
+// LangStringOr as a QString, for the widgets' texts.
+QString LangQStringOr(MessageNumber number, std::string_view fallback);
+// LangStringOr with "%1" ... "%9" replaced by the arguments in order (a file name, a number), so a
+// translation may put them where its grammar wants them. A "%" followed by anything else stays.
+std::string LangFormatOr(MessageNumber number, std::string_view fallback,
+                         std::initializer_list<std::string_view> arguments);
 
 // The hint of a main-window component, as the language file has it ("<name>.Hint" of "frmMain").
 std::string LangMainHint(std::string_view componentName);

@@ -5,6 +5,7 @@
 #include <limits>
 #include <numbers>
 
+#include "lang/lang.h"
 #include "platform/numbers.h"
 
 namespace machining {
@@ -209,8 +210,9 @@ bool Backplot::Read(std::string_view line, int lineNumber) {
     reader_.centreJ = centreJ;
     if (newZText) reader_.currentZText.swap(zTextBefore_);
     values_ = values;
-    throw NcListingError((lineNumber > 0 ? "Line " + std::to_string(lineNumber) + ": " : std::string()) +
-                         "a coordinate beyond 1e30 cannot be drawn.");
+    throw NcListingError(lineNumber > 0 ? lang::LangFormatOr("1251", "Line %1: a coordinate beyond 1e30 cannot be drawn.",
+                                                             {std::to_string(lineNumber)})
+                                        : lang::LangStringOr("1252", "A coordinate beyond 1e30 cannot be drawn."));
   }
   if (z) z_ = static_cast<float>(*z);
   placedX_ = placedX_ || gaveX;

@@ -5,6 +5,7 @@
 #include <limits>
 #include <vector>
 
+#include "lang/lang.h"
 #include "machining/nc_words.h"
 #include "machining/post_processor.h"
 #include "machining/probes.h"
@@ -19,7 +20,7 @@ namespace {
 
 constexpr int32_t kMaxDepthCuts = 255;  // the spin edit's range
 
-float ReadSingle(const std::string& text, const char* field) {
+float ReadSingle(const std::string& text, const std::string& field) {
   try {
     return platform::ReadSingleField(text, field);
   } catch (const platform::FormatError& e) {
@@ -29,27 +30,30 @@ float ReadSingle(const std::string& text, const char* field) {
 
 // Feed texts go into the NC program as typed (F + text), so only plain decimals pass: "1e3" would
 // be read by a controller as F1 followed by an E word, and a sign is no feed at all.
-float ReadRate(const std::string& text, const char* field) {
+float ReadRate(const std::string& text, const std::string& field) {
   const std::string t = platform::Trim(text);
   const bool plain = !t.empty() && t != "." && std::count(t.begin(), t.end(), '.') <= 1 &&
                      std::all_of(t.begin(), t.end(), [](char c) { return (c >= '0' && c <= '9') || c == '.'; });
   if (!plain || t != text)
-    throw CalculateError(std::string(field) + ": \"" + text + "\" must be written with digits and at most one '.'.");
+    throw CalculateError(
+        lang::LangFormatOr("1160", "%1: \"%2\" must be written with digits and at most one '.'.", {field, text}));
   return ReadSingle(text, field);
 }
 
 int32_t ReadDepthCuts(const std::string& text) {
   auto value = platform::ParseInt(text);
-  if (!value) throw CalculateError("Depth cuts: \"" + text + "\" is not a whole number.");
+  if (!value) throw CalculateError(lang::LangFormatOr("1161", "Depth cuts: \"%1\" is not a whole number.", {text}));
   if (*value > kMaxDepthCuts)
-    throw CalculateError("Depth cuts: " + text + " is more than " + std::to_string(kMaxDepthCuts) + ".");
+    throw CalculateError(
+        lang::LangFormatOr("1162", "Depth cuts: %1 is more than %2.", {text, std::to_string(kMaxDepthCuts)}));
   return static_cast<int32_t>(std::max<int64_t>(*value, -1));
 }
 
 void RequireFinite(double x, double y, double z) {
   if (!std::isfinite(x) || !std::isfinite(y) || !std::isfinite(z))
-    throw CalculateError("The toolpath holds a position that is not a number: check the feed plane, Z step and "
-                         "depths. Nothing was written.");
+    throw CalculateError(lang::LangStringOr("1163",
+                                            "The toolpath holds a position that is not a number: check the feed "
+                                            "plane, Z step and depths. Nothing was written."));
 }
 
 // Rapids run at the feed plane, so it must not lie below the relief's highest node plus the stock
@@ -62,8 +66,10 @@ void RequireFeedPlaneAboveRelief(const ReliefModel& relief, const CalculateParam
   }
   const double top = static_cast<double>(highest) + std::max(0.0, static_cast<double>(p.stockToLeave));
   if (p.feedPlane < top)
-    throw CalculateError("Feed plane: " + FormatPlainNumber(p.feedPlane, inches) + " is below the top of the relief (" +
-                         FormatPlainNumber(top, inches) + "); rapid moves would cut into it.");
+    throw CalculateError(lang::LangFormatOr("1164",
+                                            "Feed plane: %1 is below the top of the relief (%2); rapid moves would "
+                                            "cut into it.",
+                                            {FormatPlainNumber(p.feedPlane, inches), FormatPlainNumber(top, inches)}));
 }
 
 double Distance(float ax, float ay, float az, double bx, double by, double bz) {
@@ -166,39 +172,41 @@ class Emitter {
 
 CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJob& job) {
   CalculateParameters p;
-  p.feedPlane = ReadSingle(f.feedPlane, "Feed plane");
-  p.maxStepover = ReadSingle(f.maxStepover, "Stepover");
-  p.toolDiameter = ReadSingle(f.toolDiameter, "Tool diameter");
+  p.feedPlane = ReadSingle(f.feedPlane, lang::LangStringOr("1012", "Feed plane"));
+  p.maxStepover = ReadSingle(f.maxStepover, lang::LangStringOr("1165", "Stepover"));
+  p.toolDiameter = ReadSingle(f.toolDiameter, lang::LangStringOr("1166", "Tool diameter"));
   p.toolType = f.toolType;
   p.referenceHeight = p.feedPlane;
   p.depthCuts = ReadDepthCuts(f.depthCuts);
-  p.zStep = ReadSingle(f.zStep, "Z step");
+  p.zStep = ReadSingle(f.zStep, lang::LangStringOr("1016", "Z step"));
   // The upper depth cuts stand (k - 1) x Z step above the final heights; a negative step would put
   // them below the relief.
   if (p.depthCuts > 1 && p.zStep < 0.0f)
-    throw CalculateError("Z step: \"" + f.zStep + "\" is negative; the depth cuts would go below the relief.");
-  p.stockToLeave = ReadSingle(f.stockToLeave, "Stock to leave");
-  p.filterTolerance = ReadSingle(f.filterTolerance, "Filter");
+    throw CalculateError(lang::LangFormatOr(
+        "1167", "Z step: \"%1\" is negative; the depth cuts would go below the relief.", {f.zStep}));
+  p.stockToLeave = ReadSingle(f.stockToLeave, lang::LangStringOr("1014", "Stock to leave"));
+  p.filterTolerance = ReadSingle(f.filterTolerance, lang::LangStringOr("1015", "Filter"));
 
   p.tool.toolType = p.toolType;
   p.tool.diameter = p.toolDiameter;
   if (!(p.toolDiameter > 0.0f))
-    throw ToolShapeError("Tool diameter: " + f.toolDiameter + " cannot cut; the tool's diameter must be above 0.");
+    throw ToolShapeError(lang::LangFormatOr(
+        "1168", "Tool diameter: %1 cannot cut; the tool's diameter must be above 0.", {f.toolDiameter}));
   switch (p.toolType) {
     case kToolBullNose:
-      p.tool.cornerRadius = ReadSingle(f.cornerRadius, "Corner radius");
+      p.tool.cornerRadius = ReadSingle(f.cornerRadius, lang::LangStringOr("1169", "Corner radius"));
       break;
     case kToolConicalFlat:
     case kToolConicalSpherical:
-      p.tool.taperAngle = ReadSingle(f.taperAngle, "Taper angle");
-      p.tool.flatDiameter = ReadSingle(f.flatDiameter, "Flat diameter");
+      p.tool.taperAngle = ReadSingle(f.taperAngle, lang::LangStringOr("1170", "Taper angle"));
+      p.tool.flatDiameter = ReadSingle(f.flatDiameter, lang::LangStringOr("1171", "Flat diameter"));
       break;
     default:
       break;
   }
   ValidateToolShape(p.tool);
-  p.feedRate = ReadRate(job.feedRateText, "Feed rate");
-  ReadRate(job.plungeRateText, "Plunge rate");
+  p.feedRate = ReadRate(job.feedRateText, lang::LangStringOr("1172", "Feed rate"));
+  ReadRate(job.plungeRateText, lang::LangStringOr("1173", "Plunge rate"));
 
   p.passes.maxStepover = p.maxStepover;
   p.passes.feedPlane = p.feedPlane;
@@ -212,25 +220,34 @@ CalculateParameters ReadCalculateParameters(const CalculateFields& f, const NcJo
 
 void CheckPostProcessorFits(const std::string& chosen, const NcWriter& writer) {
   if (writer.postName.empty())
-    throw CalculateError("No post-processor is loaded" + (chosen.empty() ? std::string() : " (\"" + chosen + "\" could not be read)") +
-                         ": choose one on the NC-file page. Nothing was written.");
+    throw CalculateError(
+        chosen.empty()
+            ? lang::LangStringOr("1174", "No post-processor is loaded: choose one on the NC-file page. Nothing was written.")
+            : lang::LangFormatOr("1175",
+                                 "No post-processor is loaded (\"%1\" could not be read): choose one on the NC-file "
+                                 "page. Nothing was written.",
+                                 {chosen}));
   if (!chosen.empty() && !platform::EqualsNoCase(chosen, writer.postName))
-    throw CalculateError("The post-processor \"" + chosen + "\" could not be read; the one loaded is \"" +
-                         writer.postName + "\". Choose a post-processor on the NC-file page. Nothing was written.");
+    throw CalculateError(lang::LangFormatOr("1176",
+                                            "The post-processor \"%1\" could not be read; the one loaded is \"%2\". "
+                                            "Choose a post-processor on the NC-file page. Nothing was written.",
+                                            {chosen, writer.postName}));
   const PostUnit unit = writer.settings.unit;
   const PostUnit jobUnit = writer.inches ? PostUnit::Inches : PostUnit::Millimetres;
   if (unit != PostUnit::Undeclared && unit != jobUnit)
-    throw CalculateError("The post-processor \"" + writer.postName + "\" writes its program in " + PostUnitName(unit) +
-                         ", but the job is in " + PostUnitName(jobUnit) + ". Choose a post-processor for " +
-                         PostUnitName(jobUnit) + ", or set the units to " + PostUnitName(unit) +
-                         " and size the job again. Nothing was written.");
+    throw CalculateError(lang::LangFormatOr("1177",
+                                            "The post-processor \"%1\" writes its program in %2, but the job is in "
+                                            "%3. Choose a post-processor for %3, or set the units to %2 and size the "
+                                            "job again. Nothing was written.",
+                                            {writer.postName, PostUnitName(unit), PostUnitName(jobUnit)}));
 }
 
 std::string StepoverWarning(const CalculateParameters& params, bool inches) {
   if (!(params.maxStepover > params.toolDiameter)) return {};
-  return "The stepover " + FormatPlainNumber(params.maxStepover, inches) + " is wider than the tool's diameter " +
-         FormatPlainNumber(params.toolDiameter, inches) +
-         ": material will stay uncut between the passes. Calculate anyway?";
+  return lang::LangFormatOr("1178",
+                            "The stepover %1 is wider than the tool's diameter %2: material will stay uncut between "
+                            "the passes. Calculate anyway?",
+                            {FormatPlainNumber(params.maxStepover, inches), FormatPlainNumber(params.toolDiameter, inches)});
 }
 
 double WriteNcProgram(const PassList& list, const CalculateParameters& params, NcWriter& writer, const NcJob& job,
@@ -272,7 +289,7 @@ CalculateResult Calculate(const CalculateParameters& p, ReliefModel& relief, NcW
   result.pathLength = WriteNcProgram(list, p, writer, job, callbacks, result.ncText);
 
   if (job.ncFileName.empty()) {
-    result.fileError = "No NC file has been chosen.";
+    result.fileError = lang::LangStringOr("1179", "No NC file has been chosen.");
   } else {
     try {
       platform::WriteFileText(job.ncFileName, result.ncText);

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "lang/lang.h"
 #include "machining/image_helpers.h"
 #include "machining/relief.h"
 #include "machining/tool_shape.h"
@@ -20,23 +21,30 @@ void WriteTextField(platform::ByteWriter& out, const std::string& text, size_t s
   out.Fill(0, size - text.size());
 }
 
-std::string ReadTextField(platform::ByteReader& in, size_t size, const char* what) {
+// A field's name in the messages, looked up only when one is shown.
+struct FieldName {
+  lang::MessageNumber number;
+  const char* english;
+  std::string Text() const { return lang::LangStringOr(number, english); }
+};
+
+std::string ReadTextField(platform::ByteReader& in, size_t size, const FieldName& what) {
   const platform::Bytes field = in.ReadBytes(size);
   size_t length = 0;
   while (length < size && field[length] != 0) ++length;
-  if (length == size) throw DocumentError(std::string("The document's ") + what + " has no end.");
+  if (length == size) throw DocumentError(lang::LangFormatOr("1190", "The document's %1 has no end.", {what.Text()}));
   return std::string(field.begin(), field.begin() + static_cast<std::ptrdiff_t>(length));
 }
 
-float Finite(float value, const char* what) {
-  if (!std::isfinite(value)) throw DocumentError(std::string("The document's ") + what + " is no number.");
+float Finite(float value, const FieldName& what) {
+  if (!std::isfinite(value)) throw DocumentError(lang::LangFormatOr("1191", "The document's %1 is no number.", {what.Text()}));
   return value;
 }
 
 // A size the job applies as it stands: one the size fields would refuse is never shown in them.
-float ReliefSize(float value, const char* what) {
+float ReliefSize(float value, const FieldName& what) {
   if (!IsReliefSize(Finite(value, what)))
-    throw DocumentError(std::string("The document's ") + what + " is not between 0.001 and 1e30.");
+    throw DocumentError(lang::LangFormatOr("1192", "The document's %1 is not between 0.001 and 1e30.", {what.Text()}));
   return value;
 }
 
@@ -52,7 +60,8 @@ std::string CutUtf8(const std::string& text, size_t maxBytes) {
 
 void WriteDocumentRecord(platform::ByteWriter& out, const TDocumentRecord& record) {
   if (record.ncPath.size() > kNcPathMax)
-    throw DocumentError("The NC file's path is longer than " + std::to_string(kNcPathMax) + " bytes.");
+    throw DocumentError(
+        lang::LangFormatOr("1193", "The NC file's path is longer than %1 bytes.", {std::to_string(kNcPathMax)}));
   const size_t start = out.Size();
   out.F32(record.width);
   out.F32(record.height);
@@ -85,37 +94,40 @@ platform::Bytes DocumentRecordBytes(const TDocumentRecord& record) {
 
 TDocumentRecord ReadDocumentRecord(platform::ByteReader& in) {
   if (in.Remaining() < kDocumentRecordSize)
-    throw DocumentError("The document's parameters are cut short: " + std::to_string(in.Remaining()) + " of " +
-                        std::to_string(kDocumentRecordSize) + " bytes.");
+    throw DocumentError(lang::LangFormatOr("1194", "The document's parameters are cut short: %1 of %2 bytes.",
+                                           {std::to_string(in.Remaining()), std::to_string(kDocumentRecordSize)}));
   TDocumentRecord r;
-  r.width = ReliefSize(in.F32(), "image width");
-  r.height = ReliefSize(in.F32(), "image height");
+  r.width = ReliefSize(in.F32(), {"1201", "image width"});
+  r.height = ReliefSize(in.F32(), {"1202", "image height"});
   in.Skip(4);
-  r.referenceX = Finite(in.F32(), "reference X");
-  r.referenceY = Finite(in.F32(), "reference Y");
-  r.zWhite = Finite(in.F32(), "white depth");
-  r.zBlack = Finite(in.F32(), "black depth");
-  r.ncPath = ReadTextField(in, kNcPathField, "NC file path");
-  r.postName = CutUtf8(ReadTextField(in, kPostNameField, "post-processor name"), kPostNameReadMax);
+  r.referenceX = Finite(in.F32(), {"1203", "reference X"});
+  r.referenceY = Finite(in.F32(), {"1204", "reference Y"});
+  r.zWhite = Finite(in.F32(), {"1205", "white depth"});
+  r.zBlack = Finite(in.F32(), {"1206", "black depth"});
+  r.ncPath = ReadTextField(in, kNcPathField, {"1207", "NC file path"});
+  r.postName = CutUtf8(ReadTextField(in, kPostNameField, {"1208", "post-processor name"}), kPostNameReadMax);
   // The name becomes a file name in the "pst" folder: it must not lead out of it.
   if (!r.postName.empty() && !platform::IsPlainFileName(r.postName))
-    throw DocumentError("The document's post-processor name \"" + r.postName + "\" is no plain file name.");
+    throw DocumentError(
+        lang::LangFormatOr("1195", "The document's post-processor name \"%1\" is no plain file name.", {r.postName}));
   r.tool = ReadToolRecord(in);
   if (r.tool.toolType < 0 || r.tool.toolType >= kToolTypeCount)
-    throw DocumentError("The document's tool type " + std::to_string(r.tool.toolType) + " is unknown.");
+    throw DocumentError(
+        lang::LangFormatOr("1196", "The document's tool type %1 is unknown.", {std::to_string(r.tool.toolType)}));
   for (float value : {r.tool.feedRate, r.tool.plungeRate, r.tool.diameter, r.tool.cornerRadius, r.tool.taperAngle,
                       r.tool.flatDiameter, r.tool.passDepth})
-    Finite(value, "tool");
+    Finite(value, {"1209", "tool"});
   if (const std::string problem = ToolRecordSizeProblem(r.tool); !problem.empty())
-    throw DocumentError("The document's tool is refused: " + problem);
-  r.feedPlane = Finite(in.F32(), "feed plane");
-  r.maxStepover = Finite(in.F32(), "maximum stepover");
-  r.stockToLeave = Finite(in.F32(), "stock to leave");
-  r.filter = Finite(in.F32(), "filter tolerance");
+    throw DocumentError(lang::LangFormatOr("1197", "The document's tool is refused: %1", {problem}));
+  r.feedPlane = Finite(in.F32(), {"1210", "feed plane"});
+  r.maxStepover = Finite(in.F32(), {"1211", "maximum stepover"});
+  r.stockToLeave = Finite(in.F32(), {"1212", "stock to leave"});
+  r.filter = Finite(in.F32(), {"1213", "filter tolerance"});
   r.depthCuts = in.I32();
   if (r.depthCuts < 1 || r.depthCuts > kMaxDepthCuts)
-    throw DocumentError("The document's " + std::to_string(r.depthCuts) + " depth cuts are not 1 to 255.");
-  r.zStep = Finite(in.F32(), "Z step");
+    throw DocumentError(
+        lang::LangFormatOr("1198", "The document's %1 depth cuts are not 1 to 255.", {std::to_string(r.depthCuts)}));
+  r.zStep = Finite(in.F32(), {"1214", "Z step"});
   r.rows0 = in.U8() != 0;
   r.rows90 = in.U8() != 0;
   in.Skip(2);
@@ -130,11 +142,11 @@ void CheckDocumentRecord(const TDocumentRecord& record) {
 
 Document ParseDocument(const uint8_t* data, size_t size) {
   if (size < kBmpHeaderSize + kDocumentRecordSize)
-    throw DocumentError("The file is too short to be a Velkora document.");
+    throw DocumentError(lang::LangStringOr("1199", "The file is too short to be a Velkora document."));
   const int64_t bmpLength = ReadBmpFileLength(platform::Bytes(data, data + kBmpHeaderSize));
   if (bmpLength < static_cast<int64_t>(kBmpHeaderSize) || bmpLength > static_cast<int64_t>(size - kDocumentRecordSize))
-    throw DocumentError("The document's picture claims " + std::to_string(bmpLength) + " bytes of a file of " +
-                        std::to_string(size) + ".");
+    throw DocumentError(lang::LangFormatOr("1200", "The document's picture claims %1 bytes of a file of %2.",
+                                           {std::to_string(bmpLength), std::to_string(size)}));
   platform::ByteReader in(data, size);
   in.Seek(static_cast<size_t>(bmpLength));
   Document document;

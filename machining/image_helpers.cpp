@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "lang/lang.h"
 #include "machining/relief.h"
 #include "platform/bmp.h"
 #include "platform/exception.h"
@@ -20,19 +21,20 @@ namespace {
 // large picture is not read whole to learn them.
 platform::Bytes ReadFileHead(const std::string& file, size_t count) {
   std::ifstream in(file, std::ios::binary);
-  if (!in) throw platform::FileError("Cannot open \"" + file + "\" for reading.");
+  if (!in) throw platform::FileError(lang::LangFormatOr("1220", "Cannot open \"%1\" for reading.", {file}));
   platform::Bytes bytes(count);
   in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-  if (in.bad()) throw platform::FileError("Cannot read \"" + file + "\".");
+  if (in.bad()) throw platform::FileError(lang::LangFormatOr("1221", "Cannot read \"%1\".", {file}));
   bytes.resize(static_cast<size_t>(in.gcount()));
   return bytes;
 }
 
 void RequireBmp(const platform::Bytes& bytes, size_t fieldsEnd) {
   if (bytes.size() < 2 || bytes[0] != 'B' || bytes[1] != 'M')
-    throw platform::FormatError("Not a BMP file: it does not start with \"BM\".");
+    throw platform::FormatError(lang::LangStringOr("1222", "Not a BMP file: it does not start with \"BM\"."));
   if (bytes.size() < fieldsEnd)
-    throw platform::FormatError("BMP file too short for its header: " + std::to_string(bytes.size()) + " bytes.");
+    throw platform::FormatError(
+        lang::LangFormatOr("1223", "BMP file too short for its header: %1 bytes.", {std::to_string(bytes.size())}));
 }
 
 // Held and divided in extended precision: whole pixels per metre such as 2500 give a quotient a hair
@@ -40,10 +42,14 @@ void RequireBmp(const platform::Bytes& bytes, size_t fieldsEnd) {
 constexpr long double kInchesPerMetre = 39.370078740157480324L;
 constexpr size_t kJfifSearch = 50;
 
-void RefusePacked(const platform::Bitmap& bitmap, const char* operation) {
+// `operation` is the number and English of the operation's name ("Flipping").
+void RefusePacked(const platform::Bitmap& bitmap, lang::MessageNumber number, const char* operation) {
   if (bitmap.BitsPerPixel() < 8)
-    throw platform::BitmapError(std::string(operation) + " needs whole bytes per pixel: bring the " +
-                                std::to_string(bitmap.BitsPerPixel()) + "-bit picture to 8 bits first.");
+    throw platform::BitmapError(lang::LangFormatOr("1224",
+                                                   "%1 needs whole bytes per pixel: bring the %2-bit picture to 8 "
+                                                   "bits first.",
+                                                   {lang::LangStringOr(number, operation),
+                                                    std::to_string(bitmap.BitsPerPixel())}));
 }
 
 }  // namespace
@@ -136,7 +142,7 @@ std::string MakeEightBit(platform::Bitmap& bitmap) {
 }
 
 void FlipVertical(platform::Bitmap& bitmap) {
-  RefusePacked(bitmap, "Flipping");
+  RefusePacked(bitmap, "1225", "Flipping");
   std::vector<uint8_t> swap(bitmap.Stride());
   for (int i = 0; i < bitmap.Height() / 2; ++i) {
     uint8_t* a = bitmap.Row(i);
@@ -148,7 +154,7 @@ void FlipVertical(platform::Bitmap& bitmap) {
 }
 
 void FlipHorizontal(platform::Bitmap& bitmap) {
-  RefusePacked(bitmap, "Flipping");
+  RefusePacked(bitmap, "1225", "Flipping");
   const int bpp = bitmap.BytesPerPixel();
   const int width = bitmap.Width();
   for (int y = 0; y < bitmap.Height(); ++y) {
@@ -159,7 +165,7 @@ void FlipHorizontal(platform::Bitmap& bitmap) {
 }
 
 void Rotate90(platform::Bitmap& bitmap) {
-  RefusePacked(bitmap, "Rotating");
+  RefusePacked(bitmap, "1226", "Rotating");
   const int bpp = bitmap.BytesPerPixel();
   const int oldWidth = bitmap.Width();
   platform::Bitmap turned(bitmap.Height(), oldWidth, bitmap.BitsPerPixel());
@@ -174,12 +180,12 @@ void Rotate90(platform::Bitmap& bitmap) {
 }
 
 void CropBitmap(const platform::Bitmap& source, platform::Bitmap& target, int x, int y, int width, int height) {
-  RefusePacked(source, "Cropping");
+  RefusePacked(source, "1227", "Cropping");
   if (width < 1 || height < 1 || x < 0 || y < 0 || x > source.Width() - width || y > source.Height() - height)
-    throw platform::BitmapError("The crop rectangle of " + std::to_string(width) + " x " + std::to_string(height) +
-                                " pixels at (" + std::to_string(x) + ", " + std::to_string(y) +
-                                ") does not lie inside the picture of " + std::to_string(source.Width()) + " x " +
-                                std::to_string(source.Height()) + " pixels.");
+    throw platform::BitmapError(lang::LangFormatOr(
+        "1228", "The crop rectangle of %1 x %2 pixels at (%3, %4) does not lie inside the picture of %5 x %6 pixels.",
+        {std::to_string(width), std::to_string(height), std::to_string(x), std::to_string(y),
+         std::to_string(source.Width()), std::to_string(source.Height())}));
   const int bpp = source.BytesPerPixel();
   platform::Bitmap cropped(width, height, source.BitsPerPixel());
   cropped.SetColors(source.Colors());

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 
+#include "lang/lang.h"
 #include "platform/exception.h"
 #include "platform/numbers.h"
 
@@ -15,7 +16,7 @@ constexpr const char* kLineEnd = "\r\n";
 
 // A coordinate that is not a number must not reach the machine as "XNAN".
 void RequireFinite(double value) {
-  if (!std::isfinite(value)) throw platform::FormatError("A coordinate of the NC program is not a finite number");
+  if (!std::isfinite(value)) throw platform::FormatError(lang::LangStringOr("1253", "A coordinate of the NC program is not a finite number"));
 }
 
 // The tool format "%W.Pd": at least P digits, right-aligned in W characters (blanks).
@@ -38,7 +39,7 @@ std::string FormatToolNumber(const std::string& format, int32_t number) {
     valid = number(f.substr(0, dot), width);
     if (valid && dot != std::string_view::npos) valid = number(f.substr(dot + 1), digits);
   }
-  if (!valid) throw platform::FormatError("Invalid tool number format \"" + format + "\"");
+  if (!valid) throw platform::FormatError(lang::LangFormatOr("1254", "Invalid tool number format \"%1\"", {format}));
   std::string text = std::to_string(number < 0 ? -static_cast<int64_t>(number) : static_cast<int64_t>(number));
   if (static_cast<int>(text.size()) < digits) text.insert(0, digits - text.size(), '0');
   if (number < 0) text.insert(0, "-");

@@ -6,6 +6,7 @@
 #include <utility>
 #include <string>
 
+#include "lang/lang.h"
 #include "machining/compensation_grid.h"
 #include "machining/probes.h"
 #include "machining/relief_model.h"
@@ -332,22 +333,28 @@ void ClearFeedMoves(std::vector<Pass>& passes, const std::vector<std::vector<Cen
   }
 }
 
+std::string TooSmallStepoverText() {
+  return lang::LangStringOr("1236", "The stepover is too small for this picture: the toolpath would be too large.");
+}
+
 void CheckGrid(const ReliefModel& relief) {
   const int32_t columns = relief.columnBound;
   const int32_t rows = relief.rows;
   if (columns < 2 || rows < 2)
-    throw PassError("The picture must be at least 2 pixels wide and 2 pixels high to make a toolpath (it is " +
-                    std::to_string(columns) + " x " + std::to_string(rows) + ").");
+    throw PassError(lang::LangFormatOr(
+        "1230", "The picture must be at least 2 pixels wide and 2 pixels high to make a toolpath (it is %1 x %2).",
+        {std::to_string(columns), std::to_string(rows)}));
   if (relief.grid.Columns() < columns || relief.grid.Rows() < rows)
-    throw PassError("The relief is out of date: apply the depths again before calculating.");
+    throw PassError(lang::LangStringOr("1231", "The relief is out of date: apply the depths again before calculating."));
   if (!std::isfinite(relief.gridStep) || relief.gridStep <= 0.0f)
-    throw PassError("The picture's size gives no valid distance between pixels.");
+    throw PassError(lang::LangStringOr("1232", "The picture's size gives no valid distance between pixels."));
   for (int32_t c = 0; c < columns; ++c) {
     const float* column = relief.grid.Column(c);
     for (int32_t r = 0; r < rows; ++r)
       if (!std::isfinite(column[r]))
-        throw PassError("The relief holds a height that is not a number (column " + std::to_string(c) + ", row " +
-                        std::to_string(r) + "): apply the depths again.");
+        throw PassError(lang::LangFormatOr(
+            "1233", "The relief holds a height that is not a number (column %1, row %2): apply the depths again.",
+            {std::to_string(c), std::to_string(r)}));
   }
 }
 
@@ -355,13 +362,14 @@ void CheckGrid(const ReliefModel& relief) {
 
 FittedStepover FitStepover(float extent, float maxStepover) {
   if (!(extent > 0.0f) || !std::isfinite(extent))
-    throw PassError("The picture must be at least 2 pixels wide and 2 pixels high to make a toolpath.");
-  if (!(maxStepover > 0.0f) || !std::isfinite(maxStepover)) throw PassError("The stepover must be greater than 0.");
+    throw PassError(
+        lang::LangStringOr("1234", "The picture must be at least 2 pixels wide and 2 pixels high to make a toolpath."));
+  if (!(maxStepover > 0.0f) || !std::isfinite(maxStepover)) throw PassError(lang::LangStringOr("1235", "The stepover must be greater than 0."));
   FittedStepover fit;
   fit.step = std::min(maxStepover, extent);
   const double n = std::trunc(static_cast<double>(extent) / fit.step);
   if (n > static_cast<double>(kMaxPassPoints))
-    throw PassError("The stepover is too small for this picture: the toolpath would be too large.");
+    throw PassError(TooSmallStepoverText());
   fit.count = static_cast<int32_t>(n);
   if (static_cast<double>(fit.count) * fit.step < extent) {
     ++fit.count;
@@ -401,7 +409,7 @@ PassList BuildPasses(const ReliefModel& relief, const ToolProbe& probe, const Pa
   if (params.rows0) points += (int64_t{list.alongY.count} + 1) * columns + rows;
   if (params.rows90) points += (int64_t{list.alongX.count} + 1) * rows + columns;
   if (points > kMaxPassPoints)
-    throw PassError("The stepover is too small for this picture: the toolpath would be too large.");
+    throw PassError(TooSmallStepoverText());
 
   std::optional<CompensationGrid> field;
   if (probe.HasProbe()) field.emplace(probe, relief.grid);

@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "lang/lang.h"
 #include "machining/nc_words.h"
 #include "platform/dialogs.h"
 #include "platform/exception.h"
@@ -37,8 +38,10 @@ std::string ReadNumberFormat(const platform::IniFile& ini, const char* section, 
     valid = below(width, 99) && below(precision, 30);
   }
   if (!valid) {
-    throw platform::FormatError("Post-processor \"" + ini.FileName() + "\", section [" + section + "], key " + key +
-                                ": \"" + text + "\" is not a number format (digits with at most one '.', e.g. 1.3)");
+    throw platform::FormatError(lang::LangFormatOr("1183",
+                                                   "Post-processor \"%1\", section [%2], key %3: \"%4\" is not a "
+                                                   "number format (digits with at most one '.', e.g. 1.3)",
+                                                   {ini.FileName(), section, key, text}));
   }
   return "%" + text + conversion;
 }
@@ -78,14 +81,14 @@ std::string CommentText(std::string_view text, const PostProcessorSettings& s) {
 
 }  // namespace
 
-const char* PostUnitName(PostUnit unit) {
+std::string PostUnitName(PostUnit unit) {
   switch (unit) {
     case PostUnit::Millimetres:
-      return "millimetres";
+      return lang::LangStringOr("1180", "millimetres");
     case PostUnit::Inches:
-      return "inches";
+      return lang::LangStringOr("1181", "inches");
     default:
-      return "no unit";
+      return lang::LangStringOr("1182", "no unit");
   }
 }
 
@@ -170,8 +173,9 @@ PostProcessorSettings ParsePostProcessor(const platform::IniFile& ini, const Pos
   if (platform::EqualsNoCase(unit, "mm")) s.unit = PostUnit::Millimetres;
   else if (platform::EqualsNoCase(unit, "inch")) s.unit = PostUnit::Inches;
   else if (!unit.empty())
-    throw platform::FormatError("Post-processor \"" + ini.FileName() + "\", section [Default], key Unit: \"" + unit +
-                                "\" is neither mm nor inch");
+    throw platform::FormatError(lang::LangFormatOr(
+        "1184", "Post-processor \"%1\", section [Default], key Unit: \"%2\" is neither mm nor inch",
+        {ini.FileName(), unit}));
 
   auto differs = [](double scale) { return !(std::fabs(scale - 1.0) <= kPostScaleTolerance); };
   s.scaled = differs(s.xScale) || differs(s.yScale) || differs(s.zScale);
@@ -220,14 +224,18 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
     writer.postName.clear();
     // A name that would lead out of the "pst" folder is never shown as a path there.
     platform::ShowMessage(platform::IsPlainFileName(name)
-                              ? "Pst not found: " + path
-                              : "The post-processor name \"" + name + "\" is refused: it holds a separator or \"..\".");
+                              ? lang::LangFormatOr("1185", "Pst not found: %1", {path})
+                              : lang::LangFormatOr("1186",
+                                                   "The post-processor name \"%1\" is refused: it holds a separator "
+                                                   "or \"..\".",
+                                                   {name}));
     return false;
   }
   try {
     platform::IniFile ini(path);
     if (!HasPostProcessorSection(ini)) {
-      platform::ShowMessage("Pst not found: " + path + "\nThe file holds none of a post-processor's sections.");
+      platform::ShowMessage(lang::LangFormatOr("1187", "Pst not found: %1\nThe file holds none of a post-processor's sections.",
+                                               {path}));
       return false;
     }
     writer.settings = ParsePostProcessor(ini, writer.settings);
@@ -237,7 +245,7 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
   } catch (const platform::FormatError& e) {
     platform::ShowMessage(e.Message());
   } catch (const platform::Exception& e) {
-    platform::ShowMessage("Pst not found: " + path + "\n" + e.Message());
+    platform::ShowMessage(lang::LangFormatOr("1188", "Pst not found: %1\n%2", {path, e.Message()}));
   }
   return false;
 }

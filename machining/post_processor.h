@@ -25,8 +25,8 @@ enum MotionIndex : int { kRapidMotion = 0, kLinearMotion = 1, kArcCWMotion = 2, 
 // The unit a post-processor's program is written in, as its [Default] Unit key declares it ("mm" or
 // "inch"); files without the key declare none and are taken at the job's unit.
 enum class PostUnit : int32_t { Undeclared = 0, Millimetres = 1, Inches = 2 };
-// "millimetres", "inches", or "no unit".
-const char* PostUnitName(PostUnit unit);
+// "millimetres", "inches", or "no unit", in the language's words.
+std::string PostUnitName(PostUnit unit);
 
 // Everything a post-processor file says, with the defaults that hold for a key the file lacks.
 // Number formats are kept as built formats ("%1.3f", tool "%1.1d"); their file text has been checked

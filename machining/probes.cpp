@@ -4,6 +4,7 @@
 #include <cassert>
 #include <cmath>
 
+#include "lang/lang.h"
 #include "machining/compensation_grid.h"
 #include "machining/relief_model.h"
 
@@ -22,8 +23,8 @@ ProbeParams MakeProbeParams(const ToolShape& tool, const ReliefModel& relief) {
 ToolProbe::ToolProbe(const ProbeParams& params) : params_(params) {
   ValidateToolShape(params.tool);
   if (!std::isfinite(params.gridStep) || params.gridStep <= 0.0f)
-    throw ToolShapeError("The grid step must be greater than 0: apply the relief size first.");
-  if (!std::isfinite(params.stockToLeave)) throw ToolShapeError("The stock to leave is not a number.");
+    throw ToolShapeError(lang::LangStringOr("1248", "The grid step must be greater than 0: apply the relief size first."));
+  if (!std::isfinite(params.stockToLeave)) throw ToolShapeError(lang::LangStringOr("1249", "The stock to leave is not a number."));
   profile_ = MakeToolProfile(params.tool, params.gridStep, params.stockToLeave);
 }
 

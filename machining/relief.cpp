@@ -13,8 +13,10 @@ namespace machining {
 
 void CheckReliefPictureSize(int64_t columns, int64_t rows) {
   if (columns < kMinReliefPixels || rows < kMinReliefPixels)
-    throw ReliefError("A picture of " + std::to_string(columns) + " x " + std::to_string(rows) +
-                      " pixels cannot become a relief: it needs at least 2 x 2 pixels.");
+    throw ReliefError(lang::LangFormatOr("1240",
+                                         "A picture of %1 x %2 pixels cannot become a relief: it needs at least 2 x 2 "
+                                         "pixels.",
+                                         {std::to_string(columns), std::to_string(rows)}));
 }
 
 void FitHeightToPitch(ReliefModel& model) {
@@ -93,9 +95,9 @@ ReliefBuild ElaboraImmagine(ReliefModel& model, const platform::Bitmap* bitmap, 
   if (!bitmap) return result;
   CheckReliefPictureSize(model.columns, model.rows);
   if (model.columns != bitmap->Width() || model.rows != bitmap->Height())
-    throw ReliefError("The relief's size of " + std::to_string(model.columns) + " x " + std::to_string(model.rows) +
-                      " pixels does not match the picture's " + std::to_string(bitmap->Width()) + " x " +
-                      std::to_string(bitmap->Height()) + ".");
+    throw ReliefError(lang::LangFormatOr("1241", "The relief's size of %1 x %2 pixels does not match the picture's %3 x %4.",
+                                         {std::to_string(model.columns), std::to_string(model.rows),
+                                          std::to_string(bitmap->Width()), std::to_string(bitmap->Height())}));
   result.ran = true;
   model.gridStale = false;
   model.columnBound = static_cast<uint16_t>(model.columns);
@@ -142,7 +144,7 @@ ReliefBuild ElaboraImmagine(ReliefModel& model, const platform::Bitmap* bitmap, 
       break;
     }
     case 4:
-      platform::ShowMessage(kSixteenColourMessage);
+      platform::ShowMessage(lang::LangStringOr("1242", kSixteenColourMessage));
       return result;
     default:  // 1 bit: sized only
       result.reliefReady = true;

@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "lang/lang.h"
 #include "machining/relief.h"
 #include "platform/atomic_file.h"
 #include "platform/binary_stream.h"
@@ -94,27 +95,28 @@ const char* const kNoRelief = "There is no relief to write: build it on the dept
 // and a black rim gives no sliver of a wall.
 SolidBase CheckedBase(const ReliefModel& model, bool solid) {
   const HeightGrid& grid = model.grid;
-  if (StlFacetCount(grid.Columns(), grid.Rows(), solid) == 0) throw ReliefError(kNoRelief);
+  if (StlFacetCount(grid.Columns(), grid.Rows(), solid) == 0) throw ReliefError(lang::LangStringOr("1243", kNoRelief));
   float lo = std::numeric_limits<float>::infinity(), hi = -lo;
   for (int x = 0; x < grid.Columns(); ++x) {
     const float* column = grid.Column(x);
     for (int y = 0; y < grid.Rows(); ++y) {
       lo = std::min(lo, column[y]);
       hi = std::max(hi, column[y]);
-      if (!std::isfinite(column[y])) throw ReliefError("The relief holds a height that is no number: build it again on the depth page.");
+      if (!std::isfinite(column[y])) throw ReliefError(
+          lang::LangStringOr("1244", "The relief holds a height that is no number: build it again on the depth page."));
     }
   }
   SolidBase base;
   const float black = model.zBlack;
   if (!solid) return base;
-  if (!std::isfinite(black)) throw ReliefError("The black depth is no number: set it again on the depth page.");
+  if (!std::isfinite(black)) throw ReliefError(lang::LangStringOr("1245", "The black depth is no number: set it again on the depth page."));
   base.surfaceAbove = double(hi) - black >= double(black) - lo;
   const float nearest = base.surfaceAbove ? lo : hi;
   const float slack = 1e-6f * std::max({1.0f, std::fabs(black), std::fabs(lo), std::fabs(hi)});
   const bool beyond = base.surfaceAbove ? nearest < black : nearest > black;
   base.z = beyond || std::fabs(nearest - black) <= slack ? nearest : black;
   if (lo == hi && lo == base.z)
-    throw ReliefError("The relief lies flat at the black depth: there is no solid to write.");
+    throw ReliefError(lang::LangStringOr("1246", "The relief lies flat at the black depth: there is no solid to write."));
   return base;
 }
 
@@ -126,7 +128,7 @@ uint64_t FacetCount(const ReliefModel& model, bool solid, const SolidBase& base)
     ForEachRimStep(columns, rows, [&](int x, int y, int, int, const Vec&) {
       if (model.grid.At(x, y) == base.z) count -= 2;
     });
-  if (count > std::numeric_limits<uint32_t>::max()) throw ReliefError("The relief has too many facets for an STL file.");
+  if (count > std::numeric_limits<uint32_t>::max()) throw ReliefError(lang::LangStringOr("1247", "The relief has too many facets for an STL file."));
   return count;
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "lang/lang.h"
 #include "platform/binary_stream.h"
 #include "platform/files.h"
 
@@ -37,8 +38,8 @@ void ToolDatabase::Store(const platform::Bytes& bytes) const { platform::WriteFi
 
 void ToolDatabase::CheckIndex(int index, size_t count) const {
   if (index < 0 || static_cast<size_t>(index) >= count)
-    throw ToolDatabaseError("Tool " + std::to_string(index + 1) + " is not in \"" + path_ + "\" (" +
-                            std::to_string(count) + " tools).");
+    throw ToolDatabaseError(lang::LangFormatOr("1250", "Tool %1 is not in \"%2\" (%3 tools).",
+                                               {std::to_string(index + 1), path_, std::to_string(count)}));
 }
 
 std::vector<TToolRecord> ToolDatabase::ReadAll() const {
@@ -59,7 +60,8 @@ TToolRecord ToolDatabase::Read(int index) const {
   TToolRecord record = ReadToolRecord(in);
   const std::string problem = ToolRecordSizeProblem(record);
   if (!problem.empty())
-    throw ToolDatabaseError("Tool " + std::to_string(index + 1) + " of \"" + path_ + "\": " + problem);
+    throw ToolDatabaseError(
+        lang::LangFormatOr("1255", "Tool %1 of \"%2\": %3", {std::to_string(index + 1), path_, problem}));
   return record;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "lang/lang.h"
 #include "platform/text_encoding.h"
 
 namespace machining {
@@ -64,7 +65,7 @@ std::string ToolRecordSizeProblem(const TToolRecord& record) {
   auto within = [](float value, double most) { return std::isfinite(value) && std::fabs(value) <= most; };
   if (!within(record.diameter, kMaxToolDiameter) || !within(record.flatDiameter, kMaxToolDiameter) ||
       !within(record.cornerRadius, kMaxToolDiameter / 2.0))
-    return "A tool diameter above 1000 (or a corner radius above 500) is no real cutter's.";
+    return lang::LangStringOr("1150", "A tool diameter above 1000 (or a corner radius above 500) is no real cutter's.");
   return {};
 }
 

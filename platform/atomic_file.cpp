@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "platform/exception.h"
-#include "platform/user_texts.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -33,13 +33,13 @@ constexpr size_t kProgressPiece = size_t(4) << 20;
 constexpr int kStalled = -1;
 
 [[noreturn]] void CannotWrite(const std::string& path, const std::string& why) {
-  throw FileError("Cannot write file \"" + path + "\" (" + why + ")");
+  throw FileError(TextFormat("1334", "Cannot write file \"%1\" (%2)", {path, why}));
 }
 
 [[noreturn]] void CannotWrite(const std::string& path, int error) {
   if (error == kStalled)
-    CannotWrite(path, TextOr("1603", "it stopped taking data: whatever reads it may have stopped; only part was sent"));
-  if (error == EPIPE) CannotWrite(path, TextOr("1604", "whatever read it stopped before the end; only part was sent"));
+    CannotWrite(path, Text("1603", "it stopped taking data: whatever reads it may have stopped; only part was sent"));
+  if (error == EPIPE) CannotWrite(path, Text("1604", "whatever read it stopped before the end; only part was sent"));
   CannotWrite(path, std::generic_category().message(error));
 }
 
@@ -55,7 +55,7 @@ std::string FinalTarget(const std::string& path) {
   for (int hops = 0;; ++hops) {
     std::error_code error;
     if (!fs::is_symlink(fs::symlink_status(current, error))) return current.string();
-    if (hops == kMaxLinkHops) CannotWrite(path, "its symbolic links go round in a loop");
+    if (hops == kMaxLinkHops) CannotWrite(path, Text("1335", "its symbolic links go round in a loop"));
     const fs::path next = fs::read_symlink(current, error);
     if (error) CannotWrite(path, error.value());
     current = next.is_absolute() ? next : current.parent_path() / next;
@@ -75,10 +75,10 @@ void ReadTarget(Replacement& save) {
     save.stream = true;
     return;
   }
-  if (S_ISDIR(info.st_mode)) CannotWrite(save.path, TextOr("1600", "it is a folder"));
+  if (S_ISDIR(info.st_mode)) CannotWrite(save.path, Text("1600", "it is a folder"));
   if (!S_ISREG(info.st_mode))
-    CannotWrite(save.path, TextOr("1601", "it is neither a file, a named pipe nor a character device"));
-  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) CannotWrite(save.path, "it is read-only");
+    CannotWrite(save.path, Text("1601", "it is neither a file, a named pipe nor a character device"));
+  if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) CannotWrite(save.path, Text("1336", "it is read-only"));
   if (::access(save.target.c_str(), W_OK) != 0) CannotWrite(save.path, errno);
   save.replacing = true;
   save.mode = info.st_mode & 0777;
@@ -95,14 +95,14 @@ int OpenStream(const Replacement& save) {
     const int error = errno;
     struct stat info {};
     if (error == ENXIO && ::stat(save.target.c_str(), &info) == 0 && S_ISFIFO(info.st_mode))
-      CannotWrite(save.path, TextOr("1602", "nobody reads the named pipe: start the program that reads it, then save again"));
+      CannotWrite(save.path, Text("1602", "nobody reads the named pipe: start the program that reads it, then save again"));
     CannotWrite(save.path, error);
   }
   // What was a pipe or device when looked at must still be one, or the open could write into a file.
   struct stat opened {};
   if (::fstat(fd, &opened) != 0 || !IsStream(opened.st_mode)) {
     ::close(fd);
-    CannotWrite(save.path, TextOr("1601", "it is neither a file, a named pipe nor a character device"));
+    CannotWrite(save.path, Text("1601", "it is neither a file, a named pipe nor a character device"));
   }
   return fd;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -119,17 +120,17 @@ void ByteWriter::PatchU32(size_t position, uint32_t v) {
 
 Bytes ReadFileBytes(const std::string& path, size_t maxSize) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError("Cannot open file \"" + path + "\"");
+  if (!in) throw FileError(TextFormat("1330", "Cannot open file \"%1\"", {path}));
   in.seekg(0, std::ios::end);
   std::streamoff length = in.tellg();
-  if (length < 0) throw FileError("Cannot read file \"" + path + "\"");
+  if (length < 0) throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
   if (static_cast<uint64_t>(length) > maxSize)
-    throw FormatError("File \"" + path + "\" is too large (" + std::to_string(length) + " bytes, at most " +
-                      std::to_string(maxSize) + ")");
+    throw FormatError(TextFormat("1332", "File \"%1\" is too large (%2 bytes, at most %3)",
+                                 {path, std::to_string(length), std::to_string(maxSize)}));
   in.seekg(0, std::ios::beg);
   Bytes bytes(static_cast<size_t>(length));
   if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), length))
-    throw FileError("Cannot read file \"" + path + "\"");
+    throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
   return bytes;
 }
 

@@ -7,6 +7,7 @@
 
 #include "platform/binary_stream.h"
 #include "platform/mapped_file.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -47,9 +48,11 @@ void CheckBitmapSize(int64_t width, int64_t height) {
   if (width < 0 || height < 0)
     throw BitmapError("Bitmap size " + std::to_string(width) + " x " + std::to_string(height) + " is negative.");
   if (width > kMaxBitmapSide || height > kMaxBitmapSide || width * height > kMaxBitmapPixels)
-    throw BitmapError("Bitmap of " + std::to_string(width) + " x " + std::to_string(height) +
-                      " pixels is too large: at most " + std::to_string(kMaxBitmapSide) + " pixels a side and " +
-                      std::to_string(kMaxBitmapPixels) + " pixels in all are accepted.");
+    throw BitmapError(TextFormat("1379",
+                                 "Bitmap of %1 x %2 pixels is too large: at most %3 pixels a side and %4 pixels in "
+                                 "all are accepted.",
+                                 {std::to_string(width), std::to_string(height), std::to_string(kMaxBitmapSide),
+                                  std::to_string(kMaxBitmapPixels)}));
 }
 
 size_t RowStride(int width, int bitsPerPixel) {
@@ -281,7 +284,7 @@ Bitmap DecodeImageFile(const std::string& path, Bitmap (*decode)(const uint8_t* 
   try {
     return decode(file.Data(), file.Size());
   } catch (const FormatError& e) {
-    throw FormatError(path + ": " + e.what());
+    throw FormatError(TextFormat("1380", "%1: %2", {path, e.what()}));
   }
 }
 

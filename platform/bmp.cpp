@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "platform/texts.h"
+
 namespace platform {
 
 namespace {
@@ -15,7 +17,13 @@ constexpr uint32_t kBiBitfields = 3;
 constexpr size_t kFileHeaderSize = 14;
 constexpr size_t kInfoHeaderSize = 40;
 
-[[noreturn]] void Fail(const std::string& why) { throw FormatError("BMP file cannot be read: " + why); }
+[[noreturn]] void Fail(const std::string& why) {
+  throw FormatError(TextFormat("1350", "BMP file cannot be read: %1", {why}));
+}
+// The reason `number` (English `why`) with its arguments.
+[[noreturn]] void Fail(std::string_view number, std::string_view why, std::initializer_list<std::string_view> arguments = {}) {
+  Fail(TextFormat(number, why, arguments));
+}
 
 std::string Num(uint64_t v) { return std::to_string(v); }
 
@@ -38,11 +46,11 @@ Header ReadHeader(ByteReader& in, int64_t maxPixels) {
   Header h;
   in.Seek(kFileHeaderSize);
   h.headerSize = in.U32();
-  if (h.headerSize == 64) Fail("OS/2 2.x bitmap headers are not supported.");
+  if (h.headerSize == 64) Fail("1351", "OS/2 2.x bitmap headers are not supported.");
   if (h.headerSize != 12 && h.headerSize != 40 && h.headerSize != 52 && h.headerSize != 56 && h.headerSize != 108 &&
       h.headerSize != 124)
-    Fail("unknown header size " + Num(h.headerSize) + ".");
-  if (kFileHeaderSize + h.headerSize > in.Size()) Fail("the file ends inside its header.");
+    Fail("1352", "unknown header size %1.", {Num(h.headerSize)});
+  if (kFileHeaderSize + h.headerSize > in.Size()) Fail("1353", "the file ends inside its header.");
   if (h.headerSize == 12) {
     // BITMAPCOREHEADER: 16-bit sizes, 3-byte palette entries, no compression.
     h.width = in.U16();
@@ -66,32 +74,32 @@ Header ReadHeader(ByteReader& in, int64_t maxPixels) {
     if (h.headerSize >= 52) {
       for (int i = 0; i < (h.headerSize >= 56 ? 4 : 3); ++i) h.masks[i] = in.U32();
     } else if (h.compression == kBiBitfields) {
-      if (in.Remaining() < 12) Fail("the file ends inside its colour masks.");
+      if (in.Remaining() < 12) Fail("1354", "the file ends inside its colour masks.");
       for (int i = 0; i < 3; ++i) h.masks[i] = in.U32();
     }
   }
   h.paletteOffset = kFileHeaderSize + h.headerSize + (h.headerSize == 40 && h.compression == kBiBitfields ? 12 : 0);
 
   if (h.width <= 0 || h.height <= 0)
-    Fail("its size " + std::to_string(h.width) + " x " + std::to_string(h.topDown ? -h.height : h.height) +
-         " is not a picture.");
+    Fail("1355", "its size %1 x %2 is not a picture.",
+         {std::to_string(h.width), std::to_string(h.topDown ? -h.height : h.height)});
   if (h.bitCount != 1 && h.bitCount != 4 && h.bitCount != 8 && h.bitCount != 16 && h.bitCount != 24 &&
       h.bitCount != 32)
-    Fail(Num(h.bitCount) + " bits per pixel is not a known bit depth.");
+    Fail("1356", "%1 bits per pixel is not a known bit depth.", {Num(h.bitCount)});
   switch (h.compression) {
     case kBiRgb:
       break;
     case kBiRle8:
     case kBiRle4:
       if (h.bitCount != (h.compression == kBiRle8 ? 8 : 4))
-        Fail("run-length compression does not match " + Num(h.bitCount) + " bits per pixel.");
-      if (h.topDown) Fail("a run-length compressed picture cannot be stored top-down.");
+        Fail("1357", "run-length compression does not match %1 bits per pixel.", {Num(h.bitCount)});
+      if (h.topDown) Fail("1358", "a run-length compressed picture cannot be stored top-down.");
       break;
     case kBiBitfields:
-      if (h.bitCount != 16 && h.bitCount != 32) Fail("colour masks need 16 or 32 bits per pixel.");
+      if (h.bitCount != 16 && h.bitCount != 32) Fail("1359", "colour masks need 16 or 32 bits per pixel.");
       break;
     default:
-      Fail("compression " + Num(h.compression) + " is not supported.");
+      Fail("1360", "compression %1 is not supported.", {Num(h.compression)});
   }
   try {
     CheckBitmapSize(h.width, h.height);
@@ -99,8 +107,8 @@ Header ReadHeader(ByteReader& in, int64_t maxPixels) {
     Fail(e.what());
   }
   if (h.width * h.height > maxPixels)
-    Fail("its " + Num(uint64_t(h.width * h.height)) + " pixels are more than the " + Num(uint64_t(maxPixels)) +
-         " its data can hold.");
+    Fail("1361", "its %1 pixels are more than the %2 its data can hold.",
+         {Num(uint64_t(h.width * h.height)), Num(uint64_t(maxPixels))});
   return h;
 }
 
@@ -108,13 +116,13 @@ Palette ReadPalette(const Header& h, const uint8_t* data, size_t size, size_t pi
   if (!IsIndexedFormat(h.bitCount)) return {};
   size_t most = size_t(1) << h.bitCount;
   size_t count = h.colorsUsed ? h.colorsUsed : most;
-  if (count > 256) Fail("its palette of " + Num(count) + " colours is larger than 256.");
+  if (count > 256) Fail("1362", "its palette of %1 colours is larger than 256.", {Num(count)});
   // Some writers announce a full palette but store fewer entries before the pixels: cut it there
   // before it is measured against the file, which may end soon after those pixels.
   if (pixelOffset >= h.paletteOffset && h.paletteOffset + count * h.paletteEntrySize > pixelOffset)
     count = (pixelOffset - h.paletteOffset) / h.paletteEntrySize;
   if (h.paletteOffset + count * h.paletteEntrySize > size)
-    Fail("its palette of " + Num(count) + " colours is larger than the file (" + Num(size) + " bytes).");
+    Fail("1363", "its palette of %1 colours is larger than the file (%2 bytes).", {Num(count), Num(size)});
   if (count > most) count = most;
   Palette palette(count);
   const uint8_t* p = data + h.paletteOffset;
@@ -142,7 +150,7 @@ Channel MakeChannel(uint32_t mask, int bitCount) {
   c.mask = mask;
   c.shift = std::countr_zero(mask);
   c.bits = std::popcount(mask);
-  if ((mask >> c.shift) != (uint32_t(0xFFFFFFFF) >> (32 - c.bits))) Fail("its colour masks are not contiguous.");
+  if ((mask >> c.shift) != (uint32_t(0xFFFFFFFF) >> (32 - c.bits))) Fail("1364", "its colour masks are not contiguous.");
   return c;
 }
 
@@ -174,21 +182,20 @@ constexpr uint64_t kRunLengthBytesPerDataByte = 128;
 
 // Before any pixel memory is taken: a tiny file must not claim a huge picture it cannot fill.
 void CheckRunLengthSize(const Header& h, size_t size, size_t offset) {
-  if (offset > size) Fail("its pixel data offset " + Num(offset) + " lies beyond the end of the file.");
+  if (offset > size) Fail("1365", "its pixel data offset %1 lies beyond the end of the file.", {Num(offset)});
   const uint64_t data = size - offset;
   const uint64_t memory = static_cast<uint64_t>(RowStride(static_cast<int>(h.width), h.bitCount)) *
                           static_cast<uint64_t>(h.height);
   if (memory > kRunLengthFreeBytes && memory > data * kRunLengthBytesPerDataByte)
-    Fail("its " + Num(data) + " bytes of run-length data cannot fill " + Num(h.width) + " x " + Num(h.height) +
-         " pixels.");
+    Fail("1366", "its %1 bytes of run-length data cannot fill %2 x %3 pixels.", {Num(data), Num(h.width), Num(h.height)});
 }
 
 // Before any pixel memory is taken: the rows must all be in the file.
 void CheckUncompressedSize(const Header& h, size_t size, size_t offset) {
   uint64_t need = static_cast<uint64_t>(RowStride(static_cast<int>(h.width), h.bitCount)) * static_cast<uint64_t>(h.height);
   if (offset > size || need > size - offset)
-    Fail("it is truncated: " + Num(need) + " bytes of pixels expected at offset " + Num(offset) + ", " +
-         Num(offset > size ? 0 : size - offset) + " present.");
+    Fail("1367", "it is truncated: %1 bytes of pixels expected at offset %2, %3 present.",
+         {Num(need), Num(offset), Num(offset > size ? 0 : size - offset)});
 }
 
 void ReadUncompressed(const Header& h, const uint8_t* data, size_t offset, Bitmap& bitmap) {
@@ -256,14 +263,14 @@ void ReadRunLength(const Header& h, const uint8_t* data, size_t size, size_t off
       if (line >= height) return;  // past the top: nothing more can be drawn
     }
   } catch (const FormatError&) {
-    Fail("it is truncated: the run-length data ends before its end-of-bitmap mark.");
+    Fail("1368", "it is truncated: the run-length data ends before its end-of-bitmap mark.");
   }
 }
 
 // The file header's "BM" and pixel offset, then the bitmap header.
 Header ReadHeaders(const uint8_t* data, size_t size, size_t& pixelOffset, int64_t maxPixels) {
-  if (size < kFileHeaderSize + 4) Fail("it is only " + Num(size) + " bytes long.");
-  if (data[0] != 'B' || data[1] != 'M') Fail("it does not start with \"BM\".");
+  if (size < kFileHeaderSize + 4) Fail("1369", "it is only %1 bytes long.", {Num(size)});
+  if (data[0] != 'B' || data[1] != 'M') Fail("1370", "it does not start with \"BM\".");
   ByteReader in(data, size);
   in.Seek(10);
   pixelOffset = in.U32();
@@ -287,10 +294,10 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
   if (pixelOffset == 0) {
     // Some writers leave the offset out: the pixels follow the palette.
     size_t count = IsIndexedFormat(h.bitCount) ? (h.colorsUsed ? h.colorsUsed : size_t(1) << h.bitCount) : 0;
-    if (count > 256) Fail("its palette of " + Num(count) + " colours is larger than 256.");
+    if (count > 256) Fail("1362", "its palette of %1 colours is larger than 256.", {Num(count)});
     pixelOffset = headerEnd + count * h.paletteEntrySize;
   } else if (pixelOffset < headerEnd) {
-    Fail("its pixel data offset " + Num(pixelOffset) + " lies inside its header.");
+    Fail("1371", "its pixel data offset %1 lies inside its header.", {Num(pixelOffset)});
   }
   Palette palette = ReadPalette(h, data, size, pixelOffset);
   const bool runLength = h.compression == kBiRle8 || h.compression == kBiRle4;

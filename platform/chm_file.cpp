@@ -11,6 +11,7 @@
 
 #include "platform/exception.h"
 #include "platform/numbers.h"
+#include "platform/texts.h"
 
 namespace platform {
 namespace {
@@ -44,15 +45,15 @@ std::string FieldText(const std::string& bytes, size_t at, size_t length) {
 void CheckHeader(const std::string& path) {
   std::error_code ec;
   const uintmax_t size = std::filesystem::file_size(path, ec);
-  if (ec) throw FileError("Cannot open the help file " + path);
+  if (ec) throw FileError(TextFormat("1385", "Cannot open the help file %1", {path}));
   std::ifstream in(path, std::ios::binary);
   std::string header(kHeaderBytes, '\0');
   if (!in || size < kHeaderBytes || !in.read(header.data(), kHeaderBytes))
-    throw FormatError(path + " is not a compiled help file");
+    throw FormatError(TextFormat("1386", "%1 is not a compiled help file", {path}));
   const uint32_t version = U32(header, 4), headerLength = U32(header, 8);
   if (header.compare(0, 4, "ITSF") != 0 || (version != 2 && version != 3) || headerLength < kHeaderBytes ||
       headerLength > size)
-    throw FormatError(path + " is not a compiled help file");
+    throw FormatError(TextFormat("1386", "%1 is not a compiled help file", {path}));
 }
 
 // chmlib trusts the compressed data it unpacks; a damaged file can make it read outside its buffers.
@@ -63,9 +64,9 @@ void CheckDigest(const std::string& path) {
   QFile file(QString::fromStdString(path));
   QCryptographicHash hash(QCryptographicHash::Sha256);
   if (!sums.open(QIODevice::ReadOnly) || !file.open(QIODevice::ReadOnly) || !hash.addData(&file))
-    throw FileError("Cannot read the help file " + path);
+    throw FileError(TextFormat("1387", "Cannot read the help file %1", {path}));
   const QByteArray expected = sums.read(64).toLower();
-  if (expected != hash.result().toHex()) throw FormatError(path + " is damaged: its check sum does not match");
+  if (expected != hash.result().toHex()) throw FormatError(TextFormat("1388", "%1 is damaged: its check sum does not match", {path}));
 }
 
 }  // namespace
@@ -74,7 +75,7 @@ ChmFile::ChmFile(const std::string& path) : path_(path) {
   CheckHeader(path);
   CheckDigest(path);
   handle_ = chm_open(path.c_str());
-  if (!handle_) throw FormatError(path + " is not a compiled help file");
+  if (!handle_) throw FormatError(TextFormat("1386", "%1 is not a compiled help file", {path}));
   try {
     ReadSystemTable();
     ReadContextMap();
@@ -92,12 +93,12 @@ std::optional<std::string> ChmFile::Read(std::string_view objectPath) const {
   const std::string path = ObjectPath(objectPath);
   chmUnitInfo info{};
   if (chm_resolve_object(handle_, path.c_str(), &info) != CHM_RESOLVE_SUCCESS) return std::nullopt;
-  if (info.length > kMaxObjectSize) throw FormatError(path_ + ": " + path + " is too large");
+  if (info.length > kMaxObjectSize) throw FormatError(TextFormat("1389", "%1: %2 is too large", {path_, path}));
   std::string bytes(static_cast<size_t>(info.length), '\0');
   if (info.length == 0) return bytes;
   const LONGINT64 read = chm_retrieve_object(handle_, &info, reinterpret_cast<unsigned char*>(bytes.data()), 0,
                                              static_cast<LONGINT64>(info.length));
-  if (read != static_cast<LONGINT64>(info.length)) throw FormatError(path_ + ": " + path + " is damaged");
+  if (read != static_cast<LONGINT64>(info.length)) throw FormatError(TextFormat("1390", "%1: %2 is damaged", {path_, path}));
   return bytes;
 }
 

@@ -211,6 +211,30 @@ QString ItemText(const QObject* component, int index) {
   return {};
 }
 
+void FitLabelsToText(const FormBase& form) {
+  constexpr int kGap = 2;
+  for (QObject* component : form.Components()) {
+    auto* label = qobject_cast<QLabel*>(component);
+    if (!label || label->wordWrap() || label->text().isEmpty()) continue;
+    QWidget* parent = label->parentWidget();
+    if (!parent || parent->layout()) continue;
+    const QRect box = label->geometry();
+    const int needed = label->sizeHint().width();
+    if (needed <= box.width()) continue;
+    int right = parent->width();
+    for (const QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+      if (sibling != label && !sibling->isWindow()) right = std::max(right, sibling->geometry().right() + 1);
+    for (const QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      const QRect other = sibling->geometry();
+      const bool sameRow = other.top() <= box.bottom() && other.bottom() >= box.top();
+      if (sibling != label && !sibling->isWindow() && sameRow && other.left() > box.left())
+        right = std::min(right, other.left() - kGap);
+    }
+    const int width = std::min(needed, right - box.left());
+    if (width > box.width()) label->resize(width, box.height());
+  }
+}
+
 bool SetItemText(QObject* component, int index, const QString& text) {
   if (auto* r = qobject_cast<RadioGroup*>(component)) return r->SetItemText(index, text);
   if (auto* c = qobject_cast<QComboBox*>(component)) {

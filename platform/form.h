@@ -140,4 +140,9 @@ QString ItemText(const QObject* component, int index);
 // Replaces the text of an existing item; false when there is no such item.
 bool SetItemText(QObject* component, int index, const QString& text);
 
+// Widens each label of the window that is narrower than its text, as far as the room to its right
+// allows: up to the next widget on its row, else to the row's right edge (the parent's width or the
+// rightmost of its other widgets). Labels in a layout are left to it; a label is never narrowed.
+void FitLabelsToText(const FormBase& form);
+
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include <jerror.h>
 
 #include "platform/numbers.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -164,25 +165,27 @@ class DecoderGuard {
   Decoder decoder_;
 };
 
-[[noreturn]] void Fail(const std::string& why) { throw FormatError("JPEG file cannot be read: " + why + "."); }
+[[noreturn]] void Fail(const std::string& why) {
+  throw FormatError(TextFormat("1375", "JPEG file cannot be read: %1.", {why}));
+}
 
 }  // namespace
 
 Bitmap DecodeJpeg(const uint8_t* data, size_t size) {
-  if (size == 0) Fail("it is empty");
+  if (size == 0) Fail(Text("1376", "it is empty"));
   DecoderGuard d;
   if (!ReadHeaderCore(d.get(), data, size)) Fail(d->message);
   const jpeg_decompress_struct& info = d->info;
   if (info.num_components != 1 && info.num_components != 3 && info.num_components != 4)
-    Fail(std::to_string(info.num_components) + " colour components are not supported");
+    Fail(TextFormat("1377", "%1 colour components are not supported", {std::to_string(info.num_components)}));
   try {
     CheckBitmapSize(info.image_width, info.image_height);
   } catch (const BitmapError& e) {
     Fail(e.what());
   }
   if (!FileCanHoldBlocks(info, size))
-    Fail("its " + std::to_string(size) + " bytes cannot hold " + std::to_string(info.image_width) + " x " +
-         std::to_string(info.image_height) + " pixels");
+    Fail(TextFormat("1378", "its %1 bytes cannot hold %2 x %3 pixels",
+                    {std::to_string(size), std::to_string(info.image_width), std::to_string(info.image_height)}));
   const int width = static_cast<int>(info.image_width);
   const JDIMENSION height = info.image_height;
   const size_t stride = RowStride(width, 24);

@@ -6,22 +6,23 @@
 #include <unistd.h>
 
 #include "platform/exception.h"
+#include "platform/texts.h"
 
 namespace platform {
 
 MappedFile::MappedFile(const std::string& path, size_t maxSize) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) throw FileError("Cannot open file \"" + path + "\"");
+  if (fd < 0) throw FileError(TextFormat("1330", "Cannot open file \"%1\"", {path}));
   struct stat status {};
   if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(fd);
-    throw FileError("Cannot read file \"" + path + "\"");
+    throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
   }
   const auto size = static_cast<uint64_t>(status.st_size);
   if (size > maxSize) {
     ::close(fd);
-    throw FormatError("File \"" + path + "\" is too large (" + std::to_string(size) + " bytes, at most " +
-                      std::to_string(maxSize) + ")");
+    throw FormatError(TextFormat("1332", "File \"%1\" is too large (%2 bytes, at most %3)",
+                                 {path, std::to_string(size), std::to_string(maxSize)}));
   }
   if (size > 0) {
     void* mapping = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);

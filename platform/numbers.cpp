@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "platform/exception.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -218,53 +219,79 @@ std::optional<int64_t> ParseInt(std::string_view text) {
 double StrToFloat(std::string_view text, std::string_view what) {
   auto value = ParseDouble(text);
   if (!value) {
-    std::string message = "\"" + std::string(text) + "\" is not a valid number";
-    if (!what.empty()) message += " (" + std::string(what) + ")";
-    throw FormatError(message);
+    throw FormatError(what.empty() ? TextFormat("1310", "\"%1\" is not a valid number", {text})
+                                   : TextFormat("1311", "\"%1\" is not a valid number (%2)", {text, what}));
   }
   return *value;
 }
 
 namespace {
 
-// Why the text is no value of the field; empty when it is one.
-std::string SingleFieldProblem(std::string_view text, FieldRange range, float* value) {
+enum class FieldProblem { None, NotANumber, TooLarge, NotAboveZero, BelowZero };
+
+// Why the text is no value of the field.
+FieldProblem SingleFieldProblem(std::string_view text, FieldRange range, float* value) {
   const std::optional<double> parsed = ParseDouble(text);
-  if (!parsed || !std::isfinite(*parsed)) return "is not a number.";
+  if (!parsed || !std::isfinite(*parsed)) return FieldProblem::NotANumber;
   // A single holds about 3.4e38; a wider value would become infinite on the way.
-  if (std::fabs(*parsed) > static_cast<double>(std::numeric_limits<float>::max())) return "is too large for this field.";
+  if (std::fabs(*parsed) > static_cast<double>(std::numeric_limits<float>::max())) return FieldProblem::TooLarge;
   const float single = static_cast<float>(*parsed);
-  if (range == FieldRange::Positive && !(single > 0.0f)) return "must be above 0.";
-  if (range == FieldRange::NotNegative && single < 0.0f) return "must not be below 0.";
+  if (range == FieldRange::Positive && !(single > 0.0f)) return FieldProblem::NotAboveZero;
+  if (range == FieldRange::NotNegative && single < 0.0f) return FieldProblem::BelowZero;
   if (value) *value = single;
-  return {};
+  return FieldProblem::None;
+}
+
+// The refusal of `text` in `field` (none named: the text alone), in whole sentences so a language can
+// order the words its own way.
+std::string FieldProblemText(FieldProblem problem, std::string_view text, std::string_view field) {
+  struct Sentence {
+    const char* number;
+    const char* english;
+  };
+  Sentence named{}, alone{};
+  switch (problem) {
+    case FieldProblem::NotANumber:
+      named = {"1312", "%1: \"%2\" is not a number."};
+      alone = {"1313", "\"%1\" is not a number."};
+      break;
+    case FieldProblem::TooLarge:
+      named = {"1314", "%1: \"%2\" is too large for this field."};
+      alone = {"1315", "\"%1\" is too large for this field."};
+      break;
+    case FieldProblem::NotAboveZero:
+      named = {"1316", "%1: \"%2\" must be above 0."};
+      alone = {"1317", "\"%1\" must be above 0."};
+      break;
+    default:
+      named = {"1318", "%1: \"%2\" must not be below 0."};
+      alone = {"1319", "\"%1\" must not be below 0."};
+      break;
+  }
+  return field.empty() ? TextFormat(alone.number, alone.english, {text})
+                       : TextFormat(named.number, named.english, {field, text});
 }
 
 }  // namespace
 
 float ReadSingleField(std::string_view text, std::string_view field, FieldRange range) {
   float value = 0.0f;
-  const std::string problem = SingleFieldProblem(text, range, &value);
-  if (!problem.empty()) {
-    std::string message = "\"" + std::string(text) + "\" " + problem;
-    if (!field.empty()) message = std::string(field) + ": " + message;
-    throw FormatError(message);
-  }
+  const FieldProblem problem = SingleFieldProblem(text, range, &value);
+  if (problem != FieldProblem::None) throw FormatError(FieldProblemText(problem, text, field));
   return value;
 }
 
 std::optional<float> ParseSingleField(std::string_view text, FieldRange range) {
   float value = 0.0f;
-  if (!SingleFieldProblem(text, range, &value).empty()) return std::nullopt;
+  if (SingleFieldProblem(text, range, &value) != FieldProblem::None) return std::nullopt;
   return value;
 }
 
 int64_t StrToInt(std::string_view text, std::string_view what) {
   auto value = ParseInt(text);
   if (!value) {
-    std::string message = "\"" + std::string(text) + "\" is not a valid integer";
-    if (!what.empty()) message += " (" + std::string(what) + ")";
-    throw FormatError(message);
+    throw FormatError(what.empty() ? TextFormat("1320", "\"%1\" is not a valid integer", {text})
+                                   : TextFormat("1321", "\"%1\" is not a valid integer (%2)", {text, what}));
   }
   return *value;
 }

@@ -1,5 +1,6 @@
 #include "platform/qt_dialogs.h"
 
+#include <QAbstractButton>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QEventLoop>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <stdexcept>
+
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -46,6 +49,19 @@ QMessageBox::StandardButtons ButtonsOf(Buttons buttons) {
   return QMessageBox::Ok;
 }
 
+// The buttons' words are the language's, not the toolkit's.
+void NameButtons(QMessageBox& box) {
+  const struct {
+    QMessageBox::StandardButton button;
+    const char* number;
+    const char* english;
+  } names[] = {{QMessageBox::Ok, "1300", "OK"},          {QMessageBox::Cancel, "1301", "Cancel"},
+               {QMessageBox::Yes, "1302", "&Yes"},       {QMessageBox::No, "1303", "&No"},
+               {QMessageBox::Save, "1304", "&Save"},     {QMessageBox::Discard, "1305", "&Discard"}};
+  for (const auto& name : names)
+    if (QAbstractButton* button = box.button(name.button)) button->setText(Q(Text(name.number, name.english)));
+}
+
 // Closing the box with its title bar counts as the gentlest answer the box offers.
 Answer AnswerOf(int pressed, Buttons buttons) {
   switch (pressed) {
@@ -72,6 +88,7 @@ Answer QtDialogs::Message(const std::string& text, const std::string& caption, M
                           Buttons buttons) {
   QMessageBox box(IconOf(kind), caption.empty() ? QApplication::applicationName() : Q(caption), BoxText(text),
                   ButtonsOf(buttons), QApplication::activeWindow());
+  NameButtons(box);
   return AnswerOf(box.exec(), buttons);
 }
 
@@ -116,10 +133,13 @@ bool QtDialogs::ShellOpen(const std::string& target) {
 
 std::string QtDialogs::InputBox(const std::string& caption, const std::string& prompt,
                                 const std::string& defaultValue) {
-  bool ok = false;
-  QString text = QInputDialog::getText(QApplication::activeWindow(), Q(caption), Q(prompt), QLineEdit::Normal,
-                                       Q(defaultValue), &ok);
-  return ok ? text.toStdString() : defaultValue;
+  QInputDialog dialog(QApplication::activeWindow());
+  dialog.setWindowTitle(Q(caption));
+  dialog.setLabelText(Q(prompt));
+  dialog.setTextValue(Q(defaultValue));
+  dialog.setOkButtonText(Q(Text("1300", "OK")));
+  dialog.setCancelButtonText(Q(Text("1301", "Cancel")));
+  return dialog.exec() == QDialog::Accepted ? dialog.textValue().toStdString() : defaultValue;
 }
 
 QStringList XdgEmailArguments(const MailMessage& message) {
@@ -171,7 +191,7 @@ uint64_t QtDialogs::TickCount() { return static_cast<uint64_t>(clock_.elapsed())
 
 std::string ExceptionText(const std::exception& error) {
   std::string text = error.what();
-  return text.empty() ? std::string("Unknown error") : text;
+  return text.empty() ? Text("1306", "Unknown error") : text;
 }
 
 void ShowException(const std::exception& error) {

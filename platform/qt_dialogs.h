@@ -66,7 +66,7 @@ bool RunGuarded(F&& action) {
   } catch (const std::exception& error) {
     ShowException(error);
   } catch (...) {
-    ShowException(std::runtime_error("Unknown error"));
+    ShowException(std::runtime_error(""));
   }
   return false;
 }

@@ -1,5 +1,7 @@
 #include "platform/stream.h"
 
+#include "platform/texts.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -7,16 +9,16 @@
 namespace platform {
 
 void Stream::ReadBuffer(void* buffer, size_t count) {
-  if (count > Remaining()) throw ReadError("Stream read error");
+  if (count > Remaining()) throw ReadError(Text("1338", "Stream read error"));
   uint64_t start = Position();
   if (Read(buffer, count) != count) {
     SetPosition(start);
-    throw ReadError("Stream read error");
+    throw ReadError(Text("1338", "Stream read error"));
   }
 }
 
 void Stream::WriteBuffer(const void* buffer, size_t count) {
-  if (Write(buffer, count) != count) throw WriteError("Stream write error");
+  if (Write(buffer, count) != count) throw WriteError(Text("1339", "Stream write error"));
 }
 
 size_t MemoryStream::Read(void* buffer, size_t count) {
@@ -35,7 +37,7 @@ size_t MemoryStream::Write(const void* buffer, size_t count) {
 }
 
 void MemoryStream::SetPosition(uint64_t position) {
-  if (position > bytes_.size()) throw ReadError("Stream position beyond the end");
+  if (position > bytes_.size()) throw ReadError(Text("1340", "Stream position beyond the end"));
   position_ = static_cast<size_t>(position);
 }
 
@@ -49,7 +51,9 @@ FileStream::FileStream(const std::string& fileName, uint16_t mode) : fileName_(f
   // fopen happily opens a folder for reading on some systems; a folder is no file.
   std::error_code ec;
   if (!std::filesystem::is_directory(fileName, ec)) file_ = std::fopen(fileName.c_str(), how);
-  if (!file_) throw FileError((mode == fmCreate ? "Cannot create file \"" : "Cannot open file \"") + fileName + "\"");
+  if (!file_)
+    throw FileError(mode == fmCreate ? TextFormat("1333", "Cannot create file \"%1\"", {fileName})
+                                     : TextFormat("1330", "Cannot open file \"%1\"", {fileName}));
   writable_ = mode == fmCreate || (mode & 0x3) != fmOpenRead;
   if (std::fseek(file_, 0, SEEK_END) == 0) {
     long end = std::ftell(file_);
@@ -63,7 +67,7 @@ FileStream::~FileStream() {
 }
 
 void FileStream::Flush() {
-  if (std::fflush(file_) != 0) throw WriteError("Stream write error");
+  if (std::fflush(file_) != 0) throw WriteError(Text("1339", "Stream write error"));
 }
 
 // C streams must be repositioned between a write and a read (and back).
@@ -90,7 +94,7 @@ size_t FileStream::Write(const void* buffer, size_t count) {
 
 void FileStream::SetPosition(uint64_t position) {
   if (position > size_ || std::fseek(file_, static_cast<long>(position), SEEK_SET) != 0)
-    throw ReadError("Stream position beyond the end");
+    throw ReadError(Text("1340", "Stream position beyond the end"));
   position_ = position;
   writing_ = false;
 }

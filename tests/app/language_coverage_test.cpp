@@ -1,15 +1,43 @@
 // Every text a window shows comes from the shipped english.lng: each caption, hint and list item of
 // every window has its key, each key of a window section names a component that has that text, and
-// a language that renames everything, followed by English again, brings every text back.
+// a language that renames everything, followed by English again, brings every text back. A language
+// made in the editor from english.lng with every value marked reaches every text the windows and the
+// message boxes show, and a longer translation widens the labels where there is room.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTabBar>
+#include <QTimer>
+#include <functional>
 #include <set>
 #include <sstream>
 
 #include "app/about_window.h"
+#include "app/find_dialog.h"
+#include "app/help_window.h"
+#include "app/language_list_window.h"
+#include "app/new_language_window.h"
+#include "app/submit_language_window.h"
+#include "cad/corner2d.h"
+#include "machining/calculate.h"
+#include "machining/document_record.h"
+#include "machining/post_processor.h"
+#include "machining/relief.h"
+#include "machining/tool_shape.h"
 #include "main_window_fixture.h"
+#include "platform/binary_stream.h"
+#include "platform/bmp.h"
+#include "platform/chm_file.h"
 #include "platform/form.h"
+#include "platform/numbers.h"
+#include "platform/qt_dialogs.h"
 
 namespace {
 
@@ -37,7 +65,8 @@ struct ShownText {
   QString value;
 };
 
-class LanguageCoverage : public testing_support::MainWindowTest {
+// The program's windows, the language editor's included, with the shipped english.lng.
+class ShippedLanguageTest : public testing_support::MainWindowTest {
  protected:
   void SetUp() override {
     english_ = FileText(std::string(VELKORA_SOURCE_DIR) + "/language/english.lng");
@@ -45,18 +74,51 @@ class LanguageCoverage : public testing_support::MainWindowTest {
     dir_.Write("language/english.lng", english_);
     Start();
     about_ = std::make_unique<app::TfrmAbout>();
-    // The dialogs translate themselves when they are shown.
+    editor_ = std::make_unique<app::TfrmNewLang>();
+    list_ = std::make_unique<app::TfrmEditLng>(editor_.get(), main_.get());
+    submit_ = std::make_unique<app::TfrmSubmitLng>(main_.get());
+    list_->SetSubmitWindow(submit_.get());
+    ShowDialogs();
+  }
+  void TearDown() override {
+    submit_.reset();
+    list_.reset();
+    editor_.reset();
+    about_.reset();
+  }
+
+  std::vector<platform::FormBase*> Windows() const {
+    return {main_.get(), tool_.get(), about_.get(), grid_.get(), stl_.get(), list_.get(), editor_.get(), submit_.get()};
+  }
+  // The dialogs translate themselves when they are shown.
+  void ShowDialogs() {
     for (QWidget* dialog : {static_cast<QWidget*>(about_.get()), static_cast<QWidget*>(grid_.get()),
-                            static_cast<QWidget*>(stl_.get())}) {
+                            static_cast<QWidget*>(stl_.get()), static_cast<QWidget*>(list_.get()),
+                            static_cast<QWidget*>(editor_.get()), static_cast<QWidget*>(submit_.get())}) {
       dialog->show();
       dialog->hide();
     }
   }
-  void TearDown() override { about_.reset(); }
-
-  std::vector<platform::FormBase*> Windows() const {
-    return {main_.get(), tool_.get(), about_.get(), grid_.get(), stl_.get()};
+  // Chooses `language` in the settings tab's box, as the user does.
+  void Choose(const char* language) {
+    main_->DirLng();
+    auto* box = Get<QComboBox>("nol_cboLang");
+    const int index = box->findText(language);
+    ASSERT_GE(index, 0) << language;
+    box->setCurrentIndex(index);
+    main_->nol_cboLangChange();
+    ShowDialogs();
   }
+
+  std::string english_;
+  std::unique_ptr<app::TfrmAbout> about_;
+  std::unique_ptr<app::TfrmNewLang> editor_;
+  std::unique_ptr<app::TfrmEditLng> list_;
+  std::unique_ptr<app::TfrmSubmitLng> submit_;
+};
+
+class LanguageCoverage : public ShippedLanguageTest {
+ protected:
 
   // Every caption, hint and item the windows show now, keyed as the language file keys them.
   std::vector<ShownText> Shown() const {
@@ -79,9 +141,6 @@ class LanguageCoverage : public testing_support::MainWindowTest {
     }
     return shown;
   }
-
-  std::string english_;
-  std::unique_ptr<app::TfrmAbout> about_;
 };
 
 TEST_F(LanguageCoverage, EveryShownTextHasItsKeyAndEveryKeyItsComponent) {
@@ -130,20 +189,7 @@ TEST_F(LanguageCoverage, AnotherLanguageRenamesEveryTextAndEnglishBringsItBack) 
   }
   dir_.Write("language/zz.lng", other.str());
 
-  auto choose = [&](const char* language) {
-    main_->DirLng();
-    auto* box = Get<QComboBox>("nol_cboLang");
-    const int index = box->findText(language);
-    ASSERT_GE(index, 0) << language;
-    box->setCurrentIndex(index);
-    main_->nol_cboLangChange();
-    for (QWidget* dialog : {static_cast<QWidget*>(about_.get()), static_cast<QWidget*>(grid_.get()),
-                            static_cast<QWidget*>(stl_.get())}) {
-      dialog->show();
-      dialog->hide();
-    }
-  };
-  choose("zz");
+  Choose("zz");
   const std::vector<ShownText> renamed = Shown();
   ASSERT_EQ(renamed.size(), before.size());
   for (size_t i = 0; i < renamed.size(); ++i) {
@@ -153,12 +199,295 @@ TEST_F(LanguageCoverage, AnotherLanguageRenamesEveryTextAndEnglishBringsItBack) 
                                                     << renamed[i].value.toStdString();
   }
 
-  choose("english");
+  Choose("english");
   const std::vector<ShownText> after = Shown();
   ASSERT_EQ(after.size(), before.size());
   for (size_t i = 0; i < after.size(); ++i)
     EXPECT_EQ(after[i].value.toStdString(), before[i].value.toStdString())
         << "[" << after[i].section << "] " << after[i].key;
+}
+
+// The text of an ini file with `mark` put before every value of every section.
+std::string MarkedLanguage(const std::string& english, const std::string& mark) {
+  std::istringstream lines(english);
+  std::ostringstream marked;
+  for (std::string line; std::getline(lines, line);) {
+    const size_t equals = line.find('=');
+    if (!line.empty() && line[0] != ';' && line[0] != '[' && equals != std::string::npos) {
+      std::string value = line.substr(equals + 1);
+      // A quoted value keeps its quotes outside the mark.
+      const bool quoted = value.size() >= 2 && value.front() == '"' && value.back() == '"';
+      value = quoted ? "\"" + mark + value.substr(1) : mark + value;
+      line = line.substr(0, equals + 1) + value;
+    }
+    marked << line << "\n";
+  }
+  return marked.str();
+}
+
+bool HasLetter(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
+// A text that is the program's data, not a word of the language: a value, a name or a file's.
+bool IsData(const QObject* object) {
+  for (; object; object = object->parent()) {
+    const QString name = object->objectName();
+    // Values, names of layers, colours, post-processors, and what the pages report ("stx...").
+    if (name.startsWith("nol_") || name.startsWith("stx") || name == "cboPostName" || ItemsAreData(object))
+      return true;
+  }
+  return false;
+}
+
+// Every text `root` and the widgets and actions inside it show, with where it is.
+std::vector<std::pair<std::string, QString>> VisibleTexts(QWidget* root) {
+  std::vector<std::pair<std::string, QString>> texts;
+  auto note = [&](const QObject* where, const char* what, const QString& text) {
+    if (HasLetter(text) && !IsData(where))
+      texts.emplace_back(root->objectName().toStdString() + "/" + where->objectName().toStdString() + " " + what, text);
+  };
+  QList<QWidget*> widgets = root->findChildren<QWidget*>();
+  widgets.prepend(root);
+  for (QWidget* w : widgets) {
+    if (w->window() != root) continue;  // a window of its own is walked on its own
+    if (w == root) note(w, "title", w->windowTitle());
+    note(w, "tool tip", w->toolTip());
+    if (auto* label = qobject_cast<QLabel*>(w)) note(w, "text", label->text());
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) note(w, "text", button->text());
+    if (auto* group = qobject_cast<QGroupBox*>(w)) note(w, "title", group->title());
+    if (auto* edit = qobject_cast<QLineEdit*>(w)) note(w, "placeholder", edit->placeholderText());
+    if (auto* tabs = qobject_cast<QTabBar*>(w))
+      for (int i = 0; i < tabs->count(); ++i) note(w, "tab", tabs->tabText(i));
+    if (auto* box = qobject_cast<QComboBox*>(w))
+      for (int i = 0; i < box->count(); ++i) note(w, "item", box->itemText(i));
+    if (auto* menu = qobject_cast<QMenu*>(w)) note(w, "title", menu->title());
+  }
+  for (QAction* action : root->findChildren<QAction*>()) {
+    if (action->isSeparator() || action->objectName().isEmpty()) continue;  // Qt's own (a menu's own action)
+    note(action, "text", action->text());
+    note(action, "tool tip", action->toolTip());
+  }
+  return texts;
+}
+
+constexpr char kMark[] = "@@";
+
+bool Marked(const std::string& text) { return text.rfind(kMark, 0) == 0; }
+
+// The shipped english.lng, with every value marked, made into a language of its own in the language
+// editor; the program runs in it.
+class MarkedLanguageTest : public ShippedLanguageTest {
+ protected:
+  void SetUp() override {
+    ShippedLanguageTest::SetUp();
+
+    // Create new, named "marked": the editor opens with english.lng, every value is marked, Yes to saving.
+    dialogs_.inputs = {"marked"};
+    dialogs_.answers = {platform::Answer::Yes};
+    bool edited = false;
+    QTimer::singleShot(0, editor_.get(), [&] {
+      edited = true;
+      editor_->Memo()->setPlainText(QString::fromStdString(MarkedLanguage(
+          editor_->Memo()->toPlainText().toStdString() + "\n", kMark)));
+      editor_->close();
+    });
+    list_->sbtNewLngClick();
+    ASSERT_TRUE(edited);
+    ASSERT_TRUE(platform::FileExists(dir_.File("language/marked.lng")));
+
+    Choose("marked");
+    dialogs_.messages.clear();
+    dialogs_.answers.clear();
+  }
+
+  void ExpectMarked(QWidget* window) {
+    const auto texts = VisibleTexts(window);
+    EXPECT_GT(texts.size(), 0u) << window->objectName().toStdString();
+    for (const auto& [where, text] : texts)
+      EXPECT_TRUE(text.trimmed().startsWith(kMark)) << where << ": " << text.toStdString();
+  }
+};
+
+TEST_F(MarkedLanguageTest, EveryWindowShowsOnlyTheLanguagesTexts) {
+  // The dialogs were shown (and so translated) by the choice; the wizard's pages show their texts one by one.
+  std::vector<QWidget*> windows;
+  for (platform::FormBase* form : Windows()) windows.push_back(form->Window());
+  app::THelpWindow help;
+  help.setObjectName("help");
+  windows.push_back(&help);
+  auto* find = main_->findChild<app::TFindDialog*>("FindDialog1");
+  ASSERT_NE(find, nullptr);
+  find->Execute(QPoint(0, 0));
+  find->hide();
+  windows.push_back(find);
+  // The main window's title names the program's version and the document, the STL dialog's the file.
+  auto untitled = [](QWidget* w) {
+    w->setWindowTitle(QStringLiteral("@@"));
+    return w;
+  };
+  for (QWidget* w : windows) ExpectMarked(w == main_.get() || w == stl_.get() ? untitled(w) : w);
+  // The status line shows a page's text, the tool page the chosen tool; the NC-file page asks for a file.
+  dialogs_.fileNames = {picture_, dir_.File("nc/job")};
+  Click("sbtOpen");
+  for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3", "sbtNextB4", "sbtNextB5"}) {
+    SCOPED_TRACE(next);
+    Click(next);
+    ExpectMarked(untitled(main_.get()));
+    EXPECT_TRUE(Marked(Status())) << Status();
+  }
+}
+
+TEST_F(MarkedLanguageTest, EveryMessageBoxShowsOnlyTheLanguagesTexts) {
+  dir_.Write("notes.txt", "not a picture");
+  dir_.Write("broken.bmp", "BM");
+  dir_.Write("saved/job.qvx", "an earlier job");
+  auto clickGuarded = [](QAbstractButton* button) { platform::RunGuarded([&] { button->click(); }); };
+  struct Row {
+    const char* what;
+    std::function<void()> action;
+  };
+  const Row rows[] = {
+      {"a file type Open refuses", [&] { Open(dir_.File("notes.txt")); }},
+      {"a damaged picture", [&] { Open(dir_.File("broken.bmp")); }},
+      {"a changed job at New",
+       [&] {
+         Open(picture_);
+         Get<QLineEdit>("txtWhiteD")->setText("-0.5");
+         dialogs_.answers = {platform::Answer::Cancel};
+         Click("sbtNew");
+       }},
+      {"saving over a file",
+       [&] {
+         dialogs_.fileNames = {dir_.File("saved/job.qvx")};
+         dialogs_.answers = {platform::Answer::No};
+         platform::RunGuarded([&] { main_->sbtSaveClick(); });
+       }},
+      {"a cutting field that is no number",
+       [&] {
+         OpenAndWalkToCutting(dir_.File("nc/job"));
+         Get<QLineEdit>("txtFeedPlane")->setText("abc");
+         clickGuarded(Get<QAbstractButton>("sbtNcCalc"));
+       }},
+      {"a tool the tool window refuses",
+       [&] {
+         tool_->Find<QLineEdit>("txtDiametro")->setText("2000");
+         clickGuarded(tool_->Find<QAbstractButton>("sbtModify"));
+       }},
+      {"leaving the program", [&] { main_->FormClose(); }},
+      {"deleting the template language",
+       [&] {
+         list_->show();
+         auto* languages = list_->Find<QListWidget>("lsbLang");
+         languages->setCurrentItem(languages->findItems("english", Qt::MatchExactly).front());
+         list_->sbtDelLngClick();
+         list_->hide();
+       }},
+      {"a language name that is no file name",
+       [&] {
+         dialogs_.inputs = {"a/b"};
+         list_->sbtNewLngClick();
+       }},
+      {"a help file that cannot be read",
+       [&] {
+         app::THelpWindow help;
+         help.OpenFile(dir_.File("missing.chm"));
+       }},
+      {"an error without words", [&] { platform::RunGuarded([] { throw 42; }); }},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    dialogs_.messages.clear();
+    row.action();
+    ASSERT_FALSE(dialogs_.messages.empty());
+    for (const auto& shown : dialogs_.messages) {
+      EXPECT_TRUE(Marked(shown.text)) << shown.text;
+      EXPECT_TRUE(shown.caption.empty() || Marked(shown.caption)) << shown.caption;
+    }
+    dialogs_.answers.clear();
+  }
+}
+
+// What the libraries below the windows say, as a message box or the status line shows it.
+TEST_F(MarkedLanguageTest, TheLibrariesRefusalsAreTheLanguages) {
+  auto said = [](const std::function<void()>& action) -> std::string {
+    try {
+      action();
+    } catch (const std::exception& error) {
+      return error.what();
+    }
+    return "(nothing raised)";
+  };
+  machining::NcWriter inchWriter;
+  inchWriter.postName = "inch_post";
+  inchWriter.settings.unit = machining::PostUnit::Inches;
+  inchWriter.inches = false;
+  machining::ToolShape hugeTool;
+  hugeTool.toolType = machining::kToolFlat;
+  hugeTool.diameter = 2000;
+  const std::pair<const char*, std::string> rows[] = {
+      {"the post-processor's unit", said([&] { machining::CheckPostProcessorFits("inch_post", inchWriter); })},
+      {"the tool's shape", machining::ToolShapeProblem(hugeTool)},
+      {"a field", said([] { platform::ReadSingleField("abc", "Feed plane"); })},
+      {"a relief too small", said([] { machining::CheckReliefPictureSize(1, 1); })},
+      {"a document too short", said([] { machining::ParseDocument(nullptr, 0); })},
+      {"a missing file", said([&] { platform::ReadFileBytes(dir_.File("missing.bin"), 10); })},
+      {"a help file that is none", said([&] {
+         dir_.Write("help.chm", "no help");
+         platform::ChmFile help(dir_.File("help.chm"));
+       })},
+      {"the stepover wider than the tool", [] {
+         machining::CalculateParameters p;
+         p.maxStepover = 2;
+         p.toolDiameter = 1;
+         return machining::StepoverWarning(p, false);
+       }()},
+  };
+  for (const auto& [what, text] : rows) EXPECT_TRUE(Marked(text)) << what << ": " << text;
+  // A damaged picture: the decoder's reason too.
+  const uint8_t damaged[] = {'B', 'M', 0};
+  const std::string bmp = said([&] { platform::DecodeBmp(damaged, sizeof damaged); });
+  EXPECT_TRUE(Marked(bmp)) << bmp;
+  EXPECT_NE(bmp.find(": @@it is only 3 bytes long."), std::string::npos) << bmp;
+}
+
+// A translation longer than the English the window was laid out for.
+class LongerLanguageTest : public testing_support::MainWindowTest {};
+
+TEST_F(LongerLanguageTest, LabelsTakeTheWidthOfTheirTextWhereThereIsRoom) {
+  dir_.Write("language/english.lng",
+             "[frmMain]\n"
+             "lblCurrentLayer.Caption=Layerss\n"
+             "lblPostName.Caption=The post-processor that writes the program\n"
+             "lblLang.Caption=The language of every window\n"
+             "[frmTool]\n"
+             "lblUtName.Caption=The tool's name\n");
+  Start();
+  struct Row {
+    QLabel* label;
+    QWidget* beside;  // the widget to its right on its row, which it must not cover
+  };
+  const Row rows[] = {
+      {Get<QLabel>("lblCurrentLayer"), Get<QWidget>("cboCurrentLayer")},
+      {Get<QLabel>("lblPostName"), nullptr},
+      {Get<QLabel>("lblLang"), Get<QWidget>("nol_cboLang")},
+      {tool_->Find<QLabel>("lblUtName"), tool_->Find<QWidget>("txtUtName")},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.label->objectName().toStdString());
+    const QRect box = row.label->geometry();
+    if (row.beside) {
+      EXPECT_LE(box.right(), row.beside->geometry().left()) << "covers the widget beside it";
+    }
+    // Where the row has room the whole text shows; where it has none the label ends at its neighbour.
+    const bool room = !row.beside || row.beside->geometry().left() - box.left() >= row.label->sizeHint().width();
+    if (room) {
+      EXPECT_GE(box.width(), row.label->sizeHint().width());
+    }
+  }
+  // The layer bar makes room: the label shows its text, the box beside it gives way.
+  EXPECT_GE(Get<QLabel>("lblCurrentLayer")->width(), Get<QLabel>("lblCurrentLayer")->sizeHint().width());
+  EXPECT_GE(Get<QWidget>("cboCurrentLayer")->width(), 60);
 }
 
 }  // namespace

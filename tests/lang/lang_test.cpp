@@ -162,6 +162,36 @@ TEST_F(LangTest, LineBreakMarkers) {
   EXPECT_EQ(lang::ReadLangText("nosection", "100"), "");
 }
 
+// A numbered text with its arguments put in: the language's wording where the file has one, the
+// English otherwise, the arguments where the wording puts them.
+TEST_F(LangTest, NumberedTextsWithArguments) {
+  WriteLanguage("english.lng",
+                "[String]\n"
+                "1=%2 ist in %1\n"
+                "2=Zeile %1*|*%1 again\n"
+                "3=\n");
+  Open("english");
+  struct Case {
+    const char* number;
+    const char* fallback;
+    std::initializer_list<std::string_view> arguments;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"1", "%1 holds %2", {"/tmp", "job.qvx"}, "job.qvx ist in /tmp"},  // the file's order, not the English
+      {"2", "Line %1", {"7"}, "Zeile 7\r\n7 again"},                     // a placeholder twice, and "*|*"
+      {"3", "%1 already exists.", {"a.nc"}, "a.nc already exists."},    // an empty value: the English
+      {"9", "%1 already exists.", {"a.nc"}, "a.nc already exists."},    // no such number
+      {"9", "%1 and %2", {"%2", "x"}, "%2 and x"},                       // an argument is not read again
+      {"9", "%3 of %1", {"a"}, "%3 of a"},                               // no such argument: kept
+      {"9", "100% of %1, %x", {"a"}, "100% of a, %x"},                   // a lone % stays
+      {"9", "ends in %", {}, "ends in %"},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(lang::LangFormatOr(c.number, c.fallback, c.arguments), c.expected) << c.number << " " << c.fallback;
+  EXPECT_EQ(lang::LangQStringOr("1", "x").toStdString(), "%2 ist in %1");
+}
+
 TEST_F(LangTest, MissingFileBoxOncePerCall) {
   Open("nowhere");
   platform::Form main("frmMain");

@@ -5,6 +5,7 @@
 #include <clocale>
 
 #include "platform/exception.h"
+#include "platform/texts.h"
 
 using namespace platform;
 
@@ -115,6 +116,49 @@ TEST(Numbers, NumberFieldsHoldOnlyWhatASingleHolds) {
       EXPECT_NE(e.Message().find(c.said), std::string::npos) << e.Message();
     }
   }
+}
+
+// Each refusal of a field is one numbered sentence of the installed language, with the field and the
+// text put in; with no language installed, the English.
+TEST(Numbers, FieldRefusalsAreNumberedTexts) {
+  struct Case {
+    const char* text;
+    FieldRange range;
+    const char* named;  // the number with a field name
+    const char* alone;  // and without
+  };
+  const Case cases[] = {
+      {"abc", FieldRange::Any, "1312", "1313"},
+      {"1e39", FieldRange::Any, "1314", "1315"},
+      {"0", FieldRange::Positive, "1316", "1317"},
+      {"-1", FieldRange::NotNegative, "1318", "1319"},
+  };
+  auto refusal = [](const char* text, const char* field, FieldRange range) {
+    try {
+      platform::ReadSingleField(text, field, range);
+    } catch (const FormatError& e) {
+      return e.Message();
+    }
+    return std::string("(accepted)");
+  };
+  // A language that answers each number with its number and the two places.
+  platform::SetTextLookup([](std::string_view number, std::string_view) {
+    return "#" + std::string(number) + "[%1|%2]";
+  });
+  for (const Case& c : cases) {
+    EXPECT_EQ(refusal(c.text, "Feed plane", c.range), "#" + std::string(c.named) + "[Feed plane|" + c.text + "]");
+    EXPECT_EQ(refusal(c.text, "", c.range), "#" + std::string(c.alone) + "[" + c.text + "|%2]");
+  }
+  EXPECT_THROW(platform::StrToInt("x", "speed"), FormatError);
+  try {
+    platform::StrToInt("x", "speed");
+  } catch (const FormatError& e) {
+    EXPECT_EQ(e.Message(), "#1321[x|speed]");
+  }
+  platform::SetTextLookup(nullptr);
+  EXPECT_EQ(refusal("abc", "Feed plane", FieldRange::Any), "Feed plane: \"abc\" is not a number.");
+  EXPECT_EQ(refusal("0", "", FieldRange::Positive), "\"0\" must be above 0.");
+  EXPECT_EQ(platform::Text("1330", "Cannot open file"), "Cannot open file");
 }
 
 TEST(Numbers, ParsingAcceptsOnlyPlainDecimals) {
