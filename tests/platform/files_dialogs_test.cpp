@@ -194,12 +194,11 @@ class ScopedUmask {
   mode_t earlier_;
 };
 
-}  // namespace
-
-TEST(Files, ASaveKeepsWhatTheFileIs) {
-  // Every save goes through one of these: document, Tool.db, NC, listing, settings and language by
-  // WriteFileBytes/WriteFileText, STL by AtomicFile, DXF by WriteThroughTemporary.
-  const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> savers = {
+// Every save goes through one of these: document, Tool.db, NC, listing, settings and language by
+// WriteFileBytes/WriteFileText, STL by AtomicFile, DXF by WriteThroughTemporary. Each writes "new".
+using Savers = std::vector<std::pair<const char*, std::function<void(const std::string&)>>>;
+Savers EverySaver() {
+  return {
       {"WriteFileBytes", [](const std::string& path) { WriteFileBytes(path, Bytes{'n', 'e', 'w'}); }},
       {"WriteFileText", [](const std::string& path) { WriteFileText(path, "new"); }},
       {"AtomicFile",
@@ -214,6 +213,12 @@ TEST(Files, ASaveKeepsWhatTheFileIs) {
          WriteThroughTemporary(path, [](const std::string& temporary) { WriteFileText(temporary, "new"); });
        }},
   };
+}
+
+}  // namespace
+
+TEST(Files, ASaveKeepsWhatTheFileIs) {
+  const Savers savers = EverySaver();
   using Folder = std::map<std::string, std::string>;  // as Contents gives it
   const auto none = fs::perms::unknown;
   const struct {
@@ -352,20 +357,7 @@ class PipeReader {
 }  // namespace
 
 TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
-  const std::vector<std::pair<const char*, std::function<void(const std::string&)>>> savers = {
-      {"WriteFileBytes", [](const std::string& path) { WriteFileBytes(path, Bytes{'n', 'e', 'w'}); }},
-      {"AtomicFile",
-       [](const std::string& path) {
-         AtomicFile file(path);
-         file.Write("ne", 2);
-         file.Write("w", 1);
-         file.Commit();
-       }},
-      {"WriteThroughTemporary",
-       [](const std::string& path) {
-         WriteThroughTemporary(path, [](const std::string& temporary) { WriteFileText(temporary, "new"); });
-       }},
-  };
+  const Savers savers = EverySaver();
   enum Reader { kNone, kReads, kSilent };
   const struct {
     const char* what;
@@ -425,7 +417,9 @@ TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
       }
       EXPECT_EQ(taken, c.taken) << where;
       EXPECT_EQ(KindAt(node), c.kind) << where << ": what stood there stays";
-      if (c.linked) EXPECT_TRUE(fs::is_symlink(path)) << where;
+      if (c.linked) {
+        EXPECT_TRUE(fs::is_symlink(path)) << where;
+      }
       EXPECT_EQ(testing_support::TemporariesIn(folder), std::vector<std::string>{}) << where;
     }
   }
