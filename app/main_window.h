@@ -423,6 +423,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // the running state's own text (or the page's) takes its place.
   void ClearFailureText();
   static bool IsTransformPage(int page);
+  // A transform page whose Done acts on the objects picked meanwhile.
+  static bool PicksForDone(int page);
   void StopCommandPick();
   bool CommandActive() const { return commandActive_; }
   int CommandPage() const { return commandPage_; }

@@ -125,7 +125,7 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
     BeginCommand(e.page >= 0 ? e.page : kNoCommandPage);
     if (e.page >= 0) SetActivePage(e.page);
     if (e.run) (this->*e.run)();
-    if (IsTransformPage(e.page)) {
+    if (PicksForDone(e.page)) {
       picked_.clear();
       Prg2DStartCadOperation(CadOperation::PickObjects);
     }
@@ -138,6 +138,12 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
 
 bool TfrmMain::IsTransformPage(int page) {
   return std::any_of(std::begin(kTransformPages), std::end(kTransformPages), [page](const TransformPage& t) { return t.page == page; });
+}
+
+bool TfrmMain::PicksForDone(int page) {
+  // The mirror page has no Done: its "All entities" takes every object, so a pick there would go
+  // unused.
+  return IsTransformPage(page) && page != kPageMirror;
 }
 
 void TfrmMain::ClearFailureText() {
@@ -178,7 +184,7 @@ void TfrmMain::CommandOperationEnded(bool stopped) {
   } else if (!stopped && commandPage_ == kPageOffset) {
     // Done added the offset copy.
     EndCommand();
-  } else if (!stopped && (IsTransformPage(commandPage_) || commandPage_ == kPageFillet)) {
+  } else if (!stopped && (PicksForDone(commandPage_) || commandPage_ == kPageFillet)) {
     // A transform page picks until its Done, the fillet page rounds one corner after another until
     // it is closed: the next pick starts once the ended one has gone.
     const int page = commandPage_;

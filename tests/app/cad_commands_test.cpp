@@ -96,7 +96,8 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
       {"mnuMoveNode", "lsbModify", 11, "h212", Op::MoveNode, 18},
       {"mnuTranslate", "lsbXform", 13, "h213", Op::PickObjects, 999},
       {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
-      {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
+      // The mirror page's "All entities" takes every object: it starts no pick.
+      {"mnuMirror", "lsbXform", 15, "h215", {}, 999},
       {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
       {"mnuOffset", "lsbXform", 17, "h217", Op::Offset, 20},
       {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
