@@ -239,6 +239,7 @@ TDXF2DExport::~TDXF2DExport() = default;
 void TDXF2DExport::WriteDXF() {
   if (!drawing_) return;
   writer_->Rewrite();
+  FindPlacedBlocks();
   MarkUsedLayers();
   WriteHeader();
   WriteTables();
@@ -262,6 +263,35 @@ bool TDXF2DExport::HasEntity(TKQCmp2D& drawing) {
   return false;
 }
 
+void TDXF2DExport::FindPlacedIn(TGraphicObject& object, std::unordered_set<const TGraphicObject*>& found) {
+  if (auto* placement = As<TBlock2D>(object)) {
+    TSourceBlock2D* source = placement->SourceBlock();
+    // Each block once, however often it is placed: blocks that place one another twice over would
+    // otherwise be walked an exponential number of times.
+    if (!source || !found.insert(source).second) return;
+    // WriteBlocks writes every object of a block.
+    auto it = source->Objects().GetIterator();
+    for (TGraphicObject* child = it->First(); child; child = it->Next()) FindPlacedIn(*child, found);
+  } else if (auto* group = As<TContainer2D>(object)) {
+    auto it = group->Objects().GetIterator();
+    for (TGraphicObject* child = it->First(); child; child = it->Next())
+      if (child->ToBeSaved) FindPlacedIn(*child, found);
+  }
+}
+
+void TDXF2DExport::FindPlacedBlocks() {
+  std::unordered_set<const TGraphicObject*> found;
+  {
+    auto it = drawing_->ObjectsIterator();
+    for (TGraphicObject* o = it->First(); o; o = it->Next())
+      if (o->ToBeSaved) FindPlacedIn(*o, found);
+  }
+  placed_.clear();
+  auto it = drawing_->SourceBlocksIterator();
+  for (TGraphicObject* o = it->First(); o; o = it->Next())
+    if (auto* block = As<TSourceBlock2D>(*o); block && found.count(block)) placed_.push_back(block);
+}
+
 void TDXF2DExport::MarkUsed(TGraphicObject& object) {
   used_[object.Layer] = true;
   if (auto* group = As<TContainer2D>(object)) {
@@ -278,9 +308,8 @@ void TDXF2DExport::MarkUsedLayers() {
     for (TGraphicObject* o = it->First(); o; o = it->Next())
       if (o->ToBeSaved) MarkUsed(*o);
   }
-  // The blocks' objects are written too, so their layers need records.
-  auto it = drawing_->SourceBlocksIterator();
-  for (TGraphicObject* o = it->First(); o; o = it->Next()) MarkUsed(*o);
+  // The objects of the blocks written need their layers' records too.
+  for (TSourceBlock2D* block : placed_) MarkUsed(*block);
 }
 
 void TDXF2DExport::WriteHeader() {
@@ -339,10 +368,8 @@ void TDXF2DExport::WriteTables() {
 void TDXF2DExport::WriteBlocks() {
   TDXFWrite& w = *writer_;
   w.WriteStartSection(kDXFBlocks);
-  auto it = drawing_->SourceBlocksIterator();
-  for (TGraphicObject* o = it->First(); o; o = it->Next()) {
-    auto* block = As<TSourceBlock2D>(*o);
-    if (!block) continue;  // only a named block can be defined
+  // Only the blocks the drawing places: the block library beside the program is no part of it.
+  for (TSourceBlock2D* block : placed_) {
     // A placement draws its source block through its own transform: the block's base is the origin.
     w.WriteGroup(0, "BLOCK");
     w.WriteGroup(8, LayerName(*block));

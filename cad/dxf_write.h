@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "cad/geometry.h"
 #include "platform/canvas.h"
@@ -25,6 +27,7 @@ namespace cad {
 class TKQCmp2D;
 class TLayer;
 class TGraphicObject;
+class TSourceBlock2D;
 
 // The standard DXF colour-index palette (entry 0 black, 1 red ... 7 white, 8 and 9 greys, then the
 // hue ramps and six greys), as red, green and blue.
@@ -96,10 +99,11 @@ class TDXF2DExport {
   TDXF2DExport(const TDXF2DExport&) = delete;
   TDXF2DExport& operator=(const TDXF2DExport&) = delete;
 
-  // Empties the file, marks the used layers (those of the objects to be saved) and writes the
-  // header, the tables, the blocks (each source block as a BLOCK with its objects, so that every
-  // INSERT names a defined block) and the entities (every object to be saved through the entity
-  // writer; groups give their children).
+  // Empties the file, marks the used layers (those of the objects to be saved and of the blocks
+  // written) and writes the header, the tables, the blocks (each source block the objects place,
+  // directly or through other blocks, as a BLOCK with its objects, so that every INSERT names a
+  // defined block; none when nothing is placed) and the entities (every object to be saved through
+  // the entity writer; groups give their children).
   void WriteDXF();
   // 0 "EOF", then the writer's Finish.
   void Finish();
@@ -119,6 +123,9 @@ class TDXF2DExport {
 
  private:
   TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing);
+  // The source blocks the objects to be saved place, through every level, in the drawing's order.
+  void FindPlacedBlocks();
+  void FindPlacedIn(TGraphicObject& object, std::unordered_set<const TGraphicObject*>& found);
   void MarkUsedLayers();
   void MarkUsed(TGraphicObject& object);
   void WriteHeader();
@@ -134,6 +141,7 @@ class TDXF2DExport {
   std::unique_ptr<TDXFWrite> writer_;
   TKQCmp2D* drawing_;
   std::array<bool, 256> used_{};
+  std::vector<TSourceBlock2D*> placed_;
   int64_t entities_ = 0;  // entities begun since the writer was made
 };
 
