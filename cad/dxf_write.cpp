@@ -1,13 +1,16 @@
 #include "cad/dxf_write.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 
 #include "cad/blocks2d.h"
 #include "cad/curves2d.h"
 #include "cad/drawing.h"
 #include "cad/vect_text2d.h"
+#include "lang/lang.h"
 #include "platform/numbers.h"
 #include "platform/stream.h"
 
@@ -140,7 +143,10 @@ int DXFLayerColor(const TLayer& layer) {
 
 // --- TDXFWrite --------------------------------------------------------------------------------
 
-TDXFWrite::TDXFWrite(const std::string& fileName) : fileName_(fileName) { Open(); }
+TDXFWrite::TDXFWrite(const std::string& fileName, const std::string& shownName)
+    : fileName_(fileName), shownName_(shownName.empty() ? fileName : shownName) {
+  Open();
+}
 
 TDXFWrite::TDXFWrite() : discard_(true) {}
 
@@ -154,10 +160,27 @@ void TDXFWrite::Open() {
     return;
   }
   if (file_) std::fclose(file_);
-  file_ = std::fopen(fileName_.c_str(), "wb");
-  if (!file_) throw platform::FileError("Cannot create file \"" + fileName_ + "\"");
-  buffer_.clear();
   failed_ = false;
+  error_ = 0;
+  file_ = std::fopen(fileName_.c_str(), "wb");
+  if (!file_) {
+    Failed(errno);
+    Raise(true);
+  }
+  buffer_.clear();
+}
+
+void TDXFWrite::Failed(int error) {
+  if (!failed_) error_ = error ? error : EIO;
+  failed_ = true;
+}
+
+void TDXFWrite::Raise(bool opening) const {
+  // As every save says it: the file the user named, and why.
+  const std::string text = lang::LangStringOr("1556", "Cannot write file") + " \"" + shownName_ + "\" (" +
+                           std::generic_category().message(error_ ? error_ : EIO) + ")";
+  if (opening) throw platform::FileError(text);
+  throw platform::WriteError(text);
 }
 
 void TDXFWrite::Rewrite() { Open(); }
@@ -165,7 +188,9 @@ void TDXFWrite::Rewrite() { Open(); }
 void TDXFWrite::Flush() {
   if (discard_) buffer_.clear();
   if (buffer_.empty()) return;
-  if (!file_ || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+  errno = 0;
+  if (!file_) Failed(EBADF);
+  else if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) Failed(errno);
   buffer_.clear();
 }
 
@@ -219,17 +244,22 @@ void TDXFWrite::WriteEndSection() { WriteGroup(0, "ENDSEC"); }
 void TDXFWrite::Finish() {
   Flush();
   if (discard_) return;
-  if (!file_) throw platform::WriteError("Cannot write file \"" + fileName_ + "\"");
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
+  if (!file_) {
+    Failed(EBADF);
+    Raise(false);
+  }
+  errno = 0;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) Failed(errno);
+  errno = 0;
+  if (std::fclose(file_) != 0) Failed(errno);
   file_ = nullptr;
-  if (failed_) throw platform::WriteError("Cannot write file \"" + fileName_ + "\"");
+  if (failed_) Raise(false);
 }
 
 // --- TDXF2DExport -----------------------------------------------------------------------------
 
-TDXF2DExport::TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing)
-    : writer_(std::make_unique<TDXFWrite>(fileName)), drawing_(drawing) {}
+TDXF2DExport::TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing, const std::string& shownName)
+    : writer_(std::make_unique<TDXFWrite>(fileName, shownName)), drawing_(drawing) {}
 
 TDXF2DExport::TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing)
     : writer_(std::move(writer)), drawing_(drawing) {}

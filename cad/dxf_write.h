@@ -48,8 +48,10 @@ enum TDXFSection : int { kDXFHeader = 0, kDXFTables = 1, kDXFBlocks = 2, kDXFEnt
 
 class TDXFWrite {
  public:
-  // Opens the file for writing, created or emptied; FileError when it cannot.
-  explicit TDXFWrite(const std::string& fileName);
+  // Opens the file for writing, created or emptied; FileError when it cannot. Errors name the file
+  // `shownName` (the file a save replaces with this one, a temporary), or `fileName` when it is
+  // empty, and say why.
+  explicit TDXFWrite(const std::string& fileName, const std::string& shownName = "");
   // A writer without a file that keeps nothing, for finding out what a drawing would write.
   TDXFWrite();
   // Closes the file; never raises (see Finish).
@@ -73,8 +75,8 @@ class TDXFWrite {
   void WriteEndSection();
   // Empties the file and starts again.
   void Rewrite();
-  // Hands every byte to the file and closes it; WriteError "Cannot write file "<name>"" when any
-  // write failed (a full disc), so a cut file is never taken for saved.
+  // Hands every byte to the file and closes it; WriteError "Cannot write file "<name>" (why)" when
+  // any write failed (a full disc), so a cut file is never taken for saved.
   void Finish();
 
   const std::string& FileName() const { return fileName_; }
@@ -83,8 +85,13 @@ class TDXFWrite {
   void Open();
   void Pair(int16_t code, std::string_view value);
   void Flush();
+  // The first error that made a write fail.
+  void Failed(int error);
+  [[noreturn]] void Raise(bool opening) const;
 
   std::string fileName_;
+  std::string shownName_;
+  int error_ = 0;
   std::FILE* file_ = nullptr;
   std::string buffer_;
   bool failed_ = false;
@@ -93,8 +100,9 @@ class TDXFWrite {
 
 class TDXF2DExport {
  public:
-  // FileError when the file cannot be made. The drawing is not owned; none writes nothing.
-  TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing);
+  // FileError when the file cannot be made. The drawing is not owned; none writes nothing. Errors
+  // name `shownName` when it is given (see TDXFWrite).
+  TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing, const std::string& shownName = "");
   ~TDXF2DExport();
   TDXF2DExport(const TDXF2DExport&) = delete;
   TDXF2DExport& operator=(const TDXF2DExport&) = delete;

@@ -42,6 +42,10 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     "754",
     // Backplot of a dialect that cannot be simulated.
     "782",
+    // The 2D view's perpendicular line and touching circle: prompts and why nothing was drawn.
+    "1550", "1551", "1552", "1553", "1554", "1555",
+    // A DXF file that could not be written.
+    "1556",
     // The translator's name, shown in the About window.
     "Autor",
 });

@@ -123,10 +123,32 @@ TEST_F(DXFWriteTest, GroupsAndLayerColours) {
 TEST_F(DXFWriteTest, WriteErrorsAreRaisedNotReportedAsSaved) {
   TKQCmp2D drawing;
   drawing.AddObject(-1, Line(0, 0, 10, 5));
-  TDXF2DExport full("/dev/full", &drawing);
-  full.WriteDXF();
-  EXPECT_THROW(full.Finish(), platform::WriteError);
-  EXPECT_THROW(TDXF2DExport("/nonexistent-folder/x.dxf", &drawing), platform::FileError);
+  // Each failure names the file the writer was told to show (a save's target, not its temporary),
+  // and why.
+  const struct {
+    const char* file;
+    bool opens;  // the failure comes at the end, not at the start
+    const char* message;
+  } failures[] = {
+      {"/dev/full", true, "Cannot write file \"drawing.dxf\" (No space left on device)"},
+      {"/nonexistent-folder/x.dxf", false, "Cannot write file \"drawing.dxf\" (No such file or directory)"},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.file);
+    try {
+      TDXF2DExport dxf(f.file, &drawing, "drawing.dxf");
+      ASSERT_TRUE(f.opens);
+      dxf.WriteDXF();
+      dxf.Finish();
+      ADD_FAILURE() << "no error";
+    } catch (const platform::WriteError& error) {
+      EXPECT_TRUE(f.opens);
+      EXPECT_EQ(error.Message(), f.message);
+    } catch (const platform::FileError& error) {
+      EXPECT_FALSE(f.opens);
+      EXPECT_EQ(error.Message(), f.message);
+    }
+  }
 
   // Dropped without Finish, a file has no end marker.
   testing_support::ScratchDir dir("dxf");
