@@ -74,12 +74,9 @@ const CadMenuEntry kCadMenu[] = {
 };
 
 // The entries with no construction behind them (the last three are there and do nothing at all):
-// disabled, so that no hint promises what they do not do. Line Perpend. and the tangent arc's
-// "1 entity + center point" pick an object and do nothing with it.
-const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",         "mnuLinePolar", "mnuLineTangentAngle",
-                                       "mnuLinePerp",    "mnuPointGrid",        "mnuEllipseOpen",
-                                       "mnuPolySemplify", "mnuWindowDelete"};
-const char* const kUnboundButtons[] = {"rbtTanTo1"};
+// disabled, so that no hint promises what they do not do.
+const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",     "mnuLinePolar",   "mnuLineTangentAngle",
+                                       "mnuPointGrid",   "mnuEllipseOpen",  "mnuPolySemplify", "mnuWindowDelete"};
 // Drop-down buttons none of whose entries works: nothing behind the body either.
 const char* const kEmptyDropDowns[] = {"lsbPoint"};
 
@@ -233,6 +230,12 @@ void TfrmMain::MyLineTangent2ArcClick() {
 void TfrmMain::MyLinePerpClick() {
   mode_ = 33;
   Prg2DStartCadOperation(CadOperation::LinePerpendicular);
+  ShowPickPrompt();
+}
+
+void TfrmMain::ShowPickPrompt() {
+  // The pick's own description is empty; once the object is picked its point is asked for.
+  if (Prg2DOperationRunning()) Messaggio(cad::FootFailureText(cad::TFootFailure::NoLineOrArc));
 }
 
 void TfrmMain::MyDeleteClick() {
@@ -295,7 +298,6 @@ void TfrmMain::OffsetChanged() {
 
 void TfrmMain::DisableUnboundCommands() {
   for (const char* name : kUnboundEntries) Get<QAction>(name)->setEnabled(false);
-  for (const char* name : kUnboundButtons) Get<QAbstractButton>(name)->setEnabled(false);
   for (const char* name : kEmptyDropDowns) {
     // The arrow part follows.
     auto* button = Get<QToolButton>(name);
@@ -498,6 +500,7 @@ void TfrmMain::ConnectCadHandlers() {
     if (!tanTo1->isChecked()) return;
     Get<QGroupBox>("grpArcTan")->hide();
     Prg2DStartCadOperation(CadOperation::ArcTangent1);
+    ShowPickPrompt();
   });
   click("rbtTanTo2", [this, tanTo2] {
     if (!tanTo2->isChecked()) return;
