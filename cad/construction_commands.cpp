@@ -235,7 +235,7 @@ void RunPointConstruction(TCADState& state, const TCADStateClass*& next, TPointC
   auto* p = dynamic_cast<TKQD2D_PickThenPointParam*>(state.Param);
   TKQViewport2D* view = prg.Viewport2D();
   if (p && p->PointGiven && view && view->CADCmp2D()) {
-    const TConstructionResult done = PointConstruction2D(*view->CADCmp2D(), kind, p->ObjectID, p->PickPoint, p->Point);
+    const TConstructionResult done = PointConstruction2D(*view->CADCmp2D(), kind, p->ObjectID, p->Point);
     if (!done.Message.empty()) Say(prg, done.Message);
     if (done.Changed) prg.RepaintAfterOperation();
   }
@@ -256,14 +256,14 @@ TMyPointAfterPick::TMyPointAfterPick(TCADPrg& prg, TCADPrgParam* param, const TC
   const int32_t id = PickedObjectID(view, *p);
   const TObject2D* object = id >= 0 ? view.CADCmp2D()->GetObject(id) : nullptr;
   if (!object || !HasPerpendicular2D(*object)) {
-    // Another pick, into the same parameter.
+    // Another pick, into the same parameter; the refresh takes the refused object's highlight away.
     p->SelectedObjects.Clear();
+    view.Refresh();
     if (object) Say(prg2d, FootFailureText(TFootFailure::NoLineOrArc));
     next = StateClassOf<TKQ2D_Select1Object>();
     return;
   }
   p->ObjectID = id;
-  p->PickPoint = p->CurrentPoint;
   SetDescription(PointPromptText(p->Kind));
 }
 
@@ -272,7 +272,7 @@ std::unique_ptr<TPrimitive2D> TMyPointAfterPick::Make(const TPoint2D& point, TFo
   TKQCmp2D* drawing = View2DOf(CADPrg()).CADCmp2D();
   const TObject2D* object = drawing ? drawing->GetObject(p.ObjectID) : nullptr;
   failure = TFootFailure::NoLineOrArc;
-  return object ? PointConstructionObject2D(p.Kind, *object, point, p.PickPoint, failure) : nullptr;
+  return object ? PointConstructionObject2D(p.Kind, *object, point, failure) : nullptr;
 }
 
 void TMyPointAfterPick::DrawPreview(TKQViewport2D& view) {

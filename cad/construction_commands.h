@@ -81,9 +81,8 @@ class TKQD2D_PickThenPointParam : public TKQD2D_SelectObjectsParam {
   explicit TKQD2D_PickThenPointParam(TPointConstruction kind);
 
   TPointConstruction Kind;
-  // Set once the object is picked: its ID and where it was picked.
+  // Set once the object is picked.
   int32_t ObjectID = -1;
-  TPoint2D PickPoint = Point2D(0, 0);
   // Set by the click after the pick.
   bool PointGiven = false;
   TPoint2D Point = Point2D(0, 0);

@@ -23,22 +23,17 @@ TFoot2D FootOnSegment(const TPoint2D& a, const TPoint2D& b, const TPoint2D& from
   return TFoot2D{TFootFailure::None, foot};
 }
 
-TFoot2D FootOnArc(const TArcPoints& arc, const TPoint2D& from, const TPoint2D& nearTo) {
+TFoot2D FootOnArc(const TArcPoints& arc, const TPoint2D& from) {
   const double distance = CartesianDistance2D(arc.Centre, from);
   if (distance <= GeometryTolerance()) return Failed(TFootFailure::AtTheCentre);
   if (IsPointOnArc2D(arc, from)) return Failed(TFootFailure::OnTheObject);
   const double ux = (from.X - arc.Centre.X) / distance, uy = (from.Y - arc.Centre.Y) / distance;
+  // The nearer point first.
   const TPoint2D feet[] = {Point2D(arc.Centre.X + arc.Radius * ux, arc.Centre.Y + arc.Radius * uy),
                            Point2D(arc.Centre.X - arc.Radius * ux, arc.Centre.Y - arc.Radius * uy)};
-  TFoot2D best = Failed(TFootFailure::BeyondTheEnds);
-  for (const TPoint2D& foot : feet) {
-    if (!IsPointOnArc2D(arc, foot)) continue;
-    if (best.Failure == TFootFailure::None &&
-        CartesianDistance2D(foot, nearTo) >= CartesianDistance2D(best.At, nearTo))
-      continue;
-    best = TFoot2D{TFootFailure::None, foot};
-  }
-  return best;
+  for (const TPoint2D& foot : feet)
+    if (IsPointOnArc2D(arc, foot)) return TFoot2D{TFootFailure::None, foot};
+  return Failed(TFootFailure::BeyondTheEnds);
 }
 
 }  // namespace
@@ -50,19 +45,18 @@ bool HasPerpendicular2D(const TObject2D& object) {
   return ReadArcOrCircle2D(object, arc);
 }
 
-TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from, const TPoint2D& nearTo) {
+TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from) {
   if (!IsFinitePoint2D(from)) return Failed(TFootFailure::OnTheObject);
   TPoint2D a, b;
   TArcPoints arc;
   if (ReadLine2D(object, a, b)) return FootOnSegment(a, b, from);
-  if (ReadArcOrCircle2D(object, arc)) return FootOnArc(arc, from, nearTo);
+  if (ReadArcOrCircle2D(object, arc)) return FootOnArc(arc, from);
   return Failed(TFootFailure::NoLineOrArc);
 }
 
 std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind, const TObject2D& object,
-                                                        const TPoint2D& point, const TPoint2D& pickPoint,
-                                                        TFootFailure& failure) {
-  const TFoot2D foot = PerpendicularFoot2D(object, CartesianPoint2D(point), CartesianPoint2D(pickPoint));
+                                                        const TPoint2D& point, TFootFailure& failure) {
+  const TFoot2D foot = PerpendicularFoot2D(object, CartesianPoint2D(point));
   failure = foot.Failure;
   if (failure != TFootFailure::None) return nullptr;
   const TPoint2D from = CartesianPoint2D(point);
@@ -74,12 +68,12 @@ std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind,
 }
 
 TConstructionResult PointConstruction2D(TKQCmp2D& drawing, TPointConstruction kind, int32_t id,
-                                        const TPoint2D& pickPoint, const TPoint2D& point) {
+                                        const TPoint2D& point) {
   TConstructionResult result;
   const TObject2D* object = drawing.GetObject(id);
   TFootFailure failure = TFootFailure::NoLineOrArc;
   std::unique_ptr<TPrimitive2D> made =
-      object ? PointConstructionObject2D(kind, *object, point, pickPoint, failure) : nullptr;
+      object ? PointConstructionObject2D(kind, *object, point, failure) : nullptr;
   if (!made) {
     result.Message = FootFailureText(failure);
     return result;

@@ -3,7 +3,7 @@
 // object at the foot of the perpendicular from the point, where the circle is tangent to it.
 //
 //   TConstructionResult done = PointConstruction2D(drawing, TPointConstruction::PerpendicularLine,
-//                                                  lineId, pickPoint, Point2D(5, 8));
+//                                                  lineId, Point2D(5, 8));
 //   if (!done.Changed) status(done.Message);   // the point lies on the line, ...
 #pragma once
 
@@ -37,21 +37,20 @@ struct TFoot2D {
 bool HasPerpendicular2D(const TObject2D& object);
 
 // The foot of the perpendicular from `from` (drawing coordinates) on the object. On a line, the
-// projection of `from`, within the segment. On an arc or circle, of the two points where the line
-// through the centre and `from` crosses it, those within the arc's span, the nearer to `nearTo`
-// (where the object was picked, so a click on the far side of a circle takes the far point).
-TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from, const TPoint2D& nearTo);
+// projection of `from`, within the segment. On an arc or circle, the nearer of the two points where
+// the line through the centre and `from` crosses it that lies within the arc's span (on a circle
+// always the nearer: the shortest way to it).
+TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from);
 
 // The new object, not added to any drawing (ID -1): the line from `point` to its foot, or the
 // circle centred at `point` through it. None, and why in `failure`, when there is no foot.
 std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind, const TObject2D& object,
-                                                        const TPoint2D& point, const TPoint2D& pickPoint,
-                                                        TFootFailure& failure);
+                                                        const TPoint2D& point, TFootFailure& failure);
 
 // Adds the construction to the drawing (on its current layer); nothing, with the reason in Message,
 // when the object `id` is gone or there is no foot.
 TConstructionResult PointConstruction2D(TKQCmp2D& drawing, TPointConstruction kind, int32_t id,
-                                        const TPoint2D& pickPoint, const TPoint2D& point);
+                                        const TPoint2D& point);
 
 // The status texts: the prompt for the point once the object is picked, and why nothing was made.
 std::string PointPromptText(TPointConstruction kind);

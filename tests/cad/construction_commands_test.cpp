@@ -293,7 +293,7 @@ TEST_F(CommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
        Point2D(4, 3), Point2D(4, 0)},
       {"touching circle", StartArcTangent1, {Point2D(5, 0), Point2D(2, -4)}, false, {}, true, false, Point2D(2, -4),
        Point2D(4, 0)},
-      {"touching circle of a circle, picked on its right", StartArcTangent1, {Point2D(-3, 5), Point2D(-1, 5)}, false,
+      {"touching circle of a circle", StartArcTangent1, {Point2D(-3, 5), Point2D(-1, 5)}, false,
        {}, true, false, Point2D(-1, 5), Point2D(2, 0)},
       {"a foot beyond the line, a point on it, then one that works", StartLinePerpendicular,
        {Point2D(5, 0), Point2D(12, 3), Point2D(4, 0), Point2D(4, 3)}, false, {beyond, on, ""}, true, true,
