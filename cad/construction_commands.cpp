@@ -306,7 +306,7 @@ bool TMyPointAfterPick::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, in
   TFootFailure failure;
   if (!Make(at, failure)) {
     // The object may have gone meanwhile: then there is nothing to wait for.
-    if (!View2DOf(prg).CADCmp2D() || !View2DOf(prg).CADCmp2D()->GetObject(p->ObjectID)) return FreeAndIdle(*this, next);
+    if (!view.CADCmp2D() || !view.CADCmp2D()->GetObject(p->ObjectID)) return FreeAndIdle(*this, next);
     Say(prg, FootFailureText(failure));
     said_ = true;
     return false;
