@@ -156,6 +156,8 @@ void TfrmMain::BuildWindow() {
   pnlVistaGrafica_->setGeometry(5, 5, kDesignWidth - 245, kDesignHeight - 37);
   // The 2D view over the drawing LocalCad, driven by the interaction program LocalPrg.
   VistaGrafica_ = Add(new cad::TKQViewport2D(pnlVistaGrafica_), "VistaGrafica");
+  // The grid over the objects, or the picture, which fills the view, would hide it.
+  VistaGrafica_->SetGridOnTop(true);
   VistaGrafica_->setGeometry(0, 0, kDesignWidth - 245, kDesignHeight - 37);
   VistaGrafica_->setContextMenuPolicy(Qt::CustomContextMenu);
   Add(new QObject(this), "LocalCad");

@@ -401,8 +401,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
     Break,              // two objects, then the break state
     MoveNode,           // one object, then its control points are edited
     LineTangent2Arcs,   // two objects, then the tangent line
-    LinePerpendicular,  // one object, then the perpendicular line
-    ArcTangent1,        // one object, then the tangent arc through a centre point
+    LinePerpendicular,  // one object, then a point: the line from it perpendicular to the object
+    ArcTangent1,        // one object, then a centre: the circle that touches the object
     ArcTangent2,        // two objects, then the tangent arc of the page's radius
     PickObjects,        // objects for the transform pages (SetPickedObjects)
     DeleteObjects,      // objects that go, one pick after another
@@ -424,6 +424,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // the running state's own text (or the page's) takes its place.
   void ClearFailureText();
   static bool IsTransformPage(int page);
+  // A transform page whose Done acts on the objects picked meanwhile.
+  static bool PicksForDone(int page);
+  // The status line asks for the object of Line Perpend. and the touching circle.
+  void ShowPickPrompt();
   void StopCommandPick();
   bool CommandActive() const { return commandActive_; }
   int CommandPage() const { return commandPage_; }

@@ -74,12 +74,9 @@ const CadMenuEntry kCadMenu[] = {
 };
 
 // The entries with no construction behind them (the last three are there and do nothing at all):
-// disabled, so that no hint promises what they do not do. Line Perpend. and the tangent arc's
-// "1 entity + center point" pick an object and do nothing with it.
-const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",         "mnuLinePolar", "mnuLineTangentAngle",
-                                       "mnuLinePerp",    "mnuPointGrid",        "mnuEllipseOpen",
-                                       "mnuPolySemplify", "mnuWindowDelete"};
-const char* const kUnboundButtons[] = {"rbtTanTo1"};
+// disabled, so that no hint promises what they do not do.
+const char* const kUnboundEntries[] = {"mnuCircleCtDia", "mnuArcPolar",     "mnuLinePolar",   "mnuLineTangentAngle",
+                                       "mnuPointGrid",   "mnuEllipseOpen",  "mnuPolySemplify", "mnuWindowDelete"};
 // Drop-down buttons none of whose entries works: nothing behind the body either.
 const char* const kEmptyDropDowns[] = {"lsbPoint"};
 
@@ -125,7 +122,7 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
     BeginCommand(e.page >= 0 ? e.page : kNoCommandPage);
     if (e.page >= 0) SetActivePage(e.page);
     if (e.run) (this->*e.run)();
-    if (IsTransformPage(e.page)) {
+    if (PicksForDone(e.page)) {
       picked_.clear();
       Prg2DStartCadOperation(CadOperation::PickObjects);
     }
@@ -138,6 +135,12 @@ void TfrmMain::RunCadMenuEntry(const std::string& entry) {
 
 bool TfrmMain::IsTransformPage(int page) {
   return std::any_of(std::begin(kTransformPages), std::end(kTransformPages), [page](const TransformPage& t) { return t.page == page; });
+}
+
+bool TfrmMain::PicksForDone(int page) {
+  // The mirror page has no Done: its "All entities" takes every object, so a pick there would go
+  // unused.
+  return IsTransformPage(page) && page != kPageMirror;
 }
 
 void TfrmMain::ClearFailureText() {
@@ -178,7 +181,7 @@ void TfrmMain::CommandOperationEnded(bool stopped) {
   } else if (!stopped && commandPage_ == kPageOffset) {
     // Done added the offset copy.
     EndCommand();
-  } else if (!stopped && (IsTransformPage(commandPage_) || commandPage_ == kPageFillet)) {
+  } else if (!stopped && (PicksForDone(commandPage_) || commandPage_ == kPageFillet)) {
     // A transform page picks until its Done, the fillet page rounds one corner after another until
     // it is closed: the next pick starts once the ended one has gone.
     const int page = commandPage_;
@@ -227,6 +230,12 @@ void TfrmMain::MyLineTangent2ArcClick() {
 void TfrmMain::MyLinePerpClick() {
   mode_ = 33;
   Prg2DStartCadOperation(CadOperation::LinePerpendicular);
+  ShowPickPrompt();
+}
+
+void TfrmMain::ShowPickPrompt() {
+  // The pick's own description is empty; once the object is picked its point is asked for.
+  if (Prg2DOperationRunning()) Messaggio(cad::FootFailureText(cad::TFootFailure::NoLineOrArc));
 }
 
 void TfrmMain::MyDeleteClick() {
@@ -289,7 +298,6 @@ void TfrmMain::OffsetChanged() {
 
 void TfrmMain::DisableUnboundCommands() {
   for (const char* name : kUnboundEntries) Get<QAction>(name)->setEnabled(false);
-  for (const char* name : kUnboundButtons) Get<QAbstractButton>(name)->setEnabled(false);
   for (const char* name : kEmptyDropDowns) {
     // The arrow part follows.
     auto* button = Get<QToolButton>(name);
@@ -492,6 +500,7 @@ void TfrmMain::ConnectCadHandlers() {
     if (!tanTo1->isChecked()) return;
     Get<QGroupBox>("grpArcTan")->hide();
     Prg2DStartCadOperation(CadOperation::ArcTangent1);
+    ShowPickPrompt();
   });
   click("rbtTanTo2", [this, tanTo2] {
     if (!tanTo2->isChecked()) return;

@@ -81,8 +81,9 @@ void TfrmMain::Cad2DTranslateAll(double dx, double dy) {
 bool TfrmMain::Cad2DHasDxfEntity() { return cad::TDXF2DExport::HasEntity(LocalCad_); }
 
 void TfrmMain::Cad2DWriteDxf(const std::string& path) {
-  platform::WriteThroughTemporary(path, [this](const std::string& temporary) {
-    cad::TDXF2DExport dxf(temporary, &LocalCad_);
+  platform::WriteThroughTemporary(path, [this, &path](const std::string& temporary) {
+    // Its errors name the file the user chose, not the hidden temporary.
+    cad::TDXF2DExport dxf(temporary, &LocalCad_, path);
     dxf.WriteDXF();
     dxf.Finish();
   });

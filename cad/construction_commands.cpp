@@ -204,12 +204,129 @@ TMyLineaTan2A::TMyLineaTan2A(TCADPrg& prg, TCADPrgParam* param, const TCADStateC
       true);
 }
 
+TKQD2D_PickThenPointParam::TKQD2D_PickThenPointParam(TPointConstruction kind)
+    : TKQD2D_SelectObjectsParam(5, StateClassOf<TMyPointAfterPick>()), Kind(kind) {}
+
+namespace {
+
+void Say(TKQPrg2D& prg, const std::string& text) {
+  if (prg.OnConstructionMessage) prg.OnConstructionMessage(text);
+}
+
+// The object picked first, looked up in the drawing by address (it may have gone since).
+int32_t PickedObjectID(TKQViewport2D& view, TKQD2D_SelectObjectsParam& p) {
+  TGraphicObject* picked = nullptr;
+  {
+    auto it = p.SelectedObjects.GetIterator();
+    picked = it->First();
+  }
+  if (!picked || !view.CADCmp2D()) return -1;
+  auto objects = view.CADCmp2D()->ObjectsIterator();
+  for (TGraphicObject* o = objects->First(); o; o = objects->Next())
+    if (o == picked) return o->ID;
+  return -1;
+}
+
+const TCADStateClass* ConstructionOf(TPointConstruction kind) {
+  return kind == TPointConstruction::PerpendicularLine ? StateClassOf<TMyLineaPer>() : StateClassOf<TMyArcoTan1>();
+}
+
+void RunPointConstruction(TCADState& state, const TCADStateClass*& next, TPointConstruction kind) {
+  TKQPrg2D& prg = Prg2DOf(state.CADPrg());
+  auto* p = dynamic_cast<TKQD2D_PickThenPointParam*>(state.Param);
+  TKQViewport2D* view = prg.Viewport2D();
+  if (p && p->PointGiven && view && view->CADCmp2D()) {
+    const TConstructionResult done = PointConstruction2D(*view->CADCmp2D(), kind, p->ObjectID, p->Point);
+    if (!done.Message.empty()) Say(prg, done.Message);
+    if (done.Changed) prg.RepaintAfterOperation();
+  }
+  FreeAndIdle(state, next);
+}
+
+}  // namespace
+
+TMyPointAfterPick::TMyPointAfterPick(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next)
+    : TCADState(prg, param, next) {
+  auto* p = dynamic_cast<TKQD2D_PickThenPointParam*>(param);
+  if (!p) {
+    FreeAndIdle(*this, next);
+    return;
+  }
+  TKQPrg2D& prg2d = Prg2DOf(prg);
+  TKQViewport2D& view = View2DOf(prg);
+  const int32_t id = PickedObjectID(view, *p);
+  const TObject2D* object = id >= 0 ? view.CADCmp2D()->GetObject(id) : nullptr;
+  if (!object || !HasPerpendicular2D(*object)) {
+    // Another pick, into the same parameter; the refresh takes the refused object's highlight away.
+    p->SelectedObjects.Clear();
+    view.Refresh();
+    if (object) Say(prg2d, FootFailureText(TFootFailure::NoLineOrArc));
+    next = StateClassOf<TKQ2D_Select1Object>();
+    return;
+  }
+  p->ObjectID = id;
+  SetDescription(PointPromptText(p->Kind));
+}
+
+std::unique_ptr<TPrimitive2D> TMyPointAfterPick::Make(const TPoint2D& point, TFootFailure& failure) {
+  auto& p = static_cast<TKQD2D_PickThenPointParam&>(*Param);
+  TKQCmp2D* drawing = View2DOf(CADPrg()).CADCmp2D();
+  const TObject2D* object = drawing ? drawing->GetObject(p.ObjectID) : nullptr;
+  failure = TFootFailure::NoLineOrArc;
+  return object ? PointConstructionObject2D(p.Kind, *object, point, failure) : nullptr;
+}
+
+void TMyPointAfterPick::DrawPreview(TKQViewport2D& view) {
+  if (preview_) view.DrawRubberObject(*preview_, false);
+}
+
+bool TMyPointAfterPick::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState,
+                                const TCADStateClass*& next) {
+  auto* p = static_cast<TKQD2D_PickThenPointParam*>(Param);
+  if (!p) return false;
+  TKQPrg2D& prg = Prg2DOf(CADPrg());
+  TKQViewport2D& view = View2DOf(prg);
+  auto draw = [&] { DrawPreview(view); };
+  if (kind == cadViewportPainted) {
+    band_.Show(view, draw);
+    return false;
+  }
+  if (kind == cadMouseMove) {
+    band_.Hide(view, draw);
+    TFootFailure failure;
+    preview_ = Make(prg.GetSnappedPoint(), failure);
+    band_.Show(view, draw);
+    return false;
+  }
+  if (kind == cadUserDefined && key == CADPRG_CANCEL) {
+    band_.Hide(view, draw);
+    return FreeAndIdle(*this, next);
+  }
+  if (kind != cadMouseUp || button != cmbLeft) return false;
+  const TPoint2D at = prg.GetSnappedPoint();
+  TFootFailure failure;
+  if (!Make(at, failure)) {
+    // The object may have gone meanwhile: then there is nothing to wait for.
+    if (!view.CADCmp2D() || !view.CADCmp2D()->GetObject(p->ObjectID)) return FreeAndIdle(*this, next);
+    Say(prg, FootFailureText(failure));
+    said_ = true;
+    return false;
+  }
+  band_.Hide(view, draw);
+  // The reason given for an earlier click goes with the point that works.
+  if (said_) Say(prg, "");
+  p->Point = at;
+  p->PointGiven = true;
+  next = ConstructionOf(p->Kind);
+  return true;
+}
+
 TMyArcoTan1::TMyArcoTan1(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
-  FreeAndIdle(*this, next);
+  RunPointConstruction(*this, next, TPointConstruction::TouchingCircle);
 }
 
 TMyLineaPer::TMyLineaPer(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next) : TCADState(prg, param, next) {
-  FreeAndIdle(*this, next);
+  RunPointConstruction(*this, next, TPointConstruction::PerpendicularLine);
 }
 
 bool StartTrim(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
@@ -241,12 +358,22 @@ bool StartArcTangent2(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
   return StartSelectTwoObjects(prg, StateClassOf<TMyArcoTan2>(), std::move(onSelected));
 }
 
+namespace {
+
+bool StartPickThenPoint(TKQPrg2D& prg, TPointConstruction kind, TSelectedObjectEvent onSelected) {
+  auto param = std::make_unique<TKQD2D_PickThenPointParam>(kind);
+  param->OnSelected = std::move(onSelected);
+  return prg.StartOperation(StateClassOf<TKQ2D_Select1Object>(), std::move(param));
+}
+
+}  // namespace
+
 bool StartArcTangent1(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
-  return StartSelectOneObject(prg, StateClassOf<TMyArcoTan1>(), std::move(onSelected));
+  return StartPickThenPoint(prg, TPointConstruction::TouchingCircle, std::move(onSelected));
 }
 
 bool StartLinePerpendicular(TKQPrg2D& prg, TSelectedObjectEvent onSelected) {
-  return StartSelectOneObject(prg, StateClassOf<TMyLineaPer>(), std::move(onSelected));
+  return StartPickThenPoint(prg, TPointConstruction::PerpendicularLine, std::move(onSelected));
 }
 
 }  // namespace cad

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "cad/kq2d_tasks.h"
+#include "cad/perpendicular2d.h"
 
 namespace cad {
 
@@ -73,8 +74,42 @@ inline constexpr const char* kNoOffsetText = "Only a line, an arc or a circle ha
 inline constexpr const char* kOffsetTooLargeText = "The arc or circle has no offset at this distance";
 inline constexpr const char* kOffsetZeroText = "Give the offset a distance";
 
-// Tangent arc from one object and a centre point, and the perpendicular line: no construction yet;
-// they free their parameter and go idle.
+// The one-object pick of "Line Perpend." and "1 entity + center point", and the point that follows
+// it (TMyPointAfterPick), handed on to the construction state.
+class TKQD2D_PickThenPointParam : public TKQD2D_SelectObjectsParam {
+ public:
+  explicit TKQD2D_PickThenPointParam(TPointConstruction kind);
+
+  TPointConstruction Kind;
+  // Set once the object is picked.
+  int32_t ObjectID = -1;
+  // Set by the click after the pick.
+  bool PointGiven = false;
+  TPoint2D Point = Point2D(0, 0);
+};
+
+// After the pick: the construction follows the pointer as a rubber band and a click gives its point;
+// then the construction state. An object that is no line, arc or circle is reported and the pick
+// starts again; a point with nothing to construct (on the object, a foot beyond its ends, the
+// centre) is reported and another may be clicked. Cancel ends it with the drawing as it was.
+class TMyPointAfterPick : public TCADState {
+ public:
+  TMyPointAfterPick(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
+  bool OnEvent(TCADPrgEvent kind, TCADPrgMouseButton button, int key, platform::TShiftState shift,
+               const TCADStateClass*& next) override;
+
+ private:
+  // The construction for `point`; none (and why) when there is nothing to construct.
+  std::unique_ptr<TPrimitive2D> Make(const TPoint2D& point, TFootFailure& failure);
+  void DrawPreview(TKQViewport2D& view);
+  std::unique_ptr<TPrimitive2D> preview_;
+  TRubberBand band_;
+  bool said_ = false;
+};
+
+// The constructions, each done in its creation with the point given after the pick: the circle
+// centred at the point that touches the picked object, and the line from the point perpendicular
+// to it. They free the parameter and go idle (any other parameter: they just end).
 class TMyArcoTan1 : public TCADState {
  public:
   TMyArcoTan1(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& next);
@@ -102,7 +137,7 @@ bool StartExtend(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 bool StartOffset(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 // "2 entities" of the tangent arc page.
 bool StartArcTangent2(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
-// "1 entity + center point" and "Line Perpend.": one-object picks.
+// "1 entity + center point" and "Line Perpend.": a one-object pick, then a point.
 bool StartArcTangent1(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 bool StartLinePerpendicular(TKQPrg2D& prg, TSelectedObjectEvent onSelected);
 

@@ -1,8 +1,10 @@
 #include "cad/dxf_write.h"
 
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <numbers>
+#include <system_error>
 
 #include "cad/blocks2d.h"
 #include "cad/curves2d.h"
@@ -141,7 +143,10 @@ int DXFLayerColor(const TLayer& layer) {
 
 // --- TDXFWrite --------------------------------------------------------------------------------
 
-TDXFWrite::TDXFWrite(const std::string& fileName) : fileName_(fileName) { Open(); }
+TDXFWrite::TDXFWrite(const std::string& fileName, const std::string& shownName)
+    : fileName_(fileName), shownName_(shownName.empty() ? fileName : shownName) {
+  Open();
+}
 
 TDXFWrite::TDXFWrite() : discard_(true) {}
 
@@ -155,10 +160,27 @@ void TDXFWrite::Open() {
     return;
   }
   if (file_) std::fclose(file_);
-  file_ = std::fopen(fileName_.c_str(), "wb");
-  if (!file_) throw platform::FileError(platform::TextFormat("1333", "Cannot create file \"%1\"", {fileName_}));
-  buffer_.clear();
   failed_ = false;
+  error_ = 0;
+  file_ = std::fopen(fileName_.c_str(), "wb");
+  if (!file_) {
+    Failed(errno);
+    Raise(true);
+  }
+  buffer_.clear();
+}
+
+void TDXFWrite::Failed(int error) {
+  if (!failed_) error_ = error ? error : EIO;
+  failed_ = true;
+}
+
+void TDXFWrite::Raise(bool opening) const {
+  // As every save says it: the file the user named, and why.
+  const std::string text = platform::TextFormat("1334", "Cannot write file \"%1\" (%2)",
+                                                {shownName_, std::generic_category().message(error_ ? error_ : EIO)});
+  if (opening) throw platform::FileError(text);
+  throw platform::WriteError(text);
 }
 
 void TDXFWrite::Rewrite() { Open(); }
@@ -166,7 +188,9 @@ void TDXFWrite::Rewrite() { Open(); }
 void TDXFWrite::Flush() {
   if (discard_) buffer_.clear();
   if (buffer_.empty()) return;
-  if (!file_ || std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) failed_ = true;
+  errno = 0;
+  if (!file_) Failed(EBADF);
+  else if (std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) Failed(errno);
   buffer_.clear();
 }
 
@@ -220,17 +244,22 @@ void TDXFWrite::WriteEndSection() { WriteGroup(0, "ENDSEC"); }
 void TDXFWrite::Finish() {
   Flush();
   if (discard_) return;
-  if (!file_) throw platform::WriteError(platform::TextFormat("1337", "Cannot write file \"%1\"", {fileName_}));
-  if (std::fflush(file_) != 0 || std::ferror(file_)) failed_ = true;
-  if (std::fclose(file_) != 0) failed_ = true;
+  if (!file_) {
+    Failed(EBADF);
+    Raise(false);
+  }
+  errno = 0;
+  if (std::fflush(file_) != 0 || std::ferror(file_)) Failed(errno);
+  errno = 0;
+  if (std::fclose(file_) != 0) Failed(errno);
   file_ = nullptr;
-  if (failed_) throw platform::WriteError(platform::TextFormat("1337", "Cannot write file \"%1\"", {fileName_}));
+  if (failed_) Raise(false);
 }
 
 // --- TDXF2DExport -----------------------------------------------------------------------------
 
-TDXF2DExport::TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing)
-    : writer_(std::make_unique<TDXFWrite>(fileName)), drawing_(drawing) {}
+TDXF2DExport::TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing, const std::string& shownName)
+    : writer_(std::make_unique<TDXFWrite>(fileName, shownName)), drawing_(drawing) {}
 
 TDXF2DExport::TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing)
     : writer_(std::move(writer)), drawing_(drawing) {}
@@ -240,6 +269,7 @@ TDXF2DExport::~TDXF2DExport() = default;
 void TDXF2DExport::WriteDXF() {
   if (!drawing_) return;
   writer_->Rewrite();
+  FindPlacedBlocks();
   MarkUsedLayers();
   WriteHeader();
   WriteTables();
@@ -263,6 +293,35 @@ bool TDXF2DExport::HasEntity(TKQCmp2D& drawing) {
   return false;
 }
 
+void TDXF2DExport::FindPlacedIn(TGraphicObject& object, std::unordered_set<const TGraphicObject*>& found) {
+  if (auto* placement = As<TBlock2D>(object)) {
+    TSourceBlock2D* source = placement->SourceBlock();
+    // Each block once, however often it is placed: blocks that place one another twice over would
+    // otherwise be walked an exponential number of times.
+    if (!source || !found.insert(source).second) return;
+    // WriteBlocks writes every object of a block.
+    auto it = source->Objects().GetIterator();
+    for (TGraphicObject* child = it->First(); child; child = it->Next()) FindPlacedIn(*child, found);
+  } else if (auto* group = As<TContainer2D>(object)) {
+    auto it = group->Objects().GetIterator();
+    for (TGraphicObject* child = it->First(); child; child = it->Next())
+      if (child->ToBeSaved) FindPlacedIn(*child, found);
+  }
+}
+
+void TDXF2DExport::FindPlacedBlocks() {
+  std::unordered_set<const TGraphicObject*> found;
+  {
+    auto it = drawing_->ObjectsIterator();
+    for (TGraphicObject* o = it->First(); o; o = it->Next())
+      if (o->ToBeSaved) FindPlacedIn(*o, found);
+  }
+  placed_.clear();
+  auto it = drawing_->SourceBlocksIterator();
+  for (TGraphicObject* o = it->First(); o; o = it->Next())
+    if (auto* block = As<TSourceBlock2D>(*o); block && found.count(block)) placed_.push_back(block);
+}
+
 void TDXF2DExport::MarkUsed(TGraphicObject& object) {
   used_[object.Layer] = true;
   if (auto* group = As<TContainer2D>(object)) {
@@ -279,9 +338,8 @@ void TDXF2DExport::MarkUsedLayers() {
     for (TGraphicObject* o = it->First(); o; o = it->Next())
       if (o->ToBeSaved) MarkUsed(*o);
   }
-  // The blocks' objects are written too, so their layers need records.
-  auto it = drawing_->SourceBlocksIterator();
-  for (TGraphicObject* o = it->First(); o; o = it->Next()) MarkUsed(*o);
+  // The objects of the blocks written need their layers' records too.
+  for (TSourceBlock2D* block : placed_) MarkUsed(*block);
 }
 
 void TDXF2DExport::WriteHeader() {
@@ -340,10 +398,8 @@ void TDXF2DExport::WriteTables() {
 void TDXF2DExport::WriteBlocks() {
   TDXFWrite& w = *writer_;
   w.WriteStartSection(kDXFBlocks);
-  auto it = drawing_->SourceBlocksIterator();
-  for (TGraphicObject* o = it->First(); o; o = it->Next()) {
-    auto* block = As<TSourceBlock2D>(*o);
-    if (!block) continue;  // only a named block can be defined
+  // Only the blocks the drawing places: the block library beside the program is no part of it.
+  for (TSourceBlock2D* block : placed_) {
     // A placement draws its source block through its own transform: the block's base is the origin.
     w.WriteGroup(0, "BLOCK");
     w.WriteGroup(8, LayerName(*block));

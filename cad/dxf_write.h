@@ -16,6 +16,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_set>
+#include <vector>
 
 #include "cad/geometry.h"
 #include "platform/canvas.h"
@@ -25,6 +27,7 @@ namespace cad {
 class TKQCmp2D;
 class TLayer;
 class TGraphicObject;
+class TSourceBlock2D;
 
 // The standard DXF colour-index palette (entry 0 black, 1 red ... 7 white, 8 and 9 greys, then the
 // hue ramps and six greys), as red, green and blue.
@@ -45,8 +48,10 @@ enum TDXFSection : int { kDXFHeader = 0, kDXFTables = 1, kDXFBlocks = 2, kDXFEnt
 
 class TDXFWrite {
  public:
-  // Opens the file for writing, created or emptied; FileError when it cannot.
-  explicit TDXFWrite(const std::string& fileName);
+  // Opens the file for writing, created or emptied; FileError when it cannot. Errors name the file
+  // `shownName` (the file a save replaces with this one, a temporary), or `fileName` when it is
+  // empty, and say why.
+  explicit TDXFWrite(const std::string& fileName, const std::string& shownName = "");
   // A writer without a file that keeps nothing, for finding out what a drawing would write.
   TDXFWrite();
   // Closes the file; never raises (see Finish).
@@ -70,8 +75,8 @@ class TDXFWrite {
   void WriteEndSection();
   // Empties the file and starts again.
   void Rewrite();
-  // Hands every byte to the file and closes it; WriteError "Cannot write file "<name>"" when any
-  // write failed (a full disc), so a cut file is never taken for saved.
+  // Hands every byte to the file and closes it; WriteError "Cannot write file "<name>" (why)" when
+  // any write failed (a full disc), so a cut file is never taken for saved.
   void Finish();
 
   const std::string& FileName() const { return fileName_; }
@@ -80,8 +85,13 @@ class TDXFWrite {
   void Open();
   void Pair(int16_t code, std::string_view value);
   void Flush();
+  // The first error that made a write fail.
+  void Failed(int error);
+  [[noreturn]] void Raise(bool opening) const;
 
   std::string fileName_;
+  std::string shownName_;
+  int error_ = 0;
   std::FILE* file_ = nullptr;
   std::string buffer_;
   bool failed_ = false;
@@ -90,16 +100,18 @@ class TDXFWrite {
 
 class TDXF2DExport {
  public:
-  // FileError when the file cannot be made. The drawing is not owned; none writes nothing.
-  TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing);
+  // FileError when the file cannot be made. The drawing is not owned; none writes nothing. Errors
+  // name `shownName` when it is given (see TDXFWrite).
+  TDXF2DExport(const std::string& fileName, TKQCmp2D* drawing, const std::string& shownName = "");
   ~TDXF2DExport();
   TDXF2DExport(const TDXF2DExport&) = delete;
   TDXF2DExport& operator=(const TDXF2DExport&) = delete;
 
-  // Empties the file, marks the used layers (those of the objects to be saved) and writes the
-  // header, the tables, the blocks (each source block as a BLOCK with its objects, so that every
-  // INSERT names a defined block) and the entities (every object to be saved through the entity
-  // writer; groups give their children).
+  // Empties the file, marks the used layers (those of the objects to be saved and of the blocks
+  // written) and writes the header, the tables, the blocks (each source block the objects place,
+  // directly or through other blocks, as a BLOCK with its objects, so that every INSERT names a
+  // defined block; none when nothing is placed) and the entities (every object to be saved through
+  // the entity writer; groups give their children).
   void WriteDXF();
   // 0 "EOF", then the writer's Finish.
   void Finish();
@@ -119,6 +131,9 @@ class TDXF2DExport {
 
  private:
   TDXF2DExport(std::unique_ptr<TDXFWrite> writer, TKQCmp2D* drawing);
+  // The source blocks the objects to be saved place, through every level, in the drawing's order.
+  void FindPlacedBlocks();
+  void FindPlacedIn(TGraphicObject& object, std::unordered_set<const TGraphicObject*>& found);
   void MarkUsedLayers();
   void MarkUsed(TGraphicObject& object);
   void WriteHeader();
@@ -134,6 +149,7 @@ class TDXF2DExport {
   std::unique_ptr<TDXFWrite> writer_;
   TKQCmp2D* drawing_;
   std::array<bool, 256> used_{};
+  std::vector<TSourceBlock2D*> placed_;
   int64_t entities_ = 0;  // entities begun since the writer was made
 };
 

@@ -20,6 +20,7 @@
 #include "cad/construction.h"
 #include "cad/construction_commands.h"
 #include "cad/corner2d.h"
+#include "cad/perpendicular2d.h"
 #include "cad/viewport2d.h"
 #include "main_window_fixture.h"
 
@@ -96,12 +97,14 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
       {"mnuMoveNode", "lsbModify", 11, "h212", Op::MoveNode, 18},
       {"mnuTranslate", "lsbXform", 13, "h213", Op::PickObjects, 999},
       {"mnuRotate", "lsbXform", 14, "h214", Op::PickObjects, 999},
-      {"mnuMirror", "lsbXform", 15, "h215", Op::PickObjects, 999},
+      // The mirror page's "All entities" takes every object: it starts no pick.
+      {"mnuMirror", "lsbXform", 15, "h215", {}, 999},
       {"mnuScale", "lsbXform", 16, "h216", Op::PickObjects, 999},
       {"mnuOffset", "lsbXform", 17, "h217", Op::Offset, 20},
       {"mnuDelete", "lsbDelete", 19, "Delete: pick", Op::DeleteObjects, 21},
       {"mnuDeleteSmall", "lsbDelete", 26, "h222", {}, 999},  {"mnuUndelete", "lsbDelete", 21, "h223", {}, 999},
       {"mnuLineTangent2Arc", "lsbLine", 29, "h244", Op::LineTangent2Arcs, 31},
+      {"mnuLinePerp", "lsbLine", 31, "h246", Op::LinePerpendicular, 33},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.entry);
@@ -135,7 +138,7 @@ TEST_F(CadCommandsTest, EachMenuEntrySetsItsButtonAndStartsItsOperation) {
 TEST_F(CadCommandsTest, UnboundCommandsAreDisabled) {
   CadMain& w = StartCad();
   Open(picture_);
-  const char* const unbound[] = {"mnuCircleCtDia", "mnuArcPolar", "mnuLinePolar", "mnuLineTangentAngle", "mnuLinePerp",
+  const char* const unbound[] = {"mnuCircleCtDia", "mnuArcPolar", "mnuLinePolar", "mnuLineTangentAngle",
                                  "mnuPointGrid", "mnuEllipseOpen", "mnuPolySemplify", "mnuWindowDelete"};
   std::vector<std::pair<QImage, QString>> before;
   for (const char* button : {"lsbArc", "lsbLine", "lsbModify", "lsbDelete"})
@@ -150,7 +153,7 @@ TEST_F(CadCommandsTest, UnboundCommandsAreDisabled) {
   for (const char* button : {"lsbArc", "lsbLine", "lsbModify", "lsbDelete"})
     after.push_back({Image(Get<QToolButton>(button)->icon()), Get<QToolButton>(button)->toolTip()});
   EXPECT_EQ(after, before);
-  EXPECT_FALSE(Get<QWidget>("rbtTanTo1")->isEnabled()) << "the tangent arc through a centre point";
+  EXPECT_TRUE(Get<QWidget>("rbtTanTo1")->isEnabled()) << "the touching circle round a centre point";
   EXPECT_TRUE(Get<QWidget>("rbtTanTo2")->isEnabled());
   for (int pass = 0; pass < 2; ++pass) {
     SCOPED_TRACE(pass);
@@ -161,7 +164,7 @@ TEST_F(CadCommandsTest, UnboundCommandsAreDisabled) {
     w.nol_cboLangChange();
   }
   // The bound entries stay enabled.
-  for (const char* entry : {"mnuFillet", "mnuExtend", "mnuChangeLayer", "mnuOffset", "mnuTrim", "mnuArcTangent"})
+  for (const char* entry : {"mnuFillet", "mnuExtend", "mnuChangeLayer", "mnuOffset", "mnuTrim", "mnuArcTangent", "mnuLinePerp"})
     EXPECT_TRUE(Get<QAction>(entry)->isEnabled()) << entry;
 }
 
@@ -555,6 +558,8 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
       {"mnuExtend", End::Picks, nullptr, onBoth},  {"mnuChangeLayer", End::Esc, nullptr, onLine},
       {"mnuChangeLayer", End::Cancel, nullptr, {}}, {"mnuOffset", End::Esc, nullptr, onLine},
       {"mnuOffset", End::Cancel, nullptr, {}},     {"mnuOffset", End::Done, "sbtOffsetOk", onLine},
+      {"mnuLinePerp", End::Esc, nullptr, onLine},  {"mnuLinePerp", End::Cancel, nullptr, {}},
+      {"mnuLinePerp", End::Picks, nullptr, {{120, 100}, {130, 120}}},
       // Last: it mirrors the lines away.
       {"mnuMirror", End::Done, "sbtMirrorAll", {}},
   };
@@ -565,8 +570,8 @@ TEST_F(CadCommandsTest, EveryCommandEndsWithThePagesItFound) {
     } else {
       Click(row.start);
     }
-    // Change Layer leaves the pages as they are; the others show their own page or none.
-    if (std::string(row.start) != "mnuChangeLayer") {
+    // Change Layer and Line Perpend. leave the pages as they are; the others show their own page or none.
+    if (std::string(row.start) != "mnuChangeLayer" && std::string(row.start) != "mnuLinePerp") {
       EXPECT_NE(ShownPages(), before);
     }
     EXPECT_EQ(w.RememberedPages(), wizard);
@@ -701,6 +706,75 @@ TEST_F(CadCommandsTest, TheWheelZoomsThe2DView) {
   wheel(-120);
   wheel(-120);
   EXPECT_GT(width(), before);
+}
+
+// Line Perpend. and "1 entity + center point" on the real view: the object, then the point; the
+// line ends its command, the circle waits on its page for the next; a point with nothing to draw is
+// said in the status line; Esc at any step leaves the drawing as it was and gives the wizard back.
+TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
+  enum class Made { Nothing, Line, Circle };
+  struct Row {
+    const char* what;
+    bool circle;  // "1 entity + center point", else Line Perpend.
+    std::vector<std::pair<double, double>> clicks;
+    bool esc;
+    Made made;
+    bool active;  // the command still runs at the end
+    std::string status;
+  };
+  const std::string beyond = cad::FootFailureText(cad::TFootFailure::BeyondTheEnds);
+  const Row rows[] = {
+      {"the perpendicular line", false, {{20, 0}, {30, 15}}, false, Made::Line, false, ""},
+      {"the touching circle", true, {{20, 0}, {30, 15}}, false, Made::Circle, true, ""},
+      {"Esc after the pick", false, {{20, 0}}, true, Made::Nothing, false, ""},
+      {"Esc after the pick of the circle", true, {{20, 0}}, true, Made::Nothing, false, ""},
+      {"a foot beyond the line's ends", false, {{20, 0}, {130, 15}}, false, Made::Nothing, true, beyond},
+      {"a foot beyond, then Esc", false, {{20, 0}, {130, 15}}, true, Made::Nothing, false, ""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing_support::RecordingMain& w = StartShown();
+    const int32_t line = AddLine(0, 0, 100, 0);
+    w.VistaGrafica().ShowWindowRect(cad::Rect2D(-10, -40, 150, 60));
+    const std::vector<int> pages = ShownPages();
+    if (row.circle) {
+      Get<QAction>("mnuArcTangent")->trigger();
+      Click("rbtTanTo1");
+    } else {
+      Get<QAction>("mnuLinePerp")->trigger();
+    }
+    ASSERT_TRUE(w.LocalPrg().IsBusy());
+    EXPECT_EQ(Status(), cad::FootFailureText(cad::TFootFailure::NoLineOrArc)) << "the pick asks for the object";
+    ClickDrawing(row.clicks);
+    if (row.esc) w.FormKeyPress(Qt::Key_Escape);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(w.CommandActive(), row.active);
+    EXPECT_EQ(w.LocalPrg().IsBusy(), row.status != "");
+    if (!row.status.empty()) {
+      EXPECT_EQ(Status(), row.status);
+    }
+    if (!row.active) {
+      EXPECT_EQ(ShownPages(), pages) << "the wizard back";
+    }
+    ASSERT_EQ(Cad().NumObjects(), row.made == Made::Nothing ? 1 : 2);
+    EXPECT_NEAR(FirstPoint(line).X, 0, 1e-9) << "the picked line as it was";
+    if (row.made == Made::Nothing) continue;
+    auto* made = dynamic_cast<cad::TPrimitive2D*>(LastObject());
+    ASSERT_NE(made, nullptr);
+    const cad::TPoint2D p0 = cad::CartesianPoint2D(cad::DrawingPoint2D(*made, 0));
+    const cad::TPoint2D p1 = cad::CartesianPoint2D(cad::DrawingPoint2D(*made, 1));
+    // The point is the clicked one, as near as a pixel of the view takes it.
+    EXPECT_NEAR(p0.X, 30, 0.5);
+    EXPECT_NEAR(p0.Y, 15, 0.5);
+    if (row.made == Made::Line) {
+      ASSERT_NE(dynamic_cast<cad::TLine2D*>(made), nullptr);
+      EXPECT_NEAR(p1.X, p0.X, 1e-9) << "perpendicular";
+      EXPECT_NEAR(p1.Y, 0, 1e-9) << "ends on the line";
+    } else {
+      ASSERT_NE(dynamic_cast<cad::TCerchio2D*>(made), nullptr);
+      EXPECT_NEAR(std::hypot(p1.X - p0.X, p1.Y - p0.Y), p0.Y, 1e-9) << "touches the line";
+    }
+  }
 }
 
 }  // namespace

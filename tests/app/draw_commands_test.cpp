@@ -16,6 +16,7 @@
 #include "ezdxf_reader.h"
 #include "main_window_fixture.h"
 #include "platform/qt_dialogs.h"
+#include "save_faults.h"
 
 namespace {
 
@@ -174,6 +175,19 @@ TEST_F(DrawCommandsTest, DrawnCircleAndArcAreInTheDxfSave) {
   ASSERT_TRUE(std::filesystem::exists(dir_.File("drawn.dxf")));
   const std::vector<std::string> read = testing_support::ReadWithEzdxf(dir_.File("drawn.dxf"));
   EXPECT_EQ(read, (std::vector<std::string>{"LAYERS Layer_0 Layer_1", circle, arc}));
+
+  // A save the disk cuts short names the file chosen, not the temporary written first, and why.
+  dialogs_.messages.clear();
+  dialogs_.fileNames = {dir_.File("drawn.dxf")};
+  dialogs_.filterIndexes = {3};
+  dialogs_.answers = {platform::Answer::Yes};
+  {
+    const testing_support::ScopedFileSizeLimit full(16);
+    platform::RunGuarded([&] { main_->sbtSaveClick(); });
+  }
+  ASSERT_FALSE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages.back().text, "Cannot write file \"" + dir_.File("drawn.dxf") + "\" (File too large)");
+  EXPECT_EQ(testing_support::ReadWithEzdxf(dir_.File("drawn.dxf")), read) << "the earlier file whole";
 }
 
 }  // namespace

@@ -365,4 +365,35 @@ TEST_F(View2DTest, ScreenshotOfAPictureOnThe2DView) {
   EXPECT_TRUE(w.grab().toImage().save(QStringLiteral("screenshots/frmMain_VistaGrafica.png")));
 }
 
+// The grid is drawn over the objects: over the picture, which fills the view, as much as beside it.
+TEST_F(View2DTest, TheGridShowsOverThePicture) {
+  StartShown();
+  platform::Bitmap picture(160, 120, 24);
+  for (int y = 0; y < 120; ++y)
+    for (int x = 0; x < 160; ++x) picture.SetPixel(x, y, platform::Rgb(230, uint8_t(100 + x / 2), 40));
+  Open(WriteBitmap("pictures/plain.bmp", picture));
+  if (!Get<QToolButton>("sbtGridOnOff")->isChecked()) Click("sbtGridOnOff");
+  QApplication::processEvents();
+  ASSERT_TRUE(View().ShowGrid());
+  const QRgb grid = platform::ToQColor(View().GridColor()).rgb() & 0xFFFFFF;
+  // Grid pixels along the grid line y = 60 and the column x = 80, both inside the picture (the
+  // main grid is dashed, and its lines may fall one pixel off the rounded point).
+  const QImage shown = View().grab().toImage();
+  struct Line {
+    const char* what;
+    bool horizontal;
+  } lines[] = {{"the line y = 60", true}, {"the column x = 80", false}};
+  for (const Line& line : lines) {
+    int inked = 0;
+    for (double t = 20; t <= 140; t += 0.25) {
+      const QPoint p = line.horizontal ? At(t, 60) : At(80, std::min(t, 100.0));
+      for (int d = -1; d <= 1; ++d) {
+        const QPoint q = line.horizontal ? QPoint(p.x(), p.y() + d) : QPoint(p.x() + d, p.y());
+        if (shown.rect().contains(q) && (QColor(shown.pixel(q)).rgb() & 0xFFFFFF) == grid) ++inked;
+      }
+    }
+    EXPECT_GT(inked, 10) << line.what;
+  }
+}
+
 }  // namespace

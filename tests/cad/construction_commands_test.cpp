@@ -237,7 +237,7 @@ TEST_F(CommandsTest, BreakThroughThePick) {
   }
 }
 
-TEST_F(CommandsTest, TangentLineAndTheCommandsWithoutConstruction) {
+TEST_F(CommandsTest, TangentLineAndAPickedObjectThatHasGone) {
   const struct {
     double y;  // both circles picked at this height
     bool added;
@@ -261,16 +261,6 @@ TEST_F(CommandsTest, TangentLineAndTheCommandsWithoutConstruction) {
   EXPECT_FALSE(prg.IsBusy());
   EXPECT_EQ(drawing.NumObjects(), 2) << "concentric circles add nothing";
 
-  // Tangent arc from one object and the perpendicular line pick one object and end.
-  for (TStart start : {StartArcTangent1, StartLinePerpendicular}) {
-    int highlighted = 0;
-    ASSERT_TRUE(start(prg, [&](TKQD2D_SelectObjectsParam&, TObject2D&, bool, int) { ++highlighted; }));
-    Click(Point2D(0, 2));
-    EXPECT_EQ(highlighted, 1);
-    EXPECT_FALSE(prg.IsBusy());
-    EXPECT_EQ(prg.ParamCount(), 0u);
-    EXPECT_EQ(drawing.NumObjects(), 2);
-  }
   // A picked object deleted before the command runs: nothing acts on it.
   const int32_t gone = Line(-5, 5, 5, 5);
   auto* param = new TKQD2D_SelectObjectsParam(5, StateClassOf<TMyBreak>());
@@ -280,6 +270,90 @@ TEST_F(CommandsTest, TangentLineAndTheCommandsWithoutConstruction) {
   TTwoObjectPick pick;
   EXPECT_FALSE(ResolveTwoObjectPick(prg, param, pick));
   delete param;
+}
+
+// "Line Perpend." and "1 entity + center point": the object, then the point the construction starts
+// from. A point with nothing to construct is said and another may be clicked; an object without a
+// perpendicular is said and the pick starts again; Cancel at any step leaves the drawing as it was.
+TEST_F(CommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
+  const std::string beyond = FootFailureText(TFootFailure::BeyondTheEnds), on = FootFailureText(TFootFailure::OnTheObject);
+  const std::string noLine = FootFailureText(TFootFailure::NoLineOrArc);
+  struct Row {
+    const char* what;
+    TStart start;
+    std::vector<TPoint2D> clicks;  // the object first, then the points
+    bool cancel;                   // Cancel after the clicks
+    std::vector<std::string> said;
+    bool added, line;
+    TPoint2D a;  // the line's first point, or the circle's centre
+    TPoint2D b;  // the line's second point, or the circle's radius in X
+  };
+  const Row rows[] = {
+      {"perpendicular line", StartLinePerpendicular, {Point2D(5, 0), Point2D(4, 3)}, false, {}, true, true,
+       Point2D(4, 3), Point2D(4, 0)},
+      {"touching circle", StartArcTangent1, {Point2D(5, 0), Point2D(2, -4)}, false, {}, true, false, Point2D(2, -4),
+       Point2D(4, 0)},
+      {"touching circle of a circle", StartArcTangent1, {Point2D(-3, 5), Point2D(-1, 5)}, false,
+       {}, true, false, Point2D(-1, 5), Point2D(2, 0)},
+      {"a foot beyond the line, a point on it, then one that works", StartLinePerpendicular,
+       {Point2D(5, 0), Point2D(12, 3), Point2D(4, 0), Point2D(4, 3)}, false, {beyond, on, ""}, true, true,
+       Point2D(4, 3), Point2D(4, 0)},
+      {"a point entity first, then the line", StartArcTangent1, {Point2D(0, 8), Point2D(5, 0), Point2D(3, 2)}, false,
+       {noLine}, true, false, Point2D(3, 2), Point2D(2, 0)},
+      {"cancelled after the pick", StartLinePerpendicular, {Point2D(5, 0)}, true, {}, false, false, {}, {}},
+      {"cancelled after a point with nothing to construct", StartArcTangent1, {Point2D(5, 0), Point2D(12, 3)}, true,
+       {beyond}, false, false, {}, {}},
+      {"cancelled before the pick", StartArcTangent1, {}, true, {}, false, false, {}, {}},
+  };
+  // Where a click at p is read (the middle of its pixel): the objects are laid out there, so that
+  // a click at (4, 0) lies on the line.
+  auto read = [&](const TPoint2D& p) {
+    const platform::Point s = Pixel(p.X, p.Y);
+    return CartesianPoint2D(view->ScreenToViewport(Point2D(s.X, s.Y)));
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    drawing.ClearObjects();
+    const TPoint2D from = read(Point2D(0, 0)), to = read(Point2D(10, 0));
+    Line(from.X, from.Y, to.X, to.Y);
+    const TPoint2D centre = read(Point2D(-5, 5));
+    Circle(centre.X, centre.Y, 2);
+    drawing.AddObject(-1, std::make_unique<TPunto2D>(-1, Point2D(0, 8)));
+    std::vector<std::string> said;
+    prg.OnConstructionMessage = [&](const std::string& text) { said.push_back(text); };
+    int highlighted = 0;
+    ASSERT_TRUE(row.start(prg, [&](TKQD2D_SelectObjectsParam&, TObject2D&, bool, int) { ++highlighted; }));
+    for (const TPoint2D& p : row.clicks) Click(p);
+    if (row.clicks.size() == 1) {
+      EXPECT_EQ(prg.Description(), PointPromptText(row.start == StartLinePerpendicular ? TPointConstruction::PerpendicularLine
+                                                                                      : TPointConstruction::TouchingCircle));
+    }
+    if (row.cancel) {
+      EXPECT_TRUE(prg.IsBusy());
+      prg.PostUserCode(CADPRG_CANCEL);
+    }
+    EXPECT_FALSE(prg.IsBusy());
+    EXPECT_EQ(prg.ParamCount(), 0u);
+    EXPECT_EQ(said, row.said);
+    EXPECT_EQ(highlighted, row.clicks.empty() ? 0 : int(row.said == std::vector<std::string>{noLine}) + 1);
+    ASSERT_EQ(drawing.NumObjects(), row.added ? 4 : 3);
+    if (!row.added) continue;
+    TObject2D* last = nullptr;
+    auto it = drawing.ObjectsIterator();
+    for (TGraphicObject* o = it->First(); o; o = it->Next()) last = static_cast<TObject2D*>(o);
+    it.reset();
+    TCurve made;
+    ASSERT_TRUE(ReadCurve(*last, made));
+    ASSERT_EQ(made.IsLine, row.line);
+    const TPoint2D a = read(row.a), b = read(row.b);
+    if (row.line) {
+      ExpectPoint(made.P0, a.X, a.Y, "from the point");
+      ExpectPoint(made.P1, b.X, b.Y, "to its foot");
+    } else {
+      ExpectPoint(made.Arc.Centre, a.X, a.Y, "centred at the point");
+      EXPECT_NEAR(made.Arc.Radius, row.b.X, 1e-9);
+    }
+  }
 }
 
 }  // namespace

@@ -123,10 +123,32 @@ TEST_F(DXFWriteTest, GroupsAndLayerColours) {
 TEST_F(DXFWriteTest, WriteErrorsAreRaisedNotReportedAsSaved) {
   TKQCmp2D drawing;
   drawing.AddObject(-1, Line(0, 0, 10, 5));
-  TDXF2DExport full("/dev/full", &drawing);
-  full.WriteDXF();
-  EXPECT_THROW(full.Finish(), platform::WriteError);
-  EXPECT_THROW(TDXF2DExport("/nonexistent-folder/x.dxf", &drawing), platform::FileError);
+  // Each failure names the file the writer was told to show (a save's target, not its temporary),
+  // and why.
+  const struct {
+    const char* file;
+    bool opens;  // the failure comes at the end, not at the start
+    const char* message;
+  } failures[] = {
+      {"/dev/full", true, "Cannot write file \"drawing.dxf\" (No space left on device)"},
+      {"/nonexistent-folder/x.dxf", false, "Cannot write file \"drawing.dxf\" (No such file or directory)"},
+  };
+  for (const auto& f : failures) {
+    SCOPED_TRACE(f.file);
+    try {
+      TDXF2DExport dxf(f.file, &drawing, "drawing.dxf");
+      ASSERT_TRUE(f.opens);
+      dxf.WriteDXF();
+      dxf.Finish();
+      ADD_FAILURE() << "no error";
+    } catch (const platform::WriteError& error) {
+      EXPECT_TRUE(f.opens);
+      EXPECT_EQ(error.Message(), f.message);
+    } catch (const platform::FileError& error) {
+      EXPECT_FALSE(f.opens);
+      EXPECT_EQ(error.Message(), f.message);
+    }
+  }
 
   // Dropped without Finish, a file has no end marker.
   testing_support::ScratchDir dir("dxf");
@@ -272,6 +294,68 @@ TEST_F(DXFWriteTest, EzdxfReadsADrawingOfEveryClass) {
       "CIRCLE Walls 9.0000 9.0000 3.0000",
   };
   EXPECT_EQ(ReadWithEzdxf(dir.File("all.dxf")), expected);
+}
+
+// The blocks section holds the blocks the drawing places, through every level of nesting, and no
+// other (a block library beside the program is no part of the drawing), so it is empty when nothing
+// is placed; the layers table follows what is written.
+TEST_F(DXFWriteTest, OnlyThePlacedBlocksAreWritten) {
+  struct Row {
+    const char* what;
+    std::function<void(TKQCmp2D&, TSourceBlock2D& inner, TSourceBlock2D& outer)> place;
+    std::vector<std::string> blocks;  // ezdxf's BLOCK lines, then its LAYERS line
+  };
+  const Row rows[] = {
+      {"nothing placed", [](TKQCmp2D&, TSourceBlock2D&, TSourceBlock2D&) {}, {"LAYERS Layer_0"}},
+      {"the inner block placed",
+       [](TKQCmp2D& d, TSourceBlock2D& inner, TSourceBlock2D&) { d.AddObject(-1, std::make_unique<TBlock2D>(-1, inner)); },
+       {"BLOCK Inner 1", "LAYERS Doors Layer_0"}},
+      {"the outer block placed: the inner one through it",
+       [](TKQCmp2D& d, TSourceBlock2D&, TSourceBlock2D& outer) { d.AddObject(-1, std::make_unique<TBlock2D>(-1, outer)); },
+       {"BLOCK Inner 1", "BLOCK Outer 3", "LAYERS Doors Layer_0"}},
+      {"the inner block placed in a group",
+       [](TKQCmp2D& d, TSourceBlock2D& inner, TSourceBlock2D&) {
+         auto group = std::make_unique<TContainer2D>(-1);
+         group->AddChild(std::make_unique<TBlock2D>(-1, inner));
+         d.AddObject(-1, std::move(group));
+       },
+       {"BLOCK Inner 1", "LAYERS Doors Layer_0"}},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing_support::ScratchDir dir("dxf");
+    TKQCmp2D drawing;
+    drawing.Layers().Layer(3).SetName("Doors");
+    drawing.Layers().Layer(4).SetName("Spare");
+    // The library: Outer places Inner twice beside a line of its own; Spare is placed by nothing.
+    TSourceBlock2D* inner = AddBlock(drawing, "Inner");
+    auto door = Line(0, 0, 1, 0);
+    door->Layer = 3;
+    inner->AddChild(std::move(door));
+    TSourceBlock2D* outer = AddBlock(drawing, "Outer");
+    outer->AddChild(Line(0, 0, 0, 1));
+    for (double x : {0.0, 5.0}) outer->AddChild(std::make_unique<TBlock2D>(-1, *inner, Point2D(x, 0)));
+    TSourceBlock2D* spare = AddBlock(drawing, "Spare");
+    auto spareLine = Line(0, 0, 2, 2);
+    spareLine->Layer = 4;
+    spare->AddChild(std::move(spareLine));
+    for (TSourceBlock2D* block : {inner, outer, spare}) {
+      block->IsLibraryBlock = true;
+      block->UpdateAndNotify();
+    }
+    drawing.AddObject(-1, Line(0, 0, 10, 5));
+    row.place(drawing, *inner, *outer);
+    const std::string text = WriteFile(drawing, dir.File("blocks.dxf"));
+    if (row.blocks.size() == 1) {
+      EXPECT_NE(text.find("BLOCKS\r\n  0\r\nENDSEC\r\n"), std::string::npos) << "an empty blocks section";
+    }
+    const std::vector<std::string> lines = ReadWithEzdxf(dir.File("blocks.dxf"));
+    std::vector<std::string> read;
+    for (const char* kind : {"BLOCK ", "LAYERS"})
+      for (const std::string& line : lines)
+        if (line.rfind(kind, 0) == 0) read.push_back(line);
+    EXPECT_EQ(read, row.blocks);
+  }
 }
 
 }  // namespace
