@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
@@ -438,4 +439,41 @@ TEST_F(PreviewTest, SimulatedProgramOverTheRelief) {
   QApplication::processEvents();
   QDir().mkpath(QStringLiteral("screenshots"));
   EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_3d_toolpath.png")));
+}
+
+// The depth page's Apply shows the resolution chosen at once: the viewer paints a finished frame of the
+// new surface, not only the image it had while the progress bar painted from inside the frame.
+TEST_F(PreviewTest, AppliedResolutionIsPaintedAtOnce) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = Start();
+  w.show();
+  w.resize(900, 650);
+  Open(WritePicture("pictures/wide.bmp", 320, 240));
+  Click("sbtNextB1");
+  Click("sbtNextB2");
+  ASSERT_TRUE(Get<QRadioButton>("rbtShResFine")->isChecked());
+  QApplication::processEvents();
+  // Paints of the viewer that show a finished frame.
+  struct FramePaints : QObject {
+    explicit FramePaints(scene3d::TGLStageViewer& v) : viewer(v) { viewer.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint && !viewer.Buffer().Rendering()) ++count;
+      return false;
+    }
+    scene3d::TGLStageViewer& viewer;
+    int count = 0;
+  } paints(w.Viewer3D());
+  // 319 x 239 quads apart: Coarse every 10 pixels, Medium every 5, Fine every one.
+  const struct {
+    const char* radio;
+    size_t quads;
+  } cases[] = {{"rbtShResCoarse", 32 * 24}, {"rbtShResMedium", 64 * 48}, {"rbtShResFine", 319 * 239}};
+  for (const auto& c : cases) {
+    paints.count = 0;
+    Get<QRadioButton>(c.radio)->click();
+    Click("sbtProfApply");
+    QApplication::processEvents();
+    EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio;
+    EXPECT_GE(paints.count, 1) << c.radio << ": the new surface is painted without a move of the view";
+  }
 }
