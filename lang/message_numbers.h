@@ -42,6 +42,9 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     "754",
     // Backplot of a dialect that cannot be simulated.
     "782",
+    // The 3D view: the colour dialog's caption, a surface drawn coarser than asked, a surface that
+    // could not be drawn (no memory, another failure).
+    "1500", "1501", "1502", "1503",
     // The translator's name, shown in the About window.
     "Autor",
 });

@@ -1,5 +1,6 @@
 #include "platform/qt_dialogs.h"
 
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QEventLoop>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <QUrl>
 #include <stdexcept>
+
+#include "platform/canvas.h"
 
 namespace platform {
 
@@ -112,6 +115,14 @@ bool QtDialogs::ShellOpen(const std::string& target) {
   QFileInfo info(Q(target));
   QUrl url = info.exists() ? QUrl::fromLocalFile(info.absoluteFilePath()) : QUrl::fromUserInput(Q(target));
   return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::ColorDialog(const std::string& caption, uint32_t& colour) {
+  const QColor chosen = QColorDialog::getColor(QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)),
+                                               QApplication::activeWindow(), Q(caption));
+  if (!chosen.isValid()) return false;
+  colour = RGBColor(uint8_t(chosen.red()), uint8_t(chosen.green()), uint8_t(chosen.blue()));
+  return true;
 }
 
 std::string QtDialogs::InputBox(const std::string& caption, const std::string& prompt,

@@ -477,3 +477,65 @@ TEST_F(PreviewTest, AppliedResolutionIsPaintedAtOnce) {
     EXPECT_GE(paints.count, 1) << c.radio << ": the new surface is painted without a move of the view";
   }
 }
+
+// A surface drawn coarser than asked says so in the status line until a surface as asked replaces it;
+// a build that failed is told in one message.
+TEST_F(PreviewTest, SurfaceWithinTheMemoryBudgetAndFailedBuildsAreTold) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = Start();
+  w.show();
+  w.resize(900, 650);
+  Open(WritePicture("pictures/wide.bmp", 320, 240));
+  Click("sbtNextB1");
+  Click("sbtNextB2");
+  QApplication::processEvents();
+  const std::string depthPage = Status();
+  const uint64_t everySecond = app::SurfaceMeshBytes(319, 239, 2, 2);
+  const struct {
+    const char* radio;
+    uint64_t budget;
+    size_t quads;
+    bool note;
+  } cases[] = {{"rbtShResFine", UINT64_MAX, 319 * 239, false},
+               {"rbtShResCoarse", everySecond, 32 * 24, false},
+               {"rbtShResFine", everySecond, 160 * 120, true},
+               {"rbtShResMedium", everySecond, 64 * 48, false},
+               {"rbtShResFine", everySecond, 160 * 120, true},
+               {"rbtShResFine", UINT64_MAX, 319 * 239, false}};
+  for (const auto& c : cases) {
+    w.SetSurfaceMemoryBudget(c.budget);
+    // Apply is enabled by a change of resolution; the same one again is applied as Apply would.
+    if (!Get<QRadioButton>(c.radio)->isChecked()) {
+      Get<QRadioButton>(c.radio)->click();
+      Click("sbtProfApply");
+    } else {
+      w.sbtProfApplyClick();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio << ", " << c.budget;
+    if (c.note)
+      EXPECT_EQ(Status(), "The 3D surface is drawn every 2 pixels: a finer surface would not fit in memory.");
+    else
+      EXPECT_EQ(Status(), depthPage) << c.radio << ": the page's text";
+  }
+  EXPECT_TRUE(dialogs_.messages.empty());
+
+  using Outcome = app::SurfaceBuildReport::Outcome;
+  const struct {
+    Outcome outcome;
+    const char* error;
+    std::string message;
+  } failures[] = {{Outcome::OutOfMemory, "",
+                   "There is not enough memory to draw the 3D surface. Choose a coarser resolution on the depth page."},
+                  {Outcome::Failed, "boom", "The 3D surface could not be drawn: boom"}};
+  for (const auto& f : failures) {
+    dialogs_.messages.clear();
+    app::SurfaceBuildReport report;
+    report.outcome = f.outcome;
+    report.error = f.error;
+    w.ReportSurfaceBuild(report);
+    ASSERT_EQ(dialogs_.messages.size(), 1u) << f.message;
+    EXPECT_EQ(dialogs_.messages[0].text, f.message);
+    EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Error);
+  }
+}
