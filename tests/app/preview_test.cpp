@@ -66,6 +66,16 @@ class ShowCounter : public QObject {
 
 class PreviewTest : public MainWindowTest {
  protected:
+  // The window shown with a 320 x 240 picture at the depth page, where each resolution steps apart.
+  app::TfrmMain& ShowWideToDepthPage() {
+    app::TfrmMain& w = Start();
+    w.show();
+    w.resize(900, 650);
+    Open(WritePicture("pictures/wide.bmp", 320, 240));
+    Click("sbtNextB1");
+    Click("sbtNextB2");
+    return w;
+  }
   // The test picture opened and the wizard at the depth page: the 3D view.
   void OpenToDepthPage() {
     Open(picture_);
@@ -445,12 +455,7 @@ TEST_F(PreviewTest, SimulatedProgramOverTheRelief) {
 // new surface, not only the image it had while the progress bar painted from inside the frame.
 TEST_F(PreviewTest, AppliedResolutionIsPaintedAtOnce) {
   if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
-  app::TfrmMain& w = Start();
-  w.show();
-  w.resize(900, 650);
-  Open(WritePicture("pictures/wide.bmp", 320, 240));
-  Click("sbtNextB1");
-  Click("sbtNextB2");
+  app::TfrmMain& w = ShowWideToDepthPage();
   ASSERT_TRUE(Get<QRadioButton>("rbtShResFine")->isChecked());
   QApplication::processEvents();
   // Paints of the viewer that show a finished frame.
@@ -482,12 +487,7 @@ TEST_F(PreviewTest, AppliedResolutionIsPaintedAtOnce) {
 // a build that failed is told in one message.
 TEST_F(PreviewTest, SurfaceWithinTheMemoryBudgetAndFailedBuildsAreTold) {
   if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
-  app::TfrmMain& w = Start();
-  w.show();
-  w.resize(900, 650);
-  Open(WritePicture("pictures/wide.bmp", 320, 240));
-  Click("sbtNextB1");
-  Click("sbtNextB2");
+  app::TfrmMain& w = ShowWideToDepthPage();
   QApplication::processEvents();
   const std::string depthPage = Status();
   const uint64_t everySecond = app::SurfaceMeshBytes(319, 239, 2, 2);

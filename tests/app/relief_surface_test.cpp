@@ -51,6 +51,21 @@ struct Relief {
   ReliefSurface surface;
 };
 
+// A fake context made current for the test's life, its OpenGL of the given version.
+struct CurrentFakeContext {
+  explicit CurrentFakeContext(const char* version) : rc(scene3d::GLContextManager(), Versioned(gl, version)) {
+    rc.CreateOnDevice(nullptr);
+    rc.Activate();
+  }
+  ~CurrentFakeContext() { rc.Deactivate(); }
+  static testing_support::FakeGL& Versioned(testing_support::FakeGL& gl, const char* version) {
+    gl.strings[GL_VERSION] = version;
+    return gl;
+  }
+  testing_support::FakeGL gl;
+  testing_support::FakeContext rc;
+};
+
 struct Drawn {
   std::vector<std::pair<int, int>> quads;  // the (l, c) corner of each quad, its third vertex
   std::vector<std::array<double, 3>> colours;  // of every quad's four vertices in order
@@ -280,11 +295,8 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
   };
   for (const Case& c : {Case{"4.5", true}, Case{"1.4", false}}) {
     SCOPED_TRACE(c.version);
-    testing_support::FakeGL gl;
-    gl.strings[GL_VERSION] = c.version;
-    testing_support::FakeContext rc(scene3d::GLContextManager(), gl);
-    rc.CreateOnDevice(nullptr);
-    rc.Activate();
+    CurrentFakeContext context(c.version);
+    testing_support::FakeGL& gl = context.gl;
     Relief relief(21, 11);
     RecordingProgress progress;
     {
@@ -326,7 +338,6 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
     }
     EXPECT_EQ(gl.Count("DeleteBuffers"), c.buffers ? 2 : 0)
         << "the buffers go with the drawing";
-    rc.Deactivate();
   }
 }
 
@@ -383,11 +394,8 @@ TEST(ReliefSurface, MeshWithinTheMemoryBudget) {
 }
 
 TEST(ReliefSurface, FailedBuildIsReportedOnceAndNotTriedAtEveryFrame) {
-  testing_support::FakeGL gl;
-  gl.strings[GL_VERSION] = "4.5";
-  testing_support::FakeContext rc(scene3d::GLContextManager(), gl);
-  rc.CreateOnDevice(nullptr);
-  rc.Activate();
+  CurrentFakeContext context("4.5");
+  testing_support::FakeGL& gl = context.gl;
   Relief relief(21, 11);
   RecordingProgress progress;
   {
@@ -426,5 +434,4 @@ TEST(ReliefSurface, FailedBuildIsReportedOnceAndNotTriedAtEveryFrame) {
         EXPECT_EQ(gl.Count("BufferData"), 4) << "the buffers give back what the driver kept of the mesh";
     }
   }
-  rc.Deactivate();
 }
