@@ -259,6 +259,8 @@ bool ReliefSurfaceDrawing::Upload() {
 
 SurfaceBuildReport ReliefSurfaceDrawing::MakeMesh(const ReliefSurface& surface, SurfaceProgress& progress, bool buffered) {
   SurfaceBuildReport report;
+  // The driver's copy of the former mesh goes first too, so the budget holds while the new one is made.
+  if (buffered && !mesh_.bands.empty()) ReleaseBuffers();
   try {
     mesh_ = SurfaceMesh();  // the old mesh goes first: two are never held at once
     mesh_ = BuildSurfaceMesh(surface, progress);
@@ -279,17 +281,19 @@ SurfaceBuildReport ReliefSurfaceDrawing::MakeMesh(const ReliefSurface& surface, 
   if (report.outcome != SurfaceBuildReport::Outcome::Built) {
     // No quads, and the buffers give back what they may hold of this or the former surface.
     mesh_ = SurfaceMesh();
-    if (buffered) {
-      scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
-      gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
-      gl.BufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
-      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
-      gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
-      gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-      gl.BindBuffer(GL_ARRAY_BUFFER, 0);
-    }
+    if (buffered) ReleaseBuffers();
   }
   return report;
+}
+
+void ReliefSurfaceDrawing::ReleaseBuffers() {
+  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+  gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
+  gl.BufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
 size_t ReliefSurfaceDrawing::QuadCount() const { return mesh_.bands.empty() ? 0 : mesh_.bands.back() / 4; }

@@ -134,6 +134,8 @@ class ReliefSurfaceDrawing {
   SurfaceBuildReport MakeMesh(const ReliefSurface& surface, SurfaceProgress& progress, bool buffered);
   // False when the driver ran out of memory for it.
   bool Upload();
+  // The buffers emptied: the driver gives back its copy.
+  void ReleaseBuffers();
   std::unique_ptr<Buffers> buffers_;
   // The bands always; the vertices and quads only without buffer objects.
   SurfaceMesh mesh_;

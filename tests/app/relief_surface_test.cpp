@@ -331,6 +331,11 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
       relief.surface.zNoCutTolerance = 0.5f;
       drawing.Invalidate();
       const std::vector<std::string> changed = frame();
+      if (c.buffers) {
+        // 21 x 11 nodes of 6 singles: the former mesh is given back before the new one is stored.
+        EXPECT_TRUE(InOrder(changed, {Call("BufferData", {GL_ARRAY_BUFFER, 0, 0, GL_STATIC_DRAW}),
+                                      Call("BufferData", {GL_ARRAY_BUFFER, 21 * 11 * 24, 1, GL_STATIC_DRAW})}));
+      }
       EXPECT_EQ(progress.starts, 2);
       EXPECT_EQ(drawing.QuadCount(), 0u);
       EXPECT_EQ(count(changed, "DrawElements"), 0);
