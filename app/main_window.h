@@ -523,6 +523,13 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void GLSuperficieRender(scene3d::RenderContextInfo& rci);
   // The surface as the window's values give it now.
   ReliefSurface SurfaceToDraw() const;
+  // The bytes the surface's mesh may take (SurfaceMemoryBudget at the start).
+  void SetSurfaceMemoryBudget(uint64_t bytes) { surfaceMemoryBudget_ = bytes; }
+  // Tells what a build of the surface's quads did: a coarser step than asked in the status line, a
+  // failure in a message.
+  void ReportSurfaceBuild(const SurfaceBuildReport& report);
+  // The colour dialog; what it answers is not used.
+  void sbtColorClick();
   void mnuSPShadeClick();
   void mnuSPWireClick();
   void mnuSPNoneClick();
@@ -809,6 +816,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   bool pointerInside_ = false;
   int lastMouseX_ = 0, lastMouseY_ = 0;
   int last3dX_ = 0, last3dY_ = 0;  // the last mouse position in the 3D viewer
+  uint64_t surfaceMemoryBudget_ = SurfaceMemoryBudget();
+  std::string surfaceNote_;         // the coarser step shown in the status line; empty when none
   std::string pointerReadout_;
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;
   std::function<void(int)> replayWait_;

@@ -7,13 +7,18 @@
 #include <QMouseEvent>
 #include <QProgressBar>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <new>
 #include <string>
 
 #include "app/main_scene.h"
 #include "app/main_window.h"
+#include "app/page_control.h"
 #include "app/toolpath_lines.h"
+#include "lang/lang.h"
+#include "platform/dialogs.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 #include "scene3d/direct_opengl.h"
@@ -53,6 +58,13 @@ class WindowSurfaceProgress : public SurfaceProgress {
   bool paintNow_;
 };
 
+// A numbered text with "%d" standing for the number.
+std::string WithNumber(std::string text, int number) {
+  const size_t at = text.find("%d");
+  if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
+  return text;
+}
+
 Mouse3D MouseOf(const QMouseEvent& event) {
   Mouse3D mouse;
   const QPoint p = event.position().toPoint();
@@ -84,12 +96,52 @@ ReliefSurface TfrmMain::SurfaceToDraw() const {
   surface.zNoCut = job_.zNoCutOn;
   surface.zNoCutHeight = job_.zNoCutHeight;
   surface.zNoCutTolerance = job_.zNoCutTolerance;
+  surface.memoryBudget = surfaceMemoryBudget_;
   return surface;
 }
 
 void TfrmMain::GLSuperficieRender(scene3d::RenderContextInfo& rci) {
   WindowSurfaceProgress progress(*ProgressBar1_, scene_->RenderingOutsidePaint());
-  scene_->SurfaceDrawing().Draw(SurfaceToDraw(), *rci.GLStates, progress);
+  ReliefSurfaceDrawing& drawing = scene_->SurfaceDrawing();
+  drawing.Draw(SurfaceToDraw(), *rci.GLStates, progress);
+  // Told once the frame is done: a message box must not run inside the frame, nor the status line
+  // paint inside the viewer's paint.
+  if (std::optional<SurfaceBuildReport> report = drawing.TakeBuildReport())
+    QTimer::singleShot(0, this, [this, report = *report] { platform::RunGuarded([&] { ReportSurfaceBuild(report); }); });
+}
+
+void TfrmMain::ReportSurfaceBuild(const SurfaceBuildReport& report) {
+  using Outcome = SurfaceBuildReport::Outcome;
+  if (report.outcome == Outcome::Built && report.steps.reduced) {
+    surfaceNote_ = WithNumber(
+        lang::LangStringOr("1501", "The 3D surface is drawn every %d pixels: a finer surface would not fit in memory."),
+        report.steps.step);
+    Messaggio(surfaceNote_);
+    return;
+  }
+  // A note of an earlier, coarser surface no longer holds.
+  if (!surfaceNote_.empty() && StatusText() == surfaceNote_) {
+    if (PageControl1_->isVisible()) ShowPageStatus(ActivePage());
+    else Messaggio("");
+  }
+  surfaceNote_.clear();
+  if (report.outcome == Outcome::Built) return;
+  const std::string text =
+      report.outcome == Outcome::OutOfMemory
+          ? lang::LangStringOr("1502",
+                               "There is not enough memory to draw the 3D surface. Choose a coarser resolution on the "
+                               "depth page.")
+          : lang::LangStringOr("1503", "The 3D surface could not be drawn:") + " " + report.error;
+  platform::CurrentDialogs().Message(text, "", platform::MessageKind::Error, platform::Buttons::Ok);
+}
+
+void TfrmMain::sbtColorClick() {
+  // Nothing uses the choice, and nothing the dialog raises reaches the user.
+  try {
+    platform::TColor colour = platform::clBlack;
+    platform::CurrentDialogs().ColorDialog(lang::LangStringOr("1500", "Colour"), colour);
+  } catch (...) {
+  }
 }
 
 void TfrmMain::CheckSurfaceMode(const char* entry) {
@@ -203,7 +255,8 @@ void TfrmMain::ConnectPreviewHandlers() {
   const std::pair<const char*, void (TfrmMain::*)()> buttons[] = {{"sbtTopView", &TfrmMain::sbtTopViewClick},
                                                                   {"sbtFrontView", &TfrmMain::sbtFrontViewClick},
                                                                   {"sbtSideView", &TfrmMain::sbtSideViewClick},
-                                                                  {"sbtIsoView", &TfrmMain::sbtIsoViewClick}};
+                                                                  {"sbtIsoView", &TfrmMain::sbtIsoViewClick},
+                                                                  {"sbtColor", &TfrmMain::sbtColorClick}};
   for (const auto& [name, handler] : buttons)
     connect(Get<QToolButton>(name), &QToolButton::clicked, this, guarded(handler));
   const std::pair<const char*, void (TfrmMain::*)()> entries[] = {{"mnuShowTool", &TfrmMain::mnuShowToolClick},

@@ -2,10 +2,15 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
+#include <stdexcept>
 
 #include "machining/relief.h"
+#include "platform/memory.h"
 #include "scene3d/gl_context.h"
 #include "scene3d/gl_entry_points.h"
+#include "scene3d/rendering_log.h"
+#include "scene3d/silent_abort.h"
 
 namespace app {
 
@@ -15,6 +20,20 @@ namespace {
 constexpr float kNoReferenceHeight = 99999.125f;
 // Quads a draw call takes at most: a band of rows, so no call holds the whole grid.
 constexpr size_t kBandQuads = 65536;
+// The budget where the system does not tell its memory.
+constexpr uint64_t kUnknownMemoryBudget = uint64_t(1) << 30;
+
+// Nodes and quads along one side of n = pixels - 1 at a step of 1 ... n: the nodes 0, step, 2 step, ...
+// and, where step does not divide n, the last quad's two, n - step and n (as NodesOf finds them).
+struct SideCounts {
+  uint64_t nodes;
+  uint64_t quads;
+};
+
+SideCounts CountsOf(int n, int step) {
+  const uint64_t whole = uint64_t(n / step), rest = n % step ? 1 : 0;
+  return {whole + 1 + 2 * rest, whole + rest};
+}
 
 class ProgressShown {
  public:
@@ -119,6 +138,36 @@ int SurfaceStep(SurfaceResolution resolution, int n) {
   return kSteps[static_cast<int>(resolution)][band];
 }
 
+uint64_t SurfaceMemoryBudget() {
+  const uint64_t physical = platform::PhysicalMemoryBytes();
+  return physical ? physical / 4 : kUnknownMemoryBudget;
+}
+
+uint64_t SurfaceMeshBytes(int w, int h, int sx, int sy) {
+  if (w < 1 || h < 1 || sx < 1 || sy < 1) return 0;
+  const SideCounts across = CountsOf(w, std::min(sx, w)), up = CountsOf(h, std::min(sy, h));
+  const uint64_t vertexBytes = SurfaceMesh::kFloatsPerVertex * sizeof(float), quadBytes = 4 * sizeof(uint32_t);
+  // Ours while it is made, and the driver's copy once it is handed over.
+  return 2 * (across.nodes * up.nodes * vertexBytes + across.quads * up.quads * quadBytes);
+}
+
+SurfaceSteps SurfaceStepsWithin(SurfaceResolution resolution, int w, int h, uint64_t budget) {
+  SurfaceSteps steps;
+  steps.sx = SurfaceStep(resolution, w);
+  steps.sy = SurfaceStep(resolution, h);
+  if (w < 1 || h < 1 || SurfaceMeshBytes(w, h, steps.sx, steps.sy) <= budget) return steps;
+  // The mesh shrinks as the step grows; a step past a side is that side in one quad.
+  const int tableX = steps.sx, tableY = steps.sy;
+  for (int step = 2; step <= std::max(w, h); ++step) {
+    steps.sx = std::min(std::max(tableX, step), w);
+    steps.sy = std::min(std::max(tableY, step), h);
+    steps.reduced = true;
+    steps.step = step;
+    if (SurfaceMeshBytes(w, h, steps.sx, steps.sy) <= budget) break;
+  }
+  return steps;
+}
+
 std::vector<int> SurfaceIndices(int n, int step) {
   std::vector<int> indices;
   if (n < 1 || step < 1) return indices;
@@ -136,8 +185,8 @@ SurfaceMesh BuildSurfaceMesh(const ReliefSurface& surface, SurfaceProgress& prog
   const int w = surface.pixelWidth - 1, h = surface.pixelHeight - 1;
   const float reference = surface.zNoCut ? surface.zNoCutHeight : kNoReferenceHeight;
   const float tolerance = surface.zNoCutTolerance;
-  const int sx = SurfaceStep(surface.resolution, w);
-  const int sy = SurfaceStep(surface.resolution, h);
+  mesh.steps = SurfaceStepsWithin(surface.resolution, w, h, surface.memoryBudget);
+  const int sx = mesh.steps.sx, sy = mesh.steps.sy;
   const std::vector<int> columns = SurfaceIndices(w, sx);
   const std::vector<int> rows = SurfaceIndices(h, sy);
   const int divisor = std::max(1, h / 10);
@@ -188,6 +237,65 @@ ReliefSurfaceDrawing::ReliefSurfaceDrawing() : buffers_(std::make_unique<Buffers
 
 ReliefSurfaceDrawing::~ReliefSurfaceDrawing() = default;
 
+bool ReliefSurfaceDrawing::Upload() {
+  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+  // Each array goes as soon as the driver holds its copy, so the whole mesh is never held twice.
+  gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
+  gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh_.vertices.size() * sizeof(float)), mesh_.vertices.data(), GL_STATIC_DRAW);
+  mesh_.vertices = {};
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh_.quads.size() * sizeof(uint32_t)), mesh_.quads.data(),
+                GL_STATIC_DRAW);
+  mesh_.quads = {};
+  bool stored = true;
+  for (int i = 0; i < 7; ++i) {
+    const GLenum error = gl.GetError();
+    if (error == GL_NO_ERROR) break;
+    if (error == GL_OUT_OF_MEMORY) stored = false;
+    else scene3d::LogLine(scene3d::lkError, "OpenGL error " + std::to_string(error) + " before the relief surface");
+  }
+  return stored;
+}
+
+SurfaceBuildReport ReliefSurfaceDrawing::MakeMesh(const ReliefSurface& surface, SurfaceProgress& progress, bool buffered) {
+  SurfaceBuildReport report;
+  // The driver's copy of the former mesh goes first too, so the budget holds while the new one is made.
+  if (buffered && !mesh_.bands.empty()) ReleaseBuffers();
+  try {
+    mesh_ = SurfaceMesh();  // the old mesh goes first: two are never held at once
+    mesh_ = BuildSurfaceMesh(surface, progress);
+    report.steps = mesh_.steps;
+    if (buffered && !Upload()) report.outcome = SurfaceBuildReport::Outcome::OutOfMemory;
+  } catch (const scene3d::EAbort&) {
+    // No context to draw in: the next frame tries again.
+    stale_ = true;
+    throw;
+  } catch (const std::bad_alloc&) {
+    report.outcome = SurfaceBuildReport::Outcome::OutOfMemory;
+  } catch (const std::length_error&) {
+    report.outcome = SurfaceBuildReport::Outcome::OutOfMemory;
+  } catch (const std::exception& error) {
+    report.outcome = SurfaceBuildReport::Outcome::Failed;
+    report.error = error.what();
+  }
+  if (report.outcome != SurfaceBuildReport::Outcome::Built) {
+    // No quads, and the buffers give back what they may hold of this or the former surface.
+    mesh_ = SurfaceMesh();
+    if (buffered) ReleaseBuffers();
+  }
+  return report;
+}
+
+void ReliefSurfaceDrawing::ReleaseBuffers() {
+  scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+  gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
+  gl.BufferData(GL_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
+  gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, 0, nullptr, GL_STATIC_DRAW);
+  gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+  gl.BindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 size_t ReliefSurfaceDrawing::QuadCount() const { return mesh_.bands.empty() ? 0 : mesh_.bands.back() / 4; }
 
 void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateCache& states,
@@ -207,20 +315,10 @@ void ReliefSurfaceDrawing::Draw(const ReliefSurface& surface, scene3d::TGLStateC
       if (buffers_->vertices.Identifier() == 0 || buffers_->indices.Identifier() == 0) return;
     }
     if (stale_) {
-      mesh_ = SurfaceMesh();  // the old mesh goes first: two are never held at once
-      mesh_ = BuildSurfaceMesh(surface, progress);
-      if (buffered) {
-        gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
-        gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh_.vertices.size() * sizeof(float)), mesh_.vertices.data(),
-                      GL_STATIC_DRAW);
-        gl.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffers_->indices.Identifier());
-        gl.BufferData(GL_ELEMENT_ARRAY_BUFFER, GLsizeiptr(mesh_.quads.size() * sizeof(uint32_t)), mesh_.quads.data(),
-                      GL_STATIC_DRAW);
-        // The buffers hold them now; the bands stay, to draw by.
-        mesh_.vertices = {};
-        mesh_.quads = {};
-      }
+      // Made again only when the surface changes, also when it failed: a failure at every frame
+      // would hold the window for the whole build each time.
       stale_ = false;
+      report_ = MakeMesh(surface, progress, buffered);
     }
     if (QuadCount() == 0) return;
     if (!buffered) {

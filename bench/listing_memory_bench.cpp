@@ -12,32 +12,16 @@
 #include <QPlainTextEdit>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <malloc.h>
 #include <string>
 
 #include "app/main_window.h"
+#include "bench/memory_peak.h"
 #include "bench/widget_bench_main.h"
 #include "bench/zigzag_program.h"
 #include "platform/numbers.h"
 #include "scene3d/stage_viewer.h"
 
 namespace {
-
-// The value of a "Name:   123 kB" line of /proc/self/status, in MB.
-double StatusMegabytes(const std::string& name) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);)
-    if (line.rfind(name + ":", 0) == 0) return std::strtod(line.c_str() + name.size() + 1, nullptr) / 1024.0;
-  return 0.0;
-}
-
-// Starts the peak resident memory afresh from what the process holds now, the heap's free memory
-// given back first so an earlier run's leftovers do not count.
-void ResetPeak() {
-  malloc_trim(0);
-  std::ofstream("/proc/self/clear_refs") << "5";
-}
 
 QString MillionLines(int lines) { return QString::fromStdString(ZigZagProgram(lines, 1, 400)); }
 

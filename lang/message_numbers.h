@@ -70,6 +70,9 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     "1600", "1601", "1602", "1603", "1604", "1605",
     // The 2D view's perpendicular line and touching circle: prompts and why nothing was drawn.
     "1550", "1551", "1552", "1553", "1554", "1555",
+    // The 3D view: the colour dialog's caption, a surface drawn coarser than asked, a surface that
+    // could not be drawn (no memory, another failure).
+    "1500", "1501", "1502", "1503",
     // The translator's name, shown in the About window.
     "Autor",
 });

@@ -35,9 +35,10 @@ Dialogs*& Current() {
   return current;
 }
 
-std::string TakeFront(std::vector<std::string>& queue) {
+template <class T>
+T TakeFront(std::vector<T>& queue) {
   if (queue.empty()) return {};
-  std::string front = queue.front();
+  T front = queue.front();
   queue.erase(queue.begin());
   return front;
 }
@@ -172,6 +173,15 @@ FileChoice RecordingDialogs::OpenFile(const FileDialogRequest& request) {
 FileChoice RecordingDialogs::SaveFile(const FileDialogRequest& request) {
   fileRequests.push_back(request);
   return Scripted(Dialogs::SaveFile(request), filterIndexes);
+}
+
+bool Dialogs::ColorDialog(const std::string&, uint32_t&) { return false; }
+
+bool RecordingDialogs::ColorDialog(const std::string& caption, uint32_t& colour) {
+  colorCaptions.push_back(caption);
+  if (colors.empty()) return false;
+  colour = TakeFront(colors);
+  return true;
 }
 
 bool RecordingDialogs::ShellOpen(const std::string& target) {

@@ -65,6 +65,9 @@ class Dialogs {
   // A one-line input box; `defaultValue` comes back when the user cancels.
   virtual std::string InputBox(const std::string& caption, const std::string& prompt,
                                const std::string& defaultValue) = 0;
+  // The colour dialog, opened at `colour` (a TColor, 0x00BBGGRR); true when the user chose one, which
+  // is then in `colour`. Cancelled unless an implementation shows it.
+  virtual bool ColorDialog(const std::string& caption, uint32_t& colour);
   // Opens a document or web address in its application; false when nothing could open it.
   virtual bool ShellOpen(const std::string& target) = 0;
   // Hands a message to the user's mail program, which shows it for editing before it goes; returns a
@@ -112,6 +115,8 @@ class RecordingDialogs : public Dialogs {
   std::vector<FileDialogRequest> fileRequests;  // what OpenFile and SaveFile were asked
   std::vector<std::string> inputs;         // taken from the front by InputBox (the default when empty)
   std::vector<std::string> prompts;        // InputBox captions and prompts, "caption|prompt"
+  std::vector<std::string> colorCaptions;  // the colour dialogs shown
+  std::vector<uint32_t> colors;            // taken from the front by ColorDialog (cancelled when empty)
   std::vector<std::string> opened;         // ShellOpen targets
   std::vector<MailMessage> mails;          // SendMail messages
   std::vector<int> mailResults;            // taken from the front by SendMail (kMapiSuccess when empty)
@@ -126,6 +131,7 @@ class RecordingDialogs : public Dialogs {
   FileChoice SaveFile(const FileDialogRequest& request) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultValue) override;
+  bool ColorDialog(const std::string& caption, uint32_t& colour) override;
   bool ShellOpen(const std::string& target) override;
   int SendMail(const MailMessage& message) override;
   uint64_t TickCount() override { return now; }

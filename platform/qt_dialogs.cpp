@@ -1,6 +1,7 @@
 #include "platform/qt_dialogs.h"
 
 #include <QAbstractButton>
+#include <QColorDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QEventLoop>
@@ -13,6 +14,7 @@
 #include <stdexcept>
 
 #include "platform/texts.h"
+#include "platform/canvas.h"
 
 namespace platform {
 
@@ -129,6 +131,14 @@ bool QtDialogs::ShellOpen(const std::string& target) {
   QFileInfo info(Q(target));
   QUrl url = info.exists() ? QUrl::fromLocalFile(info.absoluteFilePath()) : QUrl::fromUserInput(Q(target));
   return url.isValid() && QDesktopServices::openUrl(url);
+}
+
+bool QtDialogs::ColorDialog(const std::string& caption, uint32_t& colour) {
+  const QColor chosen = QColorDialog::getColor(QColor(RedOf(colour), GreenOf(colour), BlueOf(colour)),
+                                               QApplication::activeWindow(), Q(caption));
+  if (!chosen.isValid()) return false;
+  colour = RGBColor(uint8_t(chosen.red()), uint8_t(chosen.green()), uint8_t(chosen.blue()));
+  return true;
 }
 
 std::string QtDialogs::InputBox(const std::string& caption, const std::string& prompt,

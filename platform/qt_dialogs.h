@@ -34,6 +34,7 @@ class QtDialogs : public Dialogs {
   FileChoice SaveFile(const FileDialogRequest& request) override;
   std::string InputBox(const std::string& caption, const std::string& prompt,
                        const std::string& defaultValue) override;
+  bool ColorDialog(const std::string& caption, uint32_t& colour) override;
   // A path of an existing file or folder opens in its application; anything else is taken as an address.
   bool ShellOpen(const std::string& target) override;
   // The desktop's mail composer through xdg-email, which opens the message, attachment included, for

@@ -303,8 +303,11 @@ void TGLStateCache::MaterialSetBehind(TCullFaceMode face) {
 }
 
 void TGLStateCache::SetColor(const TVector4f& colour) {
-  if (colorKnown_ && colour == color_) return;
-  // Compiled into a list the colour is not current yet: the cache keeps the value it had.
+  // A list is compiled with every colour it sets, or it would draw in whatever colour is current
+  // when it is called.
+  if (!insideList_ && colorKnown_ && colour == color_) return;
+  // Compiled into a list the colour is not current yet: the cache keeps the value it had, and
+  // CallList forgets it, since the list sets its own.
   if (!insideList_) {
     color_ = colour;
     colorKnown_ = true;

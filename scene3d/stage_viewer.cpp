@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QMouseEvent>
 #include <QPainter>
+#include <utility>
 
 #include "platform/qt_dialogs.h"
 #include "scene3d/camera.h"
@@ -80,11 +81,15 @@ bool TGLStageViewer::RenderFrame() {
     LogLine(lkError, error.what());
     ok = false;
   }
+  if (std::exchange(paintMissed_, false)) update();
   return ok;
 }
 
 void TGLStageViewer::paintEvent(QPaintEvent*) {
-  RenderFrame();
+  // A widget painted from inside a frame rendered outside a paint (a progress bar) may paint this one
+  // too: it shows the image it has, and the frame, once done, asks for a paint of its own.
+  if (buffer_->Rendering()) paintMissed_ = true;
+  else RenderFrame();
   if (width() <= 0 || height() <= 0) return;
   QPainter painter(this);
   if (buffer_->HasDevice() && !buffer_->Device().Image().empty()) {

@@ -49,6 +49,7 @@ class TGLStageViewer : public QWidget {
 
   // What a paint does before it paints the image: makes the context when there is none and renders
   // one frame when the widget is at least 1 x 1. False when it ended in a silent abort or an error.
+  // A paint that came while it rendered is asked for again.
   bool RenderFrame();
 
   std::function<void(QMouseEvent* event)> OnMouseDown;
@@ -77,6 +78,7 @@ class TGLStageViewer : public QWidget {
   TVSyncMode vsync_ = vsmNoSync;
   bool mouseInControl_ = false;
   bool contextFailed_ = false;
+  bool paintMissed_ = false;  // a paint came while a frame was rendering
   QPoint lastOrigin_{-1, -1};
 };
 

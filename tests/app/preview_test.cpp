@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QMouseEvent>
 #include <QProgressBar>
+#include <QRadioButton>
 #include <QSlider>
 #include <algorithm>
 #include <cmath>
@@ -65,6 +66,16 @@ class ShowCounter : public QObject {
 
 class PreviewTest : public MainWindowTest {
  protected:
+  // The window shown with a 320 x 240 picture at the depth page, where each resolution steps apart.
+  app::TfrmMain& ShowWideToDepthPage() {
+    app::TfrmMain& w = Start();
+    w.show();
+    w.resize(900, 650);
+    Open(WritePicture("pictures/wide.bmp", 320, 240));
+    Click("sbtNextB1");
+    Click("sbtNextB2");
+    return w;
+  }
   // The test picture opened and the wizard at the depth page: the 3D view.
   void OpenToDepthPage() {
     Open(picture_);
@@ -438,4 +449,93 @@ TEST_F(PreviewTest, SimulatedProgramOverTheRelief) {
   QApplication::processEvents();
   QDir().mkpath(QStringLiteral("screenshots"));
   EXPECT_TRUE(w.grab().save(QStringLiteral("screenshots/frmMain_3d_toolpath.png")));
+}
+
+// The depth page's Apply shows the resolution chosen at once: the viewer paints a finished frame of the
+// new surface, not only the image it had while the progress bar painted from inside the frame.
+TEST_F(PreviewTest, AppliedResolutionIsPaintedAtOnce) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = ShowWideToDepthPage();
+  ASSERT_TRUE(Get<QRadioButton>("rbtShResFine")->isChecked());
+  QApplication::processEvents();
+  // Paints of the viewer that show a finished frame.
+  struct FramePaints : QObject {
+    explicit FramePaints(scene3d::TGLStageViewer& v) : viewer(v) { viewer.installEventFilter(this); }
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::Paint && !viewer.Buffer().Rendering()) ++count;
+      return false;
+    }
+    scene3d::TGLStageViewer& viewer;
+    int count = 0;
+  } paints(w.Viewer3D());
+  // 319 x 239 quads apart: Coarse every 10 pixels, Medium every 5, Fine every one.
+  const struct {
+    const char* radio;
+    size_t quads;
+  } cases[] = {{"rbtShResCoarse", 32 * 24}, {"rbtShResMedium", 64 * 48}, {"rbtShResFine", 319 * 239}};
+  for (const auto& c : cases) {
+    paints.count = 0;
+    Get<QRadioButton>(c.radio)->click();
+    Click("sbtProfApply");
+    QApplication::processEvents();
+    EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio;
+    EXPECT_GE(paints.count, 1) << c.radio << ": the new surface is painted without a move of the view";
+  }
+}
+
+// A surface drawn coarser than asked says so in the status line until a surface as asked replaces it;
+// a build that failed is told in one message.
+TEST_F(PreviewTest, SurfaceWithinTheMemoryBudgetAndFailedBuildsAreTold) {
+  if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) GTEST_SKIP() << "EGL is missing here";
+  app::TfrmMain& w = ShowWideToDepthPage();
+  QApplication::processEvents();
+  const std::string depthPage = Status();
+  const uint64_t everySecond = app::SurfaceMeshBytes(319, 239, 2, 2);
+  const struct {
+    const char* radio;
+    uint64_t budget;
+    size_t quads;
+    bool note;
+  } cases[] = {{"rbtShResFine", UINT64_MAX, 319 * 239, false},
+               {"rbtShResCoarse", everySecond, 32 * 24, false},
+               {"rbtShResFine", everySecond, 160 * 120, true},
+               {"rbtShResMedium", everySecond, 64 * 48, false},
+               {"rbtShResFine", everySecond, 160 * 120, true},
+               {"rbtShResFine", UINT64_MAX, 319 * 239, false}};
+  for (const auto& c : cases) {
+    w.SetSurfaceMemoryBudget(c.budget);
+    // Apply is enabled by a change of resolution; the same one again is applied as Apply would.
+    if (!Get<QRadioButton>(c.radio)->isChecked()) {
+      Get<QRadioButton>(c.radio)->click();
+      Click("sbtProfApply");
+    } else {
+      w.sbtProfApplyClick();
+    }
+    QApplication::processEvents();
+    EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio << ", " << c.budget;
+    if (c.note)
+      EXPECT_EQ(Status(), "The 3D surface is drawn every 2 pixels: a finer surface would not fit in memory.");
+    else
+      EXPECT_EQ(Status(), depthPage) << c.radio << ": the page's text";
+  }
+  EXPECT_TRUE(dialogs_.messages.empty());
+
+  using Outcome = app::SurfaceBuildReport::Outcome;
+  const struct {
+    Outcome outcome;
+    const char* error;
+    std::string message;
+  } failures[] = {{Outcome::OutOfMemory, "",
+                   "There is not enough memory to draw the 3D surface. Choose a coarser resolution on the depth page."},
+                  {Outcome::Failed, "boom", "The 3D surface could not be drawn: boom"}};
+  for (const auto& f : failures) {
+    dialogs_.messages.clear();
+    app::SurfaceBuildReport report;
+    report.outcome = f.outcome;
+    report.error = f.error;
+    w.ReportSurfaceBuild(report);
+    ASSERT_EQ(dialogs_.messages.size(), 1u) << f.message;
+    EXPECT_EQ(dialogs_.messages[0].text, f.message);
+    EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Error);
+  }
 }

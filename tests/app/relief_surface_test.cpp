@@ -9,6 +9,7 @@
 #include <array>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -48,6 +49,21 @@ struct Relief {
   }
   machining::ReliefModel model;
   ReliefSurface surface;
+};
+
+// A fake context made current for the test's life, its OpenGL of the given version.
+struct CurrentFakeContext {
+  explicit CurrentFakeContext(const char* version) : rc(scene3d::GLContextManager(), Versioned(gl, version)) {
+    rc.CreateOnDevice(nullptr);
+    rc.Activate();
+  }
+  ~CurrentFakeContext() { rc.Deactivate(); }
+  static testing_support::FakeGL& Versioned(testing_support::FakeGL& gl, const char* version) {
+    gl.strings[GL_VERSION] = version;
+    return gl;
+  }
+  testing_support::FakeGL gl;
+  testing_support::FakeContext rc;
 };
 
 struct Drawn {
@@ -279,11 +295,8 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
   };
   for (const Case& c : {Case{"4.5", true}, Case{"1.4", false}}) {
     SCOPED_TRACE(c.version);
-    testing_support::FakeGL gl;
-    gl.strings[GL_VERSION] = c.version;
-    testing_support::FakeContext rc(scene3d::GLContextManager(), gl);
-    rc.CreateOnDevice(nullptr);
-    rc.Activate();
+    CurrentFakeContext context(c.version);
+    testing_support::FakeGL& gl = context.gl;
     Relief relief(21, 11);
     RecordingProgress progress;
     {
@@ -318,6 +331,11 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
       relief.surface.zNoCutTolerance = 0.5f;
       drawing.Invalidate();
       const std::vector<std::string> changed = frame();
+      if (c.buffers) {
+        // 21 x 11 nodes of 6 singles: the former mesh is given back before the new one is stored.
+        EXPECT_TRUE(InOrder(changed, {Call("BufferData", {GL_ARRAY_BUFFER, 0, 0, GL_STATIC_DRAW}),
+                                      Call("BufferData", {GL_ARRAY_BUFFER, 21 * 11 * 24, 1, GL_STATIC_DRAW})}));
+      }
       EXPECT_EQ(progress.starts, 2);
       EXPECT_EQ(drawing.QuadCount(), 0u);
       EXPECT_EQ(count(changed, "DrawElements"), 0);
@@ -325,6 +343,105 @@ TEST(ReliefSurface, KeptMeshIsMadeOnceAndDrawnFromBuffersAtEveryFrame) {
     }
     EXPECT_EQ(gl.Count("DeleteBuffers"), c.buffers ? 2 : 0)
         << "the buffers go with the drawing";
-    rc.Deactivate();
+  }
+}
+
+TEST(ReliefSurface, MeshWithinTheMemoryBudget) {
+  // The bytes counted ahead are what the mesh holds, twice (ours and the driver's copy).
+  auto heldTwice = [](const app::SurfaceMesh& mesh) {
+    return uint64_t(2 * (mesh.vertices.size() * sizeof(float) + mesh.quads.size() * sizeof(uint32_t)));
+  };
+  const uint64_t step2 = app::SurfaceMeshBytes(100, 60, 2, 2);
+  struct Case {
+    const char* what;
+    int columns, rows;
+    SurfaceResolution resolution;
+    uint64_t budget;
+    int sx, sy;
+    bool reduced;
+  };
+  const Case cases[] = {
+      {"no limit", 101, 61, SurfaceResolution::Fine, UINT64_MAX, 1, 1, false},
+      {"Fine just fits", 101, 61, SurfaceResolution::Fine, app::SurfaceMeshBytes(100, 60, 1, 1), 1, 1, false},
+      {"every second pixel fits exactly", 101, 61, SurfaceResolution::Fine, step2, 2, 2, true},
+      {"a byte short of every second pixel", 101, 61, SurfaceResolution::Fine, step2 - 1, 3, 3, true},
+      {"a step that does not divide the sides", 101, 61, SurfaceResolution::Fine, app::SurfaceMeshBytes(100, 60, 7, 7), 7, 7,
+       true},
+      {"Coarse keeps its own larger step", 201, 41, SurfaceResolution::Coarse, app::SurfaceMeshBytes(200, 40, 5, 3), 5, 3,
+       true},
+      {"a short side ends in one quad", 301, 3, SurfaceResolution::Fine, app::SurfaceMeshBytes(300, 2, 4, 2), 4, 2, true},
+      {"nothing fits: one quad", 41, 21, SurfaceResolution::Medium, 0, 40, 20, true},
+  };
+  for (const Case& c : cases) {
+    Relief relief(c.columns, c.rows, [](int column, int row) { return -float((column * 7 + row * 3) % 5); });
+    relief.surface.resolution = c.resolution;
+    relief.surface.memoryBudget = c.budget;
+    RecordingProgress progress;
+    const app::SurfaceMesh mesh = app::BuildSurfaceMesh(relief.surface, progress);
+    EXPECT_EQ(mesh.steps.sx, c.sx) << c.what;
+    EXPECT_EQ(mesh.steps.sy, c.sy) << c.what;
+    EXPECT_EQ(mesh.steps.reduced, c.reduced) << c.what;
+    EXPECT_EQ(heldTwice(mesh), app::SurfaceMeshBytes(c.columns - 1, c.rows - 1, c.sx, c.sy)) << c.what;
+    if (c.budget > 0) {
+      EXPECT_LE(heldTwice(mesh), c.budget) << c.what;
+    }
+    // The quads still cover the picture to its last row and column.
+    const size_t quads = app::SurfaceIndices(c.columns - 1, c.sx).size() * app::SurfaceIndices(c.rows - 1, c.sy).size();
+    EXPECT_EQ(mesh.QuadCount(), quads) << c.what;
+    EXPECT_FLOAT_EQ(mesh.vertices[mesh.vertices.size() - app::SurfaceMesh::kFloatsPerVertex], float(c.columns - 1))
+        << c.what << ": the last node is the picture's corner";
+  }
+  // A 16384 x 16384 picture at Fine needs tens of gigabytes; a quarter of a 24 GiB machine takes every
+  // second pixel.
+  EXPECT_GT(app::SurfaceMeshBytes(16383, 16383, 1, 1), uint64_t(20'000'000'000));
+  const app::SurfaceSteps big = app::SurfaceStepsWithin(SurfaceResolution::Fine, 16383, 16383, uint64_t(6) << 30);
+  EXPECT_TRUE(big.reduced);
+  EXPECT_EQ(big.step, 2);
+  EXPECT_GT(app::SurfaceMemoryBudget(), 0u);
+}
+
+TEST(ReliefSurface, FailedBuildIsReportedOnceAndNotTriedAtEveryFrame) {
+  CurrentFakeContext context("4.5");
+  testing_support::FakeGL& gl = context.gl;
+  Relief relief(21, 11);
+  RecordingProgress progress;
+  {
+    app::ReliefSurfaceDrawing drawing;
+    scene3d::TGLStateCache states;
+    using Outcome = app::SurfaceBuildReport::Outcome;
+    struct Frame {
+      const char* what;
+      bool invalidate;
+      bool driverOutOfMemory;
+      int builds;                   // the builds so far
+      std::optional<Outcome> report;  // what the frame reports
+      size_t quads;
+    };
+    const Frame frames[] = {
+        {"the driver runs out of memory", true, true, 1, Outcome::OutOfMemory, 0},
+        {"the next frame", false, false, 1, std::nullopt, 0},
+        {"and the one after", false, false, 1, std::nullopt, 0},
+        {"the surface changed", true, false, 2, Outcome::Built, 200},
+        {"drawn from the kept mesh", false, false, 2, std::nullopt, 200},
+    };
+    for (const Frame& f : frames) {
+      if (f.invalidate) drawing.Invalidate();
+      if (f.driverOutOfMemory) gl.errors = {GL_OUT_OF_MEMORY};
+      gl.ClearCalls();
+      drawing.Draw(relief.surface, states, progress);
+      EXPECT_EQ(progress.starts, f.builds) << f.what;
+      EXPECT_EQ(progress.finishes, progress.starts) << f.what;
+      const std::optional<app::SurfaceBuildReport> report = drawing.TakeBuildReport();
+      EXPECT_EQ(report.has_value(), f.report.has_value()) << f.what;
+      if (report && f.report) {
+        EXPECT_EQ(report->outcome, *f.report) << f.what;
+      }
+      EXPECT_FALSE(drawing.TakeBuildReport().has_value()) << f.what << ": told once";
+      EXPECT_EQ(drawing.QuadCount(), f.quads) << f.what;
+      EXPECT_EQ(gl.Count("DrawElements"), f.quads ? 1 : 0) << f.what;
+      if (f.driverOutOfMemory) {
+        EXPECT_EQ(gl.Count("BufferData"), 4) << "the buffers give back what the driver kept of the mesh";
+      }
+    }
   }
 }

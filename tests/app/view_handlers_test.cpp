@@ -28,6 +28,7 @@
 #include "app/html_help_viewer.h"
 #include "app/page_control.h"
 #include "app/real_spin.h"
+#include "scene3d/stage_viewer.h"
 #include "cad/primitives2d.h"
 #include "platform/bitmap_qimage.h"
 #include "main_window_fixture.h"
@@ -393,6 +394,29 @@ TEST_F(ViewHandlersTest, SettingsTabColoursUnitsAndReset) {
   EXPECT_EQ(ini.ReadInteger("Color", "BackGround", 0), 0x808080);
   EXPECT_EQ(ini.ReadInteger("Color", "Grid", 0), 0x800000);
   EXPECT_EQ(ini.ReadInteger("Default", "Unit", 0), 1);
+}
+
+TEST_F(ViewHandlersTest, ColourButtonRunsTheColourDialogAndChangesNothing) {
+  RecordingMain& w = Start();
+  const struct {
+    const char* what;
+    std::vector<uint32_t> answer;  // none: cancelled
+  } cases[] = {{"cancelled", {}}, {"red chosen", {platform::clRed}}, {"navy chosen", {platform::clNavy}}};
+  for (const auto& c : cases) {
+    const platform::TColor background = w.View2D().background, grid = w.View2D().gridColor;
+    const platform::TColor background3d = w.Viewer3D().Buffer().BackgroundColor();
+    const QColor window = w.palette().color(QPalette::Window);
+    dialogs_.colors = c.answer;
+    dialogs_.colorCaptions.clear();
+    Click("sbtColor");
+    EXPECT_EQ(dialogs_.colorCaptions, std::vector<std::string>{"Colour"}) << c.what << ": the colour dialog shows";
+    EXPECT_TRUE(dialogs_.colors.empty()) << c.what;
+    EXPECT_EQ(w.View2D().background, background) << c.what;
+    EXPECT_EQ(w.View2D().gridColor, grid) << c.what;
+    EXPECT_EQ(w.Viewer3D().Buffer().BackgroundColor(), background3d) << c.what;
+    EXPECT_EQ(w.palette().color(QPalette::Window), window) << c.what;
+    EXPECT_TRUE(dialogs_.messages.empty()) << c.what;
+  }
 }
 
 TEST_F(ViewHandlersTest, HelpMenuCommands) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 
 #include "fake_gl.h"
 #include "scene3d/vectors.h"
@@ -82,7 +83,6 @@ TEST(GLStateCache, UnrecordedSettersAndTheColourMask) {
   TGLStateCache cache;
   cache.NewList(1, GL_COMPILE);
   fake.gl.ClearCalls();
-  cache.SetColor({1, 1, 1, 1});
   cache.SetUnpackAlignment(4);
   cache.SetArrayBufferBinding(0);
   EXPECT_TRUE(fake.gl.calls.empty()) << "equal values send nothing even while compiling";
@@ -142,6 +142,70 @@ TEST(GLStateCache, CallListSavesExactlyTheRecordedGroups) {
   EXPECT_EQ(fake.gl.Count("Color4fv"), 1);
   EXPECT_EQ(AttribBitsOf(StateTypeBit(sttMultisample) | StateTypeBit(sttCurrent)), GLbitfield(GL_MULTISAMPLE_BIT | GL_CURRENT_BIT));
   EXPECT_EQ(AttribBitsOf(StateTypeBit(sttScissor)), GLbitfield(GL_SCISSOR_BIT));
+}
+
+namespace {
+
+// The colour a fake context draws in after the recorded calls: Color4fv sets it, unless it is being
+// compiled into a list (GL_COMPILE); CallList plays the list's colours.
+scene3d::TVector4f ColourAfter(const std::vector<testing_support::GLCall>& calls, scene3d::TVector4f current) {
+  std::map<int, std::vector<scene3d::TVector4f>> lists;
+  int compiling = -1;
+  auto colourOf = [](const testing_support::GLCall& call) {
+    return scene3d::TVector4f{float(call.args[0]), float(call.args[1]), float(call.args[2]), float(call.args[3])};
+  };
+  for (const testing_support::GLCall& call : calls) {
+    if (call.name == "NewList") {
+      compiling = int(call.args[0]);
+      lists[compiling].clear();
+    } else if (call.name == "EndList") {
+      compiling = -1;
+    } else if (call.name == "Color4fv") {
+      if (compiling >= 0) lists[compiling].push_back(colourOf(call));
+      else current = colourOf(call);
+    } else if (call.name == "CallList") {
+      for (const scene3d::TVector4f& c : lists[int(call.args[0])]) current = c;
+    }
+  }
+  return current;
+}
+
+}  // namespace
+
+TEST(GLStateCache, AListDrawsInTheColourItWasCompiledWith) {
+  const scene3d::TVector4f yellow{1, 1, 0, 1}, red{1, 0, 0, 1}, white{1, 1, 1, 1};
+  const struct {
+    const char* name;
+    scene3d::TVector4f before;  // the cache's colour when the list is compiled
+    scene3d::TVector4f inList;
+    scene3d::TVector4f atCall;  // set before the list is called
+  } cases[] = {
+      {"compiled in the cached colour", yellow, yellow, red},
+      {"compiled in the initial colour", white, white, yellow},
+      {"compiled in another colour", yellow, red, yellow},
+      {"called in the colour it was compiled with", red, red, red},
+  };
+  for (const auto& c : cases) {
+    ActiveFakeTable fake;
+    TGLStateCache cache;
+    cache.SetColor(c.before);
+    fake.gl.ClearCalls();
+    cache.NewList(3, GL_COMPILE);
+    cache.SetColor(c.inList);
+    cache.SetColor(c.inList);
+    cache.EndList();
+    EXPECT_EQ(fake.gl.Count("Color4fv"), 2) << c.name << ": every colour is compiled into the list";
+    EXPECT_TRUE(scene3d::VectorEqual4(cache.Color(), c.before)) << c.name << ": a colour compiled into a list is not current";
+    cache.SetColor(c.atCall);
+    cache.CallList(3);
+    EXPECT_TRUE(scene3d::VectorEqual4(ColourAfter(fake.gl.calls, c.before), c.inList)) << c.name << ": the list drew in its own colour";
+    // The list left its colour current: the colour set before it is sent again, once.
+    fake.gl.ClearCalls();
+    cache.SetColor(c.atCall);
+    cache.SetColor(c.atCall);
+    EXPECT_EQ(fake.gl.Count("Color4fv"), 1) << c.name << ": the cache does not assume its old colour";
+    EXPECT_TRUE(scene3d::VectorEqual4(ColourAfter(fake.gl.calls, c.inList), c.atCall)) << c.name;
+  }
 }
 
 TEST(GLStateCache, TextureBindingSwitchesUnitsAroundTheBind) {
