@@ -12,6 +12,7 @@
 
 #include "app/main_scene.h"
 #include "app/relief_surface.h"
+#include "bench/bench_relief.h"
 #include "bench/widget_bench_main.h"
 #include "scene3d/direct_opengl.h"
 #include "scene3d/gl_egl_context.h"
@@ -23,27 +24,12 @@ namespace {
 constexpr int kSide = 1000;
 constexpr int kToolpathLines = 35000;
 
-class NoProgress : public app::SurfaceProgress {
- public:
-  void Start() override {}
-  void Advance(int) override {}
-  void Finish() override {}
-};
 
 // A relief of waves 5 units deep over 100 x 100 units, as the depth page builds it.
 const machining::ReliefModel& Relief() {
-  static const machining::ReliefModel model = [] {
-    machining::ReliefModel m;
-    m.zWhite = 0.0f;
-    m.zBlack = -5.0f;
-    m.depth = 5.0f;
-    m.gridStep = 0.1f;
-    m.grid.Resize(kSide, kSide, 0.0f);
-    for (int c = 0; c < kSide; ++c)
-      for (int r = 0; r < kSide; ++r)
-        m.grid.At(c, r) = float(-2.5 + 2.5 * std::sin(c * 0.02) * std::cos(r * 0.027));
-    return m;
-  }();
+  static const machining::ReliefModel model = BenchRelief(kSide, kSide, [](int c, int r) {
+    return float(-2.5 + 2.5 * std::sin(c * 0.02) * std::cos(r * 0.027));
+  });
   return model;
 }
 
@@ -83,7 +69,7 @@ struct Preview {
   scene3d::TGLStageViewer viewer;
   app::MainScene scene{viewer};
   app::ReliefSurface surface;
-  NoProgress progress;
+  NoSurfaceProgress progress;
 };
 
 bool HaveEGL(benchmark::State& state) {

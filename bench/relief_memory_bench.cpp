@@ -13,6 +13,7 @@
 
 #include "app/main_scene.h"
 #include "app/relief_surface.h"
+#include "bench/bench_relief.h"
 #include "bench/memory_peak.h"
 #include "bench/widget_bench_main.h"
 #include "scene3d/direct_opengl.h"
@@ -22,12 +23,6 @@
 
 namespace {
 
-class NoProgress : public app::SurfaceProgress {
- public:
-  void Start() override {}
-  void Advance(int) override {}
-  void Finish() override {}
-};
 
 void BM_FineSurfacePeakMemory(benchmark::State& state) {
   if (scene3d::GLProgramDisplay() == EGL_NO_DISPLAY) {
@@ -36,14 +31,8 @@ void BM_FineSurfacePeakMemory(benchmark::State& state) {
   }
   const int side = int(state.range(0));
   for (auto _ : state) {
-    machining::ReliefModel model;
-    model.zWhite = 0.0f;
-    model.zBlack = -5.0f;
-    model.depth = 5.0f;
-    model.gridStep = 0.1f;
-    model.grid.Resize(side, side, 0.0f);
-    for (int r = 0; r < side; ++r)
-      for (int c = 0; c < side; ++c) model.grid.At(c, r) = -float((c + r) % 50) * 0.1f;
+    machining::ReliefModel model =
+        BenchRelief(side, side, [](int c, int r) { return -float((c + r) % 50) * 0.1f; });
     {
       scene3d::TGLStageViewer viewer;
       viewer.resize(500, 533);
@@ -53,7 +42,7 @@ void BM_FineSurfacePeakMemory(benchmark::State& state) {
       surface.pixelWidth = surface.pixelHeight = side;
       surface.resolution = app::SurfaceResolution::Fine;
       surface.memoryBudget = app::SurfaceMemoryBudget();
-      NoProgress progress;
+      NoSurfaceProgress progress;
       std::optional<app::SurfaceBuildReport> report;
       scene.Surface().OnRender = [&](scene3d::TObject*, scene3d::RenderContextInfo& rci) {
         scene.SurfaceDrawing().Draw(surface, *rci.GLStates, progress);

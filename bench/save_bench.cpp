@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_relief.h"
 #include "machining/document_record.h"
 #include "machining/stl_writer.h"
 #include "platform/binary_stream.h"
@@ -63,15 +64,8 @@ void BM_DocumentWhole(benchmark::State& state) {
 BENCHMARK(BM_DocumentWhole)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 const ReliefModel& Relief() {
-  static const ReliefModel model = [] {
-    ReliefModel m;
-    m.gridStep = 0.1f;
-    m.zBlack = -5.0f;
-    m.grid.Resize(1000, 1000, 0.0f);
-    for (int c = 0; c < 1000; ++c)
-      for (int r = 0; r < 1000; ++r) m.grid.At(c, r) = -2.5f + 2.0f * std::sin(c * 0.013f) * std::cos(r * 0.021f);
-    return m;
-  }();
+  static const ReliefModel model = BenchRelief(
+      1000, 1000, [](int c, int r) { return -2.5f + 2.0f * std::sin(c * 0.013f) * std::cos(r * 0.021f); });
   return model;
 }
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 
+#include "bench/bench_relief.h"
 #include "machining/stl_writer.h"
 
 namespace {
@@ -15,19 +16,10 @@ namespace {
 using namespace machining;
 
 const ReliefModel& Relief() {
-  static const ReliefModel model = [] {
-    ReliefModel m;
-    m.gridStep = 0.1f;
-    m.zWhite = 0.0f;
-    m.zBlack = -5.0f;
-    m.grid.Resize(1000, 1000, 0.0f);
-    for (int c = 0; c < 1000; ++c)
-      for (int r = 0; r < 1000; ++r) {
-        const bool frame = c < 3 || r < 3 || c >= 997 || r >= 997;
-        m.grid.At(c, r) = frame ? -5.0f : -2.5f + 2.0f * std::sin(c * 0.013f) * std::cos(r * 0.021f);
-      }
-    return m;
-  }();
+  static const ReliefModel model = BenchRelief(1000, 1000, [](int c, int r) {
+    const bool frame = c < 3 || r < 3 || c >= 997 || r >= 997;
+    return frame ? -5.0f : -2.5f + 2.0f * std::sin(c * 0.013f) * std::cos(r * 0.021f);
+  });
   return model;
 }
 
