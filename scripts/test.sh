@@ -5,6 +5,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 bash scripts/build.sh
+# The English fallbacks in the code and the shipped english.lng say the same.
+python3 scripts/check_texts.py
 build=${VELKORA_BUILD_DIR:-build}
 export QT_QPA_PLATFORM=offscreen
 cd "$build"
