@@ -215,10 +215,21 @@ Savers EverySaver() {
   };
 }
 
+// Runs `check` for each case with each save routine, in a fresh folder of `dir`; `where` names both.
+template <class Cases, class Check>
+void EachCaseWithEverySaver(testing_support::ScratchDir& dir, const Cases& cases, Check check) {
+  int number = 0;
+  for (const auto& c : cases)
+    for (const auto& [saver, save] : EverySaver()) {
+      const std::string folder = dir.File(std::to_string(++number));
+      fs::create_directories(folder);
+      check(c, save, folder, std::string(c.what) + ", " + saver);
+    }
+}
+
 }  // namespace
 
 TEST(Files, ASaveKeepsWhatTheFileIs) {
-  const Savers savers = EverySaver();
   using Folder = std::map<std::string, std::string>;  // as Contents gives it
   const auto none = fs::perms::unknown;
   const struct {
@@ -255,41 +266,36 @@ TEST(Files, ASaveKeepsWhatTheFileIs) {
   };
   testing_support::ScratchDir dir("save");
   const ScopedUmask umask(027);
-  int number = 0;
-  for (const auto& c : cases) {
-    for (const auto& [saver, save] : savers) {
-      const std::string folder = dir.File(std::to_string(++number));
-      const std::string where = std::string(c.what) + ", " + saver;
-      fs::create_directories(folder);
-      for (const auto& [name, content] : c.before) {
-        const fs::path path = fs::path(folder) / name;
-        if (content == "/") fs::create_directories(path);
-        else if (content.rfind("-> ", 0) == 0) fs::create_symlink(content.substr(3), path);
-        else std::ofstream(path, std::ios::binary) << content;
-      }
-      const std::string modePath = (fs::path(folder) / c.modeOf).string();
-      if (c.modeBefore != none) fs::permissions(modePath, c.modeBefore);
-      const std::string path = (fs::path(folder) / c.saved).string();
-      std::string message;
-      try {
-        std::optional<testing_support::ScopedFileSizeLimit> full;
-        if (c.fullDisk) full.emplace(1);
-        save(path);
-      } catch (const FileError& e) {
-        message = e.Message();
-      }
-      if (c.error.empty()) {
-        EXPECT_EQ(message, "") << where;
-      } else {
-        EXPECT_EQ(message.rfind("Cannot write file \"", 0), 0u) << where << ": " << message;
-        EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
-      }
-      EXPECT_EQ(Contents(folder), c.after) << where;
-      if (c.modeAfter != none) {
-        EXPECT_EQ(Octal(fs::status(modePath).permissions()), Octal(c.modeAfter)) << where;
-      }
+  EachCaseWithEverySaver(dir, cases, [&](const auto& c, const auto& save, const std::string& folder,
+                                          const std::string& where) {
+    for (const auto& [name, content] : c.before) {
+      const fs::path path = fs::path(folder) / name;
+      if (content == "/") fs::create_directories(path);
+      else if (content.rfind("-> ", 0) == 0) fs::create_symlink(content.substr(3), path);
+      else std::ofstream(path, std::ios::binary) << content;
     }
-  }
+    const std::string modePath = (fs::path(folder) / c.modeOf).string();
+    if (c.modeBefore != none) fs::permissions(modePath, c.modeBefore);
+    const std::string path = (fs::path(folder) / c.saved).string();
+    std::string message;
+    try {
+      std::optional<testing_support::ScopedFileSizeLimit> full;
+      if (c.fullDisk) full.emplace(1);
+      save(path);
+    } catch (const FileError& e) {
+      message = e.Message();
+    }
+    if (c.error.empty()) {
+      EXPECT_EQ(message, "") << where;
+    } else {
+      EXPECT_EQ(message.rfind("Cannot write file \"", 0), 0u) << where << ": " << message;
+      EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
+    }
+    EXPECT_EQ(Contents(folder), c.after) << where;
+    if (c.modeAfter != none) {
+      EXPECT_EQ(Octal(fs::status(modePath).permissions()), Octal(c.modeAfter)) << where;
+    }
+  });
 }
 
 TEST(Files, MappedFilesGiveTheFilesBytes) {
@@ -357,7 +363,6 @@ class PipeReader {
 }  // namespace
 
 TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
-  const Savers savers = EverySaver();
   enum Reader { kNone, kReads, kSilent };
   const struct {
     const char* what;
@@ -376,53 +381,48 @@ TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
       {"a device is written", 'c', false, kNone, "", ""},
   };
   testing_support::ScratchDir dir("streams");
-  int number = 0;
-  for (const auto& c : cases) {
-    for (const auto& [saver, save] : savers) {
-      const std::string folder = dir.File(std::to_string(++number));
-      const std::string where = std::string(c.what) + ", " + saver;
-      fs::create_directories(folder);
-      const std::string node = folder + "/target.nc";
-      int made = 0;
-      if (c.kind == 'p') made = ::mkfifo(node.c_str(), 0644);
-      if (c.kind == 'c') made = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3));
-      if (c.kind == 'd') fs::create_directories(node + "/inner");
-      int socketFd = -1;
-      if (c.kind == 's') {
-        socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        std::snprintf(address.sun_path, sizeof address.sun_path, "%s", node.c_str());
-        made = ::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
-      }
-      if (made != 0 && c.kind == 'c') GTEST_SKIP() << "this system makes no device node here";
-      ASSERT_EQ(made, 0) << where << ": " << std::strerror(errno);
-      std::string path = node;
-      if (c.linked) fs::create_symlink("target.nc", path = folder + "/link.nc");
-      std::optional<PipeReader> reader;
-      if (c.reader != kNone) reader.emplace(node, c.reader == kReads);
-      std::string message;
-      try {
-        save(path);
-      } catch (const FileError& e) {
-        message = e.Message();
-      }
-      const std::string taken = reader ? reader->Finish() : "";
-      if (socketFd >= 0) ::close(socketFd);
-      if (c.error.empty()) {
-        EXPECT_EQ(message, "") << where;
-      } else {
-        EXPECT_EQ(message.rfind("Cannot write file \"" + path + "\" (", 0), 0u) << where << ": " << message;
-        EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
-      }
-      EXPECT_EQ(taken, c.taken) << where;
-      EXPECT_EQ(KindAt(node), c.kind) << where << ": what stood there stays";
-      if (c.linked) {
-        EXPECT_TRUE(fs::is_symlink(path)) << where;
-      }
-      EXPECT_EQ(testing_support::TemporariesIn(folder), std::vector<std::string>{}) << where;
+  EachCaseWithEverySaver(dir, cases, [&](const auto& c, const auto& save, const std::string& folder,
+                                          const std::string& where) {
+    const std::string node = folder + "/target.nc";
+    int made = 0;
+    if (c.kind == 'p') made = ::mkfifo(node.c_str(), 0644);
+    if (c.kind == 'c') made = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3));
+    if (c.kind == 'd') fs::create_directories(node + "/inner");
+    int socketFd = -1;
+    if (c.kind == 's') {
+      socketFd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+      sockaddr_un address{};
+      address.sun_family = AF_UNIX;
+      std::snprintf(address.sun_path, sizeof address.sun_path, "%s", node.c_str());
+      made = ::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
-  }
+    if (made != 0 && c.kind == 'c') GTEST_SKIP() << "this system makes no device node here";
+    ASSERT_EQ(made, 0) << where << ": " << std::strerror(errno);
+    std::string path = node;
+    if (c.linked) fs::create_symlink("target.nc", path = folder + "/link.nc");
+    std::optional<PipeReader> reader;
+    if (c.reader != kNone) reader.emplace(node, c.reader == kReads);
+    std::string message;
+    try {
+      save(path);
+    } catch (const FileError& e) {
+      message = e.Message();
+    }
+    const std::string taken = reader ? reader->Finish() : "";
+    if (socketFd >= 0) ::close(socketFd);
+    if (c.error.empty()) {
+      EXPECT_EQ(message, "") << where;
+    } else {
+      EXPECT_EQ(message.rfind("Cannot write file \"" + path + "\" (", 0), 0u) << where << ": " << message;
+      EXPECT_NE(message.find(c.error), std::string::npos) << where << ": " << message;
+    }
+    EXPECT_EQ(taken, c.taken) << where;
+    EXPECT_EQ(KindAt(node), c.kind) << where << ": what stood there stays";
+    if (c.linked) {
+      EXPECT_TRUE(fs::is_symlink(path)) << where;
+    }
+    EXPECT_EQ(testing_support::TemporariesIn(folder), std::vector<std::string>{}) << where;
+  });
 }
 
 TEST(Files, APipeThatStopsTakingDataEndsTheSaveWithAMessage) {
