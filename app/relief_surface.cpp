@@ -239,6 +239,8 @@ ReliefSurfaceDrawing::~ReliefSurfaceDrawing() = default;
 
 bool ReliefSurfaceDrawing::Upload() {
   scene3d::TGLExtensionsAndEntryPoints& gl = scene3d::ActiveGLTable();
+  // Errors other drawing left are not the upload's.
+  gl.DrainGLErrors();
   // Each array goes as soon as the driver holds its copy, so the whole mesh is never held twice.
   gl.BindBuffer(GL_ARRAY_BUFFER, buffers_->vertices.Identifier());
   gl.BufferData(GL_ARRAY_BUFFER, GLsizeiptr(mesh_.vertices.size() * sizeof(float)), mesh_.vertices.data(), GL_STATIC_DRAW);

@@ -413,20 +413,25 @@ TEST(ReliefSurface, FailedBuildIsReportedOnceAndNotTriedAtEveryFrame) {
       const char* what;
       bool invalidate;
       bool driverOutOfMemory;
+      bool staleError;              // an error earlier drawing left behind
       int builds;                   // the builds so far
       std::optional<Outcome> report;  // what the frame reports
       size_t quads;
     };
     const Frame frames[] = {
-        {"the driver runs out of memory", true, true, 1, Outcome::OutOfMemory, 0},
-        {"the next frame", false, false, 1, std::nullopt, 0},
-        {"and the one after", false, false, 1, std::nullopt, 0},
-        {"the surface changed", true, false, 2, Outcome::Built, 200},
-        {"drawn from the kept mesh", false, false, 2, std::nullopt, 200},
+        {"the driver runs out of memory", true, true, false, 1, Outcome::OutOfMemory, 0},
+        {"the next frame", false, false, false, 1, std::nullopt, 0},
+        {"and the one after", false, false, false, 1, std::nullopt, 0},
+        {"the surface changed", true, false, false, 2, Outcome::Built, 200},
+        {"drawn from the kept mesh", false, false, false, 2, std::nullopt, 200},
+        {"out of memory left by other drawing is not the surface's", true, false, true, 3, Outcome::Built, 200},
     };
     for (const Frame& f : frames) {
       if (f.invalidate) drawing.Invalidate();
-      if (f.driverOutOfMemory) gl.errors = {GL_OUT_OF_MEMORY};
+      gl.raises.clear();
+      if (f.driverOutOfMemory) gl.raises["BufferData"] = GL_OUT_OF_MEMORY;
+      gl.errors.clear();
+      if (f.staleError) gl.errors = {GL_OUT_OF_MEMORY};
       gl.ClearCalls();
       drawing.Draw(relief.surface, states, progress);
       EXPECT_EQ(progress.starts, f.builds) << f.what;

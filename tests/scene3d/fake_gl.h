@@ -43,6 +43,7 @@ class FakeGL : public scene3d::TGLResolver {
   std::vector<std::string> extensions;    // GetStringi and GL_NUM_EXTENSIONS
   std::map<GLenum, GLint> integers;       // GetIntegerv
   std::deque<GLenum> errors;              // GetError pops, then answers 0
+  std::map<std::string, GLenum> raises;   // a call of that name leaves its error for GetError
   GLuint nextName = 1;                    // GenLists, GenTextures
   GLDEBUGPROC debugCallback = nullptr;
 
@@ -53,7 +54,10 @@ class FakeGL : public scene3d::TGLResolver {
   // The calls as "Name(a,b,...)" with integral values, for compact comparisons.
   std::vector<std::string> Trace() const;
 
-  void Record(const char* name, std::vector<double> args) { calls.push_back({name, std::move(args)}); }
+  void Record(const char* name, std::vector<double> args) {
+    calls.push_back({name, std::move(args)});
+    if (const auto raised = raises.find(name); raised != raises.end()) errors.push_back(raised->second);
+  }
 };
 
 // A table loaded from a FakeGL (version "4.5 (Compatibility Profile) Mesa 22.3.6", the given
