@@ -10,6 +10,7 @@
 #include "cad/curves2d.h"
 #include "cad/drawing.h"
 #include "cad/vect_text2d.h"
+#include "platform/atomic_file.h"
 #include "platform/numbers.h"
 #include "platform/stream.h"
 #include "platform/texts.h"
@@ -177,8 +178,7 @@ void TDXFWrite::Failed(int error) {
 
 void TDXFWrite::Raise(bool opening) const {
   // As every save says it: the file the user named, and why.
-  const std::string text = platform::TextFormat("1334", "Cannot write file \"%1\" (%2)",
-                                                {shownName_, std::generic_category().message(error_ ? error_ : EIO)});
+  const std::string text = platform::CannotWriteText(shownName_, error_);
   if (opening) throw platform::FileError(text);
   throw platform::WriteError(text);
 }

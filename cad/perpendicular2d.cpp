@@ -56,10 +56,10 @@ TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from) {
 
 std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind, const TObject2D& object,
                                                         const TPoint2D& point, TFootFailure& failure) {
-  const TFoot2D foot = PerpendicularFoot2D(object, CartesianPoint2D(point));
+  const TPoint2D from = CartesianPoint2D(point);
+  const TFoot2D foot = PerpendicularFoot2D(object, from);
   failure = foot.Failure;
   if (failure != TFootFailure::None) return nullptr;
-  const TPoint2D from = CartesianPoint2D(point);
   std::unique_ptr<TPrimitive2D> made;
   if (kind == TPointConstruction::PerpendicularLine) made = std::make_unique<TLine2D>(-1, from, foot.At);
   else made = std::make_unique<TCerchio2D>(-1, from, foot.At);
@@ -70,6 +70,8 @@ std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind,
 TConstructionResult PointConstruction2D(TKQCmp2D& drawing, TPointConstruction kind, int32_t id,
                                         const TPoint2D& point) {
   TConstructionResult result;
+  // The list cannot take an object while it is walked; the command ends with the drawing as it was.
+  if (drawing.HasIterators()) return result;
   const TObject2D* object = drawing.GetObject(id);
   TFootFailure failure = TFootFailure::NoLineOrArc;
   std::unique_ptr<TPrimitive2D> made =

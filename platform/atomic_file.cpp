@@ -20,6 +20,16 @@
 
 namespace platform {
 
+std::string CannotWriteText(const std::string& path, const std::string& why) {
+  return TextFormat("1334", "Cannot write file \"%1\" (%2)", {path, why});
+}
+
+std::string CannotWriteText(const std::string& path, int error) {
+  if (error == EPIPE)
+    return CannotWriteText(path, Text("1604", "whatever read it stopped before the end; only part was sent"));
+  return CannotWriteText(path, std::generic_category().message(error ? error : EIO));
+}
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -33,14 +43,13 @@ constexpr size_t kProgressPiece = size_t(4) << 20;
 constexpr int kStalled = -1;
 
 [[noreturn]] void CannotWrite(const std::string& path, const std::string& why) {
-  throw FileError(TextFormat("1334", "Cannot write file \"%1\" (%2)", {path, why}));
+  throw FileError(CannotWriteText(path, why));
 }
 
 [[noreturn]] void CannotWrite(const std::string& path, int error) {
   if (error == kStalled)
     CannotWrite(path, Text("1603", "it stopped taking data: whatever reads it may have stopped; only part was sent"));
-  if (error == EPIPE) CannotWrite(path, Text("1604", "whatever read it stopped before the end; only part was sent"));
-  CannotWrite(path, std::generic_category().message(error));
+  throw FileError(CannotWriteText(path, error));
 }
 
 void RemoveTemporary(const Replacement& save) {
@@ -317,10 +326,13 @@ void WriteThroughTemporary(const std::string& path, const std::function<void(con
   Replacement save = PrepareSave(path, fd);
   if (save.stream) {
     // The writer fills a private file of the temporary folder (a device's own folder takes none).
-    std::string name = (fs::temp_directory_path() / "velkora-XXXXXX").string();
-    const int made = ::mkstemp(name.data());
+    std::error_code noFolder;
+    const fs::path folder = fs::temp_directory_path(noFolder);
+    std::string name = (folder / "velkora-XXXXXX").string();
+    const int made = noFolder ? -1 : ::mkstemp(name.data());
     if (made < 0) {
-      const int error = errno;
+      // The pipe or device is let go whatever failed, so its reader sees the end.
+      const int error = noFolder ? noFolder.value() : errno;
       ::close(fd);
       CannotWrite(path, error);
     }

@@ -17,6 +17,11 @@
 
 namespace platform {
 
+// What a failed save says, as every save says it: the file the user named and why (a reason, or the
+// errno the system gave).
+std::string CannotWriteText(const std::string& path, const std::string& why);
+std::string CannotWriteText(const std::string& path, int error);
+
 // How far a save has come, 0 to 100, called each time the number grows.
 using SaveProgress = std::function<void(int percent)>;
 
