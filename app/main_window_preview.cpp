@@ -58,13 +58,6 @@ class WindowSurfaceProgress : public SurfaceProgress {
   bool paintNow_;
 };
 
-// A numbered text with "%d" standing for the number.
-std::string WithNumber(std::string text, int number) {
-  const size_t at = text.find("%d");
-  if (at != std::string::npos) text.replace(at, 2, std::to_string(number));
-  return text;
-}
-
 Mouse3D MouseOf(const QMouseEvent& event) {
   Mouse3D mouse;
   const QPoint p = event.position().toPoint();
@@ -113,9 +106,9 @@ void TfrmMain::GLSuperficieRender(scene3d::RenderContextInfo& rci) {
 void TfrmMain::ReportSurfaceBuild(const SurfaceBuildReport& report) {
   using Outcome = SurfaceBuildReport::Outcome;
   if (report.outcome == Outcome::Built && report.steps.reduced) {
-    surfaceNote_ = WithNumber(
-        lang::LangStringOr("1501", "The 3D surface is drawn every %d pixels: a finer surface would not fit in memory."),
-        report.steps.step);
+    surfaceNote_ = lang::LangFormatOr(
+        "1501", "The 3D surface is drawn every %1 pixels: a finer surface would not fit in memory.",
+        {std::to_string(report.steps.step)});
     Messaggio(surfaceNote_);
     return;
   }
@@ -131,7 +124,7 @@ void TfrmMain::ReportSurfaceBuild(const SurfaceBuildReport& report) {
           ? lang::LangStringOr("1502",
                                "There is not enough memory to draw the 3D surface. Choose a coarser resolution on the "
                                "depth page.")
-          : lang::LangStringOr("1503", "The 3D surface could not be drawn:") + " " + report.error;
+          : lang::LangFormatOr("1503", "The 3D surface could not be drawn: %1", {report.error});
   platform::CurrentDialogs().Message(text, "", platform::MessageKind::Error, platform::Buttons::Ok);
 }
 

@@ -20,9 +20,10 @@ bool ConfirmReplace(const std::string& path) {
 
 bool ConfirmDocumentNcFile(const std::string& path) {
   if (platform::FileExists(path)) return ConfirmReplace(path);
-  const std::string question = lang::LangStringOr(
-      "1605", "was named by the opened document and not chosen in this session.\r\nWrite the NC program to it?");
-  return platform::CurrentDialogs().Message(path + "\r\n" + question, lang::LangStringOr("450", "Confirm"),
+  const std::string question = lang::LangFormatOr(
+      "1605", "%1\r\nwas named by the opened document and not chosen in this session.\r\nWrite the NC program to it?",
+      {path});
+  return platform::CurrentDialogs().Message(question, lang::LangStringOr("450", "Confirm"),
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
