@@ -81,10 +81,11 @@ void TfrmMain::sbtNewNcClick() {
   // The NC-file page's own text while its dialog is open (the slot before it is the point grid's).
   ShowPageStatus(kPageNcFile);
   const std::string name = CleanNcBaseName(settings_.fOpen);
-  // The folder last chosen; one gone since is forgotten for the user's documents folder.
+  // The folder last chosen; while it is gone (a drive not mounted) the dialog starts in the user's
+  // documents folder, and the setting keeps the folder until the user chooses another.
   std::error_code error;
-  if (ncFolder_.empty() || !std::filesystem::is_directory(ncFolder_, error)) ncFolder_ = UserDocumentsFolder();
-  const std::string folder = ncFolder_;
+  const std::string folder =
+      !ncFolder_.empty() && std::filesystem::is_directory(ncFolder_, error) ? ncFolder_ : UserDocumentsFolder();
   const std::string extension = writer_.settings.fileExtension;
   const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
                                           extension);

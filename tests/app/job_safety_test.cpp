@@ -575,7 +575,8 @@ TEST_F(JobSafetyTest, TheNcFolderIsTheDocumentsFolderUntilTheUserChoosesOne) {
   } cases[] = {
       {"no folder in the settings", "", documents, "", documents},
       {"the folder the settings keep", kept, kept, "", kept},
-      {"a folder gone since", dir_.File("gone") + "/", documents, "", documents},
+      // A drive not mounted today keeps its folder for the day it is back.
+      {"a folder gone since", dir_.File("gone") + "/", documents, "", dir_.File("gone") + "/"},
       {"the folder last chosen", "", documents, dir_.File("chosen/job.nc"), dir_.File("chosen") + "/"},
   };
   for (const auto& c : cases) {
