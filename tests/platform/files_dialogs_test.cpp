@@ -377,7 +377,6 @@ TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
       {"a pipe nobody reads is refused at once, not waited on", 'p', false, kNone, "nobody reads the named pipe", ""},
       {"a folder is refused as one", 'd', false, kNone, "it is a folder", ""},
       {"a socket is refused", 's', false, kNone, "neither a file, a named pipe nor a character device", ""},
-      // Last: a system that makes no device node skips only this.
       {"a device is written", 'c', false, kNone, "", ""},
   };
   testing_support::ScratchDir dir("streams");
@@ -386,7 +385,11 @@ TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
     const std::string node = folder + "/target.nc";
     int made = 0;
     if (c.kind == 'p') made = ::mkfifo(node.c_str(), 0644);
-    if (c.kind == 'c') made = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3));
+    if (c.kind == 'c') {
+      // Only root makes a device node; anyone else writes the null device through a link to it.
+      made = ::mknod(node.c_str(), S_IFCHR | 0666, makedev(1, 3));
+      if (made != 0) made = ::symlink("/dev/null", node.c_str());
+    }
     if (c.kind == 'd') fs::create_directories(node + "/inner");
     int socketFd = -1;
     if (c.kind == 's') {
@@ -396,7 +399,6 @@ TEST(Files, APipeOrDeviceIsWrittenNeverReplacedAndNothingElseButAFileIs) {
       std::snprintf(address.sun_path, sizeof address.sun_path, "%s", node.c_str());
       made = ::bind(socketFd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
     }
-    if (made != 0 && c.kind == 'c') GTEST_SKIP() << "this system makes no device node here";
     ASSERT_EQ(made, 0) << where << ": " << std::strerror(errno);
     std::string path = node;
     if (c.linked) fs::create_symlink("target.nc", path = folder + "/link.nc");
@@ -451,7 +453,9 @@ TEST(Files, APipeThatStopsTakingDataEndsTheSaveWithAMessage) {
       message = e.Message();
     }
     EXPECT_NE(message.find(c.error), std::string::npos) << c.what << ": " << message;
-    EXPECT_GE(reader.Finish().size(), c.keep) << c.what;
+    const std::string taken = reader.Finish();
+    EXPECT_GE(taken.size(), c.keep) << c.what;
+    EXPECT_LT(taken.size(), megabyte.size()) << c.what << ": only part was sent";
     EXPECT_EQ(KindAt(fifo), 'p') << c.what;
   }
 }
