@@ -40,6 +40,35 @@ bool ResolveTwoObjectPick(TKQPrg2D& prg, TCADPrgParam* param, TTwoObjectPick& pi
 
 namespace {
 
+void Say(TKQPrg2D& prg, const std::string& text) {
+  if (prg.OnConstructionMessage) prg.OnConstructionMessage(text);
+}
+
+// The object picked first, looked up in the drawing by address only, never read, in case it has gone
+// since the pick.
+int32_t PickedObjectID(TKQViewport2D& view, TKQD2D_SelectObjectsParam& p) {
+  TGraphicObject* picked = nullptr;
+  {
+    auto it = p.SelectedObjects.GetIterator();
+    picked = it->First();
+  }
+  if (!picked || !view.CADCmp2D()) return -1;
+  auto objects = view.CADCmp2D()->ObjectsIterator();
+  for (TGraphicObject* o = objects->First(); o; o = objects->Next())
+    if (o == picked) return o->ID;
+  return -1;
+}
+
+// Another pick, into the same parameter; the refresh takes the refused object's highlight away, and
+// `why` (when there is one) says what was wrong with it.
+void Repick(TKQPrg2D& prg, TKQViewport2D& view, TKQD2D_SelectObjectsParam& p, const std::string& why,
+            const TCADStateClass*& next) {
+  p.SelectedObjects.Clear();
+  view.Refresh();
+  if (!why.empty()) Say(prg, why);
+  next = StateClassOf<TKQ2D_Select1Object>();
+}
+
 using TCommandWork = std::function<TConstructionResult(TKQCmp2D&, const TTwoObjectPick&, const TConstructionSettings&)>;
 
 // What every two-object command does in its creation.
@@ -60,7 +89,7 @@ void RunTwoObjectCommand(TCADState& state, const TCADStateClass*& next, const TC
         for (const TPoint2D& at : crossings)
           view2d->DrawRubberObject(*IntersectionMarker2D(at, std::abs(w.Second.X - w.First.X)), false);
       });
-    if (!done.Message.empty() && prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(done.Message);
+    if (!done.Message.empty()) Say(prg2d, done.Message);
     if (repaintAtEnd) prg.RepaintAfterOperation();
   }
   FreeAndIdle(state, next);
@@ -93,34 +122,19 @@ TMyOffset::TMyOffset(TCADPrg& prg, TCADPrgParam* param, const TCADStateClass*& n
     FreeAndIdle(*this, next);
     return;
   }
-  TGraphicObject* picked = nullptr;
-  {
-    auto it = p->SelectedObjects.GetIterator();
-    picked = it->First();
-  }
-  // The picked object is found by address only, never read, in case it has gone since the pick.
-  if (picked && view.CADCmp2D()) {
-    auto objects = view.CADCmp2D()->ObjectsIterator();
-    for (TGraphicObject* o = objects->First(); o; o = objects->Next())
-      if (o == picked) sourceId_ = o->ID;
-  }
-  auto say = [&](const std::string& text) {
-    if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
-  };
+  const bool picked = p->SelectedObjects.Count() > 0;
+  sourceId_ = PickedObjectID(view, *p);
   if (sourceId_ >= 0 && !MakeCopy()) {
     // An arc too small for the distance waits for another distance or side.
     const TObject2D* source = view.CADCmp2D()->GetObject(sourceId_);
     if (source && OffsetCopy2D(*source, 0)) {
-      say(lang::LangStringOr("1110", kOffsetTooLargeText));
+      Say(prg2d, lang::LangStringOr("1110", kOffsetTooLargeText));
       return;
     }
     sourceId_ = -1;
   }
   if (sourceId_ < 0) {
-    // Another pick, into the same parameter.
-    p->SelectedObjects.Clear();
-    if (picked) say(lang::LangStringOr("1109", kNoOffsetText));
-    next = StateClassOf<TKQ2D_Select1Object>();
+    Repick(prg2d, view, *p, picked ? lang::LangStringOr("1109", kNoOffsetText) : std::string(), next);
     return;
   }
   band_.Show(view, [&] { DrawCopy(view); });
@@ -142,9 +156,7 @@ bool TMyOffset::OnEvent(TCADPrgEvent kind, TCADPrgMouseButton, int key, platform
                         const TCADStateClass*& next) {
   TKQPrg2D& prg2d = Prg2DOf(CADPrg());
   TKQViewport2D& view = View2DOf(CADPrg());
-  auto say = [&](const std::string& text) {
-    if (prg2d.OnConstructionMessage) prg2d.OnConstructionMessage(text);
-  };
+  auto say = [&](const std::string& text) { Say(prg2d, text); };
   if (kind == cadViewportPainted) {
     band_.Show(view, [&] { DrawCopy(view); });
     return false;
@@ -209,24 +221,6 @@ TKQD2D_PickThenPointParam::TKQD2D_PickThenPointParam(TPointConstruction kind)
 
 namespace {
 
-void Say(TKQPrg2D& prg, const std::string& text) {
-  if (prg.OnConstructionMessage) prg.OnConstructionMessage(text);
-}
-
-// The object picked first, looked up in the drawing by address (it may have gone since).
-int32_t PickedObjectID(TKQViewport2D& view, TKQD2D_SelectObjectsParam& p) {
-  TGraphicObject* picked = nullptr;
-  {
-    auto it = p.SelectedObjects.GetIterator();
-    picked = it->First();
-  }
-  if (!picked || !view.CADCmp2D()) return -1;
-  auto objects = view.CADCmp2D()->ObjectsIterator();
-  for (TGraphicObject* o = objects->First(); o; o = objects->Next())
-    if (o == picked) return o->ID;
-  return -1;
-}
-
 const TCADStateClass* ConstructionOf(TPointConstruction kind) {
   return kind == TPointConstruction::PerpendicularLine ? StateClassOf<TMyLineaPer>() : StateClassOf<TMyArcoTan1>();
 }
@@ -257,11 +251,7 @@ TMyPointAfterPick::TMyPointAfterPick(TCADPrg& prg, TCADPrgParam* param, const TC
   const int32_t id = PickedObjectID(view, *p);
   const TObject2D* object = id >= 0 ? view.CADCmp2D()->GetObject(id) : nullptr;
   if (!object || !HasPerpendicular2D(*object)) {
-    // Another pick, into the same parameter; the refresh takes the refused object's highlight away.
-    p->SelectedObjects.Clear();
-    view.Refresh();
-    if (object) Say(prg2d, FootFailureText(TFootFailure::NoLineOrArc));
-    next = StateClassOf<TKQ2D_Select1Object>();
+    Repick(prg2d, view, *p, object ? FootFailureText(TFootFailure::NoLineOrArc) : std::string(), next);
     return;
   }
   p->ObjectID = id;
