@@ -152,12 +152,19 @@ TEST_F(CommandsTest, OffsetThroughThePick) {
   drawing.GetObject(line)->Layer = 4;
   drawing.AddObject(-1, std::make_unique<TPunto2D>(-1, Point2D(0, 8)));
   prg.ConstructionSettings.OffsetDistance = 2;
-  ASSERT_TRUE(StartOffset(prg, nullptr));
+  // The pick's highlight, drawn as the main window draws it: over the screen, in XOR.
+  ASSERT_TRUE(StartOffset(prg, [&](TKQD2D_SelectObjectsParam&, TObject2D& o, bool, int) {
+    view->DrawRubberObject(o, false);
+  }));
   prg.PostUserCode(CADPRG_ACCEPT);
   EXPECT_TRUE(prg.IsBusy()) << "Done with nothing picked waits for the pick";
+  const platform::Point point = Pixel(0, 8);
+  MoveMouse(view.get(), QPoint(point.X, point.Y));
+  const QImage beforePick = view->grab().toImage();
   Click(Point2D(0, 8));
   EXPECT_EQ(said, std::vector<std::string>{kNoOffsetText});
   EXPECT_TRUE(prg.IsBusy()) << "a point has no offset: pick again";
+  EXPECT_EQ(view->grab().toImage(), beforePick) << "the refused object's highlight is gone";
   Click(Point2D(5, 0));
   ASSERT_TRUE(prg.IsBusy());
   EXPECT_EQ(drawing.NumObjects(), 2) << "the copy shows, it is not in the drawing yet";
