@@ -17,7 +17,7 @@
 
 #include "app/key_filters.h"
 #include "app/main_window.h"
-#include "app/save_progress.h"
+#include "app/status_progress.h"
 #include "app/save_target.h"
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
@@ -453,7 +453,7 @@ void TfrmMain::WriteDocument(const std::string& path) { WriteDocument(path, Reco
 void TfrmMain::WriteDocument(const std::string& path, const machining::TDocumentRecord& record) {
   {
     WaitCursor wait;
-    SaveProgressBar progress(ProgressBar1_);
+    StatusProgressBar progress(ProgressBar1_);
     machining::WriteDocumentFile(path, *job_.workBitmap, record, progress.Callback());
   }
   setWindowTitle(Q(path + " - " + startCaption_));
@@ -468,7 +468,7 @@ void TfrmMain::Scrive_Stl(const std::string& path) {
   // A relief made stale since it was built is built again first, so the file shows the picture as it is.
   BuildReliefIfStale();
   WaitCursor wait;
-  SaveProgressBar progress(ProgressBar1_);
+  StatusProgressBar progress(ProgressBar1_);
   machining::WriteStlFile(path, job_.relief, stl_->Solid(), progress.Callback());
 }
 

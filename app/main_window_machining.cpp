@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/nc_file_name.h"
 #include "app/save_target.h"
+#include "app/status_progress.h"
 #include "app/tool_pictures.h"
 #include "app/tool_window.h"
 #include "app/wait_cursor.h"
@@ -43,21 +44,6 @@ QString ListingText(const std::string& text) {
   lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return lines;
 }
-
-// The progress bar shown for the length of a scope.
-class ShownProgress {
- public:
-  explicit ShownProgress(QProgressBar* bar) : bar_(bar) {
-    bar_->setValue(0);
-    bar_->show();
-  }
-  ~ShownProgress() { bar_->hide(); }
-  ShownProgress(const ShownProgress&) = delete;
-  ShownProgress& operator=(const ShownProgress&) = delete;
-
- private:
-  QProgressBar* bar_;
-};
 
 }  // namespace
 
@@ -291,14 +277,11 @@ bool TfrmMain::scrive_nci() {
   machining::CalculateResult result;
   {
     WaitCursor wait;
-    ShownProgress shown(ProgressBar1_);
+    StatusProgressBar progress(ProgressBar1_, 0);
     machining::CalculateCallbacks callbacks;
     callbacks.clearPath = [this] { Scene3DClearToolpath(); };
     callbacks.drawMove = [this](bool rapid, float x, float y, float z) { Scene3DAddToolpathNode(rapid, x, y, z); };
-    callbacks.progress = [this](int position) {
-      ProgressBar1_->setValue(std::min(position, ProgressBar1_->maximum()));
-      ProgressBar1_->repaint();
-    };
+    callbacks.progress = progress.Callback();
     result = machining::Calculate(parameters, job_.relief, writer_, job_.nc, callbacks);
   }
   ricIso_->setPlainText(ListingText(result.ncText));
