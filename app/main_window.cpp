@@ -447,7 +447,7 @@ void TfrmMain::FitTranslatedTexts() {
   const int width = std::clamp(label->sizeHint().width(), kLabelWidth, kBoxRight - kMinBoxWidth - kLeft);
   label->setGeometry(kLeft, 3, width, 20);
   Get<QComboBox>("cboCurrentLayer")->setGeometry(kLeft + width, 2, kBoxRight - kLeft - width, 22);
-  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(Inches() ? 1 : 0));
+  ShowUnitWord();
 }
 
 void TfrmMain::BuildCommandPages() {

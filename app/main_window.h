@@ -771,6 +771,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MarkReliefStale();
   void ShiftViewWindow(double dx, double dy);
   void ApplyUnit(bool inches);
+  // The unit word beside the size fields, in the language's words of the units box.
+  void ShowUnitWord();
   void SelectColor(const char* box, platform::TColor color);
   platform::TColor SelectedColor(const char* box) const;
   void LayerToPage(int layer);

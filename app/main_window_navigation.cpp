@@ -489,11 +489,13 @@ void TfrmMain::ColorBoxGridChange() {
 
 void TfrmMain::ApplyUnit(bool inches) {
   settings_.unit = inches ? 1 : 0;
-  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(inches ? 1 : 0));
+  ShowUnitWord();
   view2d_.isMM = !inches;
   writer_.inches = inches;
   if (tool_) tool_->SetInches(inches);
 }
+
+void TfrmMain::ShowUnitWord() { Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(Inches() ? 1 : 0)); }
 
 void TfrmMain::cboUnitsChange() {
   ApplyUnit(cboUnits_->currentIndex() == 1);

@@ -180,7 +180,7 @@ void TfrmMain::ApplySettings() {
   view2d_.gridColor = s.grid;
   // Any unit but 0 is inches; the units box has just the two entries.
   cboUnits_->setCurrentIndex(s.Inches() ? 1 : 0);
-  Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(s.Inches() ? 1 : 0));
+  ShowUnitWord();
   view2d_.isMM = !s.Inches();
   writer_.inches = s.Inches();
   if (tool_) tool_->SetInches(s.Inches());
