@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "cad/intersections.h"
 #include "lang/lang.h"
 
 namespace cad {
@@ -12,25 +13,21 @@ TFoot2D Failed(TFootFailure failure) { return TFoot2D{failure, Point2D(0, 0)}; }
 
 TFoot2D FootOnSegment(const TPoint2D& a, const TPoint2D& b, const TPoint2D& from) {
   const double tolerance = GeometryTolerance();
-  const double dx = b.X - a.X, dy = b.Y - a.Y;
-  const double length = std::hypot(dx, dy);
-  if (length <= tolerance) return Failed(TFootFailure::NoLineOrArc);
-  // Along the segment from a, in drawing units.
-  const double along = ((from.X - a.X) * dx + (from.Y - a.Y) * dy) / length;
-  if (along < -tolerance || along > length + tolerance) return Failed(TFootFailure::BeyondTheEnds);
-  const TPoint2D foot = Point2D(a.X + dx * along / length, a.Y + dy * along / length);
+  if (CartesianDistance2D(a, b) <= tolerance) return Failed(TFootFailure::NoLineOrArc);
+  const TPoint2D foot = PerpendicularFoot2D(from, a, b);
+  // A foot off the segment lies away from the segment's nearest point.
+  if (CartesianDistance2D(foot, ClosestPointOnSegment2D(from, a, b)) > tolerance)
+    return Failed(TFootFailure::BeyondTheEnds);
   if (CartesianDistance2D(foot, from) <= tolerance) return Failed(TFootFailure::OnTheObject);
   return TFoot2D{TFootFailure::None, foot};
 }
 
 TFoot2D FootOnArc(const TArcPoints& arc, const TPoint2D& from) {
-  const double distance = CartesianDistance2D(arc.Centre, from);
-  if (distance <= GeometryTolerance()) return Failed(TFootFailure::AtTheCentre);
+  if (CartesianDistance2D(arc.Centre, from) <= GeometryTolerance()) return Failed(TFootFailure::AtTheCentre);
   if (IsPointOnArc2D(arc, from)) return Failed(TFootFailure::OnTheObject);
-  const double ux = (from.X - arc.Centre.X) / distance, uy = (from.Y - arc.Centre.Y) / distance;
-  // The nearer point first.
-  const TPoint2D feet[] = {Point2D(arc.Centre.X + arc.Radius * ux, arc.Centre.Y + arc.Radius * uy),
-                           Point2D(arc.Centre.X - arc.Radius * ux, arc.Centre.Y - arc.Radius * uy)};
+  // The nearer point first, then the one across the centre.
+  const TPoint2D nearer = ProjectToCircle2D(from, arc.Centre, arc.Radius);
+  const TPoint2D feet[] = {nearer, Point2D(2 * arc.Centre.X - nearer.X, 2 * arc.Centre.Y - nearer.Y)};
   for (const TPoint2D& foot : feet)
     if (IsPointOnArc2D(arc, foot)) return TFoot2D{TFootFailure::None, foot};
   return Failed(TFootFailure::BeyondTheEnds);
