@@ -1,0 +1,18 @@
+# Checks that the run command builds every target that puts something beside the program (TARGETS,
+# collected where those targets are made), so that a clean clone's first start finds all of it.
+cmake_minimum_required(VERSION 3.25)
+file(READ ${RUN_SCRIPT} script)
+string(REGEX MATCHALL "--target[^\n]*" lines "${script}")
+string(JOIN " " built ${lines})
+string(REPLACE "--target" " " built "${built}")
+separate_arguments(built)
+set(missing)
+foreach(target IN LISTS TARGETS)
+  if(NOT target IN_LIST built)
+    list(APPEND missing ${target})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "${RUN_SCRIPT} does not build: ${missing}")
+endif()
+message(STATUS "The run command builds: ${TARGETS}")
