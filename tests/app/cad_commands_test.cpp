@@ -71,6 +71,11 @@ class CadCommandsTest : public MainWindowTest {
     for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
     return last;
   }
+  // "1 entity + center point" of the tangent arc page.
+  void StartTouchingCircle() {
+    Get<QAction>("mnuArcTangent")->trigger();
+    Click("rbtTanTo1");
+  }
   bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
   static QImage Image(const QIcon& icon) {
     return icon.pixmap(QSize(app::kGlyphSize, app::kGlyphSize)).toImage().convertToFormat(QImage::Format_ARGB32);
@@ -741,8 +746,7 @@ TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
     w.VistaGrafica().ShowWindowRect(cad::Rect2D(-10, -40, 150, 60));
     const std::vector<int> pages = ShownPages();
     if (row.circle) {
-      Get<QAction>("mnuArcTangent")->trigger();
-      Click("rbtTanTo1");
+      StartTouchingCircle();
     } else {
       Get<QAction>("mnuLinePerp")->trigger();
     }
@@ -815,12 +819,7 @@ TEST_F(CadCommandsTest, TheStatusLineFollowsTheConstructionsStepByStep) {
         {"a click a pixel off the line", [&] { besideTheLine(30); }, onIt, true, 2},
         {"a point that works", click(30, 15), wizard, false, 3}}},
       {"the touching circle, one after another, then Esc",
-       {{"started",
-         [this] {
-           Get<QAction>("mnuArcTangent")->trigger();
-           Click("rbtTanTo1");
-         },
-         pick, true, 2},
+       {{"started", [this] { StartTouchingCircle(); }, pick, true, 2},
         {"the line picked", click(20, 0), circleCentre, true, 2},
         {"a click a pixel off the line", [&] { besideTheLine(40); }, onIt, true, 2},
         {"the first circle", click(30, 15), pick, true, 3},
@@ -828,12 +827,7 @@ TEST_F(CadCommandsTest, TheStatusLineFollowsTheConstructionsStepByStep) {
         {"the second circle", click(70, -10), pick, true, 4},
         {"Esc", esc, wizard, false, 4}}},
       {"the touching circle, then two entities",
-       {{"started",
-         [this] {
-           Get<QAction>("mnuArcTangent")->trigger();
-           Click("rbtTanTo1");
-         },
-         pick, true, 2},
+       {{"started", [this] { StartTouchingCircle(); }, pick, true, 2},
         {"the line picked", click(20, 0), circleCentre, true, 2},
         {"two entities chosen", [this] { Click("rbtTanTo2"); }, arcPage, true, 2},
         {"Esc", esc, wizard, false, 2}}},
@@ -885,12 +879,8 @@ TEST_F(CadCommandsTest, EllipsesAndLinesTooLongAreRefusedWithAMessage) {
     const int32_t ids[] = {id};
     app::TransformObjectsRepeated(Cad(), ids, row.circle ? cad::Scale2D(2, 1) : cad::Scale2D(1e300, 1e300), false, 1);
     w.VistaGrafica().ShowWindowRect(cad::Rect2D(-20, -40, 140, 60));
-    if (std::string(row.command) == "rbtTanTo1") {
-      Get<QAction>("mnuArcTangent")->trigger();
-      Click("rbtTanTo1");
-    } else {
-      Get<QAction>(row.command)->trigger();
-    }
+    if (std::string(row.command) == "rbtTanTo1") StartTouchingCircle();
+    else Get<QAction>(row.command)->trigger();
     ClickDrawing(row.clicks);
     QCoreApplication::processEvents();
     EXPECT_EQ(Status(), row.status);
