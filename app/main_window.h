@@ -422,7 +422,12 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void CommandOperationEnded(bool stopped);
   // A construction's failure text, shown until the next action succeeds or the command ends: then
   // the running state's own text (or the page's) takes its place.
-  void ClearFailureText();
+  // `operationEnding`: called from the end of the running operation, whose prompt no longer holds.
+  void ClearFailureText(bool operationEnding = false);
+  // What is true now: the running state's prompt, else the shown page's status text, else nothing.
+  void ShowCurrentStatus(bool operationEnding = false);
+  // The touching circle ("1 entity + center point") is chosen on the tangent arc page.
+  bool TouchingCircleChosen();
   static bool IsTransformPage(int page);
   // A transform page whose Done acts on the objects picked meanwhile.
   static bool PicksForDone(int page);

@@ -143,19 +143,33 @@ bool TfrmMain::PicksForDone(int page) {
   return IsTransformPage(page) && page != kPageMirror;
 }
 
-void TfrmMain::ClearFailureText() {
+void TfrmMain::ClearFailureText(bool operationEnding) {
   const std::string failure = std::exchange(failureText_, std::string());
   if (failure.empty() || StatusText() != failure) return;
-  const std::string description = Prg2DOperationRunning() ? LocalPrg_->Description() : std::string();
+  ShowCurrentStatus(operationEnding);
+}
+
+void TfrmMain::ShowCurrentStatus(bool operationEnding) {
+  // An ending operation is still running while its end is announced: its prompt is no longer true.
+  const std::string description =
+      !operationEnding && Prg2DOperationRunning() ? LocalPrg_->Description() : std::string();
   if (!description.empty()) Messaggio(description);
   else if (PageControl1_->isVisible()) ShowPageStatus(ActivePage());
   else Messaggio("");
 }
 
+bool TfrmMain::TouchingCircleChosen() { return Get<QRadioButton>("rbtTanTo1")->isChecked(); }
+
 void TfrmMain::CommandOperationEnded(bool stopped) {
   // An operation that ended without a failure did what it was asked.
-  if (!stopped && !failedThisOperation_) ClearFailureText();
-  if (!commandActive_ || startingOperation_) return;
+  if (!stopped && !failedThisOperation_) ClearFailureText(true);
+  if (startingOperation_) return;
+  if (!commandActive_) {
+    // Its command ended first (Esc, Cancel, Close): the operation's prompt and refusal go with it.
+    failureText_.clear();
+    ShowCurrentStatus(true);
+    return;
+  }
   if (!stopped && (mode_ == kModeDelete || mode_ == kModeChangeLayer) && commandPage_ == kNoCommandPage) {
     // Delete takes the picked object away, Change Layer puts it on the current layer; each waits
     // for the next, until Esc or Cancel.
@@ -175,23 +189,35 @@ void TfrmMain::CommandOperationEnded(bool stopped) {
     });
     return;
   }
+  const bool touchingCircle = commandPage_ == kPageArcTan && TouchingCircleChosen();
   if (commandPage_ == kNoCommandPage || commandPage_ == kPageHideAll) {
     // The operation was the whole command.
     EndCommand();
   } else if (!stopped && commandPage_ == kPageOffset) {
     // Done added the offset copy.
     EndCommand();
-  } else if (!stopped && (PicksForDone(commandPage_) || commandPage_ == kPageFillet)) {
-    // A transform page picks until its Done, the fillet page rounds one corner after another until
-    // it is closed: the next pick starts once the ended one has gone.
+  } else if (!stopped && (PicksForDone(commandPage_) || commandPage_ == kPageFillet || touchingCircle)) {
+    // A transform page picks until its Done, the fillet page rounds one corner after another and the
+    // tangent arc page draws one touching circle after another until it is closed: the next pick
+    // starts once the ended one has gone.
     const int page = commandPage_;
-    const CadOperation next = page == kPageFillet ? CadOperation::Fillet : CadOperation::PickObjects;
+    const CadOperation next = page == kPageFillet  ? CadOperation::Fillet
+                              : touchingCircle     ? CadOperation::ArcTangent1
+                                                   : CadOperation::PickObjects;
     QTimer::singleShot(0, this, [this, page, next] {
       platform::RunGuarded([&] {
-        if (commandActive_ && commandPage_ == page && !Prg2DOperationRunning()) Prg2DStartCadOperation(next);
+        if (!commandActive_ || commandPage_ != page || Prg2DOperationRunning()) return;
+        if (next == CadOperation::ArcTangent1 && !TouchingCircleChosen()) return;
+        Prg2DStartCadOperation(next);
+        // The next pick asks for its object, unless a failure still stands.
+        if (next == CadOperation::ArcTangent1 && failureText_.empty()) ShowPickPrompt();
       });
     });
+    return;
   }
+  // Nothing goes on: the prompt of the ended operation goes with it (a failure stands until the next
+  // success).
+  if (!failedThisOperation_) ShowCurrentStatus(true);
 }
 
 void TfrmMain::HideCommandPages() {
@@ -313,9 +339,11 @@ void TfrmMain::Prg2DStartCadOperation(CadOperation operation) {
   // A construction that cannot act says why in the status line, until something succeeds.
   failedThisOperation_ = false;
   prg.OnConstructionMessage = [this](const std::string& text) {
-    Messaggio(text);
+    // An empty text takes back what was said: the status line shows what is true again.
     failureText_ = text;
-    failedThisOperation_ = true;
+    failedThisOperation_ = !text.empty();
+    if (text.empty()) ShowCurrentStatus();
+    else Messaggio(text);
   };
   // Picked objects show as rubber bands with their control points.
   cad::TSelectedObjectEvent highlight = [this](cad::TKQD2D_SelectObjectsParam&, cad::TObject2D& object, bool, int) {
@@ -506,6 +534,8 @@ void TfrmMain::ConnectCadHandlers() {
     if (!tanTo2->isChecked()) return;
     Get<QGroupBox>("grpArcTan")->show();
     Prg2DStartCadOperation(CadOperation::ArcTangent2);
+    // The touching circle's prompt goes with it: the two-entity pick has none of its own.
+    ShowCurrentStatus();
   });
   // The program-wide construction values follow their fields.
   QLineEdit* fillet = Get<QLineEdit>("txtRaccordo");

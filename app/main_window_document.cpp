@@ -385,6 +385,16 @@ void TfrmMain::ReplayWizard() {
 
 void TfrmMain::sbtSaveClick() {
   if (Cad2DObjectCount() == 0) return;
+  // A refusal (no file type, nothing a DXF file can carry, a job that cannot be saved) ends the save:
+  // the status line then shows again what it showed before, not the dialog's prompt.
+  struct RestoreOnRefusal {
+    TfrmMain& window;
+    const std::string before;
+    bool refused = false;
+    ~RestoreOnRefusal() {
+      if (refused) window.Messaggio(before);
+    }
+  } status{*this, StatusText()};
   Messaggio(lang::LangString("402"));
   std::string proposed;
   if (!job_.documentFile.empty()) {
@@ -401,6 +411,7 @@ void TfrmMain::sbtSaveClick() {
   std::optional<machining::TDocumentRecord> record;
   const platform::FileChoice choice =
       ChooseFileToWrite({"", proposed, SaveFilter(), 1}, [&](const platform::FileChoice& chosen) -> std::string {
+        status.refused = true;
         type = chosen.filterIndex;
         if (type < kSaveDocument || type > kSaveDxf) throw platform::Exception(lang::LangStringOr("1018", "Choose a file type to save."));
         // The filter's suffix first, so the question over an existing file is asked of the file really written.
@@ -410,6 +421,7 @@ void TfrmMain::sbtSaveClick() {
         record.reset();
         if (type == kSaveDocument) record = RecordToSave();
         if (type == kSaveDxf && !DxfHasEntity()) return {};
+        status.refused = false;
         return path;
       });
   const std::string& path = choice.path;

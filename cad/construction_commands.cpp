@@ -225,12 +225,19 @@ const TCADStateClass* ConstructionOf(TPointConstruction kind) {
   return kind == TPointConstruction::PerpendicularLine ? StateClassOf<TMyLineaPer>() : StateClassOf<TMyArcoTan1>();
 }
 
+// How near to the drawn object a point lies on it: the pick's own aperture at the view's zoom, so a
+// click that would pick the object is no point off it.
+double OnObjectDistance(TKQViewport2D& view, const TKQD2D_SelectObjectsParam& p) {
+  return view.PixelsToUnits(p.Aperture);
+}
+
 void RunPointConstruction(TCADState& state, const TCADStateClass*& next, TPointConstruction kind) {
   TKQPrg2D& prg = Prg2DOf(state.CADPrg());
   auto* p = dynamic_cast<TKQD2D_PickThenPointParam*>(state.Param);
   TKQViewport2D* view = prg.Viewport2D();
   if (p && p->PointGiven && view && view->CADCmp2D()) {
-    const TConstructionResult done = PointConstruction2D(*view->CADCmp2D(), kind, p->ObjectID, p->Point);
+    const TConstructionResult done =
+        PointConstruction2D(*view->CADCmp2D(), kind, p->ObjectID, p->Point, OnObjectDistance(*view, *p));
     if (!done.Message.empty()) Say(prg, done.Message);
     if (done.Changed) prg.RepaintAfterOperation();
   }
@@ -250,8 +257,9 @@ TMyPointAfterPick::TMyPointAfterPick(TCADPrg& prg, TCADPrgParam* param, const TC
   TKQViewport2D& view = View2DOf(prg);
   const int32_t id = PickedObjectID(view, *p);
   const TObject2D* object = id >= 0 ? view.CADCmp2D()->GetObject(id) : nullptr;
-  if (!object || !HasPerpendicular2D(*object)) {
-    Repick(prg2d, view, *p, object ? FootFailureText(TFootFailure::NoLineOrArc) : std::string(), next);
+  const TFootFailure refusal = object ? PerpendicularRefusal2D(*object) : TFootFailure::NoLineOrArc;
+  if (refusal != TFootFailure::None) {
+    Repick(prg2d, view, *p, object ? FootFailureText(refusal) : std::string(), next);
     return;
   }
   p->ObjectID = id;
@@ -263,7 +271,8 @@ std::unique_ptr<TPrimitive2D> TMyPointAfterPick::Make(const TPoint2D& point, TFo
   TKQCmp2D* drawing = View2DOf(CADPrg()).CADCmp2D();
   const TObject2D* object = drawing ? drawing->GetObject(p.ObjectID) : nullptr;
   failure = TFootFailure::NoLineOrArc;
-  return object ? PointConstructionObject2D(p.Kind, *object, point, failure) : nullptr;
+  return object ? PointConstructionObject2D(p.Kind, *object, point, failure, OnObjectDistance(View2DOf(CADPrg()), p))
+                : nullptr;
 }
 
 void TMyPointAfterPick::DrawPreview(TKQViewport2D& view) {

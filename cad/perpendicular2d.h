@@ -26,6 +26,8 @@ enum class TFootFailure {
   OnTheObject,    // the point lies on the object
   BeyondTheEnds,  // the foot falls outside the line's segment or the arc's span
   AtTheCentre,    // the point is the arc's or circle's centre: every radius is perpendicular
+  Ellipse,        // an arc or circle scaled unevenly: drawn as an ellipse, no circle to construct on
+  NotFinite,      // the result lies beyond the numbers a drawing can hold
 };
 
 struct TFoot2D {
@@ -33,24 +35,29 @@ struct TFoot2D {
   TPoint2D At = Point2D(0, 0);
 };
 
-// Whether the object is one the constructions take (a line of some length, an arc, a circle).
+// Whether the constructions take the object (a line of some length, an arc, a circle drawn as one):
+// None, or why not (NoLineOrArc, Ellipse).
+TFootFailure PerpendicularRefusal2D(const TObject2D& object);
 bool HasPerpendicular2D(const TObject2D& object);
 
 // The foot of the perpendicular from `from` (drawing coordinates) on the object. On a line, the
 // projection of `from`, within the segment. On an arc or circle, the nearer of the two points where
 // the line through the centre and `from` crosses it that lies within the arc's span (on a circle
-// always the nearer: the shortest way to it).
-TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from);
+// always the nearer: the shortest way to it). A point within `onObject` (drawing units; the view
+// passes its pick aperture) of the drawn object lies on it.
+TFoot2D PerpendicularFoot2D(const TObject2D& object, const TPoint2D& from, double onObject = GeometryTolerance());
 
 // The new object, not added to any drawing (ID -1): the line from `point` to its foot, or the
-// circle centred at `point` through it. None, and why in `failure`, when there is no foot.
+// circle centred at `point` through it. None, and why in `failure`, when there is no foot or the
+// result would not be finite.
 std::unique_ptr<TPrimitive2D> PointConstructionObject2D(TPointConstruction kind, const TObject2D& object,
-                                                        const TPoint2D& point, TFootFailure& failure);
+                                                        const TPoint2D& point, TFootFailure& failure,
+                                                        double onObject = GeometryTolerance());
 
 // Adds the construction to the drawing (on its current layer); nothing, with the reason in Message,
-// when the object `id` is gone or there is no foot.
+// when the object `id` is gone or there is no construction.
 TConstructionResult PointConstruction2D(TKQCmp2D& drawing, TPointConstruction kind, int32_t id,
-                                        const TPoint2D& point);
+                                        const TPoint2D& point, double onObject = GeometryTolerance());
 
 // The status texts: the prompt for the point once the object is picked, and why nothing was made.
 std::string PointPromptText(TPointConstruction kind);

@@ -22,6 +22,7 @@
 #include "cad/corner2d.h"
 #include "cad/perpendicular2d.h"
 #include "cad/viewport2d.h"
+#include "lang/page_messages.h"
 #include "main_window_fixture.h"
 
 namespace {
@@ -69,6 +70,11 @@ class CadCommandsTest : public MainWindowTest {
     auto it = Cad().ObjectsIterator();
     for (cad::TGraphicObject* o = it->First(); o; o = it->Next()) last = o;
     return last;
+  }
+  // "1 entity + center point" of the tangent arc page.
+  void StartTouchingCircle() {
+    Get<QAction>("mnuArcTangent")->trigger();
+    Click("rbtTanTo1");
   }
   bool HasBitmap() { return dynamic_cast<cad::TBitmap2D*>(Cad().GetObject(0)) != nullptr; }
   static QImage Image(const QIcon& icon) {
@@ -709,7 +715,7 @@ TEST_F(CadCommandsTest, TheWheelZoomsThe2DView) {
 }
 
 // Line Perpend. and "1 entity + center point" on the real view: the object, then the point; the
-// line ends its command, the circle waits on its page for the next; a point with nothing to draw is
+// line ends its command, the circle's page picks the next object; a point with nothing to draw is
 // said in the status line; Esc at any step leaves the drawing as it was and gives the wizard back.
 TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
   enum class Made { Nothing, Line, Circle };
@@ -720,16 +726,18 @@ TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
     bool esc;
     Made made;
     bool active;  // the command still runs at the end
+    bool busy;    // and waits for a click
     std::string status;
   };
   const std::string beyond = cad::FootFailureText(cad::TFootFailure::BeyondTheEnds);
+  const std::string pick = cad::FootFailureText(cad::TFootFailure::NoLineOrArc);
   const Row rows[] = {
-      {"the perpendicular line", false, {{20, 0}, {30, 15}}, false, Made::Line, false, ""},
-      {"the touching circle", true, {{20, 0}, {30, 15}}, false, Made::Circle, true, ""},
-      {"Esc after the pick", false, {{20, 0}}, true, Made::Nothing, false, ""},
-      {"Esc after the pick of the circle", true, {{20, 0}}, true, Made::Nothing, false, ""},
-      {"a foot beyond the line's ends", false, {{20, 0}, {130, 15}}, false, Made::Nothing, true, beyond},
-      {"a foot beyond, then Esc", false, {{20, 0}, {130, 15}}, true, Made::Nothing, false, ""},
+      {"the perpendicular line", false, {{20, 0}, {30, 15}}, false, Made::Line, false, false, ""},
+      {"the touching circle", true, {{20, 0}, {30, 15}}, false, Made::Circle, true, true, pick},
+      {"Esc after the pick", false, {{20, 0}}, true, Made::Nothing, false, false, ""},
+      {"Esc after the pick of the circle", true, {{20, 0}}, true, Made::Nothing, false, false, ""},
+      {"a foot beyond the line's ends", false, {{20, 0}, {130, 15}}, false, Made::Nothing, true, true, beyond},
+      {"a foot beyond, then Esc", false, {{20, 0}, {130, 15}}, true, Made::Nothing, false, false, ""},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -738,21 +746,18 @@ TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
     w.VistaGrafica().ShowWindowRect(cad::Rect2D(-10, -40, 150, 60));
     const std::vector<int> pages = ShownPages();
     if (row.circle) {
-      Get<QAction>("mnuArcTangent")->trigger();
-      Click("rbtTanTo1");
+      StartTouchingCircle();
     } else {
       Get<QAction>("mnuLinePerp")->trigger();
     }
     ASSERT_TRUE(w.LocalPrg().IsBusy());
-    EXPECT_EQ(Status(), cad::FootFailureText(cad::TFootFailure::NoLineOrArc)) << "the pick asks for the object";
+    EXPECT_EQ(Status(), pick) << "the pick asks for the object";
     ClickDrawing(row.clicks);
     if (row.esc) w.FormKeyPress(Qt::Key_Escape);
     QCoreApplication::processEvents();
     EXPECT_EQ(w.CommandActive(), row.active);
-    EXPECT_EQ(w.LocalPrg().IsBusy(), row.status != "");
-    if (!row.status.empty()) {
-      EXPECT_EQ(Status(), row.status);
-    }
+    EXPECT_EQ(w.LocalPrg().IsBusy(), row.busy);
+    EXPECT_EQ(Status(), row.status);
     if (!row.active) {
       EXPECT_EQ(ShownPages(), pages) << "the wizard back";
     }
@@ -774,6 +779,116 @@ TEST_F(CadCommandsTest, PerpendicularLineAndTouchingCircleFromAPickAndAPoint) {
       ASSERT_NE(dynamic_cast<cad::TCerchio2D*>(made), nullptr);
       EXPECT_NEAR(std::hypot(p1.X - p0.X, p1.Y - p0.Y), p0.Y, 1e-9) << "touches the line";
     }
+  }
+}
+
+// Over the wizard's page, the status line after every step of the two constructions shows what is
+// true then: the prompt where the command goes on (the touching circle draws one after another), a
+// refusal until the next point that works, the page's own text once the command has ended.
+TEST_F(CadCommandsTest, TheStatusLineFollowsTheConstructionsStepByStep) {
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::string status;  // the status line after the step
+    bool busy;           // something waits for a click
+    int objects;         // in the drawing (the picture is one)
+  };
+  const std::string pick = cad::FootFailureText(cad::TFootFailure::NoLineOrArc);
+  const std::string onIt = cad::FootFailureText(cad::TFootFailure::OnTheObject);
+  const std::string linePoint = cad::PointPromptText(cad::TPointConstruction::PerpendicularLine);
+  const std::string circleCentre = cad::PointPromptText(cad::TPointConstruction::TouchingCircle);
+  const std::string arcPage = lang::PageMessage(38);  // the tangent arc page's own text
+  const std::string wizard = "page 44: size";
+  // A pixel beside the drawn line at (x, 0), above it on the screen.
+  auto besideTheLine = [this](double x) {
+    cad::TKQViewport2D& view = main_->VistaGrafica();
+    const QPoint at = Pixel(x, 0) - QPoint(0, 1);
+    QTest::mouseMove(&view, at);
+    QTest::mouseClick(&view, Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+  };
+  auto click = [this](double x, double y) { return [this, x, y] { ClickDrawing({{x, y}}); }; };
+  auto esc = [this] { main_->FormKeyPress(Qt::Key_Escape); };
+  const struct {
+    const char* what;
+    std::vector<Step> steps;
+  } rows[] = {
+      {"Line Perpend.",
+       {{"started", [this] { Get<QAction>("mnuLinePerp")->trigger(); }, pick, true, 2},
+        {"the line picked", click(20, 0), linePoint, true, 2},
+        {"a click a pixel off the line", [&] { besideTheLine(30); }, onIt, true, 2},
+        {"a point that works", click(30, 15), wizard, false, 3}}},
+      {"the touching circle, one after another, then Esc",
+       {{"started", [this] { StartTouchingCircle(); }, pick, true, 2},
+        {"the line picked", click(20, 0), circleCentre, true, 2},
+        {"a click a pixel off the line", [&] { besideTheLine(40); }, onIt, true, 2},
+        {"the first circle", click(30, 15), pick, true, 3},
+        {"the line picked again", click(60, 0), circleCentre, true, 3},
+        {"the second circle", click(70, -10), pick, true, 4},
+        {"Esc", esc, wizard, false, 4}}},
+      {"the touching circle, then two entities",
+       {{"started", [this] { StartTouchingCircle(); }, pick, true, 2},
+        {"the line picked", click(20, 0), circleCentre, true, 2},
+        {"two entities chosen", [this] { Click("rbtTanTo2"); }, arcPage, true, 2},
+        {"Esc", esc, wizard, false, 2}}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing_support::RecordingMain& w = StartShown();
+    Open(picture_);
+    AddLine(0, 0, 100, 0);
+    w.VistaGrafica().ShowWindowRect(cad::Rect2D(-10, -40, 150, 60));
+    ASSERT_EQ(Status(), wizard);
+    for (const Step& step : row.steps) {
+      SCOPED_TRACE(step.what);
+      step.act();
+      QCoreApplication::processEvents();
+      EXPECT_EQ(Status(), step.status);
+      EXPECT_EQ(w.LocalPrg().IsBusy(), step.busy);
+      EXPECT_EQ(Cad().NumObjects(), step.objects);
+    }
+  }
+}
+
+// An arc or circle scaled unevenly is drawn as an ellipse: the constructions refuse it and pick
+// again. A line scaled beyond what a construction on it can hold gives nothing that is not a number.
+TEST_F(CadCommandsTest, EllipsesAndLinesTooLongAreRefusedWithAMessage) {
+  const struct {
+    const char* what;
+    bool circle;  // a circle scaled 2 x 1, else a line scaled 1e300 times
+    const char* command;
+    std::vector<std::pair<double, double>> clicks;
+    std::string status;
+  } rows[] = {
+      {"Line Perpend. on an ellipse", true, "mnuLinePerp", {{10, 0}},
+       cad::FootFailureText(cad::TFootFailure::Ellipse)},
+      {"the touching circle on an ellipse", true, "rbtTanTo1", {{10, 0}},
+       cad::FootFailureText(cad::TFootFailure::Ellipse)},
+      {"Line Perpend. on a line too long", false, "mnuLinePerp", {{20, 0}, {30, 15}},
+       cad::FootFailureText(cad::TFootFailure::NotFinite)},
+      {"the touching circle on a line too long", false, "rbtTanTo1", {{20, 0}, {30, 15}},
+       cad::FootFailureText(cad::TFootFailure::NotFinite)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    testing_support::RecordingMain& w = StartShown();
+    const int32_t id = row.circle
+                           ? Cad().AddObject(-1, std::make_unique<cad::TCerchio2D>(-1, cad::Point2D(0, 0), cad::Point2D(5, 0)))->ID
+                           : AddLine(0, 0, 10, 0);
+    // As the Scale page does it.
+    const int32_t ids[] = {id};
+    app::TransformObjectsRepeated(Cad(), ids, row.circle ? cad::Scale2D(2, 1) : cad::Scale2D(1e300, 1e300), false, 1);
+    w.VistaGrafica().ShowWindowRect(cad::Rect2D(-20, -40, 140, 60));
+    if (std::string(row.command) == "rbtTanTo1") StartTouchingCircle();
+    else Get<QAction>(row.command)->trigger();
+    ClickDrawing(row.clicks);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(Status(), row.status);
+    EXPECT_TRUE(w.LocalPrg().IsBusy()) << "waits for another object or point";
+    EXPECT_EQ(Cad().NumObjects(), 1) << "nothing added";
+    w.FormKeyPress(Qt::Key_Escape);
+    EXPECT_FALSE(w.LocalPrg().IsBusy());
+    EXPECT_EQ(Cad().NumObjects(), 1);
   }
 }
 

@@ -314,6 +314,31 @@ TEST_F(DocumentTest, DxfSaveWritesTheDrawingAndAFailedOneKeepsTheEarlierFile) {
   EXPECT_EQ(platform::ReadFileBytes(dir_.File("drawing.dxf")), earlier);
 }
 
+// A save the program refuses ends with the status line as it was before the dialog, not with the
+// dialog's prompt; a save that writes clears it.
+TEST_F(DocumentTest, ARefusedSaveGivesTheStatusLineBack) {
+  const struct {
+    const char* what;
+    int filter;
+    bool refused;
+  } rows[] = {
+      {"a DXF file of the picture alone", 3, true},
+      {"no file type", 5, true},
+      {"a job file", 1, false},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    StartFast();
+    OpenAndWalkToCutting(dir_.File("nc"));
+    const std::string before = Status();
+    ASSERT_FALSE(before.empty());
+    dialogs_.messages.clear();
+    Save(dir_.File("job"), row.filter);
+    EXPECT_EQ(dialogs_.messages.empty(), !row.refused) << "a refusal is said";
+    EXPECT_EQ(Status(), row.refused ? before : std::string());
+  }
+}
+
 TEST_F(DocumentTest, FailingSavesLeaveTheEarlierFileWhole) {
   RecordingMain& w = StartFast();
   // Nothing in the drawing: Save does nothing. Entities but no picture opened yet: the name is "t".

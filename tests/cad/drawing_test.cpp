@@ -22,8 +22,9 @@ TEST_F(DrawingTest, AddObjectNumbersLayersAndAnnounces) {
     for (int32_t id : c.asked) given.push_back(drawing.AddObject(id, Line(0, 0, 1, 1))->ID);
     EXPECT_EQ(given, c.given);
   }
-  TKQCmp2D drawing;
+  // The viewport outlives the drawing, which tells it of its end.
   FakeViewport viewport;
+  TKQCmp2D drawing;
   drawing.AddViewport(&viewport);
   drawing.AddViewport(&viewport);
   std::vector<int32_t> announced;
@@ -86,8 +87,8 @@ TEST_F(DrawingTest, DeleteFindAndClearWithTheirTexts) {
 }
 
 TEST_F(DrawingTest, TransformObjectsAndExtents) {
-  TKQCmp2D drawing;
   FakeViewport viewport;
+  TKQCmp2D drawing;
   drawing.AddViewport(&viewport);
   EXPECT_EQ(drawing.GetExtension(Rect2D(1, 2, 3, 4)), Rect2D(1, 2, 3, 4)) << "empty drawing";
   drawing.AddObject(-1, Line(0, 0, 10, 5));
