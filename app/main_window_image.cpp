@@ -85,8 +85,7 @@ void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
   originPickArmed_ = false;
   Get<QRadioButton>("rbtOriginDxf")->hide();
   Get<QGroupBox>("grpDxfRotate")->hide();
-  Get<QLabel>("nol_lblUnita1")->setText(cboUnits_->currentText());
-  Get<QLabel>("nol_lblUnita2")->setText(cboUnits_->currentText());
+  ShowUnitWord();
 
   PlaceImage(true);
   job_.secondBitmap = std::make_unique<platform::Bitmap>();
