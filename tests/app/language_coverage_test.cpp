@@ -441,16 +441,16 @@ TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
       main_->LocalCad().AddObject(app::kZNoCutPointId, std::make_unique<cad::TPunto2D>(app::kZNoCutPointId, at));
       main_->LocalPrgEndOperation();
     }
-    const QString picked = Get<QPushButton>("btnZNC")->text();
+    const std::string picked = Get<QPushButton>("btnZNC")->text().toStdString();
     ASSERT_EQ(main_->ZNoCutOn(), row.zNoCut == ZNoCut::Picked);
-    ASSERT_FALSE(Marked(picked.toStdString()));
+    ASSERT_FALSE(Marked(picked));
 
     Choose("marked");
     for (const char* name : toolLabels) EXPECT_TRUE(Marked(Get<QLabel>(name)->text().toStdString())) << name;
     EXPECT_TRUE(Get<QLabel>("nol_lblSpeed")->text().endsWith(tool_->Find<QLineEdit>("txtGiri")->text()))
         << "the value stays after the words";
     for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "@@mm") << name;
-    const QString zNoCut = Get<QPushButton>("btnZNC")->text();
+    const std::string zNoCut = Get<QPushButton>("btnZNC")->text().toStdString();
     switch (row.zNoCut) {
       case ZNoCut::Picked: EXPECT_EQ(zNoCut, picked) << "the height in force, not the caption"; break;
       case ZNoCut::Outside: EXPECT_EQ(zNoCut, " @@Outside the relief"); break;
@@ -461,7 +461,7 @@ TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
     Choose("english");
     for (const char* name : toolLabels) EXPECT_FALSE(Get<QLabel>(name)->text().contains(kMark)) << name;
     for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "mm") << name;
-    EXPECT_EQ(Get<QPushButton>("btnZNC")->text(), picked);
+    EXPECT_EQ(Get<QPushButton>("btnZNC")->text().toStdString(), picked);
   }
 
   // The help file names itself "Velkora Help"; the window is named by the language.
