@@ -753,6 +753,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ReplayWizard();
   void ResetLayers();
   void FillInfoTree();
+  // The information tree's words in the language in force, its values kept.
+  void ShowInfoTreeWords();
   // The size, or an origin, changed: the reference point must be chosen again, the relief box follows.
   void SizeChanged();
   void ResizeReliefBox();

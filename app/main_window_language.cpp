@@ -50,7 +50,8 @@ void TfrmMain::nol_cboLangChange() {
     btnZNC_->setText(zNoCut);
   else if (outside)
     btnZNC_->setText(outsideWord());
-  // The tool page's summary is written at run time in the language's words.
+  // The picture's information and the tool page's summary are written at run time in the language's words.
+  ShowInfoTreeWords();
   ShowToolSummary();
   // The translation gave the disabled buttons their hints back.
   DisableUnboundCommands();

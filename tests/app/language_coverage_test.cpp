@@ -413,7 +413,8 @@ TEST_F(MarkedLanguageTest, EveryMessageBoxShowsOnlyTheLanguagesTexts) {
 }
 
 // What the main window wrote at run time from numbered texts follows a change of language at once: the
-// tool page's summary, the unit words, "Z no cut" (a height picked stays), the help window's title.
+// tool page's summary, the picture's information, the unit words, "Z no cut" (a height picked stays) and
+// the help window's title.
 TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
   enum class ZNoCut { Picked, Outside, NotPicked };
   struct Row {
@@ -450,6 +451,10 @@ TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
     EXPECT_TRUE(Get<QLabel>("nol_lblSpeed")->text().endsWith(tool_->Find<QLineEdit>("txtGiri")->text()))
         << "the value stays after the words";
     for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "@@mm") << name;
+    QTreeWidgetItem* info = Get<QTreeWidget>("treInfoRas")->topLevelItem(0);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->text(0).toStdString(), "@@Image");
+    EXPECT_EQ(info->child(1)->text(0).toStdString(), "@@Width (pixels): 40") << "the value stays after the words";
     const std::string zNoCut = Get<QPushButton>("btnZNC")->text().toStdString();
     switch (row.zNoCut) {
       case ZNoCut::Picked: EXPECT_EQ(zNoCut, picked) << "the height in force, not the caption"; break;
@@ -461,6 +466,7 @@ TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
     Choose("english");
     for (const char* name : toolLabels) EXPECT_FALSE(Get<QLabel>(name)->text().contains(kMark)) << name;
     for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "mm") << name;
+    EXPECT_EQ(Get<QTreeWidget>("treInfoRas")->topLevelItem(0)->child(1)->text(0).toStdString(), "Width (pixels): 40");
     EXPECT_EQ(Get<QPushButton>("btnZNC")->text().toStdString(), picked);
   }
 
