@@ -75,7 +75,6 @@ QVariant ChmBrowser::loadResource(int type, const QUrl& name) {
 
 THelpWindow::THelpWindow() {
   setObjectName(QStringLiteral("frmHelp"));
-  setWindowTitle(WindowTitle());
   // An open help window does not keep the program running once the main window has closed.
   setAttribute(Qt::WA_QuitOnClose, false);
   resize(820, 580);
@@ -85,40 +84,36 @@ THelpWindow::THelpWindow() {
   contents_ = new QTreeWidget;
   contents_->setObjectName(QStringLiteral("treContents"));
   contents_->setHeaderHidden(true);
-  tabs_->addTab(contents_, L("1061", "Contents"));
+  tabs_->addTab(contents_, QString());
 
   auto* indexPage = new QWidget;
   keyword_ = new QLineEdit;
   keyword_->setObjectName(QStringLiteral("txtKeyword"));
-  keyword_->setPlaceholderText(L("1062", "Type a keyword"));
   index_ = new QListWidget;
   index_->setObjectName(QStringLiteral("lstIndex"));
-  auto* display = new QPushButton(L("1063", "&Display"));
-  display->setObjectName(QStringLiteral("btnDisplay"));
+  display_ = new QPushButton;
+  display_->setObjectName(QStringLiteral("btnDisplay"));
   auto* indexLayout = new QVBoxLayout(indexPage);
   indexLayout->addWidget(keyword_);
   indexLayout->addWidget(index_);
-  indexLayout->addWidget(display);
-  tabs_->addTab(indexPage, L("1064", "Index"));
+  indexLayout->addWidget(display_);
+  tabs_->addTab(indexPage, QString());
 
   browser_ = new ChmBrowser;
   browser_->setObjectName(QStringLiteral("brwTopic"));
   back_ = new QToolButton;
   back_->setObjectName(QStringLiteral("btnBack"));
-  back_->setText(L("1065", "Back"));
   back_->setEnabled(false);
   forward_ = new QToolButton;
   forward_->setObjectName(QStringLiteral("btnForward"));
-  forward_->setText(L("1066", "Forward"));
   forward_->setEnabled(false);
-  auto* home = new QToolButton;
-  home->setObjectName(QStringLiteral("btnHome"));
-  home->setText(L("1067", "Home"));
+  home_ = new QToolButton;
+  home_->setObjectName(QStringLiteral("btnHome"));
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(back_);
   buttons->addWidget(forward_);
-  buttons->addWidget(home);
+  buttons->addWidget(home_);
   buttons->addStretch();
   auto* pagePane = new QWidget;
   auto* pageLayout = new QVBoxLayout(pagePane);
@@ -141,26 +136,39 @@ THelpWindow::THelpWindow() {
   connect(keyword_, &QLineEdit::textEdited, this, [this](const QString& text) { SelectKeyword(text); });
   connect(keyword_, &QLineEdit::returnPressed, this, [this] { ShowIndexEntry(); });
   connect(index_, &QListWidget::itemActivated, this, [this] { ShowIndexEntry(); });
-  connect(display, &QPushButton::clicked, this, [this] { ShowIndexEntry(); });
+  connect(display_, &QPushButton::clicked, this, [this] { ShowIndexEntry(); });
   connect(browser_, &QTextBrowser::anchorClicked, this, [this](const QUrl& url) { LinkClicked(url); });
   connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& url) { SourceChanged(url); });
   connect(browser_, &QTextBrowser::backwardAvailable, back_, &QWidget::setEnabled);
   connect(browser_, &QTextBrowser::forwardAvailable, forward_, &QWidget::setEnabled);
   connect(back_, &QToolButton::clicked, browser_, &QTextBrowser::backward);
   connect(forward_, &QToolButton::clicked, browser_, &QTextBrowser::forward);
-  connect(home, &QToolButton::clicked, this, [this] { ShowTopic(std::string()); });
+  connect(home_, &QToolButton::clicked, this, [this] { ShowTopic(std::string()); });
+  ShowTexts();
+}
+
+void THelpWindow::ShowTexts() {
+  setWindowTitle(WindowTitle());
+  tabs_->setTabText(0, L("1061", "Contents"));
+  tabs_->setTabText(1, L("1064", "Index"));
+  keyword_->setPlaceholderText(L("1062", "Type a keyword"));
+  display_->setText(L("1063", "&Display"));
+  back_->setText(L("1065", "Back"));
+  forward_->setText(L("1066", "Forward"));
+  home_->setText(L("1067", "Home"));
 }
 
 THelpWindow::~THelpWindow() { browser_->SetFile(nullptr); }
 
 bool THelpWindow::OpenFile(const std::string& path) {
+  ShowTexts();
   if (file_ && file_->Path() == path) return true;
   std::unique_ptr<platform::ChmFile> file;
   try {
     file = std::make_unique<platform::ChmFile>(path);
   } catch (const std::exception& error) {
     platform::CurrentDialogs().Message(lang::LangFormatOr("1068", "Cannot show the help.\r\n%1", {error.what()}),
-                                       WindowTitle().toStdString(),
+                                       "",
                                        platform::MessageKind::Error, platform::Buttons::Ok);
     return false;
   }
@@ -169,7 +177,6 @@ bool THelpWindow::OpenFile(const std::string& path) {
   browser_->clearHistory();
   browser_->clear();
   browser_->setProperty("note", QString());
-  setWindowTitle(file_->Title().empty() ? WindowTitle() : Q(file_->Title()));
   FillContents();
   FillIndex();
   return true;

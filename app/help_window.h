@@ -16,6 +16,7 @@
 class QLineEdit;
 class QListWidget;
 class QTabWidget;
+class QPushButton;
 class QToolButton;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -44,7 +45,7 @@ class THelpWindow : public QWidget {
   ~THelpWindow() override;
 
   // Reads the help file unless it is the one already open; false after telling the user why when it
-  // cannot be read.
+  // cannot be read. The window's texts follow the language in force at each request.
   bool OpenFile(const std::string& path);
   // A page by its path inside the file ("/depth.html", "/depth.html#apply"); the default topic when
   // empty. A page the file lacks is shown as such.
@@ -67,6 +68,9 @@ class THelpWindow : public QWidget {
   QTabWidget* Tabs() const { return tabs_; }
 
  private:
+  // The window's own texts (title, tabs, buttons) from the language file; the help file's own title is
+  // never the window's, so a translation names the window.
+  void ShowTexts();
   void FillContents();
   void FillIndex();
   void SelectKeyword(const QString& keyword);
@@ -83,6 +87,8 @@ class THelpWindow : public QWidget {
   ChmBrowser* browser_;
   QToolButton* back_;
   QToolButton* forward_;
+  QPushButton* display_;
+  QToolButton* home_;
   std::map<std::string, QTreeWidgetItem*> contentsByTopic_;
   int notes_ = 0;
 };

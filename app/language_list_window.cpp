@@ -31,7 +31,7 @@ void Warn(const std::string& text) {
 }
 
 bool AskYes(const std::string& text) {
-  return platform::CurrentDialogs().Message(text, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
+  return platform::CurrentDialogs().Message(text, "", platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
 

@@ -272,6 +272,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void FillPostProcessorList();
   void cboPostNameChange();
   void aggTabDatiUt();
+  // The tool page's summary of the current tool (the tool window's fields), in the language's words.
+  void ShowToolSummary();
   void sbtSelecToolClick();
   void sbtEditToolClick();
   void chkOrizzontaleClick();
@@ -756,6 +758,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void ReplayWizard();
   void ResetLayers();
   void FillInfoTree();
+  // The information tree's words in the language in force, its values kept.
+  void ShowInfoTreeWords();
   // The size, or an origin, changed: the reference point must be chosen again, the relief box follows.
   void SizeChanged();
   void ResizeReliefBox();
@@ -776,7 +780,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void MarkReliefStale();
   void ShiftViewWindow(double dx, double dy);
   void ApplyUnit(bool inches);
-  // The unit word beside the size fields, in the language's words of the units box.
+  // The unit words beside the unit box and the size fields of page 1, in the language's words of the
+  // units box.
   void ShowUnitWord();
   void SelectColor(const char* box, platform::TColor color);
   platform::TColor SelectedColor(const char* box) const;

@@ -112,7 +112,7 @@ TfrmMain::JobKept TfrmMain::OfferToSaveJob() {
   if (!job_.Changed(CurrentFingerprint())) return JobKept::Unchanged;
   const platform::Answer answer = platform::CurrentDialogs().Message(
       lang::LangStringOr("1000", "The job has changed since it was opened or last saved.\r\nSave it first?"),
-      lang::LangStringOr("450", "Confirm"),
+      "",
       platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
   if (answer == platform::Answer::No) return JobKept::Discarded;
   if (answer != platform::Answer::Yes) return JobKept::Cancelled;
@@ -168,7 +168,7 @@ bool TfrmMain::MayLetJobGo(std::string_view question, const char* fallback) {
   if (kept == JobKept::Cancelled) return false;
   // Only a job with nothing to lose gets the plain question.
   if (kept != JobKept::Unchanged) return true;
-  return platform::CurrentDialogs().Message(lang::LangStringOr(question, fallback), lang::LangStringOr("450", "Confirm"),
+  return platform::CurrentDialogs().Message(lang::LangStringOr(question, fallback), "",
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <cmath>
 #include <filesystem>
 
@@ -85,8 +86,7 @@ void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
   originPickArmed_ = false;
   Get<QRadioButton>("rbtOriginDxf")->hide();
   Get<QGroupBox>("grpDxfRotate")->hide();
-  Get<QLabel>("nol_lblUnita1")->setText(cboUnits_->currentText());
-  Get<QLabel>("nol_lblUnita2")->setText(cboUnits_->currentText());
+  ShowUnitWord();
 
   PlaceImage(true);
   job_.secondBitmap = std::make_unique<platform::Bitmap>();
@@ -106,9 +106,16 @@ void TfrmMain::ShowPicture(const std::string& path, Picture picture) {
   View2DRepaint();
 }
 
+namespace {
+// An information row keeps its number and value, so a change of language can write its words again.
+constexpr int kInfoNumberRole = Qt::UserRole;
+constexpr int kInfoValueRole = Qt::UserRole + 1;
+}  // namespace
+
 void TfrmMain::FillInfoTree() {
   treInfoRas_->clear();
-  auto* root = new QTreeWidgetItem(treInfoRas_, {Q(lang::LangString("118"))});
+  auto* root = new QTreeWidgetItem(treInfoRas_);
+  root->setData(0, kInfoNumberRole, QStringLiteral("118"));
   const std::string fileName = std::filesystem::path(settings_.fOpen).filename().string();
   const std::pair<const char*, std::string> rows[] = {
       {"110", fileName},
@@ -117,8 +124,20 @@ void TfrmMain::FillInfoTree() {
       {"113", bitDepthText_},
       {"114", std::to_string(resolutionDpi_)},
   };
-  for (const auto& [number, value] : rows) new QTreeWidgetItem(root, {Q(lang::LangString(number) + value)});
+  for (const auto& [number, value] : rows) {
+    auto* item = new QTreeWidgetItem(root);
+    item->setData(0, kInfoNumberRole, QString::fromLatin1(number));
+    item->setData(0, kInfoValueRole, Q(value));
+  }
+  ShowInfoTreeWords();
   treInfoRas_->expandAll();
+}
+
+void TfrmMain::ShowInfoTreeWords() {
+  for (QTreeWidgetItemIterator it(treInfoRas_); *it; ++it) {
+    const std::string number = (*it)->data(0, kInfoNumberRole).toString().toStdString();
+    if (!number.empty()) (*it)->setText(0, Q(lang::LangString(number)) + (*it)->data(0, kInfoValueRole).toString());
+  }
 }
 
 void TfrmMain::PlaceImage(bool zoom) {

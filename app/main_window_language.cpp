@@ -1,5 +1,6 @@
 // The main window's language box and the way to the language list.
 #include <QComboBox>
+#include <QPushButton>
 #include <algorithm>
 
 #include "app/language_choice.h"
@@ -7,6 +8,7 @@
 #include "app/main_window.h"
 #include "lang/lang.h"
 #include "lang/page_messages.h"
+#include "machining/relief.h"
 #include "platform/numbers.h"
 
 namespace app {
@@ -28,6 +30,13 @@ void TfrmMain::DirLng() {
 void TfrmMain::nol_cboLangChange() {
   const std::string name = Get<QComboBox>("nol_cboLang")->currentText().toStdString();
   lang::Language& language = lang::ProgramLanguage();
+  // "Z no cut" shows its caption (which the translation sets), the height in force (no word of any
+  // language, which the translation must not take away) or the word for a pick outside the relief.
+  auto outsideWord = [&language] {
+    return QString::fromStdString(" " + lang::LangString(language, machining::kZNoCutOutsideMessage));
+  };
+  const QString zNoCut = btnZNC_->text();
+  const bool outside = !job_.zNoCutOn && zNoCut == outsideWord();
   language.LangIni.reset();
   language.LangIni = lang::OpenLanguageFile(language, name);
   settings_.language = name;
@@ -37,6 +46,13 @@ void TfrmMain::nol_cboLangChange() {
   lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
   setWindowTitle(title);
   FitTranslatedTexts();
+  if (job_.zNoCutOn)
+    btnZNC_->setText(zNoCut);
+  else if (outside)
+    btnZNC_->setText(outsideWord());
+  // The picture's information and the tool page's summary are written at run time in the language's words.
+  ShowInfoTreeWords();
+  ShowToolSummary();
   // The translation gave the disabled buttons their hints back.
   DisableUnboundCommands();
   // A page's text in the status line is shown again in the new language.

@@ -316,8 +316,7 @@ void TfrmMain::FindDialog1Find() {
 void TfrmMain::sbtIsoSaveClick() {
   const std::string extension = writer_.settings.fileExtension;
   const std::string start = std::filesystem::path(job_.nc.ncFileName).replace_extension().string();
-  const std::string description = lang::LangString("701");
-  const std::string filter = NcFileFilter(description.empty() ? "NC files" : description, extension);
+  const std::string filter = NcFileFilter(lang::LangString("701"), extension);
   const std::string chosen = ChooseFileToWrite(start, filter, extension);
   if (chosen.empty()) return;
   // Every line with the CR LF the program's NC files end their lines with.

@@ -73,8 +73,7 @@ void TfrmMain::sbtNewNcClick() {
   const std::string folder =
       !ncFolder_.empty() && std::filesystem::is_directory(ncFolder_, error) ? ncFolder_ : UserDocumentsFolder();
   const std::string extension = writer_.settings.fileExtension;
-  const std::string filter = NcFileFilter(lang::LangString("701").empty() ? "NC files" : lang::LangString("701"),
-                                          extension);
+  const std::string filter = NcFileFilter(lang::LangString("701"), extension);
   const std::string chosen = ChooseFileToWrite(platform::JoinPath(folder, name), filter, extension);
   if (chosen.empty()) {
     // The page's own text comes back: the dialog's prompt belongs to no page.
@@ -119,6 +118,17 @@ void TfrmMain::cboPostNameChange() {
 
 void TfrmMain::aggTabDatiUt() {
   if (!tool_) return;
+  ShowToolSummary();
+  if (auto diameter = platform::ParseSingleField(tool_->Find<QLineEdit>("txtDiametro")->text().toStdString()))
+    toolRadius_ = *diameter / 2.0f;
+  const int type = tool_->Find<QComboBox>("cboTipoUt")->currentIndex();
+  tool_->Mostra_Nasconde(type);
+  imgTool_->setPixmap(ToolPicture(type));
+  if (job_.relief.parametersChanged) TogliAssoc();
+}
+
+void TfrmMain::ShowToolSummary() {
+  if (!tool_) return;
   auto field = [this](const char* name) { return tool_->Find<QLineEdit>(name)->text(); };
   auto text = [](lang::MessageNumber number) { return Q(lang::LangString(number)); };
   const int type = tool_->Find<QComboBox>("cboTipoUt")->currentIndex();
@@ -128,8 +138,6 @@ void TfrmMain::aggTabDatiUt() {
   Get<QLabel>("nol_lblFeedrate")->setText(text("709") + field("txtFeedrate"));
   Get<QLabel>("nol_lblPlunge")->clear();
   Get<QLabel>("nol_lblToolDia")->setText(text("711") + field("txtDiametro"));
-  if (auto diameter = platform::ParseSingleField(field("txtDiametro").toStdString()))
-    toolRadius_ = *diameter / 2.0f;
   auto* flat = Get<QLabel>("nol_lblFlat");
   auto* varia = Get<QLabel>("nol_lblVariaUt");
   flat->hide();
@@ -150,9 +158,6 @@ void TfrmMain::aggTabDatiUt() {
     default:
       break;
   }
-  tool_->Mostra_Nasconde(type);
-  imgTool_->setPixmap(ToolPicture(type));
-  if (job_.relief.parametersChanged) TogliAssoc();
 }
 
 void TfrmMain::sbtSelecToolClick() {
@@ -263,7 +268,7 @@ bool TfrmMain::scrive_nci() {
   machining::CheckPostProcessorFits(fields.postProcessor, writer_);
   const machining::CalculateParameters parameters = machining::ReadCalculateParameters(fields, job_.nc);
   const std::string warning = machining::StepoverWarning(parameters, Inches());
-  if (!warning.empty() && platform::CurrentDialogs().Message(warning, lang::LangStringOr("450", "Confirm"), platform::MessageKind::Warning,
+  if (!warning.empty() && platform::CurrentDialogs().Message(warning, "", platform::MessageKind::Warning,
                                                              platform::Buttons::YesNo) != platform::Answer::Yes)
     return false;
   // A name a document brought that the user has not chosen this session is never written unasked,

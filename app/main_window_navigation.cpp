@@ -495,7 +495,10 @@ void TfrmMain::ApplyUnit(bool inches) {
   if (tool_) tool_->SetInches(inches);
 }
 
-void TfrmMain::ShowUnitWord() { Get<QLabel>("nlblDimb")->setText(cboUnits_->itemText(Inches() ? 1 : 0)); }
+void TfrmMain::ShowUnitWord() {
+  const QString word = cboUnits_->itemText(Inches() ? 1 : 0);
+  for (const char* name : {"nlblDimb", "nol_lblUnita1", "nol_lblUnita2"}) Get<QLabel>(name)->setText(word);
+}
 
 void TfrmMain::cboUnitsChange() {
   ApplyUnit(cboUnits_->currentIndex() == 1);

@@ -49,7 +49,7 @@ bool TfrmNewLang::FormClose() {
   if (editedPath_.empty()) return true;  // never given a file: nothing to save
   const platform::Answer answer =
       platform::CurrentDialogs().Message(lang::LangFormatOr("1052", "Save the language %1", {editedPath_}),
-                                         lang::LangStringOr("450", "Confirm"),
+                                         "",
                                          platform::MessageKind::Warning, platform::Buttons::YesNo);
   if (answer != platform::Answer::Yes) return true;
   // Every line ended by a line break, as a text file has it.

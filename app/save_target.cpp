@@ -13,7 +13,7 @@ namespace app {
 bool ConfirmReplace(const std::string& path) {
   if (!platform::FileExists(path)) return true;
   return platform::CurrentDialogs().Message(lang::LangFormatOr("1023", "%1 already exists.\r\nDo you want to replace it?", {path}),
-                                            lang::LangStringOr("450", "Confirm"),
+                                            "",
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }
@@ -23,7 +23,7 @@ bool ConfirmDocumentNcFile(const std::string& path) {
   const std::string question = lang::LangFormatOr(
       "1605", "%1\r\nwas named by the opened document and not chosen in this session.\r\nWrite the NC program to it?",
       {path});
-  return platform::CurrentDialogs().Message(question, lang::LangStringOr("450", "Confirm"),
+  return platform::CurrentDialogs().Message(question, "",
                                             platform::MessageKind::Warning,
                                             platform::Buttons::YesNo) == platform::Answer::Yes;
 }

@@ -67,11 +67,7 @@ std::string ShortestText(double value) {
   return text;
 }
 
-// A message text, or `fallback` when the language file has none.
-QString Message(lang::MessageNumber number, const char* fallback) {
-  const std::string text = lang::LangString(number);
-  return QString::fromStdString(text.empty() ? std::string(fallback) : text);
-}
+QString Message(lang::MessageNumber number, const char* fallback) { return lang::LangQStringOr(number, fallback); }
 
 float FieldFloat(const QLineEdit* field, const std::string& what) {
   return platform::ReadSingleField(field->text().toStdString(), what);

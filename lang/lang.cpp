@@ -1,5 +1,6 @@
 #include "lang/lang.h"
 
+#include <QFile>
 #include <QObject>
 #include <QString>
 #include <vector>
@@ -32,6 +33,11 @@ void ShowError(const std::string& text) {
 std::string ReadRaw(const Language& language, std::string_view section, std::string_view key) {
   if (!language.LangIni) return {};
   return language.LangIni->ReadString(section, key, "");
+}
+
+// A numbered text's key is its number; "Autor" and the window keys are no numbers.
+bool IsMessageNumber(std::string_view key) {
+  return !key.empty() && key.size() <= 9 && key.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
 QString ToQString(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
@@ -106,8 +112,32 @@ std::string ReadLangText(std::string_view section, std::string_view key) {
   return ReadLangText(ProgramLanguage(), section, key);
 }
 
+namespace {
+
+const platform::IniFile& ShippedEnglish() {
+  static const platform::IniFile english = [] {
+    platform::IniFile table;
+    QFile file(QStringLiteral(":/language/english.lng"));
+    if (file.open(QIODevice::ReadOnly)) {
+      const QByteArray bytes = file.readAll();
+      table.LoadFromText(std::string_view(bytes.constData(), static_cast<size_t>(bytes.size())));
+    }
+    return table;
+  }();
+  return english;
+}
+
+}  // namespace
+
+std::string ShippedEnglishText(MessageNumber number) {
+  return ExpandLineBreaks(ShippedEnglish().ReadString("String", number, ""));
+}
+
 std::string LangString(const Language& language, MessageNumber number) {
-  return ReadLangText(language, "String", number);
+  std::string text = ReadLangText(language, "String", number);
+  // A language file that lacks a number (or leaves it empty) never shows an empty box or caption.
+  if (text.empty() && IsMessageNumber(number)) text = ShippedEnglishText(number);
+  return text;
 }
 
 std::string LangString(MessageNumber number) { return LangString(ProgramLanguage(), number); }

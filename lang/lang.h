@@ -87,10 +87,16 @@ std::unique_ptr<platform::IniFile> OpenLanguageFile(const std::string& languageN
 std::string ReadLangText(const Language& language, std::string_view section, std::string_view key);
 std::string ReadLangText(std::string_view section, std::string_view key);
 
-// A numbered text of section "String" (also "Autor").
+// A numbered text of section "String" (also "Autor"). A number the language file lacks or leaves
+// empty reads the shipped English text of that number (english.lng, built into the program), so a
+// translation that is behind the program shows English rather than an empty box; "Autor" has no such
+// fallback (a translation that names no translator credits nobody).
 std::string LangString(const Language& language, MessageNumber number);
 std::string LangString(MessageNumber number);
-// The same, or `fallback` when the language file has none (a question must never be an empty box).
+// The shipped English text of `number` (line breaks expanded); empty when english.lng lacks it.
+std::string ShippedEnglishText(MessageNumber number);
+// LangString, or `fallback` where even the shipped English lacks the number (check_texts.py keeps every
+// fallback the code passes equal to english.lng).
 std::string LangStringOr(MessageNumber number, std::string_view fallback);
 // LangStringOr as a QString, for the widgets' texts.
 QString LangQStringOr(MessageNumber number, std::string_view fallback);

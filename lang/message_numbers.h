@@ -73,6 +73,8 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     // The 3D view: the colour dialog's caption, a surface drawn coarser than asked, a surface that
     // could not be drawn (no memory, another failure).
     "1500", "1501", "1502", "1503",
+    // Captions of message boxes that do not ask: error, warning, information.
+    "1720", "1721", "1722",
     // The translator's name, shown in the About window.
     "Autor",
 });

@@ -234,7 +234,7 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
   try {
     platform::IniFile ini(path);
     if (!HasPostProcessorSection(ini)) {
-      platform::ShowMessage(lang::LangFormatOr("1187", "Pst not found: %1\nThe file holds none of a post-processor's sections.",
+      platform::ShowMessage(lang::LangFormatOr("1187", "Pst not found: %1\r\nThe file holds none of a post-processor's sections.",
                                                {path}));
       return false;
     }
@@ -245,7 +245,7 @@ bool ReadPostProcessor(const std::string& folder, const std::string& name, NcWri
   } catch (const platform::FormatError& e) {
     platform::ShowMessage(e.Message());
   } catch (const platform::Exception& e) {
-    platform::ShowMessage(lang::LangFormatOr("1188", "Pst not found: %1\n%2", {path, e.Message()}));
+    platform::ShowMessage(lang::LangFormatOr("1188", "Pst not found: %1\r\n%2", {path, e.Message()}));
   }
   return false;
 }

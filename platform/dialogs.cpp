@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "platform/numbers.h"
+#include "platform/texts.h"
 
 namespace platform {
 
@@ -127,6 +128,16 @@ Dialogs& CurrentDialogs() { return *Current(); }
 
 void SetDialogs(Dialogs* dialogs) { Current() = dialogs ? dialogs : &Silent(); }
 
+std::string MessageCaption(const std::string& caption, MessageKind kind, Buttons buttons) {
+  if (!caption.empty()) return caption;
+  if (buttons != Buttons::Ok || kind == MessageKind::Confirmation) return Text("450", "Confirm");
+  switch (kind) {
+    case MessageKind::Error: return Text("1720", "Error");
+    case MessageKind::Warning: return Text("1721", "Warning");
+    default: return Text("1722", "Information");
+  }
+}
+
 void ShowMessage(const std::string& text) {
   CurrentDialogs().Message(text, "", MessageKind::Information, Buttons::Ok);
 }
@@ -140,7 +151,7 @@ ScopedDialogs::~ScopedDialogs() { SetDialogs(previous_); }
 
 Answer RecordingDialogs::Message(const std::string& text, const std::string& caption, MessageKind kind,
                                  Buttons buttons) {
-  messages.push_back({text, caption, kind, buttons});
+  messages.push_back({text, MessageCaption(caption, kind, buttons), kind, buttons});
   if (answers.empty()) return Answer::Ok;
   Answer a = answers.front();
   answers.erase(answers.begin());

@@ -82,6 +82,11 @@ class Dialogs {
 Dialogs& CurrentDialogs();
 void SetDialogs(Dialogs* dialogs);
 
+// The caption a message box shows: `caption` where the caller gives one; else one rule for every box,
+// from the language file: a box that asks (more than an OK button) "Confirm", any other its kind's word
+// ("Error", "Warning", "Information").
+std::string MessageCaption(const std::string& caption, MessageKind kind, Buttons buttons);
+
 // Shorthands used throughout the program.
 void ShowMessage(const std::string& text);
 Answer AskQuestion(const std::string& text, const std::string& caption, Buttons buttons = Buttons::YesNo);
@@ -104,7 +109,7 @@ class RecordingDialogs : public Dialogs {
  public:
   struct Shown {
     std::string text;
-    std::string caption;
+    std::string caption;  // as the box shows it (MessageCaption)
     MessageKind kind;
     Buttons buttons;
   };

@@ -88,7 +88,7 @@ QtDialogs::QtDialogs() { clock_.start(); }
 
 Answer QtDialogs::Message(const std::string& text, const std::string& caption, MessageKind kind,
                           Buttons buttons) {
-  QMessageBox box(IconOf(kind), caption.empty() ? QApplication::applicationName() : Q(caption), BoxText(text),
+  QMessageBox box(IconOf(kind), Q(MessageCaption(caption, kind, buttons)), BoxText(text),
                   ButtonsOf(buttons), QApplication::activeWindow());
   NameButtons(box);
   return AnswerOf(box.exec(), buttons);

@@ -21,7 +21,7 @@ class QtDialogs : public Dialogs {
  public:
   QtDialogs();
 
-  // An empty caption shows the application's name, as the program's plain message boxes do.
+  // The caption is MessageCaption's: the one rule for every box, from the language file.
   Answer Message(const std::string& text, const std::string& caption, MessageKind kind,
                  Buttons buttons) override;
   std::string OpenFileName(const std::string& caption, const std::string& dir,

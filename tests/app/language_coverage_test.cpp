@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -13,7 +14,9 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QTabBar>
+#include <QTreeWidget>
 #include <QTimer>
 #include <functional>
 #include <set>
@@ -26,6 +29,7 @@
 #include "app/new_language_window.h"
 #include "app/submit_language_window.h"
 #include "cad/corner2d.h"
+#include "cad/primitives2d.h"
 #include "machining/calculate.h"
 #include "machining/document_record.h"
 #include "machining/post_processor.h"
@@ -402,10 +406,131 @@ TEST_F(MarkedLanguageTest, EveryMessageBoxShowsOnlyTheLanguagesTexts) {
     ASSERT_FALSE(dialogs_.messages.empty());
     for (const auto& shown : dialogs_.messages) {
       EXPECT_TRUE(Marked(shown.text)) << shown.text;
-      EXPECT_TRUE(shown.caption.empty() || Marked(shown.caption)) << shown.caption;
+      EXPECT_TRUE(Marked(shown.caption)) << "caption " << shown.caption;
     }
     dialogs_.answers.clear();
   }
+}
+
+// What the main window wrote at run time from numbered texts follows a change of language at once: the
+// tool page's summary, the picture's information, the unit words, "Z no cut" (a height picked stays) and
+// the help window's title.
+TEST_F(MarkedLanguageTest, TextsWrittenAtRunTimeFollowAChangeOfLanguage) {
+  enum class ZNoCut { Picked, Outside, NotPicked };
+  struct Row {
+    const char* what;
+    ZNoCut zNoCut;
+  };
+  // In this order, in one window: each row picks anew.
+  const Row rows[] = {{"nothing picked", ZNoCut::NotPicked},
+                      {"a pick outside the relief", ZNoCut::Outside},
+                      {"a height picked", ZNoCut::Picked}};
+  const char* toolLabels[] = {"nol_lblToolN", "nol_lblSpeed", "nol_lblFeedrate", "nol_lblToolDia", "nol_lblVariaUt"};
+  const char* unitLabels[] = {"nlblDimb", "nol_lblUnita1", "nol_lblUnita2"};
+  Choose("english");
+  OpenAndWalkToCutting(dir_.File("nc/job"));
+  // A bull-nose tool shows its corner radius too.
+  tool_->Find<QComboBox>("cboTipoUt")->setCurrentIndex(machining::kToolBullNose);
+  main_->aggTabDatiUt();
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    Choose("english");
+    if (row.zNoCut != ZNoCut::NotPicked) {
+      Get<QCheckBox>("chkCutColor")->setChecked(true);
+      Click("btnZNC");
+      const cad::TPoint2D at = row.zNoCut == ZNoCut::Picked ? cad::Point2D(10, 10) : cad::Point2D(-500, -500);
+      main_->LocalCad().AddObject(app::kZNoCutPointId, std::make_unique<cad::TPunto2D>(app::kZNoCutPointId, at));
+      main_->LocalPrgEndOperation();
+    }
+    const std::string picked = Get<QPushButton>("btnZNC")->text().toStdString();
+    ASSERT_EQ(main_->ZNoCutOn(), row.zNoCut == ZNoCut::Picked);
+    ASSERT_FALSE(Marked(picked));
+
+    Choose("marked");
+    for (const char* name : toolLabels) EXPECT_TRUE(Marked(Get<QLabel>(name)->text().toStdString())) << name;
+    EXPECT_TRUE(Get<QLabel>("nol_lblSpeed")->text().endsWith(tool_->Find<QLineEdit>("txtGiri")->text()))
+        << "the value stays after the words";
+    for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "@@mm") << name;
+    QTreeWidgetItem* info = Get<QTreeWidget>("treInfoRas")->topLevelItem(0);
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->text(0).toStdString(), "@@Image");
+    EXPECT_EQ(info->child(1)->text(0).toStdString(), "@@Width (pixels): 40") << "the value stays after the words";
+    const std::string zNoCut = Get<QPushButton>("btnZNC")->text().toStdString();
+    switch (row.zNoCut) {
+      case ZNoCut::Picked: EXPECT_EQ(zNoCut, picked) << "the height in force, not the caption"; break;
+      case ZNoCut::Outside: EXPECT_EQ(zNoCut, " @@Outside the relief"); break;
+      case ZNoCut::NotPicked: EXPECT_EQ(zNoCut, "@@Select...."); break;
+    }
+    EXPECT_EQ(main_->ZNoCutOn(), row.zNoCut == ZNoCut::Picked) << "the pick is still in force";
+
+    Choose("english");
+    for (const char* name : toolLabels) EXPECT_FALSE(Get<QLabel>(name)->text().contains(kMark)) << name;
+    for (const char* name : unitLabels) EXPECT_EQ(Get<QLabel>(name)->text(), "mm") << name;
+    EXPECT_EQ(Get<QTreeWidget>("treInfoRas")->topLevelItem(0)->child(1)->text(0).toStdString(), "Width (pixels): 40");
+    EXPECT_EQ(Get<QPushButton>("btnZNC")->text().toStdString(), picked);
+  }
+
+  // The help file names itself "Velkora Help"; the window is named by the language.
+  Choose("marked");
+  app::THelpWindow help;
+  ASSERT_TRUE(help.OpenFile(platform::JoinPath(previousDir_, "hlp/Velkora.chm")));
+  EXPECT_EQ(help.windowTitle(), "@@Velkora Help");
+  Choose("english");
+  ASSERT_TRUE(help.OpenFile(platform::JoinPath(previousDir_, "hlp/Velkora.chm")));
+  EXPECT_EQ(help.windowTitle(), "Velkora Help") << "the next request shows the language in force";
+  EXPECT_EQ(help.Tabs()->tabText(1), "Index");
+}
+
+// A translation that has the window texts but no numbered text at all (one behind the program): every
+// text the program looks up by number shows the shipped English, never an empty box, caption or label.
+class LanguageWithoutNumbersTest : public ShippedLanguageTest {
+ protected:
+  void SetUp() override {
+    ShippedLanguageTest::SetUp();
+    const size_t numbers = english_.find("[String]");
+    ASSERT_NE(numbers, std::string::npos);
+    dir_.Write("language/windows_only.lng", english_.substr(0, numbers));
+    Choose("windows_only");
+    dialogs_.messages.clear();
+  }
+};
+
+TEST_F(LanguageWithoutNumbersTest, EveryNumberedTextShowsTheShippedEnglish) {
+  dir_.Write("notes.txt", "not a picture");
+  Open(dir_.File("notes.txt"));
+  ASSERT_EQ(dialogs_.messages.size(), 1u);
+  EXPECT_EQ(dialogs_.messages[0].text,
+            "This file type cannot be opened.\r\nChoose a BMP or JPEG image or a Velkora job file (.qvx).");
+  EXPECT_EQ(dialogs_.messages[0].caption, "Warning");
+
+  Open(picture_);
+  EXPECT_EQ(Status(), "Step 1 - Dimension: give the size of the image, then Apply and go to the next page.");
+  EXPECT_EQ(Get<QPushButton>("btnZNC")->text(), "Select....") << "after Open as at start-up";
+  auto* tree = Get<QTreeWidget>("treInfoRas");
+  ASSERT_EQ(tree->topLevelItemCount(), 1);
+  EXPECT_EQ(tree->topLevelItem(0)->text(0), "Image");
+  ASSERT_GT(tree->topLevelItem(0)->childCount(), 2);
+  EXPECT_EQ(tree->topLevelItem(0)->child(1)->text(0), "Width (pixels): 40");
+
+  std::filesystem::create_directories(dir_.File("nc"));
+  dialogs_.fileNames = {dir_.File("nc/job")};
+  for (const char* next : {"sbtNextB1", "sbtNextB2", "sbtNextB3", "sbtNextB4", "sbtNextB5"}) {
+    Click(next);
+    EXPECT_FALSE(Status().empty()) << next;
+  }
+  EXPECT_TRUE(Get<QLabel>("nol_lblToolN")->text().startsWith("Tool no.: ")) << Get<QLabel>("nol_lblToolN")->text().toStdString();
+  dialogs_.messages.clear();
+  Click("sbtNcCalc");
+  for (const auto& shown : dialogs_.messages) ADD_FAILURE() << shown.caption << ": " << shown.text;
+  Click("sbtNextB6");
+  EXPECT_TRUE(Get<QLabel>("nol_IsoStatus1")->text().startsWith("Line 1/")) << Get<QLabel>("nol_IsoStatus1")->text().toStdString();
+
+  dialogs_.messages.clear();
+  dialogs_.answers = {platform::Answer::No};
+  main_->FormClose();
+  ASSERT_FALSE(dialogs_.messages.empty());
+  EXPECT_EQ(dialogs_.messages.back().caption, "Confirm");
+  EXPECT_FALSE(dialogs_.messages.back().text.empty());
 }
 
 // What the libraries below the windows say, as a message box or the status line shows it.

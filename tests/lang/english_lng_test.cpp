@@ -28,7 +28,8 @@ TEST_F(EnglishFile, EveryMessageNumberHasText) {
   EXPECT_GE(lang::kMessageNumbers.size(), 80u);
   for (std::string_view number : lang::kMessageNumbers) {
     EXPECT_FALSE(number.empty());
-    EXPECT_FALSE(lang::LangString(language, number).empty()) << "message " << number;
+    // The file itself, not the English built into the program that a lookup falls back to.
+    EXPECT_FALSE(language.LangIni->ReadString("String", number, "").empty()) << "message " << number;
   }
   for (int slot = 0; slot < lang::kPageCount; ++slot) {
     std::string_view number = lang::PageMessageNumber(slot);
@@ -37,6 +38,18 @@ TEST_F(EnglishFile, EveryMessageNumberHasText) {
               lang::kMessageNumbers.end())
         << "page " << slot << "'s number " << number << " is listed";
   }
+}
+
+// The English built into the program is the shipped file's, number for number.
+TEST_F(EnglishFile, TheBuiltInEnglishIsTheShippedFile) {
+  const std::vector<std::string> keys = language.LangIni->ReadSection("String");
+  ASSERT_GT(keys.size(), 300u);
+  for (const std::string& key : keys) {
+    if (key == "Autor") continue;
+    EXPECT_EQ(lang::ShippedEnglishText(key), lang::ReadLangText(language, "String", key)) << key;
+  }
+  EXPECT_EQ(lang::ShippedEnglishText("Autor"), "the Velkora team");
+  EXPECT_EQ(lang::ShippedEnglishText("9999"), "");
 }
 
 TEST_F(EnglishFile, WindowSectionsAndNamedTexts) {

@@ -12,6 +12,7 @@
 #include <random>
 #include <unistd.h>
 
+#include "lang/message_numbers.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/form.h"
@@ -56,15 +57,56 @@ TEST_F(LangTest, OpensFileBesideProgramWithoutRegardToCase) {
   ASSERT_NE(language.LangIni, nullptr) << "the name is matched without regard to case";
   EXPECT_EQ(language.LangFilePath, (dir_ / "language" / "Italiano.LNG").string());
   EXPECT_EQ(lang::LangString("451"), "Uscire?");
-  EXPECT_EQ(lang::LangString("452"), "") << "a missing key reads empty";
+  EXPECT_EQ(lang::LangString("452"), lang::ShippedEnglishText("452")) << "a missing key reads the shipped English";
   EXPECT_TRUE(dialogs.messages.empty());
 
   Open("deutsch");
   EXPECT_EQ(language.LangIni, nullptr);
   EXPECT_EQ(language.LangFilePath, (dir_ / "language" / "deutsch.lng").string())
       << "the path of a missing file is kept, built with the platform's separator";
-  EXPECT_EQ(lang::LangString("451"), "") << "no file open: every text is empty";
+  EXPECT_EQ(lang::LangString("451"), "Do you really want to quit Velkora?") << "no file open: the shipped English";
   EXPECT_TRUE(dialogs.messages.empty()) << "a missing file is reported when windows are translated";
+}
+
+// A translation behind the program never shows an empty box: each number it lacks or leaves empty reads
+// the English built into the program, whatever language files lie beside it.
+TEST_F(LangTest, EveryNumberALanguageLacksReadsTheShippedEnglish) {
+  struct Case {
+    const char* what;
+    const char* file;  // nullptr: no language file at all
+    bool translates451;
+  };
+  const Case cases[] = {
+      {"a file that has only some numbers", "[String]\n451=Uscire?\nAutor=\n", true},
+      {"a file whose numbers are empty", "[String]\n451=Uscire?\n401=\n753=\n1720=\nAutor=\n", true},
+      {"a file without the section", "[frmMain]\nfrmMain.Caption=Velkora\n451=Uscire?\n", false},
+      {"no language file", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    language = lang::Language{};
+    if (c.file) WriteLanguage("partial.lng", c.file);
+    Open(c.file ? "partial" : "missing");
+    ASSERT_EQ(language.LangIni != nullptr, c.file != nullptr);
+    for (std::string_view number : lang::kMessageNumbers) {
+      if (number == "Autor" || (number == "451" && c.translates451)) continue;
+      const std::string text = lang::LangString(number);
+      EXPECT_FALSE(text.empty()) << number;
+      EXPECT_EQ(text, lang::ShippedEnglishText(number)) << number;
+      EXPECT_EQ(lang::LangStringOr(number, "stale fallback"), text) << number;
+    }
+    EXPECT_EQ(lang::LangString("451"), c.translates451 ? "Uscire?" : "Do you really want to quit Velkora?");
+    EXPECT_EQ(lang::LangString("753"), "Select....");
+    EXPECT_EQ(lang::LangString("401"),
+              "This file type cannot be opened.\r\nChoose a BMP or JPEG image or a Velkora job file (.qvx).")
+        << "line breaks of the English are expanded too";
+    EXPECT_EQ(lang::LangFormatOr("1605", "", {"a.nc"}).rfind("a.nc\r\n", 0), 0u);
+    EXPECT_EQ(lang::LangString("Autor"), "") << "no translator is named for a language that names none";
+    EXPECT_EQ(lang::LangStringOr("9999", "kept"), "kept") << "a number not even English has";
+    lang::LoadPageMessages(language);
+    for (int slot = 0; slot < lang::kPageCount; ++slot)
+      EXPECT_EQ(lang::PageMessage(language, slot).empty(), lang::PageMessageNumber(slot).empty()) << "slot " << slot;
+  }
 }
 
 TEST_F(LangTest, NamesOutsideTheLanguageFolderAreRefused) {

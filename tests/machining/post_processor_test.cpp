@@ -187,7 +187,7 @@ TEST(PostProcessor, FilesThatAreNoPostProcessorSayWhy) {
     dialogs.messages.clear();
     EXPECT_FALSE(machining::ReadPostProcessor(folder.Path(), "bad", w)) << text;
     ASSERT_EQ(dialogs.messages.size(), 1u) << text;
-    EXPECT_EQ(dialogs.messages[0].text.rfind("Pst not found: " + folder.Path() + "/pst/bad.pst\n", 0), 0u)
+    EXPECT_EQ(dialogs.messages[0].text.rfind("Pst not found: " + folder.Path() + "/pst/bad.pst\r\n", 0), 0u)
         << dialogs.messages[0].text;
     EXPECT_EQ(w.settings.dialect, NcDialect::HEI);
     EXPECT_EQ(w.settings.startOfFile, "%\r\n");

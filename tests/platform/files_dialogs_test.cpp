@@ -6,7 +6,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -26,7 +29,9 @@
 #include "platform/exception.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/qt_dialogs.h"
 #include "platform/stream.h"
+#include "platform/texts.h"
 #include "save_faults.h"
 #include "scratch_dir.h"
 
@@ -66,6 +71,52 @@ TEST(Dialogs, ScriptedDialogsRecordAndRestore) {
   EXPECT_EQ(inner.messages[2].text, "hello");
   ASSERT_EQ(outer.messages.size(), 1u);
   EXPECT_EQ(outer.messages[0].text, "outer");
+}
+
+// Every message box is captioned by one rule, read through the language: a box that asks "Confirm" (450),
+// any other its kind's word; a caption the caller gives stands. The scripted dialogs record what the Qt
+// box shows.
+TEST(Dialogs, EveryBoxIsCaptionedByOneRuleFromTheLanguage) {
+  SetTextLookup([](std::string_view number, std::string_view fallback) {
+    return "[" + std::string(number) + "] " + std::string(fallback);
+  });
+  struct Row {
+    std::string caption;
+    MessageKind kind;
+    Buttons buttons;
+    const char* shown;
+  };
+  const Row rows[] = {
+      {"", MessageKind::Error, Buttons::Ok, "[1720] Error"},
+      {"", MessageKind::Warning, Buttons::Ok, "[1721] Warning"},
+      {"", MessageKind::Information, Buttons::Ok, "[1722] Information"},
+      {"", MessageKind::Confirmation, Buttons::Ok, "[450] Confirm"},
+      {"", MessageKind::Warning, Buttons::YesNo, "[450] Confirm"},
+      {"", MessageKind::Information, Buttons::SaveDiscardCancel, "[450] Confirm"},
+      {"", MessageKind::Error, Buttons::OkCancel, "[450] Confirm"},
+      {"Colour", MessageKind::Error, Buttons::Ok, "Colour"},
+  };
+  QtDialogs qt;
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shown);
+    RecordingDialogs recorded;
+    ScopedDialogs scoped(&recorded);
+    CurrentDialogs().Message("text", row.caption, row.kind, row.buttons);
+    ASSERT_EQ(recorded.messages.size(), 1u);
+    EXPECT_EQ(recorded.messages[0].caption, row.shown);
+    // The box on the screen, closed as soon as it shows.
+    QString title;
+    QTimer::singleShot(0, [&] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        title = box->windowTitle();
+        box->reject();
+      }
+    });
+    qt.Message("text", row.caption, row.kind, row.buttons);
+    EXPECT_EQ(title.toStdString(), row.shown);
+  }
+  SetTextLookup(nullptr);
+  EXPECT_EQ(MessageCaption("", MessageKind::Error, Buttons::Ok), "Error") << "no language: the English";
 }
 
 // A save dialog shown again with the name the user refused to replace proposes that same file: Qt
