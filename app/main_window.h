@@ -818,6 +818,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   struct PlacedFields {
     std::array<std::string, 4> texts;  // txtVecLarg, txtVecAlt, txtOriginX, txtOriginY
     float width = 0.0f, height = 0.0f, unitsPerPixel = 0.0f;
+    bool gridStale = true, parametersChanged = true;  // the relief and the program as they were
     std::array<bool, 6> radios{};       // rbtOriginDxf, rbtOrigine0 ... rbtOrigine4
     std::array<bool, 5> enabled{};      // see kPlacedButtons
     int referenceCode = 0;

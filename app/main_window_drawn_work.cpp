@@ -118,6 +118,8 @@ void TfrmMain::KeepPlacedFields() {
   kept.width = job_.relief.width;
   kept.height = job_.relief.height;
   kept.unitsPerPixel = job_.relief.unitsPerPixel;
+  kept.gridStale = job_.relief.gridStale;
+  kept.parametersChanged = job_.relief.parametersChanged;
   for (size_t i = 0; i < kept.radios.size(); ++i) kept.radios[i] = Get<QRadioButton>(kReferenceRadios[i])->isChecked();
   for (size_t i = 0; i < kept.enabled.size(); ++i) kept.enabled[i] = Get<QAbstractButton>(kPlacedButtons[i])->isEnabled();
   kept.referenceCode = job_.referenceCode;
@@ -147,6 +149,9 @@ void TfrmMain::RestorePlacedFields() {
   for (size_t i = 0; i < kept.enabled.size(); ++i) Get<QAbstractButton>(kPlacedButtons[i])->setEnabled(kept.enabled[i]);
   job_.referenceCode = kept.referenceCode;
   ResizeReliefBox();
+  // The box is sized as before: the relief built for it, and the program made from it, still hold.
+  job_.relief.gridStale = kept.gridStale;
+  job_.relief.parametersChanged = kept.parametersChanged;
 }
 
 }  // namespace app

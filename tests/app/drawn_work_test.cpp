@@ -54,12 +54,19 @@ class DrawnWorkTest : public MainWindowTest {
   // Saves the drawing through the tool bar's Save with the DXF type, as the user can from the depth
   // page on, and comes back to the size page.
   void SaveDxfFromDepthPage(const std::string& path) {
+    ToDepthPageAndBack([&] {
+      dialogs_.fileNames = {path};
+      dialogs_.filterIndexes = {3};
+      Click("sbtSave");
+      ASSERT_TRUE(platform::FileExists(path));
+    });
+  }
+  // Next to the depth page (the relief built there), `there` done, and back to the size page.
+  void ToDepthPageAndBack(const std::function<void()>& there = [] {}) {
     for (const char* next : {"sbtNextB1", "sbtNextB2"}) Click(next);
     if (Enabled("sbtProfApply")) Click("sbtProfApply");
-    dialogs_.fileNames = {path};
-    dialogs_.filterIndexes = {3};
-    Click("sbtSave");
-    ASSERT_TRUE(platform::FileExists(path));
+    ASSERT_FALSE(main_->Relief().gridStale);
+    there();
     for (const char* previous : {"sbtPrevB3", "sbtPrevB2"}) Click(previous);
     ASSERT_EQ(Page(), app::kPageDimension);
   }
@@ -156,6 +163,8 @@ TEST_F(DrawnWorkTest, EveryReplacementAsksBeforeTheDrawingGoes) {
       ASSERT_EQ(Drawn(), 1);
       const std::string earlier = dir_.File("earlier" + std::to_string(++run) + ".dxf");
       if (way == Way::SavedBefore) SaveDxfFromDepthPage(earlier);
+      // A relief built: a cancelled re-placement keeps it.
+      if (way == Way::Cancel) ToDepthPageAndBack();
       r.prepare();
       const std::array<std::string, 4> fields = FieldTexts();
       const machining::ReliefModel before = main_->Relief();
@@ -199,6 +208,7 @@ TEST_F(DrawnWorkTest, EveryReplacementAsksBeforeTheDrawingGoes) {
         EXPECT_EQ(main_->Relief().height, before.height);
         EXPECT_EQ(main_->Relief().originX, before.originX);
         EXPECT_EQ(main_->Relief().originY, before.originY);
+        EXPECT_EQ(main_->Relief().gridStale, before.gridStale) << "the relief built still holds";
         const int enabledNow[] = {Enabled("sbtNextB1"), Enabled("sbtDimApply"), Enabled("sbtNextB2")};
         EXPECT_TRUE(std::equal(std::begin(enabledNow), std::end(enabledNow), std::begin(pictureEnabled)));
         EXPECT_FALSE(Placed()) << "the picture was not placed again";
