@@ -351,3 +351,26 @@ TEST_F(DrawnWorkTest, EditsAfterASaveAreChangesAndOnlyTheUsersObjectsCount) {
 }
 
 }  // namespace
+
+// A DXF save that fails is said, and counts as Cancel: the drawing and the size stay.
+TEST_F(DrawnWorkTest, AFailedDxfSaveKeepsTheDrawingAndTheSize) {
+  StartWithPicture();
+  DrawCircle();
+  const std::array<std::string, 4> fields = FieldTexts();
+  const float width = main_->Relief().width;
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Yes};
+  dialogs_.fileNames = {dir_.File("no such folder/drawn.dxf")};
+  Retype("txtVecLarg", "60");
+  ASSERT_EQ(dialogs_.messages.size(), 2u) << Messages();
+  EXPECT_EQ(dialogs_.messages[1].kind, platform::MessageKind::Error);
+  EXPECT_NE(dialogs_.messages[1].text.find("drawn.dxf"), std::string::npos) << Messages();
+  EXPECT_EQ(Drawn(), 1);
+  EXPECT_EQ(main_->Relief().width, width);
+  EXPECT_EQ(FieldTexts(), fields);
+  // Not saved: asked again.
+  dialogs_.messages.clear();
+  dialogs_.answers = {Answer::Cancel};
+  Retype("txtVecLarg", "60");
+  EXPECT_EQ(dialogs_.messages.size(), 1u) << Messages();
+}
