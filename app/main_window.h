@@ -12,6 +12,7 @@
 #pragma once
 
 #include <QPointer>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
@@ -296,17 +297,26 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void sbtNewClick();
   void sbtOpenClick();
   void sbtSaveClick();
-  // A changed job is offered for saving first (Save, Discard, Cancel); an unchanged one asks "452".
+  // A changed job and unsaved drawn work are offered for saving first (MayLetJobGo), else "452" is asked.
   // Then frees the job, resets the layers and empties the drawing. False when the user keeps the job.
   bool CancellatoTutto();
-  // What became of the job when it was to go: it had not changed since it was opened or saved, the
-  // user saved it (to its document, or through the save dialog for a job never saved), discarded it,
-  // or cancelled (the job stays).
-  enum class JobKept { Unchanged, Saved, Discarded, Cancelled };
-  JobKept OfferToSaveJob();
-  // Whether the job may go: a changed one is offered for saving first, an unchanged one gets the plain
-  // `question` ("451" at closing, "452" before New and Open).
+  // Whether the job may go: a changed one is offered for saving first, then unsaved drawn work (as
+  // DXF); when neither was asked about, the plain `question` ("451" at closing, "452" before New and
+  // Open). Cancel to either question keeps everything; the saves run once both are answered.
   bool MayLetJobGo(std::string_view question, const char* fallback);
+  // What is drawn on the 2D view (every object but the picture and the point the "Z no cut" pick
+  // places) is kept nowhere else until Save as DXF writes it; it counts as saved until its next change
+  // (an edit, a move, a layer's new name), which the file written then would no longer hold.
+  enum class DrawnWork {
+    None,       // nothing drawn, or nothing changed since it was saved as DXF
+    Unsaved,    // drawn or changed since the last DXF save
+    NotForDxf,  // drawn, but nothing of it is anything a DXF file carries
+  };
+  DrawnWork UnsavedDrawnWork();
+  // Before a re-placement of the picture (a new size or origin, an image edit), which removes what is
+  // drawn: unsaved drawn work is offered for saving as DXF (Save, Discard, Cancel; Yes/No when no DXF
+  // can carry it). True when it may go: nothing to lose, discarded, or written.
+  bool MayDropDrawnWork();
   // The record of the job from the fields; raises platform::FormatError naming a field that is no number.
   machining::TDocumentRecord AggRecDaForm();
   // Writes the job as a document to `path` once the record passes the reader's checks (DocumentError
@@ -354,7 +364,8 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // Page 45, reference point.
   void rbtOrigineClick();
   void txtOriginChange();
-  void OriginFieldEnter();
+  // False when nothing was placed (no origin, no picture, or the user kept the drawing).
+  bool OriginFieldEnter();
   void sbtSetOriginClick();
   void sbtOrigineApplyClick();
   void togliChk();
@@ -624,6 +635,11 @@ class TfrmMain : public platform::MainForm, public GridHost {
   virtual void Cad2DWriteDxf(const std::string& path);
   // Whether that file would hold an entity (the picture has none).
   virtual bool Cad2DHasDxfEntity();
+  // A hash of the DXF file Cad2DWriteDxf would write now.
+  virtual uint64_t Cad2DDxfFingerprint();
+  // Whether the drawing holds an object the user drew: any but the picture (bitmap entities) and the
+  // point the "Z no cut" pick places.
+  virtual bool Cad2DHasDrawnObjects();
   virtual void View2DApply();
   virtual void View2DZoomExtent();
   // Each side of the visible window moves in (out) by a quarter of its size.
@@ -776,6 +792,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   void HideCommandPages();
   bool SizeFieldsValid() const;
   void SizeFieldChange(bool width);
+  // The start of an image edit: asks about unsaved drawn work, then the crop rectangle goes. True when
+  // the edit may go on (a picture is there and the user did not keep the drawing).
+  bool BeginImageEdit();
   void ImageEdited(bool sizeChanged);
   void MarkReliefStale();
   void ShiftViewWindow(double dx, double dy);
@@ -792,6 +811,36 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // A depth field changed: `set` takes its value when it is a number; the relief must be applied again.
   void DepthChanged(const QLineEdit* field, void (*set)(machining::ReliefModel&, float));
   void WriteSettingsBack();
+  // What the user answered about unsaved drawn work; Nothing when there was none to ask about.
+  enum class DrawnWorkChoice { Nothing, Save, Discard, Keep };
+  // Asks about unsaved drawn work: `leaving` when the job goes (New, Open, closing), else a
+  // re-placement of the picture removes it.
+  DrawnWorkChoice AskAboutDrawnWork(bool leaving);
+  // Save as DXF for the question above: the save dialog (DXF only), then the file. False when the user
+  // cancels or the write fails (the failure is shown).
+  bool SaveDrawnWorkAsDxf();
+  // Writes the drawing as DXF to `path`; from then on it counts as saved.
+  void WriteDrawingDxf(const std::string& path);
+  // The name Save proposes: the document's, else the picture's, without extension.
+  std::string ProposedSaveName() const;
+  // The size and reference fields as the picture was last placed or moved, kept at the first edit of
+  // one of them since, so that a re-placement the user cancels leaves them as they were.
+  struct PlacedFields {
+    std::array<std::string, 4> texts;  // txtVecLarg, txtVecAlt, txtOriginX, txtOriginY
+    float width = 0.0f, height = 0.0f, unitsPerPixel = 0.0f;
+    bool gridStale = true, parametersChanged = true;  // the relief and the program as they were
+    std::array<bool, 6> radios{};       // rbtOriginDxf, rbtOrigine0 ... rbtOrigine4
+    std::array<bool, 5> enabled{};      // see kPlacedButtons
+    int referenceCode = 0;
+  };
+  // Called by the size and origin fields' change handlers before they change anything.
+  void KeepPlacedFields();
+  // The picture was placed or moved: what the fields show now is what it stands for.
+  void ForgetPlacedFields() { placedFields_.reset(); }
+  // A re-placement was cancelled: the fields, the size and the reference point as they were.
+  void RestorePlacedFields();
+  // The texts of the size and reference fields as their last change left them.
+  void NoteFieldTexts();
   void FreeJob();
   void SetUpdating(bool on) { updating_ = on; }
   void ShowPageStatus(int page);
@@ -819,6 +868,10 @@ class TfrmMain : public platform::MainForm, public GridHost {
   std::set<std::string> ncFilesChosen_;
   // The job the user works on.
   machining::Job job_;
+  // The fingerprint of the drawing as the last Save as DXF wrote it; none when not saved this job.
+  std::optional<uint64_t> drawingSavedAs_;
+  std::optional<PlacedFields> placedFields_;
+  std::array<std::string, 4> fieldTexts_;
   machining::NcWriter writer_;
   machining::CropBox cropBox_;
   bool cropAreaReady_ = false;

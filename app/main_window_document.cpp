@@ -108,17 +108,6 @@ void TfrmMain::ResetLayers() {
   FillLayerLists();
 }
 
-TfrmMain::JobKept TfrmMain::OfferToSaveJob() {
-  if (!job_.Changed(CurrentFingerprint())) return JobKept::Unchanged;
-  const platform::Answer answer = platform::CurrentDialogs().Message(
-      lang::LangStringOr("1000", "The job has changed since it was opened or last saved.\r\nSave it first?"),
-      "",
-      platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
-  if (answer == platform::Answer::No) return JobKept::Discarded;
-  if (answer != platform::Answer::Yes) return JobKept::Cancelled;
-  return SaveJobToItsFile() ? JobKept::Saved : JobKept::Cancelled;
-}
-
 bool TfrmMain::SaveJobToItsFile() {
   if (!job_.savedDocument.empty()) {
     WriteDocument(job_.savedDocument);
@@ -148,6 +137,8 @@ void TfrmMain::StartNextJob() {
   // What Delete took and what was picked belong to the drawing that goes.
   deleted_.clear();
   picked_.clear();
+  drawingSavedAs_.reset();
+  ForgetPlacedFields();
   job_.Reset();
   writer_.ResetBlockCounter();
   Get<QPushButton>("sbtNextB4")->setEnabled(false);
@@ -164,13 +155,25 @@ void TfrmMain::StartNextJob() {
 }
 
 bool TfrmMain::MayLetJobGo(std::string_view question, const char* fallback) {
-  const JobKept kept = OfferToSaveJob();
-  if (kept == JobKept::Cancelled) return false;
+  // The job first, then what is drawn, and both questions before any save: Cancel to either leaves
+  // everything as it was.
+  const bool jobChanged = job_.Changed(CurrentFingerprint());
+  platform::Answer saveJob = platform::Answer::No;
+  if (jobChanged) {
+    saveJob = platform::CurrentDialogs().Message(
+        lang::LangStringOr("1000", "The job has changed since it was opened or last saved.\r\nSave it first?"),
+        "", platform::MessageKind::Warning, platform::Buttons::SaveDiscardCancel);
+    if (saveJob != platform::Answer::Yes && saveJob != platform::Answer::No) return false;
+  }
+  const DrawnWorkChoice drawn = AskAboutDrawnWork(true);
+  if (drawn == DrawnWorkChoice::Keep) return false;
   // Only a job with nothing to lose gets the plain question.
-  if (kept != JobKept::Unchanged) return true;
-  return platform::CurrentDialogs().Message(lang::LangStringOr(question, fallback), "",
-                                            platform::MessageKind::Warning,
-                                            platform::Buttons::YesNo) == platform::Answer::Yes;
+  if (!jobChanged && drawn == DrawnWorkChoice::Nothing)
+    return platform::CurrentDialogs().Message(lang::LangStringOr(question, fallback), "",
+                                              platform::MessageKind::Warning,
+                                              platform::Buttons::YesNo) == platform::Answer::Yes;
+  if (saveJob == platform::Answer::Yes && !SaveJobToItsFile()) return false;
+  return drawn != DrawnWorkChoice::Save || SaveDrawnWorkAsDxf();
 }
 
 bool TfrmMain::CancellatoTutto() {
@@ -396,17 +399,7 @@ void TfrmMain::sbtSaveClick() {
     }
   } status{*this, StatusText()};
   Messaggio(lang::LangString("402"));
-  std::string proposed;
-  if (!job_.documentFile.empty()) {
-    proposed = std::filesystem::path(job_.documentFile).replace_extension().string();
-  } else {
-    // A job never saved: the picture's name (none opened yet, the dialog's own "*.*" or nothing: "t")
-    // where the user last saved, or beside the picture.
-    const std::filesystem::path name = std::filesystem::path(settings_.fOpen).filename();
-    const bool none = name.empty() || name == "*.*";
-    const std::string folder = saveFolder_.empty() ? PictureFolder() : saveFolder_;
-    proposed = platform::JoinPath(folder, none ? std::string("t") : std::filesystem::path(name).replace_extension().string());
-  }
+  const std::string proposed = ProposedSaveName();
   int type = 0;
   std::optional<machining::TDocumentRecord> record;
   const platform::FileChoice choice =
@@ -437,7 +430,7 @@ void TfrmMain::sbtSaveClick() {
       Scrive_Stl(path);
       break;
     default:
-      Cad2DWriteDxf(path);
+      WriteDrawingDxf(path);
       break;
   }
 }

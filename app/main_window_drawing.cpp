@@ -80,6 +80,18 @@ void TfrmMain::Cad2DTranslateAll(double dx, double dy) {
 
 bool TfrmMain::Cad2DHasDxfEntity() { return cad::TDXF2DExport::HasEntity(LocalCad_); }
 
+uint64_t TfrmMain::Cad2DDxfFingerprint() { return cad::TDXF2DExport::Fingerprint(LocalCad_); }
+
+bool TfrmMain::Cad2DHasDrawnObjects() {
+  auto objects = LocalCad_.ObjectsIterator();
+  for (cad::TGraphicObject* o = objects->First(); o; o = objects->Next()) {
+    if (cad::Is<cad::TBitmap2D>(*o)) continue;
+    if (o->ID == kZNoCutPointId && cad::Is<cad::TPunto2D>(*o)) continue;
+    return true;
+  }
+  return false;
+}
+
 void TfrmMain::Cad2DWriteDxf(const std::string& path) {
   platform::WriteThroughTemporary(path, [this, &path](const std::string& temporary) {
     // Its errors name the file the user chose, not the hidden temporary.

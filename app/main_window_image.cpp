@@ -154,6 +154,7 @@ void TfrmMain::PlaceImage(bool zoom) {
   const bool blocked = layers->blockSignals(true);
   layers->setCurrentIndex(currentLayer_);
   layers->blockSignals(blocked);
+  ForgetPlacedFields();
 }
 
 // --- page 44, size ---
@@ -193,6 +194,7 @@ void TfrmMain::SizeChanged() {
 
 void TfrmMain::SizeFieldChange(bool width) {
   if (updating_ || !job_.workBitmap) return;
+  KeepPlacedFields();
   Get<QPushButton>("sbtNextB1")->setEnabled(false);
   const auto value = PositiveValue(width ? txtVecLarg_ : txtVecAlt_);
   if (!value) {
@@ -226,6 +228,7 @@ void TfrmMain::ApplySize() {
 
 void TfrmMain::SizeFieldEnter() {
   if (!job_.workBitmap || !SizeFieldsValid()) return;
+  if (!MayDropDrawnWork()) return RestorePlacedFields();
   ApplySize();
   PlaceImage(true);
   Get<QPushButton>("sbtNextB1")->setEnabled(true);
@@ -233,7 +236,15 @@ void TfrmMain::SizeFieldEnter() {
 }
 
 void TfrmMain::chkRatioClick() {
-  if (updating_ || !job_.workBitmap || !Get<QCheckBox>("chkRatio")->isChecked() || !PositiveValue(txtVecLarg_)) return;
+  auto* ratio = Get<QCheckBox>("chkRatio");
+  if (updating_ || !job_.workBitmap || !ratio->isChecked() || !PositiveValue(txtVecLarg_)) return;
+  if (!MayDropDrawnWork()) {
+    // The click is taken back: nothing else had changed yet.
+    const bool blocked = ratio->blockSignals(true);
+    ratio->setChecked(false);
+    ratio->blockSignals(blocked);
+    return;
+  }
   job_.relief.height = job_.relief.width / static_cast<float>(job_.relief.columns) * static_cast<float>(job_.relief.rows);
   SetUpdating(true);
   txtVecAlt_->setText(Q(Formatta(job_.relief.height)));
@@ -244,6 +255,7 @@ void TfrmMain::chkRatioClick() {
 
 void TfrmMain::sbtDimApplyClick() {
   if (!job_.workBitmap || !SizeFieldsValid()) return;
+  if (!MayDropDrawnWork()) return RestorePlacedFields();
   ApplySize();
   Cad2DClearObjects();
   PlaceImage(true);
@@ -273,6 +285,13 @@ void TfrmMain::InfoCut(double x1, double y1, double x2, double y2) {
   Get<QLineEdit>("txtPixelH")->setText(Q(cropBox_.rowsText));
 }
 
+bool TfrmMain::BeginImageEdit() {
+  // Asked before anything changes: a cancelled edit leaves the crop rectangle picked too.
+  if (job_.workBitmap && !MayDropDrawnWork()) return false;
+  SetCropAreaReady(false);
+  return job_.workBitmap != nullptr;
+}
+
 void TfrmMain::ImageEdited(bool sizeChanged) {
   PlaceImage(false);
   if (sizeChanged) {
@@ -294,22 +313,19 @@ void TfrmMain::MarkReliefStale() {
 }
 
 void TfrmMain::sbtFlipHClick() {
-  SetCropAreaReady(false);
-  if (!job_.workBitmap) return;
+  if (!BeginImageEdit()) return;
   machining::FlipHorizontal(*job_.workBitmap);
   ImageEdited(false);
 }
 
 void TfrmMain::sbtFlipVClick() {
-  SetCropAreaReady(false);
-  if (!job_.workBitmap) return;
+  if (!BeginImageEdit()) return;
   machining::FlipVertical(*job_.workBitmap);
   ImageEdited(false);
 }
 
 void TfrmMain::sbtRotateClick() {
-  SetCropAreaReady(false);
-  if (!job_.workBitmap) return;
+  if (!BeginImageEdit()) return;
   machining::Rotate90(*job_.workBitmap);
   std::swap(job_.relief.width, job_.relief.height);
   std::swap(job_.relief.columns, job_.relief.rows);
@@ -317,8 +333,7 @@ void TfrmMain::sbtRotateClick() {
 }
 
 void TfrmMain::sbt2GrayClick() {
-  SetCropAreaReady(false);
-  if (!job_.workBitmap) return;
+  if (!BeginImageEdit()) return;
   machining::MakeGreyPaletteBitmap(*job_.workBitmap, job_.workBitmap->Height(), job_.workBitmap->Width(), false);
   bitDepthText_ = machining::MakeEightBit(*job_.workBitmap);
   pixelKind_ = 1;
@@ -347,6 +362,7 @@ void TfrmMain::sbtCutSelClick() {
         platform::MessageKind::Warning, platform::Buttons::Ok);
     return;
   }
+  if (!MayDropDrawnWork()) return SetCropAreaReady(true);
   if (!job_.secondBitmap) job_.secondBitmap = std::make_unique<platform::Bitmap>();
   machining::CropBitmap(*job_.workBitmap, *job_.secondBitmap, static_cast<int>(left), static_cast<int>(top), width, height);
   // The cut part stays where it lay, then the reference point goes back to its lower-left corner.
@@ -388,6 +404,7 @@ void TfrmMain::rbtOrigineClick() {
   }
   Cad2DTranslateAll(x - job_.relief.originX, y - job_.relief.originY);
   ShiftViewWindow(x - job_.relief.originX, y - job_.relief.originY);
+  ForgetPlacedFields();
   job_.relief.originX = x;
   job_.relief.originY = y;
   SetUpdating(true);
@@ -407,7 +424,9 @@ void TfrmMain::ShiftViewWindow(double dx, double dy) {
 }
 
 void TfrmMain::txtOriginChange() {
-  if (!updating_) togliChk();
+  if (updating_) return;
+  KeepPlacedFields();
+  togliChk();
 }
 
 namespace {
@@ -420,21 +439,25 @@ std::optional<std::pair<float, float>> OriginOf(const QLineEdit* x, const QLineE
 }
 }  // namespace
 
-void TfrmMain::OriginFieldEnter() {
+bool TfrmMain::OriginFieldEnter() {
   const auto origin = OriginOf(txtOriginX_, txtOriginY_);
-  if (!origin || !job_.workBitmap) return;
+  if (!origin || !job_.workBitmap) return false;
+  if (!MayDropDrawnWork()) {
+    RestorePlacedFields();
+    return false;
+  }
   job_.relief.originX = origin->first;
   job_.relief.originY = origin->second;
   Cad2DClearObjects();
   PlaceImage(true);
   ResizeReliefBox();
+  return true;
 }
 
 void TfrmMain::sbtSetOriginClick() { originPickArmed_ = true; }
 
 void TfrmMain::sbtOrigineApplyClick() {
-  if (!OriginOf(txtOriginX_, txtOriginY_) || !job_.workBitmap) return;
-  OriginFieldEnter();
+  if (!OriginFieldEnter()) return;
   Get<QPushButton>("sbtNextB2")->setEnabled(true);
   Get<QPushButton>("sbtOrigineApply")->setEnabled(false);
 }
@@ -464,6 +487,7 @@ void TfrmMain::OrigineRast(double x, double y) {
   ShiftViewWindow(-x, -y);
   togliChk();
   SetUpdating(false);
+  ForgetPlacedFields();
 }
 
 namespace {

@@ -176,6 +176,10 @@ void TfrmMain::ConnectHandlers() {
     On(this, field, &QLineEdit::textChanged, [this] { txtOriginChange(); });
     On(this, field, &QLineEdit::returnPressed, [this] { OriginFieldEnter(); });
   }
+  // After the handlers above: the texts each change leaves, which a cancelled re-placement brings back.
+  for (QLineEdit* field : {txtVecLarg_, txtVecAlt_, txtOriginX_, txtOriginY_})
+    On(this, field, &QLineEdit::textChanged, [this] { NoteFieldTexts(); });
+  NoteFieldTexts();
   for (const char* name : {"rbtShResCoarse", "rbtShResMedium", "rbtShResFine"}) {
     QRadioButton* radio = Get<QRadioButton>(name);
     On(this, radio, &QRadioButton::toggled, [this, radio] {

@@ -91,6 +91,14 @@ double RowLength(const TTransform2D& m, int row) { return std::hypot(m.M[row][0]
 
 constexpr size_t kFlushAt = 1 << 16;
 
+constexpr uint64_t kDigestStart = 14695981039346656037ull;
+
+// FNV-1a over the bytes, continuing from `hash`.
+uint64_t AddToDigest(uint64_t hash, std::string_view bytes) {
+  for (const char c : bytes) hash = (hash ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  return hash;
+}
+
 }  // namespace
 
 // --- Palette and colours ----------------------------------------------------------------------
@@ -149,7 +157,7 @@ TDXFWrite::TDXFWrite(const std::string& fileName, const std::string& shownName)
   Open();
 }
 
-TDXFWrite::TDXFWrite() : discard_(true) {}
+TDXFWrite::TDXFWrite() : discard_(true), digest_(kDigestStart) {}
 
 TDXFWrite::~TDXFWrite() {
   if (file_) std::fclose(file_);
@@ -158,6 +166,7 @@ TDXFWrite::~TDXFWrite() {
 void TDXFWrite::Open() {
   if (discard_) {
     buffer_.clear();
+    digest_ = kDigestStart;
     return;
   }
   if (file_) std::fclose(file_);
@@ -186,7 +195,10 @@ void TDXFWrite::Raise(bool opening) const {
 void TDXFWrite::Rewrite() { Open(); }
 
 void TDXFWrite::Flush() {
-  if (discard_) buffer_.clear();
+  if (discard_) {
+    digest_ = AddToDigest(digest_, buffer_);
+    buffer_.clear();
+  }
   if (buffer_.empty()) return;
   errno = 0;
   if (!file_) Failed(EBADF);
@@ -241,6 +253,11 @@ void TDXFWrite::WriteStartSection(int kind) {
 
 void TDXFWrite::WriteEndSection() { WriteGroup(0, "ENDSEC"); }
 
+uint64_t TDXFWrite::Digest() {
+  Flush();
+  return digest_;
+}
+
 void TDXFWrite::Finish() {
   Flush();
   if (discard_) return;
@@ -291,6 +308,13 @@ bool TDXF2DExport::HasEntity(TKQCmp2D& drawing) {
     if (dry.entities_ > 0) return true;
   }
   return false;
+}
+
+uint64_t TDXF2DExport::Fingerprint(TKQCmp2D& drawing) {
+  TDXF2DExport dry(std::make_unique<TDXFWrite>(), &drawing);
+  dry.WriteDXF();
+  dry.Finish();
+  return dry.writer_->Digest();
 }
 
 void TDXF2DExport::FindPlacedIn(TGraphicObject& object, std::unordered_set<const TGraphicObject*>& found) {

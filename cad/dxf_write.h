@@ -52,7 +52,8 @@ class TDXFWrite {
   // `shownName` (the file a save replaces with this one, a temporary), or `fileName` when it is
   // empty, and say why.
   explicit TDXFWrite(const std::string& fileName, const std::string& shownName = "");
-  // A writer without a file that keeps nothing, for finding out what a drawing would write.
+  // A writer without a file that keeps nothing but a fingerprint of what it was given, for finding
+  // out what a drawing would write.
   TDXFWrite();
   // Closes the file; never raises (see Finish).
   ~TDXFWrite();
@@ -80,6 +81,8 @@ class TDXFWrite {
   void Finish();
 
   const std::string& FileName() const { return fileName_; }
+  // The writer without a file: a 64-bit hash of every byte written since it was made or rewritten.
+  uint64_t Digest();
 
  private:
   void Open();
@@ -96,6 +99,7 @@ class TDXFWrite {
   std::string buffer_;
   bool failed_ = false;
   bool discard_ = false;
+  uint64_t digest_ = 0;
 };
 
 class TDXF2DExport {
@@ -118,6 +122,9 @@ class TDXF2DExport {
   // Whether the drawing's file would hold an entity: a drawing of nothing but the picture (and
   // platform-font texts) has none. Writes no file.
   static bool HasEntity(TKQCmp2D& drawing);
+  // A hash of the whole file WriteDXF and Finish would write of the drawing now: equal fingerprints
+  // mean the file written then holds what the drawing holds now. Writes no file.
+  static uint64_t Fingerprint(TKQCmp2D& drawing);
 
   TDXFWrite& Writer() { return *writer_; }
 

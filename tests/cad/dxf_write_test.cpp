@@ -206,6 +206,57 @@ TEST_F(DXFWriteTest, HasEntityOnlyForWhatTheFileCarries) {
   }
 }
 
+// The fingerprint stands for the file: after each edit it changes exactly when the file written then
+// differs from the one written before it.
+TEST_F(DXFWriteTest, TheFingerprintChangesExactlyWhenTheFileWould) {
+  testing_support::ScratchDir dir("dxf");
+  TKQCmp2D drawing;
+  drawing.AddObject(0, std::make_unique<TBitmap2D>(0, platform::Bitmap(3, 2, 8), Point2D(0, 0), Point2D(30, 20)));
+  const struct {
+    const char* edit;
+    std::function<void(TKQCmp2D&)> apply;
+  } edits[] = {
+      {"nothing", [](TKQCmp2D&) {}},
+      {"a circle drawn", [](TKQCmp2D& d) { d.AddObject(-1, std::make_unique<TCerchio2D>(-1, Point2D(10, 10), Point2D(15, 10))); }},
+      {"nothing again", [](TKQCmp2D&) {}},
+      {"a line drawn", [](TKQCmp2D& d) { d.AddObject(-1, Line(0, 0, 10, 5)); }},
+      {"the circle moved", [](TKQCmp2D& d) {
+         const int32_t ids[] = {1};
+         d.TransformObjects(ids, Translate2D(2, 0));
+       }},
+      {"the line moved by less than the file's decimals", [](TKQCmp2D& d) {
+         const int32_t ids[] = {2};
+         d.TransformObjects(ids, Translate2D(1e-9, 0));
+       }},
+      {"the line put on layer 3", [](TKQCmp2D& d) { d.GetObject(2)->Layer = 3; }},
+      {"layer 3 renamed", [](TKQCmp2D& d) { d.Layers().Layer(3).SetName("Outline"); }},
+      {"layer 7, unused, renamed", [](TKQCmp2D& d) { d.Layers().Layer(7).SetName("Spare"); }},
+      {"the line's end point dragged", [](TKQCmp2D& d) {
+         auto* line = dynamic_cast<TLine2D*>(d.GetObject(2));
+         line->Points().SetPoint(1, Point2D(12, 6));
+       }},
+      {"the circle deleted", [](TKQCmp2D& d) { d.DeleteObject(1); }},
+      {"a platform-font text added", [](TKQCmp2D& d) {
+         d.AddObject(-1, std::make_unique<TText2D>(-1, Point2D(0, 0), Point2D(3, 1), 1, "no entity"));
+       }},
+      {"everything cleared", [](TKQCmp2D& d) { d.ClearObjects(); }},
+  };
+  std::string file = WriteFile(drawing, dir.File("before.dxf"));
+  uint64_t fingerprint = TDXF2DExport::Fingerprint(drawing);
+  int changes = 0;
+  for (const auto& e : edits) {
+    e.apply(drawing);
+    const std::string written = WriteFile(drawing, dir.File("after.dxf"));
+    const uint64_t now = TDXF2DExport::Fingerprint(drawing);
+    EXPECT_EQ(now == fingerprint, written == file) << e.edit;
+    EXPECT_EQ(TDXF2DExport::Fingerprint(drawing), now) << e.edit << ": taking it changes nothing";
+    changes += written != file;
+    file = written;
+    fingerprint = now;
+  }
+  EXPECT_GE(changes, 7) << "most edits change the file";
+}
+
 using testing_support::ReadWithEzdxf;
 
 TEST_F(DXFWriteTest, EzdxfReadsADrawingOfEveryClass) {
