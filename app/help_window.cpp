@@ -24,6 +24,10 @@ const char kNoteScheme[] = "velkora-note";
 QString WindowTitle() { return QString::fromStdString(lang::LangStringOr("1060", "Velkora Help")); }
 
 QString L(lang::MessageNumber number, const char* fallback) { return lang::LangQStringOr(number, fallback); }
+// The same with its arguments put in by the one substitution every message uses.
+QString L(lang::MessageNumber number, const char* fallback, const std::string& argument) {
+  return QString::fromStdString(lang::LangFormatOr(number, fallback, {argument}));
+}
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
@@ -237,7 +241,7 @@ void THelpWindow::ShowTopic(const std::string& objectPath) {
   }
   if (!file_->Contains(WithoutFragment(path))) {
     ShowNote(L("1071", "Page not found"),
-             L("1072", "This help file has no page <b>%1</b>.").arg(Q(WithoutFragment(path)).toHtmlEscaped()));
+             L("1072", "This help file has no page <b>%1</b>.", Q(WithoutFragment(path)).toHtmlEscaped().toStdString()));
     return;
   }
   browser_->setSource(TopicUrl(path));
@@ -285,7 +289,7 @@ void THelpWindow::ShowContext(uint32_t context) {
   if (std::optional<std::string> topic = file_->TopicOfContext(context))
     ShowTopic(*topic);
   else
-    ShowNote(L("1073", "No page"), L("1074", "No page of this help file belongs to help context %1.").arg(context));
+    ShowNote(L("1073", "No page"), L("1074", "No page of this help file belongs to help context %1.", std::to_string(context)));
 }
 
 void THelpWindow::LinkClicked(const QUrl& url) {

@@ -19,6 +19,7 @@
 #include "app/tool_window.h"
 #include "cad/entities.h"
 #include "machining/tool_database.h"
+#include "platform/atomic_file.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 #include "scene3d/rendering_log.h"
@@ -107,6 +108,8 @@ void InitialiseLocale() {
 const std::string& ApplicationHelpFile() { return HelpFile(); }
 
 int RunProgram(int argc, char** argv) {
+  // Before anything is written: a save past the file-size limit fails with its message, never kills.
+  platform::IgnoreFileSizeSignal();
   platform::GuardedApplication application(argc, argv);
   InitialiseLocale();
   platform::QtDialogs dialogs;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -20,12 +19,12 @@ namespace {
 // The first `count` bytes of a file (fewer when it is shorter); the header fields lie there, so a
 // large picture is not read whole to learn them.
 platform::Bytes ReadFileHead(const std::string& file, size_t count) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw platform::FileError(lang::LangFormatOr("1220", "Cannot open \"%1\" for reading.", {file}));
+  const platform::FileDescriptor in = platform::OpenRegularFile(file);
+  if (!in.Valid()) throw platform::FileError(lang::LangFormatOr("1220", "Cannot open \"%1\" for reading.", {file}));
   platform::Bytes bytes(count);
-  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(count));
-  if (in.bad()) throw platform::FileError(lang::LangFormatOr("1221", "Cannot read \"%1\".", {file}));
-  bytes.resize(static_cast<size_t>(in.gcount()));
+  const int64_t got = platform::ReadFully(in.Get(), bytes.data(), count);
+  if (got < 0) throw platform::FileError(lang::LangFormatOr("1221", "Cannot read \"%1\".", {file}));
+  bytes.resize(static_cast<size_t>(got));
   return bytes;
 }
 

@@ -256,6 +256,13 @@ AtomicFile::AtomicFile(const std::string& path, std::chrono::milliseconds stall)
   CannotWrite(path, error);
 }
 
+void IgnoreFileSizeSignal() {
+  struct sigaction ignore {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  ::sigaction(SIGXFSZ, &ignore, nullptr);
+}
+
 AtomicFile::~AtomicFile() { Discard(); }
 
 void AtomicFile::Discard() {

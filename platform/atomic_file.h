@@ -75,6 +75,11 @@ class AtomicFile {
   SaveProgress progress_;
 };
 
+// Makes a write past the process's file-size limit (ulimit -f) fail with EFBIG instead of ending the
+// program with SIGXFSZ, so that a save beyond the limit reports its message and removes its temporary
+// like any other failed save. Called once at start-up; program-wide, as signal dispositions are.
+void IgnoreFileSizeSignal();
+
 // The same for writers that open their file by name: `write` fills a temporary made as above, which
 // is then renamed over the file `path` names (or, for a pipe or device, a private temporary that is
 // then sent to it). When `write` raises, or the rename fails (FileError), the temporary goes and the

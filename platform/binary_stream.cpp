@@ -1,8 +1,12 @@
 #include "platform/binary_stream.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "platform/atomic_file.h"
 #include "platform/exception.h"
@@ -118,18 +122,65 @@ void ByteWriter::PatchU32(size_t position, uint32_t v) {
   for (int i = 0; i < 4; ++i) bytes_[position + i] = static_cast<uint8_t>(v >> (8 * i));
 }
 
+FileDescriptor::~FileDescriptor() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+FileDescriptor& FileDescriptor::operator=(FileDescriptor&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = other.fd_;
+    other.fd_ = -1;
+  }
+  return *this;
+}
+
+int FileDescriptor::Release() {
+  const int fd = fd_;
+  fd_ = -1;
+  return fd;
+}
+
+FileDescriptor OpenRegularFile(const std::string& path) {
+  // Non-blocking, so that a pipe's open returns at once and fstat can tell what was opened.
+  FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+  if (!file.Valid()) return file;
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0) return FileDescriptor();
+  if (!S_ISREG(status.st_mode))
+    throw FileError(TextFormat("1800", "Cannot open \"%1\": it is no regular file (a named pipe, a device or a folder).",
+                               {path}));
+  // A regular file reads the same either way; the flag is cleared for the readers that follow.
+  const int flags = ::fcntl(file.Get(), F_GETFL);
+  if (flags >= 0) ::fcntl(file.Get(), F_SETFL, flags & ~O_NONBLOCK);
+  return file;
+}
+
+int64_t ReadFully(int fd, void* buffer, size_t count) {
+  auto* out = static_cast<uint8_t*>(buffer);
+  size_t done = 0;
+  while (done < count) {
+    const ssize_t got = ::read(fd, out + done, count - done);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return -1;
+    if (got == 0) break;
+    done += static_cast<size_t>(got);
+  }
+  return static_cast<int64_t>(done);
+}
+
 Bytes ReadFileBytes(const std::string& path, size_t maxSize) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw FileError(TextFormat("1330", "Cannot open file \"%1\"", {path}));
-  in.seekg(0, std::ios::end);
-  std::streamoff length = in.tellg();
-  if (length < 0) throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
-  if (static_cast<uint64_t>(length) > maxSize)
+  const FileDescriptor file = OpenRegularFile(path);
+  if (!file.Valid()) throw FileError(TextFormat("1330", "Cannot open file \"%1\"", {path}));
+  struct stat status {};
+  if (::fstat(file.Get(), &status) != 0 || status.st_size < 0)
+    throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
+  const auto length = static_cast<uint64_t>(status.st_size);
+  if (length > maxSize)
     throw FormatError(TextFormat("1332", "File \"%1\" is too large (%2 bytes, at most %3)",
                                  {path, std::to_string(length), std::to_string(maxSize)}));
-  in.seekg(0, std::ios::beg);
   Bytes bytes(static_cast<size_t>(length));
-  if (length > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), length))
+  if (ReadFully(file.Get(), bytes.data(), bytes.size()) != static_cast<int64_t>(bytes.size()))
     throw FileError(TextFormat("1331", "Cannot read file \"%1\"", {path}));
   return bytes;
 }

@@ -68,6 +68,36 @@ class ByteWriter {
   Bytes bytes_;
 };
 
+// A file descriptor closed with the object.
+class FileDescriptor {
+ public:
+  FileDescriptor() = default;
+  explicit FileDescriptor(int fd) : fd_(fd) {}
+  ~FileDescriptor();
+  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  FileDescriptor& operator=(FileDescriptor&& other) noexcept;
+  FileDescriptor(const FileDescriptor&) = delete;
+  FileDescriptor& operator=(const FileDescriptor&) = delete;
+
+  int Get() const { return fd_; }
+  bool Valid() const { return fd_ >= 0; }
+  // Hands the descriptor over (to fdopen); the object no longer closes it.
+  int Release();
+
+ private:
+  int fd_ = -1;
+};
+
+// Opens `path` for reading, the way every reader of the program opens its file. Only a regular file
+// (also through a symbolic link) is opened: a named pipe, a device, a socket or a folder is refused at
+// once with FileError, never waited on (opening a pipe for reading would wait for a writer that may
+// never come, and the program would hang). Returns an invalid descriptor when the file cannot be
+// opened at all, errno saying why, so the caller reports it in its own words.
+FileDescriptor OpenRegularFile(const std::string& path);
+
+// Reads up to `count` bytes; fewer only at the end of the file. -1 on a read error.
+int64_t ReadFully(int fd, void* buffer, size_t count);
+
 // Whole-file helpers. ReadFileBytes refuses files larger than maxSize with FormatError, so a hostile
 // file never makes us allocate gigabytes. WriteFileBytes writes a temporary file beside the target
 // and renames it, so a failed write never destroys what the user had.

@@ -308,7 +308,10 @@ Bitmap DecodeBmp(const uint8_t* data, size_t size, int64_t maxPixels) {
 
   bool rawCopy = true;
   Bitmap bitmap(static_cast<int>(h.width), static_cast<int>(h.height), TargetFormat(h, rawCopy));
-  if (IsIndexedFormat(h.bitCount)) bitmap.SetColors(std::move(palette));
+  // A picture of indices that stores no palette keeps the grey ramp the bitmap starts with: it shows
+  // as grey levels rather than all black, and a save, which writes that ramp, gives back the same
+  // picture.
+  if (IsIndexedFormat(h.bitCount) && !palette.empty()) bitmap.SetColors(std::move(palette));
   bitmap.SetResolution(h.perMeterX, h.perMeterY);
   if (runLength)
     ReadRunLength(h, data, size, pixelOffset, bitmap);

@@ -1,8 +1,10 @@
 #include "platform/stream.h"
 
+#include "platform/binary_stream.h"
 #include "platform/texts.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -48,9 +50,18 @@ FileStream::FileStream(const std::string& fileName, uint16_t mode) : fileName_(f
   } else if ((mode & 0x3) != fmOpenRead) {
     how = "r+b";
   }
-  // fopen happily opens a folder for reading on some systems; a folder is no file.
-  std::error_code ec;
-  if (!std::filesystem::is_directory(fileName, ec)) file_ = std::fopen(fileName.c_str(), how);
+  if (std::string_view(how) == "rb") {
+    // Reading takes only a regular file: a named pipe would wait for a writer, a folder is no file.
+    FileDescriptor fd = OpenRegularFile(fileName);
+    if (fd.Valid()) {
+      file_ = ::fdopen(fd.Get(), how);
+      if (file_) fd.Release();
+    }
+  } else {
+    // fopen happily opens a folder on some systems; a folder is no file.
+    std::error_code ec;
+    if (!std::filesystem::is_directory(fileName, ec)) file_ = std::fopen(fileName.c_str(), how);
+  }
   if (!file_)
     throw FileError(mode == fmCreate ? TextFormat("1333", "Cannot create file \"%1\"", {fileName})
                                      : TextFormat("1330", "Cannot open file \"%1\"", {fileName}));

@@ -26,6 +26,7 @@
 #include "machining/document_record.h"
 #include "machining/stl_writer.h"
 #include "main_window_fixture.h"
+#include "named_pipe.h"
 #include "platform/qt_dialogs.h"
 #include "save_faults.h"
 
@@ -454,6 +455,76 @@ TEST_F(DocumentTest, DamagedDocumentsChangeNothing) {
     EXPECT_EQ(Page(), app::kPageCutting);
     EXPECT_TRUE(waits.empty()) << "nothing replayed";
   }
+}
+
+// A named pipe called like a picture or a document: Open refuses it at once with a message that says
+// why, and the job, the title and the status line stay as they were.
+TEST_F(DocumentTest, NamedPipesAreRefusedAtOnceByOpen) {
+  RecordingMain& w = StartFast();
+  OpenAndWalkToCutting(dir_.File("nc"));
+  const platform::Bitmap* picture = w.WorkingBitmap();
+  const QString title = w.windowTitle();
+  const std::string status = w.StatusText();
+  for (const char* name : {"x.bmp", "x.jpg", "x.qvx"}) {
+    SCOPED_TRACE(name);
+    const std::string path = dir_.File(name);
+    ASSERT_TRUE(testing_support::MakeNamedPipe(path));
+    dialogs_.messages.clear();
+    {
+      testing_support::PipeWatchdog watchdog(path);
+      OpenDocument(path);
+      EXPECT_FALSE(watchdog.Stop()) << "Open waited on the pipe";
+    }
+    ASSERT_EQ(dialogs_.messages.size(), 1u);
+    EXPECT_EQ(dialogs_.messages[0].kind, platform::MessageKind::Error);
+    EXPECT_NE(dialogs_.messages[0].text.find("no regular file"), std::string::npos) << dialogs_.messages[0].text;
+    EXPECT_NE(dialogs_.messages[0].text.find(path), std::string::npos) << dialogs_.messages[0].text;
+    EXPECT_EQ(w.WorkingBitmap(), picture);
+    EXPECT_EQ(w.windowTitle(), title);
+    EXPECT_EQ(w.StatusText(), status) << "the page's own text comes back";
+    EXPECT_EQ(Page(), app::kPageCutting);
+    EXPECT_TRUE(waits.empty()) << "nothing replayed";
+  }
+}
+
+// A document whose 8-bit picture stores no palette: Open shows grey levels, and Save then Open gives
+// back every pixel that was shown.
+TEST_F(DocumentTest, APictureWithoutPaletteComesBackAsItWasOpened) {
+  RecordingMain& w = StartFast();
+  OpenAndWalkToCutting(dir_.File("nc"));
+  Save(dir_.File("good"), 1);
+  const platform::Bytes good = platform::ReadFileBytes(dir_.File("good.qvx"));
+  platform::Bitmap picture(17, 17, 8);
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 17; ++x) picture.Row(y)[x] = static_cast<uint8_t>((y * 17 + x) * 7);
+  platform::Bytes file = platform::EncodeBmp(picture);
+  file.erase(file.begin() + 54, file.begin() + 54 + 1024);  // the palette out, pixels after the header
+  const uint32_t length = static_cast<uint32_t>(file.size()), offset = 54, colours = 0;
+  std::memcpy(file.data() + 2, &length, 4);
+  std::memcpy(file.data() + 10, &offset, 4);
+  std::memcpy(file.data() + 46, &colours, 4);
+  file.insert(file.end(), good.end() - 492, good.end());
+  dir_.Write("nopalette.qvx", file);
+
+  dialogs_.messages.clear();
+  dialogs_.answers = {platform::Answer::Yes};  // discard the job opened first
+  OpenDocument(dir_.File("nopalette.qvx"));
+  ASSERT_TRUE(Errors().empty()) << Errors().front().text;
+  ASSERT_NE(w.WorkingBitmap(), nullptr);
+  const platform::Bitmap opened = *w.WorkingBitmap();
+  ASSERT_EQ(opened.Width(), 17);
+  EXPECT_EQ(opened.Pixel(1, 0), platform::Rgb(7, 7, 7)) << "an index without palette shows as its grey level";
+
+  Save(dir_.File("again"), 1);
+  ASSERT_TRUE(Errors().empty()) << Errors().front().text;
+  dialogs_.answers = {platform::Answer::Yes};
+  OpenDocument(dir_.File("again.qvx"));
+  ASSERT_TRUE(Errors().empty()) << Errors().front().text;
+  const platform::Bitmap& reopened = *w.WorkingBitmap();
+  int changed = 0;
+  for (int y = 0; y < 17; ++y)
+    for (int x = 0; x < 17; ++x) changed += reopened.Pixel(x, y) != opened.Pixel(x, y);
+  EXPECT_EQ(changed, 0) << "pixels changed by Save then Open";
 }
 
 TEST_F(DocumentTest, SavesLongerThanAMomentShowTheProgressBar) {

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -179,8 +180,11 @@ class ScriptedDialogs : public platform::RecordingDialogs {
   std::string SaveFileName(const std::string& caption, const std::string& dir, const std::string& filter) override {
     started.push_back(dir);
     filters.push_back(filter);
+    if (whileSaveDialogOpen) whileSaveDialogOpen();
     return RecordingDialogs::SaveFileName(caption, dir, filter);
   }
+  // Called while a save dialog is open (to read what the window shows meanwhile).
+  std::function<void()> whileSaveDialogOpen;
 };
 
 class MainWindowTest : public ::testing::Test {

@@ -348,6 +348,8 @@ TEST_F(MainWindowTest, NcFileNameFromThePictureAndZNoCutBeforeAPick) {
   RecordingMain& w = Start();
   const std::string odd = WritePicture("pictures/my:pic?.bmp");
   dialogs_.fileNames = {odd, dir_.File("mypic")};
+  std::vector<std::string> whileOpen;
+  dialogs_.whileSaveDialogOpen = [&] { whileOpen.push_back(w.StatusText()); };
   Click("sbtOpen");
   EXPECT_TRUE(w.Called("place 40x30 at 0.000000"));
   EXPECT_EQ(Get<QLineEdit>("txtOriginX")->text(), "0") << "never \"-0\"";
@@ -356,6 +358,9 @@ TEST_F(MainWindowTest, NcFileNameFromThePictureAndZNoCutBeforeAPick) {
   EXPECT_EQ(std::filesystem::path(dialogs_.started[1]).filename(), "mypic");
   EXPECT_EQ(w.Job().ncFileName, dir_.File("mypic.nc")) << "with the post-processor's extension";
   EXPECT_EQ(w.StatusText(), "page 47: nc file");
+  // While the NC file's dialog is open the NC-file page's own text shows; slot 41 is the point grid's.
+  EXPECT_EQ(whileOpen, std::vector<std::string>{"page 47: nc file"});
+  dialogs_.whileSaveDialogOpen = nullptr;
 
   // "Z no cut" switched on before any height was picked.
   Click("sbtNextB4");

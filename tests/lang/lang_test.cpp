@@ -16,6 +16,7 @@
 #include "platform/dialogs.h"
 #include "platform/files.h"
 #include "platform/form.h"
+#include "platform/texts.h"
 #include "scratch_dir.h"
 
 namespace {
@@ -232,6 +233,41 @@ TEST_F(LangTest, NumberedTextsWithArguments) {
   for (const Case& c : cases)
     EXPECT_EQ(lang::LangFormatOr(c.number, c.fallback, c.arguments), c.expected) << c.number << " " << c.fallback;
   EXPECT_EQ(lang::LangQStringOr("1", "x").toStdString(), "%2 ist in %1");
+}
+
+// A hostile file whose wordings repeat a placeholder and whose texts are fed to one another as
+// arguments: each message stays within the bound, what was put in is never expanded again, and a cut
+// never splits a character.
+TEST_F(LangTest, SubstitutionOfTextsNamingEachOtherIsBounded) {
+  std::string repeated;
+  for (int i = 0; i < 40000; ++i) repeated += "%1";
+  std::string accents;
+  for (int i = 0; i < 20000; ++i) accents += "\xC3\xA9";  // é, two bytes
+  WriteLanguage("english.lng", "[String]\n1=" + repeated + "\n2=<" + repeated + ">\n3=a" + accents + "%1\n");
+  Open("english");
+  ASSERT_EQ(lang::LangString("1").size(), repeated.size());
+
+  const size_t most = platform::kMaxMessageLength + platform::kMessageCutMark.size();
+  const std::string once = lang::LangFormatOr("1", "", {lang::LangString("2")});
+  ASSERT_EQ(once.size(), most);
+  EXPECT_EQ(once.substr(0, 6), "<%1%1%") << "the argument as it stands, its placeholders not expanded";
+  EXPECT_TRUE(once.ends_with(platform::kMessageCutMark));
+
+  // A message made of messages made of the file's texts: still bounded at every level.
+  const std::string twice = lang::LangFormatOr("2", "", {lang::LangFormatOr("1", "", {once})});
+  EXPECT_EQ(twice.size(), most);
+  EXPECT_EQ(twice.substr(0, 3), "<<%");
+
+  // The bound falls inside a two-byte é: the cut goes before it, never through it.
+  const std::string cut = lang::LangFormatOr("3", "", {"x"});
+  ASSERT_TRUE(cut.ends_with(platform::kMessageCutMark));
+  const std::string kept = cut.substr(0, cut.size() - platform::kMessageCutMark.size());
+  EXPECT_EQ(kept.size(), platform::kMaxMessageLength - 1) << "no half character before the mark";
+  EXPECT_EQ(kept, ("a" + accents).substr(0, kept.size()));
+
+  // Short messages are untouched, also when an argument is long but the whole fits.
+  const std::string path(platform::kMaxMessageLength - 20, 'p');
+  EXPECT_EQ(lang::LangFormatOr("9", "Cannot open %1.", {path}), "Cannot open " + path + ".");
 }
 
 TEST_F(LangTest, MissingFileBoxOncePerCall) {

@@ -1,14 +1,21 @@
 #include "machining/document_record.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
+#include <csignal>
+#include <filesystem>
+#include <system_error>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/atomic_file.h"
 #include "platform/bmp.h"
 #include "save_faults.h"
 #include "scratch_dir.h"
@@ -214,4 +221,111 @@ TEST(DocumentRecord, TheDocumentFileIsWrittenRowByRowWithItsProgress) {
   EXPECT_THROW(WriteDocumentFile(dir.File("job.qvx"), grey, longPath), DocumentError);
   EXPECT_EQ(platform::ReadFileBytes(dir.File("job.qvx")), before);
   EXPECT_TRUE(testing_support::TemporariesIn(dir.Dir()).empty());
+}
+
+namespace {
+
+// A document whose picture of indices stores no palette, as some writers make them: the BMP's
+// palette taken out, its colour count 0 and its pixels right after the header.
+platform::Bytes DocumentWithoutPalette(const platform::Bitmap& picture) {
+  platform::Bytes bmp = platform::EncodeBmp(picture);
+  const size_t paletteBytes = 4 * picture.Colors().size();
+  bmp.erase(bmp.begin() + 54, bmp.begin() + 54 + static_cast<std::ptrdiff_t>(paletteBytes));
+  auto put = [&bmp](size_t at, uint32_t value) { std::memcpy(bmp.data() + at, &value, 4); };
+  put(2, static_cast<uint32_t>(bmp.size()));
+  put(10, 54);
+  put(46, 0);
+  const platform::Bytes record = DocumentBytes(platform::Bitmap(1, 1, 24), SampleRecord());
+  bmp.insert(bmp.end(), record.end() - kDocumentRecordSize, record.end());
+  return bmp;
+}
+
+}  // namespace
+
+// Save then Open gives back the picture that was opened, and what was opened shows the indices as
+// grey levels, not as black.
+TEST(DocumentRecord, PictureWithoutPaletteSurvivesSaveAndOpen) {
+  testing_support::ScratchDir dir("nopalette");
+  for (const int bits : {1, 4, 8}) {
+    const std::string what = std::to_string(bits) + " bits";
+    platform::Bitmap picture(17, 17, bits);
+    const int levels = 1 << bits;
+    for (int y = 0; y < 17; ++y)
+      for (int x = 0; x < 17; ++x) picture.SetIndex(x, y, static_cast<uint8_t>((y * 17 + x) % levels));
+    const std::string opened = dir.Write("opened.qvx", DocumentWithoutPalette(picture));
+    const platform::Bitmap shown = ParseDocument(platform::ReadFileBytes(opened)).bitmap;
+    ASSERT_EQ(shown.BitsPerPixel(), bits) << what;
+    const std::string saved = dir.File("saved.qvx");
+    WriteDocumentFile(saved, shown, SampleRecord());
+    const Document reopened = ParseDocument(platform::ReadFileBytes(saved));
+    EXPECT_EQ(reopened.record, SampleRecord()) << what;
+    int changed = 0, wronglyBlack = 0;
+    for (int y = 0; y < 17; ++y)
+      for (int x = 0; x < 17; ++x) {
+        changed += reopened.bitmap.Pixel(x, y) != shown.Pixel(x, y);
+        wronglyBlack += (shown.Pixel(x, y) == platform::Rgb(0, 0, 0)) != (shown.Index(x, y) == 0);
+      }
+    EXPECT_EQ(changed, 0) << what << ": pixels changed by Save then Open";
+    EXPECT_EQ(wronglyBlack, 0) << what << ": only index 0 is black";
+    const int again = levels + 1;  // index 1 once more
+    EXPECT_EQ(shown.Pixel(1, 0), shown.Pixel(again % 17, again / 17)) << what << ": one index, one colour";
+  }
+}
+
+// Under a file-size limit (ulimit -f) the start-up's signal setting makes a save that passes the limit
+// fail with its message: the process lives, the temporary goes and the earlier file stays whole.
+// Without it the system ends the process. Each save runs in a child process of its own.
+TEST(DocumentRecord, SaveBeyondTheFileSizeLimitFailsWithItsMessage) {
+  testing_support::ScratchDir dir("fsize");
+  const std::string path = dir.Write("job.qvx", "the earlier job");
+  platform::Bitmap picture(300, 300, 24);
+  struct Outcome {
+    bool exited = false;
+    int signal = 0;
+    std::string message;
+  };
+  auto saveInChild = [&](bool ignoreSignal) {
+    int channel[2];
+    EXPECT_EQ(::pipe(channel), 0);
+    const pid_t child = ::fork();
+    if (child == 0) {
+      ::close(channel[0]);
+      if (ignoreSignal)
+        platform::IgnoreFileSizeSignal();
+      else
+        std::signal(SIGXFSZ, SIG_DFL);
+      const rlimit limit{4096, 4096};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      std::string message = "saved";
+      try {
+        WriteDocumentFile(path, picture, SampleRecord());
+      } catch (const platform::Exception& e) {
+        message = e.what();
+      }
+      if (::write(channel[1], message.data(), message.size()) < 0) ::_exit(3);
+      ::_exit(0);
+    }
+    ::close(channel[1]);
+    Outcome outcome;
+    char buffer[512];
+    for (ssize_t got; (got = ::read(channel[0], buffer, sizeof buffer)) > 0;) outcome.message.append(buffer, got);
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    outcome.exited = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    outcome.signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
+    return outcome;
+  };
+
+  const Outcome killed = saveInChild(false);
+  EXPECT_EQ(killed.signal, SIGXFSZ) << "the system's default, which the start-up changes";
+  for (const std::string& temporary : testing_support::TemporariesIn(dir.Dir())) std::filesystem::remove(dir.File(temporary));
+
+  const Outcome failed = saveInChild(true);
+  EXPECT_TRUE(failed.exited) << "signal " << failed.signal;
+  EXPECT_NE(failed.message.find("Cannot write file \"" + path + "\""), std::string::npos) << failed.message;
+  EXPECT_NE(failed.message.find(std::generic_category().message(EFBIG)), std::string::npos) << failed.message;
+  EXPECT_TRUE(testing_support::TemporariesIn(dir.Dir()).empty());
+  const platform::Bytes kept = platform::ReadFileBytes(path);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "the earlier job");
 }

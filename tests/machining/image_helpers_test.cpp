@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "machining/relief.h"
+#include "named_pipe.h"
 #include "platform/bmp.h"
+#include "platform/exception.h"
 #include "scratch_dir.h"
 
 using namespace machining;
@@ -255,5 +258,26 @@ TEST(ImageHelpers, PackedBitmapsAreRefusedByFlipsRotationAndCrop) {
     EXPECT_THROW(Rotate90(b), platform::BitmapError);
     EXPECT_THROW(CropBitmap(b, target, 0, 0, 2, 2), platform::BitmapError);
     EXPECT_EQ(b, original);
+  }
+}
+
+// The header readers of Open refuse a named pipe called like a picture at once, with a message.
+TEST(ImageHelpers, HeaderReadersRefuseNamedPipes) {
+  testing_support::ScratchDir dir("pipes");
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> read;
+  };
+  const Case cases[] = {
+      {"x.bmp", [](const std::string& p) { ReadBmpInfo(p); }},
+      {"y.bmp", [](const std::string& p) { ReadBmpFileLength(p); }},
+      {"x.jpg", [](const std::string& p) {
+         int x = 0, y = 0;
+         ReadJpegDensity(p, x, y);
+       }},
+  };
+  for (const Case& c : cases) {
+    const std::string message = testing_support::NamedPipeRefusal<platform::FileError>(dir.File(c.name), c.read);
+    EXPECT_NE(message.find("no regular file"), std::string::npos) << c.name << ": " << message;
   }
 }

@@ -3,8 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
+#include "named_pipe.h"
+#include "platform/bmp.h"
 #include "platform/exception.h"
+#include "platform/jpeg.h"
+#include "platform/mapped_file.h"
+#include "platform/stream.h"
 #include "scratch_dir.h"
 
 using namespace platform;
@@ -45,4 +51,56 @@ TEST(BinaryStream, FilesAreReplacedWholeOrNotAtAll) {
   EXPECT_THROW(ReadFileBytes(path, 3), FormatError);
   EXPECT_THROW(ReadFileBytes((dir / "missing").string()), FileError);
   EXPECT_THROW(WriteFileText((dir / "no" / "such" / "dir").string(), "x"), FileError);
+}
+
+// A named pipe called like a picture, a document or a settings file: every reader refuses it at once
+// with a message naming it, never waiting for a writer. Regular files, also through a link, still read.
+TEST(BinaryStream, ReadersRefuseNamedPipesAtOnce) {
+  const testing_support::ScratchDir dir("pipes");
+  struct Case {
+    const char* name;
+    std::function<void(const std::string&)> read;
+  };
+  const Case cases[] = {
+      {"x.bmp", [](const std::string& p) { ReadBmpFile(p); }},
+      {"x.jpg", [](const std::string& p) { ReadJpegFile(p); }},
+      {"x.qvx", [](const std::string& p) { MappedFile file(p); }},
+      {"x.ini", [](const std::string& p) { ReadFileBytes(p); }},
+      {"x.glsm", [](const std::string& p) { FileStream stream(p, fmOpenRead); }},
+  };
+  for (const Case& c : cases) {
+    const std::string path = dir.File(c.name);
+    const std::string message = testing_support::NamedPipeRefusal<FileError>(path, c.read);
+    EXPECT_NE(message.find("no regular file"), std::string::npos) << c.name << ": " << message;
+    EXPECT_NE(message.find(path), std::string::npos) << c.name << ": " << message;
+  }
+
+  // A folder is refused the same way; a missing file still says it cannot be opened.
+  const std::string folder = dir.File("folder.bmp");
+  std::filesystem::create_directories(folder);
+  try {
+    ReadFileBytes(folder);
+    ADD_FAILURE() << "a folder was read";
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("no regular file"), std::string::npos) << e.what();
+  }
+  try {
+    ReadFileBytes(dir.File("missing.bmp"));
+    ADD_FAILURE() << "a missing file was read";
+  } catch (const FileError& e) {
+    EXPECT_NE(std::string(e.what()).find("Cannot open file"), std::string::npos) << e.what();
+  }
+
+  // A regular file behind a symbolic link reads whole, through every way in.
+  const std::string file = dir.Write("real.bin", "abc");
+  const std::string link = dir.File("link.bin");
+  std::filesystem::create_symlink(file, link);
+  EXPECT_EQ(ReadFileBytes(link), Bytes({'a', 'b', 'c'}));
+  const MappedFile mapped(link);
+  ASSERT_EQ(mapped.Size(), 3u);
+  EXPECT_EQ(mapped.Data()[2], 'c');
+  FileStream stream(link, fmOpenRead);
+  char buffer[3] = {};
+  stream.ReadBuffer(buffer, 3);
+  EXPECT_EQ(std::string(buffer, 3), "abc");
 }
