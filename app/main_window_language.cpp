@@ -37,6 +37,7 @@ void TfrmMain::nol_cboLangChange() {
   lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
   setWindowTitle(title);
   FitTranslatedTexts();
+  if (tool_) tool_->FitTranslatedTexts();
   // The translation gave the disabled buttons their hints back.
   DisableUnboundCommands();
   // A page's text in the status line is shown again in the new language.
