@@ -461,8 +461,10 @@ void TfrmMain::FitTranslatedTexts() {
   const platform::RowControl layerRow[] = {
       {layerBar[0]}, {layerBar[1], kMinBoxWidth}, {layerBar[2], layerBar[2]->width()}, {layerBar[3]}};
   platform::FitRowToText(layerRow, layerBar[0]->parentWidget()->width() - 2);
-  // "Z no cut": the tolerance field gives way to its label and the Regen button, down to a width
-  // that still shows a tolerance.
+  // "Z no cut": the Select button gives way to the Active check box, the tolerance field to its
+  // label and the Regen button, down to a width that still shows a tolerance.
+  const platform::RowControl activeRow[] = {{chkCutColor_}, {btnZNC_}};
+  platform::FitRowToText(activeRow, grpZNC_->width() - 4);
   constexpr int kMinToleranceWidth = 34;
   QWidget* toleranceBar[] = {Get<QLabel>("lblZNC"), txtFiltroZNC_, Get<QPushButton>("sbtZNCRegen")};
   const platform::RowControl toleranceRow[] = {
@@ -926,8 +928,8 @@ void TfrmMain::BuildWizardPages() {
     r.y += 23;
     grpZNC_ = r.Put(new QGroupBox(QStringLiteral("Z no cut"), r.page), "grpZNC", kLabelX, r.y, kPageInner - 12, 74);
     PageRows g{this, grpZNC_, 18};
-    chkCutColor_ = g.Check("chkCutColor", "Active", 6, 70);
-    btnZNC_ = g.Button("btnZNC", "Select....", 80, 124);
+    chkCutColor_ = NoteDesignedGeometry(g.Check("chkCutColor", "Active", 6, 70));
+    btnZNC_ = NoteDesignedGeometry(g.Button("btnZNC", "Select....", 80, 124));
     g.y += 26;
     NoteDesignedGeometry(g.Put(new QLabel(QStringLiteral("Tolerance"), grpZNC_), "lblZNC", 6, g.y, 64, kRowHeight));
     txtFiltroZNC_ = NoteDesignedGeometry(g.Edit("txtFiltroZNC", 72, 50));

@@ -232,6 +232,29 @@ int ComboItemsWidth(const QComboBox* box) {
   return widest;
 }
 
+// The open list is a window of its own, as wide as the box unless told otherwise, and the style
+// draws its items as menu items, each text after a column for its icon and a margin on either side,
+// cut in the middle where that does not fit: it opens as wide as its widest item draws.
+void FitComboListToItems(QComboBox* box) {
+  QAbstractItemView* view = box->view();
+  const QFontMetrics metrics = box->fontMetrics();
+  int widest = 0;
+  for (int i = 0; i < box->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(box->itemText(i)));
+  // The icon column (at least 20 pixels), the item's frame and margins, the menu's right border and
+  // a few pixels to spare: Fusion cuts a text that would come closer to the edge.
+  constexpr int kItemMargins = 40;
+  int width = widest + std::max(box->iconSize().width() + 4, 20) + kItemMargins;
+  width += view->width() - view->viewport()->width();
+  if (box->count() > box->maxVisibleItems()) width += view->verticalScrollBar()->sizeHint().width();
+  view->setMinimumWidth(width);
+  // The list's window is resized to the box's width when it opens; only its own minimum holds it.
+  QWidget* popup = view->parentWidget();
+  if (popup && popup != box) {
+    const QMargins margins = popup->contentsMargins();
+    popup->setMinimumWidth(width + margins.left() + margins.right());
+  }
+}
+
 }  // namespace
 
 int TextFitWidth(const QWidget* control) {
@@ -271,12 +294,7 @@ void FitControlsToText(const FormBase& form) {
   for (QObject* component : form.Components()) {
     auto* control = qobject_cast<QWidget*>(component);
     if (!control) continue;
-    if (auto* box = qobject_cast<QComboBox*>(control)) {
-      // The list is a window of its own: it opens as wide as its widest item needs.
-      const QMargins margins = box->view()->contentsMargins();
-      box->view()->setMinimumWidth(ComboItemsWidth(box) + margins.left() + margins.right() +
-                                   box->view()->verticalScrollBar()->sizeHint().width() + 8);
-    }
+    if (auto* box = qobject_cast<QComboBox*>(control)) FitComboListToItems(box);
     const int needed = TextFitWidth(control);
     QWidget* parent = control->parentWidget();
     if (needed == 0 || !parent || parent->layout()) continue;

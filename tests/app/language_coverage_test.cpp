@@ -491,14 +491,16 @@ std::vector<WholeText> TextRooms(QWidget* control) {
     option.initFrom(box);
     const int field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width();
     box->showPopup();
-    const int list = box->view()->viewport()->width();
-    box->hidePopup();
     for (int i = 0; i < box->count(); ++i) {
       // The icon and the gap after it come first.
       const int text = metrics.horizontalAdvance(box->itemText(i)) + box->iconSize().width() + 4;
       rooms.push_back({name + " item " + box->itemText(i).toStdString(), field, text});
-      rooms.push_back({name + " list " + box->itemText(i).toStdString(), list, text});
+      // The open list draws its items as menu items: the text after an icon column of at least 20
+      // pixels, with the item's margins on either side (cut in the middle where it does not fit).
+      const int item = metrics.horizontalAdvance(box->itemText(i)) + std::max(box->iconSize().width() + 4, 20) + 36;
+      rooms.push_back({name + " list " + box->itemText(i).toStdString(), box->view()->viewport()->width(), item});
     }
+    box->hidePopup();
   }
   return rooms;
 }
@@ -524,6 +526,7 @@ void ExpectWholeTexts(const std::vector<QWidget*>& controls) {
 TEST_F(MarkedLanguageTest, EveryControlThatWasCutShowsItsWholeText) {
   auto controls = [&] {
     std::vector<QWidget*> list = {Get<QWidget>("chk3dview"),  Get<QWidget>("lblCurrentLayer"), Get<QWidget>("lblZNC"),
+                                  Get<QWidget>("chkCutColor"),
                                   Get<QWidget>("sbtZNCRegen"), tool_->Find<QWidget>("cboTipoUt")};
     for (const char* name : {"sbtIsoStep", "sbtIsoPlay", "sbtIsoRev", "sbtIsoEnd", "sbtIsoStop", "sbtIsoFind",
                              "sbtIsoSave", "sbtIsoExit"})
