@@ -63,6 +63,9 @@ class ShowOnlyFilter : public QObject {
   bool eventFilter(QObject*, QEvent* event) override { return IsClickOrKey(event->type()); }
 };
 
+using platform::NoteDesignedGeometry;
+using platform::RestoreDesignedGeometry;
+
 // The designed window and its columns.
 constexpr int kDesignLeft = 206;
 constexpr int kDesignTop = 135;
@@ -81,6 +84,12 @@ constexpr int kLabelX = 6;
 constexpr int kFieldX = 122;
 constexpr int kFieldW = 64;
 constexpr int kButtonH = 25;
+
+// The NC listing's buttons, four to a row as designed.
+const char* const kListingButtons[] = {"sbtIsoStep", "sbtIsoPlay", "sbtIsoRev", "sbtIsoEnd",
+                                       "sbtIsoStop", "sbtIsoFind", "sbtIsoSave", "sbtIsoExit"};
+constexpr size_t kListingColumns = 4;
+constexpr int kListingRowStep = 27;
 
 // The page captions of the stored definition (the language file may replace them).
 const char* const kPageCaptions[51] = {
@@ -331,10 +340,13 @@ void TfrmMain::BuildToolBars() {
   layerLabel->setGeometry(4, 3, 38, 20);
   auto* layers = Add(new QComboBox(pnlTbr5), "cboCurrentLayer");
   layers->setGeometry(42, 2, 100, 22);
-  button(pnlTbr5, "sbtLayer", Glyph::Layer, "Layers", 146);
+  NoteDesignedGeometry(layerLabel);
+  NoteDesignedGeometry(layers);
+  NoteDesignedGeometry(button(pnlTbr5, "sbtLayer", Glyph::Layer, "Layers", 146));
   // Shows whether the 3D view is on; the wizard's pages switch it, a click does nothing.
   auto* chk3d = Add(new QCheckBox(QStringLiteral("3D"), pnlTbr5), "chk3dview");
   chk3d->setGeometry(178, 3, 44, 20);
+  NoteDesignedGeometry(chk3d);
   chk3d->setFocusPolicy(Qt::NoFocus);
   chk3d->installEventFilter(new ShowOnlyFilter(chk3d));
   chk3d->setToolTip(QStringLiteral("On while the 3D view is shown; the pages switch it"));
@@ -441,13 +453,71 @@ struct PageRows {
 }  // namespace
 
 void TfrmMain::FitTranslatedTexts() {
-  // The layer box beside the label gives way, down to a width that still shows a layer's name.
-  constexpr int kLeft = 4, kLabelWidth = 38, kBoxRight = 142, kMinBoxWidth = 60;
-  auto* label = Get<QLabel>("lblCurrentLayer");
-  const int width = std::clamp(label->sizeHint().width(), kLabelWidth, kBoxRight - kMinBoxWidth - kLeft);
-  label->setGeometry(kLeft, 3, width, 20);
-  Get<QComboBox>("cboCurrentLayer")->setGeometry(kLeft + width, 2, kBoxRight - kLeft - width, 22);
+  // The layer bar: the layer box gives way to its label and the 3D check box, down to a width that
+  // still shows a layer's name.
+  constexpr int kMinBoxWidth = 60;
+  QWidget* layerBar[] = {Get<QLabel>("lblCurrentLayer"), Get<QComboBox>("cboCurrentLayer"), Get<QWidget>("sbtLayer"),
+                         Get<QCheckBox>("chk3dview")};
+  const platform::RowControl layerRow[] = {
+      {layerBar[0]}, {layerBar[1], kMinBoxWidth}, {layerBar[2], layerBar[2]->width()}, {layerBar[3]}};
+  platform::FitRowToText(layerRow, layerBar[0]->parentWidget()->width() - 2);
+  // "Z no cut": the Select button gives way to the Active check box, the tolerance field to its
+  // label and the Regen button, down to a width that still shows a tolerance.
+  const platform::RowControl activeRow[] = {{chkCutColor_}, {btnZNC_}};
+  platform::FitRowToText(activeRow, grpZNC_->width() - 4);
+  constexpr int kMinToleranceWidth = 34;
+  QWidget* toleranceBar[] = {Get<QLabel>("lblZNC"), txtFiltroZNC_, Get<QPushButton>("sbtZNCRegen")};
+  const platform::RowControl toleranceRow[] = {
+      {toleranceBar[0]}, {toleranceBar[1], kMinToleranceWidth}, {toleranceBar[2]}};
+  platform::FitRowToText(toleranceRow, grpZNC_->width() - 4);
+  FitListingButtons();
   ShowUnitWord();
+}
+
+void TfrmMain::FitListingButtons() {
+  // The buttons go four to a row as designed, sharing the bar's width; a row whose texts need more
+  // than that passes its last buttons on to a row of their own, and the listing gives way to the
+  // taller bar.
+  constexpr int kLeft = 2, kGap = 1, kTop = 2;
+  auto* bar = static_cast<QFrame*>(RestoreDesignedGeometry(Get<QFrame>("pnlTbr1Iso")));
+  const int room = bar->width() - 2 * kLeft;
+  std::vector<std::vector<QPushButton*>> rows(1);
+  int used = 0;
+  for (const char* name : kListingButtons) {
+    auto* button = Get<QPushButton>(name);
+    const int needed = platform::TextFitWidth(button);
+    if (!rows.back().empty() && (rows.back().size() == kListingColumns || used + kGap + needed > room)) {
+      rows.emplace_back();
+      used = 0;
+    }
+    used += (rows.back().empty() ? 0 : kGap) + needed;
+    rows.back().push_back(button);
+  }
+  for (size_t r = 0; r < rows.size(); ++r) {
+    const int count = int(rows[r].size());
+    const int free = room - kGap * (count - 1);
+    // Equal widths as designed where each text shows in one; else each its text and a share of the rest.
+    bool equalFits = true;
+    int needs = 0;
+    for (QPushButton* b : rows[r]) {
+      equalFits = equalFits && platform::TextFitWidth(b) <= free / count;
+      needs += platform::TextFitWidth(b);
+    }
+    const int spare = std::max(0, free - needs);
+    int x = kLeft;
+    for (int i = 0; i < count; ++i) {
+      QPushButton* b = rows[r][size_t(i)];
+      int width = equalFits ? free / count : platform::TextFitWidth(b) + spare / count;
+      if (i == count - 1 && !equalFits) width = std::max(width, room + kLeft - x);
+      b->setGeometry(x, kTop + int(r) * kListingRowStep, width, b->height());
+      x += width + kGap;
+    }
+  }
+  const int grown = (int(rows.size()) - 2) * kListingRowStep;
+  bar->resize(bar->width(), bar->height() + grown);
+  for (QWidget* below : {RestoreDesignedGeometry(Get<QWidget>("TrackBar1")), RestoreDesignedGeometry(ricIso_)})
+    below->move(below->x(), below->y() + grown);
+  ricIso_->resize(ricIso_->width(), ricIso_->height() - grown);
 }
 
 void TfrmMain::BuildCommandPages() {
@@ -858,12 +928,12 @@ void TfrmMain::BuildWizardPages() {
     r.y += 23;
     grpZNC_ = r.Put(new QGroupBox(QStringLiteral("Z no cut"), r.page), "grpZNC", kLabelX, r.y, kPageInner - 12, 74);
     PageRows g{this, grpZNC_, 18};
-    chkCutColor_ = g.Check("chkCutColor", "Active", 6, 70);
-    btnZNC_ = g.Button("btnZNC", "Select....", 80, 124);
+    chkCutColor_ = NoteDesignedGeometry(g.Check("chkCutColor", "Active", 6, 70));
+    btnZNC_ = NoteDesignedGeometry(g.Button("btnZNC", "Select....", 80, 124));
     g.y += 26;
-    g.Put(new QLabel(QStringLiteral("Tolerance"), grpZNC_), "lblZNC", 6, g.y, 64, kRowHeight);
-    txtFiltroZNC_ = g.Edit("txtFiltroZNC", 72, 50);
-    g.Button("sbtZNCRegen", "Regen", 128, 76);
+    NoteDesignedGeometry(g.Put(new QLabel(QStringLiteral("Tolerance"), grpZNC_), "lblZNC", 6, g.y, 64, kRowHeight));
+    txtFiltroZNC_ = NoteDesignedGeometry(g.Edit("txtFiltroZNC", 72, 50));
+    NoteDesignedGeometry(g.Button("sbtZNCRegen", "Regen", 128, 76));
     r.y += 80;
     r.Button("sbtNcCalc", "Calculate", kLabelX, kPageInner - 12);
     r.y += kButtonH + 4;
@@ -879,22 +949,20 @@ void TfrmMain::BuildListingPage() {
   r.y += 22;
   r.Put(new QLabel(r.page), "nol_IsoStatus2", kLabelX, r.y, kPageInner - 12, 20);
   r.y += 22;
-  auto* bar = r.Put(new QFrame(r.page), "pnlTbr1Iso", 2, r.y, kPageInner - 4, 56);
+  auto* bar = NoteDesignedGeometry(r.Put(new QFrame(r.page), "pnlTbr1Iso", 2, r.y, kPageInner - 4, 56));
   PageRows b{this, bar, 2};
-  const char* names[] = {"sbtIsoStep", "sbtIsoPlay", "sbtIsoRev", "sbtIsoEnd", "sbtIsoStop", "sbtIsoFind", "sbtIsoSave",
-                         "sbtIsoExit"};
   const char* texts[] = {"Step", "Simulate", "Rewind", "End", "Stop", "Find", "Save", "Exit"};
   for (int i = 0; i < 8; ++i) {
-    b.y = 2 + (i / 4) * 27;
-    b.Button(names[i], texts[i], 2 + (i % 4) * 54, 53);
+    b.y = 2 + (i / kListingColumns) * kListingRowStep;
+    b.Button(kListingButtons[i], texts[i], 2 + (i % kListingColumns) * 54, 53);
   }
   r.y += 58;
-  auto* speed = r.Put(new QSlider(Qt::Horizontal, r.page), "TrackBar1", kLabelX, r.y, kPageInner - 12, 22);
+  auto* speed = NoteDesignedGeometry(r.Put(new QSlider(Qt::Horizontal, r.page), "TrackBar1", kLabelX, r.y, kPageInner - 12, 22));
   speed->setRange(1, 10);
   speed->setValue(10);
   speed->setToolTip(QStringLiteral("Slow/Fast"));
   r.y += 24;
-  ricIso_ = r.Put(new ListingEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200);
+  ricIso_ = NoteDesignedGeometry(r.Put(new ListingEdit(r.page), "ricIso", 2, r.y, kPageInner - 4, 200));
   QFont mono(QStringLiteral("DejaVu Sans Mono"));
   mono.setPixelSize(11);
   ricIso_->setFont(mono);

@@ -474,8 +474,12 @@ class TfrmMain : public platform::MainForm, public GridHost {
   // The command entries with nothing behind them are disabled, and a drop-down button with no
   // command left at all, whose hint would promise one, with them; again after every translation.
   void DisableUnboundCommands();
-  // After a translation: the layer label takes its text's width, the unit label the unit's word.
+  // After a translation: the rows whose controls need more than their own widths share them out
+  // (the layer bar, the "Z no cut" tolerance, the listing's buttons); the unit label shows the
+  // unit's word.
   void FitTranslatedTexts();
+  // The NC listing's buttons in rows that show their texts; the listing gives way to more rows.
+  void FitListingButtons();
   void sbtDelSmallClick();
   void sbtMirrorAllClick();
   // The objects the transform pages work on, as the selection picked them.

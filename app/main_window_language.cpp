@@ -45,7 +45,7 @@ void TfrmMain::nol_cboLangChange() {
   platform::FormBase* const windows[] = {this, tool_.data()};
   lang::TranslateForms(language, std::span<platform::FormBase* const>(windows, tool_ ? 2 : 1));
   setWindowTitle(title);
-  FitTranslatedTexts();
+  // The button's text is set before the rows are fitted, so its row fits what it shows.
   if (job_.zNoCutOn)
     btnZNC_->setText(zNoCut);
   else if (outside)
@@ -53,6 +53,8 @@ void TfrmMain::nol_cboLangChange() {
   // The picture's information and the tool page's summary are written at run time in the language's words.
   ShowInfoTreeWords();
   ShowToolSummary();
+  FitTranslatedTexts();
+  if (tool_) tool_->FitTranslatedTexts();
   // The translation gave the disabled buttons their hints back.
   DisableUnboundCommands();
   // A page's text in the status line is shown again in the new language.

@@ -128,9 +128,9 @@ void TfrmMain::FormCreate() {
   lang::LoadPageMessages(language);
   platform::FormBase* const self[] = {this};
   lang::TranslateForms(language, self);
+  Get<QPushButton>("btnZNC")->setText(Q(lang::LangStringOr("753", "Select....")));
   FitTranslatedTexts();
   DisableUnboundCommands();
-  Get<QPushButton>("btnZNC")->setText(Q(lang::LangStringOr("753", "Select....")));
   DirLng();
   // 8. The 2D view paints on this thread, at a 1:1 aspect, over the unit's first window.
   view2d_.usePaintingThread = false;

@@ -160,9 +160,11 @@ TfrmTool::TfrmTool(const std::string& toolFilePath, int currentToolIndex, QWidge
   ++row;
   label("lblUtName", "Name");
   txtUtName_ = edit("txtUtName", kWideWidth, nullptr);
-  label("lblTipoUt", "Type");
+  lblTipoUt_ = label("lblTipoUt", "Type");
   cboTipoUt_ = Add(new QComboBox(infoGroup), "cboTipoUt");
   cboTipoUt_->setGeometry(kFieldLeft, kRowTop + row * kRowStep, kWideWidth, kRowHeight);
+  platform::NoteDesignedGeometry(lblTipoUt_);
+  platform::NoteDesignedGeometry(cboTipoUt_);
   for (int t = 0; t < machining::kToolTypeCount; ++t)
     cboTipoUt_->addItem(QIcon(ToolPicture(t)), QString::fromUtf8(kTypeNames[t]));
   connect(cboTipoUt_, &QComboBox::currentIndexChanged, this, [this] { cboTipoUtChange(); });
@@ -246,8 +248,16 @@ void TfrmTool::SetUpDownMaximum() {
   updatingUpDown_ = false;
 }
 
+void TfrmTool::FitTranslatedTexts() {
+  // The type's label gives way to the type box, whose longest name ("Conical spherical") needs more
+  // than the field's width in a longer language.
+  const platform::RowControl typeRow[] = {{lblTipoUt_}, {cboTipoUt_}};
+  platform::FitRowToText(typeRow, grpToolInfo_->width() - 4);
+}
+
 void TfrmTool::FormCreate() {
   lang::TranslateForms({static_cast<platform::FormBase*>(this)});
+  FitTranslatedTexts();
   platform::RunGuarded([&] {
     database_.EnsureExists();
     FillList();

@@ -50,6 +50,8 @@ class TfrmTool : public platform::DialogForm {
 
   // Handlers (the Qt signals come here; tests may call them directly).
   void FormCreate();
+  // After a translation: the type box takes the width of its longest type where its row has room.
+  void FitTranslatedTexts();
   void FormShow();
   void ListView1Click();
   void sbtAddToolClick();
@@ -100,6 +102,7 @@ class TfrmTool : public platform::DialogForm {
   QCheckBox* chkCoolant_ = nullptr;
   QLineEdit* txtUtName_ = nullptr;
   QComboBox* cboTipoUt_ = nullptr;
+  QLabel* lblTipoUt_ = nullptr;
   QLineEdit* txtDiametro_ = nullptr;
   QLabel* lblC_Raggio_ = nullptr;
   QLineEdit* txtC_Raggio_ = nullptr;

@@ -200,8 +200,8 @@ void TranslateForms(const Language& language, std::span<platform::FormBase* cons
         if (!value.empty()) platform::SetItemText(component, i, ToQString(value));
       }
     }
-    // A longer translation widens its labels where the window has room.
-    platform::FitLabelsToText(*form);
+    // A longer translation widens its controls where the window has room.
+    platform::FitControlsToText(*form);
   }
 }
 

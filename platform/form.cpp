@@ -3,6 +3,13 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QAbstractItemView>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOption>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -211,27 +218,141 @@ QString ItemText(const QObject* component, int index) {
   return {};
 }
 
-void FitLabelsToText(const FormBase& form) {
+namespace {
+
+// What a combo box's list needs for its widest item: the text, the icon and the view's own margins.
+int ComboItemsWidth(const QComboBox* box) {
+  const QFontMetrics metrics = box->fontMetrics();
+  int widest = 0;
+  for (int i = 0; i < box->count(); ++i) {
+    int width = metrics.horizontalAdvance(box->itemText(i));
+    if (!box->itemIcon(i).isNull()) width += box->iconSize().width() + 4;
+    widest = std::max(widest, width);
+  }
+  return widest;
+}
+
+// The open list is a window of its own, as wide as the box unless told otherwise, and the style
+// draws its items as menu items, each text after a column for its icon and a margin on either side,
+// cut in the middle where that does not fit: it opens as wide as its widest item draws.
+void FitComboListToItems(QComboBox* box) {
+  QAbstractItemView* view = box->view();
+  const QFontMetrics metrics = box->fontMetrics();
+  int widest = 0;
+  for (int i = 0; i < box->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(box->itemText(i)));
+  // The icon column (at least 20 pixels), the item's frame and margins, the menu's right border and
+  // a few pixels to spare: Fusion cuts a text that would come closer to the edge.
+  constexpr int kItemMargins = 40;
+  int width = widest + std::max(box->iconSize().width() + 4, 20) + kItemMargins;
+  width += view->width() - view->viewport()->width();
+  if (box->count() > box->maxVisibleItems()) width += view->verticalScrollBar()->sizeHint().width();
+  view->setMinimumWidth(width);
+  // The list's window is resized to the box's width when it opens; only its own minimum holds it.
+  QWidget* popup = view->parentWidget();
+  if (popup && popup != box) {
+    const QMargins margins = popup->contentsMargins();
+    popup->setMinimumWidth(width + margins.left() + margins.right());
+  }
+}
+
+}  // namespace
+
+int TextFitWidth(const QWidget* control) {
+  if (auto* label = qobject_cast<const QLabel*>(control))
+    return label->wordWrap() || label->text().isEmpty() ? 0 : label->sizeHint().width();
+  if (qobject_cast<const QCheckBox*>(control) || qobject_cast<const QRadioButton*>(control))
+    return static_cast<const QAbstractButton*>(control)->text().isEmpty() ? 0 : control->sizeHint().width();
+  if (auto* button = qobject_cast<const QPushButton*>(control)) {
+    if (button->text().isEmpty()) return 0;
+    // The style's size hint has a floor of its own (80 pixels in Fusion) that would widen buttons
+    // whose text shows: only the text, its frame and the style's margin count.
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    option.features = button->autoDefault() ? QStyleOptionButton::AutoDefaultButton : QStyleOptionButton::None;
+    const QStyle* style = button->style();
+    const int frame = button->width() - style->subElementRect(QStyle::SE_PushButtonContents, &option, button).width();
+    int text = button->fontMetrics().horizontalAdvance(QString(button->text()).remove(QLatin1Char('&')));
+    if (!button->icon().isNull()) text += button->iconSize().width() + 4;
+    return text + frame + style->pixelMetric(QStyle::PM_ButtonMargin, &option, button);
+  }
+  if (auto* box = qobject_cast<const QComboBox*>(control)) {
+    if (box->count() == 0 || box->isEditable()) return 0;
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    option.editable = false;
+    const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
+    // The field's text starts a few pixels in; the same again at its end keeps the last letter clear.
+    constexpr int kFieldPadding = 4;
+    return box->width() - field.width() + ComboItemsWidth(box) + kFieldPadding;
+  }
+  return 0;
+}
+
+void FitControlsToText(const FormBase& form) {
   constexpr int kGap = 2;
   for (QObject* component : form.Components()) {
-    auto* label = qobject_cast<QLabel*>(component);
-    if (!label || label->wordWrap() || label->text().isEmpty()) continue;
-    QWidget* parent = label->parentWidget();
-    if (!parent || parent->layout()) continue;
-    const QRect box = label->geometry();
-    const int needed = label->sizeHint().width();
+    auto* control = qobject_cast<QWidget*>(component);
+    if (!control) continue;
+    if (auto* box = qobject_cast<QComboBox*>(control)) FitComboListToItems(box);
+    const int needed = TextFitWidth(control);
+    QWidget* parent = control->parentWidget();
+    if (needed == 0 || !parent || parent->layout()) continue;
+    const QRect box = control->geometry();
     if (needed <= box.width()) continue;
     int right = parent->width();
     for (const QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-      if (sibling != label && !sibling->isWindow()) right = std::max(right, sibling->geometry().right() + 1);
+      if (sibling != control && !sibling->isWindow()) right = std::max(right, sibling->geometry().right() + 1);
     for (const QWidget* sibling : parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
       const QRect other = sibling->geometry();
       const bool sameRow = other.top() <= box.bottom() && other.bottom() >= box.top();
-      if (sibling != label && !sibling->isWindow() && sameRow && other.left() > box.left())
+      if (sibling != control && !sibling->isWindow() && sameRow && other.left() > box.left())
         right = std::min(right, other.left() - kGap);
     }
     const int width = std::min(needed, right - box.left());
-    if (width > box.width()) label->resize(width, box.height());
+    if (width > box.width()) control->resize(width, box.height());
+  }
+}
+
+QWidget* RestoreDesignedGeometry(QWidget* widget) {
+  const QVariant designed = widget->property("designedGeometry");
+  if (designed.isValid()) widget->setGeometry(designed.toRect());
+  return widget;
+}
+
+void FitRowToText(std::span<const RowControl> row, int right) {
+  if (row.empty()) return;
+  for (const RowControl& control : row) RestoreDesignedGeometry(control.widget);
+  const size_t n = row.size();
+  std::vector<int> width(n), floor(n), gap(n, 0);
+  int total = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const QRect box = row[i].widget->geometry();
+    const int fit = row[i].least == kToItsText ? TextFitWidth(row[i].widget) : 0;
+    width[i] = std::max(box.width(), fit);
+    floor[i] = std::min(box.width(), row[i].least == kToItsText ? fit : row[i].least);
+    if (i > 0) gap[i] = box.left() - row[i - 1].widget->geometry().right() - 1;
+    total += gap[i] + width[i];
+  }
+  const int left = row[0].widget->geometry().left();
+  int shortage = left + total - std::max(right, row[n - 1].widget->geometry().right() + 1);
+  // First the others give way, then the widening controls widen less, never below their own width.
+  for (int pass = 0; pass < 2 && shortage > 0; ++pass)
+    for (size_t i = n; i-- > 0 && shortage > 0;) {
+      const int own = row[i].widget->width();
+      const bool widening = width[i] > own;
+      if (pass == 0 && widening) continue;
+      const int lowest = widening ? own : floor[i];
+      const int give = std::min(shortage, width[i] - lowest);
+      width[i] -= give;
+      shortage -= give;
+    }
+  int x = left;
+  for (size_t i = 0; i < n; ++i) {
+    x += gap[i];
+    const QRect box = row[i].widget->geometry();
+    row[i].widget->setGeometry(x, box.top(), width[i], box.height());
+    x += width[i];
   }
 }
 

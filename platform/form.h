@@ -29,6 +29,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -140,9 +141,40 @@ QString ItemText(const QObject* component, int index);
 // Replaces the text of an existing item; false when there is no such item.
 bool SetItemText(QObject* component, int index, const QString& text);
 
-// Widens each label of the window that is narrower than its text, as far as the room to its right
-// allows: up to the next widget on its row, else to the row's right edge (the parent's width or the
-// rightmost of its other widgets). Labels in a layout are left to it; a label is never narrowed.
-void FitLabelsToText(const FormBase& form);
+// The width `control` needs to show its whole text: a label's, a check box's or radio button's own
+// size hint; a push button's text with its frame and margins; a combo box's widest item in its edit
+// field. 0 for a control whose text is not fitted (none, wrapped, a tool button's glyph).
+int TextFitWidth(const QWidget* control);
+
+// Widens each label, button, check box, radio button and combo box of the window that is narrower
+// than its text (TextFitWidth), as far as the room to its right allows: up to the next widget on its
+// row, else to the row's right edge (the parent's width or the rightmost of its other widgets).
+// Controls in a layout are left to it; a control is never narrowed. A combo box's list opens wide
+// enough for its widest item wherever the box stands.
+void FitControlsToText(const FormBase& form);
+
+// The geometry a control was built with, noted as it is built; put back before a translation fits
+// texts again, so a shorter language gets the designed widths back. Returns the widget.
+template <class T>
+T* NoteDesignedGeometry(T* widget) {
+  widget->setProperty("designedGeometry", widget->geometry());
+  return widget;
+}
+// Back to the noted geometry; a widget without one stays as it is.
+QWidget* RestoreDesignedGeometry(QWidget* widget);
+
+// A control of a row laid out by FitRowToText and the width it may give way down to (its own width:
+// it keeps it). kToItsText: a control with text, which widens to its text and gives way down to it.
+inline constexpr int kToItsText = -1;
+struct RowControl {
+  QWidget* widget;
+  int least = kToItsText;
+};
+// Lays a row out again (from its designed geometry where noted) from its first control's left edge,
+// in order and with the gaps it had: a
+// control whose text is cut widens to it, and where the row up to `right` has no room for that the
+// others give way (right to left) down to their least widths. What is still missing is taken from
+// the widening controls, so nothing passes `right` that did not already.
+void FitRowToText(std::span<const RowControl> row, int right);
 
 }  // namespace platform

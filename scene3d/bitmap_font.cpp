@@ -256,6 +256,7 @@ void TGLCustomBitmapFont::DrawText(RenderContextInfo& rci, std::string_view text
                                    TGLTextLayout layout, const TVector4f& color, const TVector4f* position,
                                    bool reverseY) {
   if (text.empty() || (glyphs_.Empty() && !DrawsOwnGlyphs())) return;
+  CoverCharacters(text);
   TGLStateCache& states = rci.GLStates ? *rci.GLStates : SafeCurrentContext().GLStates();
   const GLuint texture = PrepareTexture(states);
   if (glyphs_.Empty()) return;

@@ -121,6 +121,10 @@ class TGLCustomBitmapFont : public TGLUpdateAbleComponent {
   virtual void RemoveUser(TGLBaseSceneObject* user);
   const std::vector<TGLBaseSceneObject*>& Users() const { return users_; }
 
+  // Gives every character of `text` a glyph where the font can draw one (a picture font has the
+  // glyphs its picture has); true when the font changed. DrawText asks it first.
+  virtual bool CoverCharacters(std::string_view) { return false; }
+
   // Bytes are characters (codes 0..255).
   virtual int32_t TextWidth(std::string_view text);
   int32_t TextWidth(std::u16string_view text) { return TextWidth(NarrowText(text)); }

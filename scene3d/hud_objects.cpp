@@ -80,6 +80,7 @@ void TGLFontTextObject::SetBitmapFont(TGLCustomBitmapFont* font) {
     if (bitmapFont_) {
       bitmapFont_->AddUser(this);
       FreeNotification(bitmapFont_);
+      bitmapFont_->CoverCharacters(text_);
     }
   }
   StructureChanged();
@@ -87,6 +88,8 @@ void TGLFontTextObject::SetBitmapFont(TGLCustomBitmapFont* font) {
 
 void TGLFontTextObject::SetText(const std::string& text) {
   text_ = text;
+  // The font learns of the text's characters now rather than while a frame is drawn.
+  if (bitmapFont_) bitmapFont_->CoverCharacters(text_);
   StructureChanged();
 }
 

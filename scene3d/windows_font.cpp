@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QImage>
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdlib>
 
@@ -35,6 +36,37 @@ TGLWindowsBitmapFont::TGLWindowsBitmapFont(TComponent* owner) : TGLCustomBitmapF
   Ranges().Add().SetRange(' ', '}', 0);
   // Without a GUI application there are no system fonts yet: the glyphs come at the first use.
   if (QGuiApplication::instance()) DrawWindowsGlyphs();
+}
+
+bool TGLWindowsBitmapFont::CoverCharacters(std::string_view text) {
+  std::array<bool, 256> missing{};
+  bool any = false;
+  for (char c : text) {
+    const uint8_t code = uint8_t(c);
+    // Spaces and control codes draw no glyph; DEL has none to draw.
+    if (code <= 32 || code == 127 || missing[code]) continue;
+    bool held = false;
+    for (int r = 0; r < Ranges().Count() && !held; ++r)
+      held = code >= Ranges().Item(r).StartASCII() && code <= Ranges().Item(r).StopASCII();
+    missing[code] = !held;
+    any = any || !held;
+  }
+  if (!any) return false;
+  // One change for the lot: the glyphs are drawn again once.
+  Ranges().BeginUpdate();
+  for (int code = 0; code < 256;) {
+    if (!missing[size_t(code)]) {
+      ++code;
+      continue;
+    }
+    const int start = code;
+    while (code + 1 < 256 && missing[size_t(code + 1)]) ++code;
+    // The glyph index only matters to a picture font; the system font lays its glyphs out by code.
+    Ranges().Add().SetRange(uint8_t(start), uint8_t(code), 0);
+    ++code;
+  }
+  Ranges().EndUpdate();
+  return true;
 }
 
 void TGLWindowsBitmapFont::SetFont(const platform::Font& font) {

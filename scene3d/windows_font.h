@@ -46,6 +46,9 @@ class TGLWindowsBitmapFont : public TGLCustomBitmapFont {
   virtual void DrawWindowsGlyphs();
   // Draws the glyphs, then builds the texture from them.
   void BuildGlyphTexture() override;
+  // Adds a range for each run of the text's printable codes that no range holds yet (a translation's
+  // "~" and accented letters lie past the default 32..125), so no character of a text is lost.
+  bool CoverCharacters(std::string_view text) override;
 
  protected:
   void FillTables() override { DrawWindowsGlyphs(); }
@@ -91,6 +94,10 @@ class TGLStoredBitmapFont : public TGLWindowsBitmapFont {
 
   // Restores the held glyphs; only a font that holds none draws them (and then holds them).
   void DrawWindowsGlyphs() override;
+  // Held glyphs are what the font has: only a font that holds none takes more ranges.
+  bool CoverCharacters(std::string_view text) override {
+    return !loaded_ && TGLWindowsBitmapFont::CoverCharacters(text);
+  }
 
  private:
   void Restore();

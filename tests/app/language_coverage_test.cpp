@@ -8,6 +8,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QAbstractItemView>
+#include <QPushButton>
+#include <QStyle>
+#include <QStyleOption>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -574,6 +578,104 @@ TEST_F(MarkedLanguageTest, TheLibrariesRefusalsAreTheLanguages) {
   const std::string bmp = said([&] { platform::DecodeBmp(damaged, sizeof damaged); });
   EXPECT_TRUE(Marked(bmp)) << bmp;
   EXPECT_NE(bmp.find(": @@it is only 3 bytes long."), std::string::npos) << bmp;
+}
+
+// The width each named control gives its text, against the width the text takes: a label's contents,
+// a check box's room beside its box, a button's inside its frame, every item of a combo box in its
+// field and in its open list.
+struct WholeText {
+  std::string where;
+  int room;
+  int text;
+};
+
+QStyleOptionButton ButtonOption(const QAbstractButton* button) {
+  QStyleOptionButton option;
+  option.initFrom(button);
+  option.text = button->text();
+  return option;
+}
+
+std::vector<WholeText> TextRooms(QWidget* control) {
+  const QFontMetrics metrics = control->fontMetrics();
+  const std::string name = control->objectName().toStdString();
+  std::vector<WholeText> rooms;
+  if (auto* label = qobject_cast<QLabel*>(control)) {
+    rooms.push_back({name, label->contentsRect().width(), metrics.horizontalAdvance(label->text())});
+  } else if (auto* check = qobject_cast<QCheckBox*>(control)) {
+    const QStyleOptionButton option = ButtonOption(check);
+    rooms.push_back({name, check->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, check).width(),
+                     metrics.horizontalAdvance(check->text())});
+  } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+    const QStyleOptionButton option = ButtonOption(button);
+    rooms.push_back({name, button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button).width(),
+                     metrics.horizontalAdvance(button->text())});
+  } else if (auto* box = qobject_cast<QComboBox*>(control)) {
+    QStyleOptionComboBox option;
+    option.initFrom(box);
+    const int field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box).width();
+    box->showPopup();
+    for (int i = 0; i < box->count(); ++i) {
+      // The icon and the gap after it come first.
+      const int text = metrics.horizontalAdvance(box->itemText(i)) + box->iconSize().width() + 4;
+      rooms.push_back({name + " item " + box->itemText(i).toStdString(), field, text});
+      // The open list draws its items as menu items: the text after an icon column of at least 20
+      // pixels, with the item's margins on either side (cut in the middle where it does not fit).
+      const int item = metrics.horizontalAdvance(box->itemText(i)) + std::max(box->iconSize().width() + 4, 20) + 36;
+      rooms.push_back({name + " list " + box->itemText(i).toStdString(), box->view()->viewport()->width(), item});
+    }
+    box->hidePopup();
+  }
+  return rooms;
+}
+
+// Every control the user found cut shows its whole text, inside its parent and clear of the
+// controls beside it.
+void ExpectWholeTexts(const std::vector<QWidget*>& controls) {
+  for (QWidget* control : controls) {
+    SCOPED_TRACE(control->objectName().toStdString());
+    const std::vector<WholeText> rooms = TextRooms(control);
+    ASSERT_FALSE(rooms.empty());
+    for (const WholeText& room : rooms) EXPECT_LE(room.text, room.room) << room.where << " is cut";
+    const QRect box = control->geometry();
+    EXPECT_LE(box.right(), control->parentWidget()->width()) << "past its parent's edge";
+    for (const QWidget* sibling : control->parentWidget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (sibling != control && !sibling->isWindow() && sibling->isVisibleTo(control->parentWidget())) {
+        EXPECT_FALSE(box.intersects(sibling->geometry())) << "covers " << sibling->objectName().toStdString();
+      }
+    }
+  }
+}
+
+TEST_F(MarkedLanguageTest, EveryControlThatWasCutShowsItsWholeText) {
+  auto controls = [&] {
+    std::vector<QWidget*> list = {Get<QWidget>("chk3dview"),  Get<QWidget>("lblCurrentLayer"), Get<QWidget>("lblZNC"),
+                                  Get<QWidget>("chkCutColor"),
+                                  Get<QWidget>("sbtZNCRegen"), tool_->Find<QWidget>("cboTipoUt")};
+    for (const char* name : {"sbtIsoStep", "sbtIsoPlay", "sbtIsoRev", "sbtIsoEnd", "sbtIsoStop", "sbtIsoFind",
+                             "sbtIsoSave", "sbtIsoExit"})
+      list.push_back(Get<QWidget>(name));
+    return list;
+  };
+  {
+    SCOPED_TRACE("marked");
+    ExpectWholeTexts(controls());
+    // The listing's bar took more rows; the listing below it gave way and still ends where it did.
+    const QRect bar = Get<QWidget>("pnlTbr1Iso")->geometry();
+    EXPECT_GT(bar.height(), 56);
+    EXPECT_GT(Get<QWidget>("ricIso")->y(), bar.bottom());
+    EXPECT_GE(Get<QWidget>("ricIso")->height(), 100);
+    EXPECT_EQ(Get<QWidget>("ricIso")->geometry().bottom(), Get<QWidget>("nol_IsoStatus1")->y() - 5);
+  }
+  Choose("english");
+  {
+    SCOPED_TRACE("english");
+    ExpectWholeTexts(controls());
+    // Back in English the rows are as designed: the bar's two rows, the listing its full height.
+    EXPECT_EQ(Get<QWidget>("pnlTbr1Iso")->height(), 56);
+    EXPECT_EQ(Get<QWidget>("ricIso")->height(), 200);
+    EXPECT_EQ(Get<QWidget>("sbtIsoExit")->y(), Get<QWidget>("sbtIsoStop")->y());
+  }
 }
 
 // A translation longer than the English the window was laid out for.

@@ -298,6 +298,22 @@ TEST_F(PreviewTest, APressInTheViewerHidesTheTimeEstimate) {
   EXPECT_FALSE(text.Visible());
 }
 
+TEST_F(PreviewTest, TheTimeEstimateKeepsATranslationsTildeAndAccents) {
+  dir_.Write("language/english.lng", "[String]\n754=Dur\xC3\xA9" "e d'usinage ~ \n");
+  app::TfrmMain& w = Start();
+  OpenAndWalkToCutting(dir_.File("estimate"));
+  Click("sbtNcCalc");
+  const scene3d::TGLHUDText& text = w.Scene().Text();
+  ASSERT_TRUE(text.Visible());
+  ASSERT_EQ(text.Text().rfind("Dur\xE9" "e d'usinage ~ ", 0), 0u) << text.Text();
+  // Every character the estimate holds has a glyph in the view's font.
+  for (char c : text.Text()) {
+    if (c != ' ') {
+      EXPECT_GT(w.Scene().Font().CharacterWidth(uint8_t(c)), 0) << "code " << int(uint8_t(c));
+    }
+  }
+}
+
 TEST_F(PreviewTest, StockBoxAxesToolToolpathAndTextInTheScene) {
   app::TfrmMain& w = Start();
   app::MainScene& scene = w.Scene();

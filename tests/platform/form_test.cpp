@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QAbstractItemView>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -175,6 +177,78 @@ TEST(Form, RadioGroupAndComboItems) {
   EXPECT_EQ(radios->Columns(), 2);
   radios->SetColumns(0);
   EXPECT_EQ(radios->Columns(), 1);
+}
+
+// A row of a label, an edit and a button in a 300-pixel panel, laid out again for texts of each length.
+TEST(Form, RowsWidenTheirTextsAndTheOthersGiveWay) {
+  struct Case {
+    const char* what;
+    const char* label;
+    const char* button;
+    int right;             // the row's right edge
+    bool labelWhole;       // the label shows its whole text
+    int editAtLeast;       // the edit keeps at least this width
+    int editAtMost;
+  };
+  const Case cases[] = {
+      {"short texts keep the designed row", "Tol", "Go", 300, true, 60, 60},
+      {"room to the right: nothing else moves", "Tolerance of the cut", "Go", 400, true, 60, 60},
+      {"the button and then the edit give way", "Tolerance of the cut", "Go", 205, true, 30, 59},
+      {"no room at all: nothing passes the edge", "A label much longer than its field by far", "Regenerate now", 200,
+       false, 30, 30},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    platform::Form form("frmRow");
+    form.resize(c.right, 40);
+    auto* label = form.Add(new QLabel(QString::fromUtf8(c.label), &form), "lbl");
+    label->setGeometry(4, 4, 40, 22);
+    platform::NoteDesignedGeometry(label);
+    auto* edit = form.Add(new QLineEdit(&form), "txt");
+    edit->setGeometry(46, 4, 60, 22);
+    platform::NoteDesignedGeometry(edit);
+    auto* button = form.Add(new QPushButton(QString::fromUtf8(c.button), &form), "btn");
+    button->setGeometry(110, 4, 60, 22);
+    platform::NoteDesignedGeometry(button);
+    // Twice: a second fitting starts from the designed row again, so the result is the same.
+    for (int pass = 0; pass < 2; ++pass) {
+      const platform::RowControl row[] = {{label}, {edit, 30}, {button}};
+      platform::FitRowToText(row, c.right);
+      EXPECT_EQ(label->x(), 4);
+      EXPECT_GE(label->width(), 40) << "never narrower than designed";
+      EXPECT_EQ(label->width() >= label->sizeHint().width(), c.labelWhole);
+      EXPECT_GE(edit->width(), c.editAtLeast);
+      EXPECT_LE(edit->width(), c.editAtMost);
+      EXPECT_EQ(edit->x(), label->geometry().right() + 1 + 2) << "the gap stays";
+      EXPECT_EQ(button->x(), edit->geometry().right() + 1 + 4);
+      EXPECT_LE(button->geometry().right() + 1, std::max(c.right, 170)) << "nothing passes the row's edge";
+      EXPECT_GE(button->width(), std::min(60, platform::TextFitWidth(button))) << "a button keeps its text";
+    }
+  }
+}
+
+TEST(Form, ControlsWidenToTheirTextWhereTheirRowHasRoom) {
+  platform::Form form("frmFit");
+  form.resize(300, 100);
+  auto* check = form.Add(new QCheckBox(QStringLiteral("A check box with a long text"), &form), "chk");
+  check->setGeometry(4, 4, 40, 20);
+  auto* button = form.Add(new QPushButton(QStringLiteral("A button with a long text"), &form), "btn");
+  button->setGeometry(4, 30, 40, 24);
+  auto* blocker = form.Add(new QLineEdit(&form), "txt");
+  blocker->setGeometry(120, 30, 60, 24);
+  auto* box = form.Add(new QComboBox(&form), "cbo");
+  box->addItems({QStringLiteral("Flat"), QStringLiteral("An item longer than its box")});
+  box->setGeometry(4, 60, 60, 22);
+  auto* shortButton = form.Add(new QPushButton(QStringLiteral("Ok"), &form), "ok");
+  shortButton->setGeometry(200, 60, 60, 22);
+  platform::FitControlsToText(form);
+  EXPECT_EQ(check->width(), check->sizeHint().width()) << "room to the window's edge";
+  EXPECT_EQ(button->geometry().right(), 120 - 2 - 1) << "up to the widget beside it";
+  EXPECT_GT(box->width(), 60);
+  EXPECT_LE(box->geometry().right(), 200 - 2 - 1);
+  EXPECT_EQ(shortButton->width(), 60) << "a text that shows leaves its control alone";
+  EXPECT_GE(box->view()->minimumWidth(), box->fontMetrics().horizontalAdvance(box->itemText(1)))
+      << "the open list shows the longest item";
 }
 
 TEST(Form, GuardShowsExceptionsInsteadOfLeaking) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "exception_message.h"
 #include "fake_gl.h"
 #include "scene3d/gl_state.h"
@@ -218,4 +220,48 @@ TEST(WindowsBitmapFont, TooLargeAFontFallsBackToSixPoints) {
   EXPECT_EQ(font.FontSize(), 6);
   EXPECT_NO_THROW(font.DrawWindowsGlyphs()) << "six points fit";
   EXPECT_GT(font.CharacterWidth('A'), 0);
+}
+
+TEST(WindowsBitmapFont, DrawsEveryCharacterOfATranslationPastTheDefaultRange) {
+  // Windows-1252 bytes, as the heads-up text holds them: a tilde, accented letters, the euro sign.
+  struct Case {
+    const char* what;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"tilde", "~ 1 h"},
+      {"French", "Dur\xE9" "e \xE0 peu pr\xE8s"},
+      {"German", "Gesch\xE4tzte Fr\xE4szeit \xDC"},
+      {"Spanish and euro", "A\xF1o \x80 \xBF"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TGLWindowsBitmapFont font(nullptr);
+    platform::Font face = font.Font();
+    face.Height = -16;
+    font.SetFont(face);
+    ASSERT_TRUE(font.Ranges().IsDefaultRange()) << "32..125 stays the font's own until a text asks for more";
+    Drawing d;
+    const std::vector<Quad> quads = d.Draw(font, c.text);
+    const size_t glyphs = size_t(std::count_if(c.text.begin(), c.text.end(), [](char ch) { return ch != ' '; }));
+    ASSERT_EQ(quads.size(), glyphs) << "one quad for every character that is not a space";
+    const int w = font.TextureWidth(), h = font.TextureHeight();
+    for (char ch : c.text) {
+      if (ch == ' ') continue;
+      const uint8_t code = uint8_t(ch);
+      EXPECT_GT(font.CharacterWidth(code), 0) << "code " << int(code);
+      // The glyph is drawn into its own cell of the texture.
+      const TVector4f r = font.GlyphRectangle(code);
+      int ink = 0;
+      for (int y = int((1 - r.y) * h); y < int((1 - r.w) * h); ++y)
+        for (int x = int(r.x * w); x < int(r.z * w); ++x) ink += font.Glyphs().Pixel(x, y).red > 128;
+      EXPECT_GT(ink, 2) << "code " << int(code) << " has ink in its cell";
+    }
+    // Asking again changes nothing.
+    EXPECT_FALSE(font.CoverCharacters(c.text));
+  }
+  // A picture font has the glyphs its picture has.
+  PictureFont p;
+  EXPECT_FALSE(p.font.CoverCharacters("~\xE9"));
+  EXPECT_EQ(p.font.Ranges().Count(), 1);
 }

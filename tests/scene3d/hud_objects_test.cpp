@@ -109,6 +109,27 @@ TEST(HUDText, DrawsNothingOnceItsFontIsFreedOrWithoutText) {
   EXPECT_GE(s.Ink().Left, s.Ink().Right) << "no font, no ink";
 }
 
+TEST(HUDText, DrawsTildeAndAccentedLettersOfATranslation) {
+  SKIP_WITHOUT_EGL();
+  HUDScene s;
+  // Each character alone, as Windows-1252 bytes: before, only codes 32..125 had glyphs.
+  for (const char* text : {"~", "\xE9", "\xDC", "\xF1", "\x80"}) {
+    SCOPED_TRACE(int(uint8_t(text[0])));
+    s.text->SetText(text);
+    s.Render();
+    const platform::Rect ink = s.Ink();
+    ASSERT_LT(ink.Left, ink.Right) << "the glyph is drawn";
+    EXPECT_GE(ink.Left, 20);
+    EXPECT_LE(ink.Right, 20 + s.font->TextWidth(std::string_view(text)));
+    EXPECT_GE(ink.Top, 500);
+  }
+  // A whole line keeps every letter: as wide as its characters, not as its ASCII ones alone.
+  s.text->SetText("Dur\xE9" "e ~ 1 h");
+  s.Render();
+  const platform::Rect line = s.Ink();
+  EXPECT_GT(line.Right - line.Left, s.font->TextWidth(std::string_view("Dur")) + s.font->TextWidth(std::string_view("e ~ 1 h")));
+}
+
 TEST(HUDSprite, CoversItsPixelBoxAroundItsScreenPosition) {
   SKIP_WITHOUT_EGL();
   SceneFixture f(500, 533);
