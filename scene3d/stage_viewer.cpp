@@ -54,7 +54,17 @@ void TGLStageViewer::SetFieldOfView(float degrees) {
   if (TGLCamera* camera = buffer_->Camera()) camera->SetFieldOfView(degrees, float(std::min(width(), height())));
 }
 
+void TGLStageViewer::RefuseContext(const std::string& reason) {
+  refusal_ = reason;
+  if (!refusal_.empty()) {
+    LogLine(lkWarning, refusal_);
+    buffer_->DestroyContext();
+  }
+  update();
+}
+
 bool TGLStageViewer::RenderFrame() {
+  if (!refusal_.empty()) return false;
   bool ok = false;
   try {
     ok = CatchSilentAbort([this] {
@@ -100,6 +110,10 @@ void TGLStageViewer::paintEvent(QPaintEvent*) {
   } else {
     const TColor c = platform::ColorToRGB(buffer_->BackgroundColor());
     painter.fillRect(rect(), QColor(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c)));
+    if (!refusal_.empty()) {
+      painter.setPen(Qt::white);
+      painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(refusal_));
+    }
   }
 }
 

@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "scene3d/gl_egl_context.h"
 #include "scene3d/stage_buffer.h"
@@ -46,6 +47,10 @@ class TGLStageViewer : public QWidget {
   float FieldOfView() const;
   void SetFieldOfView(float degrees);
   bool MouseInControl() const { return mouseInControl_; }
+  // A view that must not make its context (the process could not survive the driver's start): it
+  // makes none and shows `reason` on its background, in the application's words; empty lets it again.
+  void RefuseContext(const std::string& reason);
+  const std::string& ContextRefusal() const { return refusal_; }
 
   // What a paint does before it paints the image: makes the context when there is none and renders
   // one frame when the widget is at least 1 x 1. False when it ended in a silent abort or an error.
@@ -78,7 +83,8 @@ class TGLStageViewer : public QWidget {
   TVSyncMode vsync_ = vsmNoSync;
   bool mouseInControl_ = false;
   bool contextFailed_ = false;
-  bool paintMissed_ = false;  // a paint came while a frame was rendering
+  bool paintMissed_ = false;
+  std::string refusal_;  // a paint came while a frame was rendering
   QPoint lastOrigin_{-1, -1};
 };
 

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QDir>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -513,9 +514,19 @@ TEST_F(PreviewTest, SurfaceWithinTheMemoryBudgetAndFailedBuildsAreTold) {
     }
     QApplication::processEvents();
     EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio << ", " << c.budget;
-    if (c.note)
-      EXPECT_EQ(Status(), "The 3D surface is drawn every 2 pixels: a finer surface would not fit in memory.");
-    else
+    if (c.note) {
+      EXPECT_EQ(Status(), "3D surface drawn every 2 pixels to fit in memory.");
+      // Read whole in the status line of the window at its first size, even with a two-digit step.
+      auto* status = Get<QLabel>("pnlStatus2");
+      const QSize wide = w.size();
+      w.resize(801, 603);
+      QApplication::processEvents();
+      ASSERT_EQ(w.size(), QSize(801, 603));
+      const QString widest = QString::fromStdString(Status()).replace(QStringLiteral("2"), QStringLiteral("16"));
+      EXPECT_LE(status->fontMetrics().horizontalAdvance(widest), status->contentsRect().width()) << widest.toStdString();
+      w.resize(wide);
+      QApplication::processEvents();
+    } else
       EXPECT_EQ(Status(), depthPage) << c.radio << ": the page's text";
   }
   EXPECT_TRUE(dialogs_.messages.empty());
