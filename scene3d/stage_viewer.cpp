@@ -54,20 +54,19 @@ void TGLStageViewer::SetFieldOfView(float degrees) {
   if (TGLCamera* camera = buffer_->Camera()) camera->SetFieldOfView(degrees, float(std::min(width(), height())));
 }
 
-void TGLStageViewer::RefuseContext(const std::string& reason) {
-  refusal_ = reason;
-  if (!refusal_.empty()) {
-    LogLine(lkWarning, refusal_);
-    buffer_->DestroyContext();
-  }
-  update();
+bool TGLStageViewer::ContextRefused() {
+  std::string reason = CheckBeforeContext ? CheckBeforeContext() : std::string();
+  // Logged once a reason, not at every paint.
+  if (!reason.empty() && reason != refusal_) LogLine(lkWarning, reason);
+  refusal_ = std::move(reason);
+  return !refusal_.empty();
 }
 
 bool TGLStageViewer::RenderFrame() {
-  if (!refusal_.empty()) return false;
   bool ok = false;
+  bool refused = false;
   try {
-    ok = CatchSilentAbort([this] {
+    ok = CatchSilentAbort([this, &refused] {
       // A widget moved on screen takes its size again once.
       const QPoint origin = mapToGlobal(QPoint(0, 0));
       if (origin != lastOrigin_) {
@@ -76,6 +75,8 @@ bool TGLStageViewer::RenderFrame() {
       }
       if (width() <= 0 || height() <= 0) return;
       if (!buffer_->HasContext() && !contextFailed_) {
+        refused = ContextRefused();
+        if (refused) return;
         buffer_->Resize(width(), height());
         try {
           buffer_->CreateContext(false);
@@ -92,7 +93,7 @@ bool TGLStageViewer::RenderFrame() {
     ok = false;
   }
   if (std::exchange(paintMissed_, false)) update();
-  return ok;
+  return ok && !refused;
 }
 
 void TGLStageViewer::paintEvent(QPaintEvent*) {
