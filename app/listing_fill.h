@@ -12,9 +12,9 @@ class QPlainTextEdit;
 
 namespace app {
 
-// The bytes a listing of `lines` lines and `chars` characters takes in the text document at its peak,
-// the document's own copies and the address space its growth leaves behind included (measured with
-// Qt 6 on lines of 30 to 40 characters, with room to spare).
+// The bytes a listing of `lines` lines and `chars` characters takes in the text document once it is
+// shown, the layout of every line included (measured with Qt 6 on lines of 16 to 40 characters, with
+// room to spare): a listing that could be filled but not shown would end the program at its page.
 uint64_t ListingFillBytes(uint64_t lines, uint64_t chars);
 
 // Replaces the listing's text with `text` (lines ending in CR LF or LF, shown as plain lines), calling

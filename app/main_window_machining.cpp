@@ -294,6 +294,8 @@ bool TfrmMain::scrive_nci() {
     // fit in memory is left empty, and the file written stays.
     try {
       FillListing(*ricIso_, result.ncText, memoryHeadroom_, progress.Callback());
+      // The status followed the pieces as they went in; the caret is back at the top.
+      ShowListingStatus(ricIso_->textCursor().blockNumber());
     } catch (const platform::OutOfMemory& error) {
       listingError = error.what();
     }

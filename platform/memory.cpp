@@ -1,5 +1,6 @@
 #include "platform/memory.h"
 
+#include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -120,7 +121,10 @@ uint64_t LeastMemoryLimit(const MemoryLimits& limits) {
 
 MemoryUse CurrentMemoryUse() {
   MemoryUse use;
-  use.addressSpace = AddressSpaceUsedBytes();
+  // What the heap holds free is mapped but taken again before anything new is mapped.
+  const uint64_t mapped = AddressSpaceUsedBytes();
+  const uint64_t heapFree = mallinfo2().fordblks;
+  use.addressSpace = mapped > heapFree ? mapped - heapFree : 0;
   const std::string folder = OwnCgroupFolder("/sys/fs/cgroup", ReadWholeFile("/proc/self/cgroup"));
   if (!folder.empty() && !ReadByteCount(folder + "/memory.current", use.cgroup)) ReadByteCount(folder + "/memory.usage_in_bytes", use.cgroup);
   // Lines "MemAvailable:   123 kB".

@@ -47,7 +47,7 @@ uint64_t LeastMemoryLimit(const MemoryLimits& limits);
 
 // What the process takes now against each limit; 0 means "not told".
 struct MemoryUse {
-  uint64_t addressSpace = 0;       // mapped
+  uint64_t addressSpace = 0;       // mapped, less what the heap holds free for the next allocations
   uint64_t cgroup = 0;             // charged to its control group
   uint64_t physicalAvailable = 0;  // what the machine can still give (available memory and free swap)
 };

@@ -6,11 +6,13 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <algorithm>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -152,6 +154,9 @@ TEST_F(CalculateListingTest, TheListingFillsUnderTheBarOrIsRefusedWithTheFileKep
     if (c.filled) {
       EXPECT_TRUE(dialogs_.messages.empty()) << dialogs_.messages.front().text;
       EXPECT_EQ(listing->toPlainText(), Shown(nc));
+      const int lines = static_cast<int>(std::count(nc.begin(), nc.end(), '\n'));
+      EXPECT_EQ(Get<QLabel>("nol_IsoStatus1")->text().toStdString(), "Line 1/" + std::to_string(lines))
+          << "the caret at the top, as the status says";
       EXPECT_TRUE(Enabled("sbtNextB6"));
       bool filledUnderTheBar = false;
       for (const Seen& s : seen)
