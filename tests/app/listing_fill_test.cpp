@@ -105,10 +105,27 @@ TEST(ListingFill, AListingThatWouldNotFitIsRefusedAndLeftEmpty) {
 
 class CalculateListingTest : public testing_support::MainWindowTest {};
 
+// Counts the times a widget is shown while the hourglass is up.
+class ShowWatch : public QObject {
+ public:
+  explicit ShowWatch(QWidget& widget) : widget_(widget) { widget_.installEventFilter(this); }
+  ~ShowWatch() override { widget_.removeEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    const QCursor* cursor = QApplication::overrideCursor();
+    if (event->type() == QEvent::Show && cursor && cursor->shape() == Qt::WaitCursor) ++shownWaiting;
+    return false;
+  }
+  int shownWaiting = 0;
+
+ private:
+  QWidget& widget_;
+};
+
 // Calculate of a program shows the bar and the hourglass while the listing fills, and a listing that
 // does not fit in memory is told in words while the NC file written stays and the job is kept.
 TEST_F(CalculateListingTest, TheListingFillsUnderTheBarOrIsRefusedWithTheFileKept) {
   testing_support::RecordingMain& w = Start();
+  w.show();
   const std::string ncFile = dir_.File("relief");
   OpenAndWalkToCutting(ncFile);
   auto* listing = Get<QPlainTextEdit>("ricIso");
@@ -162,6 +179,13 @@ TEST_F(CalculateListingTest, TheListingFillsUnderTheBarOrIsRefusedWithTheFileKep
       for (const Seen& s : seen)
         if (s.blocks > 1) filledUnderTheBar = filledUnderTheBar || (s.bar && s.hourglass);
       EXPECT_TRUE(filledUnderTheBar) << "the lines went in while the bar and the hourglass showed";
+      // Its page lays every line out as it shows: under the hourglass too.
+      ShowWatch watch(*listing);
+      Click("sbtNextB6");
+      EXPECT_EQ(Page(), app::kPageListing);
+      EXPECT_EQ(watch.shownWaiting, 1) << "shown once, under the hourglass";
+      EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+      w.sbtPrevB7Click();
     } else {
       ASSERT_EQ(dialogs_.messages.size(), 1u);
       EXPECT_EQ(dialogs_.messages[0].text, "There is not enough memory to fill the NC listing. The NC file was written and "
