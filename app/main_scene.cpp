@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "app/toolpath_lines.h"
+#include "lang/lang.h"
+#include "platform/memory.h"
 #include "platform/text_encoding.h"
 #include "scene3d/camera.h"
 #include "scene3d/cube.h"
@@ -52,8 +54,22 @@ double Length(const Vec3& v) { return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2]
 
 }  // namespace
 
+std::string ContextMemoryRefusal(uint64_t limit, uint64_t used) {
+  if (!limit || (limit > used && limit - used >= kContextAddressSpace)) return {};
+  constexpr uint64_t kMiB = uint64_t(1) << 20;
+  const uint64_t left = limit > used ? limit - used : 0;
+  return lang::LangFormatOr("1785",
+                            "The 3D view stays empty: only %1 MB of address space are left to the program, and the 3D "
+                            "view needs %2 MB. Raise the address-space limit (ulimit -v) and start the program again.",
+                            {std::to_string(left / kMiB), std::to_string(kContextAddressSpace / kMiB)});
+}
+
 MainScene::MainScene(scene3d::TGLStageViewer& viewer)
     : viewer_(viewer), stage_(std::make_unique<scene3d::TGLStage>(nullptr)) {
+  // Checked before the context is made: the driver ends the program where it runs out of memory.
+  viewer_.CheckBeforeContext = [] {
+    return ContextMemoryRefusal(platform::AddressSpaceLimitBytes(), platform::AddressSpaceUsedBytes());
+  };
   stage_->SetName("GLStage1");
   scene3d::TGLBaseSceneObject* root = stage_->Objects();
 

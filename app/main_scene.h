@@ -10,6 +10,7 @@
 // target, the fit to the stock box, the orbit, the pan of camera and target together, the scale.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -42,6 +43,15 @@ namespace app {
 class ToolpathLines;
 
 enum class StandardView { Top, Front, Side, Iso };
+
+// The address space the driver takes to make the 3D context and draw its first frame (Mesa's software
+// renderer maps about 1.4 GiB with eight cores, more with more); with less left it does not fail, it
+// ends the program.
+constexpr uint64_t kContextAddressSpace = uint64_t(1792) << 20;
+
+// Why the 3D view stays empty under the address-space limit `limit` (0 none) with `used` mapped: the
+// words the view shows instead of making its context; empty when there is room.
+std::string ContextMemoryRefusal(uint64_t limit, uint64_t used);
 
 class MainScene {
  public:

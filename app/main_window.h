@@ -43,6 +43,7 @@
 #include "platform/bitmap.h"
 #include "platform/canvas.h"
 #include "platform/exception.h"
+#include "platform/memory.h"
 #include "platform/form.h"
 
 class QAction;
@@ -547,6 +548,9 @@ class TfrmMain : public platform::MainForm, public GridHost {
   ReliefSurface SurfaceToDraw() const;
   // The bytes the surface's mesh may take (SurfaceMemoryBudget at the start).
   void SetSurfaceMemoryBudget(uint64_t bytes) { surfaceMemoryBudget_ = bytes; }
+  // What tells the bytes the process may still take (platform::CurrentMemoryHeadroom), asked before
+  // the listing is filled.
+  void SetMemoryHeadroomReader(std::function<uint64_t()> reader) { memoryHeadroom_ = std::move(reader); }
   // Tells what a build of the surface's quads did: a coarser step than asked in the status line, a
   // failure in a message.
   void ReportSurfaceBuild(const SurfaceBuildReport& report);
@@ -886,6 +890,7 @@ class TfrmMain : public platform::MainForm, public GridHost {
   int lastMouseX_ = 0, lastMouseY_ = 0;
   int last3dX_ = 0, last3dY_ = 0;  // the last mouse position in the 3D viewer
   uint64_t surfaceMemoryBudget_ = SurfaceMemoryBudget();
+  std::function<uint64_t()> memoryHeadroom_ = platform::CurrentMemoryHeadroom;
   std::string surfaceNote_;         // the coarser step shown in the status line; empty when none
   std::string pointerReadout_;
   struct { double minX = 0, minY = 0, maxX = -1, maxY = -1; } ncExtent_;

@@ -29,6 +29,7 @@
 #include "machining/stl_writer.h"
 #include "platform/bmp.h"
 #include "platform/dialogs.h"
+#include "platform/memory.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
 #include "platform/numbers.h"
@@ -231,12 +232,14 @@ void TfrmMain::sbtOpenClick() {
   std::optional<machining::Document> parsed;
   {
     WaitCursor wait;
-    if (document) {
-      const platform::MappedFile file(path);
-      parsed = machining::ParseDocument(file.Data(), file.Size());
-    } else {
-      picture = ReadPicture(path, jpeg);
-    }
+    platform::OutOfMemoryAs(lang::LangFormatOr("1784", "There is not enough memory to open %1.", {path}), [&] {
+      if (document) {
+        const platform::MappedFile file(path);
+        parsed = machining::ParseDocument(file.Data(), file.Size());
+      } else {
+        picture = ReadPicture(path, jpeg);
+      }
+    });
   }
   if (Cad2DObjectCount() > 0) {
     if (!CancellatoTutto()) return;

@@ -13,6 +13,7 @@
 #include <filesystem>
 
 #include "app/cut_pictures.h"
+#include "app/listing_fill.h"
 #include "app/main_window.h"
 #include "app/nc_file_name.h"
 #include "app/save_target.h"
@@ -28,6 +29,7 @@
 #include "machining/tool_record.h"
 #include "platform/dialogs.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "platform/numbers.h"
 #include "platform/qt_dialogs.h"
 #include "platform/text_measure.h"
@@ -280,17 +282,29 @@ bool TfrmMain::scrive_nci() {
   }
 
   machining::CalculateResult result;
+  std::string listingError;
   {
+    // The bar and the hourglass last until the listing is filled: with a long program that is the
+    // longest part of the work.
     WaitCursor wait;
     StatusProgressBar progress(ProgressBar1_, 0);
     machining::CalculateCallbacks callbacks;
     callbacks.clearPath = [this] { Scene3DClearToolpath(); };
     callbacks.drawMove = [this](bool rapid, float x, float y, float z) { Scene3DAddToolpathNode(rapid, x, y, z); };
     callbacks.progress = progress.Callback();
-    result = machining::Calculate(parameters, job_.relief, writer_, job_.nc, callbacks);
+    result = platform::OutOfMemoryAs(
+        lang::LangStringOr("1782", "There is not enough memory to calculate the NC program."),
+        [&] { return machining::Calculate(parameters, job_.relief, writer_, job_.nc, callbacks); });
+    // The listing holds the program even when the file could not take it; a listing that does not
+    // fit in memory is left empty, and the file written stays.
+    try {
+      FillListing(*ricIso_, result.ncText, memoryHeadroom_, progress.Callback());
+      // The status followed the pieces as they went in; the caret is back at the top.
+      ShowListingStatus(ricIso_->textCursor().blockNumber());
+    } catch (const platform::OutOfMemory& error) {
+      listingError = error.what();
+    }
   }
-  ricIso_->setPlainText(ListingText(result.ncText));
-  // The listing holds the program even when the file could not take it.
   if (!result.fileWritten) throw platform::FileError(lang::LangFormatOr("1022", "The NC file could not be written: %1", {result.fileError}));
   if (result.seconds) {
     Scene3DShowText(lang::LangString("754") + result.timeText);
@@ -299,6 +313,9 @@ bool TfrmMain::scrive_nci() {
     Scene3DShowText("");
     job_.timeShown = false;
   }
+  if (!listingError.empty())
+    throw platform::OutOfMemory(listingError + " " +
+                                lang::LangFormatOr("1783", "The NC file was written and is kept: %1", {job_.nc.ncFileName}));
   return true;
 }
 

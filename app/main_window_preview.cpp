@@ -106,9 +106,9 @@ void TfrmMain::GLSuperficieRender(scene3d::RenderContextInfo& rci) {
 void TfrmMain::ReportSurfaceBuild(const SurfaceBuildReport& report) {
   using Outcome = SurfaceBuildReport::Outcome;
   if (report.outcome == Outcome::Built && report.steps.reduced) {
-    surfaceNote_ = lang::LangFormatOr(
-        "1501", "The 3D surface is drawn every %1 pixels: a finer surface would not fit in memory.",
-        {std::to_string(report.steps.step)});
+    // Short enough for the status line of the window at its first size.
+    surfaceNote_ = lang::LangFormatOr("1501", "3D surface drawn every %1 pixels to fit in memory.",
+                                      {std::to_string(report.steps.step)});
     Messaggio(surfaceNote_);
     return;
   }

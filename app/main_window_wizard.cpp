@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/page_control.h"
+#include "app/wait_cursor.h"
 #include "lang/page_messages.h"
 #include "machining/relief.h"
 #include "platform/qt_dialogs.h"
@@ -234,6 +235,8 @@ void TfrmMain::sbtPrevB6Click() {
 }
 
 void TfrmMain::sbtNextB6Click() {
+  // A listing of millions of lines lays them all out as its page shows: seconds of work.
+  WaitCursor wait;
   // The tool body goes out of sight until the listing moves it.
   PlaceTool(10000.0f, 10000.0f, static_cast<float>(job_.nc.referenceHeight));
   SetActivePage(kPageListing);

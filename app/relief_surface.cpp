@@ -138,10 +138,12 @@ int SurfaceStep(SurfaceResolution resolution, int n) {
   return kSteps[static_cast<int>(resolution)][band];
 }
 
-uint64_t SurfaceMemoryBudget() {
-  const uint64_t physical = platform::PhysicalMemoryBytes();
-  return physical ? physical / 4 : kUnknownMemoryBudget;
+uint64_t SurfaceMemoryBudget(const platform::MemoryLimits& limits) {
+  const uint64_t least = platform::LeastMemoryLimit(limits);
+  return least ? least / 4 : kUnknownMemoryBudget;
 }
+
+uint64_t SurfaceMemoryBudget() { return SurfaceMemoryBudget(platform::CurrentMemoryLimits()); }
 
 uint64_t SurfaceMeshBytes(int w, int h, int sx, int sy) {
   if (w < 1 || h < 1 || sx < 1 || sy < 1) return 0;

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "machining/relief_model.h"
+#include "platform/memory.h"
 #include "scene3d/gl_state.h"
 
 namespace app {
@@ -36,9 +37,11 @@ int SurfaceStep(SurfaceResolution resolution, int n);
 // row or column is always reached and never drawn twice. Empty for n < 1.
 std::vector<int> SurfaceIndices(int n, int step);
 
-// The memory the surface's mesh may take, the driver's copy of it included: a quarter of the physical
-// memory (1 GiB where the system does not say), so the picture, its grid and the rest of the machine
-// keep the other three.
+// The memory the surface's mesh may take, the driver's copy of it included: a quarter of the least of
+// the physical memory, the process's address-space limit and its control group's memory limit (1 GiB
+// where none is told), so the picture, its grid and the rest of the process keep the other three and
+// a limited process draws a coarser surface rather than being killed.
+uint64_t SurfaceMemoryBudget(const platform::MemoryLimits& limits);
 uint64_t SurfaceMemoryBudget();
 
 // The bytes the mesh of a picture of (w + 1) x (h + 1) pixels takes at the steps (sx, sy) while it is

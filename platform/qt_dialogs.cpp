@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
+#include <new>
 #include <stdexcept>
 
 #include "platform/texts.h"
@@ -200,6 +201,9 @@ int QtDialogs::SendMail(const MailMessage& message) {
 uint64_t QtDialogs::TickCount() { return static_cast<uint64_t>(clock_.elapsed()); }
 
 std::string ExceptionText(const std::exception& error) {
+  // The library's own words ("std::bad_alloc") tell a user nothing.
+  if (dynamic_cast<const std::bad_alloc*>(&error))
+    return Text("1780", "There is not enough memory to finish this work.");
   std::string text = error.what();
   return text.empty() ? Text("1306", "Unknown error") : text;
 }

@@ -54,10 +54,19 @@ void TGLStageViewer::SetFieldOfView(float degrees) {
   if (TGLCamera* camera = buffer_->Camera()) camera->SetFieldOfView(degrees, float(std::min(width(), height())));
 }
 
+bool TGLStageViewer::ContextRefused() {
+  std::string reason = CheckBeforeContext ? CheckBeforeContext() : std::string();
+  // Logged once a reason, not at every paint.
+  if (!reason.empty() && reason != refusal_) LogLine(lkWarning, reason);
+  refusal_ = std::move(reason);
+  return !refusal_.empty();
+}
+
 bool TGLStageViewer::RenderFrame() {
   bool ok = false;
+  bool refused = false;
   try {
-    ok = CatchSilentAbort([this] {
+    ok = CatchSilentAbort([this, &refused] {
       // A widget moved on screen takes its size again once.
       const QPoint origin = mapToGlobal(QPoint(0, 0));
       if (origin != lastOrigin_) {
@@ -66,6 +75,8 @@ bool TGLStageViewer::RenderFrame() {
       }
       if (width() <= 0 || height() <= 0) return;
       if (!buffer_->HasContext() && !contextFailed_) {
+        refused = ContextRefused();
+        if (refused) return;
         buffer_->Resize(width(), height());
         try {
           buffer_->CreateContext(false);
@@ -82,7 +93,7 @@ bool TGLStageViewer::RenderFrame() {
     ok = false;
   }
   if (std::exchange(paintMissed_, false)) update();
-  return ok;
+  return ok && !refused;
 }
 
 void TGLStageViewer::paintEvent(QPaintEvent*) {
@@ -100,6 +111,10 @@ void TGLStageViewer::paintEvent(QPaintEvent*) {
   } else {
     const TColor c = platform::ColorToRGB(buffer_->BackgroundColor());
     painter.fillRect(rect(), QColor(platform::RedOf(c), platform::GreenOf(c), platform::BlueOf(c)));
+    if (!refusal_.empty()) {
+      painter.setPen(Qt::white);
+      painter.drawText(rect().adjusted(8, 8, -8, -8), Qt::AlignCenter | Qt::TextWordWrap, QString::fromStdString(refusal_));
+    }
   }
 }
 

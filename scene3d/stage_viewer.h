@@ -18,6 +18,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include "scene3d/gl_egl_context.h"
 #include "scene3d/stage_buffer.h"
@@ -46,9 +47,16 @@ class TGLStageViewer : public QWidget {
   float FieldOfView() const;
   void SetFieldOfView(float degrees);
   bool MouseInControl() const { return mouseInControl_; }
+  // Asked before the context is made: a reason (in the application's words) when the process could
+  // not survive the driver's start. The view then makes none and shows the reason on its background,
+  // and asks again at its next paint.
+  std::function<std::string()> CheckBeforeContext;
+  // The reason the view stays empty; empty when it is not refused.
+  const std::string& ContextRefusal() const { return refusal_; }
 
   // What a paint does before it paints the image: makes the context when there is none and renders
-  // one frame when the widget is at least 1 x 1. False when it ended in a silent abort or an error.
+  // one frame when the widget is at least 1 x 1. False when it ended in a silent abort or an error, or
+  // the context was refused.
   // A paint that came while it rendered is asked for again.
   bool RenderFrame();
 
@@ -69,6 +77,8 @@ class TGLStageViewer : public QWidget {
 
  private:
   void BufferChanged();
+  // Asks CheckBeforeContext; true when the context must not be made.
+  bool ContextRefused();
   void RecreateContext();
   void ApplyVSync();
   // Runs a handler of the application: a silent abort ends it quietly, other errors are shown.
@@ -78,7 +88,8 @@ class TGLStageViewer : public QWidget {
   TVSyncMode vsync_ = vsmNoSync;
   bool mouseInControl_ = false;
   bool contextFailed_ = false;
-  bool paintMissed_ = false;  // a paint came while a frame was rendering
+  bool paintMissed_ = false;
+  std::string refusal_;  // a paint came while a frame was rendering
   QPoint lastOrigin_{-1, -1};
 };
 

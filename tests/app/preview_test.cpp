@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QDir>
 #include <QMouseEvent>
 #include <QProgressBar>
@@ -86,6 +87,34 @@ class PreviewTest : public MainWindowTest {
 };
 
 }  // namespace
+
+// The 3D context is not made where the driver would end the program for want of address space: the
+// view says why it stays empty, in MB left and needed.
+TEST(ContextMemory, TooLittleAddressSpaceRefusesTheContextInWords) {
+  constexpr uint64_t kMiB = uint64_t(1) << 20;
+  const uint64_t need = app::kContextAddressSpace;
+  const struct {
+    uint64_t limit;
+    uint64_t used;
+    const char* left;  // nullptr: the context is made
+  } cases[] = {{0, 900 * kMiB, nullptr},                 // no limit
+               {8192 * kMiB, 700 * kMiB, nullptr},
+               {700 * kMiB + need, 700 * kMiB, nullptr},  // just enough
+               {700 * kMiB + need - 1, 700 * kMiB, "1791"},
+               {2048 * kMiB, 700 * kMiB, "1348"},
+               {1024 * kMiB, 1500 * kMiB, "0"}};          // already past it
+  for (const auto& c : cases) {
+    const std::string refusal = app::ContextMemoryRefusal(c.limit, c.used);
+    if (!c.left) {
+      EXPECT_EQ(refusal, "") << c.limit / kMiB;
+      continue;
+    }
+    EXPECT_EQ(refusal, "The 3D view stays empty: only " + std::string(c.left) +
+                           " MB of address space are left to the program, and the 3D view needs " +
+                           std::to_string(need / kMiB) +
+                           " MB. Raise the address-space limit (ulimit -v) and start the program again.");
+  }
+}
 
 TEST_F(PreviewTest, SceneAsStoredAndViewButtonsAboutTheTarget) {
   app::TfrmMain& w = Start();
@@ -529,9 +558,19 @@ TEST_F(PreviewTest, SurfaceWithinTheMemoryBudgetAndFailedBuildsAreTold) {
     }
     QApplication::processEvents();
     EXPECT_EQ(w.Scene().SurfaceDrawing().QuadCount(), c.quads) << c.radio << ", " << c.budget;
-    if (c.note)
-      EXPECT_EQ(Status(), "The 3D surface is drawn every 2 pixels: a finer surface would not fit in memory.");
-    else
+    if (c.note) {
+      EXPECT_EQ(Status(), "3D surface drawn every 2 pixels to fit in memory.");
+      // Read whole in the status line of the window at its first size, even with a two-digit step.
+      auto* status = Get<QLabel>("pnlStatus2");
+      const QSize wide = w.size();
+      w.resize(801, 603);
+      QApplication::processEvents();
+      ASSERT_EQ(w.size(), QSize(801, 603));
+      const QString widest = QString::fromStdString(Status()).replace(QStringLiteral("2"), QStringLiteral("16"));
+      EXPECT_LE(status->fontMetrics().horizontalAdvance(widest), status->contentsRect().width()) << widest.toStdString();
+      w.resize(wide);
+      QApplication::processEvents();
+    } else
       EXPECT_EQ(Status(), depthPage) << c.radio << ": the page's text";
   }
   EXPECT_TRUE(dialogs_.messages.empty());

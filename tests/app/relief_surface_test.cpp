@@ -398,14 +398,26 @@ TEST(ReliefSurface, MeshWithinTheMemoryBudget) {
   const app::SurfaceSteps big = app::SurfaceStepsWithin(SurfaceResolution::Fine, 16383, 16383, uint64_t(6) << 30);
   EXPECT_TRUE(big.reduced);
   EXPECT_EQ(big.step, 2);
-  // A quarter of the memory the system reports.
-  std::ifstream meminfo("/proc/meminfo");
-  std::string key;
-  double kilobytes = 0;
-  while (meminfo >> key >> kilobytes && key != "MemTotal:") meminfo.ignore(256, '\n');
-  if (key == "MemTotal:") {
-    EXPECT_NEAR(double(app::SurfaceMemoryBudget()), kilobytes * 1024 / 4, kilobytes * 1024 / 100);
-  }
+  // A quarter of the least of the physical memory, the address-space limit and the control group's
+  // limit: a process limited below the machine is coarsened, not killed.
+  constexpr uint64_t kGiB = uint64_t(1) << 30;
+  const struct {
+    platform::MemoryLimits limits;
+    uint64_t budget;
+  } budgets[] = {{{24 * kGiB, 0, 0}, 6 * kGiB},
+                 {{24 * kGiB, 6 * kGiB, 0}, 6 * kGiB / 4},
+                 {{24 * kGiB, 6 * kGiB, 2 * kGiB}, 2 * kGiB / 4},
+                 {{24 * kGiB, 0, 4 * kGiB}, 1 * kGiB},
+                 {{0, 0, 0}, 1 * kGiB}};  // nothing told
+  for (const auto& b : budgets)
+    EXPECT_EQ(app::SurfaceMemoryBudget(b.limits), b.budget)
+        << b.limits.physical << " " << b.limits.addressSpace << " " << b.limits.cgroup;
+  // Under a 6 GiB address space the 16384 x 16384 picture is drawn coarser, within a quarter of it.
+  const app::SurfaceSteps limited = app::SurfaceStepsWithin(
+      SurfaceResolution::Fine, 16383, 16383, app::SurfaceMemoryBudget({24 * kGiB, 6 * kGiB, 0}));
+  EXPECT_TRUE(limited.reduced);
+  EXPECT_LE(app::SurfaceMeshBytes(16383, 16383, limited.sx, limited.sy), 6 * kGiB / 4);
+  EXPECT_EQ(app::SurfaceMemoryBudget(), app::SurfaceMemoryBudget(platform::CurrentMemoryLimits()));
 }
 
 TEST(ReliefSurface, FailedBuildIsReportedOnceAndNotTriedAtEveryFrame) {

@@ -138,6 +138,40 @@ TEST(StageViewer, StructuralChangesMakeTheContextAgain) {
   EXPECT_EQ(viewer.FieldOfView(), 0);
 }
 
+// A view whose check refuses the context makes none, writes the reason on its background and asks
+// again at each paint: once the check lets it, the next paint makes the context.
+TEST(StageViewer, ARefusedContextIsNotMadeAndTheReasonIsShown) {
+  SKIP_WITHOUT_EGL();
+  ViewerScene s;
+  TGLStageViewer viewer;
+  viewer.SetCamera(s.camera);
+  viewer.Buffer().SetBackgroundColor(0x000000);
+  std::string reason = "no room for the 3D view";
+  int asked = 0;
+  viewer.CheckBeforeContext = [&] {
+    ++asked;
+    return reason;
+  };
+  viewer.resize(300, 200);
+  EXPECT_FALSE(viewer.RenderFrame());
+  EXPECT_FALSE(viewer.Buffer().HasContext());
+  EXPECT_EQ(viewer.ContextRefusal(), reason);
+  EXPECT_EQ(viewer.Buffer().FrameCount(), 0);
+  const QImage shown = viewer.grab().toImage();
+  bool written = false;
+  for (int y = 0; y < shown.height() && !written; ++y)
+    for (int x = 0; x < shown.width() && !written; ++x) written = shown.pixelColor(x, y) != QColor(0, 0, 0);
+  EXPECT_TRUE(written) << "the reason is written on the background";
+
+  reason.clear();
+  EXPECT_TRUE(viewer.RenderFrame());
+  EXPECT_TRUE(viewer.Buffer().HasContext()) << "let again: made at the next paint";
+  EXPECT_TRUE(viewer.ContextRefusal().empty());
+  const int before = asked;
+  EXPECT_TRUE(viewer.RenderFrame());
+  EXPECT_EQ(asked, before) << "asked only while there is no context";
+}
+
 TEST(StageViewer, MouseHandlersEndQuietlyOnASilentAbortAndShowOtherErrors) {
   TGLStageViewer viewer;
   platform::RecordingDialogs dialogs;
