@@ -8,6 +8,8 @@
 namespace lang {
 
 inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
+    // The translator's name, shown in the About window.
+    "Autor",
     // Image information tree: root, file, width, height, bit depth, resolution.
     "118", "110", "111", "112", "113", "114",
     // Hints of the drawing commands of the drop-down tool buttons.
@@ -73,10 +75,16 @@ inline constexpr auto kMessageNumbers = std::to_array<std::string_view>({
     // The 3D view: the colour dialog's caption, a surface drawn coarser than asked, a surface that
     // could not be drawn (no memory, another failure).
     "1500", "1501", "1502", "1503",
+    // A file opened for reading that is no regular file.
+    "1800",
     // Captions of message boxes that do not ask: error, warning, information.
     "1720", "1721", "1722",
-    // The translator's name, shown in the About window.
-    "Autor",
+    // The perpendicular and the touching circle: an ellipse picked, a result too large.
+    "1700", "1701",
+    // What is drawn on the 2D view, before a re-placement or leaving removes it.
+    "1760", "1761", "1762", "1763",
+    // Memory that runs out: the work, the listing, Calculate, Open, and the 3D view's context.
+    "1780", "1781", "1782", "1783", "1784", "1785",
 });
 
 }  // namespace lang
