@@ -508,7 +508,7 @@ TEST_F(LanguageWithoutNumbersTest, EveryNumberedTextShowsTheShippedEnglish) {
   EXPECT_EQ(dialogs_.messages[0].caption, "Warning");
 
   Open(picture_);
-  EXPECT_EQ(Status(), "Step 1 - Dimension: give the size of the image, then Apply and go to the next page.");
+  EXPECT_EQ(Status(), "Step 1 - Dimension: give the size of the image, then Apply.");
   EXPECT_EQ(Get<QPushButton>("btnZNC")->text(), "Select....") << "after Open as at start-up";
   auto* tree = Get<QTreeWidget>("treInfoRas");
   ASSERT_EQ(tree->topLevelItemCount(), 1);
@@ -718,3 +718,21 @@ TEST_F(LongerLanguageTest, LabelsTakeTheWidthOfTheirTextWhereThereIsRoom) {
 }
 
 }  // namespace
+
+// Every page's status text in the shipped English is read whole in the status line of the window at
+// its first size, as a user meets it when the page is shown.
+TEST_F(ShippedLanguageTest, EveryPageTextFitsTheStatusLineAtTheFirstSize) {
+  main_->show();
+  main_->resize(801, 603);
+  QApplication::processEvents();
+  auto* status = Get<QLabel>("pnlStatus2");
+  const lang::PageMessageTable& texts = lang::ProgramLanguage().PageMessages;
+  int shown = 0;
+  for (const std::string& text : texts) {
+    if (text.empty()) continue;
+    main_->Messaggio(text);
+    EXPECT_LE(status->fontMetrics().horizontalAdvance(status->text()), status->contentsRect().width()) << text;
+    ++shown;
+  }
+  EXPECT_GT(shown, 20);
+}
