@@ -220,13 +220,13 @@ QString ItemText(const QObject* component, int index) {
 
 namespace {
 
-// What a combo box's list needs for its widest item: the text, the icon and the view's own margins.
-int ComboItemsWidth(const QComboBox* box) {
+// The width of a combo box's widest item: its text, and with `icons` the icon beside it.
+int ComboItemsWidth(const QComboBox* box, bool icons) {
   const QFontMetrics metrics = box->fontMetrics();
   int widest = 0;
   for (int i = 0; i < box->count(); ++i) {
     int width = metrics.horizontalAdvance(box->itemText(i));
-    if (!box->itemIcon(i).isNull()) width += box->iconSize().width() + 4;
+    if (icons && !box->itemIcon(i).isNull()) width += box->iconSize().width() + 4;
     widest = std::max(widest, width);
   }
   return widest;
@@ -237,9 +237,7 @@ int ComboItemsWidth(const QComboBox* box) {
 // cut in the middle where that does not fit: it opens as wide as its widest item draws.
 void FitComboListToItems(QComboBox* box) {
   QAbstractItemView* view = box->view();
-  const QFontMetrics metrics = box->fontMetrics();
-  int widest = 0;
-  for (int i = 0; i < box->count(); ++i) widest = std::max(widest, metrics.horizontalAdvance(box->itemText(i)));
+  const int widest = ComboItemsWidth(box, false);
   // The icon column (at least 20 pixels), the item's frame and margins, the menu's right border and
   // a few pixels to spare: Fusion cuts a text that would come closer to the edge.
   constexpr int kItemMargins = 40;
@@ -284,7 +282,7 @@ int TextFitWidth(const QWidget* control) {
     const QRect field = box->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, box);
     // The field's text starts a few pixels in; the same again at its end keeps the last letter clear.
     constexpr int kFieldPadding = 4;
-    return box->width() - field.width() + ComboItemsWidth(box) + kFieldPadding;
+    return box->width() - field.width() + ComboItemsWidth(box, true) + kFieldPadding;
   }
   return 0;
 }

@@ -23,6 +23,11 @@ bool ReadByteCount(const std::string& path, uint64_t& bytes) {
   return error == std::errc() && end == word.data() + word.size();
 }
 
+// Takes `limit` into `least` where it is told (0 is "none") and lower.
+void KeepLeast(uint64_t& least, uint64_t limit) {
+  if (limit && (!least || limit < least)) least = limit;
+}
+
 // cgroup v1 writes "no limit" as the largest page-aligned count of a 64-bit range.
 constexpr uint64_t kNoV1Limit = uint64_t(1) << 62;
 
@@ -97,8 +102,7 @@ uint64_t OwnCgroupMemoryLimitBytes() {
   // A limit set on a parent group binds its children too: the least on the way up to the mount.
   uint64_t least = 0;
   for (std::filesystem::path at(folder); at.string().size() >= root.string().size(); at = at.parent_path()) {
-    const uint64_t limit = CgroupMemoryLimitBytes(at.string());
-    if (limit && (!least || limit < least)) least = limit;
+    KeepLeast(least, CgroupMemoryLimitBytes(at.string()));
     if (at == root || at.parent_path() == at) break;
   }
   return least;
@@ -114,8 +118,7 @@ MemoryLimits CurrentMemoryLimits() {
 
 uint64_t LeastMemoryLimit(const MemoryLimits& limits) {
   uint64_t least = 0;
-  for (const uint64_t limit : {limits.physical, limits.addressSpace, limits.cgroup})
-    if (limit && (!least || limit < least)) least = limit;
+  for (const uint64_t limit : {limits.physical, limits.addressSpace, limits.cgroup}) KeepLeast(least, limit);
   return least;
 }
 
